@@ -1,0 +1,22 @@
+// Callbacks the parser and the evaluator recognise by identity: assignment
+// and pointer dereference. Parsed-expression clean-up spares the items these
+// steps do not own.
+#ifndef QUORB_BUILTINS_CORE_CALLBACKS_H
+#define QUORB_BUILTINS_CORE_CALLBACKS_H
+
+namespace QuorbNameSpace {
+
+class ExpressionPart;
+
+// Copies argument 2 into argument 1's storage with argument 1's type; the
+// target itself is the result item.
+void SetVar(ExpressionPart& part);
+
+// Re-points the result item at Address + Index * size of the result type:
+// the result aliases that memory, nothing is copied. Argument 1 is the
+// pointed-to type carrier, 2 the address, 3 the index.
+void ValueAt(ExpressionPart& part);
+
+}  // namespace QuorbNameSpace
+
+#endif

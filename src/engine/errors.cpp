@@ -1,0 +1,122 @@
+// Error messages, raising errors, the handler loop and the floating-point
+// test that turns raised flags into error numbers.
+#include "engine/errors.h"
+
+#include <cfenv>
+
+#include "engine/quorb.h"
+#include "engine/quorb_item.h"
+#include "scanner/string_location.h"
+
+namespace QuorbNameSpace {
+
+const char* const DefaultErrorMessages[25] = {
+    "No error",
+    "Dynamically defined user error",
+    "Syntax error",
+    "Undefined identifier",
+    "File not found",
+    "Unrecognized token",
+    "Unrecognized command",
+    "Data type mismatch",
+    "Invalid number of arguments",
+    "Invalid definition",
+    "Code block delimiter error",
+    "Undefined callback",
+    "Error message already defined",
+    "This item cannot be modified",
+    "Unrecognized class member",
+    "Unrecognized namespace member",
+    "Unbalanced quote",
+    "Value cannot be assigned here",
+    "Reparsing has passed the specified limit",
+    "Array or list bound exceeded",
+    "Division by 0",
+    "Inexact result",
+    "Invalid operation",
+    "Floating point overflow",
+    "Floating point underflow",
+};
+
+// A handler that raises errors re-enters the loop; past this depth the
+// handlers are not called again, so the recursion ends.
+static const int MaxHandlerDepth = 8;
+
+static uint64_t MessageKey(int32_t n) { return static_cast<uint64_t>(static_cast<int64_t>(n)); }
+
+std::string ErrorData::Symbol() const {
+  if (LocationScanner == nullptr || LocationScanner->TextPtr == nullptr) return std::string();
+  const std::string& text = *LocationScanner->TextPtr;
+  if (LocationScanner->TokenStart >= text.size()) return std::string();
+  return text.substr(LocationScanner->TokenStart, LocationScanner->TokenLen);
+}
+
+std::string ErrorData::Expression() const {
+  if (LocationScanner == nullptr || LocationScanner->TextPtr == nullptr) return std::string();
+  const std::string& text = *LocationScanner->TextPtr;
+  return std::string(text.c_str());  // up to the first NUL, as a C text would read
+}
+
+uint64_t ErrorData::Location() const {
+  return LocationScanner == nullptr ? 0 : LocationScanner->TokenStart;
+}
+
+const std::string& ErrorData::MessageOf(int32_t n) { return Messages[MessageKey(n)]; }
+
+int32_t Quorb::SetErrorMessage(int32_t n, const std::string& text, bool flag) {
+  auto found = Error.Messages.find(MessageKey(n));
+  bool exists = found != Error.Messages.end();
+  if (!flag && exists && n != ErrUserDefined && Error.Number == 0) Error.Number = ErrMessageAlreadyDefined;
+  if (exists) found->second = text;
+  else Error.Messages.emplace(MessageKey(n), text);
+  return 0;
+}
+
+int32_t Quorb::CallErrorHandlers() {
+  if (HandlerDepth >= MaxHandlerDepth) return 0;
+  ++HandlerDepth;
+  int32_t resumed = 0;
+  // By index: a handler may add or remove handlers while the loop runs.
+  for (size_t i = 0; i < ErrorHandlers.size(); ++i) {
+    QuorbItem* handler = ErrorHandlers[i];
+    if (handler == nullptr || handler->Callback == nullptr) continue;
+    // The item keeps the handler in its callback field; it was registered
+    // with the handler's own type, which is restored for the call.
+    auto erased = reinterpret_cast<void (*)()>(handler->Callback);
+    reinterpret_cast<ErrorHandlerCallback>(erased)(this);
+    if (Error.Response == 1) {
+      Error.Response = 0;
+      resumed = 1;
+      break;
+    }
+  }
+  --HandlerDepth;
+  return resumed;
+}
+
+int32_t Quorb::ErrorRaise(ExpressionPart*, int32_t n) {
+  Error.Number = n;
+  return CallErrorHandlers();
+}
+
+int32_t Quorb::ErrorRaiseMessage(ExpressionPart* part, const std::string& message) {
+  SetErrorMessage(ErrUserDefined, message, false);
+  return ErrorRaise(part, ErrUserDefined);
+}
+
+void TestException(Quorb* instance) {
+  if (instance == nullptr) return;
+  int raised = fetestexcept(FE_ALL_EXCEPT) & ~instance->IgnoredExceptions;
+  if (raised == 0) return;
+  feclearexcept(FE_ALL_EXCEPT);
+  // Each test overwrites the last: with several flags the later one wins.
+  int32_t& number = instance->Error.Number;
+  if (raised & FE_DIVBYZERO) number = ErrDivisionByZero;
+  if (raised & FE_INEXACT) number = ErrInexact;
+  if (raised & FE_INVALID) number = ErrInvalidOperation;
+  if (raised & FE_OVERFLOW) number = ErrOverflow;
+  if (raised & FE_UNDERFLOW) number = ErrUnderflow;
+  if (instance->CallErrorHandlers()) number = ErrNone;
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,41 @@
+// Terminator markers and freeing parsed expressions.
+#include "engine/parsed_expr.h"
+
+#include "builtins/core_callbacks.h"
+
+namespace QuorbNameSpace {
+
+// The loop never calls the markers; their bodies only make them distinct
+// functions and harmless should a host call one.
+void EvalReturn(ExpressionPart& part) { part.OpItem = nullptr; }
+void ReturnError(ExpressionPart& part) { part.Callback = nullptr; }
+
+// Whether argument `index` of `part` belongs to something other than the
+// expression: a named variable or definition, an assignment target, or a
+// dereferenced pointer whose storage is not its own.
+static bool IsSpared(const ExpressionPart& part, size_t index, const QuorbItem* arg) {
+  if (index == 0 && part.Callback == &SetVar) return true;
+  const uint64_t named = PropertyBit(IsNamedVariable) | PropertyBit(IsFunction) | PropertyBit(IsOperator);
+  if ((arg->Properties & named) != 0) return true;
+  return arg->Callback == &ValueAt;
+}
+
+void QuorbParsedExpr::Clean(std::vector<ExpressionPart*>& parts, Quorb*) {
+  for (ExpressionPart* part : parts) {
+    if (part == nullptr) continue;
+    for (size_t i = 0; i < part->Args.size(); ++i) {
+      QuorbItem* arg = part->Args[i];
+      if (arg != nullptr && !IsSpared(*part, i, arg)) delete arg;
+    }
+    if (IsTerminator(part->Callback)) delete part->OpItem;
+    delete part;
+  }
+}
+
+void QuorbParsedExpr::Free(QuorbParsedExpr* expr) {
+  if (expr == nullptr) return;
+  Clean(expr->Parts, expr->Owner);
+  delete expr;
+}
+
+}  // namespace QuorbNameSpace

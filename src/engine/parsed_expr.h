@@ -1,0 +1,83 @@
+// A parsed expression: a singly linked list of steps, each calling one
+// native callback with its argument items and a result item, ending in a
+// terminator part that holds the expression's result. The parser builds the
+// list; this file runs it any number of times and frees it.
+//
+// An ExpressionPart is also the context handed to every callback: it reads
+// argument n from Args[n-1]'s value storage and writes its result into
+// Result's value storage. It reaches the instance through OpItem->Owner.
+#ifndef QUORB_ENGINE_PARSED_EXPR_H
+#define QUORB_ENGINE_PARSED_EXPR_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/quorb_item.h"
+
+namespace QuorbNameSpace {
+
+class Quorb;
+
+class ExpressionPart {
+ public:
+  // The two fields the evaluation loop reads come first.
+  QuorbCallback Callback = nullptr;          // the step's work; a marker in the terminator
+  ExpressionPart* Next = nullptr;            // null only in the terminator
+  std::vector<QuorbItem*> Args;              // argument items in parameter order
+  std::vector<size_t> ArgStarts;             // parser bookkeeping; never read by evaluation
+  QuorbItem* Result = nullptr;               // receives the step's result
+  QuorbItem* OpItem = nullptr;               // definition item whose callback runs
+  QuorbItem* EnclosingFunction = nullptr;    // user function whose body holds the step
+};
+
+// Terminator markers: the loop stops before them and never calls them.
+void EvalReturn(ExpressionPart& part);   // normal end
+void ReturnError(ExpressionPart& part);  // failed parse; result holds the error number
+
+inline bool IsTerminator(QuorbCallback callback) {
+  return callback == &EvalReturn || callback == &ReturnError;
+}
+
+class QuorbParsedExpr {
+ public:
+  ExpressionPart* First = nullptr;           // where evaluation starts
+  ExpressionPart* Current = nullptr;         // the part being run
+  std::vector<ExpressionPart*> Parts;        // every part; owned
+  QuorbDataType* ResultType = nullptr;       // type of the terminator's result item
+  Quorb* Owner = nullptr;                    // the instance that parsed it
+
+  // Runs the steps, tests the floating-point flags, and reads the result
+  // converted to a double (NaN when the result type is not numeric).
+  double Evaluate();
+  // As Evaluate, without the floating-point test.
+  double EvaluateNTE();
+  // Runs and tests; the result as a 32-bit integer (0 when not numeric).
+  int32_t EvaluateInt();
+  // Runs without touching Current or testing; the result's storage address.
+  void* EvaluateVoid();
+  // Runs the steps only.
+  void Execute();
+  // Runs and tests; the result as text, or the pending error's message.
+  std::string EvaluateStr();
+
+  // Frees the parts and the temporaries they own; spares named items,
+  // assignment targets and dereferenced pointers. The instance is not read.
+  static void Clean(std::vector<ExpressionPart*>& parts, Quorb* instance);
+  // Clean, then the record itself; null does nothing.
+  static void Free(QuorbParsedExpr* expr);
+
+ private:
+  void Run();
+  QuorbItem* ResultItem() const { return Current->Result; }
+};
+
+// Reads a numeric value of any built-in numeric class as a double; NaN for
+// other classes or a missing type. Never reads past the type's size.
+double ValueAsDouble(const QuorbDataType* type, const void* value);
+// As ValueAsDouble, as a 32-bit integer (truncated; 0 when not numeric).
+int32_t ValueAsInt32(const QuorbDataType* type, const void* value);
+
+}  // namespace QuorbNameSpace
+
+#endif

@@ -1,0 +1,94 @@
+// Quorb: one library instance. It owns its four transforms, the symbol
+// tables and their items, its data types, its error state and handlers, its
+// floating-point ignore mask, its anonymous items, the parsed expressions it
+// hands out and every transform made for the host.
+#ifndef QUORB_ENGINE_QUORB_H
+#define QUORB_ENGINE_QUORB_H
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/errors.h"
+
+namespace QuorbNameSpace {
+
+class ExpressionPart;
+class QuorbDataType;
+class QuorbItem;
+class QuorbParsedExpr;
+class StringLocation;
+class Table;
+
+// The one-blank text a transform points at before it has text of its own.
+extern const std::string EmptyString;
+
+// Error handlers are host functions called with the instance handle.
+using ErrorHandlerCallback = void (*)(void* instance);
+
+class Quorb {
+ public:
+  explicit Quorb(void* unused = nullptr);
+  ~Quorb();
+
+  Quorb(const Quorb&) = delete;
+  Quorb& operator=(const Quorb&) = delete;
+
+  // 0: main transform (tokenizer; its rule table is the root symbol table),
+  // 1: parser transform, 2: token transform, 3: definition transform.
+  StringLocation* Transforms[4] = {};
+  std::vector<StringLocation*> UserTransforms;       // owned, creation order
+  std::map<QuorbItem*, int32_t> AnonymousItems;      // owned
+  std::vector<std::vector<int32_t>> ConversionTable; // by BuiltInTypesEnum
+  std::vector<QuorbDataType*> DataTypes;             // bound type objects by number
+  std::map<QuorbParsedExpr*, bool> ParsedExprs;      // owned until ReleaseExpr
+  std::vector<QuorbItem*> ErrorHandlers;             // position order; not owned here
+  std::deque<void*> ValueSaveStack;
+  uint64_t Flags = 0;                                // ItemIsEnum numbering
+  ErrorData Error;
+  QuorbDataType* AnyType = nullptr;                  // well-known type slots
+  QuorbDataType* IntType = nullptr;
+  QuorbDataType* BoolType = nullptr;
+  QuorbDataType* DoubleType = nullptr;
+  QuorbDataType* StringType = nullptr;
+  QuorbDataType* PointerType = nullptr;
+  QuorbDataType* ComplexType = nullptr;
+  QuorbItem* OutputTextItem = nullptr;               // owned
+  QuorbItem* DefaultItem = nullptr;                  // owned
+  std::string DefSeparator;
+  std::string SyntaxEqual;
+  int32_t IgnoredExceptions = 0;                     // FE_* flags the test ignores
+
+  StringLocation* MainTransform() const { return Transforms[0]; }
+  StringLocation* ParserTransform() const { return Transforms[1]; }
+  Table* RootTable() const;
+  Table* CurrentNamespaceTable() const;
+
+  // Takes `t` out of the user-transform list without destroying it.
+  void RemoveUserTransform(StringLocation* t);
+
+  // Stores the message of `n`. Replacing an existing message other than 1
+  // while no error is pending sets error 12 (and still replaces it).
+  int32_t SetErrorMessage(int32_t n, const std::string& text, bool flag);
+  // Sets the error number and runs the handlers; 1 when one resumed.
+  int32_t ErrorRaise(ExpressionPart* part, int32_t n);
+  // Error 1 with `message` as its text; returns as ErrorRaise.
+  int32_t ErrorRaiseMessage(ExpressionPart* part, const std::string& message);
+  // The handler loop alone; sets no number.
+  int32_t CallErrorHandlers();
+  // Sets the error number only when none is pending: the first error of an
+  // operation is the one reported.
+  void SetErrorIfNone(int32_t n) {
+    if (Error.Number == 0) Error.Number = n;
+  }
+
+ private:
+  int HandlerDepth = 0;  // nesting of the handler loop, capped against runaway re-entry
+  void DestroyUserTransforms();
+};
+
+}  // namespace QuorbNameSpace
+
+#endif

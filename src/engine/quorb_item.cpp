@@ -1,0 +1,147 @@
+// Item construction, release, renaming and property bits.
+#include "engine/quorb_item.h"
+
+#include <algorithm>
+
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+#include "engine/table.h"
+#include "scanner/string_location.h"
+#include "types/data_type.h"
+
+namespace QuorbNameSpace {
+
+QuorbItem::QuorbItem(const std::regex& pattern) { Pattern = pattern; }
+
+QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
+  if (type != nullptr) ValuePtr = type->AllocScalarValue(text);
+  DataType = type;
+  SetBit(IsOwner, true);
+  Text = text;
+}
+
+QuorbItem::~QuorbItem() { Release(); }
+
+template <typename T>
+static void EraseFirst(std::vector<T*>& list, const T* value) {
+  auto found = std::find(list.begin(), list.end(), value);
+  if (found != list.end()) list.erase(found);
+}
+
+// Takes the item out of the output lists of the types filed in the owner's
+// root table; each list loses its first entry equal to the item.
+void QuorbItem::ReleaseOutputFormat() {
+  Table* root = Owner != nullptr ? Owner->RootTable() : nullptr;
+  if (root == nullptr) return;
+  for (auto& entry : root->Symbols)
+    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
+      if (item->Has(IsDataType) && item->DataType != nullptr) EraseFirst(item->DataType->Outputs, this);
+}
+
+// Frees the one payload the item's kind says it owns.
+void QuorbItem::ReleasePayload() {
+  if (Has(IsArray)) {
+    if (Has(IsOwner) && ValuePtr != nullptr) {
+      QuorbDataType* element = !SubItems.empty() && SubItems[0]->DataType != nullptr ? SubItems[0]->DataType : DataType;
+      void** cell = static_cast<void**>(ValuePtr);
+      if (element != nullptr) element->DeleteArray(*cell);
+      delete cell;
+    }
+  } else if (Has(IsNamespace)) {
+    if (OwnTable != nullptr) {
+      ClearSymbolTableQuick(OwnTable->Symbols);
+      delete OwnTable;
+    }
+  } else if (Has(IsOwner)) {
+    if (DataType != nullptr) DataType->DeleteScalar(ValuePtr);
+  } else if (Has(IsOutputFormat)) {
+    ReleaseOutputFormat();
+  } else if (Has(IsDataType)) {
+    if (DataType != nullptr) {
+      DataType->FreeValuePool();
+      delete DataType;
+    }
+  } else if (Has(IsAnchored)) {
+    if (Variants != nullptr) {
+      for (QuorbItem* variant : *Variants) delete variant;
+      delete Variants;
+    }
+  }
+}
+
+void QuorbItem::Release() {
+  QuorbParsedExpr::Free(ParsedExpr);
+  ParsedExpr = nullptr;
+  ReleasePayload();
+  Callback = nullptr;
+  ValuePtr = nullptr;
+  DataType = nullptr;
+  Variants = nullptr;
+  OwnTable = nullptr;
+  for (ReplacementStruct& piece : Pieces) {
+    QuorbParsedExpr::Free(piece.Expression);
+    piece.Expression = nullptr;
+  }
+  // Moved out first: a sub-item's release must not see a half-emptied list.
+  std::vector<QuorbItem*> subItems;
+  subItems.swap(SubItems);
+  for (QuorbItem* sub : subItems) delete sub;
+  if (LocalTransform != nullptr) {
+    if (LocalTransform->Owner != nullptr) LocalTransform->Owner->RemoveUserTransform(LocalTransform);
+    delete LocalTransform;
+    LocalTransform = nullptr;
+  }
+  if (OwningTable != nullptr) OwningTable->Remove(this);
+  if (TokenList != nullptr) {
+    EraseFirst(*TokenList, this);
+    TokenList = nullptr;
+  }
+  if (Owner != nullptr) {
+    if (Has(IsAnonymous)) Owner->AnonymousItems.erase(this);
+    // A released handler must not stay listed: the loop would call freed memory.
+    if (Has(IsErrorHandler)) EraseFirst(Owner->ErrorHandlers, this);
+  }
+  if (Partner != nullptr) {
+    QuorbItem* partner = Partner;
+    Partner = nullptr;
+    partner->Partner = nullptr;
+    // An opener owns its closer; a closer only unlinks itself.
+    if (TokenKind == TokenCodeBlock) delete partner;
+  }
+}
+
+void QuorbItem::Rename(const std::string& name) {
+  if (name.empty()) {
+    if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
+    return;
+  }
+  Table* target = Owner != nullptr ? Owner->CurrentNamespaceTable() : nullptr;
+  if (target == nullptr) return;
+  Table* oldTable = OwningTable;
+  std::string oldName = Name;
+  if (oldTable != nullptr) oldTable->Remove(this);
+  QuorbItem* self = this;
+  target->Add(name, self, false);
+  if (OwningTable == nullptr) {
+    // The new name is held by a locked item: keep the old filing, so the
+    // item is neither lost nor leaked.
+    Owner->SetErrorIfNone(ErrInvalidDefinition);
+    Name = oldName;
+    if (oldTable != nullptr) oldTable->Add(oldName, self, false);
+    return;
+  }
+  // A filed item belongs to its table; the instance must not free it twice.
+  if (Has(IsAnonymous)) {
+    Owner->AnonymousItems.erase(this);
+    SetBit(IsAnonymous, false);
+  }
+}
+
+QuorbItem* QuorbItem::SetProperty(int bit, int value) {
+  SetBit(bit, value != 0);
+  if (DefiningTransform != nullptr && &DefiningTransform->RulesDefault == this)
+    DefiningTransform->SetBit(bit, value != 0);
+  return this;
+}
+
+}  // namespace QuorbNameSpace

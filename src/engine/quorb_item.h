@@ -1,0 +1,116 @@
+// QuorbItem: everything an instance knows, one record for all kinds.
+// A variable, constant, literal, parameter, function, operator, data type,
+// namespace, error handler, output format, token, rule or sentinel is a
+// QuorbItem; what it is follows from its property bits (item_properties.h)
+// and from which fields are filled.
+//
+// Ownership: a filed item belongs to its table (table.h), an anonymous item
+// to the instance's anonymous-item map, sub-items to their parent, temporaries
+// to the parsed expression that uses them, tokens and rules to their
+// transform. An item owns its value storage only while IsOwner is set.
+#ifndef QUORB_ENGINE_QUORB_ITEM_H
+#define QUORB_ENGINE_QUORB_ITEM_H
+
+#include <cstdint>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "engine/base_class.h"
+#include "scanner/replacement.h"
+#include "scanner/token_kinds.h"
+
+namespace QuorbNameSpace {
+
+class ExpressionPart;
+class QuorbParsedExpr;
+class StringLocation;
+
+// Every step of an evaluation runs one of these with the step as context.
+using QuorbCallback = void (*)(ExpressionPart&);
+
+inline constexpr uint64_t npos64 = ~0ULL;
+
+// The token part of an item: pattern, kind and code-block partner.
+class TokenClass_ : public virtual BaseClass {
+ public:
+  TokenClass_() = default;
+  // Items are never copied: tables, chains and owners hold their addresses.
+  TokenClass_(const TokenClass_&) = delete;
+  TokenClass_& operator=(const TokenClass_&) = delete;
+
+  std::regex Pattern;                        // token or regex rule-part pattern
+  int32_t PartKind = 0;                      // RulePartEnum of a rule part; a rule's first part
+  TokenEnum TokenKind = TokenNone;
+  std::vector<QuorbItem*>* TokenList = nullptr;  // the token list holding this item
+  QuorbItem* Partner = nullptr;              // code-block opener <-> closer
+  QuorbItem* RegExRule = nullptr;            // rule of a regex parameter serving as token
+  uint64_t SubMatch = 0;                     // capture group that is the token's text
+};
+
+// The rule and call part of an item. The fields the evaluator and callbacks
+// touch (value, callback, body) come first.
+struct RuleParamStruct {
+  void* ValuePtr = nullptr;                  // value storage; for arrays a cell holding the array
+  QuorbCallback Callback = nullptr;          // function run for the item
+  QuorbParsedExpr* ParsedExpr = nullptr;     // expression body or ByExpr argument; owned
+  ExpressionPart* CurrentCall = nullptr;     // the part calling a function with a body
+  uint64_t ElementCount = 0;                 // array length; a rule's part count
+  std::vector<QuorbItem*> SubItems;          // owned: parameters, rule parts, Bool's values
+  Table* OwnTable = nullptr;                 // a namespace item's own table; owned
+
+  uint64_t PartIndex = 0;
+  uint64_t BackRefIndex = 0;
+  uint64_t GroupStart = 0;                   // offset in the FROM text
+  QuorbItem* GroupFirst = nullptr;
+  QuorbItem* GroupLast = nullptr;
+  int32_t Precedence = 0;
+  std::string FromPart;
+  std::string ToPart;
+  uint64_t Minimum = 0;
+  uint64_t Maximum = npos64;
+  uint64_t MinimumHard = 0;
+  uint64_t MaximumHard = npos64;
+  uint64_t StartAfter = 0;
+  uint64_t StopAfter = npos64;
+  std::vector<ReplacementStruct> Pieces;     // compiled TO text
+  std::string ReplacementText;
+  StringLocation* DefiningTransform = nullptr;
+  StringLocation* LocalTransform = nullptr;  // owned
+  uint64_t MatchCount = 0;
+  uint64_t ReplaceCount = 0;
+  std::vector<QuorbItem*>* Variants = nullptr;  // owned while IsAnchored is set
+};
+
+class QuorbItem : public TokenClass_, public RuleParamStruct {
+ public:
+  QuorbItem() = default;
+  explicit QuorbItem(const std::regex& pattern);
+  // A value item of `type` parsed from `text`; owns the value. When the text
+  // does not parse, the item holds no value (ValuePtr null, IsOwner clear).
+  QuorbItem(QuorbDataType* type, const std::string& text);
+  ~QuorbItem();
+
+  QuorbItem(const QuorbItem&) = delete;
+  QuorbItem& operator=(const QuorbItem&) = delete;
+
+  // Frees what the item owns and unfiles it everywhere, without freeing the
+  // item. Safe to run more than once and on partly built items.
+  void Release();
+
+  // Refiles the item under `name` in the owner's current namespace table.
+  // An empty name sets error 9 when none is pending and leaves it unfiled.
+  void Rename(const std::string& name);
+
+  // Sets (value != 0) or clears one property bit, taken modulo 64. On a
+  // transform's RulesDefault item the transform's own word follows.
+  QuorbItem* SetProperty(int bit, int value);
+
+ private:
+  void ReleasePayload();
+  void ReleaseOutputFormat();
+};
+
+}  // namespace QuorbNameSpace
+
+#endif

@@ -1,0 +1,121 @@
+// Symbol tables: filing with overload and overwrite, removal and clearing.
+#include "engine/table.h"
+
+#include <utility>
+#include <vector>
+
+#include "engine/quorb_item.h"
+
+namespace QuorbNameSpace {
+
+std::string FoldCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+std::string Table::Key(const std::string& name) const {
+  return CaseSensitive ? name : FoldCase(name);
+}
+
+QuorbItem* Table::Handle(const std::string& name) const {
+  auto found = Symbols.find(Key(name));
+  return found == Symbols.end() ? nullptr : found->second;
+}
+
+static bool OnChain(QuorbItem* head, const QuorbItem* item) {
+  for (QuorbItem* p = head; p != nullptr; p = p->NextOverload)
+    if (p == item) return true;
+  return false;
+}
+
+void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite) {
+  if (item == nullptr) return;
+  std::string key = Key(name);
+  item->Name = key;
+  auto found = Symbols.find(key);
+  if (found == Symbols.end()) {
+    Symbols.emplace(std::move(key), item);
+  } else {
+    QuorbItem* head = found->second;
+    if (head->Has(IsLocked)) return;
+    // Filing an item that is already on the chain would link it to itself.
+    if (OnChain(head, item)) return;
+    if (overwrite) {
+      OverwriteHead(head, item);
+    } else {
+      item->NextOverload = head;
+      found->second = item;
+    }
+  }
+  item->OwningTable = this;
+}
+
+// The existing head keeps its address, so parsed expressions and host handles
+// that point to it see the new definition.
+void Table::OverwriteHead(QuorbItem* head, QuorbItem*& item) {
+  QuorbItem* fresh = item;
+  item = head;
+  std::swap(head->Properties, fresh->Properties);
+  std::swap(head->ParsedExpr, fresh->ParsedExpr);
+  std::swap(head->ValuePtr, fresh->ValuePtr);
+  std::swap(head->SubItems, fresh->SubItems);
+  std::swap(head->DataType, fresh->DataType);
+  std::swap(head->Precedence, fresh->Precedence);
+  std::swap(head->Callback, fresh->Callback);
+  std::swap(head->Owner, fresh->Owner);
+  for (QuorbItem* sub : head->SubItems) Symbols.erase(sub->Name);
+  delete fresh;
+  for (QuorbItem* sub : head->SubItems) Symbols[sub->Name] = sub;
+  Symbols[head->Name] = head;
+}
+
+void Table::Remove(QuorbItem* item) {
+  if (item == nullptr) return;
+  item->OwningTable = nullptr;
+  auto found = Symbols.find(item->Name);
+  if (found == Symbols.end()) return;
+  QuorbItem* head = found->second;
+  if (head == item) {
+    if (item->NextOverload == nullptr) Symbols.erase(found);
+    else found->second = item->NextOverload;
+  } else {
+    for (QuorbItem* p = head; p->NextOverload != nullptr; p = p->NextOverload) {
+      if (p->NextOverload == item) {
+        p->NextOverload = item->NextOverload;
+        break;
+      }
+    }
+  }
+  item->NextOverload = nullptr;
+}
+
+void ClearSymbolTableQuick(SymbolMap& symbols) {
+  // Detach the chains first: destroying a namespace item may clear nested
+  // tables, and no destruction should search this map while it is walked.
+  std::vector<QuorbItem*> heads;
+  heads.reserve(symbols.size());
+  for (auto& entry : symbols) heads.push_back(entry.second);
+  symbols.clear();
+  for (QuorbItem* item : heads) {
+    while (item != nullptr) {
+      QuorbItem* next = item->NextOverload;
+      item->OwningTable = nullptr;
+      item->NextOverload = nullptr;
+      delete item;
+      item = next;
+    }
+  }
+}
+
+QuorbItem* Overload(QuorbItem*& item) {
+  item = item->NextOverload;
+  return item;
+}
+
+bool SameSuffix(const QuorbItem* a, const QuorbItem* b) {
+  const uint64_t position = PropertyBit(IsPrefix) | PropertyBit(IsInfix) | PropertyBit(IsPostfix);
+  return (a->Properties & position) == (b->Properties & position);
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,55 @@
+// Table: a symbol table mapping a (folded) name to the newest item of that
+// name, older items of the same name chained behind it (the overload chain).
+// Filing never copies an item: from then on the table owns it, and clearing
+// the table destroys it. Lookups report absence by null.
+#ifndef QUORB_ENGINE_TABLE_H
+#define QUORB_ENGINE_TABLE_H
+
+#include <map>
+#include <string>
+
+namespace QuorbNameSpace {
+
+class QuorbItem;
+
+using SymbolMap = std::map<std::string, QuorbItem*>;
+
+class Table {
+ public:
+  bool CaseSensitive = false;  // false: names are folded to lower case (A-Z only)
+  SymbolMap Symbols;           // folded name -> head of its overload chain
+
+  // The key under which `name` is filed in this table.
+  std::string Key(const std::string& name) const;
+
+  // The head of the chain filed under `name`, or null.
+  QuorbItem* Handle(const std::string& name) const;
+
+  // Files `item` under `name`. A locked head refuses it (nothing changes,
+  // the item stays unfiled). Without overwrite the item goes in front of the
+  // chain; with overwrite the existing head keeps its address and takes the
+  // new definition, `item` is redirected to it and the new object destroyed.
+  void Add(const std::string& name, QuorbItem*& item, bool overwrite);
+
+  // Unlinks `item` from its chain; null or unfiled items change nothing.
+  void Remove(QuorbItem* item);
+
+ private:
+  void OverwriteHead(QuorbItem* head, QuorbItem*& item);
+};
+
+// Destroys every item of every chain and empties the map.
+void ClearSymbolTableQuick(SymbolMap& symbols);
+
+// Moves `item` to the next older overload and returns it (null at the end).
+QuorbItem* Overload(QuorbItem*& item);
+
+// True when a and b agree on the three operator-position bits.
+bool SameSuffix(const QuorbItem* a, const QuorbItem* b);
+
+// ASCII-only lower-casing; other bytes are unchanged.
+std::string FoldCase(std::string text);
+
+}  // namespace QuorbNameSpace
+
+#endif

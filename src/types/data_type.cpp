@@ -1,0 +1,35 @@
+// The non-virtual parts of QuorbDataType and the number printers every value
+// class prints through.
+#include "types/data_type.h"
+
+#include <sstream>
+
+namespace QuorbNameSpace {
+
+namespace {
+
+// Whatever a default-configured stream writes: plain decimal for integers,
+// six significant digits in the default notation for floating point.
+template <typename Number>
+std::string StreamText(Number value) {
+  std::ostringstream stream;
+  stream << value;
+  return stream.str();
+}
+
+}  // namespace
+
+std::string To_String(uint64_t value) { return StreamText(value); }
+std::string To_String(int64_t value) { return StreamText(value); }
+std::string To_String(double value) { return StreamText(value); }
+std::string To_String(float value) { return StreamText(static_cast<double>(value)); }
+
+void QuorbDataType::FreeValuePool() {
+  for (void* value : ValuePool) DeleteScalar(value);
+  ValuePool.clear();
+  ValuePoolUsed = 0;
+}
+
+std::string QuorbDataType::ToStringFormatted(const void* value) { return ToString(value); }
+
+}  // namespace QuorbNameSpace
