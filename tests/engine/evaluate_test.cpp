@@ -80,18 +80,20 @@ ExpressionPart* Loop::normalNext = nullptr;
 int Loop::remaining = 0;
 
 TEST_F(EvaluateTest, CallbackRedirectingBackwardsRepeatsSteps) {
-  ChainBuilder chain(&instance);
   QuorbItem* counter = Num(0);
   counter->SetBit(IsNamedVariable, true);  // shared by the steps, freed below
   QuorbItem* one = Num(1);
   one->SetBit(IsNamedVariable, true);
-  ExpressionPart* increment = chain.Step(&AddDoubles, {counter, one}, counter);
-  ExpressionPart* back = chain.Step(&Loop::Back, {}, nullptr);
-  QuorbParsedExpr* expr = chain.Finish(Num(0));
-  Loop::target = increment;
-  Loop::normalNext = back->Next;
-  Loop::remaining = 3;
-  expr->Execute();
+  {
+    ChainBuilder chain(&instance);
+    ExpressionPart* increment = chain.Step(&AddDoubles, {counter, one}, counter);
+    ExpressionPart* back = chain.Step(&Loop::Back, {}, nullptr);
+    QuorbParsedExpr* expr = chain.Finish(Num(0));
+    Loop::target = increment;
+    Loop::normalNext = back->Next;
+    Loop::remaining = 3;
+    expr->Execute();
+  }
   EXPECT_EQ(D(counter), 4.0) << "one pass plus three repeats";
   delete counter;
   delete one;

@@ -4,6 +4,7 @@
 // reference throws, of the matching kind.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
