@@ -1,7 +1,8 @@
 // Member definitions of FixedWidthType (declared in value_classes.h): the
 // copy, swap, reset, allocate and free operations every fixed-width value
 // class shares. Included only by the files that instantiate it for their
-// classes (integer_types.cpp, float_types.cpp, other_types.cpp).
+// classes (integer_types.cpp, float_types.cpp, boolean_type.cpp,
+// complex_type.cpp, address_types.cpp).
 #ifndef QUORB_TYPES_FIXED_WIDTH_TYPE_H
 #define QUORB_TYPES_FIXED_WIDTH_TYPE_H
 

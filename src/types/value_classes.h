@@ -167,7 +167,7 @@ class dt_Pointer final : public FixedWidthType<dt_Pointer, uintptr_t> {
 // A std::string per value, constructed in place. Reset empties it, Swap
 // exchanges contents, arrays hold empty strings and DeleteArray destroys
 // every element before freeing. Text is taken as is; never fails.
-class dt_String final : public QuorbDataType {
+class dt_String : public QuorbDataType {
  public:
   using QuorbDataType::AllocScalarValue;
 
@@ -225,6 +225,12 @@ extern template class FixedWidthType<dt_Float_Double, double>;
 extern template class FixedWidthType<dt_Size_t, size_t>;
 extern template class FixedWidthType<dt_Complex, std::complex<double>>;
 extern template class FixedWidthType<dt_Pointer, uintptr_t>;
+
+// OmniType: a value that can be anything, carried as its text. Any type
+// converts to it through its text and it converts to any type by parsing
+// that text, so its storage must be a string object: a pointer-width slot
+// could not hold what a conversion writes.
+class dt_Omni final : public dt_String {};
 
 }  // namespace QuorbNameSpace
 
