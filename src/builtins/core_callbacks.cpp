@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/parsed_expr.h"
+#include "types/convert.h"
 #include "types/data_type.h"
 
 namespace QuorbNameSpace {
@@ -11,6 +12,10 @@ namespace QuorbNameSpace {
 void SetVar(ExpressionPart& part) {
   QuorbItem* target = part.Args[0];
   target->DataType->SetValue(target->ValuePtr, part.Args[1]->ValuePtr);
+}
+
+void ConvertPartFunc(ExpressionPart& part) {
+  Convert(part.Args[0], part.Args[1], part.Args[2]->ValuePtr, part.Result->ValuePtr);
 }
 
 void ValueAt(ExpressionPart& part) {

@@ -12,6 +12,11 @@ class ExpressionPart;
 // target itself is the result item.
 void SetVar(ExpressionPart& part);
 
+// Converts argument 3's value from the type of argument 1 to the type of
+// argument 2, into the result item's storage: the conversion step the
+// parser inserts, and the call of a type name as a function.
+void ConvertPartFunc(ExpressionPart& part);
+
 // Re-points the result item at Address + Index * size of the result type:
 // the result aliases that memory, nothing is copied. Argument 1 is the
 // pointed-to type carrier, 2 the address, 3 the index.

@@ -5,8 +5,10 @@
 
 #include "engine/parsed_expr.h"
 #include "engine/quorb_item.h"
+#include "engine/sentinels.h"
 #include "engine/table.h"
 #include "scanner/string_location.h"
+#include "types/data_type.h"
 
 namespace QuorbNameSpace {
 
@@ -18,11 +20,45 @@ static const int32_t MessageLoadOrder[25] = {0,  1,  2,  3,  4,  5,  6,  7,  10,
                                              13, 14, 15, 16, 19, 17, 18, 20, 21, 22, 23, 24};
 
 Quorb::Quorb(void*) {
+  InitializeProcessTables();
   for (StringLocation*& transform : Transforms) transform = new StringLocation(this);
   IgnoredExceptions = FE_INEXACT | FE_UNDERFLOW;
   for (int32_t n : MessageLoadOrder) SetErrorMessage(n, DefaultErrorMessages[n], false);
   Flags &= ~PropertyBit(IsCaseSensitive);
   DataTypes.assign(128, nullptr);
+}
+
+// Frees the parsed bodies an item holds (its expression and the pieces of a
+// rule), leaving the item itself.
+static void FreeBodies(QuorbItem* item) {
+  QuorbParsedExpr::Free(item->ParsedExpr);
+  item->ParsedExpr = nullptr;
+  for (ReplacementStruct& piece : item->Pieces) {
+    QuorbParsedExpr::Free(piece.Expression);
+    piece.Expression = nullptr;
+  }
+}
+
+static void FreeBodiesIn(const Table* table) {
+  if (table == nullptr) return;
+  for (const auto& entry : table->Symbols) {
+    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      FreeBodies(item);
+      if (item->Has(IsNamespace)) FreeBodiesIn(item->OwnTable);
+    }
+  }
+}
+
+// Freeing a parsed expression reads the properties of the items it refers
+// to, so every expression goes before any named item: a body may refer to a
+// variable that sorts before its function, an anonymous item or the
+// output-text item.
+void Quorb::FreeAllExpressions() {
+  for (auto& entry : ParsedExprs) QuorbParsedExpr::Free(entry.first);
+  ParsedExprs.clear();
+  for (StringLocation* transform : Transforms)
+    if (transform != nullptr) FreeBodiesIn(transform->RuleTable);
+  for (auto& entry : AnonymousItems) FreeBodies(entry.first);
 }
 
 Quorb::~Quorb() {
@@ -36,14 +72,13 @@ Quorb::~Quorb() {
         if (item->Has(IsDataType)) typeItems.push_back(item);
     for (QuorbItem* item : typeItems) root->Remove(item);
   }
+  FreeAllExpressions();
   while (!AnonymousItems.empty()) {
     QuorbItem* item = AnonymousItems.begin()->first;
     AnonymousItems.erase(AnonymousItems.begin());
     delete item;
   }
   delete OutputTextItem;
-  for (auto& entry : ParsedExprs) QuorbParsedExpr::Free(entry.first);
-  ParsedExprs.clear();
   if (Table* root = RootTable()) ClearSymbolTableQuick(root->Symbols);
   for (StringLocation*& transform : Transforms) {
     delete transform;
@@ -51,6 +86,10 @@ Quorb::~Quorb() {
   }
   delete DefaultItem;
   for (QuorbItem* item : typeItems) delete item;
+  for (QuorbDataType* type : RetiredTypes) {
+    type->FreeValuePool();
+    delete type;
+  }
 }
 
 // A transform's destruction may release a rule whose local transform takes

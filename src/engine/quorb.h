@@ -60,11 +60,44 @@ class Quorb {
   std::string DefSeparator;
   std::string SyntaxEqual;
   int32_t IgnoredExceptions = 0;                     // FE_* flags the test ignores
+  std::vector<QuorbDataType*> RetiredTypes;          // owned; freed last
 
   StringLocation* MainTransform() const { return Transforms[0]; }
   StringLocation* ParserTransform() const { return Transforms[1]; }
   Table* RootTable() const;
   Table* CurrentNamespaceTable() const;
+
+  // Binds `item` to a new type object of the class `word` names and records
+  // it in the type table. False, changing nothing, for an unknown word.
+  bool ConnectDataType(QuorbItem* item, const std::string& word);
+  // The whole binding of "DataType: name : word" for a filed item: the type
+  // object, its name and item, the conversion callback, the data-type bits,
+  // the well-known slot and, for Bool, its three value items.
+  bool BindDataType(QuorbItem* item, const std::string& word);
+  // Keeps a superseded type object alive until the instance is destroyed:
+  // variables, literals and parsed expressions may still hold its values.
+  void RetireDataType(QuorbDataType* type);
+  // `text` folded to lower case unless the instance is case-sensitive.
+  std::string Case(const std::string& text) const;
+
+  // The item of `name` whose properties hold every bit of `mask` (any item
+  // for 0), newest overload first; ItemNotFound when none. Unless `literal`,
+  // the name is first rewritten by the parser transform's rules; with
+  // `fallback` the parser transform's rule table is searched too.
+  QuorbItem* ItemOfByName(const std::string& name, int64_t mask, bool literal, bool fallback);
+  // The item numbered `index` in a walk of the current namespace (entries in
+  // key order, each chain head first), when it shares a bit with `mask` and,
+  // if `typeName` names a type, is of that type; else ItemNotFound.
+  QuorbItem* ItemOfByProperty(int64_t mask, int32_t index, const std::string& typeName);
+  // The head item of entry `index` (key order) of the current namespace, or
+  // null when out of range.
+  QuorbItem* NamespaceSymbol(int32_t index);
+  int64_t NamespaceSymbolCount();
+  // The precedence of `name`, or the mean of two names' precedences
+  // (truncated); 0 when a name is unknown.
+  int32_t Precedence(const std::string& name, const std::string& second);
+  // `text` after the parser transform's rules.
+  std::string RewriteByParserRules(const std::string& text);
 
   // Takes `t` out of the user-transform list without destroying it.
   void RemoveUserTransform(StringLocation* t);
@@ -87,6 +120,7 @@ class Quorb {
  private:
   int HandlerDepth = 0;  // nesting of the handler loop, capped against runaway re-entry
   void DestroyUserTransforms();
+  void FreeAllExpressions();
 };
 
 }  // namespace QuorbNameSpace

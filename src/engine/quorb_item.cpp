@@ -57,7 +57,11 @@ void QuorbItem::ReleasePayload() {
   } else if (Has(IsOutputFormat)) {
     ReleaseOutputFormat();
   } else if (Has(IsDataType)) {
-    if (DataType != nullptr) {
+    // Values of the type may outlive its item (a redefined type name, a
+    // released type item): the instance frees the object last.
+    if (Owner != nullptr) {
+      Owner->RetireDataType(DataType);
+    } else if (DataType != nullptr) {
       DataType->FreeValuePool();
       delete DataType;
     }

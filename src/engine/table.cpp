@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/errors.h"
+#include "engine/quorb.h"
 #include "engine/quorb_item.h"
 
 namespace QuorbNameSpace {
@@ -29,6 +31,19 @@ static bool OnChain(QuorbItem* head, const QuorbItem* item) {
   return false;
 }
 
+// A data-type or namespace item owns a type object or a table that other
+// items point into; only an item of the same kind may take its place.
+static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
+  for (ItemIsEnum kind : {IsDataType, IsNamespace}) {
+    if (head->Has(kind) && !item->Has(kind)) {
+      Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
+      if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);
+      return false;
+    }
+  }
+  return true;
+}
+
 void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite) {
   if (item == nullptr) return;
   std::string key = Key(name);
@@ -42,6 +57,7 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite) {
     // Filing an item that is already on the chain would link it to itself.
     if (OnChain(head, item)) return;
     if (overwrite) {
+      if (!CanReplace(head, item)) return;
       OverwriteHead(head, item);
     } else {
       item->NextOverload = head;
@@ -63,15 +79,23 @@ void Table::OverwriteHead(QuorbItem* head, QuorbItem*& item) {
   std::swap(head->DataType, fresh->DataType);
   std::swap(head->Precedence, fresh->Precedence);
   std::swap(head->Callback, fresh->Callback);
+  std::swap(head->OwnTable, fresh->OwnTable);  // travels with the callback field's role
+  std::swap(head->ElementCount, fresh->ElementCount);
   std::swap(head->Owner, fresh->Owner);
   for (QuorbItem* sub : head->SubItems) Symbols.erase(sub->Name);
   delete fresh;
-  for (QuorbItem* sub : head->SubItems) Symbols[sub->Name] = sub;
+  // The parameters become visible under their names again, for the body
+  // that the definition parses next; the definition unfiles them after.
+  for (QuorbItem* sub : head->SubItems) {
+    Symbols[sub->Name] = sub;
+    sub->OwningTable = this;
+    sub->NextOverload = nullptr;
+  }
   Symbols[head->Name] = head;
 }
 
 void Table::Remove(QuorbItem* item) {
-  if (item == nullptr) return;
+  if (item == nullptr || item->OwningTable != this) return;
   item->OwningTable = nullptr;
   auto found = Symbols.find(item->Name);
   if (found == Symbols.end()) return;
@@ -91,13 +115,12 @@ void Table::Remove(QuorbItem* item) {
 }
 
 void ClearSymbolTableQuick(SymbolMap& symbols) {
-  // Detach the chains first: destroying a namespace item may clear nested
-  // tables, and no destruction should search this map while it is walked.
-  std::vector<QuorbItem*> heads;
-  heads.reserve(symbols.size());
-  for (auto& entry : symbols) heads.push_back(entry.second);
-  symbols.clear();
-  for (QuorbItem* item : heads) {
+  // One entry at a time, taken out before its chain is destroyed: an item
+  // whose destruction frees another item still filed here (a function and
+  // its parameters) then finds that entry through its own table link.
+  while (!symbols.empty()) {
+    QuorbItem* item = symbols.begin()->second;
+    symbols.erase(symbols.begin());
     while (item != nullptr) {
       QuorbItem* next = item->NextOverload;
       item->OwningTable = nullptr;

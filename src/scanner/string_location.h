@@ -42,6 +42,13 @@ class StringLocation : public virtual BaseClass {
   // and/or tokens, and always the passes.
   void ResetStringLocation(TransformResetEnum kind);
 
+  // The item named by the first token of `text`, or null: the innermost
+  // search table, then the rule table; with `fallback`, the instance's
+  // parser transform's rule table too.
+  QuorbItem* SymbolHandle(const std::string& text, bool shorten, bool fallback);
+  // As SymbolHandle, after the parser transform's rules rewrote the text.
+  QuorbItem* SymbolHandleExp(const std::string& text, bool shorten);
+
   std::string OwnText;                     // the transform's own copy of its input
   const std::string* TextPtr = nullptr;    // the text being scanned
   uint64_t TokenStart = 0;                 // offset of the current token's whole match
@@ -55,6 +62,9 @@ class StringLocation : public virtual BaseClass {
   QuorbItem RulesOverall;
 
   const std::string& Input() const { return *TextPtr; }
+
+ private:
+  QuorbItem* LookUp(const std::string& name) const;
 };
 
 }  // namespace QuorbNameSpace

@@ -30,6 +30,4 @@ void QuorbDataType::FreeValuePool() {
   ValuePoolUsed = 0;
 }
 
-std::string QuorbDataType::ToStringFormatted(const void* value) { return ToString(value); }
-
 }  // namespace QuorbNameSpace

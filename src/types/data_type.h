@@ -48,6 +48,10 @@ class QuorbDataType {
 
   // The value as text, with the type's output formats applied.
   std::string ToStringFormatted(const void* value);
+  // `text` passed through the type's output formats, the one added last
+  // first. Unchanged when the type has none or a format is already running.
+  std::string ToStringFormatted(const std::string& text);
+  std::string ToStringFormatted(const char* text) { return ToStringFormatted(std::string(text)); }
 
   // Frees every buffer of ValuePool through this type. Called by the defining
   // item's release, never by the destructor (no virtual calls from there).

@@ -54,6 +54,13 @@ class ChainBuilder {
     return expr_;
   }
 
+  // Finishes the chain and hands the expression over to the caller.
+  QuorbParsedExpr* Release(QuorbItem* result) {
+    QuorbParsedExpr* expr = Finish(result);
+    expr_ = nullptr;
+    return expr;
+  }
+
   // Ends the chain as a failed parse does: one ReturnError part whose result
   // and operation item are one Int item holding the error number.
   QuorbParsedExpr* FinishAsError(QuorbDataType* intType, int32_t error) {

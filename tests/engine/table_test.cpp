@@ -63,7 +63,6 @@ TEST_F(TableTest, OverwriteKeepsTheExistingAddress) {
   EXPECT_EQ(original->Precedence, 2);
   ASSERT_EQ(original->SubItems.size(), 1u);
   EXPECT_EQ(table.Handle("x"), original->SubItems[0]) << "parameters are filed again";
-  table.Symbols.erase("x");  // the parameter belongs to its function, not the table
 }
 
 TEST_F(TableTest, LockedNameRefusesEveryRedefinition) {
@@ -93,6 +92,50 @@ TEST_F(TableTest, RemovesFromAnyPositionOfAChain) {
   delete a;
   delete b;
   delete c;
+}
+
+TEST_F(TableTest, OverwriteMovesTheElementCountAndBody) {
+  QuorbItem* original = File("arr");
+  original->ElementCount = 3;
+  QuorbItem* replacement = new QuorbItem();
+  replacement->ElementCount = 5;
+  QuorbItem* handle = replacement;
+  table.Add("arr", handle, true);
+  EXPECT_EQ(original->ElementCount, 5u);
+}
+
+TEST_F(TableTest, OverwritingWithTheFiledItemItselfChangesNothing) {
+  QuorbItem* item = File("same");
+  item->Precedence = 7;
+  QuorbItem* handle = item;
+  table.Add("same", handle, true);
+  EXPECT_EQ(handle, item);
+  EXPECT_EQ(table.Handle("same"), item);
+  EXPECT_EQ(item->Precedence, 7);
+}
+
+TEST_F(TableTest, RemoveTouchesOnlyTheTableThatOwnsTheItem) {
+  Table other;
+  QuorbItem* here = File("n");
+  QuorbItem* there = new QuorbItem();
+  other.Add("n", there, false);
+  table.Remove(there);  // same name, other table
+  EXPECT_EQ(table.Handle("n"), here);
+  EXPECT_EQ(other.Handle("n"), there);
+  EXPECT_EQ(there->OwningTable, &other);
+  ClearSymbolTableQuick(other.Symbols);
+}
+
+TEST_F(TableTest, NamespaceIsReplacedOnlyByANamespace) {
+  QuorbItem* space = File("space");
+  space->SetBit(IsNamespace, true);
+  space->OwnTable = new Table();
+  QuorbItem* variable = new QuorbItem();
+  QuorbItem* handle = variable;
+  table.Add("space", handle, true);
+  EXPECT_EQ(handle, variable);
+  EXPECT_EQ(table.Handle("space"), space);
+  delete variable;
 }
 
 TEST_F(TableTest, SameSuffixComparesOperatorPositions) {

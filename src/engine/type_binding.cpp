@@ -1,0 +1,70 @@
+// Binding "DataType:" definitions to storage classes, and the instance's
+// type table and well-known type slots.
+#include <string>
+
+#include "builtins/core_callbacks.h"
+#include "engine/quorb.h"
+#include "engine/quorb_item.h"
+#include "engine/table.h"
+#include "types/data_type.h"
+#include "types/type_registry.h"
+
+namespace QuorbNameSpace {
+
+bool Quorb::ConnectDataType(QuorbItem* item, const std::string& word) {
+  QuorbDataType* type = NewDataTypeForWord(word);
+  if (type == nullptr) return false;
+  // An item bound twice gives up its first object, which values may hold.
+  if (item->DataType != nullptr && item->Has(IsDataType)) RetireDataType(item->DataType);
+  item->DataType = type;
+  DataTypes[type->Index] = type;
+  return true;
+}
+
+// The slot of the instance's well-known type of `number`, or null.
+static QuorbDataType** WellKnownSlot(Quorb& instance, int32_t number) {
+  switch (number) {
+    case TypeInt32: return &instance.IntType;
+    case TypeString: return &instance.StringType;
+    case TypeDouble: return &instance.DoubleType;
+    case TypeComplex: return &instance.ComplexType;
+    case TypePointer: return &instance.PointerType;
+    case TypeAny: return &instance.AnyType;
+    case TypeBoolean: return &instance.BoolType;
+    default: return nullptr;
+  }
+}
+
+bool Quorb::BindDataType(QuorbItem* item, const std::string& word) {
+  if (!ConnectDataType(item, word)) return false;
+  QuorbDataType* type = item->DataType;
+  type->Item = item;
+  type->Name = item->Name;
+  item->Callback = &ConvertPartFunc;
+  item->SetBit(IsDataType, true);
+  item->SetBit(IsFunction, true);
+  item->SetBit(IsCallable, true);
+  if (QuorbDataType** slot = WellKnownSlot(*this, type->Index)) *slot = type;
+  if (type->Index == TypeBoolean) {
+    // The numeric value of true, then the true and false words.
+    item->SubItems.push_back(new QuorbItem(PrototypeOf(TypeInt8), "1"));
+    item->SubItems.push_back(new QuorbItem(PrototypeOf(TypeString), "true"));
+    item->SubItems.push_back(new QuorbItem(PrototypeOf(TypeString), "false"));
+  }
+  return true;
+}
+
+void Quorb::RetireDataType(QuorbDataType* type) {
+  if (type == nullptr) return;
+  for (QuorbDataType*& slot : DataTypes)
+    if (slot == type) slot = nullptr;
+  for (QuorbDataType** slot : {&AnyType, &IntType, &BoolType, &DoubleType, &StringType, &PointerType, &ComplexType})
+    if (*slot == type) *slot = nullptr;
+  RetiredTypes.push_back(type);
+}
+
+std::string Quorb::Case(const std::string& text) const {
+  return (Flags & PropertyBit(IsCaseSensitive)) != 0 ? text : FoldCase(text);
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,126 @@
+// Output formats: order of application, expression and callback formats,
+// the guard against nested formatting, the exception mask, and release.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <string>
+
+#include "chain_builder.h"
+#include "engine/quorb.h"
+#include "engine/table.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+std::string& TextOf(QuorbItem* item) { return *static_cast<std::string*>(item->ValuePtr); }
+
+void AppendA(ExpressionPart& part) { TextOf(part.Result) = TextOf(part.Args[0]) + "A"; }
+void AppendB(ExpressionPart& part) { TextOf(part.Result) = TextOf(part.Args[0]) + "B"; }
+
+int32_t maskSeen = -1;
+void RecordMask(ExpressionPart& part) { maskSeen = part.OpItem->Owner->IgnoredExceptions; }
+
+// Brackets the output-text item's text: the body of an output expression.
+void Bracket(ExpressionPart& part) { TextOf(part.Result) = "<" + TextOf(part.Args[0]) + ">"; }
+
+// Prints a Double from inside an output expression.
+QuorbDataType* nestedType = nullptr;
+void PrintNested(ExpressionPart& part) {
+  double value = 2.5;
+  TextOf(part.Result) = nestedType->ToStringFormatted(&value);
+}
+
+class OutputFormatTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Bind("String", "type_string");
+    doubleType = Bind("Double", "type_float_double")->DataType;
+    instance.OutputTextItem = new QuorbItem(instance.StringType, "");
+    instance.OutputTextItem->SetBit(IsNamedVariable, true);
+  }
+  QuorbItem* Bind(const std::string& name, const std::string& word) {
+    auto* item = new QuorbItem();
+    item->Owner = &instance;
+    item->SetBit(IsDataType, true);
+    instance.CurrentNamespaceTable()->Add(name, item, false);
+    instance.BindDataType(item, word);
+    return item;
+  }
+  // An output item filed as a definition would file it, appended to Double.
+  QuorbItem* AddOutput(QuorbCallback callback) {
+    auto* output = new QuorbItem();
+    output->Owner = &instance;
+    output->SetBit(IsOutputFormat, true);
+    output->Callback = callback;
+    instance.CurrentNamespaceTable()->Add("output" + std::to_string(outputs++), output, false);
+    doubleType->Outputs.push_back(output);
+    return output;
+  }
+  // An output item whose body runs `step` over the output-text item.
+  QuorbItem* AddExpressionOutput(QuorbCallback step) {
+    QuorbItem* output = AddOutput(nullptr);
+    ChainBuilder* chain = new ChainBuilder(&instance);
+    QuorbItem* result = new QuorbItem(instance.StringType, "");
+    chain->Step(step, {instance.OutputTextItem}, result);
+    output->ParsedExpr = chain->Release(result);
+    delete chain;
+    return output;
+  }
+  Quorb instance;
+  QuorbDataType* doubleType = nullptr;
+  int outputs = 0;
+};
+
+TEST_F(OutputFormatTest, WithoutFormatsTheTextIsPlain) {
+  double value = 1234567.0;
+  EXPECT_EQ(doubleType->ToStringFormatted(&value), "1.23457e+06");
+}
+
+TEST_F(OutputFormatTest, TheFormatAddedLastRunsFirst) {
+  AddOutput(&AppendA);
+  AddOutput(&AppendB);
+  double value = 1.5;
+  EXPECT_EQ(doubleType->ToStringFormatted(&value), "1.5BA");
+  EXPECT_EQ(instance.StringType->ToStringFormatted("s"), "s") << "other types are untouched";
+}
+
+TEST_F(OutputFormatTest, ExpressionFormatSeesTheTextThroughTheOutputItem) {
+  AddOutput(&AppendA);
+  AddExpressionOutput(&Bracket);
+  double value = 1.5;
+  EXPECT_EQ(doubleType->ToStringFormatted(&value), "<1.5>A");
+  EXPECT_EQ(instance.Flags & PropertyBit(IsFormatting), 0u);
+}
+
+TEST_F(OutputFormatTest, PrintingFromInsideAFormatIsPlain) {
+  nestedType = doubleType;
+  AddExpressionOutput(&PrintNested);
+  double value = 0;
+  EXPECT_EQ(doubleType->ToStringFormatted(&value), "2.5");
+}
+
+TEST_F(OutputFormatTest, EveryExceptionIsIgnoredWhileFormatting) {
+  AddOutput(&RecordMask)->Owner = &instance;
+  double value = 0;
+  doubleType->ToStringFormatted(&value);
+  EXPECT_EQ(maskSeen, FE_ALL_EXCEPT);
+  EXPECT_EQ(instance.IgnoredExceptions, FE_INEXACT | FE_UNDERFLOW) << "the mask is restored";
+}
+
+TEST_F(OutputFormatTest, ItemWithoutBodyOrCallbackIsSkipped) {
+  AddOutput(&AppendA);
+  AddOutput(nullptr);
+  double value = 3;
+  EXPECT_EQ(doubleType->ToStringFormatted(&value), "3A");
+}
+
+TEST_F(OutputFormatTest, ReleasedFormatLeavesTheTypesList) {
+  QuorbItem* output = AddOutput(&AppendA);
+  delete output;
+  EXPECT_TRUE(doubleType->Outputs.empty());
+  double value = 3;
+  EXPECT_EQ(doubleType->ToStringFormatted(&value), "3");
+}
+
+}  // namespace
+}  // namespace QuorbNameSpace
