@@ -22,10 +22,16 @@ static const int32_t MessageLoadOrder[25] = {0,  1,  2,  3,  4,  5,  6,  7,  10,
 Quorb::Quorb(void*) {
   InitializeProcessTables();
   for (StringLocation*& transform : Transforms) transform = new StringLocation(this);
+  // The token and definition transforms get their tokens before any type
+  // exists; the main and parser transforms after, so literals carry types.
+  Transforms[2]->DefineTokens();
+  Transforms[3]->DefineTokens();
   IgnoredExceptions = FE_INEXACT | FE_UNDERFLOW;
   for (int32_t n : MessageLoadOrder) SetErrorMessage(n, DefaultErrorMessages[n], false);
   Flags &= ~PropertyBit(IsCaseSensitive);
   DataTypes.assign(128, nullptr);
+  Transforms[0]->DefineTokens();
+  Transforms[1]->DefineTokens();
 }
 
 // Frees the parsed bodies an item holds (its expression and the pieces of a
@@ -109,6 +115,13 @@ Table* Quorb::RootTable() const {
 Table* Quorb::CurrentNamespaceTable() const {
   if (Transforms[0] == nullptr || Transforms[0]->SearchTables.empty()) return nullptr;
   return Transforms[0]->SearchTables.back();
+}
+
+StringLocation* Quorb::NewTransform() {
+  auto* transform = new StringLocation(this);
+  transform->DefineTokens();
+  UserTransforms.push_back(transform);
+  return transform;
 }
 
 void Quorb::RemoveUserTransform(StringLocation* t) {

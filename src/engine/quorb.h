@@ -99,6 +99,10 @@ class Quorb {
   // `text` after the parser transform's rules.
   std::string RewriteByParserRules(const std::string& text);
 
+  // A new owning transform with the default token set, listed with the
+  // instance's user transforms.
+  StringLocation* NewTransform();
+
   // Takes `t` out of the user-transform list without destroying it.
   void RemoveUserTransform(StringLocation* t);
 

@@ -25,6 +25,11 @@ namespace QuorbNameSpace {
 class ExpressionPart;
 class QuorbParsedExpr;
 class StringLocation;
+struct TokenMatch;
+
+// A hand-written matcher for a default token pattern (token_matchers.h).
+using TokenMatcher = bool (*)(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                              TokenMatch& out);
 
 // Every step of an evaluation runs one of these with the step as context.
 using QuorbCallback = void (*)(ExpressionPart&);
@@ -46,6 +51,7 @@ class TokenClass_ : public virtual BaseClass {
   QuorbItem* Partner = nullptr;              // code-block opener <-> closer
   QuorbItem* RegExRule = nullptr;            // rule of a regex parameter serving as token
   uint64_t SubMatch = 0;                     // capture group that is the token's text
+  TokenMatcher FastMatch = nullptr;          // equivalent of Pattern for default patterns
 };
 
 // The rule and call part of an item. The fields the evaluator and callbacks
@@ -101,6 +107,10 @@ class QuorbItem : public TokenClass_, public RuleParamStruct {
   // Refiles the item under `name` in the owner's current namespace table.
   // An empty name sets error 9 when none is pending and leaves it unfiled.
   void Rename(const std::string& name);
+
+  // The rule's own transform, made on first use by the instance of the
+  // transform that defined the rule; null when no transform defined it.
+  StringLocation* ReturnLocalTransform();
 
   // Sets (value != 0) or clears one property bit, taken modulo 64. On a
   // transform's RulesDefault item the transform's own word follows.

@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "engine/quorb_item.h"
+#include "scanner/token_definitions.h"
 #include "types/type_registry.h"
 
 namespace QuorbNameSpace {
@@ -45,6 +46,7 @@ static void MakeSentinels() {
 
 void InitializeProcessTables() {
   if (Initialized) return;
+  SetTokenNames();
   SetBuiltInTypes();
   Initialized = true;
   MakeSentinels();

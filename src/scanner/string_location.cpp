@@ -1,4 +1,4 @@
-// Construction and destruction of transforms.
+// Construction, reset and input of transforms and cursors.
 #include "scanner/string_location.h"
 
 #include "engine/quorb.h"
@@ -6,7 +6,16 @@
 
 namespace QuorbNameSpace {
 
-StringLocation::StringLocation(Quorb* owner) : TextPtr(&EmptyString) {
+// Every position at the start of `text`, the range covering all of it.
+void StringLocation::AttachText(const std::string* text) {
+  TextPtr = text;
+  static_cast<ScanState&>(*this) = ScanState();
+  RangeEnd = text->size();
+  TextLength = text->size();
+}
+
+StringLocation::StringLocation(Quorb* owner) {
+  AttachText(&EmptyString);
   SetBit(IsOwner, true);
   Tokens = new std::vector<QuorbItem*>();
   RuleTable = new Table();
@@ -18,43 +27,97 @@ StringLocation::StringLocation(Quorb* owner) : TextPtr(&EmptyString) {
   RuleTable->CaseSensitive = caseSensitive;
 }
 
+StringLocation::StringLocation(const std::string& text, StringLocation* parent) {
+  RulesDefault.DefiningTransform = this;
+  AttachText(&text);
+  Parent = parent;
+  if (parent != nullptr) {
+    Properties = parent->Properties & ~PropertyBit(IsOwner);
+    Tokens = parent->Tokens;
+    RuleTable = parent->RuleTable;
+    Owner = parent->Owner;
+    SearchTables = parent->SearchTables;
+    Passes = parent->Passes;
+  } else {
+    SetBit(IsOwner, true);
+    Tokens = new std::vector<QuorbItem*>();
+    RuleTable = new Table();
+    SearchTables.push_back(RuleTable);
+  }
+}
+
 StringLocation::~StringLocation() { ResetStringLocation(ResetRulesAndTokens); }
 
+static void DestroyRules(Table* table) {
+  while (!table->Symbols.empty()) {
+    QuorbItem* item = table->Symbols.begin()->second;
+    table->Remove(item);
+    // An item filed under a key other than its own name would stay listed.
+    if (!table->Symbols.empty() && table->Symbols.begin()->second == item) table->Symbols.erase(table->Symbols.begin());
+    delete item;
+  }
+}
+
+static void DestroyTokens(std::vector<QuorbItem*>* tokens) {
+  // Unlinked first, so that no token's release edits the list being walked
+  // or frees a partner that has its own turn.
+  for (QuorbItem* token : *tokens) {
+    token->TokenList = nullptr;
+    token->TokenKind = TokenNone;
+    token->Partner = nullptr;
+  }
+  for (QuorbItem* token : *tokens) delete token;
+  delete tokens;
+}
+
 void StringLocation::ResetStringLocation(TransformResetEnum kind) {
-  if (!Has(IsOwner)) return;
-  bool rules = kind == ResetRulesAndTokens || kind == ResetRulesOnly;
-  bool tokens = kind == ResetRulesAndTokens || kind == ResetTokensOnly;
-  if (rules && RuleTable != nullptr) {
-    while (!RuleTable->Symbols.empty()) {
-      auto first = RuleTable->Symbols.begin();
-      QuorbItem* item = first->second;
-      RuleTable->Remove(item);
-      // An item filed under a key other than its name would stay listed.
-      if (!RuleTable->Symbols.empty() && RuleTable->Symbols.begin()->second == item)
-        RuleTable->Symbols.erase(RuleTable->Symbols.begin());
-      delete item;
+  if (IsOwning()) {
+    bool rules = kind == ResetRulesAndTokens || kind == ResetRulesOnly;
+    bool tokens = kind == ResetRulesAndTokens || kind == ResetTokensOnly;
+    if (rules && RuleTable != nullptr) {
+      DestroyRules(RuleTable);
+      for (auto it = SearchTables.begin(); it != SearchTables.end();) {
+        if (*it == RuleTable) it = SearchTables.erase(it);
+        else ++it;
+      }
+      delete RuleTable;
+      RuleTable = nullptr;
+      RuleHandles.clear();
     }
-  }
-  if (tokens && Tokens != nullptr) {
-    for (QuorbItem* token : *Tokens) {
-      token->TokenList = nullptr;
-      token->TokenKind = TokenNone;
-      delete token;
+    if (tokens && Tokens != nullptr) {
+      DestroyTokens(Tokens);
+      Tokens = nullptr;
+      CurrentToken = PrevToken = nullptr;
     }
+    for (StringLocation*& pass : Passes) {
+      delete pass;
+      pass = nullptr;
+    }
+    InputRefTarget = nullptr;
   }
-  if (rules) {
-    if (!SearchTables.empty() && SearchTables.front() == RuleTable) SearchTables.erase(SearchTables.begin());
-    delete RuleTable;
-    RuleTable = nullptr;
-  }
-  if (tokens) {
-    delete Tokens;
-    Tokens = nullptr;
-  }
-  for (StringLocation*& pass : Passes) {
-    delete pass;
-    pass = nullptr;
-  }
+  for (LogOfChangesClass* record : ChangeLog) delete record;
+  ChangeLog.clear();
+}
+
+void StringLocation::SetTransformInput(const std::string& text) {
+  OwnText = text;
+  InputRefTarget = nullptr;
+  SetBit(IsByRef, false);
+  AttachText(&OwnText);
+}
+
+void StringLocation::SetTransformInputByRef(std::string* target) {
+  SetBit(IsByRef, true);
+  InputRefTarget = target;
+  OwnText.swap(*target);
+  AttachText(&OwnText);
+}
+
+StringLocation* QuorbItem::ReturnLocalTransform() {
+  if (LocalTransform != nullptr) return LocalTransform;
+  if (DefiningTransform == nullptr || DefiningTransform->Owner == nullptr) return nullptr;
+  LocalTransform = DefiningTransform->Owner->NewTransform();
+  return LocalTransform;
 }
 
 }  // namespace QuorbNameSpace

@@ -1,43 +1,99 @@
-// Looking names up through a transform's search tables.
+// Looking token texts up through a transform's search tables: namespaces
+// entered through member access, operator runs shortened until a name is
+// found, and the parser transform's table as a fallback.
 #include <string>
 
+#include "engine/errors.h"
 #include "engine/quorb.h"
+#include "engine/sentinels.h"
 #include "engine/table.h"
 #include "scanner/string_location.h"
 
 namespace QuorbNameSpace {
 
-// The name a text stands for: the text without surrounding blanks. Until
-// the token scanner takes the first token, this serves texts that hold one
-// name.
-static std::string FirstName(const std::string& text) {
-  size_t start = text.find_first_not_of(" \t\r\n");
-  if (start == std::string::npos) return std::string();
-  size_t end = text.find_last_not_of(" \t\r\n");
-  return text.substr(start, end - start + 1);
+QuorbItem* StringLocation::LookUpIn(Table* table, const std::string& name) const {
+  return table != nullptr ? table->Handle(name) : nullptr;
 }
 
-// The innermost table first, then the rule table.
-QuorbItem* StringLocation::LookUp(const std::string& name) const {
-  if (SearchTables.empty()) return nullptr;
-  Table* innermost = SearchTables.back();
-  if (QuorbItem* found = innermost->Handle(name)) return found;
-  if (RuleTable != nullptr && innermost != RuleTable) return RuleTable->Handle(name);
-  return nullptr;
+QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
+  Table* searched = SearchTables.empty() ? RuleTable : SearchTables.back();
+  QuorbItem* found = LookUpIn(searched, cursor.TokenText());
+  if (found == nullptr && searched != RuleTable) {
+    searched = RuleTable;
+    found = LookUpIn(searched, cursor.TokenText());
+  }
+  while (found != nullptr && found->Has(IsNamespace)) {
+    QuorbItem* space = found;
+    cursor.NextToken(DefaultToken, 1);
+    if (cursor.CurrentToken->TokenKind != TokenMemberAccess) {
+      cursor.Pos = cursor.ScanStart;  // the token after the name is read again
+      return space;
+    }
+    cursor.NextToken(DefaultToken, 1);
+    searched = space->OwnTable;
+    found = LookUpIn(searched, cursor.TokenText());
+    if (found == nullptr && Owner != nullptr) Owner->SetErrorIfNone(ErrUnrecognizedNamespaceMember);
+  }
+  if (found == nullptr && shorten && cursor.CurrentToken != nullptr &&
+      cursor.CurrentToken->TokenKind == TokenReducible) {
+    // Shortening gives the cut-off characters back to the next token step.
+    while (found == nullptr && cursor.TokenLen > 1) {
+      --cursor.Pos;
+      --cursor.TokenLen;
+      found = LookUpIn(searched, cursor.TokenText());
+    }
+  }
+  return found;
 }
 
-QuorbItem* StringLocation::SymbolHandle(const std::string& text, bool, bool fallback) {
-  std::string name = FirstName(text);
-  if (name.empty()) return nullptr;
-  if (QuorbItem* found = LookUp(name)) return found;
+QuorbItem* StringLocation::SymbolHandle(const std::string& text, bool shorten, bool fallback) {
+  {
+    StringLocation cursor(text, this);
+    cursor.NextToken(DefaultToken, 1);
+    if (QuorbItem* found = SymbolHandle(cursor, shorten)) return found;
+  }
   if (!fallback || Owner == nullptr) return nullptr;
   StringLocation* parser = Owner->ParserTransform();
   if (parser == nullptr || parser->RuleTable == nullptr) return nullptr;
-  return parser->RuleTable->Handle(name);
+  StringLocation cursor(text, parser);
+  cursor.NextToken(DefaultToken, 1);
+  // The parser transform's rules become the innermost table for this lookup.
+  SearchTables.push_back(parser->RuleTable);
+  QuorbItem* found = SymbolHandle(cursor, shorten);
+  SearchTables.pop_back();
+  return found;
 }
 
 QuorbItem* StringLocation::SymbolHandleExp(const std::string& text, bool shorten) {
-  return SymbolHandle(text, shorten, false);
+  std::string expanded = Owner != nullptr ? Owner->RewriteByParserRules(text) : text;
+  return SymbolHandle(expanded, shorten, false);
+}
+
+void StringLocation::AddSymbol(const std::string& name, QuorbItem*& item, int32_t overwrite) {
+  if (name.empty()) {
+    if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
+    return;
+  }
+  Table* innermost = SearchTables.empty() ? RuleTable : SearchTables.back();
+  if (innermost != nullptr) innermost->Add(name, item, (overwrite & 0xFF) != 0);
+}
+
+void StringLocation::RemoveSymbol(QuorbItem* item) {
+  // From wherever it is filed: a table only unlinks its own items.
+  if (item != nullptr && item->OwningTable != nullptr) item->OwningTable->Remove(item);
+}
+
+void StringLocation::RemoveSymbol(const std::string& name) {
+  Table* innermost = SearchTables.empty() ? RuleTable : SearchTables.back();
+  if (innermost == nullptr) return;
+  auto found = innermost->Symbols.find(name);
+  if (found != innermost->Symbols.end()) innermost->Remove(found->second);
+}
+
+bool StringLocation::IsEqual(const std::string& a, const std::string& b) const {
+  if (a.size() != b.size()) return false;
+  if (Has(IsCaseSensitive)) return a == b;
+  return FoldCase(a) == FoldCase(b);
 }
 
 }  // namespace QuorbNameSpace

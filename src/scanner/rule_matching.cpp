@@ -1,0 +1,211 @@
+// Matching a compiled rule at the cursor: the anchor token was just taken,
+// the rule's parts are matched one by one, and on failure the next rule of
+// the same name (or, for a rule anchored by a regular expression, a rule of
+// a lower-priority token) is tried.
+#include <algorithm>
+#include <vector>
+
+#include "engine/sentinels.h"
+#include "scanner/rule_parts.h"
+#include "scanner/string_location.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+// The cursor's properties while one rule is matched: the rule's own case,
+// blank, quote and code-block flags, but the cursor's ownership.
+uint64_t MatchingProperties(const StringLocation& cursor, const QuorbItem* rule) {
+  const uint64_t owner = PropertyBit(IsOwner);
+  return (rule->Properties & ~owner) | (cursor.Properties & owner);
+}
+
+// The capture of the nearest part before `index` that is neither a group
+// nor a stop mark: the part a ParamStop's span belongs to.
+LocationAndLengthStruct* SpanOwner(const std::vector<QuorbItem*>& parts,
+                                   std::vector<LocationAndLengthStruct>& captures, size_t index) {
+  for (size_t j = std::min(index, captures.size()); j-- > 0;) {
+    int32_t kind = parts[j]->PartKind;
+    if (kind != Group && kind != StopMark) return &captures[j];
+  }
+  return nullptr;
+}
+
+bool MatchPartPattern(const QuorbItem* part, const std::string& text, uint64_t pos, uint64_t end, TokenMatch& m) {
+  if (part->FastMatch != nullptr) return part->FastMatch(text, pos, end, part->SubMatch, m);
+  return MatchRegexAt(part->Pattern, text, pos, end, part->SubMatch, m);
+}
+
+std::string CaptureText(const std::string& text, const LocationAndLengthStruct& capture) {
+  if (capture.Location >= text.size()) return std::string();
+  return text.substr(capture.Location, capture.Length);
+}
+
+}  // namespace
+
+QuorbItem* StringLocation::CheckForSyntaxBlock(QuorbItem* rule) {
+  std::vector<LocationAndLengthStruct> captures;
+  return CheckForSyntaxBlock(rule, captures, 0);
+}
+
+// Matches the parts of `rule` from the cursor; false at the first failure.
+// `current` enters as the anchor's capture.
+QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures,
+                                      bool& beganWithRegex) {
+  if (!rule->Has(IsAnchored)) return nullptr;  // not a compiled rule
+  const std::vector<QuorbItem*>& parts = rule->SubItems;
+  const std::string& text = *TextPtr;
+  const uint64_t end = std::min<uint64_t>(RangeEnd, text.size());
+  LocationAndLengthStruct current = captures.empty() ? LocationAndLengthStruct{} : captures.front();
+  captures.clear();
+  captures.reserve(parts.size());
+  for (size_t i = 0; i < parts.size(); ++i) {
+    QuorbItem* part = parts[i];
+    switch (part->PartKind) {
+      case Literal: {
+        NextToken(DefaultToken, 1);
+        bool equal = IsEqual(TokenText(), part->Text);
+        if (!equal && CurrentToken->TokenKind == TokenReducible) {
+          while (!equal && TokenLen > 1) {
+            --Pos;
+            --TokenLen;
+            equal = IsEqual(TokenText(), part->Text);
+          }
+        }
+        if (!equal) return nullptr;
+        current = {TokenLoc, TokenLen};
+        break;
+      }
+      case RegExParam: {
+        if (i == 0) {
+          beganWithRegex = true;
+          break;
+        }
+        TokenMatch m;
+        while (!MatchPartPattern(part, text, Pos, end, m)) {
+          // Only blanks may stand before the pattern.
+          const bool wasSensitive = Has(IsWhitespaceSensitive);
+          SetBit(IsWhitespaceSensitive, true);
+          NextToken(DefaultToken, 1);
+          SetBit(IsWhitespaceSensitive, wasSensitive);
+          if (CurrentToken->TokenKind != TokenWhitespace || rule->Has(IsWhitespaceSensitive)) return nullptr;
+        }
+        current = {m.subStart, m.subLength};
+        Pos += m.length;
+        break;
+      }
+      case ParamStop:
+      case RegExParamStop: {
+        SetBit(IsStopFound, false);
+        NextToken(part, 1);
+        if (!Has(IsStopFound) || TokenLen == 0) return nullptr;
+        if (LocationAndLengthStruct* owner = SpanOwner(parts, captures, i)) *owner = {TokenLoc, TokenLen};
+        current = {StopLoc, StopLen};
+        break;
+      }
+      case GroupEnd:
+        for (const QuorbItem* group : parts) {
+          if (group->PartKind != Group || group->GroupFirst == nullptr || group->GroupLast == nullptr) continue;
+          if (group->PartIndex >= captures.size() || group->GroupFirst->PartIndex >= captures.size() ||
+              group->GroupLast->PartIndex >= captures.size())
+            continue;
+          const LocationAndLengthStruct& first = captures[group->GroupFirst->PartIndex];
+          const LocationAndLengthStruct& last = captures[group->GroupLast->PartIndex];
+          uint64_t stop = last.Location + last.Length;
+          captures[group->PartIndex] = {first.Location, stop > first.Location ? stop - first.Location : 0};
+        }
+        break;
+      case CheckEnd:
+        for (size_t k = 0; k < captures.size(); ++k) {
+          if (parts[k]->PartKind == StopMark && k > 0) Pos = captures[k - 1].Location + captures[k - 1].Length;
+          uint64_t back = parts[k]->BackRefIndex;
+          if (back != 0 && back < captures.size() &&
+              !IsEqual(CaptureText(text, captures[k]), CaptureText(text, captures[back])))
+            return nullptr;
+        }
+        current = {0, 0};
+        break;
+      case TrailingParam:
+        upto(part);
+        if (TokenLen == 0) return nullptr;
+        current = {TokenLoc, TokenLen};
+        break;
+      case StartAnchor:
+        if (TokenLoc != RangeStart && BlankStart != RangeStart) return nullptr;
+        current = {0, 0};
+        break;
+      case EndAnchor:
+        if (Pos < RangeEnd) {
+          NextToken(DefaultToken, 1);
+          if (BlankStart != NoPosition) Pos = BlankStart;
+          if (CurrentToken != ItemNotFound) return nullptr;
+        }
+        current = {0, 0};
+        break;
+      case CountParam: {
+        if (part->ElementCount == 0) {
+          current = {Pos, 0};
+          break;
+        }
+        uint64_t first = NoPosition;
+        for (uint64_t k = 0; k < part->ElementCount; ++k) {
+          if (Pos >= RangeEnd) return nullptr;
+          NextToken(DefaultToken, 1);
+          if (CurrentToken == ItemNotFound) return nullptr;
+          if (k == 0) first = TokenLoc;
+        }
+        current = {first, Pos - first};
+        break;
+      }
+      default:  // Anchor, Param, Group, StopMark: their captures are filled by later parts
+        break;
+    }
+    captures.push_back(current);
+    if (i == 0 && !rule->Has(IsActive)) return nullptr;
+  }
+  return rule;
+}
+
+QuorbItem* StringLocation::CheckForSyntaxBlock(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures,
+                                               uint64_t previousIndex) {
+  if (rule == nullptr || !rule->Has(IsAnchored)) return nullptr;
+  const uint64_t matchStart = ScanStart;
+  const uint64_t startPos = Pos;
+  const uint64_t savedProperties = Properties;
+  LocationAndLengthStruct anchor{TokenLoc == NoPosition ? Pos : TokenLoc, TokenLen};
+
+  QuorbItem* matched = nullptr;
+  QuorbItem* candidate = rule;
+  while (candidate != nullptr) {
+    Properties = MatchingProperties(*this, candidate);
+    captures.assign(1, anchor);
+    bool beganWithRegex = false;
+    matched = MatchParts(candidate, captures, beganWithRegex);
+    Properties = savedProperties;
+    if (matched != nullptr) break;
+
+    if (beganWithRegex) {
+      // Retokenize with the items below the one taken before; the new
+      // token's rule, if any, is the next candidate.
+      Pos = matchStart;
+      candidate = nullptr;
+      while (previousIndex != NoPosition && previousIndex > 0 && Tokens != nullptr) {
+        uint64_t offset = Tokens->size() - previousIndex + 1;
+        previousIndex = NextToken(DefaultToken, offset);
+        anchor = {TokenLoc, TokenLen};
+        candidate = CurrentToken != nullptr ? CurrentToken->RegExRule : nullptr;
+        if (candidate == nullptr || candidate->Has(IsActive)) break;
+      }
+    } else {
+      Pos = startPos;
+      candidate = candidate->NextOverload;
+      while (candidate != nullptr && !candidate->Has(IsActive)) candidate = candidate->NextOverload;
+    }
+  }
+
+  TokenLoc = matchStart;
+  TokenLen = Pos >= matchStart ? Pos - matchStart : 0;
+  Properties = savedProperties;
+  return matched;
+}
+
+}  // namespace QuorbNameSpace

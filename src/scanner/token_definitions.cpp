@@ -1,0 +1,167 @@
+// Defining tokens, and the default token set of each kind of transform.
+#include "scanner/token_definitions.h"
+
+#include "engine/errors.h"
+#include "engine/quorb.h"
+#include "scanner/pattern_platform.h"
+#include "scanner/string_location.h"
+
+namespace QuorbNameSpace {
+
+std::map<std::string, TokenEnum> TokenType_;
+std::map<std::string, int> IsByMap;
+
+const PatternPlatform WindowsPatterns{true, "[a-z][a-z0-9_]*"};
+const PatternPlatform PosixPatterns{false, "[a-zA-Z][a-zA-Z0-9_]*"};
+#ifdef _WIN32
+PatternPlatform ActivePatternPlatform = WindowsPatterns;
+#else
+PatternPlatform ActivePatternPlatform = PosixPatterns;
+#endif
+
+std::regex::flag_type PatternFlags(std::regex::flag_type grammar, bool caseSensitive) {
+  if (ActivePatternPlatform.CaseInsensitivePatterns && !caseSensitive) return grammar | std::regex::icase;
+  return grammar;
+}
+
+void SetTokenNames() {
+  TokenType_ = {
+      {"generic", TokenGeneric},
+      {"alphanumeric", TokenAlphanumeric},
+      {"argseparator", TokenArgSeparator},
+      {"codeblock", TokenCodeBlock},
+      {"codeblockmatch", TokenCodeBlockMatch},
+      {"memberaccess", TokenMemberAccess},
+      {"literal", TokenLiteral},
+      {"statementsep", TokenStatementSep},
+      {"whitespace", TokenWhitespace},
+      {"reducible", TokenReducible},
+      {"currentthread", TokenCurrentThread},
+      {"localvar", TokenLocalVar},
+      {"staticvar", TokenStaticVar},
+      {"definenow", TokenStaticVar},
+      {"tempdef", TokenTempDef},
+      {"evalinsert", TokenEvalInsert},
+      {"evalduringparse", TokenEvalDuringParse},
+      {"expandinsert", TokenExpandInsert},
+      {"fileinclude", TokenFileInclude},
+      {"currentspace", TokenCurrentSpace},
+      {"defspace", TokenDefSpace},
+      {"evalspace", TokenEvalSpace},
+  };
+  IsByMap = {{"byval", IsByVal}, {"byref", IsByRef}, {"bycopy", IsByCopy}, {"byexpr", IsByExpr}, {"byhandle", IsByHandle}};
+}
+
+// The syntax flags of a grammar number; false for a number with none.
+static bool GrammarFlags(int32_t grammar, std::regex::flag_type transformGrammar, std::regex::flag_type& flags) {
+  switch (grammar) {
+    case GrammarDefault: flags = transformGrammar; return true;
+    case GrammarECMAScript: flags = std::regex::ECMAScript; return true;
+    case GrammarBasic: flags = std::regex::basic; return true;
+    case GrammarExtended: flags = std::regex::extended; return true;
+    case GrammarAwk: flags = std::regex::awk; return true;
+    case GrammarGrep: flags = std::regex::grep; return true;
+    case GrammarEgrep: flags = std::regex::egrep; return true;
+    default: return false;
+  }
+}
+
+// Compiles `pattern`; false (error 9 on the owner) when it does not compile.
+static bool Compile(const std::string& pattern, std::regex::flag_type flags, std::regex& out, Quorb* owner) {
+  try {
+    out.assign(pattern, flags);
+    return true;
+  } catch (const std::regex_error&) {
+    if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);
+    return false;
+  }
+}
+
+// Gives `item` the compiled pattern and, for a plain ECMAScript pattern with
+// a hand-written equivalent, the fast matcher.
+static void SetPattern(QuorbItem* item, const std::string& text, std::regex& compiled, std::regex::flag_type flags) {
+  item->Pattern.swap(compiled);
+  item->FastMatch = flags == std::regex::ECMAScript ? FindTokenMatcher(text) : nullptr;
+}
+
+QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind, const std::string& closing,
+                                       uint64_t subMatch, int32_t grammar, QuorbItem* item) {
+  std::regex::flag_type grammarFlags;
+  if (!GrammarFlags(grammar, Grammar, grammarFlags)) {
+    if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
+    return nullptr;
+  }
+  const bool caseSensitive = Has(IsCaseSensitive);
+  const std::regex::flag_type flags = PatternFlags(grammarFlags, caseSensitive);
+  const std::regex::flag_type closerFlags = PatternFlags(Grammar, caseSensitive);
+  // Both patterns compile before anything is appended: no half pair.
+  std::regex opener, closer;
+  if (!Compile(regex, flags, opener, Owner)) return nullptr;
+  if (!closing.empty() && !Compile(closing, closerFlags, closer, Owner)) return nullptr;
+  if (Tokens == nullptr) Tokens = new std::vector<QuorbItem*>();
+
+  if (item == nullptr) item = new QuorbItem();
+  SetPattern(item, regex, opener, flags);
+  item->TokenKind = kind;
+  item->SubMatch = subMatch;
+  item->TokenList = Tokens;
+  Tokens->push_back(item);
+  if (!closing.empty()) {
+    auto* close = new QuorbItem();
+    SetPattern(close, closing, closer, closerFlags);
+    close->TokenKind = TokenCodeBlockMatch;
+    close->TokenList = Tokens;
+    close->Owner = Owner;
+    Tokens->push_back(close);
+    item->TokenKind = TokenCodeBlock;
+    item->Partner = close;
+    close->Partner = item;
+  }
+  item->Owner = Owner;
+  return item;
+}
+
+QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind, const std::string& closing,
+                                       uint64_t subMatch) {
+  return DefineToken(regex, kind, closing, subMatch, GrammarDefault, nullptr);
+}
+
+void StringLocation::DefineTokens() {
+  if (Owner == nullptr) return;
+  const bool tokenizer = this == Owner->Transforms[0];
+  const bool tokenTransform = this == Owner->Transforms[2];
+  const bool definitions = this == Owner->Transforms[3];
+  auto literal = [this](const std::string& pattern, QuorbDataType* type, uint64_t subMatch = 0) {
+    QuorbItem* token = DefineToken(pattern, TokenLiteral, "", subMatch);
+    if (token != nullptr) token->DataType = type;
+    return token;
+  };
+
+  DefineToken(".", TokenGeneric, "", 0);
+  if (tokenTransform) {
+    DefineToken("~~", TokenGeneric, "", 0);
+    DefineToken("[\\t ]+", TokenWhitespace, "", 0);
+    return;
+  }
+  DefineToken("\\.", TokenMemberAccess, "", 0);
+  DefineToken("\\.\\.\\.", TokenGeneric, "", 0);
+  if (definitions) DefineToken("~~", TokenGeneric, "", 0);
+  DefineToken("\\(", TokenCodeBlock, "\\)", 0);
+  DefineToken("\\{", TokenCodeBlock, "\\}", 0);
+  DefineToken("\\[", TokenCodeBlock, "\\]", 0);
+  DefineToken(";", TokenStatementSep, "", 0);
+  DefineToken("\\r?\\n", TokenStatementSep, "", 0);
+  DefineToken(",", TokenArgSeparator, "", 0);
+  for (const char* quoted : {"'([^']*)'", "\"([^\"]*)\""}) {
+    if (QuorbItem* token = literal(quoted, Owner->StringType, 1)) token->SetBit(IsQuotedText, true);
+  }
+  if (!definitions) DefineToken("~", TokenReducible, "", 0);
+  DefineToken("[-:|+/*^$&#=%@!`\\\\<>?]+", TokenReducible, "", 0);
+  if (tokenizer) literal("#i", Owner->ComplexType);
+  DefineToken("[\\t ]+", TokenWhitespace, "", 0);
+  literal("[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?", Owner->DoubleType);
+  DefineToken(ActivePatternPlatform.IdentifierPattern, TokenAlphanumeric, "", 0);
+  if (tokenizer) literal("(True|False)\\b", Owner->BoolType);
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,266 @@
+// Hand-written matchers for the default token patterns, and the general
+// std::regex path for every other pattern. Each matcher reproduces the
+// ECMAScript backtracking result of its pattern (leftmost alternative first,
+// greedy quantifiers), not the longest match; the comments on the matchers
+// derive that result where backtracking changes it.
+#include "scanner/token_matchers.h"
+
+#include <cstring>
+
+namespace QuorbNameSpace {
+
+// What a matcher reports about capture group 1 of its pattern.
+struct GroupSpan {
+  bool matched = false;  // false also for a pattern without groups
+  uint64_t start = 0;
+  uint64_t length = 0;
+};
+
+// A usable anchored range that is not empty: no default pattern matches the
+// empty string, so pos == end is no match for all of them.
+static bool HasChar(const std::string& text, uint64_t pos, uint64_t end) {
+  return end <= text.size() && pos < end;
+}
+
+// Writes a successful match of `length` characters at `pos`, choosing the
+// sub-match by `subMatch`; the default patterns have at most one group.
+static bool Accept(uint64_t pos, uint64_t length, uint64_t subMatch, const GroupSpan& group,
+                   TokenMatch& out) {
+  out.length = length;
+  if (subMatch == 0) {
+    out.subStart = pos;
+    out.subLength = length;
+  } else if (subMatch == 1 && group.matched) {
+    out.subStart = group.start;
+    out.subLength = group.length;
+  } else {
+    out.subStart = pos;
+    out.subLength = 0;
+  }
+  return true;
+}
+
+static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+static bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+static bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
+
+// The regex word class of the classic locale: ASCII letters, digits and the
+// underscore; bytes of 0x80 and above are not word characters.
+static bool IsWordChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
+
+// Members of [-:|+/*^$&#=%@!`\\<>?].
+static bool IsOperatorChar(char c) {
+  switch (c) {
+    case '-': case ':': case '|': case '+': case '/': case '*': case '^':
+    case '$': case '&': case '#': case '=': case '%': case '@': case '!':
+    case '`': case '\\': case '<': case '>': case '?':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// "." : any single character but a line terminator. For narrow characters
+// the standard library excludes only '\n' and '\r'; NUL and bytes of 0x80 and
+// above are accepted.
+static bool MatchAnyChar(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                         TokenMatch& out) {
+  if (!HasChar(text, pos, end)) return false;
+  char c = text[pos];
+  if (c == '\n' || c == '\r') return false;
+  return Accept(pos, 1, subMatch, GroupSpan(), out);
+}
+
+// A fixed text such as "\.\.\." or "~~": exactly those characters.
+template <char... Chars>
+static bool MatchLiteral(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                         TokenMatch& out) {
+  static constexpr char literal[] = {Chars...};
+  constexpr uint64_t length = sizeof...(Chars);
+  if (!HasChar(text, pos, end) || end - pos < length) return false;
+  if (std::memcmp(text.data() + pos, literal, length) != 0) return false;
+  return Accept(pos, length, subMatch, GroupSpan(), out);
+}
+
+// "\r?\n": a carriage return is taken only when a line feed follows it.
+static bool MatchLineBreak(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                           TokenMatch& out) {
+  if (!HasChar(text, pos, end)) return false;
+  if (text[pos] == '\n') return Accept(pos, 1, subMatch, GroupSpan(), out);
+  if (text[pos] == '\r' && pos + 1 < end && text[pos + 1] == '\n') {
+    return Accept(pos, 2, subMatch, GroupSpan(), out);
+  }
+  return false;
+}
+
+// "'([^']*)'" and its double-quoted twin. The greedy run stops at the first
+// closing quote, and backtracking into it cannot find another, so the match
+// ends at the first closing quote in range or fails. The inside is group 1;
+// it may hold any byte, line breaks and NUL included.
+template <char Quote>
+static bool MatchQuoted(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                        TokenMatch& out) {
+  if (!HasChar(text, pos, end) || text[pos] != Quote) return false;
+  const char* inside = text.data() + pos + 1;
+  const void* closing = std::memchr(inside, Quote, end - pos - 1);
+  if (closing == nullptr) return false;
+  uint64_t insideLength = static_cast<uint64_t>(static_cast<const char*>(closing) - inside);
+  GroupSpan group{true, pos + 1, insideLength};
+  return Accept(pos, insideLength + 2, subMatch, group, out);
+}
+
+// "[-:|+/*^$&#=%@!`\\<>?]+": the whole run of operator characters.
+static bool MatchOperatorRun(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                             TokenMatch& out) {
+  if (!HasChar(text, pos, end)) return false;
+  uint64_t i = pos;
+  while (i < end && IsOperatorChar(text[i])) ++i;
+  if (i == pos) return false;
+  return Accept(pos, i - pos, subMatch, GroupSpan(), out);
+}
+
+// "[\t ]+": the whole run of tabs and spaces.
+static bool MatchBlankRun(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                          TokenMatch& out) {
+  if (!HasChar(text, pos, end)) return false;
+  uint64_t i = pos;
+  while (i < end && (text[i] == '\t' || text[i] == ' ')) ++i;
+  if (i == pos) return false;
+  return Accept(pos, i - pos, subMatch, GroupSpan(), out);
+}
+
+// "[0-9]*\.?[0-9]+([eE][+-]?[0-9]+)?". Backtracking settles on:
+// - the leading digits, then a full stop with at least one digit after it
+//   and all the digits that follow ("1.25");
+// - otherwise the leading digits alone, if any: "[0-9]*" gives back its last
+//   digit to "[0-9]+", so "1." is "1" and "1.2.3" is "1.2";
+// - then, if possible, an exponent: e or E, an optional sign, at least one
+//   digit ("1e+" is "1"). The exponent is group 1, unmatched when absent.
+static bool MatchNumber(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                        TokenMatch& out) {
+  if (!HasChar(text, pos, end)) return false;
+  uint64_t i = pos;
+  while (i < end && IsDigit(text[i])) ++i;
+  uint64_t stop;
+  if (i + 1 < end && text[i] == '.' && IsDigit(text[i + 1])) {
+    stop = i + 2;
+    while (stop < end && IsDigit(text[stop])) ++stop;
+  } else if (i > pos) {
+    stop = i;
+  } else {
+    return false;
+  }
+  GroupSpan exponent;
+  if (stop < end && (text[stop] == 'e' || text[stop] == 'E')) {
+    uint64_t k = stop + 1;
+    if (k < end && (text[k] == '+' || text[k] == '-')) ++k;
+    if (k < end && IsDigit(text[k])) {
+      while (k < end && IsDigit(text[k])) ++k;
+      exponent = GroupSpan{true, stop, k - stop};
+      stop = k;
+    }
+  }
+  return Accept(pos, stop - pos, subMatch, exponent, out);
+}
+
+// "[a-zA-Z][a-zA-Z0-9_]*": an ASCII letter, then word characters.
+static bool MatchIdentifier(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                            TokenMatch& out) {
+  if (!HasChar(text, pos, end) || !IsLetter(text[pos])) return false;
+  uint64_t i = pos + 1;
+  while (i < end && IsWordChar(text[i])) ++i;
+  return Accept(pos, i - pos, subMatch, GroupSpan(), out);
+}
+
+// "[a-z][a-z0-9_]*" without the case-insensitive flag: lower case only.
+static bool MatchLowerIdentifier(const std::string& text, uint64_t pos, uint64_t end,
+                                 uint64_t subMatch, TokenMatch& out) {
+  if (!HasChar(text, pos, end) || !IsLower(text[pos])) return false;
+  uint64_t i = pos + 1;
+  while (i < end && (IsLower(text[i]) || IsDigit(text[i]) || text[i] == '_')) ++i;
+  return Accept(pos, i - pos, subMatch, GroupSpan(), out);
+}
+
+// "(True|False)\b": the word followed by a non-word character or the range
+// end. The word is group 1. Before the boundary stands a letter, so only the
+// character after the word decides it.
+static bool MatchBoolWord(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                          TokenMatch& out) {
+  if (!HasChar(text, pos, end)) return false;
+  uint64_t length;
+  if (end - pos >= 4 && text.compare(pos, 4, "True") == 0) {
+    length = 4;
+  } else if (end - pos >= 5 && text.compare(pos, 5, "False") == 0) {
+    length = 5;
+  } else {
+    return false;
+  }
+  uint64_t after = pos + length;
+  if (after < end && IsWordChar(text[after])) return false;
+  return Accept(pos, length, subMatch, GroupSpan{true, pos, length}, out);
+}
+
+// Pattern texts as the regex sees them, with their matchers.
+struct MatcherEntry {
+  const char* pattern;
+  TokenMatcher matcher;
+};
+
+static const MatcherEntry kMatchers[] = {
+    {".", MatchAnyChar},
+    {"\\.", MatchLiteral<'.'>},
+    {"\\.\\.\\.", MatchLiteral<'.', '.', '.'>},
+    {"~~", MatchLiteral<'~', '~'>},
+    {"\\(", MatchLiteral<'('>},
+    {"\\)", MatchLiteral<')'>},
+    {"\\{", MatchLiteral<'{'>},
+    {"\\}", MatchLiteral<'}'>},
+    {"\\[", MatchLiteral<'['>},
+    {"\\]", MatchLiteral<']'>},
+    {";", MatchLiteral<';'>},
+    {"\\r?\\n", MatchLineBreak},
+    {",", MatchLiteral<','>},
+    {"'([^']*)'", MatchQuoted<'\''>},
+    {"\"([^\"]*)\"", MatchQuoted<'"'>},
+    {"~", MatchLiteral<'~'>},
+    {"[-:|+/*^$&#=%@!`\\\\<>?]+", MatchOperatorRun},
+    {"#i", MatchLiteral<'#', 'i'>},
+    {"[\\t ]+", MatchBlankRun},
+    {"[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?", MatchNumber},
+    {"[a-zA-Z][a-zA-Z0-9_]*", MatchIdentifier},
+    {"[a-z][a-z0-9_]*", MatchLowerIdentifier},
+    {"(True|False)\\b", MatchBoolWord},
+};
+
+TokenMatcher FindTokenMatcher(const std::string& pattern) {
+  for (const MatcherEntry& entry : kMatchers) {
+    if (pattern == entry.pattern) return entry.matcher;
+  }
+  return nullptr;
+}
+
+bool MatchRegexAt(const std::regex& pattern, const std::string& text, uint64_t pos, uint64_t end,
+                  uint64_t subMatch, TokenMatch& out) {
+  if (end > text.size() || pos > end) return false;
+  std::string::const_iterator first = text.cbegin() + static_cast<std::ptrdiff_t>(pos);
+  std::string::const_iterator last = text.cbegin() + static_cast<std::ptrdiff_t>(end);
+  std::match_results<std::string::const_iterator> match;
+  try {
+    if (!std::regex_search(first, last, match, pattern, std::regex_constants::match_continuous)) {
+      return false;
+    }
+  } catch (const std::regex_error&) {
+    return false;
+  }
+  out.length = static_cast<uint64_t>(match.length(0));
+  if (subMatch < match.size() && match[subMatch].matched) {
+    out.subStart = static_cast<uint64_t>(match[subMatch].first - text.cbegin());
+    out.subLength = static_cast<uint64_t>(match[subMatch].length());
+  } else {
+    out.subStart = pos;
+    out.subLength = 0;
+  }
+  return true;
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,47 @@
+// Token matchers: anchored matching of one token pattern at a position of the
+// scanned text. The default token patterns run on every token of every parse,
+// so each has a hand-written matcher that accepts exactly what its
+// std::regex accepts; any other pattern goes through MatchRegexAt. The token
+// scanner (string_location.h) picks the matcher when a token is defined.
+#ifndef QUORB_SCANNER_TOKEN_MATCHERS_H
+#define QUORB_SCANNER_TOKEN_MATCHERS_H
+
+#include <cstdint>
+#include <regex>
+#include <string>
+
+namespace QuorbNameSpace {
+
+// One anchored match: lengths and the chosen capture group, as offsets.
+struct TokenMatch {
+  uint64_t length = 0;     // length of the whole match, from the position
+  uint64_t subStart = 0;   // offset (from the text start) of the chosen sub-match
+  uint64_t subLength = 0;  // its length; an unmatched or nonexistent group: subStart = the position, subLength 0
+};
+
+// Matches `pattern` anchored at `pos` within [0, end) of `text`; true on a
+// match. `subMatch` selects the capture group whose place goes to
+// subStart/subLength (0 = the whole match). The range end counts as the end
+// of input (a word boundary holds there). Requires pos <= end <= text.size();
+// a range outside the text gives no match. On no match `out` is unchanged.
+// Never recurses, whatever the length of the match.
+using TokenMatcher = bool (*)(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                              TokenMatch& out);
+
+// The hand-written matcher equivalent to `pattern` compiled with the
+// ECMAScript grammar and no other flag (under the classic "C" locale, where
+// only ASCII letters and digits are word characters); null when there is
+// none. The pattern is compared as exact regex text.
+TokenMatcher FindTokenMatcher(const std::string& pattern);
+
+// The general path: std::regex_search with match_continuous over [pos, end).
+// Any std::regex_error thrown while matching (complexity, stack) counts as no
+// match. Same sub-match rule and range contract as TokenMatcher. Unlike the
+// hand-written matchers, the standard library recurses once per character
+// consumed, so very long matches can exhaust the stack.
+bool MatchRegexAt(const std::regex& pattern, const std::string& text, uint64_t pos, uint64_t end,
+                  uint64_t subMatch, TokenMatch& out);
+
+}  // namespace QuorbNameSpace
+
+#endif  // QUORB_SCANNER_TOKEN_MATCHERS_H

@@ -1,0 +1,268 @@
+// The scanner: token steps, up-to scans and code blocks. Token items are
+// tried from the highest priority (defined last) down; the first that
+// matches at the position wins, not the longest.
+#include <algorithm>
+
+#include "engine/quorb.h"
+#include "engine/sentinels.h"
+#include "engine/table.h"
+#include "scanner/rule_parts.h"
+#include "scanner/string_location.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+// Stands for a byte that no token pattern takes (a lone carriage return, or
+// any byte when the token list is empty): the scan takes it as a
+// one-character generic token instead of standing still.
+QuorbItem* UnmatchedByte() {
+  static QuorbItem* item = [] {
+    auto* generic = new QuorbItem();
+    generic->TokenKind = TokenGeneric;
+    return generic;
+  }();
+  return item;
+}
+
+bool IsBlankRun(const QuorbItem* token) { return token != nullptr && token->TokenKind == TokenWhitespace; }
+
+// Appends the wanted item to the token list for the duration of a scan, so
+// its own pattern is tried first, and takes it off again however the scan
+// ends.
+class WantedFirst {
+ public:
+  WantedFirst(std::vector<QuorbItem*>* tokens, QuorbItem* wanted, bool needed)
+      : tokens_(needed ? tokens : nullptr), wanted_(wanted) {
+    if (tokens_ != nullptr) tokens_->push_back(wanted_);
+  }
+  ~WantedFirst() { Remove(); }
+  void Remove() {
+    if (tokens_ == nullptr) return;
+    auto last = std::find(tokens_->rbegin(), tokens_->rend(), wanted_);
+    if (last != tokens_->rend()) tokens_->erase(std::next(last).base());
+    tokens_ = nullptr;
+  }
+  void PutBack(std::vector<QuorbItem*>* tokens) {
+    tokens_ = tokens;
+    if (tokens_ != nullptr) tokens_->push_back(wanted_);
+  }
+  bool Active() const { return tokens_ != nullptr; }
+
+ private:
+  std::vector<QuorbItem*>* tokens_;
+  QuorbItem* wanted_;
+};
+
+}  // namespace
+
+std::string StringLocation::TokenText() const {
+  if (TokenLoc == NoPosition || TokenLoc >= TextPtr->size()) return std::string();
+  return TextPtr->substr(TokenLoc, TokenLen);
+}
+
+// The highest-priority token item that matches at Pos, from list index
+// `first` down; its index, or NoPosition with `item` null.
+static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
+                          QuorbItem* wanted, bool step, QuorbItem*& item, TokenMatch& match) {
+  const std::string& text = *cursor.TextPtr;
+  const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, text.size());
+  const bool quotesOff = cursor.Has(IsQuoteBlind);
+  for (uint64_t i = first + 1; i-- > 0;) {
+    QuorbItem* candidate = tokens[i];
+    if (quotesOff && candidate->Has(IsQuotedText)) continue;
+    const uint64_t sub = step ? candidate->SubMatch : 0;
+    TokenMatch found;
+    bool matched = candidate->FastMatch != nullptr
+                       ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
+                       : MatchRegexAt(candidate->Pattern, text, cursor.Pos, end, sub, found);
+    // An empty match would not move the scan on; only the wanted
+    // terminator may match empty.
+    if (!matched || (found.length == 0 && candidate != wanted)) continue;
+    item = candidate;
+    match = found;
+    return i;
+  }
+  item = nullptr;
+  return NoPosition;
+}
+
+uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
+  if (wanted == nullptr) wanted = DefaultToken;
+  const bool step = wanted == DefaultToken;
+  BlankStart = TokenLoc = StopLoc = NoPosition;
+  StopLen = 0;
+  if (!step) SetBit(IsStopFound, false);
+  WantedFirst wantedFirst(Tokens, wanted, !step && wanted->Text.empty() && Tokens != nullptr);
+  const bool blanksCount = Has(IsWhitespaceSensitive) || wanted->Has(IsWhitespaceSensitive);
+  uint64_t lastIndex = NoPosition;
+
+  while (Pos < RangeEnd && Pos < TextPtr->size()) {
+    PrevToken = CurrentToken;
+    const uint64_t listSize = Tokens != nullptr ? Tokens->size() : 0;
+    QuorbItem* item = nullptr;
+    TokenMatch match;
+    uint64_t index = NoPosition;
+    if (listSize >= startOffset)
+      index = FindToken(*this, *Tokens, listSize - startOffset, wanted, step, item, match);
+    if (item == nullptr) {
+      item = UnmatchedByte();
+      match.length = match.subLength = 1;
+      match.subStart = Pos;
+    } else {
+      lastIndex = index;
+    }
+    CurrentToken = item;
+    LastMatch = match;
+
+    if (item->TokenKind == TokenWhitespace && !blanksCount) {
+      TokenStart = BlankStart = Pos;
+      Pos += match.length;
+      if (step) continue;
+    } else {
+      if (TokenLoc == NoPosition) {
+        TokenLoc = match.subStart;
+        ScanStart = Pos;
+      }
+      TokenStart = Pos;
+      Pos += match.length;
+      if (step) {
+        TokenLen = match.subLength;
+        return lastIndex;
+      }
+    }
+
+    // Up-to scan: the terminator ends it.
+    const bool isTerminator =
+        item == wanted || (!wanted->Text.empty() && IsEqual(wanted->Text, TextPtr->substr(TokenStart, Pos - TokenStart)));
+    if (isTerminator) {
+      SetBit(IsStopFound, true);
+      StopLoc = TokenStart;
+      StopLen = Pos - TokenStart;
+      break;
+    }
+    // While expanding, a construct that a rule recognises is one unit.
+    if (Has(IsExpanding) && !wanted->Has(IsNoExpansion) && item->SubMatch == 0 && RuleTable != nullptr) {
+      if (QuorbItem* rule = RuleTable->Handle(TextPtr->substr(TokenStart, Pos - TokenStart))) {
+        ScanState kept = *this;
+        CheckForSyntaxBlock(rule);
+        uint64_t after = Pos;
+        static_cast<ScanState&>(*this) = kept;
+        Pos = after;
+      }
+    }
+    if (item->TokenKind == TokenStatementSep && !wanted->Has(IsSeparatorTransparent)) {
+      if (wanted->PartKind == TrailingParam) SetBit(IsStopFound, true);
+      break;
+    }
+    if (item->TokenKind == TokenCodeBlock && !wanted->Has(IsCodeBlockBlind)) {
+      Pos = TokenStart;
+      bool listed = wantedFirst.Active();
+      wantedFirst.Remove();
+      NextCodeBlock(true);
+      if (listed) wantedFirst.PutBack(Tokens);
+      if (Pos >= RangeEnd) break;
+    }
+  }
+  FinishScan(wanted);
+  return lastIndex;
+}
+
+// Sets the span of the scan that just ended: the text taken before the end,
+// or before the terminator, without trailing blanks.
+void StringLocation::FinishScan(QuorbItem* wanted) {
+  const bool cursorBlanks = Has(IsWhitespaceSensitive);
+  if (TokenLoc == NoPosition) {
+    TokenLen = 0;
+    TokenLoc = TokenStart = ScanStart = Pos;
+    CurrentToken = ItemNotFound;
+  } else if (!Has(IsStopFound)) {
+    bool trailingBlank = IsBlankRun(CurrentToken) && !cursorBlanks && BlankStart != NoPosition && BlankStart >= TokenLoc;
+    TokenLen = (trailingBlank ? BlankStart : Pos) - TokenLoc;
+  } else {
+    bool blankBefore = IsBlankRun(PrevToken) && !cursorBlanks && !wanted->Has(IsWhitespaceSensitive) &&
+                       BlankStart != NoPosition && BlankStart > TokenLoc;
+    uint64_t spanEnd = blankBefore ? BlankStart : TokenStart;
+    TokenLen = spanEnd > TokenLoc ? spanEnd - TokenLoc : 0;
+    if (wanted->Has(IsStopUnread)) Pos = TokenStart;
+  }
+}
+
+void StringLocation::upto(QuorbItem* terminator) {
+  SetBit(IsStopFound, false);
+  NextToken(terminator, 1);
+}
+
+void StringLocation::upto(const std::string& terminator) {
+  QuorbItem stop;
+  stop.Text = terminator;
+  upto(&stop);
+}
+
+std::string StringLocation::NextTokenStr() {
+  NextToken(DefaultToken, 1);
+  return TokenText();
+}
+
+// Iterative, so deeply nested brackets cannot exhaust the stack: a stack of
+// the openers still waiting for their closers stands in for recursion.
+void StringLocation::NextCodeBlock(bool restore) {
+  const uint64_t start = Pos;
+  const ScanState saved = *this;
+  const TokenMatch savedMatch = LastMatch;
+  QuorbItem* setAside = nullptr;
+  if (Tokens != nullptr && !Tokens->empty() && Tokens->back()->Has(IsSetAside)) {
+    setAside = Tokens->back();
+    Tokens->pop_back();
+  }
+
+  NextToken(DefaultToken, 1);
+  uint64_t innerStart = start;
+  if (CurrentToken->TokenKind != TokenCodeBlock) {
+    TokenLen = BlockInnerLen = 0;
+  } else {
+    innerStart = Pos;
+    std::vector<QuorbItem*> open{CurrentToken};
+    bool closed = false;
+    while (Pos < RangeEnd) {
+      NextToken(DefaultToken, 1);
+      if (CurrentToken == ItemNotFound) break;
+      if (CurrentToken->TokenKind == TokenCodeBlock) {
+        open.push_back(CurrentToken);
+      } else if (CurrentToken->TokenKind == TokenCodeBlockMatch && CurrentToken->Partner == open.back()) {
+        open.pop_back();
+        if (open.empty()) {
+          TokenLen = Pos - start;
+          BlockInnerLen = ScanStart - innerStart;
+          closed = true;
+          break;
+        }
+      }
+    }
+    if (!closed) {
+      TokenLen = BlockInnerLen = 0;
+      Status = 5;
+    }
+  }
+
+  if (restore) {
+    const uint64_t after = Pos;
+    static_cast<ScanState&>(*this) = saved;
+    LastMatch = savedMatch;
+    Pos = after;
+  } else {
+    ScanStart = TokenLoc = start;
+    BlockInnerStart = innerStart;
+  }
+  if (setAside != nullptr) Tokens->push_back(setAside);
+}
+
+void StringLocation::StringUpdate_(const std::string& text) {
+  const uint64_t newLength = text.size();
+  RangeEnd = RangeEnd + newLength >= TextLength ? RangeEnd + newLength - TextLength : 0;
+  StopLoc = Pos;
+  StopLen = 0;
+  TextLength = newLength;
+  TextPtr = &text;
+}
+
+}  // namespace QuorbNameSpace
