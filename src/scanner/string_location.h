@@ -59,6 +59,8 @@ class StringLocation : public virtual BaseClass, public ScanState {
   // sharing `parent`'s tokens and tables. Without a parent: a stand-alone
   // owning object with its own empty token list and table.
   StringLocation(const std::string& text, StringLocation* parent);
+  // A temporary text would be gone before the cursor reads it.
+  StringLocation(std::string&& text, StringLocation* parent) = delete;
   ~StringLocation();
 
   StringLocation(const StringLocation&) = delete;
