@@ -25,6 +25,9 @@ class Table;
 // The one-blank text a transform points at before it has text of its own.
 extern const std::string EmptyString;
 
+// Every step of an evaluation runs one of these (also in quorb_item.h).
+using QuorbCallback = void (*)(ExpressionPart&);
+
 // Error handlers are host functions called with the instance handle.
 using ErrorHandlerCallback = void (*)(void* instance);
 
@@ -66,6 +69,42 @@ class Quorb {
   StringLocation* ParserTransform() const { return Transforms[1]; }
   Table* RootTable() const;
   Table* CurrentNamespaceTable() const;
+
+  // --- The definition language (definitions.cpp and its neighbours) ---
+  // Defines from a text of clauses separated by "~~". `Addr` is the callback
+  // of a function, operator, error-handler or output clause, or the host
+  // address of a "variable" or "address" clause; it may be null. With
+  // `ExistingItem` the clauses apply to it. The defined item, or null: the
+  // error number tells a failure (non-zero) from a text that defines no item.
+  QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem);
+  // Whether a value of type number `from` converts implicitly to `to`.
+  bool ConvertsTo(int32_t from, int32_t to) const;
+  // Reads one parameter or variable declaration at the scanner's token.
+  void ParamParse(QuorbItem* item, StringLocation& scanner);
+  // Reads a value text up to "," ")" or "}", evaluates it and stores it in
+  // `item`, converting (`convert`) or re-typing the item. False on error 7.
+  bool SetVariableValue(QuorbItem* item, StringLocation& scanner, bool convert, unsigned long unused);
+  void SetVariableValueAny_(QuorbItem* item, const std::string& text);
+  // "ErrorHandler: position" with `handler`; the handler item or null.
+  QuorbItem* AddErrorHandler(QuorbCallback handler, unsigned long position);
+
+  // --- The expression parser (parser.cpp, args_match.cpp) ---
+  // Parses `text` into steps; never null: a failed parse yields a single
+  // ReturnError step holding the error number. With `wanted`, the result is
+  // converted to that type. The last three arguments serve ByExpr arguments.
+  QuorbParsedExpr* Parse(const std::string& text, QuorbDataType* wanted,
+                         std::vector<ExpressionPart*>* enclosingList = nullptr, ExpressionPart* enclosingPart = nullptr,
+                         uint64_t argumentIndex = 0);
+  // Parses with the type named `typeName` wanted (none when it names no
+  // type) and registers the expression with the instance.
+  QuorbParsedExpr* UserParse(const std::string& text, const std::string& typeName);
+  // Completes part E, the last of `output`: chooses the overload, converts
+  // arguments, supplies defaults, wraps ByExpr arguments, makes the result.
+  void ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output);
+  // Parse, run and free in one call, leaving the caller's floating-point
+  // flags as they were.
+  double Eval(const std::string& text);
+  std::string EvalStr(const std::string& text);
 
   // Binds `item` to a new type object of the class `word` names and records
   // it in the type table. False, changing nothing, for an unknown word.
