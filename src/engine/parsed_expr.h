@@ -46,6 +46,7 @@ class QuorbParsedExpr {
   std::vector<ExpressionPart*> Parts;        // every part; owned
   QuorbDataType* ResultType = nullptr;       // type of the terminator's result item
   Quorb* Owner = nullptr;                    // the instance that parsed it
+  QuorbItem* FunctionItem = nullptr;         // the function whose body this is, if any
 
   // Runs the steps, tests the floating-point flags, and reads the result
   // converted to a double (NaN when the result type is not numeric).

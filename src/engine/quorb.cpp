@@ -9,6 +9,7 @@
 #include "engine/table.h"
 #include "scanner/string_location.h"
 #include "types/data_type.h"
+#include "types/type_registry.h"
 
 namespace QuorbNameSpace {
 
@@ -18,6 +19,33 @@ const std::string EmptyString = " ";
 // so that a later "message already defined" check sees the same history.
 static const int32_t MessageLoadOrder[25] = {0,  1,  2,  3,  4,  5,  6,  7,  10, 8,  9,  11, 12,
                                              13, 14, 15, 16, 19, 17, 18, 20, 21, 22, 23, 24};
+
+// The built-in types, their names and their implicit conversions.
+static const char* const TypeDefinitions[] = {
+    "DataType: Bool : Type_Boolean",
+    "DataType: Int8 : Type_Integer_8",
+    "DataType: Int8u : Type_Integer_8u",
+    "DataType: Int16 : Type_Integer_16",
+    "DataType: Int16u : Type_Integer_16u",
+    "DataType: Int : Type_Integer_32",
+    "DataType: Int32u : Type_Integer_32u",
+    "DataType: Int64 : Type_Integer_64",
+    "DataType: Int64u : Type_Integer_64u",
+    "DataType: Float : Type_Float_Single",
+    "DataType: Single : Type_Float_Single",
+    "DataType: Double : Type_Float_Double",
+    "DataType: Size_t : Type_Size_t",
+    "DataType: Complex : Type_Complex",
+    "DataType: String : Type_String",
+    "DataType: AnyType : Type_Any",
+    "DataType: OmniType : Type_Omni",
+    "DataType: Void : Type_Void",
+    "DataType: Pointer : Type_Pointer",
+    "ConvertsBetween: Bool, Int8, Int8u, Int16, Int16u, Int, Int32u, Int64, Int64u, Float, Double, Size_t",
+    "DataType: Complex ~~ ConvertsFrom: Bool, Int8, Int8u, Int16, Int16u, Int, Int32u, Int64, Int64u, Float, Double, "
+    "Size_t",
+    "DataType: OmniType ~~ ConvertsFromAny ~~ ConvertsToAny",
+};
 
 Quorb::Quorb(void*) {
   InitializeProcessTables();
@@ -29,7 +57,14 @@ Quorb::Quorb(void*) {
   IgnoredExceptions = FE_INEXACT | FE_UNDERFLOW;
   for (int32_t n : MessageLoadOrder) SetErrorMessage(n, DefaultErrorMessages[n], false);
   Flags &= ~PropertyBit(IsCaseSensitive);
-  DataTypes.assign(128, nullptr);
+  DataTypes.assign(BuiltInTypeCount, nullptr);
+  for (const char* definition : TypeDefinitions) Define(definition, nullptr, nullptr);
+  DefaultItem = new QuorbItem();
+  DefaultItem->SetBit(IsDefaultItem, true);
+  DefaultItem->Precedence = 1;
+  DefaultItem->DataType = DoubleType;
+  OutputTextItem = new QuorbItem(StringType, std::string());
+  OutputTextItem->SetBit(IsNamedVariable, true);
   Transforms[0]->DefineTokens();
   Transforms[1]->DefineTokens();
 }

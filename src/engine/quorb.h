@@ -21,6 +21,7 @@ class QuorbItem;
 class QuorbParsedExpr;
 class StringLocation;
 class Table;
+struct ArrayValues;
 
 // The one-blank text a transform points at before it has text of its own.
 extern const std::string EmptyString;
@@ -113,6 +114,11 @@ class Quorb {
   // object, its name and item, the conversion callback, the data-type bits,
   // the well-known slot and, for Bool, its three value items.
   bool BindDataType(QuorbItem* item, const std::string& word);
+  // Makes `item`'s type object its own: the type's item and name, the type
+  // table entry and the well-known slot of its number.
+  void BindTypeObject(QuorbItem* item);
+  // The data type of a declaration without "As": the default item's.
+  QuorbDataType* DefaultType() const;
   // Keeps a superseded type object alive until the instance is destroyed:
   // variables, literals and parsed expressions may still hold its values.
   void RetireDataType(QuorbDataType* type);
@@ -161,6 +167,10 @@ class Quorb {
   }
 
  private:
+  // Stores a value of type `source` into a declared item (SetVariableValue).
+  bool StoreValue(QuorbItem* item, QuorbDataType* source, void* value, bool convert);
+
+  ArrayValues* arrayValues_ = nullptr;  // values of the array being declared
   int HandlerDepth = 0;  // nesting of the handler loop, capped against runaway re-entry
   void DestroyUserTransforms();
   void FreeAllExpressions();

@@ -41,14 +41,22 @@ void QuorbItem::ReleaseOutputFormat() {
 // Frees the one payload the item's kind says it owns.
 void QuorbItem::ReleasePayload() {
   if (Has(IsArray)) {
-    if (Has(IsOwner) && ValuePtr != nullptr) {
-      QuorbDataType* element = !SubItems.empty() && SubItems[0]->DataType != nullptr ? SubItems[0]->DataType : DataType;
+    if (ValuePtr != nullptr && (Has(IsOwner) || OwnsArrayCell)) {
       void** cell = static_cast<void**>(ValuePtr);
-      if (element != nullptr) element->DeleteArray(*cell);
+      if (Has(IsOwner)) {
+        QuorbDataType* element = !SubItems.empty() && SubItems[0]->DataType != nullptr ? SubItems[0]->DataType : DataType;
+        if (element != nullptr) element->DeleteArray(*cell);
+      }
       delete cell;
     }
+    OwnsArrayCell = false;
   } else if (Has(IsNamespace)) {
     if (OwnTable != nullptr) {
+      // A namespace still open must not leave its freed table searched.
+      if (Owner != nullptr && Owner->MainTransform() != nullptr) {
+        std::vector<Table*>& stack = Owner->MainTransform()->SearchTables;
+        stack.erase(std::remove(stack.begin(), stack.end(), OwnTable), stack.end());
+      }
       ClearSymbolTableQuick(OwnTable->Symbols);
       delete OwnTable;
     }

@@ -64,6 +64,7 @@ struct RuleParamStruct {
   uint64_t ElementCount = 0;                 // array length; a rule's part count
   std::vector<QuorbItem*> SubItems;          // owned: parameters, rule parts, Bool's values
   Table* OwnTable = nullptr;                 // a namespace item's own table; owned
+  bool OwnsArrayCell = false;                // the cell an array value is reached through
 
   uint64_t PartIndex = 0;
   uint64_t BackRefIndex = 0;

@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "engine/quorb_item.h"
+#include "engine/definition_keywords.h"
 #include "scanner/token_definitions.h"
 #include "types/type_registry.h"
 
@@ -48,6 +49,7 @@ void InitializeProcessTables() {
   if (Initialized) return;
   SetTokenNames();
   SetBuiltInTypes();
+  SetDefinitionConstants();
   Initialized = true;
   MakeSentinels();
 }

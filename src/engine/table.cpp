@@ -44,7 +44,7 @@ static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
   return true;
 }
 
-void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite) {
+void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, QuorbItem** displaced) {
   if (item == nullptr) return;
   std::string key = Key(name);
   item->Name = key;
@@ -58,7 +58,7 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite) {
     if (OnChain(head, item)) return;
     if (overwrite) {
       if (!CanReplace(head, item)) return;
-      OverwriteHead(head, item);
+      OverwriteHead(head, item, displaced);
     } else {
       item->NextOverload = head;
       found->second = item;
@@ -67,31 +67,36 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite) {
   item->OwningTable = this;
 }
 
+void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
+  std::swap(a->Properties, b->Properties);
+  std::swap(a->ParsedExpr, b->ParsedExpr);
+  std::swap(a->ValuePtr, b->ValuePtr);
+  std::swap(a->SubItems, b->SubItems);
+  std::swap(a->DataType, b->DataType);
+  std::swap(a->Precedence, b->Precedence);
+  std::swap(a->Callback, b->Callback);
+  std::swap(a->OwnTable, b->OwnTable);  // travels with the callback field's role
+  std::swap(a->ElementCount, b->ElementCount);
+  std::swap(a->OwnsArrayCell, b->OwnsArrayCell);
+  std::swap(a->Owner, b->Owner);
+}
+
 // The existing head keeps its address, so parsed expressions and host handles
 // that point to it see the new definition.
-void Table::OverwriteHead(QuorbItem* head, QuorbItem*& item) {
+void Table::OverwriteHead(QuorbItem* head, QuorbItem*& item, QuorbItem** displaced) {
   QuorbItem* fresh = item;
   item = head;
-  std::swap(head->Properties, fresh->Properties);
-  std::swap(head->ParsedExpr, fresh->ParsedExpr);
-  std::swap(head->ValuePtr, fresh->ValuePtr);
-  std::swap(head->SubItems, fresh->SubItems);
-  std::swap(head->DataType, fresh->DataType);
-  std::swap(head->Precedence, fresh->Precedence);
-  std::swap(head->Callback, fresh->Callback);
-  std::swap(head->OwnTable, fresh->OwnTable);  // travels with the callback field's role
-  std::swap(head->ElementCount, fresh->ElementCount);
-  std::swap(head->Owner, fresh->Owner);
-  for (QuorbItem* sub : head->SubItems) Symbols.erase(sub->Name);
-  delete fresh;
-  // The parameters become visible under their names again, for the body
-  // that the definition parses next; the definition unfiles them after.
+  SwapDefinitions(head, fresh);
+  if (displaced != nullptr) *displaced = fresh;
+  else delete fresh;
+  // The parameters are visible under their names for the body that the
+  // definition parses next (the definition unfiles them after). They go in
+  // front of what their names already hold, which stays filed.
   for (QuorbItem* sub : head->SubItems) {
-    Symbols[sub->Name] = sub;
-    sub->OwningTable = this;
-    sub->NextOverload = nullptr;
+    if (sub->OwningTable == this || sub->Name.empty()) continue;
+    QuorbItem* parameter = sub;
+    Add(sub->Name, parameter, false);
   }
-  Symbols[head->Name] = head;
 }
 
 void Table::Remove(QuorbItem* item) {

@@ -29,13 +29,21 @@ class Table {
   // the item stays unfiled). Without overwrite the item goes in front of the
   // chain; with overwrite the existing head keeps its address and takes the
   // new definition, `item` is redirected to it and the new object destroyed.
-  void Add(const std::string& name, QuorbItem*& item, bool overwrite);
+  // With `displaced`, an overwrite hands back the object now holding the
+  // head's former definition instead of destroying it, so that a caller can
+  // put it back (SwapDefinitions) should its own definition fail.
+  void Add(const std::string& name, QuorbItem*& item, bool overwrite, QuorbItem** displaced = nullptr);
+
+  // Exchanges what makes up a definition between two items: properties,
+  // body, value, parameters, type, precedence, callback, own table,
+  // element count and owner. Names, texts and filing stay.
+  static void SwapDefinitions(QuorbItem* a, QuorbItem* b);
 
   // Unlinks `item` from its chain; null or unfiled items change nothing.
   void Remove(QuorbItem* item);
 
  private:
-  void OverwriteHead(QuorbItem* head, QuorbItem*& item);
+  void OverwriteHead(QuorbItem* head, QuorbItem*& item, QuorbItem** displaced);
 };
 
 // Destroys every item of every chain and empties the map.

@@ -35,16 +35,24 @@ static QuorbDataType** WellKnownSlot(Quorb& instance, int32_t number) {
   }
 }
 
-bool Quorb::BindDataType(QuorbItem* item, const std::string& word) {
-  if (!ConnectDataType(item, word)) return false;
+void Quorb::BindTypeObject(QuorbItem* item) {
   QuorbDataType* type = item->DataType;
   type->Item = item;
   type->Name = item->Name;
+  if (type->Index >= 0 && type->Index < static_cast<int32_t>(DataTypes.size())) DataTypes[type->Index] = type;
+  if (QuorbDataType** slot = WellKnownSlot(*this, type->Index)) *slot = type;
+}
+
+QuorbDataType* Quorb::DefaultType() const { return DefaultItem != nullptr ? DefaultItem->DataType : DoubleType; }
+
+bool Quorb::BindDataType(QuorbItem* item, const std::string& word) {
+  if (!ConnectDataType(item, word)) return false;
+  QuorbDataType* type = item->DataType;
+  BindTypeObject(item);
   item->Callback = &ConvertPartFunc;
   item->SetBit(IsDataType, true);
   item->SetBit(IsFunction, true);
   item->SetBit(IsCallable, true);
-  if (QuorbDataType** slot = WellKnownSlot(*this, type->Index)) *slot = type;
   if (type->Index == TypeBoolean) {
     // The numeric value of true, then the true and false words.
     item->SubItems.push_back(new QuorbItem(PrototypeOf(TypeInt8), "1"));

@@ -15,8 +15,15 @@
 namespace QuorbNameSpace {
 namespace {
 
+// Each test works in a namespace of its own, apart from the instance's
+// built-in definitions.
 class ItemLookupTest : public ::testing::Test {
  protected:
+  ItemLookupTest() { instance.MainTransform()->SearchTables.push_back(&space); }
+  ~ItemLookupTest() override {
+    instance.MainTransform()->SearchTables.pop_back();
+    ClearSymbolTableQuick(space.Symbols);
+  }
   QuorbItem* File(const std::string& name, uint64_t properties = 0, int32_t precedence = 0) {
     auto* item = new QuorbItem();
     item->Owner = &instance;
@@ -26,6 +33,7 @@ class ItemLookupTest : public ::testing::Test {
     return item;
   }
   Quorb instance;
+  Table space;
 };
 
 TEST_F(ItemLookupTest, ByNameNeverReturnsNull) {

@@ -32,20 +32,7 @@ void PrintNested(ExpressionPart& part) {
 
 class OutputFormatTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Bind("String", "type_string");
-    doubleType = Bind("Double", "type_float_double")->DataType;
-    instance.OutputTextItem = new QuorbItem(instance.StringType, "");
-    instance.OutputTextItem->SetBit(IsNamedVariable, true);
-  }
-  QuorbItem* Bind(const std::string& name, const std::string& word) {
-    auto* item = new QuorbItem();
-    item->Owner = &instance;
-    item->SetBit(IsDataType, true);
-    instance.CurrentNamespaceTable()->Add(name, item, false);
-    instance.BindDataType(item, word);
-    return item;
-  }
+  void SetUp() override { doubleType = instance.DoubleType; }
   // An output item filed as a definition would file it, appended to Double.
   QuorbItem* AddOutput(QuorbCallback callback) {
     auto* output = new QuorbItem();

@@ -1,0 +1,284 @@
+// Argument matching: turns a completed part into an executable step. It
+// chooses, along the overload chain of the name, the definition whose
+// parameters fit the arguments; converts the arguments that need it (a
+// literal once, in place; anything else by a conversion step run before the
+// call); supplies defaults; wraps ByExpr arguments into expressions of their
+// own; and makes the result item the callback expects. All of it happens
+// once, at parse time, so evaluation does no lookup and no type dispatch.
+#include <string>
+#include <vector>
+
+#include "builtins/core_callbacks.h"
+#include "builtins/language_callbacks.h"
+#include "builtins/pointer_callbacks.h"
+#include "engine/parsed_expr.h"
+#include "engine/parser_state.h"
+#include "engine/quorb.h"
+#include "engine/quorb_item.h"
+#include "engine/table.h"
+#include "types/convert.h"
+#include "types/data_type.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+// The three callbacks whose definitions have a hidden first parameter that
+// carries the pointed-to type.
+bool TakesTypeCarrier(QuorbCallback callback) {
+  return callback == &AddPtr || callback == &ValueAt || callback == &SubtractPtr;
+}
+
+// The parameter argument `i` is matched against; a variadic function's last
+// parameter takes every argument beyond it.
+QuorbItem* ParameterFor(const QuorbItem& candidate, size_t i) {
+  if (candidate.SubItems.empty()) return nullptr;
+  return i < candidate.SubItems.size() ? candidate.SubItems[i] : candidate.SubItems.back();
+}
+
+// Whether `candidate` takes `n` arguments. Operators and conversions are not
+// counted here (the parser gives operators exactly their operands), nor are
+// pointer variables; a function takes at most its element count, and every
+// parameter not supplied must have a default.
+bool FitsCount(const QuorbItem& candidate, size_t n) {
+  if (!candidate.Has(IsFunction) || candidate.Has(IsDataType) || candidate.Has(IsPointer)) return true;
+  if (n > candidate.ElementCount) return false;
+  return candidate.SubItems.size() <= n || candidate.SubItems[n]->Has(IsDefaulted);
+}
+
+// The next overload after `from` that may replace the parser's choice: the
+// same position (prefix, infix, postfix or none) and a fitting count.
+QuorbItem* NextCandidate(const QuorbItem* from, const QuorbItem& requested, size_t n) {
+  for (QuorbItem* next = from->NextOverload; next != nullptr; next = next->NextOverload)
+    if (SameSuffix(next, &requested) && FitsCount(*next, n)) return next;
+  return nullptr;
+}
+
+enum class Fit { Exact, Converts, No };
+
+// How an argument fits a parameter. AnyType on either side fits anything:
+// an AnyType argument takes the parameter's type once a candidate is chosen.
+Fit ArgumentFit(const Quorb& instance, const QuorbItem& argument, const QuorbItem* parameter) {
+  if (parameter == nullptr) return Fit::Exact;
+  const QuorbDataType* given = argument.DataType;
+  const QuorbDataType* taken = parameter->DataType;
+  if (given == taken || IsAnyType(taken) || IsAnyType(given)) return Fit::Exact;
+  return ConvertsImplicitly(instance, given, taken) ? Fit::Converts : Fit::No;
+}
+
+// Whether every argument fits `candidate` exactly, or with conversions.
+// Nothing is changed: conversions are made only for the candidate chosen.
+bool Accepts(const Quorb& instance, const QuorbItem& candidate, const std::vector<QuorbItem*>& args,
+             bool conversions) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    Fit fit = ArgumentFit(instance, *args[i], ParameterFor(candidate, i));
+    if (fit == Fit::No || (fit == Fit::Converts && !conversions)) return false;
+  }
+  return true;
+}
+
+// An AnyType argument becomes a value of the parameter's type.
+void TakeParameterType(QuorbItem& argument, QuorbDataType* type) {
+  if (argument.Has(IsOwner) && argument.DataType != nullptr) argument.DataType->DeleteScalar(argument.ValuePtr);
+  argument.DataType = type;
+  argument.ValuePtr = type->AllocScalarValue(std::string());
+  argument.SetBit(IsOwner, true);
+}
+
+// A literal is converted once, at parse time, and keeps the new type.
+void ConvertLiteral(QuorbItem& literal, const QuorbItem& parameter) {
+  QuorbDataType* oldType = literal.DataType;
+  void* oldValue = literal.ValuePtr;
+  void* newValue = parameter.DataType->AllocScalarValue(std::string());
+  Convert(&literal, &parameter, oldValue, newValue);
+  if (literal.Has(IsOwner) && oldType != nullptr) oldType->DeleteScalar(oldValue);
+  literal.ValuePtr = newValue;
+  literal.DataType = parameter.DataType;
+  literal.SetBit(IsOwner, true);
+}
+
+// Any other argument gets a conversion step whose result replaces it. The
+// step runs before the call; for a ByExpr argument it closes that
+// argument's own steps, so that it moves with them into the argument's
+// expression.
+void InsertConversion(ExpressionPart& part, size_t i, const QuorbItem& parameter,
+                      std::vector<ExpressionPart*>& output) {
+  QuorbItem* argument = part.Args[i];
+  QuorbDataType* target = parameter.DataType;
+  auto* step = new ExpressionPart();
+  step->Callback = &ConvertPartFunc;
+  step->OpItem = target->Item;
+  step->Args = {new QuorbItem(argument->DataType, ""), new QuorbItem(target, ""), argument};
+  step->Result = new QuorbItem(target, "");
+  part.Args[i] = step->Result;
+  size_t at = output.size() - 1;  // directly before the call
+  if (parameter.Has(IsByExpr) && i + 1 < part.ArgStarts.size()) {
+    at = part.ArgStarts[i + 1];
+    for (size_t j = i + 1; j < part.ArgStarts.size(); ++j) ++part.ArgStarts[j];
+  }
+  output.insert(output.begin() + static_cast<std::ptrdiff_t>(at), step);
+}
+
+void ConvertArguments(const Quorb& instance, ExpressionPart& part, const QuorbItem& chosen,
+                      std::vector<ExpressionPart*>& output) {
+  for (size_t i = 0; i < part.Args.size(); ++i) {
+    QuorbItem* argument = part.Args[i];
+    const QuorbItem* parameter = ParameterFor(chosen, i);
+    if (parameter == nullptr) continue;
+    QuorbDataType* target = parameter->DataType;
+    if (argument->DataType == target || target == nullptr || IsAnyType(target)) continue;
+    if (IsAnyType(argument->DataType)) TakeParameterType(*argument, target);
+    else if (ArgumentFit(instance, *argument, parameter) != Fit::Converts) continue;
+    else if (argument->Has(IsLiteral)) ConvertLiteral(*argument, *parameter);
+    else InsertConversion(part, i, *parameter, output);
+  }
+}
+
+// A missing trailing parameter takes a copy of its default. False when one
+// has none.
+bool AppendDefaults(ExpressionPart& part, const QuorbItem& chosen) {
+  for (size_t j = part.Args.size(); j < chosen.SubItems.size(); ++j) {
+    const QuorbItem* parameter = chosen.SubItems[j];
+    if (!parameter->Has(IsDefaulted)) return false;
+    auto* value = new QuorbItem();
+    value->DataType = parameter->DataType;
+    if (QuorbDataType* type = parameter->DataType) {
+      value->ValuePtr = parameter->ValuePtr != nullptr ? type->AllocScalarValue(static_cast<const void*>(parameter->ValuePtr))
+                                                       : type->AllocScalarValue(std::string());
+    }
+    value->SetBit(IsOwner, true);
+    part.Args.push_back(value);
+  }
+  return true;
+}
+
+// A new pointer value item whose one sub-item carries the pointed-to type.
+QuorbItem* NewPointerItem(QuorbDataType* pointerType, QuorbDataType* pointedTo) {
+  auto* pointer = new QuorbItem(pointerType, "");
+  pointer->SetBit(IsPointer, true);
+  auto* element = new QuorbItem();
+  element->DataType = pointedTo;
+  pointer->SubItems.push_back(element);
+  return pointer;
+}
+
+QuorbDataType* PointedTo(const QuorbItem* pointer) {
+  if (pointer == nullptr || pointer->SubItems.empty()) return nullptr;
+  return pointer->SubItems[0]->DataType;
+}
+
+// Whether the expression's clean-up leaves `item` alone wherever it stands:
+// named variables and definitions, and dereferenced pointers.
+bool OwnedElsewhere(const QuorbItem& item) {
+  const uint64_t named = PropertyBit(IsNamedVariable) | PropertyBit(IsFunction) | PropertyBit(IsOperator);
+  return (item.Properties & named) != 0 || item.Callback == &ValueAt;
+}
+
+}  // namespace
+
+// The text of a ByExpr argument's own expression: its steps come from the
+// enclosing list, not from text.
+static const std::string NoText;
+
+void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output) {
+  QuorbItem* requested = part->OpItem;
+  if (requested == nullptr) return;
+  std::vector<QuorbItem*>& args = part->Args;
+
+  // Preparation: the hidden pointed-to type, and an assignment's value
+  // matched (and converted) to the target's type.
+  if (TakesTypeCarrier(requested->Callback) && !args.empty() && args[0]->Has(IsPointer)) {
+    args.insert(args.begin(), new QuorbItem(PointedTo(args[0]), ""));
+    if (!part->ArgStarts.empty()) part->ArgStarts.insert(part->ArgStarts.begin(), part->ArgStarts.front());
+  }
+  QuorbItem* valueParameter = nullptr;
+  QuorbDataType* valueType = nullptr;
+  if (requested->Callback == &SetVar && requested->SubItems.size() >= 2 && !args.empty()) {
+    valueParameter = requested->SubItems[1];
+    valueType = valueParameter->DataType;
+    valueParameter->DataType = args[0]->DataType;
+  }
+
+  // Selection: the newest overload that fits exactly, else the newest that
+  // fits with conversions. Every argument is checked before any is changed.
+  const size_t n = args.size();
+  QuorbItem* chosen = requested;
+  if (!requested->Has(IsDataType)) {
+    QuorbItem* first = nullptr;
+    for (QuorbItem* candidate = requested; candidate != nullptr; candidate = candidate->NextOverload) {
+      if (FitsCount(*candidate, n)) {
+        first = candidate;
+        break;
+      }
+    }
+    if (first == nullptr) {
+      SetErrorIfNone(ErrArgumentCount);
+    } else if (Error.Number != 0) {
+      chosen = first;
+    } else {
+      chosen = nullptr;
+      for (int pass = 0; pass < 2 && chosen == nullptr; ++pass) {
+        for (QuorbItem* candidate = first; candidate != nullptr; candidate = NextCandidate(candidate, *requested, n)) {
+          if (Accepts(*this, *candidate, args, pass == 1)) {
+            chosen = candidate;
+            break;
+          }
+        }
+      }
+      if (chosen == nullptr) {
+        SetErrorIfNone(ErrTypeMismatch);
+        chosen = first;
+      } else {
+        ConvertArguments(*this, *part, *chosen, output);
+      }
+    }
+  }
+
+  // Completion.
+  part->OpItem = chosen;
+  part->Callback = chosen->Callback;
+  // A definition without callback or body ("GoTo") cannot run.
+  if (part->Callback == nullptr) SetErrorIfNone(ErrUndefinedCallback);
+  if (!chosen->Has(IsDataType)) {
+    if (!AppendDefaults(*part, *chosen)) SetErrorIfNone(ErrSyntax);
+    // From the last argument to the first: moving an argument's steps out
+    // leaves the recorded starts of the earlier ones valid.
+    for (size_t i = args.size(); i-- > 0;) {
+      const QuorbItem* parameter = ParameterFor(*chosen, i);
+      if (parameter == nullptr || !parameter->Has(IsByExpr)) continue;
+      auto* wrapper = new QuorbItem();
+      wrapper->DataType = args[i]->DataType;
+      wrapper->ParsedExpr = Parse(NoText, wrapper->DataType, &output, part, i);
+      args[i] = wrapper;
+    }
+  }
+
+  const QuorbCallback callback = chosen->Callback;
+  QuorbItem* firstArg = args.empty() ? nullptr : args[0];
+  if (callback == &SetVar && firstArg != nullptr) {
+    if (firstArg->Has(IsLocked)) SetErrorIfNone(ErrNotAssignable);
+    part->Result = firstArg;
+    if (firstArg->Has(IsPointer)) {
+      part->Callback = &SetVarPtr;
+      // Clean-up spares the target of SetVar only; a temporary target of
+      // SetVarPtr must not be both its argument and its result.
+      if (!OwnedElsewhere(*firstArg)) part->Result = NewPointerItem(firstArg->DataType, PointedTo(firstArg));
+    }
+  } else if (callback == &AddressOf && firstArg != nullptr) {
+    part->Result = NewPointerItem(PointerType, firstArg->DataType);
+  } else if (callback == &ValueAt && firstArg != nullptr) {
+    // No storage of its own: the callback points it at the target memory.
+    part->Result = new QuorbItem();
+    part->Result->DataType = firstArg->DataType;
+  } else if (callback == &IIf && args.size() > 1) {
+    part->Result = new QuorbItem(args[1]->DataType, "");
+  } else if ((callback == &AddPtr || callback == &SubtractPtr) && args.size() > 1) {
+    part->Result = NewPointerItem(args[1]->DataType, PointedTo(args[1]));
+  } else {
+    part->Result = new QuorbItem(chosen->DataType, "");
+    if (callback == &UserFunction) args.push_back(chosen);
+  }
+
+  if (valueParameter != nullptr) valueParameter->DataType = valueType;
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,81 @@
+// The working state of one Quorb::Define call, shared by the files that
+// carry out its clauses: definitions.cpp (the clause loop, filing, simple
+// keywords), definition_types.cpp (types, conversions, output formats),
+// definition_tokens.cpp (namespaces, handlers, tokens), signatures.cpp
+// (functions and operators) and parameters.cpp (declarations and values).
+#ifndef QUORB_ENGINE_DEFINITION_STATE_H
+#define QUORB_ENGINE_DEFINITION_STATE_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/quorb.h"
+#include "engine/quorb_item.h"
+#include "scanner/string_location.h"
+
+namespace QuorbNameSpace {
+
+struct DefinitionState {
+  Quorb& instance;
+  std::string text;                          // the text being read; replaced by a rewrite
+  std::unique_ptr<StringLocation> scanner;   // the clause scanner over `text`
+  QuorbItem* item = nullptr;                 // the item being defined; null when none
+  QuorbItem* existing = nullptr;             // the caller's item, which a failure must not free
+  QuorbItem* displaced = nullptr;            // an overwritten item's former definition
+  QuorbItem* replacedDefault = nullptr;      // the default item a "default" clause replaced
+  QuorbCallback addr = nullptr;              // callback or host address
+  bool overwrite = false;
+  bool bootstrap = false;
+  bool finished = false;                     // a clause ended the definition
+  int clauseCount = 0;
+
+  DefinitionState(Quorb& owner, const std::string& definition) : instance(owner), text(definition) {}
+
+  StringLocation& Scan() { return *scanner; }
+  // The host address the callback argument stands for in variable clauses.
+  void* Address() const { return reinterpret_cast<void*>(addr); }
+};
+
+// Keeps an error that is pending before a nested parse, evaluation or
+// definition: the nested operation clears the number when it starts, but
+// the first error of the outer operation is the one to report.
+class PendingErrorKept {
+ public:
+  explicit PendingErrorKept(Quorb& instance) : instance_(instance), saved_(instance.Error.Number) {}
+  ~PendingErrorKept() {
+    if (saved_ != 0) instance_.Error.Number = saved_;
+  }
+  PendingErrorKept(const PendingErrorKept&) = delete;
+  PendingErrorKept& operator=(const PendingErrorKept&) = delete;
+
+ private:
+  Quorb& instance_;
+  int32_t saved_;
+};
+
+// Clause helpers shared across the definition files.
+std::string NextTokenText(StringLocation& scanner);   // one token step; its text
+std::string ReadBody(StringLocation& scanner);        // up to "~~", trimmed
+std::string ReadElement(StringLocation& scanner);     // up to "," ")" or "}", trimmed
+bool ReadInt(const std::string& text, int64_t& out);  // a decimal int, as the definitions read numbers
+void FileByName(DefinitionState& state, const std::string& name);
+// The item a name stands for in the current tables; the name is taken
+// whole when the main transform has no tokens yet.
+QuorbItem* FindSymbol(Quorb& instance, const std::string& name);
+
+// Clause actions outside definitions.cpp.
+void DataTypeClause(DefinitionState& state);
+void BooleanClause(DefinitionState& state);
+void ConversionClause(DefinitionState& state, int keyword);
+void OutputClause(DefinitionState& state);
+void NamespaceClause(DefinitionState& state);
+void ErrorHandlerClause(DefinitionState& state);
+void TokenClause(DefinitionState& state);
+void EndMatchClause(DefinitionState& state);
+void SignatureClause(DefinitionState& state, bool isOperator);
+void VariableClause(DefinitionState& state);
+
+}  // namespace QuorbNameSpace
+
+#endif

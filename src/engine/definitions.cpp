@@ -1,0 +1,308 @@
+// Quorb::Define: the clause loop of the definition language, rewriting of
+// unlisted keywords through the parser transform, filing by name, the
+// simple keyword actions, and finishing the defined item.
+#include <cfenv>
+
+#include "engine/definition_keywords.h"
+#include "engine/definition_state.h"
+#include "engine/parsed_expr.h"
+#include "engine/sentinels.h"
+#include "engine/table.h"
+#include "scanner/token_definitions.h"
+#include "types/data_type.h"
+#include "types/number_parsing.h"
+
+namespace QuorbNameSpace {
+
+// Rewrites that keep producing unlisted keywords would loop for ever.
+static const int MaxRewrites = 64;
+
+std::string NextTokenText(StringLocation& scanner) { return scanner.NextTokenStr(); }
+
+std::string ReadBody(StringLocation& scanner) {
+  scanner.upto(DefStop);
+  return scanner.TokenText();
+}
+
+std::string ReadElement(StringLocation& scanner) {
+  scanner.upto(ArgStop);
+  return scanner.TokenText();
+}
+
+bool ReadInt(const std::string& text, int64_t& out) {
+  if (text.find_first_not_of(" \t\r\n") == std::string::npos) return false;
+  int32_t value;
+  if (ParseInt32Text(text, value) != ParseStatus::Ok) return false;
+  out = value;
+  return true;
+}
+
+QuorbItem* FindSymbol(Quorb& instance, const std::string& name) {
+  StringLocation* main = instance.MainTransform();
+  if (main->Tokens != nullptr && !main->Tokens->empty()) return main->SymbolHandle(name, false, false);
+  size_t start = name.find_first_not_of(" \t");
+  if (start == std::string::npos) return nullptr;
+  std::string whole = name.substr(start, name.find_last_not_of(" \t") - start + 1);
+  for (auto table = main->SearchTables.rbegin(); table != main->SearchTables.rend(); ++table)
+    if (QuorbItem* found = (*table)->Handle(whole)) return found;
+  return nullptr;
+}
+
+// Files the item being defined under `name` in the current namespace. An
+// overwrite keeps the former definition aside until the definition ends,
+// so that a failure can put it back.
+void FileByName(DefinitionState& state, const std::string& name) {
+  Quorb& instance = state.instance;
+  if (name.empty()) {
+    instance.SetErrorIfNone(ErrInvalidDefinition);
+    return;
+  }
+  StringLocation* main = instance.MainTransform();
+  Table* table = main->SearchTables.empty() ? main->RuleTable : main->SearchTables.back();
+  if (table == nullptr || state.item == nullptr) return;
+  QuorbItem* displaced = nullptr;
+  table->Add(name, state.item, state.overwrite, state.displaced == nullptr ? &displaced : nullptr);
+  if (displaced != nullptr) state.displaced = displaced;
+}
+
+// A keyword the table does not know: the parser transform's rules may turn
+// the rest of the text into something it does.
+static bool RewriteFrom(DefinitionState& state, uint64_t keywordStart, int& rewrites) {
+  Quorb& instance = state.instance;
+  std::string rest = state.text.substr(keywordStart);
+  std::string rewritten = instance.RewriteByParserRules(rest);
+  if (rewritten == rest) {
+    instance.SetErrorIfNone(ErrInvalidDefinition);
+    return false;
+  }
+  if (++rewrites > MaxRewrites) {
+    instance.SetErrorIfNone(ErrReparseLimit);
+    return false;
+  }
+  state.text = rewritten;
+  uint64_t properties = state.scanner->Properties;
+  state.scanner.reset(new StringLocation(state.text, instance.Transforms[3]));
+  state.scanner->Properties = properties;
+  return true;
+}
+
+// The body of a numeric clause as an int, or error 9.
+static bool BodyInt(DefinitionState& state, int64_t& out) {
+  if (ReadInt(ReadBody(state.Scan()), out)) return true;
+  state.instance.SetErrorIfNone(ErrInvalidDefinition);
+  return false;
+}
+
+static void ValueClause(DefinitionState& state) {
+  std::string body = ReadBody(state.Scan());
+  QuorbItem* item = state.item;
+  if (item->DataType == nullptr) {
+    state.instance.SetErrorIfNone(ErrInvalidDefinition);
+    return;
+  }
+  void* value = item->DataType->AllocScalarValue(body);
+  if (value == nullptr) {
+    state.instance.SetErrorIfNone(ErrInvalidDefinition);
+    return;
+  }
+  // The value it held before is its own to free, not to leak.
+  if (item->Has(IsOwner) && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
+  item->ValuePtr = value;
+  item->SetBit(IsOwner, true);
+}
+
+static void DefaultClause(DefinitionState& state) {
+  Quorb& instance = state.instance;
+  QuorbItem* item = state.item;
+  // The former default item is freed once the definition has succeeded.
+  if (instance.DefaultItem != item) {
+    if (state.replacedDefault == nullptr) state.replacedDefault = instance.DefaultItem;
+    else delete instance.DefaultItem;
+    instance.DefaultItem = item;
+  }
+  item->SetBit(IsDefaultItem, true);
+  item->DataType = instance.DoubleType;
+  item->Precedence = 1;
+}
+
+static void AddressClause(DefinitionState& state) {
+  if (state.addr == nullptr) return;
+  QuorbItem* item = state.item;
+  if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
+  item->SetBit(IsOwner, false);
+  item->ValuePtr = state.Address();
+}
+
+// The keyword actions that set a flag or a field.
+static void SimpleClause(DefinitionState& state, int keyword) {
+  Quorb& instance = state.instance;
+  QuorbItem* item = state.item;
+  int64_t number = 0;
+  switch (keyword) {
+    case DefAddress: AddressClause(state); break;
+    case DefApiCall: item->SetBit(IsApiCall, true); break;
+    case DefBootstrap: state.bootstrap = true; break;
+    case DefCaseSensitive: {
+      bool sensitive = instance.Case(ReadBody(state.Scan())) == "true";
+      instance.Flags = sensitive ? instance.Flags | PropertyBit(IsCaseSensitive) : instance.Flags & ~PropertyBit(IsCaseSensitive);
+      if (Table* root = instance.RootTable()) root->CaseSensitive = sensitive;
+      state.Scan().SetBit(IsCaseSensitive, sensitive);
+      break;
+    }
+    case DefDefault: DefaultClause(state); break;
+    case DefDefSeparator: instance.DefSeparator = ReadBody(state.Scan()); break;
+    case DefFrom:
+      if (item != state.existing) delete item;
+      state.item = nullptr;
+      ReadBody(state.Scan());
+      state.finished = true;
+      break;
+    case DefGrouping: {
+      std::string body = instance.Case(ReadBody(state.Scan()));
+      if (!body.empty() && body[0] == 'r') item->SetBit(IsRightToLeft, true);
+      break;
+    }
+    case DefLock: item->SetBit(IsLocked, true); break;
+    case DefName: FileByName(state, ReadBody(state.Scan())); break;
+    case DefOverwrite: state.overwrite = true; break;
+    case DefPrecedence: {
+      std::string body = ReadBody(state.Scan());
+      PendingErrorKept kept(instance);
+      double value = instance.Eval(body);
+      // Truncated toward zero; NaN and values beyond the range never reach
+      // an undefined conversion.
+      if (value != value) value = 0;
+      if (value > 2147483647.0) value = 2147483647.0;
+      if (value < -2147483648.0) value = -2147483648.0;
+      item->Precedence = static_cast<int32_t>(value);
+      break;
+    }
+    case DefQuotedText: item->SetBit(IsQuotedText, true); break;
+    case DefRewindOnChange: item->SetBit(IsRewindOnChange, true); break;
+    case DefSubMatch:
+      if (BodyInt(state, number)) item->SubMatch = static_cast<uint64_t>(number);
+      break;
+    case DefSyntaxEqual: instance.SyntaxEqual = ReadBody(state.Scan()); break;
+    case DefTokenType: {
+      auto found = TokenType_.find(instance.Case(ReadBody(state.Scan())));
+      item->TokenKind = found != TokenType_.end() ? found->second : TokenNone;
+      break;
+    }
+    case DefValue: ValueClause(state); break;
+    default: break;  // recognised keywords without an action
+  }
+}
+
+static void PerformClause(DefinitionState& state, int keyword) {
+  if (state.item == nullptr && keyword != DefEmpty) {
+    // An earlier clause left no item to apply this one to.
+    state.instance.SetErrorIfNone(ErrInvalidDefinition);
+    state.finished = true;
+    return;
+  }
+  switch (keyword) {
+    case DefDataType: DataTypeClause(state); break;
+    case DefBoolean: BooleanClause(state); break;
+    case DefConvertsBetween:
+    case DefConvertsFrom:
+    case DefConvertsFromAny:
+    case DefConvertsTo:
+    case DefConvertsToAny: ConversionClause(state, keyword); break;
+    case DefOutput: OutputClause(state); break;
+    case DefNamespace: NamespaceClause(state); break;
+    case DefErrorHandler: ErrorHandlerClause(state); break;
+    case DefToken: TokenClause(state); break;
+    case DefEndMatch: EndMatchClause(state); break;
+    case DefFunction: SignatureClause(state, false); break;
+    case DefOperator: SignatureClause(state, true); break;
+    case DefVariable: VariableClause(state); break;
+    default: SimpleClause(state, keyword); break;
+  }
+}
+
+// Puts an overwritten item's former definition back after a failure.
+static void RestoreDisplaced(DefinitionState& state) {
+  QuorbItem* head = state.item;
+  for (QuorbItem* sub : head->SubItems)
+    if (sub->OwningTable != nullptr) sub->OwningTable->Remove(sub);
+  Table::SwapDefinitions(head, state.displaced);
+  delete state.displaced;  // now holding the failed definition
+  state.displaced = nullptr;
+  if (head->Has(IsDataType) && head->DataType != nullptr) state.instance.BindTypeObject(head);
+}
+
+// A failed definition must not leave the instance without its default item.
+static void SettleDefaultItem(DefinitionState& state) {
+  Quorb& instance = state.instance;
+  if (state.replacedDefault == nullptr) return;
+  if (instance.Error.Number == 0 && instance.DefaultItem == state.item) {
+    delete state.replacedDefault;
+  } else {
+    if (instance.DefaultItem == state.item && state.item != nullptr) state.item->SetBit(IsDefaultItem, false);
+    instance.DefaultItem = state.replacedDefault;
+  }
+  state.replacedDefault = nullptr;
+}
+
+static QuorbItem* Finish(DefinitionState& state) {
+  Quorb& instance = state.instance;
+  SettleDefaultItem(state);
+  QuorbItem* item = state.item;
+  if (item == nullptr) return nullptr;
+  if (state.displaced != nullptr) {
+    if (instance.Error.Number != 0) {
+      RestoreDisplaced(state);
+      return nullptr;  // the existing item stays as it was
+    }
+    delete state.displaced;
+    state.displaced = nullptr;
+    // The type object now belongs to the item that kept its address.
+    if (item->Has(IsDataType) && item->DataType != nullptr) instance.BindTypeObject(item);
+  }
+  if (item != instance.DefaultItem && item->OwningTable == nullptr && item->TokenList == nullptr &&
+      !item->Has(IsAnonymous)) {
+    instance.AnonymousItems[item] = 0;
+    item->SetBit(IsAnonymous, true);
+  }
+  item->Owner = &instance;
+  if (instance.Error.Number == 0) return item;
+  if (item == state.existing) return nullptr;  // the caller's item stays the caller's
+  delete item;
+  return nullptr;
+}
+
+QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem) {
+  Error.Number = 0;
+  std::feclearexcept(FE_ALL_EXCEPT);
+  DefinitionState state(*this, Def);
+  state.addr = Addr;
+  state.existing = ExistingItem;
+  state.scanner.reset(new StringLocation(state.text, Transforms[3]));
+  state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
+  state.scanner->SetBit(IsCodeBlockBlind, true);
+  if (ExistingItem != nullptr) {
+    state.item = ExistingItem;
+  } else {
+    state.item = new QuorbItem();
+    state.item->Text = Def;
+    state.item->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
+  }
+
+  int rewrites = 0;
+  while (!state.finished && state.Scan().Pos < state.text.size()) {
+    StringLocation& scanner = state.Scan();
+    scanner.upto(DefCommandStop);
+    const uint64_t keywordStart = scanner.TokenLoc;
+    auto found = DefinitionChoice.find(Case(scanner.TokenText()));
+    if (found == DefinitionChoice.end()) {
+      ++state.clauseCount;
+      if (!RewriteFrom(state, keywordStart, rewrites)) break;
+      continue;
+    }
+    if (found->second != DefEmpty) ++state.clauseCount;
+    PerformClause(state, found->second);
+  }
+  return Finish(state);
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,438 @@
+// The expression parser: an operator-precedence parser over the token kinds
+// of the main transform. Operands go into the argument list of the part on
+// top of the operator stack; an operator or function becomes a new part on
+// the stack; completing a part (parser_reduce.cpp) appends it to the output
+// list, which is the program. This file holds the set-up, the token loop,
+// the handling of each token kind, the error path and the finish.
+#include <cfenv>
+
+#include "builtins/core_callbacks.h"
+#include "engine/parsed_expr.h"
+#include "engine/parser_state.h"
+#include "engine/quorb.h"
+#include "engine/quorb_item.h"
+#include "engine/sentinels.h"
+#include "scanner/string_location.h"
+#include "types/builtin_types.h"
+#include "types/data_type.h"
+
+namespace QuorbNameSpace {
+
+bool ConvertsImplicitly(const Quorb& instance, const QuorbDataType* from, const QuorbDataType* to) {
+  if (from == nullptr || to == nullptr || from->Index < 0) return false;
+  if (static_cast<size_t>(from->Index) >= instance.ConversionTable.size()) return false;
+  return instance.ConvertsTo(from->Index, to->Index);
+}
+
+bool IsAnyType(const QuorbDataType* type) { return type != nullptr && type->Index == TypeAny; }
+
+bool ArgumentRange(const ExpressionPart& part, uint64_t k, uint64_t& begin, uint64_t& end) {
+  if (k + 1 >= part.ArgStarts.size()) return false;
+  begin = part.ArgStarts[k];
+  end = part.ArgStarts[k + 1];
+  return begin < end;
+}
+
+ExpressionParser::ExpressionParser(Quorb& instance, QuorbDataType* wanted) : q_(instance), wanted_(wanted) {}
+
+ExpressionPart* ExpressionParser::Current() const {
+  return stack_.empty() ? terminator_ : stack_.back().part;
+}
+
+void ExpressionParser::AddOperand(QuorbItem* item) { Current()->Args.push_back(item); }
+
+bool ExpressionParser::AtEnd() const {
+  return scanner_->Pos >= scanner_->RangeEnd || scanner_->Pos >= scanner_->TextPtr->size();
+}
+
+// The token just read is read again by the next step.
+void ExpressionParser::PushBack() { scanner_->Pos = tokenPos_; }
+
+// An error found while handling a token, before anything was changed for
+// it: a handler that resumes can have the token read again.
+void ExpressionParser::Fail(int32_t number) {
+  q_.SetErrorIfNone(number);
+  resumable_ = true;
+}
+
+void ExpressionParser::Begin() {
+  expr_ = new QuorbParsedExpr();
+  terminator_ = new ExpressionPart();
+  terminator_->Callback = &EvalReturn;
+  terminator_->OpItem = new QuorbItem();
+  terminator_->OpItem->Owner = &q_;
+  terminator_->OpItem->Callback = &EvalReturn;
+  stack_.push_back({terminator_, false});
+  q_.Error.Number = 0;
+  feclearexcept(FE_ALL_EXCEPT);
+}
+
+// A ByExpr argument's own steps move from the enclosing list into this
+// expression, in order, and its value becomes this expression's result.
+void ExpressionParser::TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing, ExpressionPart& part,
+                                         uint64_t index) {
+  uint64_t begin = 0;
+  uint64_t end = 0;
+  // The call itself is the last entry of the list and never moves.
+  if (ArgumentRange(part, index, begin, end) && !enclosing.empty()) {
+    const uint64_t limit = enclosing.size() - 1;
+    if (end > limit) end = limit;
+    if (begin < end) {
+      output_.insert(output_.end(), enclosing.begin() + static_cast<std::ptrdiff_t>(begin),
+                     enclosing.begin() + static_cast<std::ptrdiff_t>(end));
+      enclosing.erase(enclosing.begin() + static_cast<std::ptrdiff_t>(begin),
+                      enclosing.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+  }
+  if (index < part.Args.size() && part.Args[index] != nullptr) {
+    terminator_->Args.push_back(part.Args[index]);
+    operandSeen_ = true;
+  }
+}
+
+QuorbParsedExpr* ExpressionParser::Run(const std::string& text, std::vector<ExpressionPart*>* enclosing,
+                                       ExpressionPart* enclosingPart, uint64_t index) {
+  Begin();
+  try {
+    // The parser transform's rules rewrite the text first (not for a
+    // ByExpr argument, whose text is empty); a text they leave alone is
+    // scanned where it is.
+    std::string rewritten;
+    const bool nested = enclosing != nullptr && enclosingPart != nullptr;
+    if (!nested) rewritten = q_.RewriteByParserRules(text);
+    const std::string& source = !nested && rewritten != text ? rewritten : text;
+    StringLocation scanner(source, q_.MainTransform());
+    scanner.SetBit(IsCodeBlockBlind, true);
+    scanner_ = &scanner;
+    if (nested) TakeArgumentSteps(*enclosing, *enclosingPart, index);
+
+    while (!stack_.empty()) {
+      resumable_ = false;
+      if (reducePending_) {
+        Reduce(false);
+      } else if (AtEnd()) {
+        reducePending_ = true;
+      } else {
+        ReadToken();
+      }
+      if (q_.Error.Number != 0 && !Recover()) break;
+    }
+  } catch (...) {
+    // Nothing thrown inside a parse (allocation, a pattern the standard
+    // library rejects while scanning, a host's handler) leaves it: the
+    // parse fails as a syntax error.
+    q_.Error.LocationScanner = nullptr;
+    q_.SetErrorIfNone(ErrSyntax);
+  }
+  scanner_ = nullptr;
+  return Finish();
+}
+
+void ExpressionParser::ReadToken() {
+  tokenPos_ = scanner_->Pos;
+  scanner_->NextToken(DefaultToken, 1);
+  switch (scanner_->CurrentToken->TokenKind) {
+    case TokenNotFound: NotFound(); break;
+    case TokenAlphanumeric:
+    case TokenReducible: Symbol(); break;
+    case TokenArgSeparator: Separator(); break;
+    case TokenCodeBlock: Opener(); break;
+    case TokenCodeBlockMatch: Closer(); break;
+    case TokenLiteral: Literal(); break;
+    case TokenStatementSep: StatementSeparator(); break;
+    default: break;  // generic tokens, member access and blanks say nothing
+  }
+}
+
+// A text of blanks only has the empty String as its value.
+void ExpressionParser::NotFound() {
+  if (stack_.size() == 1 && terminator_->Args.empty()) AddOperand(new QuorbItem(q_.StringType, ""));
+}
+
+void ExpressionParser::Symbol() {
+  QuorbItem* item = scanner_->SymbolHandle(*scanner_, true);
+  if (item == nullptr) return Fail(ErrUndefinedIdentifier);
+  if (!item->Has(IsCallable)) {
+    if (!item->Has(IsNamedVariable)) return Fail(ErrUndefinedIdentifier);
+    AddOperand(item);
+    operandSeen_ = true;
+    return;
+  }
+  // A type name alone is a value of that type; followed by an opener it
+  // converts its argument.
+  if (item->Has(IsDataType) && !NextIsOpener(false)) {
+    if (item->DataType == nullptr) return Fail(ErrUndefinedIdentifier);
+    AddOperand(new QuorbItem(item->DataType, ""));
+    operandSeen_ = true;
+    return;
+  }
+  QuorbItem* chosen = ChooseVariant(item);
+  if (chosen == nullptr || ReduceFirst(chosen)) return;
+  PushCall(chosen);
+}
+
+// The reading of an operator symbol that fits where it stands: a prefix one
+// where no left operand is available, an infix or postfix one after an
+// operand. Null with error 2 when its overload chain has no such reading.
+QuorbItem* ExpressionParser::ChooseVariant(QuorbItem* item) {
+  auto firstAfter = [](QuorbItem* from, uint64_t excluded) {
+    for (QuorbItem* q = from->NextOverload; q != nullptr; q = q->NextOverload)
+      if ((q->Properties & excluded) == 0) return q;
+    return static_cast<QuorbItem*>(nullptr);
+  };
+  const uint64_t sided = PropertyBit(IsInfix) | PropertyBit(IsPostfix);
+  if (item->Has(IsPrefix) && operandSeen_) {
+    item = firstAfter(item, PropertyBit(IsPrefix));
+    if (item == nullptr) {
+      Fail(ErrSyntax);
+      return nullptr;
+    }
+  }
+  if ((item->Properties & sided) == 0) return item;
+  const QuorbItem* top = Top().part->OpItem;
+  const size_t held = Current()->Args.size();
+  // Without an operand just read there is nothing to take as a left
+  // operand, even where an argument list already holds earlier values.
+  const bool prefixNeeded = !operandSeen_ || (top->Has(IsInfix) && held == 1) ||
+                            (top->Has(IsOperator) && held == 0 && top->Has(IsPrefix)) ||
+                            (!top->Has(IsOperator) && held == 0);
+  if (!prefixNeeded) return item;
+  item = firstAfter(item, sided);
+  if (item == nullptr) Fail(ErrSyntax);
+  return item;
+}
+
+// Precedence test for an infix or postfix operator against the operator on
+// top: a tighter or equal (left-to-right) top is completed first and the
+// symbol read again. Only operators are completed this way: the terminator,
+// brackets and calls end at their own closers, whatever the precedence a
+// host gave the new operator.
+bool ExpressionParser::ReduceFirst(const QuorbItem* item) {
+  if (!item->Has(IsInfix) && !item->Has(IsPostfix)) return false;
+  const QuorbItem* top = Top().part->OpItem;
+  if (!top->Has(IsOperator)) return false;
+  const bool yields = item->Precedence < top->Precedence ||
+                      (item->Precedence == top->Precedence && !item->Has(IsRightToLeft));
+  if (!yields) return false;
+  reducePending_ = true;
+  PushBack();
+  return true;
+}
+
+// Looks at the next token; with `consume` an opener is taken, anything else
+// is left to be read again.
+bool ExpressionParser::NextIsOpener(bool consume) {
+  const ScanState saved = *scanner_;
+  const TokenMatch savedMatch = scanner_->LastMatch;
+  scanner_->NextToken(DefaultToken, 1);
+  const bool opener = scanner_->CurrentToken->TokenKind == TokenCodeBlock;
+  if (!opener || !consume) {
+    static_cast<ScanState&>(*scanner_) = saved;
+    scanner_->LastMatch = savedMatch;
+  }
+  return opener;
+}
+
+// Makes the part of a chosen function or operator and puts it on the stack.
+void ExpressionParser::PushCall(QuorbItem* item) {
+  const bool infix = item->Has(IsInfix);
+  const bool postfix = item->Has(IsPostfix);
+  ExpressionPart* current = Current();
+  if ((infix || postfix) && current->Args.empty()) return Fail(ErrSyntax);
+  bool bracketed = false;
+  if (item->Has(IsFunction)) {
+    bracketed = NextIsOpener(true);
+    if (!bracketed && item->Has(IsPointer)) {
+      // A pointer variable without brackets is its address, not a read.
+      AddOperand(item);
+      operandSeen_ = true;
+      return;
+    }
+  }
+  auto* part = new ExpressionPart();
+  part->OpItem = item;
+  const size_t here = output_.size();
+  if (bracketed) {
+    if (item->Has(IsPointer) && item->Callback == &ValueAt) {
+      part->Args.push_back(item);
+      part->ArgStarts.push_back(here);
+    }
+    part->ArgStarts.push_back(here);
+  } else if (item->Has(IsOperator)) {
+    // The left operand's steps are complete already and stay where they
+    // are; the right operand's steps begin here.
+    if (infix || postfix) part->ArgStarts.push_back(here);
+    if (!postfix) part->ArgStarts.push_back(here);
+  }
+  if (infix || postfix) {
+    part->Args.push_back(current->Args.back());
+    current->Args.pop_back();
+  }
+  stack_.push_back({part, bracketed});
+  if (item->Has(IsFunction) && !bracketed) reducePending_ = true;
+  if (!postfix) operandSeen_ = false;
+}
+
+void ExpressionParser::Literal() {
+  if (operandSeen_) return Fail(ErrSyntax);
+  QuorbDataType* type = scanner_->CurrentToken->DataType;
+  auto* literal = new QuorbItem(type, scanner_->TokenText());
+  if (type != nullptr && literal->ValuePtr == nullptr) {
+    // A number its type cannot hold ("1e999" as a Double).
+    delete literal;
+    return Fail(ErrUnrecognizedToken);
+  }
+  literal->SetBit(IsLiteral, true);
+  AddOperand(literal);
+  operandSeen_ = true;
+}
+
+void ExpressionParser::Separator() {
+  OpenPart& top = Top();
+  const QuorbItem* op = top.part->OpItem;
+  if (op->Has(IsOperator)) {
+    reducePending_ = true;
+    PushBack();
+  } else if (op == Parenth) {
+    ExpressionPart* bracket = top.part;
+    if (!bracket->Args.empty()) {
+      QuorbItem* earlier = bracket->Args.back();
+      bracket->Args.pop_back();
+      HoldAside(earlier);
+    }
+  } else if (top.bracketed) {
+    // Every argument slot must hold exactly one value: "f(,x)" and
+    // "f(x y, z)" are not calls.
+    if (top.part->Args.size() != top.part->ArgStarts.size()) return Fail(ErrSyntax);
+    top.part->ArgStarts.push_back(output_.size());
+  }
+  operandSeen_ = false;
+}
+
+void ExpressionParser::Opener() {
+  auto* bracket = new ExpressionPart();
+  bracket->OpItem = Parenth;
+  stack_.push_back({bracket, true});
+  operandSeen_ = false;
+}
+
+void ExpressionParser::Closer() {
+  OpenPart& top = Top();
+  const QuorbItem* op = top.part->OpItem;
+  if (op->Has(IsOperator)) {
+    reducePending_ = true;
+    PushBack();
+    operandSeen_ = true;
+    return;
+  }
+  if (!top.bracketed) return Fail(ErrCodeBlockDelimiter);  // no bracket open
+  ExpressionPart& part = *top.part;
+  if (op == Parenth) {
+    if (part.Args.empty()) return Fail(ErrCodeBlockDelimiter);  // "()"
+  } else {
+    // A dereferencing pointer call holds the pointer ahead of its arguments.
+    const size_t ahead = op->Has(IsPointer) && op->Callback == &ValueAt ? 1 : 0;
+    if (part.Args.size() == ahead && part.ArgStarts.size() == ahead + 1) {
+      part.ArgStarts.pop_back();  // "f()": the one slot opened holds nothing
+    } else if (part.Args.size() != part.ArgStarts.size()) {
+      return Fail(ErrSyntax);  // an empty slot, or two values in one
+    }
+  }
+  Reduce(true);
+  operandSeen_ = true;
+}
+
+void ExpressionParser::StatementSeparator() {
+  if (Top().part == terminator_) {
+    operandSeen_ = false;
+    return;
+  }
+  reducePending_ = true;
+  PushBack();
+}
+
+// The error path: handlers run with the scanner as the error location. A
+// resume is honoured for errors found before a token changed anything, and
+// once per token position, so a handler that resumes without mending the
+// cause cannot keep the parse going round.
+bool ExpressionParser::Recover() {
+  const int32_t number = q_.Error.Number;
+  if (number == ErrUndefinedIdentifier) scanner_->Pos = scanner_->RangeEnd;
+  q_.Error.LocationScanner = scanner_;
+  const int32_t resumed = q_.CallErrorHandlers();
+  q_.Error.LocationScanner = nullptr;
+  bool honoured = resumed == 1 && resumable_;
+  for (uint64_t at : resumedAt_)
+    if (at == tokenPos_) honoured = false;
+  if (!honoured) {
+    // A handler's own definitions clear the number; the parse's error stands.
+    q_.Error.Number = number;
+    return false;
+  }
+  resumedAt_.push_back(tokenPos_);
+  q_.Error.Number = 0;
+  feclearexcept(FE_ALL_EXCEPT);
+  PushBack();
+  return true;
+}
+
+QuorbParsedExpr* ExpressionParser::Finish() {
+  if (!terminator_->Args.empty()) terminator_->Result = terminator_->Args.back();
+  ExpressionPart* last = terminator_;
+  if (q_.Error.Number != 0) {
+    std::vector<ExpressionPart*> all;
+    all.reserve(stack_.size() + output_.size() + 1);
+    for (const OpenPart& open : stack_) all.push_back(open.part);
+    all.insert(all.end(), output_.begin(), output_.end());
+    if (commaHolder_ != nullptr) all.push_back(commaHolder_);
+    stack_.clear();
+    output_.clear();
+    commaHolder_ = nullptr;
+    QuorbParsedExpr::Clean(all, &q_);
+    auto* failed = new ExpressionPart();
+    failed->Callback = &ReturnError;
+    auto* number = new QuorbItem(q_.IntType, std::to_string(q_.Error.Number));
+    number->Owner = &q_;
+    failed->Result = failed->OpItem = number;
+    output_.push_back(failed);
+    last = failed;
+  }
+  for (size_t i = 0; i + 1 < output_.size(); ++i) output_[i]->Next = output_[i + 1];
+  if (commaHolder_ != nullptr) output_.push_back(commaHolder_);
+  expr_->Parts.swap(output_);
+  expr_->First = expr_->Parts.front();
+  expr_->ResultType = last->Result != nullptr ? last->Result->DataType : nullptr;
+  expr_->Owner = &q_;
+  QuorbParsedExpr* done = expr_;
+  expr_ = nullptr;
+  terminator_ = nullptr;
+  return done;
+}
+
+// ---------------------------------------------------------------------------
+
+QuorbParsedExpr* Quorb::Parse(const std::string& text, QuorbDataType* wanted,
+                              std::vector<ExpressionPart*>* enclosingList, ExpressionPart* enclosingPart,
+                              uint64_t argumentIndex) {
+  // A ByExpr argument is parsed in the middle of another parse, whose first
+  // error must stay the one reported.
+  const bool nested = enclosingList != nullptr && enclosingPart != nullptr;
+  const int32_t outer = Error.Number;
+  ExpressionParser parser(*this, wanted);
+  QuorbParsedExpr* expr = parser.Run(text, enclosingList, enclosingPart, argumentIndex);
+  if (nested && outer != 0) Error.Number = outer;
+  return expr;
+}
+
+QuorbParsedExpr* Quorb::UserParse(const std::string& text, const std::string& typeName) {
+  QuorbDataType* wanted = nullptr;
+  if (!typeName.empty()) {
+    // A name that names nothing asks for no particular type.
+    if (QuorbItem* item = MainTransform()->SymbolHandleExp(typeName, false)) wanted = item->DataType;
+  }
+  QuorbParsedExpr* expr = Parse(text, wanted);
+  ParsedExprs[expr] = true;
+  return expr;
+}
+
+}  // namespace QuorbNameSpace

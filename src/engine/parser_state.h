@@ -1,0 +1,112 @@
+// The working state of one expression parse: the operator stack, the output
+// list of completed steps and the cursor over the text. Internal to the
+// parser (parser.cpp: set-up, tokens, failure; parser_reduce.cpp: completing
+// parts) and to argument matching (args_match.cpp). The entry points are
+// Quorb::Parse and Quorb::ArgsMatch in quorb.h.
+//
+// Ownership while a parse runs: every part is either on the operator stack,
+// in the output list or the comma holder, never in two places; every item a
+// part made (literals, temporaries, result items) is an argument of exactly
+// one part, so QuorbParsedExpr::Clean frees it exactly once.
+#ifndef QUORB_ENGINE_PARSER_STATE_H
+#define QUORB_ENGINE_PARSER_STATE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace QuorbNameSpace {
+
+class ExpressionPart;
+class Quorb;
+class QuorbDataType;
+class QuorbItem;
+class QuorbParsedExpr;
+class StringLocation;
+
+// Whether a value of type `from` may be converted implicitly to `to` by the
+// instance's conversion rows; false for a missing type or a type number
+// beyond the rows (the row lookup itself does not check its bounds).
+bool ConvertsImplicitly(const Quorb& instance, const QuorbDataType* from, const QuorbDataType* to);
+
+// Whether `type` is the wildcard AnyType.
+bool IsAnyType(const QuorbDataType* type);
+
+// Argument ranges. A part whose operands may be taken apart again (a call
+// with a bracketed argument list, an operator) records in ArgStarts where
+// the steps of each argument begin in the output list, aligned with Args,
+// plus one last entry where the steps of its last argument end. Argument k
+// then owns the steps [ArgStarts[k], ArgStarts[k + 1]); an argument without
+// such a pair (a default value, or a part without starts) owns none.
+bool ArgumentRange(const ExpressionPart& part, uint64_t k, uint64_t& begin, uint64_t& end);
+
+// One entry of the operator stack.
+struct OpenPart {
+  ExpressionPart* part;
+  bool bracketed;  // its opener was read: only its closer may complete it
+};
+
+class ExpressionParser {
+ public:
+  ExpressionParser(Quorb& instance, QuorbDataType* wanted);
+  ExpressionParser(const ExpressionParser&) = delete;
+  ExpressionParser& operator=(const ExpressionParser&) = delete;
+
+  // Parses `text` into a new expression; never null. With `enclosing` and
+  // `enclosingPart` the expression is ByExpr argument `index` of that part:
+  // the steps of that argument move out of `enclosing` into it.
+  QuorbParsedExpr* Run(const std::string& text, std::vector<ExpressionPart*>* enclosing,
+                       ExpressionPart* enclosingPart, uint64_t index);
+
+ private:
+  // parser.cpp: set-up, the token loop and the handling of each token kind.
+  void Begin();
+  void TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing, ExpressionPart& part, uint64_t index);
+  void ReadToken();
+  void NotFound();
+  void Symbol();
+  void Literal();
+  void Separator();
+  void Opener();
+  void Closer();
+  void StatementSeparator();
+  QuorbItem* ChooseVariant(QuorbItem* item);
+  bool ReduceFirst(const QuorbItem* item);
+  void PushCall(QuorbItem* item);
+  bool NextIsOpener(bool consume);
+  void Fail(int32_t number);
+  bool Recover();
+  QuorbParsedExpr* Finish();
+
+  // parser_reduce.cpp: completing the top part.
+  void Reduce(bool byCloser);
+  bool ConvertToWanted();
+  void ReduceBracket();
+  void CompletePart();
+  void HoldAside(QuorbItem* value);
+
+  OpenPart& Top() { return stack_.back(); }
+  ExpressionPart* Current() const;
+  void AddOperand(QuorbItem* item);
+  bool AtEnd() const;
+  void PushBack();
+
+  Quorb& q_;
+  QuorbDataType* wanted_;
+  bool wantedDone_ = false;              // the result was tested against the wanted type
+  QuorbParsedExpr* expr_ = nullptr;
+  ExpressionPart* terminator_ = nullptr;
+  ExpressionPart* commaHolder_ = nullptr; // values before separators in plain brackets; never run
+  std::vector<OpenPart> stack_;
+  std::vector<ExpressionPart*> output_;
+  StringLocation* scanner_ = nullptr;
+  uint64_t tokenPos_ = 0;                // where the token being handled was read from
+  bool operandSeen_ = false;
+  bool reducePending_ = false;
+  bool resumable_ = false;               // the pending error left the state as before the token
+  std::vector<uint64_t> resumedAt_;      // token positions already resumed once
+};
+
+}  // namespace QuorbNameSpace
+
+#endif

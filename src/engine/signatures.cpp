@@ -1,0 +1,177 @@
+// The "function" and "operator" clauses: a signature text becomes a
+// callable item with its parameters, result type, precedence, position and
+// optional expression body.
+//   function: NAME [( PARAMETER {, PARAMETER} )] [As TYPE [Ptr]] [= BODY]
+//   operator: [PRECEDENCE [:RL]] [{PARAMETER}] SYMBOL [{PARAMETER}] [As TYPE] [= BODY]
+#include "builtins/core_callbacks.h"
+#include "builtins/language_callbacks.h"
+#include "builtins/pointer_callbacks.h"
+#include "engine/definition_state.h"
+#include "engine/parsed_expr.h"
+#include "engine/sentinels.h"
+#include "engine/table.h"
+#include "types/data_type.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+bool Folded(Quorb& instance, const std::string& text, const char* word) { return instance.Case(text) == word; }
+
+// The data type a type name after "As" stands for; error 9 when none.
+QuorbDataType* ResultType(Quorb& instance, const std::string& name) {
+  QuorbItem* typeItem = instance.MainTransform()->SymbolHandleExp(name, false);
+  if (typeItem != nullptr && typeItem->DataType != nullptr) return typeItem->DataType;
+  instance.SetErrorIfNone(ErrInvalidDefinition);
+  return nullptr;
+}
+
+// Whether the up-to scan that just ended stopped at `text`.
+bool StoppedAt(const StringLocation& scanner, const char* text) {
+  return scanner.StopLoc != NoPosition && scanner.Input().compare(scanner.StopLoc, scanner.StopLen, text) == 0;
+}
+
+void FunctionSignature(DefinitionState& state, std::string& name) {
+  Quorb& instance = state.instance;
+  StringLocation& scanner = state.Scan();
+  QuorbItem* item = state.item;
+  item->SetBit(IsFunction, true);
+  name = NextTokenText(scanner);
+  scanner.NextToken(DefaultToken, 1);
+  while (!scanner.TokenText().empty() && instance.Error.Number == 0) {
+    if (scanner.TokenText() == ")" || StoppedAt(scanner, ")")) break;
+    scanner.NextToken(DefaultToken, 1);
+    if (scanner.TokenText() == ")") break;
+    instance.ParamParse(item, scanner);
+  }
+  if (!Folded(instance, NextTokenText(scanner), "as")) return;
+  QuorbDataType* type = ResultType(instance, NextTokenText(scanner));
+  if (Folded(instance, NextTokenText(scanner), "ptr")) {
+    // The result holds an address: storage narrower than one cannot.
+    if (type != nullptr && type->SizeOf() < sizeof(void*)) type = instance.PointerType;
+    NextTokenText(scanner);
+  }
+  if (type != nullptr) item->DataType = type;
+}
+
+// Parses the operand inside the block at the scanner as one parameter.
+void OperandParameter(DefinitionState& state) {
+  Quorb& instance = state.instance;
+  StringLocation& scanner = state.Scan();
+  scanner.NextCodeBlock(false);
+  std::string inside = state.text.substr(scanner.BlockInnerStart, scanner.BlockInnerLen);
+  StringLocation operand(inside, instance.MainTransform());
+  operand.NextToken(DefaultToken, 1);
+  instance.ParamParse(state.item, operand);
+}
+
+void OperatorSignature(DefinitionState& state, std::string& symbol) {
+  Quorb& instance = state.instance;
+  StringLocation& scanner = state.Scan();
+  QuorbItem* item = state.item;
+  item->SetBit(IsOperator, true);
+  scanner.NextToken(DefaultToken, 1);
+  if (scanner.CurrentToken->TokenKind == TokenLiteral) {
+    int64_t precedence = 0;
+    if (!ReadInt(scanner.TokenText(), precedence)) {
+      instance.SetErrorIfNone(ErrInvalidDefinition);
+      return;
+    }
+    item->Precedence = static_cast<int32_t>(precedence);
+    scanner.NextToken(DefaultToken, 1);
+    if (scanner.TokenText() == ":") {
+      if (Folded(instance, NextTokenText(scanner), "rl")) item->SetBit(IsRightToLeft, true);
+      scanner.NextToken(DefaultToken, 1);
+    }
+  }
+  if (item->Precedence == 0 && instance.DefaultItem != nullptr) item->Precedence = instance.DefaultItem->Precedence;
+
+  scanner.Pos = scanner.TokenStart;
+  bool left = false;
+  if (scanner.CurrentToken->TokenKind == TokenCodeBlock) {
+    OperandParameter(state);
+    left = true;
+  }
+  if (!left) item->SetBit(IsPrefix, true);
+  symbol = NextTokenText(scanner);
+
+  scanner.NextToken(DefaultToken, 1);
+  scanner.Pos = scanner.TokenStart;
+  if (scanner.CurrentToken->TokenKind == TokenCodeBlock) OperandParameter(state);
+  else item->SetBit(IsPostfix, true);
+  if (!item->Has(IsPrefix) && !item->Has(IsPostfix)) item->SetBit(IsInfix, true);
+
+  if (Folded(instance, NextTokenText(scanner), "as")) {
+    if (QuorbDataType* type = ResultType(instance, NextTokenText(scanner))) item->DataType = type;
+    NextTokenText(scanner);
+  }
+}
+
+// Every step of the body knows its function, also the steps of ByExpr
+// arguments, which live in expressions of their own.
+void MarkEnclosingFunction(QuorbParsedExpr* expr, QuorbItem* function) {
+  std::vector<QuorbParsedExpr*> pending{expr};
+  while (!pending.empty()) {
+    QuorbParsedExpr* current = pending.back();
+    pending.pop_back();
+    for (ExpressionPart* part : current->Parts) {
+      part->EnclosingFunction = function;
+      // A ByExpr wrapper holds its argument's steps; a function item passed
+      // along (a call of a user function) holds another body, not ours.
+      for (QuorbItem* arg : part->Args)
+        if (arg != nullptr && arg->ParsedExpr != nullptr && !arg->Has(IsFunction) && !arg->Has(IsOperator))
+          pending.push_back(arg->ParsedExpr);
+    }
+  }
+}
+
+// The rest of the text is the body: parsed once, with the item's result
+// type wanted, and run by UserFunction at every call.
+void ParseBody(DefinitionState& state) {
+  Quorb& instance = state.instance;
+  QuorbItem* item = state.item;
+  std::string body = state.text.substr(state.Scan().Pos);
+  item->Callback = &UserFunction;
+  QuorbParsedExpr* expr;
+  {
+    PendingErrorKept kept(instance);
+    expr = instance.Parse(body, item->DataType);
+  }
+  QuorbParsedExpr::Free(item->ParsedExpr);
+  item->ParsedExpr = expr;
+  expr->FunctionItem = item;
+  MarkEnclosingFunction(expr, item);
+}
+
+}  // namespace
+
+void SignatureClause(DefinitionState& state, bool isOperator) {
+  Quorb& instance = state.instance;
+  QuorbItem* item = state.item;
+  item->SetBit(IsCallable, true);
+  item->Callback = state.addr;
+  item->DataType = instance.DefaultType();
+  if (state.addr == &AddPtr || state.addr == &SubtractPtr || state.addr == &ValueAt)
+    item->SubItems.push_back(new QuorbItem(instance.AnyType, std::string()));  // the pointed-to type's carrier
+
+  std::string name;
+  if (isOperator) OperatorSignature(state, name);
+  else FunctionSignature(state, name);
+  item->ElementCount = item->Has(IsVariadic) ? ~0ULL : item->SubItems.size();
+
+  if (!state.bootstrap) {
+    FileByName(state, name);
+    item = state.item;  // an overwrite keeps the existing item's address
+  }
+  StringLocation& scanner = state.Scan();
+  if (scanner.Pos < state.text.size() && instance.Error.Number == 0) ParseBody(state);
+  if (state.bootstrap) {
+    FileByName(state, name);
+    item = state.item;
+  }
+  // Parameter names are visible only while the body is parsed.
+  for (QuorbItem* sub : item->SubItems)
+    if (sub->OwningTable != nullptr) sub->OwningTable->Remove(sub);
+  scanner.Pos = state.text.size();
+}
+
+}  // namespace QuorbNameSpace
