@@ -22,6 +22,8 @@
 
 #include "engine/parsed_expr.h"
 #include "engine/quorb_item.h"
+#include "types/builtin_types.h"
+#include "types/data_type.h"
 
 namespace QuorbNameSpace {
 
@@ -60,6 +62,22 @@ inline void* ArgAddress(const ExpressionPart& part, size_t k) {
   uintptr_t address;
   std::memcpy(&address, part.Args[k]->ValuePtr, sizeof address);
   return reinterpret_cast<void*>(address);
+}
+
+// The storage that a pointer argument ("x As Int Ptr") designates, as a T:
+// when the argument item is an address (a pointer parameter, or a value of
+// the Pointer type) it is the address its cell holds, so that writing
+// through it changes the variable the caller pointed at, not the pointer;
+// otherwise, when argument matching bound the pointed-to storage itself,
+// it is the item's own storage. Null when there is no storage or the
+// address is 0: callbacks then skip the write.
+template <typename T>
+inline T* ArgPointee(const ExpressionPart& part, size_t k) {
+  const QuorbItem* item = part.Args[k];
+  if (item->ValuePtr == nullptr) return nullptr;
+  const bool holdsAddress =
+      item->Has(IsPointer) || (item->DataType != nullptr && item->DataType->Index == TypePointer);
+  return static_cast<T*>(holdsAddress ? ArgAddress(part, k) : item->ValuePtr);
 }
 
 // The result storage, for assignment: ResultDouble(part) = value.

@@ -24,15 +24,16 @@ void Atanh(ExpressionPart& part) { ResultDouble(part) = std::atanh(ArgDouble(par
 
 void Exp(ExpressionPart& part) { ResultDouble(part) = std::exp(ArgDouble(part, 0)); }
 
-// The second outputs of Frexp, Modf and Remquo go through the argument's
-// value storage, which argument matching points at the variable the caller
-// named; they are computed into locals first so that an output aliasing an
-// input cannot change what the function sees.
+// The second outputs of Frexp, Modf and Remquo go to the storage their
+// pointer argument designates (ArgPointee): the variable whose address the
+// caller passed, never the pointer's own cell. They are computed into locals
+// first so that an output aliasing an input cannot change what the function
+// sees.
 void Frexp(ExpressionPart& part) {
   int exponent = 0;
   const double mantissa = std::frexp(ArgDouble(part, 0), &exponent);
   ResultDouble(part) = mantissa;
-  if (part.Args[1]->ValuePtr != nullptr) ArgRef<int32_t>(part, 1) = exponent;
+  if (int32_t* target = ArgPointee<int32_t>(part, 1)) *target = exponent;
 }
 
 void Ldexp(ExpressionPart& part) { ResultDouble(part) = std::ldexp(ArgDouble(part, 0), ArgInt(part, 1)); }
@@ -43,7 +44,7 @@ void Modf(ExpressionPart& part) {
   double integral = 0;
   const double fraction = std::modf(ArgDouble(part, 0), &integral);
   ResultDouble(part) = fraction;
-  if (part.Args[1]->ValuePtr != nullptr) ArgRef<double>(part, 1) = integral;
+  if (double* target = ArgPointee<double>(part, 1)) *target = integral;
 }
 
 void Exp2(ExpressionPart& part) { ResultDouble(part) = std::exp2(ArgDouble(part, 0)); }
@@ -113,7 +114,7 @@ void Remquo(ExpressionPart& part) {
   int quotient = 0;
   const double remainder = std::remquo(ArgDouble(part, 0), ArgDouble(part, 1), &quotient);
   ResultDouble(part) = remainder;
-  if (part.Args[2]->ValuePtr != nullptr) ArgRef<int32_t>(part, 2) = quotient;
+  if (int32_t* target = ArgPointee<int32_t>(part, 2)) *target = quotient;
 }
 
 void Copysign(ExpressionPart& part) {

@@ -29,14 +29,15 @@ void Atanh(ExpressionPart& part);
 
 // Exponentials, logarithms and the exponent of a double.
 void Exp(ExpressionPart& part);
-// Result the mantissa; the exponent goes as a 32-bit Int into argument 2's
-// storage (nothing is written when that storage is null).
+// Result the mantissa; the exponent goes as a 32-bit Int to where argument
+// 2 points (callback_args.h, ArgPointee; nothing is written for a null
+// pointer).
 void Frexp(ExpressionPart& part);
 void Ldexp(ExpressionPart& part);    // y is an Int
 void Log(ExpressionPart& part);      // natural logarithm
 void Log10(ExpressionPart& part);
-// Result the fractional part; the integral part goes as a Double into
-// argument 2's storage (nothing is written when that storage is null).
+// Result the fractional part; the integral part goes as a Double to where
+// argument 2 points (nothing is written for a null pointer).
 void Modf(ExpressionPart& part);
 void Exp2(ExpressionPart& part);
 void Expm1(ExpressionPart& part);
@@ -78,8 +79,8 @@ void Lrint(ExpressionPart& part);
 void Llrint(ExpressionPart& part);
 void Nearbyint(ExpressionPart& part);
 void Remainder(ExpressionPart& part);  // IEEE remainder, quotient to nearest
-// Result the remainder; the quotient bits go as a 32-bit Int into argument
-// 3's storage (nothing is written when that storage is null).
+// Result the remainder; the quotient bits go as a 32-bit Int to where
+// argument 3 points (nothing is written for a null pointer).
 void Remquo(ExpressionPart& part);
 
 // Sign, neighbours, differences, extremes.

@@ -190,12 +190,16 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     args.insert(args.begin(), new QuorbItem(PointedTo(args[0]), ""));
     if (!part->ArgStarts.empty()) part->ArgStarts.insert(part->ArgStarts.begin(), part->ArgStarts.front());
   }
-  QuorbItem* valueParameter = nullptr;
-  QuorbDataType* valueType = nullptr;
-  if (requested->Callback == &SetVar && requested->SubItems.size() >= 2 && !args.empty()) {
-    valueParameter = requested->SubItems[1];
-    valueType = valueParameter->DataType;
-    valueParameter->DataType = args[0]->DataType;
+  // Every assignment overload on the chain, not only the first: an older
+  // one taking AnyType would otherwise accept a value of another width.
+  std::vector<std::pair<QuorbItem*, QuorbDataType*>> valueParameters;
+  if (!args.empty()) {
+    for (QuorbItem* candidate = requested; candidate != nullptr; candidate = candidate->NextOverload) {
+      if (candidate->Callback != &SetVar || candidate->SubItems.size() < 2) continue;
+      QuorbItem* valueParameter = candidate->SubItems[1];
+      valueParameters.emplace_back(valueParameter, valueParameter->DataType);
+      valueParameter->DataType = args[0]->DataType;
+    }
   }
 
   // Selection: the newest overload that fits exactly, else the newest that
@@ -278,7 +282,7 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     if (callback == &UserFunction) args.push_back(chosen);
   }
 
-  if (valueParameter != nullptr) valueParameter->DataType = valueType;
+  for (auto& [parameter, type] : valueParameters) parameter->DataType = type;
 }
 
 }  // namespace QuorbNameSpace

@@ -431,7 +431,7 @@ QuorbParsedExpr* Quorb::UserParse(const std::string& text, const std::string& ty
     if (QuorbItem* item = MainTransform()->SymbolHandleExp(typeName, false)) wanted = item->DataType;
   }
   QuorbParsedExpr* expr = Parse(text, wanted);
-  ParsedExprs[expr] = true;
+  RegisterExpression(expr);
   return expr;
 }
 

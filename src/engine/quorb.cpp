@@ -3,6 +3,7 @@
 
 #include <cfenv>
 
+#include "builtins/builtin_definitions.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb_item.h"
 #include "engine/sentinels.h"
@@ -67,6 +68,14 @@ Quorb::Quorb(void*) {
   OutputTextItem->SetBit(IsNamedVariable, true);
   Transforms[0]->DefineTokens();
   Transforms[1]->DefineTokens();
+  DefineBuiltins(*this);
+}
+
+// Every registered expression of every instance, so that a handle given back
+// by a host can be checked before anything is read through it.
+static std::map<QuorbParsedExpr*, Quorb*>& LiveExpressions() {
+  static std::map<QuorbParsedExpr*, Quorb*>* live = new std::map<QuorbParsedExpr*, Quorb*>();
+  return *live;
 }
 
 // Frees the parsed bodies an item holds (its expression and the pieces of a
@@ -95,7 +104,10 @@ static void FreeBodiesIn(const Table* table) {
 // variable that sorts before its function, an anonymous item or the
 // output-text item.
 void Quorb::FreeAllExpressions() {
-  for (auto& entry : ParsedExprs) QuorbParsedExpr::Free(entry.first);
+  for (auto& entry : ParsedExprs) {
+    LiveExpressions().erase(entry.first);
+    QuorbParsedExpr::Free(entry.first);
+  }
   ParsedExprs.clear();
   for (StringLocation* transform : Transforms)
     if (transform != nullptr) FreeBodiesIn(transform->RuleTable);
@@ -150,6 +162,20 @@ Table* Quorb::RootTable() const {
 Table* Quorb::CurrentNamespaceTable() const {
   if (Transforms[0] == nullptr || Transforms[0]->SearchTables.empty()) return nullptr;
   return Transforms[0]->SearchTables.back();
+}
+
+void Quorb::RegisterExpression(QuorbParsedExpr* expr) {
+  ParsedExprs[expr] = true;
+  LiveExpressions()[expr] = this;
+}
+
+bool Quorb::ReleaseExpression(QuorbParsedExpr* expr) {
+  auto found = LiveExpressions().find(expr);
+  if (found == LiveExpressions().end()) return false;
+  found->second->ParsedExprs.erase(expr);
+  LiveExpressions().erase(found);
+  QuorbParsedExpr::Free(expr);
+  return true;
 }
 
 StringLocation* Quorb::NewTransform() {

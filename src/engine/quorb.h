@@ -102,6 +102,11 @@ class Quorb {
   // Completes part E, the last of `output`: chooses the overload, converts
   // arguments, supplies defaults, wraps ByExpr arguments, makes the result.
   void ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output);
+  // Keeps `expr` with the instance until ReleaseExpression or the end.
+  void RegisterExpression(QuorbParsedExpr* expr);
+  // Frees an expression made by UserParse; false, doing nothing, for
+  // anything that is not a live registered expression of any instance.
+  static bool ReleaseExpression(QuorbParsedExpr* expr);
   // Parse, run and free in one call, leaving the caller's floating-point
   // flags as they were.
   double Eval(const std::string& text);

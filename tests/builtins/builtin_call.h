@@ -59,6 +59,15 @@ class BuiltinCall : public ::testing::Test {
     return item;
   }
 
+  // A pointer argument as argument matching passes one: an item of the
+  // Pointer type with the pointer bit, whose cell holds `address`.
+  QuorbItem* Ptr(void* address) {
+    QuorbItem* item = Set(Value(instance.PointerType, "0"), reinterpret_cast<uintptr_t>(address));
+    item->SetBit(IsPointer, true);
+    return item;
+  }
+  static void* HeldAddress(const QuorbItem* item) { return reinterpret_cast<void*>(Read<uintptr_t>(item)); }
+
   // Runs `callback` on a part with `args` and a new result item of
   // `resultType` (none for null); returns the result item.
   QuorbItem* Run(QuorbCallback callback, std::vector<QuorbItem*> args, QuorbDataType* resultType) {
@@ -101,16 +110,16 @@ class BuiltinCall : public ::testing::Test {
 
   static bool Raised(int flag) { return std::fetestexcept(flag) != 0; }
 
-  Quorb instance;
-  QuorbItem opItem;
-  std::vector<std::unique_ptr<QuorbItem>> items;
-
- private:
+  // Stores `value` into the item's storage, byte for byte.
   template <typename T>
   static QuorbItem* Set(QuorbItem* item, T value) {
     std::memcpy(item->ValuePtr, &value, sizeof value);
     return item;
   }
+
+  Quorb instance;
+  QuorbItem opItem;
+  std::vector<std::unique_ptr<QuorbItem>> items;
 };
 
 }  // namespace QuorbNameSpace

@@ -4,11 +4,13 @@
 // of the prefix "Not" and "!", and what an instance makes of the list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "builtin_instance.h"
 #include "builtins/bitwise.h"
 #include "builtins/builtin_definitions.h"
 #include "builtins/comparisons.h"
@@ -116,15 +118,18 @@ TEST(BuiltinDefinitionList, StringOrderOperatorsKeepTheirTwoBlanks) {
 // Defines the list on a new instance and reads back what it made.
 class BuiltinDefinitionsTest : public ::testing::Test {
  protected:
-  // The chain of `name`, head first, as callbacks.
-  std::vector<QuorbCallback> Chain(const std::string& name) {
+  // The chain of `name`, head first, as callbacks, keeping only those in
+  // `among`: rows of other built-in files may sit between them.
+  std::vector<QuorbCallback> Chain(const std::string& name, const std::vector<QuorbCallback>& among) {
     std::vector<QuorbCallback> callbacks;
-    for (QuorbItem* item = instance.CurrentNamespaceTable()->Handle(instance.Case(name)); item != nullptr;
-         item = item->NextOverload)
-      callbacks.push_back(item->Callback);
+    for (QuorbItem* item = HeadOf(instance, name); item != nullptr; item = item->NextOverload)
+      if (std::find(among.begin(), among.end(), item->Callback) != among.end()) callbacks.push_back(item->Callback);
     return callbacks;
   }
-  QuorbItem* Head(const std::string& name) { return instance.CurrentNamespaceTable()->Handle(instance.Case(name)); }
+  // Expects `name`'s chain to hold exactly these callbacks in this order.
+  void ExpectChain(const std::string& name, const std::vector<QuorbCallback>& order) {
+    EXPECT_EQ(Chain(name, order), order) << "chain of " << name;
+  }
   Quorb instance;
 };
 
@@ -138,25 +143,28 @@ TEST_F(BuiltinDefinitionsTest, EveryRowIsAccepted) {
 }
 
 TEST_F(BuiltinDefinitionsTest, LaterRowsHeadTheirNamesChains) {
-  DefineBuiltins(instance);
-  EXPECT_EQ(Chain("+"), (std::vector<QuorbCallback>{&UnaryPlus, &Add, &Add_Int}));
-  EXPECT_EQ(Chain("-"), (std::vector<QuorbCallback>{&UnaryMinus, &Subtract, &Subtract_Int}));
-  EXPECT_EQ(Chain("^"), (std::vector<QuorbCallback>{&Pow, &Pow_Int}));
-  EXPECT_EQ(Chain("Pow"), (std::vector<QuorbCallback>{&Pow, &Pow_Int}));
-  EXPECT_EQ(Chain("<"), (std::vector<QuorbCallback>{&LessThan, &LessThan_Int, &LessThan_Str}));
-  EXPECT_EQ(Chain("!"), (std::vector<QuorbCallback>{&Boolean_Not, &Factorial}));
-  EXPECT_EQ(Chain("Sqr"), (std::vector<QuorbCallback>{&Sqrt}));
-  EXPECT_EQ(Chain("GoTo"), (std::vector<QuorbCallback>{nullptr}));
+  EnsureBuiltins(instance);
+  ExpectChain("+", {&UnaryPlus, &Add, &Add_Int});
+  ExpectChain("-", {&UnaryMinus, &Subtract, &Subtract_Int});
+  ExpectChain("^", {&Pow, &Pow_Int});
+  ExpectChain("Pow", {&Pow, &Pow_Int});
+  ExpectChain("<", {&LessThan, &LessThan_Int, &LessThan_Str});
+  ExpectChain("!", {&Boolean_Not, &Factorial});
+  ExpectChain("Sqr", {&Sqrt});
+  EXPECT_EQ(HeadOf(instance, "+")->Callback, &UnaryPlus);
+  EXPECT_EQ(HeadOf(instance, "Cos")->Callback, &Cos) << "the real row heads the chain";
+  ASSERT_NE(HeadOf(instance, "GoTo"), nullptr);
+  EXPECT_EQ(HeadOf(instance, "GoTo")->Callback, nullptr);
 }
 
 TEST_F(BuiltinDefinitionsTest, PrefixNotAndBangDeclareTheWidthsTheirCallbacksUse) {
-  DefineBuiltins(instance);
-  QuorbItem* bitwiseNot = Head("Not");
+  EnsureBuiltins(instance);
+  QuorbItem* bitwiseNot = HeadOf(instance, "Not");
   ASSERT_NE(bitwiseNot, nullptr);
   ASSERT_EQ(bitwiseNot->SubItems.size(), 1u);
   EXPECT_EQ(bitwiseNot->DataType, instance.IntType);
   EXPECT_EQ(bitwiseNot->SubItems[0]->DataType, instance.IntType);
-  QuorbItem* logicalNot = Head("!");
+  QuorbItem* logicalNot = HeadOf(instance, "!");
   ASSERT_NE(logicalNot, nullptr);
   ASSERT_EQ(logicalNot->Callback, &Boolean_Not);
   ASSERT_EQ(logicalNot->SubItems.size(), 1u);

@@ -121,25 +121,45 @@ TEST_F(RealMathTest, RemaindersTakeTheirSigns) {
   EXPECT_EQ(RunDouble(&Remainder, {D(5), D(2)}), 1.0) << "2.5 rounds to 2";
 }
 
-TEST_F(RealMathTest, SecondOutputsGoIntoTheVariablePassed) {
+TEST_F(RealMathTest, SecondOutputsGoWhereThePointerArgumentPoints) {
+  int32_t exponent = 0;
+  QuorbItem* exponentPointer = Ptr(&exponent);
+  EXPECT_EQ(RunDouble(&Frexp, {D(8), exponentPointer}), 0.5);
+  EXPECT_EQ(exponent, 4);
+  EXPECT_EQ(HeldAddress(exponentPointer), &exponent) << "the pointer itself is left alone";
+
+  double integral = 0;
+  QuorbItem* integralPointer = Ptr(&integral);
+  EXPECT_EQ(RunDouble(&Modf, {D(-3.25), integralPointer}), -0.25);
+  EXPECT_EQ(integral, -3.0);
+  EXPECT_EQ(HeldAddress(integralPointer), &integral);
+
+  int32_t quotient = 0;
+  EXPECT_EQ(RunDouble(&Remquo, {D(-10), D(3), Ptr(&quotient)}), -1.0);
+  EXPECT_LT(quotient, 0) << "the quotient -3 keeps its sign";
+  EXPECT_EQ(-quotient % 8, 3) << "and at least its three low bits";
+
+  // A Pointer value without the parameter's bit is an address all the same.
+  QuorbItem* plainPointer = Set(Value(instance.PointerType, "0"), reinterpret_cast<uintptr_t>(&exponent));
+  EXPECT_EQ(RunDouble(&Frexp, {D(0.75), plainPointer}), 0.75);
+  EXPECT_EQ(exponent, 0);
+}
+
+TEST_F(RealMathTest, SecondOutputsGoIntoBoundStorageOfThePointedToType) {
+  // Argument matching may bind the pointed-to variable itself.
   int32_t exponent = 0;
   EXPECT_EQ(RunDouble(&Frexp, {D(8), At(instance.IntType, &exponent)}), 0.5);
   EXPECT_EQ(exponent, 4);
-
   double integral = 0;
-  EXPECT_EQ(RunDouble(&Modf, {D(-3.25), At(instance.DoubleType, &integral)}), -0.25);
-  EXPECT_EQ(integral, -3.0);
-
-  int32_t quotient = 0;
-  EXPECT_EQ(RunDouble(&Remquo, {D(-10), D(3), At(instance.IntType, &quotient)}), -1.0);
-  EXPECT_LT(quotient, 0) << "the quotient -3 keeps its sign";
-  EXPECT_EQ(-quotient % 8, 3) << "and at least its three low bits";
+  EXPECT_EQ(RunDouble(&Modf, {D(2.5), At(instance.DoubleType, &integral)}), 0.5);
+  EXPECT_EQ(integral, 2.0);
 }
 
-TEST_F(RealMathTest, SecondOutputsWithNoStorageAreSkipped) {
+TEST_F(RealMathTest, SecondOutputsThroughANullPointerAreSkipped) {
+  EXPECT_EQ(RunDouble(&Frexp, {D(8), Ptr(nullptr)}), 0.5);
+  EXPECT_EQ(RunDouble(&Modf, {D(2.5), Ptr(nullptr)}), 0.5);
+  EXPECT_EQ(RunDouble(&Remquo, {D(10), D(3), Ptr(nullptr)}), 1.0);
   EXPECT_EQ(RunDouble(&Frexp, {D(8), At(instance.IntType, nullptr)}), 0.5);
-  EXPECT_EQ(RunDouble(&Modf, {D(2.5), At(instance.DoubleType, nullptr)}), 0.5);
-  EXPECT_EQ(RunDouble(&Remquo, {D(10), D(3), At(instance.IntType, nullptr)}), 1.0);
 }
 
 TEST_F(RealMathTest, LroundKeepsTheLowThirtyTwoBits) {

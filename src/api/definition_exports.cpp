@@ -1,0 +1,72 @@
+// Exports: the definition family. Each builds a definition text and hands
+// it to the definition language.
+#include "api/boundary.h"
+
+using namespace QuorbApi;
+using EngineCallbackType = QuorbNameSpace::QuorbCallback;
+
+namespace {
+
+QuorbNameSpace::QuorbItem* DefineGuarded(QuorbInstance* instance, const std::string& text, EngineCallbackType addr,
+                                         QuorbNameSpace::QuorbItem* existing) {
+  if (instance == nullptr) return nullptr;
+  Quorb* engine = Engine(instance);
+  return Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr,
+                                             [&] { return engine->Define(text, addr, existing); });
+}
+
+// A definition's second argument is a callback or a host address; the
+// definition's keyword says which.
+EngineCallbackType AddressAsCallback(void* address) {
+  return reinterpret_cast<EngineCallbackType>(address);
+}
+
+}  // namespace
+
+extern "C" {
+
+QUORB_API QuorbItem* Define_Overload_Quorb(QuorbInstance* instance, const char* definition, void* callbackOrAddress,
+                                           QuorbItem* existing) {
+  return Handle(DefineGuarded(instance, TextIn(definition), AddressAsCallback(callbackOrAddress), Engine(existing)));
+}
+
+QUORB_API QuorbItem* DefineFunction(QuorbInstance* instance, const char* signature, QuorbCallback callback) {
+  QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, "Function: " + TextIn(signature), nullptr, nullptr);
+  if (item != nullptr && callback != nullptr) item->Callback = EngineCallback(callback);
+  return Handle(item);
+}
+
+QUORB_API QuorbItem* DefineOperator(QuorbInstance* instance, const char* signature, int32_t precedence,
+                                    int32_t associativity, QuorbCallback callback) {
+  QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, "Operator: " + TextIn(signature), nullptr, nullptr);
+  if (item == nullptr) return nullptr;
+  if (precedence != 0) item->Precedence = precedence;
+  item->SetBit(QuorbNameSpace::IsRightToLeft, associativity == 1);
+  if (callback != nullptr) item->Callback = EngineCallback(callback);
+  return Handle(item);
+}
+
+QUORB_API QuorbItem* DefineVariable(QuorbInstance* instance, const char* declaration, void* address) {
+  return Handle(DefineGuarded(instance, "Variable: " + TextIn(declaration), AddressAsCallback(address), nullptr));
+}
+
+QUORB_API QuorbItem* DefineConstant(QuorbInstance* instance, const char* declaration, void* address) {
+  QuorbNameSpace::QuorbItem* item =
+      DefineGuarded(instance, "Variable: " + TextIn(declaration), AddressAsCallback(address), nullptr);
+  if (item != nullptr) item->SetBit(QuorbNameSpace::IsLocked, true);
+  return Handle(item);
+}
+
+QUORB_API QuorbItem* DefineDataType(void) { return nullptr; }
+
+QUORB_API QuorbItem* AddErrorHandler(QuorbInstance* instance, QuorbErrorHandler handler, int32_t position) {
+  if (instance == nullptr) return nullptr;
+  Quorb* engine = Engine(instance);
+  // A negative position reads as a large unsigned one: the handler goes last.
+  unsigned long where = static_cast<unsigned long>(static_cast<uint32_t>(position));
+  auto callback = reinterpret_cast<EngineCallbackType>(reinterpret_cast<void (*)()>(handler));
+  return Handle(Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr,
+                                                    [&] { return engine->AddErrorHandler(callback, where); }));
+}
+
+}  // extern "C"

@@ -1,0 +1,79 @@
+// Exports: parse once and evaluate, or evaluate a text in one call.
+#include <limits>
+
+#include "api/boundary.h"
+
+using namespace QuorbApi;
+using QuorbNameSpace::QuorbParsedExpr;
+
+namespace {
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+
+Quorb* OwnerOf(QuorbExpression* expression) { return expression != nullptr ? Engine(expression)->Owner : nullptr; }
+
+}  // namespace
+
+extern "C" {
+
+QUORB_API QuorbExpression* Parse(QuorbInstance* instance, const char* expression, const char* typeName) {
+  if (instance == nullptr) return nullptr;
+  Quorb* engine = Engine(instance);
+  return Handle(Guarded<QuorbParsedExpr*>(engine, ErrSyntax, nullptr,
+                                          [&] { return engine->UserParse(TextIn(expression), TextIn(typeName)); }));
+}
+
+QUORB_API double Evaluate(QuorbExpression* expression) {
+  if (expression == nullptr) return NaN;
+  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] { return Engine(expression)->Evaluate(); });
+}
+
+QUORB_API double EvaluateNTE(QuorbExpression* expression) {
+  if (expression == nullptr) return NaN;
+  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] { return Engine(expression)->EvaluateNTE(); });
+}
+
+QUORB_API int32_t EvaluateInt32(QuorbExpression* expression) {
+  if (expression == nullptr) return 0;
+  return Guarded<int32_t>(OwnerOf(expression), ErrSyntax, 0, [&] { return Engine(expression)->EvaluateInt(); });
+}
+
+QUORB_API const char* EvaluateStr(QuorbExpression* expression) {
+  static std::string text;
+  if (expression == nullptr) return TextOut(text, std::string());
+  return Guarded<const char*>(OwnerOf(expression), ErrSyntax, "",
+                              [&] { return TextOut(text, Engine(expression)->EvaluateStr()); });
+}
+
+QUORB_API void* EvaluateVoid(QuorbExpression* expression) {
+  if (expression == nullptr) return nullptr;
+  return Guarded<void*>(OwnerOf(expression), ErrSyntax, nullptr, [&] { return Engine(expression)->EvaluateVoid(); });
+}
+
+QUORB_API void Execute(QuorbExpression* expression) {
+  if (expression == nullptr) return;
+  GuardedVoid(OwnerOf(expression), ErrSyntax, [&] { Engine(expression)->Execute(); });
+}
+
+QUORB_API void ReleaseExpr(QuorbExpression* expression) {
+  // The handle is checked against the live expressions before anything is
+  // read through it: a released or foreign handle is ignored.
+  GuardedVoid(nullptr, 0, [&] { Quorb::ReleaseExpression(Engine(expression)); });
+}
+
+QUORB_API QuorbExpression* Handle_Overload_ParsedExpr(QuorbExpression* expression) { return expression; }
+
+QUORB_API double Eval(QuorbInstance* instance, const char* expression) {
+  if (instance == nullptr) return NaN;
+  Quorb* engine = Engine(instance);
+  return Guarded<double>(engine, ErrSyntax, NaN, [&] { return engine->Eval(TextIn(expression)); });
+}
+
+QUORB_API const char* EvalStr(QuorbInstance* instance, const char* expression) {
+  static std::string text;
+  if (instance == nullptr) return TextOut(text, std::string());
+  Quorb* engine = Engine(instance);
+  return Guarded<const char*>(engine, ErrSyntax, "", [&] { return TextOut(text, engine->EvalStr(TextIn(expression))); });
+}
+
+}  // extern "C"

@@ -1,0 +1,163 @@
+// The library as a host sees it: only the public header and the shared
+// library. Typical requests, errors as results, host memory, definitions
+// through each export, lookups and the boundary's neutral results.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "quorb.h"
+
+namespace {
+
+class Host : public ::testing::Test {
+ protected:
+  Host() : q(CreateQuorb(nullptr)) {}
+  ~Host() override { ReleaseQuorb(q); }
+  QuorbInstance* q;
+};
+
+TEST_F(Host, EvaluatesWithPrecedence) {
+  EXPECT_EQ(Eval(q, "1+2*3"), 7.0);
+  EXPECT_EQ(Eval(q, "(1+2)*3"), 9.0);
+  EXPECT_EQ(Eval(q, "2^3^2"), 64.0) << "no right-to-left power unless defined so";
+  EXPECT_STREQ(EvalStr(q, "10/4"), "2.5");
+  EXPECT_STREQ(EvalStr(q, "1/3"), "0.333333");
+}
+
+TEST_F(Host, ErrorsComeBackAsMessages) {
+  EXPECT_STREQ(EvalStr(q, "1 +"), "Syntax error");
+  EXPECT_STREQ(EvalStr(q, "nothing_here"), "Undefined identifier");
+  EXPECT_STREQ(EvalStr(q, "1/0"), "Division by 0");
+  EXPECT_STREQ(EvalStr(q, "(1"), "Code block delimiter error");
+  QuorbExpression* failed = Parse(q, "1 +", "");
+  ASSERT_NE(failed, nullptr) << "a failed parse still gives an expression";
+  EXPECT_EQ(EvaluateInt32(failed), 2);
+  EXPECT_STREQ(EvaluateStr(failed), "Syntax error");
+  ReleaseExpr(failed);
+}
+
+TEST_F(Host, ReturnedTextStaysUntilTheNextCallOfTheSameExport) {
+  const char* first = EvalStr(q, "40+2");
+  std::string copy = first;
+  Eval(q, "1+1");
+  QuorbExpression* e = Parse(q, "3", "");
+  EvaluateStr(e);
+  EXPECT_STREQ(first, copy.c_str());
+  ReleaseExpr(e);
+}
+
+TEST_F(Host, HostMemoryVariablesAreSeenByEveryEvaluation) {
+  double a = 1.5;
+  ASSERT_NE(DefineVariable(q, "a", &a), nullptr);
+  QuorbExpression* e = Parse(q, "a*2", "");
+  EXPECT_EQ(Evaluate(e), 3.0);
+  a = 10;
+  EXPECT_EQ(Evaluate(e), 20.0);
+  Eval(q, "a = 4");
+  EXPECT_EQ(a, 4.0) << "assignment writes host memory";
+  ReleaseExpr(e);
+  EXPECT_EQ(Eval(q, "a"), 4.0) << "releasing an expression keeps its variables";
+}
+
+TEST_F(Host, ConstantsRefuseAssignment) {
+  double c = 2;
+  QuorbItem* item = DefineConstant(q, "c", &c);
+  ASSERT_NE(item, nullptr);
+  EXPECT_STREQ(EvalStr(q, "c = 3"), "Value cannot be assigned here");
+  EXPECT_EQ(c, 2.0);
+  EXPECT_EQ(Eval(q, "c + 1"), 3.0);
+}
+
+TEST_F(Host, DefinitionsThroughEachExport) {
+  EXPECT_NE(Define_Overload_Quorb(q, "Function: Twice(x) = x * 2", nullptr, nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "Twice(21)"), 42.0);
+  EXPECT_NE(DefineFunction(q, "Square(x) = x * x", nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "Square(5)"), 25.0);
+  EXPECT_NE(DefineVariable(q, "v As Int = 7", nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "v * 2"), 14.0);
+  EXPECT_EQ(DefineDataType(), nullptr);
+  EXPECT_EQ(CreateTransform(), nullptr);
+  EXPECT_EQ(Define_Overload_Quorb(q, "Nonsense: x", nullptr, nullptr), nullptr);
+}
+
+TEST_F(Host, OperatorAssociativityFollowsTheArgument) {
+  ASSERT_NE(DefineOperator(q, "{x} ** {y} = x ^ y", 80, 1, nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "2 ** 3 ** 2"), 512.0);
+  QuorbItem* left = DefineOperator(q, "{x} *** {y} = x ^ y", 80, 2, nullptr);
+  ASSERT_NE(left, nullptr);
+  EXPECT_EQ(Eval(q, "2 *** 3 *** 2"), 64.0);
+  EXPECT_EQ(Precedence_Overload_Quorb(q, "***", ""), 80);
+}
+
+TEST_F(Host, LookupsNeverReturnNull) {
+  QuorbItem* missing = HandleOf(q, "no_such_name", 0, 1);
+  ASSERT_NE(missing, nullptr);
+  EXPECT_EQ(GetItemOf(q, "another_missing_name", 0, 1), missing) << "one not-found item";
+  double x = 0;
+  QuorbItem* item = DefineVariable(q, "lookedup", &x);
+  EXPECT_EQ(HandleOf(q, "LookedUp", 0, 1), item);
+  EXPECT_EQ(HandleOf(q, "lookedup", Properties(q, 24, 0, 0, 0), 1), missing) << "mask bits all required";
+  EXPECT_NE(GetItemOfProperty(q, 0, 0, ""), nullptr);
+  EXPECT_EQ(Precedence_Overload_Quorb(q, "no_such_op", ""), 0);
+}
+
+TEST_F(Host, PropertiesSumsPowersOfTwo) {
+  EXPECT_EQ(Properties(q, 0, 1, 2, 3), 14);
+  EXPECT_EQ(Properties(q, 5, 5, 0, 0), 64);
+  EXPECT_EQ(Properties(q, -1, 64, 0, 0), 0);
+  EXPECT_EQ(Properties(q, 63, 0, 0, 0), INT64_MIN);
+}
+
+TEST_F(Host, ValueAtPrintsHostMemoryAsANamedType) {
+  int32_t n = -5;
+  EXPECT_STREQ(ValueAt(q, &n, "Int"), "-5");
+  EXPECT_STREQ(ValueAt(q, &n, "NoSuchType"), "");
+  EXPECT_STREQ(ValueAt(q, nullptr, "Int"), "");
+}
+
+TEST_F(Host, NeutralResultsForBadHandlesAndTexts) {
+  EXPECT_EQ(DataTypeOfIndex(q, -1), nullptr);
+  EXPECT_EQ(DataTypeOfIndex(q, 128), nullptr);
+  EXPECT_NE(DataTypeOfIndex(q, 14), nullptr);
+  EXPECT_EQ(DataTypeOfIndex(q, 11), nullptr);
+  EXPECT_STREQ(EvalStr(q, nullptr), "");
+  EXPECT_TRUE(std::isnan(Eval(nullptr, "1")));
+  ReleaseQuorb(nullptr);
+  ReleaseExpr(nullptr);
+  QuorbExpression* e = Parse(q, "1", "");
+  ReleaseExpr(e);
+  ReleaseExpr(e);  // a second release is ignored
+  int local = 0;
+  ReleaseExpr(reinterpret_cast<QuorbExpression*>(&local));  // never registered
+}
+
+TEST_F(Host, NothingThrowsAcrossTheBoundary) {
+  EXPECT_TRUE(std::isnan(Eval(q, "1e999")) || Eval(q, "1e999") != 0);
+  EXPECT_EQ(Define_Overload_Quorb(q, "Token: (", nullptr, nullptr), nullptr);
+  EXPECT_EQ(Define_Overload_Quorb(q, "SubMatch: 99999999999999", nullptr, nullptr), nullptr);
+}
+
+TEST_F(Host, TypedParseConvertsTheResult) {
+  QuorbExpression* e = Parse(q, "7/2", "Int");
+  EXPECT_EQ(EvaluateInt32(e), 3);
+  ReleaseExpr(e);
+  QuorbExpression* text = Parse(q, "1+1", "OmniType");  // any type converts to it
+  EXPECT_STREQ(EvaluateStr(text), "2");
+  ReleaseExpr(text);
+}
+
+TEST(HostInstances, ManyInstancesLiveSideBySide) {
+  QuorbInstance* a = CreateQuorb(nullptr);
+  QuorbInstance* b = CreateQuorb(nullptr);
+  double x = 1;
+  DefineVariable(a, "onlyInA", &x);
+  EXPECT_EQ(Eval(a, "onlyInA"), 1.0);
+  EXPECT_STREQ(EvalStr(b, "onlyInA"), "Undefined identifier");
+  ReleaseQuorb(a);
+  EXPECT_EQ(Eval(b, "2+2"), 4.0);
+  ReleaseQuorb(b);
+}
+
+}  // namespace
