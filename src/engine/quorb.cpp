@@ -43,8 +43,9 @@ static const char* const TypeDefinitions[] = {
     "DataType: Void : Type_Void",
     "DataType: Pointer : Type_Pointer",
     "ConvertsBetween: Bool, Int8, Int8u, Int16, Int16u, Int, Int32u, Int64, Int64u, Float, Double, Size_t",
-    "DataType: Complex ~~ ConvertsFrom: Bool, Int8, Int8u, Int16, Int16u, Int, Int32u, Int64, Int64u, Float, Double, "
-    "Size_t",
+    // clang-format off
+    "DataType: Complex ~~ ConvertsFrom: Bool, Int8, Int8u, Int16, Int16u, Int, Int32u, Int64, Int64u, Float, Double, Size_t",
+    // clang-format on
     "DataType: OmniType ~~ ConvertsFromAny ~~ ConvertsToAny",
 };
 

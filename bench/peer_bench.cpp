@@ -1,0 +1,167 @@
+// Measures Quorb against muparser on the shared expression file: evaluation
+// of a parsed expression, parse-and-evaluate of one-off texts, and instance
+// creation. Prints per-expression times and the ratios Quorb/muparser.
+//
+//   peer_bench [expression file] [milliseconds per measurement]
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <muParser.h>
+
+#include "quorb.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Variables {
+  double a = 1.1, b = 2.2, c = 3.3, x = 2.123456, y = 3.123456, z = 4.123456, w = 5.123456;
+  double pi = 3.141592653589793238462643, e = 2.718281828459045235360287;
+};
+
+std::vector<std::string> ReadExpressions(const std::string& path) {
+  std::vector<std::string> expressions;
+  std::ifstream file(path);
+  std::string line;
+  while (std::getline(file, line)) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    expressions.push_back(line);
+  }
+  return expressions;
+}
+
+// Nanoseconds per call of `run`, repeated for about `budget` milliseconds.
+template <typename Run>
+double NanosecondsPerCall(Run run, double budget) {
+  size_t count = 1;
+  double seconds = 0;
+  volatile double sink = 0;
+  for (;;) {
+    auto start = Clock::now();
+    for (size_t i = 0; i < count; ++i) sink = sink + run();
+    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (seconds * 1000 >= budget || count >= (1u << 30)) break;
+    count *= 2;
+  }
+  return seconds * 1e9 / static_cast<double>(count);
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return NAN;
+  std::sort(values.begin(), values.end());
+  size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+bool Agree(double mine, double theirs) {
+  if (std::isnan(mine) || std::isnan(theirs)) return std::isnan(mine) && std::isnan(theirs);
+  if (std::isinf(mine) || std::isinf(theirs)) return mine == theirs;
+  return std::fabs(mine - theirs) <= 1e-9 * std::max(1.0, std::fabs(theirs));
+}
+
+void DefineQuorbVariables(QuorbInstance* q, Variables& v) {
+  DefineVariable(q, "a", &v.a);
+  DefineVariable(q, "b", &v.b);
+  DefineVariable(q, "c", &v.c);
+  DefineVariable(q, "x", &v.x);
+  DefineVariable(q, "y", &v.y);
+  DefineVariable(q, "z", &v.z);
+  DefineVariable(q, "w", &v.w);
+  DefineConstant(q, "pi", &v.pi);
+  DefineConstant(q, "e", &v.e);
+}
+
+void DefinePeerVariables(mu::Parser& p, Variables& v) {
+  p.DefineVar("a", &v.a);
+  p.DefineVar("b", &v.b);
+  p.DefineVar("c", &v.c);
+  p.DefineVar("x", &v.x);
+  p.DefineVar("y", &v.y);
+  p.DefineVar("z", &v.z);
+  p.DefineVar("w", &v.w);
+  p.DefineConst("pi", v.pi);
+  p.DefineConst("e", v.e);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string path = argc > 1 ? argv[1] : QUORB_BENCH_EXPRESSIONS;
+  const double budget = argc > 2 ? std::atof(argv[2]) : 20.0;
+  std::vector<std::string> expressions = ReadExpressions(path);
+  if (expressions.empty()) {
+    std::fprintf(stderr, "no expressions in %s\n", path.c_str());
+    return 1;
+  }
+  Variables v;
+  QuorbInstance* q = CreateQuorb(nullptr);
+  DefineQuorbVariables(q, v);
+  mu::Parser peer;
+  DefinePeerVariables(peer, v);
+
+  std::vector<double> evalRatios, oneOffRatios;
+  int mismatches = 0, skipped = 0;
+  std::printf("%-48s %10s %10s %7s %10s %10s %7s\n", "expression", "quorb ns", "peer ns", "ratio", "q once", "p once",
+              "ratio");
+  for (const std::string& text : expressions) {
+    double theirs;
+    try {
+      peer.SetExpr(text);
+      theirs = peer.Eval();
+    } catch (const mu::Parser::exception_type&) {
+      ++skipped;
+      continue;
+    }
+    QuorbExpression* parsed = Parse(q, text.c_str(), "Double");
+    double mine = Evaluate(parsed);
+    if (!Agree(mine, theirs)) {
+      std::printf("%-48s differs: quorb %.17g (%s), peer %.17g\n", text.c_str(), mine, EvaluateStr(parsed), theirs);
+      ++mismatches;
+      ReleaseExpr(parsed);
+      continue;
+    }
+    double quorbEval = NanosecondsPerCall([&] { return Evaluate(parsed); }, budget);
+    double peerEval = NanosecondsPerCall([&] { return peer.Eval(); }, budget);
+    double quorbOnce = NanosecondsPerCall([&] { return Eval(q, text.c_str()); }, budget);
+    double peerOnce = NanosecondsPerCall(
+        [&] {
+          peer.SetExpr(text);
+          return peer.Eval();
+        },
+        budget);
+    ReleaseExpr(parsed);
+    evalRatios.push_back(quorbEval / peerEval);
+    oneOffRatios.push_back(quorbOnce / peerOnce);
+    std::printf("%-48.48s %10.1f %10.1f %7.2f %10.0f %10.0f %7.2f\n", text.c_str(), quorbEval, peerEval,
+                quorbEval / peerEval, quorbOnce, peerOnce, quorbOnce / peerOnce);
+  }
+
+  double firstInstance = NanosecondsPerCall(
+      [] {
+        QuorbInstance* instance = CreateQuorb(nullptr);
+        ReleaseQuorb(instance);
+        return 0.0;
+      },
+      budget * 10);
+  double peerInstance = NanosecondsPerCall(
+      [] {
+        mu::Parser parser;
+        return 0.0;
+      },
+      budget * 10);
+  ReleaseQuorb(q);
+
+  std::printf("\nexpressions compared: %zu, mismatched: %d, not accepted by the peer: %d\n", evalRatios.size(),
+              mismatches, skipped);
+  std::printf("evaluation, median ratio quorb/peer:        %.2f\n", Median(evalRatios));
+  std::printf("parse and evaluate, median ratio quorb/peer: %.2f\n", Median(oneOffRatios));
+  std::printf("instance creation: quorb %.0f ns, peer %.0f ns, ratio %.1f\n", firstInstance, peerInstance,
+              firstInstance / peerInstance);
+  return mismatches == 0 ? 0 : 2;
+}
