@@ -6,6 +6,7 @@
 #include "engine/quorb_item.h"
 #include "engine/definition_keywords.h"
 #include "scanner/token_definitions.h"
+#include "scanner/token_matchers.h"
 #include "types/type_registry.h"
 
 namespace QuorbNameSpace {
@@ -22,7 +23,9 @@ QuorbItem* Parenth = nullptr;
 bool Initialized = false;
 
 static QuorbItem* TokenSentinel(const char* pattern) {
-  return new QuorbItem(std::regex(pattern, std::regex::ECMAScript));
+  auto* item = new QuorbItem(std::regex(pattern, std::regex::ECMAScript));
+  item->FastMatch = FindTokenMatcher(pattern);  // scanned in every definition
+  return item;
 }
 
 static void MakeSentinels() {

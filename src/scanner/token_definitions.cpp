@@ -66,10 +66,25 @@ static bool GrammarFlags(int32_t grammar, std::regex::flag_type transformGrammar
   }
 }
 
+// The default patterns compiled once per process: every transform of every
+// instance defines them, and compiling a pattern costs far more than
+// sharing one (a copy shares the compiled automaton). Only patterns with a
+// hand-written matcher are kept, so host patterns cannot grow the cache.
+static bool CompileShared(const std::string& pattern, std::regex::flag_type flags, std::regex& out) {
+  if (FindTokenMatcher(pattern) == nullptr) return false;
+  static std::map<std::pair<std::string, std::regex::flag_type>, std::regex>* compiled =
+      new std::map<std::pair<std::string, std::regex::flag_type>, std::regex>();
+  auto key = std::make_pair(pattern, flags);
+  auto found = compiled->find(key);
+  if (found == compiled->end()) found = compiled->emplace(key, std::regex(pattern, flags)).first;
+  out = found->second;
+  return true;
+}
+
 // Compiles `pattern`; false (error 9 on the owner) when it does not compile.
 static bool Compile(const std::string& pattern, std::regex::flag_type flags, std::regex& out, Quorb* owner) {
   try {
-    out.assign(pattern, flags);
+    if (!CompileShared(pattern, flags, out)) out.assign(pattern, flags);
     return true;
   } catch (const std::regex_error&) {
     if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);

@@ -200,6 +200,22 @@ static bool MatchBoolWord(const std::string& text, uint64_t pos, uint64_t end, u
   return Accept(pos, length, subMatch, GroupSpan{true, pos, length}, out);
 }
 
+// ":|~~": a colon, else two tildes (the end of a definition keyword).
+static bool MatchKeywordStop(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                             TokenMatch& out) {
+  if (MatchLiteral<':'>(text, pos, end, subMatch, out)) return true;
+  return MatchLiteral<'~', '~'>(text, pos, end, subMatch, out);
+}
+
+// "[,\)\}]": one of the characters that end a list element.
+static bool MatchElementStop(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                             TokenMatch& out) {
+  if (!HasChar(text, pos, end)) return false;
+  char c = text[pos];
+  if (c != ',' && c != ')' && c != '}') return false;
+  return Accept(pos, 1, subMatch, GroupSpan(), out);
+}
+
 // Pattern texts as the regex sees them, with their matchers.
 struct MatcherEntry {
   const char* pattern;
@@ -230,6 +246,8 @@ static const MatcherEntry kMatchers[] = {
     {"[a-zA-Z][a-zA-Z0-9_]*", MatchIdentifier},
     {"[a-z][a-z0-9_]*", MatchLowerIdentifier},
     {"(True|False)\\b", MatchBoolWord},
+    {":|~~", MatchKeywordStop},
+    {"[,\\)\\}]", MatchElementStop},
 };
 
 TokenMatcher FindTokenMatcher(const std::string& pattern) {

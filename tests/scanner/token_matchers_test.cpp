@@ -50,6 +50,8 @@ std::vector<PatternCase> DefaultPatterns() {
       {"[a-zA-Z][a-zA-Z0-9_]*", {"a", "z", "A", "Z", "_", "0", "9", kHighByte, "."}},
       {"[a-z][a-z0-9_]*", {"a", "z", "A", "Z", "_", "0", "9", kHighByte, "."}},
       {"(True|False)\\b", {"True", "False", "Truex", "True_", "Fals", "e", "_", "1", " ", kHighByte, "."}},
+      {":|~~", {":", "~", "~~", "|", "a"}},
+      {"[,\\)\\}]", {",", ")", "}", "]", "(", "\\", "a"}},
   };
 }
 
