@@ -50,6 +50,17 @@ static const char* const TypeDefinitions[] = {
 };
 
 Quorb::Quorb(void*) {
+  try {
+    Build();
+  } catch (...) {
+    // A half-built instance frees what it made; the caller sees the failure.
+    TearDown();
+    throw;
+  }
+}
+
+// The construction steps; their order matters (see the comments).
+void Quorb::Build() {
   InitializeProcessTables();
   for (StringLocation*& transform : Transforms) transform = new StringLocation(this);
   // The token and definition transforms get their tokens before any type
@@ -115,7 +126,10 @@ void Quorb::FreeAllExpressions() {
   for (auto& entry : AnonymousItems) FreeBodies(entry.first);
 }
 
-Quorb::~Quorb() {
+Quorb::~Quorb() { TearDown(); }
+
+// Safe on a half-built instance: every step checks what exists.
+void Quorb::TearDown() {
   DestroyUserTransforms();
   // Data-type items go last: every other item and transform may still hold
   // values of their types.
@@ -133,17 +147,22 @@ Quorb::~Quorb() {
     delete item;
   }
   delete OutputTextItem;
+  OutputTextItem = nullptr;
+  // A default item filed by name belongs to its table, which frees it.
+  if (DefaultItem != nullptr && DefaultItem->OwningTable != nullptr) DefaultItem = nullptr;
   if (Table* root = RootTable()) ClearSymbolTableQuick(root->Symbols);
   for (StringLocation*& transform : Transforms) {
     delete transform;
     transform = nullptr;
   }
   delete DefaultItem;
+  DefaultItem = nullptr;
   for (QuorbItem* item : typeItems) delete item;
   for (QuorbDataType* type : RetiredTypes) {
     type->FreeValuePool();
     delete type;
   }
+  RetiredTypes.clear();
 }
 
 // A transform's destruction may release a rule whose local transform takes

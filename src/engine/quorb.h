@@ -177,6 +177,8 @@ class Quorb {
 
   ArrayValues* arrayValues_ = nullptr;  // values of the array being declared
   int HandlerDepth = 0;  // nesting of the handler loop, capped against runaway re-entry
+  void Build();
+  void TearDown();
   void DestroyUserTransforms();
   void FreeAllExpressions();
 };

@@ -1,6 +1,7 @@
 // The first instance's process-wide set-up.
 #include "engine/sentinels.h"
 
+#include <mutex>
 #include <regex>
 
 #include "engine/quorb_item.h"
@@ -49,12 +50,14 @@ static void MakeSentinels() {
 }
 
 void InitializeProcessTables() {
-  if (Initialized) return;
-  SetTokenNames();
-  SetBuiltInTypes();
-  SetDefinitionConstants();
-  Initialized = true;
-  MakeSentinels();
+  static std::once_flag once;
+  std::call_once(once, [] {
+    SetTokenNames();
+    SetBuiltInTypes();
+    SetDefinitionConstants();
+    Initialized = true;
+    MakeSentinels();
+  });
 }
 
 }  // namespace QuorbNameSpace

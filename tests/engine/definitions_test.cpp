@@ -222,5 +222,13 @@ TEST_F(DefinitionsTest, DefaultReplacesTheDefaultItemAndKeepsItOnFailure) {
   EXPECT_EQ(instance.Define("Default", nullptr, replacement), replacement) << "applied to itself, it stays";
 }
 
+TEST(DefinitionTearDown, NamedDefaultItemIsFreedOnce) {
+  Quorb instance;
+  QuorbItem* named = instance.Define("Name: Fallback ~~ Default", nullptr, nullptr);
+  ASSERT_NE(named, nullptr);
+  EXPECT_EQ(instance.DefaultItem, named);
+  // Destroying the instance must free it exactly once (ASan checks).
+}
+
 }  // namespace
 }  // namespace QuorbNameSpace
