@@ -185,7 +185,7 @@ class dt_String : public QuorbDataType {
   std::string ToString(const void* value) override;
 };
 
-// Void and OmniType: a pointer-width slot. SetValue, Swap, Reset and
+// Void: a pointer-width slot. SetValue, Swap, Reset and
 // ResetArray do nothing. AllocScalarValue(text) reads as Size_t into a new
 // slot; AllocScalarValue(pointer) makes a new slot holding a copy of the
 // pointer-width content at the address, so DeleteScalar never frees the
