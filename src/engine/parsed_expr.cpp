@@ -27,7 +27,9 @@ void QuorbParsedExpr::Clean(std::vector<ExpressionPart*>& parts, Quorb*) {
       QuorbItem* arg = part->Args[i];
       if (arg != nullptr && !IsSpared(*part, i, arg)) delete arg;
     }
-    if (IsTerminator(part->Callback)) delete part->OpItem;
+    // Only the final part owns its operation item; a step that calls the
+    // EvalReturn built-in by name runs a definition that stays filed.
+    if (part->Next == nullptr && IsTerminator(part->Callback)) delete part->OpItem;
     delete part;
   }
 }
