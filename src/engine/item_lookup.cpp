@@ -67,8 +67,11 @@ int32_t Quorb::Precedence(const std::string& name, const std::string& second) {
   return static_cast<int32_t>((static_cast<int64_t>(first->Precedence) + other->Precedence) / 2);
 }
 
-// The parser transform holds no rules until rule compilation exists; its
-// expansion then rewrites the text here.
-std::string Quorb::RewriteByParserRules(const std::string& text) { return text; }
+// The parser transform's passes and rules (the alias rules among them)
+// rewrite the whole text; it comes back unchanged when none applies.
+std::string Quorb::RewriteByParserRules(const std::string& text) {
+  StringLocation* parser = ParserTransform();
+  return parser != nullptr ? parser->Expand(text, NoPosition, NoPosition) : text;
+}
 
 }  // namespace QuorbNameSpace

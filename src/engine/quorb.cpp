@@ -80,6 +80,12 @@ void Quorb::Build() {
   OutputTextItem->SetBit(IsNamedVariable, true);
   Transforms[0]->DefineTokens();
   Transforms[1]->DefineTokens();
+  // The parser transform's alias rules: every expression, definition and
+  // name lookup is rewritten by them first.
+  static const char* const AliasRules[][2] = {{"Var:", "Variable:"}, {"Func:", "Function:"}, {"Op:", "Operator:"},
+                                              {"Byte", "Int8u"},     {"Int32", "Int"},         {"Integer", "Int"},
+                                              {"Float", "Single"}};
+  for (const auto& alias : AliasRules) Transforms[1]->DefineRule(alias[0], alias[1], nullptr);
   DefineBuiltins(*this);
 }
 

@@ -74,7 +74,12 @@ void QuorbItem::ReleasePayload() {
       delete DataType;
     }
   } else if (Has(IsAnchored)) {
-    if (Variants != nullptr) {
+    // The transform that compiled the rule knows which rule a variant belongs
+    // to and which token anchors a rule; it frees each exactly once, whatever
+    // order a table is cleared in.
+    if (DefiningTransform != nullptr) {
+      DefiningTransform->DetachRule(this);
+    } else if (Variants != nullptr) {
       for (QuorbItem* variant : *Variants) delete variant;
       delete Variants;
     }

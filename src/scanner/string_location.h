@@ -10,13 +10,16 @@
 //
 // Files: construction and input (string_location.cpp), token definitions
 // (token_definitions.cpp), scanning (token_scanning.cpp), rule matching at
-// the cursor (rule_matching.cpp), symbol lookup (symbol_lookup.cpp).
+// the cursor (rule_matching.cpp), symbol lookup (symbol_lookup.cpp), rule
+// compilation (rule_compiler.cpp, rule_pattern.cpp, rule_replacement.cpp,
+// rule_text_tidying.cpp) and text expansion (expansion.cpp).
 #ifndef QUORB_SCANNER_STRING_LOCATION_H
 #define QUORB_SCANNER_STRING_LOCATION_H
 
 #include <cstdint>
 #include <regex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/base_class.h"
@@ -29,6 +32,7 @@
 namespace QuorbNameSpace {
 
 class Table;
+struct RuleBudget;
 
 // What ResetStringLocation frees besides passes and change records.
 enum TransformResetEnum : int32_t {
@@ -152,12 +156,92 @@ class StringLocation : public virtual BaseClass, public ScanState {
   QuorbItem RulesDefault;                       // limits and flags copied into new rules
   QuorbItem RulesOverall;
 
+  // ---- Rule compilation and text expansion --------------------------------
+  // (rule_compiler.cpp, rule_pattern.cpp, rule_replacement.cpp,
+  // rule_text_tidying.cpp, expansion.cpp)
+
+  // Compiles the FROM pattern and the TO text into `rule` (a new item when
+  // null) and files it under its anchor in this transform's innermost table.
+  // Null, changing nothing, when both texts are empty or the transform has
+  // no owner instance. Null with error 9 (or the error of a failed "Eval"
+  // directive) when the pattern or the TO text is malformed; everything
+  // built is freed then and a given rule is left as it was.
+  // Ownership: a filed rule and its variants belong to the rule table (a
+  // variant is freed with the rule that spun it off, exactly once). A rule
+  // without an anchor is returned unfiled and belongs to the caller. An
+  // error raised while parsing an Eval, Exec or Param piece stays recorded
+  // on the instance; the rule is still made.
+  QuorbItem* DefineRule(std::string from, std::string to, QuorbItem* rule);
+  // Opens every "{name: ...}" section of `text`: its braces and "name:" go,
+  // the inner text stays. False when a section has no closing brace (the
+  // text is then left partly opened).
+  bool RemoveArgBrackets(const std::string& name, std::string& text);
+  // Removes from `text` the references to every parameter of the pattern
+  // fragment: "{name}" and whole "{name: ...}" sections become the
+  // parameter's default text (empty without one). 1, or 0 when a section of
+  // `text` or a group of the fragment is not closed.
+  int32_t RemoveUnusedArgs(const std::string& fragment, std::string& text);
+  // Gives each named part of `rule` a String variable (its first sub-item),
+  // once: nothing when `done` is already true.
+  void SetUpEvalRuleParams(bool& done, QuorbItem* rule);
+  // Called when a compiled rule is released: takes it out of the variant
+  // list of the rule that spun it off, frees its own variants (each exactly
+  // once, whatever order a table is cleared in) and its regular-expression
+  // anchor token. Does nothing for items this transform did not compile.
+  void DetachRule(QuorbItem* rule);
+  // The rule whose optional parts or alternatives `rule` was made for, or
+  // `rule` itself: expansion reads limits, flags and counters there.
+  static QuorbItem* FamilyHead(QuorbItem* rule);
+
+  // Expands [start, end) of the attached text in place (NoPosition: from
+  // Pos, to RangeEnd). The result is in OwnText (a cursor's caller string is
+  // never written); with input by reference it is then exchanged into the
+  // caller's string. Afterwards Pos and RangeStart are the range start and
+  // RangeEnd its end in the new text. A second range expansion of the same
+  // object while one runs is refused (nothing happens).
+  void Expand(uint64_t start = NoPosition, uint64_t end = NoPosition);
+  // Expands a copy of `text` (offsets into it; NoPosition: the whole text)
+  // with this transform's passes and rules and returns it; the attached
+  // text is untouched. Changes and steps go to this transform's lists; its
+  // modified bit tells whether the text changed. Safe to re-enter; past a
+  // nesting depth of 16 the text comes back unchanged.
+  std::string Expand(const std::string& text, uint64_t start = NoPosition, uint64_t end = NoPosition);
+  // Replaces the current match (TokenLoc, TokenLen) of OwnText by the text
+  // the rule's pieces make, in place; records the change and empties
+  // `captures`. Expansion itself builds its output without this call.
+  void ModifyText(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures);
+  bool WasModified() const { return Has(IsModified); }
+
+ private:
+  friend class RuleCompiler;
+  friend class RuleExpansion;
+  QuorbItem* CompileRule(std::string from, std::string to, std::string fromPart, std::string toPart,
+                         QuorbItem* rule, RuleBudget& budget);
+  // The transform that owns the rule table this object uses.
+  StringLocation* OwningRoot();
+
+  std::unordered_map<const QuorbItem*, QuorbItem*> VariantParents_;  // variant -> rule that spun it off
+  int32_t ExpansionDepth_ = 0;     // expansions running with this object's rules
+  bool RangeExpanding_ = false;    // a range expansion of OwnText is running
+  // ---- end of rule compilation and text expansion --------------------------
+
  private:
   void AttachText(const std::string* text);
   QuorbItem* LookUpIn(Table* table, const std::string& name) const;
   void FinishScan(QuorbItem* wanted);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);
 };
+
+// Replaces every character-code group "{#n}" or "{#n,m,...}" (decimal codes
+// separated by single characters, each taken modulo 256) by its
+// characters. False, with the text partly replaced, when a group has a code
+// without digits or no closing brace.
+bool SyntaxArgLiteralReplace(std::string& text);
+
+// Assigns to each named part's String variable (set up by
+// SetUpEvalRuleParams) the text of its capture in `text`, cut at the end of
+// the text. Parts without a name or variable are passed over.
+void PopulateEvalParams(QuorbItem* rule, const std::string& text, const std::vector<LocationAndLengthStruct>& captures);
 
 }  // namespace QuorbNameSpace
 

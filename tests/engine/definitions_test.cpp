@@ -222,6 +222,24 @@ TEST_F(DefinitionsTest, DefaultReplacesTheDefaultItemAndKeepsItOnFailure) {
   EXPECT_EQ(instance.Define("Default", nullptr, replacement), replacement) << "applied to itself, it stays";
 }
 
+TEST_F(DefinitionsTest, AliasKeywordsAreRewrittenAndCountAsAClause) {
+  QuorbItem* item = instance.Define("Var: v As Int = 3", nullptr, nullptr);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(Find("v"), item);
+  EXPECT_EQ(item->DataType, instance.IntType);
+  EXPECT_NE(instance.Define("Func: twice(x) = x * 2", nullptr, nullptr), nullptr);
+  EXPECT_EQ(instance.Eval("twice(v)"), 6.0);
+  // The rewritten clause is the second: a "DataType:" after it continues a type.
+  EXPECT_EQ(instance.Define("Var: w ~~ DataType: Int", nullptr, nullptr)->DataType, instance.IntType);
+}
+
+TEST_F(DefinitionsTest, RewriteLoopThroughHostRulesIsCapped) {
+  instance.ParserTransform()->DefineRule("Ping:", "Pong:", nullptr);
+  instance.ParserTransform()->DefineRule("Pong:", "Ping:", nullptr);
+  EXPECT_EQ(instance.Define("Ping: x", nullptr, nullptr), nullptr);
+  EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
+}
+
 TEST(DefinitionTearDown, NamedDefaultItemIsFreedOnce) {
   Quorb instance;
   QuorbItem* named = instance.Define("Name: Fallback ~~ Default", nullptr, nullptr);

@@ -1,0 +1,746 @@
+// Text expansion: a transform's passes, then its rules, applied to a range
+// of a text. The scan walks the range token by token; at each token the
+// rules filed under it are tried (CheckForSyntaxBlock); a match is replaced
+// by the text its rule's pieces make; a code block that no rule took is
+// entered and its inside expanded, passes included (a transform with
+// property bit 39 passes over such blocks instead). Quoted text never
+// anchors a rule.
+//
+// The result is built as the scan goes: text before a match is copied once
+// into the output and the match's replacement appended, so an expansion
+// takes time linear in its text however many replacements it makes. A
+// replacement that must be scanned again (RewindOnChange), or a block
+// inside that passes rewrote, is written back just before the text still to
+// be scanned, in the room the copied text left.
+//
+// Rule properties, read on the head of a rule's family (the rule itself, or
+// the rule its optional parts and alternatives were spun off from):
+//   SkipOver             matches are passed over whole, never replaced.
+//   StartAfter, StopAfter, Maximum
+//                        match n of the family in this expansion (counted
+//                        from the end of the range when RightToLeft) is
+//                        replaced only when StartAfter < n <= StopAfter and
+//                        n - StartAfter <= Maximum; other matches are passed
+//                        over whole.
+//   Minimum              with fewer matches in the rest of the range than
+//                        this (counted at the family's first match), none is
+//                        replaced.
+//   MaximumHard          a match that would exceed it ends the expansion;
+//                        the text after it stays as it is.
+//   MinimumHard          an expansion in which the family replaced fewer
+//                        undoes its rule replacements (the passes' stay).
+//   RewindOnChange       the replacement is scanned again from its start
+//                        (not when it equals the text it replaced: that would
+//                        match again forever).
+//   Precedence           among rules filed under one name, higher is tried
+//                        first; equal ones in filing order.
+// MatchCount and ReplaceCount of each matched rule add up its matches and
+// the replacements that were kept.
+//
+// Every expansion ends: it stops with error 18 after 4 x length + 4096
+// replacements, or before a replacement would make the text longer than
+// its length + max(16 MiB, 8 x length). Expansions nest (a piece expanding a
+// capture, a rule's local transform, passes) at most 16 deep per transform,
+// and a transform never runs as its own pass.
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <unordered_map>
+
+#include "engine/errors.h"
+#include "engine/file_reading.h"
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+#include "engine/sentinels.h"
+#include "scanner/rule_parts.h"
+#include "scanner/string_location.h"
+#include "types/data_type.h"
+
+namespace QuorbNameSpace {
+
+namespace {
+
+constexpr int32_t MaxExpansionDepth = 16;
+constexpr uint64_t MaxChangeRecords = 1u << 20;
+constexpr uint64_t MaxStepBytes = 64ull << 20;
+// A range start that no token can be at: the range start is already copied
+// out, so nothing still to be scanned stands at it.
+constexpr uint64_t GoneRangeStart = NoPosition - 1;
+
+struct TokenAt {
+  uint64_t start = 0;  // where the anchor token's match begins
+  uint64_t end = 0;    // after the anchor token, as the rule lookup left it
+};
+
+// A code block being expanded: where the scan resumes after its closer, and
+// the range end outside it.
+struct BlockFrame {
+  uint64_t resume;
+  uint64_t outerEnd;
+};
+
+// A code block measured from its opener; length 0 when its closer is
+// missing before the range end.
+struct BlockExtent {
+  uint64_t length = 0;
+  uint64_t innerStart = 0;
+  uint64_t innerLength = 0;
+};
+
+struct FamilyCounts {
+  uint64_t matches = 0;
+  uint64_t replaces = 0;
+  uint64_t total = 0;  // matches in the range, when a limit needs it
+  bool totalKnown = false;
+};
+
+struct RuleCounts {
+  uint64_t matches = 0;
+  uint64_t replaces = 0;
+};
+
+std::string CaptureText(const std::string& text, const LocationAndLengthStruct& capture) {
+  if (capture.Location >= text.size()) return std::string();
+  return text.substr(capture.Location, capture.Length);
+}
+
+std::string Slice(const std::string& text, uint64_t offset, uint64_t length) {
+  if (offset >= text.size()) return std::string();
+  return text.substr(offset, length);
+}
+
+// The text the rule's parts matched: from the first capture to the end of
+// the last one, skipping the parts that capture nothing, within the stretch
+// that is replaced.
+std::string SelfText(const QuorbItem* rule, const std::string& text, const std::vector<LocationAndLengthStruct>& captures,
+                     uint64_t stretchStart, uint64_t stretchLength) {
+  uint64_t first = NoPosition;
+  uint64_t last = 0;
+  for (size_t i = 0; i < rule->SubItems.size() && i < captures.size(); ++i) {
+    const int32_t kind = rule->SubItems[i]->PartKind;
+    if (kind == GroupEnd || kind == CheckEnd || kind == StartAnchor || kind == EndAnchor) continue;
+    if (first == NoPosition) first = captures[i].Location;
+    last = captures[i].Location + captures[i].Length;
+  }
+  if (first == NoPosition) return std::string();
+  first = std::max(first, stretchStart);
+  last = std::min(last, stretchStart + stretchLength);
+  return last > first ? Slice(text, first, last - first) : std::string();
+}
+
+// The text a rule's pieces make for one match; `text` holds the captures.
+std::string BuildReplacement(StringLocation& expander, QuorbItem* rule, const std::string& text,
+                             const std::vector<LocationAndLengthStruct>& captures, uint64_t stretchStart,
+                             uint64_t stretchLength, const std::function<std::string()>& document) {
+  std::string result;
+  result.reserve(2 * rule->ReplacementText.size());
+  const std::string& source = rule->ReplacementText;
+  auto capture = [&](uint64_t index) {
+    return index < captures.size() ? CaptureText(text, captures[index]) : std::string();
+  };
+  for (const ReplacementStruct& piece : rule->Pieces) {
+    switch (piece.Kind) {
+      case CapturePiece:
+        result += capture(piece.PartIndex);
+        break;
+      case ExpandedCapturePiece:
+        result += expander.Expand(capture(piece.PartIndex));
+        break;
+      case DocPiece:
+        result += document();
+        break;
+      case EvalPiece:
+        if (piece.Expression != nullptr) {
+          PopulateEvalParams(rule, text, captures);
+          result += piece.Expression->EvaluateStr();
+        }
+        break;
+      case ExecPiece:
+        if (piece.Expression != nullptr) {
+          PopulateEvalParams(rule, text, captures);
+          piece.Expression->Execute();
+        }
+        break;
+      case FilePiece:
+        result += GetFileContent(Slice(source, piece.Offset, piece.Length));
+        break;
+      case LiteralPiece:
+        if (piece.Offset < source.size()) result.append(source, piece.Offset, piece.Length);
+        break;
+      case ParamPiece:
+        if (piece.Expression != nullptr) {
+          PopulateEvalParams(rule, text, captures);
+          const double number = piece.Expression->Evaluate();
+          // NaN and infinities fail both tests; no out-of-range conversion.
+          if (number >= 0 && number < static_cast<double>(captures.size()))
+            result += capture(static_cast<uint64_t>(number));
+        }
+        break;
+      case SelfPiece:
+        result += SelfText(rule, text, captures, stretchStart, stretchLength);
+        break;
+      default:  // comments, SubDoc and unknown directives add nothing
+        break;
+    }
+  }
+  return result;
+}
+
+// The replacement text after the rule's (or its family's) local transform.
+std::string ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text) {
+  StringLocation* local = rule->LocalTransform != nullptr ? rule->LocalTransform : head->LocalTransform;
+  return local != nullptr ? local->Expand(text) : text;
+}
+
+bool NeedsTotal(const QuorbItem* head) {
+  const bool counted = head->StartAfter > 0 || head->StopAfter != npos64 || head->Maximum != npos64;
+  return head->Minimum > 0 || (head->Has(IsRightToLeft) && counted);
+}
+
+bool ShouldReplace(const QuorbItem* head, const FamilyCounts& family) {
+  if (head->Has(IsSkipOver)) return false;
+  if (family.totalKnown && family.total < head->Minimum) return false;
+  uint64_t n = family.matches;
+  if (head->Has(IsRightToLeft) && family.totalKnown) n = family.total >= n ? family.total - n + 1 : 1;
+  if (n <= head->StartAfter || n > head->StopAfter) return false;
+  return n - head->StartAfter <= head->Maximum;
+}
+
+void FreeChangeLog(std::vector<LogOfChangesClass*>& log, size_t keep) {
+  for (size_t i = keep; i < log.size(); ++i) delete log[i];
+  if (log.size() > keep) log.resize(keep);
+}
+
+}  // namespace
+
+// One expansion of a range of a text with one transform's rules. The text
+// is moved in, rewritten and moved back.
+class RuleExpansion {
+ public:
+  RuleExpansion(StringLocation& expander, std::string& text, uint64_t start, uint64_t end);
+  RuleExpansion(const RuleExpansion&) = delete;
+  RuleExpansion& operator=(const RuleExpansion&) = delete;
+
+  void Run();
+  bool Modified() const { return modified_; }
+  uint64_t End() const { return resultEnd_; }
+
+  // Passes and rules of `expander` over [start, end) of `text`, in place;
+  // whether the text changed. `end` follows the change of length.
+  static bool ExpandRange(StringLocation& expander, std::string& text, uint64_t start, uint64_t& end);
+  static bool RunPasses(StringLocation& expander, std::string& text, uint64_t start, uint64_t& end);
+
+ private:
+  static bool HasRules(StringLocation& expander);
+  static bool HasPasses(const StringLocation& expander);
+  static bool Runnable(const StringLocation& expander, const StringLocation* pass);
+
+  bool Step(std::vector<BlockFrame>& frames, std::vector<LocationAndLengthStruct>& captures, bool runPasses,
+            TokenAt& at, QuorbItem*& matched);
+  QuorbItem* MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures, TokenAt& at);
+  QuorbItem* MatchByPrecedence(QuorbItem* head, uint64_t index, std::vector<LocationAndLengthStruct>& captures);
+  bool Leave(std::vector<BlockFrame>& frames);
+  void Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses);
+  BlockExtent MeasureBlock(uint64_t openerStart);
+  void OnMatch(QuorbItem* rule, const TokenAt& at);
+  uint64_t CountFamily(const QuorbItem* head, const TokenAt& at);
+  bool Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at);
+  void Emit(uint64_t upTo);
+  uint64_t Place(uint64_t start, uint64_t end, const std::string& text);
+  void UpdateRangeStart();
+  std::string Document() const;
+  void Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule);
+  void StopAtLimit();
+  void Finish();
+
+  StringLocation& expander_;
+  std::string& target_;
+  std::string original_;      // the text before the rules ran, for MinimumHard
+  std::string work_;          // the text being scanned; before done_ it is copied out or spent
+  std::string out_;           // the result up to done_
+  StringLocation cursor_;     // scans work_ with the expander's tokens, rules and flags
+  const uint64_t start_;      // the range start in the text
+  const uint64_t originalEnd_;
+  uint64_t end_;              // the range end in work_
+  uint64_t done_ = 0;
+  uint64_t resultEnd_ = 0;
+  std::vector<BlockFrame> frames_;
+  // Blocks measured so far, by opener position: measuring a block measures
+  // every block nested in it, so nesting never makes the scan quadratic.
+  // Only positions at or after the text last rewritten in place are valid.
+  std::map<uint64_t, BlockExtent> blocks_;
+  std::vector<LocationAndLengthStruct> captures_;
+  std::unordered_map<const QuorbItem*, FamilyCounts> families_;
+  std::unordered_map<QuorbItem*, RuleCounts> ruleCounts_;
+  uint64_t replacements_ = 0;
+  uint64_t replacementLimit_;
+  uint64_t lengthLimit_;
+  size_t logMark_;
+  size_t stepMark_;
+  uint64_t stepBytes_ = 0;
+  bool modified_ = false;
+  bool stopped_ = false;
+};
+
+RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64_t start, uint64_t end)
+    : expander_(expander),
+      target_(text),
+      original_(text),
+      work_(std::move(text)),
+      cursor_(work_, &expander),
+      start_(start),
+      originalEnd_(end),
+      end_(end),
+      logMark_(expander.ChangeLog.size()),
+      stepMark_(expander.Steps.size()) {
+  cursor_.SetBit(IsExpanding, true);
+  cursor_.SetBit(IsModified, false);
+  cursor_.RangeStart = cursor_.Pos = start;
+  cursor_.RangeEnd = end;
+  const uint64_t length = work_.size();
+  replacementLimit_ = 4 * length + 4096;
+  lengthLimit_ = length + std::max<uint64_t>(16ull << 20, 8 * length);
+  if (expander.Has(IsRecordingSteps))
+    for (const std::string& step : expander.Steps) stepBytes_ += step.size();
+}
+
+void RuleExpansion::Run() {
+  TokenAt at;
+  QuorbItem* matched = nullptr;
+  while (!stopped_ && Step(frames_, captures_, true, at, matched)) OnMatch(matched, at);
+  Finish();
+}
+
+// Scans on to the next token at which a rule matches, entering code blocks
+// on the way. False at the end of the outermost range.
+bool RuleExpansion::Step(std::vector<BlockFrame>& frames, std::vector<LocationAndLengthStruct>& captures,
+                         bool runPasses, TokenAt& at, QuorbItem*& matched) {
+  for (;;) {
+    if (cursor_.Pos >= cursor_.RangeEnd) {
+      if (!Leave(frames)) return false;
+      continue;
+    }
+    const uint64_t index = cursor_.NextToken(DefaultToken, 1);
+    QuorbItem* token = cursor_.CurrentToken;
+    if (token == nullptr || token == ItemNotFound) {
+      if (!Leave(frames)) return false;
+      continue;
+    }
+    if (token->SubMatch != 0) continue;  // quoted text, or a regex anchor's sub-match
+    at.start = cursor_.ScanStart;
+    const bool opener = token->TokenKind == TokenCodeBlock;
+    matched = MatchAt(token, index, captures, at);
+    if (matched != nullptr) return true;
+    if (opener) Enter(frames, at, runPasses);
+  }
+}
+
+QuorbItem* RuleExpansion::MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures,
+                                  TokenAt& at) {
+  QuorbItem* head = token->RegExRule != nullptr ? token->RegExRule : expander_.SymbolHandle(cursor_, true);
+  at.end = cursor_.Pos;
+  if (head == nullptr || !head->Has(IsAnchored)) return nullptr;
+  if (head->NextOverload != nullptr) {
+    const int32_t precedence = StringLocation::FamilyHead(head)->Precedence;
+    for (QuorbItem* other = head->NextOverload; other != nullptr; other = other->NextOverload)
+      if (other->Has(IsAnchored) && StringLocation::FamilyHead(other)->Precedence != precedence)
+        return MatchByPrecedence(head, index, captures);
+  }
+  return cursor_.CheckForSyntaxBlock(head, captures, index);
+}
+
+// Tries the rules of one name highest precedence first, each alone.
+QuorbItem* RuleExpansion::MatchByPrecedence(QuorbItem* head, uint64_t index,
+                                            std::vector<LocationAndLengthStruct>& captures) {
+  std::vector<QuorbItem*> order;
+  for (QuorbItem* rule = head; rule != nullptr; rule = rule->NextOverload)
+    if (rule->Has(IsAnchored)) order.push_back(rule);
+  std::stable_sort(order.begin(), order.end(), [](QuorbItem* a, QuorbItem* b) {
+    return StringLocation::FamilyHead(a)->Precedence > StringLocation::FamilyHead(b)->Precedence;
+  });
+  // Each try starts from the anchor token as the scan left it.
+  const ScanState atAnchor = cursor_;
+  const TokenMatch anchorMatch = cursor_.LastMatch;
+  for (QuorbItem* rule : order) {
+    static_cast<ScanState&>(cursor_) = atAnchor;
+    cursor_.LastMatch = anchorMatch;
+    QuorbItem* next = rule->NextOverload;
+    rule->NextOverload = nullptr;  // the matcher would go on down the chain
+    QuorbItem* matched = cursor_.CheckForSyntaxBlock(rule, captures, index);
+    rule->NextOverload = next;
+    if (matched != nullptr) return matched;
+  }
+  return nullptr;
+}
+
+bool RuleExpansion::Leave(std::vector<BlockFrame>& frames) {
+  if (frames.empty()) return false;
+  cursor_.Pos = frames.back().resume;
+  cursor_.RangeEnd = frames.back().outerEnd;
+  frames.pop_back();
+  return true;
+}
+
+// Enters the code block whose opener was just taken: the scan goes on inside
+// it, between its delimiters, and after its closer once the inside is done.
+// When the expander does not enter code blocks, the scan goes on after the
+// block, leaving it alone. An opener without its closer is a plain token.
+void RuleExpansion::Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses) {
+  auto known = blocks_.find(at.start);
+  const BlockExtent block = known != blocks_.end() ? known->second : MeasureBlock(at.start);
+  if (block.length == 0) return;
+  if (cursor_.Has(IsCodeBlockBlind)) {
+    cursor_.Pos = at.start + block.length;
+    return;
+  }
+  const uint64_t innerStart = block.innerStart;
+  const uint64_t innerLength = block.innerLength;
+  frames.push_back({at.start + block.length, cursor_.RangeEnd});
+  cursor_.RangeEnd = innerStart + innerLength;
+  cursor_.Pos = innerStart;
+  if (!runPasses || !HasPasses(expander_)) return;
+  std::string inside = work_.substr(innerStart, innerLength);
+  uint64_t insideEnd = inside.size();
+  if (!RunPasses(expander_, inside, 0, insideEnd)) return;
+  modified_ = true;
+  cursor_.Pos = Place(innerStart, innerStart + innerLength, inside);
+}
+
+// Measures the block at `openerStart` as NextCodeBlock does (closers of
+// other pairs passed over, a nested block without closer leaving the
+// enclosing one without closer too), recording every block met on the way.
+// The cursor is left as it was.
+BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
+  const ScanState keep = cursor_;
+  const TokenMatch keepMatch = cursor_.LastMatch;
+  std::vector<QuorbItem*>* tokens = cursor_.Tokens;
+  QuorbItem* setAside = nullptr;
+  if (tokens != nullptr && !tokens->empty() && tokens->back()->Has(IsSetAside)) {
+    setAside = tokens->back();
+    tokens->pop_back();
+  }
+  struct Open {
+    QuorbItem* opener;
+    uint64_t start;
+    uint64_t innerStart;
+  };
+  std::vector<Open> open;
+  cursor_.Pos = openerStart;
+  cursor_.NextToken(DefaultToken, 1);
+  if (cursor_.CurrentToken->TokenKind == TokenCodeBlock) open.push_back({cursor_.CurrentToken, openerStart, cursor_.Pos});
+  while (!open.empty() && cursor_.Pos < cursor_.RangeEnd) {
+    cursor_.NextToken(DefaultToken, 1);
+    QuorbItem* token = cursor_.CurrentToken;
+    if (token == ItemNotFound) break;
+    if (token->TokenKind == TokenCodeBlock) {
+      open.push_back({token, cursor_.ScanStart, cursor_.Pos});
+    } else if (token->TokenKind == TokenCodeBlockMatch && token->Partner == open.back().opener) {
+      const Open& closed = open.back();
+      blocks_[closed.start] = {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart};
+      open.pop_back();
+    }
+  }
+  for (const Open& unclosed : open) blocks_[unclosed.start] = BlockExtent();
+  if (setAside != nullptr) tokens->push_back(setAside);
+  static_cast<ScanState&>(cursor_) = keep;
+  cursor_.LastMatch = keepMatch;
+  auto measured = blocks_.find(openerStart);
+  return measured != blocks_.end() ? measured->second : BlockExtent();
+}
+
+void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
+  const uint64_t start = std::min<uint64_t>(cursor_.TokenLoc, work_.size());
+  const uint64_t length = std::min<uint64_t>(cursor_.TokenLen, work_.size() - start);
+  QuorbItem* head = StringLocation::FamilyHead(rule);
+  ++ruleCounts_[rule].matches;
+  FamilyCounts& family = families_[head];
+  ++family.matches;
+  if (family.matches == 1 && NeedsTotal(head)) {
+    family.total = CountFamily(head, at);
+    family.totalKnown = true;
+  }
+  if (!ShouldReplace(head, family)) {
+    // Passed over whole, so that a count of matches ahead sees the same ones.
+    if (cursor_.Pos < at.end) cursor_.Pos = at.end;
+    return;
+  }
+  if (family.replaces >= head->MaximumHard) {
+    stopped_ = true;
+    return;
+  }
+  if (replacements_ >= replacementLimit_) {
+    StopAtLimit();
+    return;
+  }
+  if (!Replace(rule, head, start, length, at)) return;
+  ++family.replaces;
+  ++ruleCounts_[rule].replaces;
+  ++replacements_;
+}
+
+// The matches of a family from the current one to the end of the range, the
+// scan passing over every match whole and replacing nothing.
+uint64_t RuleExpansion::CountFamily(const QuorbItem* head, const TokenAt& at) {
+  const ScanState keep = cursor_;
+  const TokenMatch keepMatch = cursor_.LastMatch;
+  const uint64_t keepProperties = cursor_.Properties;
+  std::vector<BlockFrame> frames = frames_;
+  std::vector<LocationAndLengthStruct> captures;
+  cursor_.Pos = at.start;
+  uint64_t count = 0;
+  TokenAt here;
+  QuorbItem* matched = nullptr;
+  while (Step(frames, captures, false, here, matched)) {
+    if (StringLocation::FamilyHead(matched) == head) ++count;
+    if (cursor_.Pos < here.end) cursor_.Pos = here.end;
+  }
+  static_cast<ScanState&>(cursor_) = keep;
+  cursor_.LastMatch = keepMatch;
+  cursor_.Properties = keepProperties;
+  return count;
+}
+
+bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at) {
+  const uint64_t end = start + length;
+  std::string result = BuildReplacement(expander_, rule, work_, captures_, start, length, [this] { return Document(); });
+  result = ThroughLocalTransform(rule, head, std::move(result));
+  if (out_.size() + (work_.size() - done_) - length + result.size() > lengthLimit_) {
+    StopAtLimit();
+    return false;
+  }
+  Emit(start);
+  const uint64_t location = out_.size();
+  std::string oldText = work_.substr(start, length);
+  if (head->Has(IsRewindOnChange) && result != oldText) {
+    cursor_.Pos = Place(start, end, result);
+  } else {
+    out_ += result;
+    done_ = end;
+    UpdateRangeStart();
+    cursor_.Pos = std::max(end, at.end);
+  }
+  modified_ = true;
+  Record(location, std::move(oldText), result, rule);
+  captures_.clear();
+  return true;
+}
+
+// Copies the text before `upTo` into the result.
+void RuleExpansion::Emit(uint64_t upTo) {
+  if (upTo <= done_) return;
+  out_.append(work_, done_, upTo - done_);
+  done_ = upTo;
+  UpdateRangeStart();
+}
+
+// Puts `text` in place of [start, end) where the scan reads it next: right
+// before the unchanged text at `end`, in the room the copied-out text left,
+// or in a new buffer with room to spare. Returns where it begins.
+uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& text) {
+  Emit(start);
+  // Blocks measured in the text now rewritten (or spent) are gone.
+  blocks_.erase(blocks_.begin(), blocks_.lower_bound(end));
+  if (text.size() <= end) {
+    done_ = end - text.size();
+    work_.replace(done_, text.size(), text);
+  } else {
+    const uint64_t tail = work_.size() - end;
+    const uint64_t room = std::max<uint64_t>({text.size(), tail, 4096});
+    std::string fresh;
+    fresh.reserve(room + text.size() + tail);
+    fresh.assign(room, ' ');
+    fresh += text;
+    fresh.append(work_, end, std::string::npos);
+    work_.swap(fresh);
+    // Everything from `end` on moved by the same amount.
+    const uint64_t shift = room + text.size() - end;
+    cursor_.RangeEnd += shift;
+    end_ += shift;
+    for (BlockFrame& frame : frames_) {
+      frame.resume += shift;
+      frame.outerEnd += shift;
+    }
+    std::map<uint64_t, BlockExtent> moved;
+    for (const auto& block : blocks_) {
+      BlockExtent extent = block.second;
+      if (extent.length != 0) extent.innerStart += shift;
+      moved.emplace_hint(moved.end(), block.first + shift, extent);
+    }
+    blocks_.swap(moved);
+    cursor_.TextLength = work_.size();
+    done_ = room;
+  }
+  UpdateRangeStart();
+  return done_;
+}
+
+// The range start for {@Start}: where the text still to be scanned begins,
+// as long as nothing of the range has been copied out yet.
+void RuleExpansion::UpdateRangeStart() {
+  cursor_.RangeStart = out_.size() <= start_ ? done_ + (start_ - out_.size()) : GoneRangeStart;
+}
+
+std::string RuleExpansion::Document() const {
+  std::string whole;
+  whole.reserve(out_.size() + work_.size() - done_);
+  whole = out_;
+  whole.append(work_, done_, std::string::npos);
+  return whole;
+}
+
+void RuleExpansion::Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule) {
+  if (expander_.ChangeLog.size() < MaxChangeRecords)
+    expander_.ChangeLog.push_back(new LogOfChangesClass{location, std::move(oldText), newText, rule});
+  if (!expander_.Has(IsRecordingSteps)) return;
+  const uint64_t length = out_.size() + work_.size() - done_;
+  if (stepBytes_ + length > MaxStepBytes) return;
+  stepBytes_ += length;
+  expander_.Steps.push_back(Document());
+}
+
+void RuleExpansion::StopAtLimit() {
+  stopped_ = true;
+  if (expander_.Owner != nullptr) expander_.Owner->SetErrorIfNone(ErrReparseLimit);
+}
+
+void RuleExpansion::Finish() {
+  bool undo = false;
+  for (const auto& entry : families_) undo = undo || entry.second.replaces < entry.first->MinimumHard;
+  if (undo) {
+    target_ = std::move(original_);
+    resultEnd_ = originalEnd_;
+    modified_ = false;
+    FreeChangeLog(expander_.ChangeLog, std::min(logMark_, expander_.ChangeLog.size()));
+    if (expander_.Steps.size() > stepMark_) expander_.Steps.resize(stepMark_);
+  } else {
+    resultEnd_ = out_.size() + (end_ - done_);
+    out_.append(work_, done_, std::string::npos);
+    target_.swap(out_);
+  }
+  for (const auto& entry : ruleCounts_) {
+    entry.first->MatchCount += entry.second.matches;
+    if (!undo) entry.first->ReplaceCount += entry.second.replaces;
+  }
+}
+
+bool RuleExpansion::HasRules(StringLocation& expander) {
+  return expander.RuleTable != nullptr && (expander.Has(IsAnchored) || expander.OwningRoot()->Has(IsAnchored));
+}
+
+// A pass runs unless it is missing, the expander itself, or already running
+// (a pass list that leads back to a running transform).
+bool RuleExpansion::Runnable(const StringLocation& expander, const StringLocation* pass) {
+  return pass != nullptr && pass != &expander && pass->ExpansionDepth_ == 0;
+}
+
+bool RuleExpansion::HasPasses(const StringLocation& expander) {
+  for (const StringLocation* pass : expander.Passes)
+    if (Runnable(expander, pass)) return true;
+  return false;
+}
+
+bool RuleExpansion::RunPasses(StringLocation& expander, std::string& text, uint64_t start, uint64_t& end) {
+  bool modified = false;
+  // By index: a piece run by a pass may add passes.
+  for (size_t i = 0; i < expander.Passes.size(); ++i) {
+    StringLocation* pass = expander.Passes[i];
+    if (!Runnable(expander, pass)) continue;
+    pass->SetBit(IsExpanding, true);
+    const bool changed = ExpandRange(*pass, text, start, end);
+    pass->SetBit(IsModified, changed);
+    modified = changed || modified;
+  }
+  return modified;
+}
+
+bool RuleExpansion::ExpandRange(StringLocation& expander, std::string& text, uint64_t start, uint64_t& end) {
+  if (expander.ExpansionDepth_ >= MaxExpansionDepth) return false;
+  // The change log holds the records of the current expansion only.
+  if (expander.ExpansionDepth_ == 0) FreeChangeLog(expander.ChangeLog, 0);
+  ++expander.ExpansionDepth_;
+  bool modified = RunPasses(expander, text, start, end);
+  if (start < end && HasRules(expander)) {
+    RuleExpansion run(expander, text, start, end);
+    run.Run();
+    modified = run.Modified() || modified;
+    end = run.End();
+  }
+  --expander.ExpansionDepth_;
+  return modified;
+}
+
+void StringLocation::Expand(uint64_t start, uint64_t end) {
+  if (RangeExpanding_) return;  // the running expansion owns OwnText
+  if (TextPtr != &OwnText) {
+    OwnText = *TextPtr;
+    StringUpdate_(OwnText);
+  }
+  const uint64_t size = OwnText.size();
+  if (start == NoPosition) start = Pos;
+  if (end == NoPosition) end = RangeEnd;
+  start = std::min(start, size);
+  end = std::min(std::max(end, start), size);
+  SetBit(IsExpanding, true);
+  SetBit(IsModified, false);
+  RangeExpanding_ = true;
+  const bool modified = RuleExpansion::ExpandRange(*this, OwnText, start, end);
+  RangeExpanding_ = false;
+  SetBit(IsModified, modified);
+  static_cast<ScanState&>(*this) = ScanState();
+  RangeStart = Pos = start;
+  RangeEnd = end;
+  TextLength = OwnText.size();
+  TextPtr = &OwnText;
+  if (Has(IsByRef) && InputRefTarget != nullptr) OwnText.swap(*InputRefTarget);
+}
+
+std::string StringLocation::Expand(const std::string& text, uint64_t start, uint64_t end) {
+  std::string result = text;
+  const uint64_t size = result.size();
+  start = start == NoPosition ? 0 : std::min(start, size);
+  end = end == NoPosition ? size : std::min(std::max(end, start), size);
+  const bool modified = RuleExpansion::ExpandRange(*this, result, start, end);
+  SetBit(IsModified, modified);
+  return result;
+}
+
+void StringLocation::ModifyText(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures) {
+  if (rule == nullptr) return;
+  if (TextPtr != &OwnText) {
+    OwnText = *TextPtr;
+    StringUpdate_(OwnText);
+  }
+  const uint64_t size = OwnText.size();
+  const uint64_t start = std::min(TokenLoc == NoPosition ? Pos : TokenLoc, size);
+  const uint64_t length = std::min(TokenLen, size - start);
+  QuorbItem* head = FamilyHead(rule);
+  std::string result = BuildReplacement(*this, rule, OwnText, captures, start, length, [this] { return OwnText; });
+  result = ThroughLocalTransform(rule, head, std::move(result));
+  std::string oldText = OwnText.substr(start, length);
+  OwnText.replace(start, length, result);
+  if (RangeEnd >= start + length) RangeEnd = RangeEnd - length + result.size();
+  else if (RangeEnd > start) RangeEnd = start + result.size();
+  TextLength = OwnText.size();
+  Pos = head->Has(IsRewindOnChange) ? start : start + result.size();
+  if (ChangeLog.size() < MaxChangeRecords) ChangeLog.push_back(new LogOfChangesClass{start, std::move(oldText), result, rule});
+  if (Has(IsRecordingSteps)) Steps.push_back(OwnText);
+  SetBit(IsModified, true);
+  captures.clear();
+}
+
+void PopulateEvalParams(QuorbItem* rule, const std::string& text, const std::vector<LocationAndLengthStruct>& captures) {
+  if (rule == nullptr) return;
+  for (QuorbItem* part : rule->SubItems) {
+    if (part->Name.empty() || part->SubItems.empty()) continue;
+    QuorbItem* variable = part->SubItems.front();
+    Quorb* instance = variable->Owner != nullptr ? variable->Owner : rule->Owner;
+    if (instance == nullptr || variable->ValuePtr == nullptr || variable->Has(IsArray) ||
+        variable->DataType == nullptr || variable->DataType != instance->StringType)
+      continue;
+    const std::string value =
+        part->PartIndex < captures.size() ? CaptureText(text, captures[part->PartIndex]) : std::string();
+    variable->DataType->SetValue(variable->ValuePtr, &value);
+  }
+}
+
+}  // namespace QuorbNameSpace

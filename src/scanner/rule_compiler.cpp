@@ -1,0 +1,233 @@
+// Rule compilation: StringLocation::DefineRule prepares the two texts, has a
+// RuleCompiler read them (rule_pattern.cpp, rule_replacement.cpp), files the
+// rule under its anchor and copies the transform's rule defaults into it. A
+// definition that fails frees everything it built, variants included. Also
+// here: how a released rule lets go of its variants and anchor token, and
+// the String variables that expression pieces read parameters through.
+#include <algorithm>
+#include <cfenv>
+#include <memory>
+
+#include "engine/errors.h"
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+#include "engine/table.h"
+#include "scanner/rule_compiler.h"
+
+namespace QuorbNameSpace {
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+std::string AsciiLower(std::string text) { return FoldCase(std::move(text)); }
+
+QuorbItem* CloseBraceTerminator() {
+  static QuorbItem* const terminator = [] {
+    auto* item = new QuorbItem(std::regex("\\}", std::regex::ECMAScript));
+    item->SetBit(IsSeparatorTransparent, true);
+    return item;
+  }();
+  return terminator;
+}
+
+RuleCompiler::RuleCompiler(StringLocation& target, StringLocation& definitions, Quorb& instance, QuorbItem* rule,
+                           std::string from, std::string to, RuleBudget& budget)
+    : target_(target),
+      definitions_(definitions),
+      instance_(instance),
+      rule_(rule),
+      budget_(budget),
+      from_(std::move(from)),
+      to_(std::move(to)),
+      toBase_(to_),
+      fromLimit_(from_.size() + RuleBudget::MaxPatternGrowth),
+      cursor_(from_, &definitions) {
+  // The pattern is read token by token, blanks skipped, quoted text as one
+  // token, and no rule of the definition transform applies while reading.
+  cursor_.SetBit(IsWhitespaceSensitive, false);
+  cursor_.SetBit(IsQuoteBlind, false);
+  cursor_.SetBit(IsExpanding, false);
+}
+
+StringLocation* StringLocation::OwningRoot() {
+  StringLocation* root = this;
+  while (!root->IsOwning() && root->Parent != nullptr) root = root->Parent;
+  return root;
+}
+
+namespace {
+
+// Whether `item` can still be reached from its table's map: a table being
+// cleared has already taken out the entry whose chain it is destroying.
+bool ReachableInItsTable(const QuorbItem* item) {
+  const Table* table = item->OwningTable;
+  auto entry = table->Symbols.find(item->Name);
+  if (entry == table->Symbols.end()) return false;
+  for (const QuorbItem* p = entry->second; p != nullptr; p = p->NextOverload)
+    if (p == item) return true;
+  return false;
+}
+
+// Empties a given rule of what a compilation put in, so that the caller's
+// item is as it was before the failed definition.
+void ClearCompiledContent(QuorbItem* rule) {
+  for (ReplacementStruct& piece : rule->Pieces) QuorbParsedExpr::Free(piece.Expression);
+  rule->Pieces.clear();
+  std::vector<QuorbItem*> parts;
+  parts.swap(rule->SubItems);
+  for (QuorbItem* part : parts) delete part;
+  rule->SetBit(IsAnchored, false);
+  rule->Name.clear();
+  rule->PartKind = 0;
+  rule->ElementCount = 0;
+  rule->ReplacementText.clear();
+}
+
+// Copies the transform's rule defaults into a new rule.
+void TakeDefaults(QuorbItem* rule, const QuorbItem& defaults) {
+  rule->SetBit(IsActive, true);
+  for (ItemIsEnum bit : {IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver, IsRewindOnChange, IsRightToLeft})
+    rule->SetBit(bit, defaults.Has(bit));
+  rule->Minimum = defaults.Minimum;
+  rule->Maximum = defaults.Maximum;
+  rule->MinimumHard = defaults.MinimumHard;
+  rule->MaximumHard = defaults.MaximumHard;
+  rule->StartAfter = defaults.StartAfter;
+  rule->StopAfter = defaults.StopAfter;
+}
+
+}  // namespace
+
+QuorbItem* StringLocation::DefineRule(std::string from, std::string to, QuorbItem* rule) {
+  if (from.empty() && to.empty()) return nullptr;
+  if (Owner == nullptr) return nullptr;  // no instance to compile with or report to
+  Owner->Error.Number = 0;
+  feclearexcept(FE_ALL_EXCEPT);
+  std::string fromPart = from;
+  std::string toPart = to;
+  if (!SyntaxArgLiteralReplace(from) || !SyntaxArgLiteralReplace(to)) {
+    Owner->SetErrorIfNone(ErrInvalidDefinition);
+    return nullptr;
+  }
+  RuleBudget budget;
+  return CompileRule(std::move(from), std::move(to), std::move(fromPart), std::move(toPart), rule, budget);
+}
+
+QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::string fromPart, std::string toPart,
+                                       QuorbItem* rule, RuleBudget& budget) {
+  StringLocation* definitions = Owner != nullptr ? Owner->Transforms[3] : nullptr;
+  StringLocation* root = OwningRoot();
+  // The embedded default items live inside the transform: never filed.
+  const bool embedded = rule == &RulesDefault || rule == &RulesOverall || rule == &root->RulesDefault ||
+                        rule == &root->RulesOverall;
+  if (definitions == nullptr || definitions->Tokens == nullptr || embedded || budget.rulesLeft == 0) {
+    if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
+    return nullptr;
+  }
+  --budget.rulesLeft;
+
+  const bool made = rule == nullptr;
+  if (made) {
+    rule = new QuorbItem();
+  } else {
+    // A rule compiled before is compiled afresh.
+    if (rule->OwningTable != nullptr) rule->OwningTable->Remove(rule);
+    if (rule->DefiningTransform != nullptr) rule->DefiningTransform->DetachRule(rule);
+    ClearCompiledContent(rule);
+  }
+  rule->Owner = Owner;
+  rule->DefiningTransform = root;
+
+  bool ok;
+  {
+    // On the heap: variants compile recursively, one compiler per level.
+    auto compiler = std::make_unique<RuleCompiler>(*this, *definitions, *Owner, rule, std::move(from), std::move(to),
+                                                   budget);
+    ok = compiler->ReadPattern() && compiler->ReadReplacement();
+  }
+  if (ok && !rule->Name.empty()) {
+    QuorbItem* filed = rule;
+    AddSymbol(rule->Name, filed, 0);
+    ok = filed == rule && rule->OwningTable != nullptr;  // a locked name refuses it
+  }
+  if (!ok) {
+    Owner->SetErrorIfNone(ErrInvalidDefinition);
+    root->DetachRule(rule);
+    if (made) delete rule;
+    else ClearCompiledContent(rule);
+    return nullptr;
+  }
+
+  if (!rule->Has(IsAnchored) && rule->Variants != nullptr) {
+    // An unfiled rule is the caller's; its filed variants stay with the table
+    // on their own, unfiled ones have no other owner and go.
+    std::vector<QuorbItem*>* variants = rule->Variants;
+    rule->Variants = nullptr;
+    for (QuorbItem* variant : *variants) {
+      root->VariantParents_.erase(variant);
+      if (variant->OwningTable == nullptr) delete variant;
+    }
+    delete variants;
+  }
+  TakeDefaults(rule, root->RulesDefault);
+  rule->PartKind = rule->SubItems.empty() ? 0 : rule->SubItems.front()->PartKind;
+  rule->ElementCount = rule->SubItems.size();
+  rule->FromPart = std::move(fromPart);
+  rule->ToPart = std::move(toPart);
+  SetBit(IsAnchored, true);
+  root->SetBit(IsAnchored, true);
+  return rule;
+}
+
+void StringLocation::SetUpEvalRuleParams(bool& done, QuorbItem* rule) {
+  if (done || rule == nullptr || Owner == nullptr) return;
+  done = true;
+  for (QuorbItem* part : rule->SubItems) {
+    if (part->Name.empty() || !part->SubItems.empty()) continue;
+    if (QuorbItem* variable = Owner->Define("Variable: " + part->Name + " As String", nullptr, nullptr))
+      part->SubItems.push_back(variable);
+  }
+}
+
+void StringLocation::DetachRule(QuorbItem* rule) {
+  if (rule == nullptr || rule == &RulesDefault || rule == &RulesOverall) return;
+  auto parent = VariantParents_.find(rule);
+  if (parent != VariantParents_.end()) {
+    if (std::vector<QuorbItem*>* siblings = parent->second->Variants)
+      siblings->erase(std::remove(siblings->begin(), siblings->end(), rule), siblings->end());
+    VariantParents_.erase(parent);
+  }
+  if (std::vector<QuorbItem*>* variants = rule->Variants) {
+    rule->Variants = nullptr;
+    for (QuorbItem* variant : *variants) {
+      VariantParents_.erase(variant);
+      // A variant whose table entry is being cleared is destroyed by that
+      // clearing; freeing it here too would free it twice.
+      if (variant->OwningTable == nullptr || ReachableInItsTable(variant)) delete variant;
+    }
+    delete variants;
+  }
+  bool regexAnchored = false;
+  for (const QuorbItem* part : rule->SubItems) regexAnchored = regexAnchored || part->RegExRule == rule;
+  if (regexAnchored && Tokens != nullptr) {
+    for (QuorbItem* token : *Tokens) {
+      if (token->RegExRule == rule) {
+        delete token;  // its release takes it off the list
+        break;
+      }
+    }
+  }
+}
+
+QuorbItem* StringLocation::FamilyHead(QuorbItem* rule) {
+  // Variants nest no deeper than a definition has rules.
+  for (uint64_t step = 0; rule != nullptr && step < RuleBudget::MaxRules; ++step) {
+    StringLocation* home = rule->DefiningTransform;
+    if (home == nullptr) break;
+    auto parent = home->VariantParents_.find(rule);
+    if (parent == home->VariantParents_.end()) break;
+    rule = parent->second;
+  }
+  return rule;
+}
+
+}  // namespace QuorbNameSpace

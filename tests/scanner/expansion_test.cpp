@@ -1,0 +1,340 @@
+// Text expansion: replacements with the modified flag, steps and change
+// records; both forms and input by reference; rewinding and the caps that
+// end every expansion; code blocks; quoted text; passes; rule properties;
+// pieces that expand, evaluate, run and pick captures; local transforms;
+// and the parser transform's aliases.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/quorb.h"
+#include "engine/sentinels.h"
+#include "engine/table.h"
+#include "scanner/string_location.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+class ExpansionTest : public ::testing::Test {
+ protected:
+  QuorbItem* Rule(const std::string& from, const std::string& to) {
+    QuorbItem* rule = transform->DefineRule(from, to, nullptr);
+    EXPECT_NE(rule, nullptr) << from;
+    return rule;
+  }
+  // A rule defined with one flag of the transform's defaults set.
+  QuorbItem* RuleWith(ItemIsEnum bit, const std::string& from, const std::string& to) {
+    transform->RulesDefault.SetBit(bit, true);
+    QuorbItem* rule = Rule(from, to);
+    transform->RulesDefault.SetBit(bit, false);
+    return rule;
+  }
+  std::string Expand(const std::string& text) { return transform->Expand(text); }
+
+  Quorb instance;
+  StringLocation* transform = instance.NewTransform();
+};
+
+TEST_F(ExpansionTest, EveryMatchIsReplacedAndRecorded) {
+  QuorbItem* rule = Rule("a", "b");
+  transform->SetBit(IsRecordingSteps, true);
+  EXPECT_EQ(Expand("a a a"), "b b b");
+  EXPECT_TRUE(transform->WasModified());
+  EXPECT_EQ(transform->Steps, (std::vector<std::string>{"b a a", "b b a", "b b b"}));
+  ASSERT_EQ(transform->ChangeLog.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(transform->ChangeLog[i]->Location, 2 * i);
+    EXPECT_EQ(transform->ChangeLog[i]->OldText, "a");
+    EXPECT_EQ(transform->ChangeLog[i]->NewText, "b");
+    EXPECT_EQ(transform->ChangeLog[i]->Rule, rule);
+  }
+  EXPECT_EQ(rule->MatchCount, 3u);
+  EXPECT_EQ(rule->ReplaceCount, 3u);
+
+  EXPECT_EQ(Expand("c d"), "c d");
+  EXPECT_FALSE(transform->WasModified());
+  EXPECT_TRUE(transform->ChangeLog.empty()) << "the records of the current expansion only";
+}
+
+TEST_F(ExpansionTest, RangeFormRewritesTheAttachedTextInPlace) {
+  Rule("f({a}, {b})", "g({b}, {a})");
+  transform->SetTransformInput("x f(1, 2) f(3, 4)");
+  transform->Expand(2, 9);
+  EXPECT_EQ(transform->OwnText, "x g(2, 1) f(3, 4)") << "only the range";
+  EXPECT_EQ(transform->Pos, 2u);
+  EXPECT_EQ(transform->RangeStart, 2u);
+  EXPECT_EQ(transform->RangeEnd, 9u);
+  EXPECT_TRUE(transform->WasModified());
+
+  Rule("ab", "abc");
+  transform->SetTransformInput("ab ab");
+  transform->Expand();
+  EXPECT_EQ(transform->OwnText, "abc abc");
+  EXPECT_EQ(transform->RangeEnd, 7u) << "the end moves with the change of length";
+  transform->Expand();  // no repositioning needed
+  EXPECT_EQ(transform->OwnText, "abc abc");
+}
+
+TEST_F(ExpansionTest, InputByReferenceGetsTheResult) {
+  Rule("a", "b");
+  std::string text = "a c a";
+  transform->SetTransformInputByRef(&text);
+  transform->Expand();
+  EXPECT_EQ(text, "b c b");
+}
+
+TEST_F(ExpansionTest, RewindScansTheReplacementAgain) {
+  Rule("a", "b");
+  Rule("b", "c");
+  EXPECT_EQ(Expand("a"), "b") << "not scanned again";
+  StringLocation* other = instance.NewTransform();
+  other->RulesDefault.SetBit(IsRewindOnChange, true);
+  other->DefineRule("a", "b", nullptr);
+  other->DefineRule("b", "c", nullptr);
+  EXPECT_EQ(other->Expand("a x a"), "c x c");
+}
+
+TEST_F(ExpansionTest, EveryExpansionEnds) {
+  RuleWith(IsRewindOnChange, "a", "a");
+  Rule("b", "c");
+  EXPECT_EQ(Expand("a b a b"), "a c a c") << "a replacement equal to its match is not scanned again";
+  EXPECT_EQ(instance.Error.Number, 0);
+
+  StringLocation* growing = instance.NewTransform();
+  growing->RulesDefault.SetBit(IsRewindOnChange, true);
+  growing->DefineRule("g", "g g", nullptr);
+  const std::string grown = growing->Expand("g x");
+  EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
+  EXPECT_EQ(grown.size(), 3 + 2 * (4 * 3 + 4096)) << "4 x length + 4096 replacements";
+  EXPECT_EQ(grown.substr(grown.size() - 2), " x");
+
+  instance.Error.Number = 0;
+  StringLocation* doubling = instance.NewTransform();
+  doubling->RulesDefault.SetBit(IsRewindOnChange, true);
+  doubling->DefineRule("d", "{@Doc} {@Doc}", nullptr);
+  EXPECT_LE(doubling->Expand("d").size(), 17u << 20) << "stopped before growing past the length cap";
+  EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
+
+  StringLocation* cycle = instance.NewTransform();
+  cycle->RulesDefault.SetBit(IsRewindOnChange, true);
+  cycle->DefineRule("p", "q", nullptr);
+  cycle->DefineRule("q", "p", nullptr);
+  EXPECT_EQ(cycle->Expand("p").size(), 1u);
+}
+
+TEST_F(ExpansionTest, CodeBlocksAreEnteredUnlessTheTransformSaysNot) {
+  Rule("a", "b");
+  EXPECT_EQ(Expand("(a [a] {a}) a"), "(b [b] {b}) b");
+  transform->SetBit(IsCodeBlockBlind, true);
+  EXPECT_EQ(Expand("(a [a] {a}) a"), "(a [a] {a}) b");
+  EXPECT_EQ(Expand("( a"), "( b") << "an opener without closer is a plain token";
+}
+
+TEST_F(ExpansionTest, RuleInsideABlockEndsAtItsCloser) {
+  Rule("a {x}", "<{x}>");
+  EXPECT_EQ(Expand("(a 1) 2"), "(<1>) 2");
+  EXPECT_EQ(Expand("a 1 (2) 3; 4"), "<1 (2) 3>; 4") << "a bracket in a parameter is one unit";
+}
+
+TEST_F(ExpansionTest, RuleForTheOpenerTakesTheBlockWhole) {
+  Rule("a", "b");
+  Rule("( {x} )", "[{x}]");
+  EXPECT_EQ(Expand("( a ) a"), "[a] b") << "tried before the block is entered; the inside is not expanded again";
+  EXPECT_EQ(Expand("(a"), "(b");
+}
+
+TEST_F(ExpansionTest, MultiCharacterDelimitersStayOutOfTheInside) {
+  transform->DefineToken("<<", TokenCodeBlock, ">>", 0);
+  Rule("a {x}", "[{x}]");
+  EXPECT_EQ(Expand("<<a 1>> a 2"), "<<[1]>> [2]");
+  EXPECT_EQ(Expand(std::string(1000, '(') + "a 1" + std::string(1000, ')')),
+            std::string(1000, '(') + "[1]" + std::string(1000, ')'));
+}
+
+TEST_F(ExpansionTest, QuotedTextNeverAnchors) {
+  Rule("a", "b");
+  EXPECT_EQ(Expand("'a' a \"a\""), "'a' b \"a\"");
+  transform->SetBit(IsQuoteBlind, true);
+  EXPECT_EQ(Expand("'a' a"), "'b' b") << "with quoted text not tokenized the words are plain";
+}
+
+TEST_F(ExpansionTest, PassesRunFirst) {
+  auto* pass = new StringLocation(&instance);
+  pass->DefineTokens();
+  pass->DefineRule("a", "b", nullptr);
+  transform->Passes = {nullptr, pass};  // an empty slot is skipped
+  EXPECT_EQ(Expand("a c"), "b c") << "a transform with passes and no rules";
+  EXPECT_TRUE(transform->WasModified());
+  EXPECT_TRUE(pass->WasModified());
+  Rule("b", "c");
+  EXPECT_EQ(Expand("a"), "c");
+
+  transform->Passes.push_back(transform);  // never its own pass
+  pass->Passes.push_back(transform);       // nor a pass back to a running transform
+  EXPECT_EQ(Expand("a"), "c");
+  transform->Passes.pop_back();
+  pass->Passes.pop_back();
+}
+
+TEST_F(ExpansionTest, InactiveAndCaseSensitiveRules) {
+  QuorbItem* inactive = Rule("a", "b");
+  inactive->SetBit(IsActive, false);
+  EXPECT_EQ(Expand("a"), "a");
+  RuleWith(IsCaseSensitive, "c d", "e");
+  EXPECT_EQ(Expand("c d c D"), "e c D");
+  Rule("f g", "h");
+  EXPECT_EQ(Expand("f G"), "h");
+}
+
+TEST_F(ExpansionTest, SkipOverProtectsWhatItMatches) {
+  RuleWith(IsSkipOver, "keep {x};", "gone");
+  QuorbItem* a = Rule("a", "b");
+  EXPECT_EQ(Expand("keep a; a"), "keep a; b");
+  EXPECT_EQ(a->ReplaceCount, 1u);
+}
+
+TEST_F(ExpansionTest, CountLimitsChooseWhichMatchesAreReplaced) {
+  struct Case {
+    uint64_t QuorbItem::*limit;
+    uint64_t value;
+    bool rightToLeft;
+    const char* result;
+  };
+  const Case cases[] = {
+      {&QuorbItem::StartAfter, 1, false, "a b b b"}, {&QuorbItem::StopAfter, 2, false, "b b a a"},
+      {&QuorbItem::Maximum, 1, false, "b a a a"},    {&QuorbItem::Maximum, 1, true, "a a a b"},
+      {&QuorbItem::StartAfter, 1, true, "b b b a"},  {&QuorbItem::Minimum, 5, false, "a a a a"},
+      {&QuorbItem::Minimum, 4, false, "b b b b"},
+  };
+  for (const Case& c : cases) {
+    StringLocation* limited = instance.NewTransform();
+    QuorbItem* rule = limited->DefineRule("a", "b", nullptr);
+    rule->*c.limit = c.value;
+    rule->SetBit(IsRightToLeft, c.rightToLeft);
+    EXPECT_EQ(limited->Expand("a a a a"), c.result) << c.value << (c.rightToLeft ? " right to left" : "");
+  }
+}
+
+TEST_F(ExpansionTest, HardLimitsEndOrUndoTheExpansion) {
+  QuorbItem* a = Rule("a", "b");
+  Rule("c", "d");
+  a->MaximumHard = 1;
+  EXPECT_EQ(Expand("a c a c"), "b d a c") << "the second a ends the expansion";
+  a->MaximumHard = npos64;
+  a->MinimumHard = 3;
+  EXPECT_EQ(Expand("a c a c"), "a c a c") << "too few replacements undo them all";
+  EXPECT_FALSE(transform->WasModified());
+  EXPECT_TRUE(transform->ChangeLog.empty());
+  EXPECT_EQ(Expand("a a a c"), "b b b d");
+}
+
+TEST_F(ExpansionTest, LimitsOfARuleCoverItsVariants) {
+  QuorbItem* rule = Rule("a [b]", "X");
+  rule->Maximum = 1;
+  EXPECT_EQ(Expand("a b a"), "X a");
+}
+
+TEST_F(ExpansionTest, HigherPrecedenceIsTriedFirst) {
+  QuorbItem* longer = Rule("a b", "AB");
+  Rule("a", "X");
+  EXPECT_EQ(Expand("a b"), "X b") << "by default the newest first";
+  longer->Precedence = 5;
+  EXPECT_EQ(Expand("a b"), "AB");
+  EXPECT_EQ(Expand("a c"), "X c");
+}
+
+TEST_F(ExpansionTest, StartAndEndAnchors) {
+  Rule("{@Start} a", "S");
+  Rule("z {@End}", "E");
+  EXPECT_EQ(Expand("a a z z"), "S a z E");
+  EXPECT_EQ(Expand("  a"), "  S") << "blanks before the first token";
+}
+
+TEST_F(ExpansionTest, StopMarkEndsTheReplacedText) {
+  Rule("x {@Stop} y", "Z");
+  EXPECT_EQ(Expand("x y x w"), "Z y x w");
+}
+
+TEST_F(ExpansionTest, SelfDocAndExpandedCapturePieces) {
+  Rule("s {x}", "<{@Self}>");
+  Rule("d", "[{@Doc}]");
+  EXPECT_EQ(Expand("s 1 2; q d"), "<s 1 2>; q [<s 1 2>; q d]") << "the whole text as it stands before the change";
+  StringLocation* other = instance.NewTransform();
+  other->DefineRule("wrap {x%}", "[{x}]", nullptr);
+  other->DefineRule("a", "b", nullptr);
+  EXPECT_EQ(other->Expand("wrap a a"), "[b b]");
+}
+
+TEST_F(ExpansionTest, NestedExpansionsOfOneTransformStop) {
+  Rule("w {x%}", "{x}");
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "w ";
+  text += "end";
+  EXPECT_EQ(Expand(text).substr(0, 2), "w ") << "re-entered expansions stop at their depth";
+}
+
+TEST_F(ExpansionTest, LocalTransformRewritesTheReplacement) {
+  QuorbItem* rule = Rule("a", "b b");
+  StringLocation* local = rule->ReturnLocalTransform();
+  ASSERT_NE(local, nullptr);
+  local->DefineRule("b", "c", nullptr);
+  EXPECT_EQ(Expand("a"), "c c");
+  ASSERT_EQ(transform->ChangeLog.size(), 1u);
+  EXPECT_EQ(transform->ChangeLog[0]->NewText, "c c");
+}
+
+TEST_F(ExpansionTest, ExpressionPiecesReadTheCaptures) {
+  Rule("is {x}", "{@Eval: IIf(x == \"ab\", \"yes\", \"no\")}");
+  EXPECT_EQ(Expand("is ab; is cd"), "yes; no");
+  ASSERT_NE(instance.Define("Variable: seen As String", nullptr, nullptr), nullptr);
+  Rule("note {x}", "{@Exec: seen = x}noted");
+  EXPECT_EQ(Expand("note hello"), "noted");
+  EXPECT_EQ(instance.EvalStr("seen"), "hello");
+  Rule("pick {a} / {b}", "{@Param: 3}{@Param: 0 - 1}{@Param: 9}");
+  EXPECT_EQ(Expand("pick x / y"), "y") << "part 3 is b; a negative or too high number adds nothing";
+}
+
+TEST_F(ExpansionTest, ModifyTextReplacesTheCurrentMatchInPlace) {
+  QuorbItem* rule = Rule("a {x}", "<{x}>");
+  transform->SetTransformInput("q a 1");
+  transform->NextToken(DefaultToken, 1);
+  const uint64_t index = transform->NextToken(DefaultToken, 1);
+  std::vector<LocationAndLengthStruct> captures;
+  ASSERT_EQ(transform->CheckForSyntaxBlock(rule, captures, index), rule);
+  transform->ModifyText(rule, captures);
+  EXPECT_EQ(transform->OwnText, "q <1>");
+  EXPECT_TRUE(captures.empty());
+  EXPECT_EQ(transform->Pos, 5u);
+  EXPECT_TRUE(transform->WasModified());
+}
+
+TEST_F(ExpansionTest, LongTextsExpandInOnePass) {
+  Rule("f({a}, {b})", "g({b}, {a})");
+  RuleWith(IsRewindOnChange, "old", "new");
+  std::string text;
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) {
+    text += "f(x, (y)) old z;\n";
+    expected += "g((y), x) new z;\n";
+  }
+  EXPECT_EQ(Expand(text), expected);
+  EXPECT_EQ(transform->ChangeLog.size(), 40000u);
+}
+
+TEST_F(ExpansionTest, ParserAliasesRewriteExpressionsAndDefinitions) {
+  EXPECT_EQ(instance.RewriteByParserRules("Var: x As Integer"), "Variable: x As Int");
+  EXPECT_EQ(instance.RewriteByParserRules("Byte Int32 Float 'Float'"), "Int8u Int Single 'Float'");
+  EXPECT_EQ(instance.RewriteByParserRules("Int32u Floats"), "Int32u Floats");
+  EXPECT_FALSE(instance.ParserTransform()->WasModified());
+  QuorbItem* v = instance.Define("Var: v As Integer", nullptr, nullptr);
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->DataType, instance.IntType);
+  QuorbItem* byte = instance.ItemOfByName("Byte", 0, false, false);
+  ASSERT_NE(byte, ItemNotFound);
+  EXPECT_EQ(byte->Name, "int8u");
+  EXPECT_EQ(instance.EvalStr("1 + 2"), "3") << "expressions go through the aliases unharmed";
+}
+
+}  // namespace
+}  // namespace QuorbNameSpace
