@@ -289,13 +289,10 @@ bool RuleCompiler::ReadRegexParameter(QuorbItem* part, const std::string& regex)
 
 // "[": the rule keeps the optional text; a variant without it is defined.
 bool RuleCompiler::ReadOptional(uint64_t openerStart) {
-  const ScanState keep = cursor_;
-  cursor_.Pos = openerStart;
-  cursor_.NextCodeBlock(false);
-  const uint64_t blockLength = cursor_.TokenLen;
-  const uint64_t innerStart = cursor_.BlockInnerStart;
-  const uint64_t innerLength = cursor_.BlockInnerLen;
-  static_cast<ScanState&>(cursor_) = keep;
+  const StringLocation::BlockSpan block = cursor_.MeasureBlock(openerStart);
+  const uint64_t blockLength = block.Length;
+  const uint64_t innerStart = block.InnerStart;
+  const uint64_t innerLength = block.InnerLength;
   if (blockLength == 0) return false;  // no matching "]"
 
   const uint64_t closerStart = innerStart + innerLength;

@@ -57,13 +57,10 @@ bool RuleCompiler::ReadReplacement() {
       ok = ReadToDirective(cursor, brace, variablesMade);
       continue;
     }
-    const ScanState keep = cursor;
-    cursor.Pos = brace;
-    cursor.NextCodeBlock(false);
-    const uint64_t blockLength = cursor.TokenLen;
-    const uint64_t innerStart = cursor.BlockInnerStart;
-    const uint64_t innerLength = cursor.BlockInnerLen;
-    static_cast<ScanState&>(cursor) = keep;
+    const StringLocation::BlockSpan block = cursor.MeasureBlock(brace);
+    const uint64_t blockLength = block.Length;
+    const uint64_t innerStart = block.InnerStart;
+    const uint64_t innerLength = block.InnerLength;
     if (blockLength == 0) {
       // An unclosed brace is text, unless it opens a section.
       if (LooksLikeSection(brace + 1)) ok = false;

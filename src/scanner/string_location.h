@@ -99,6 +99,14 @@ class StringLocation : public virtual BaseClass, public ScanState {
   // Steps over the code block at the cursor; with `restore` every member
   // but Pos returns to its value before the call.
   void NextCodeBlock(bool restore);
+  // The code block that begins at `at`, measured without moving the
+  // cursor: its whole length (0 when it has no closer) and its inside.
+  struct BlockSpan {
+    uint64_t Length = 0;
+    uint64_t InnerStart = 0;
+    uint64_t InnerLength = 0;
+  };
+  BlockSpan MeasureBlock(uint64_t at);
   // One token step; the token's text.
   std::string NextTokenStr();
   // Makes `text` the scanned text, keeping every position.

@@ -256,6 +256,15 @@ void StringLocation::NextCodeBlock(bool restore) {
   if (setAside != nullptr) Tokens->push_back(setAside);
 }
 
+StringLocation::BlockSpan StringLocation::MeasureBlock(uint64_t at) {
+  const ScanState keep = *this;
+  Pos = at;
+  NextCodeBlock(false);
+  BlockSpan span{TokenLen, BlockInnerStart, BlockInnerLen};
+  static_cast<ScanState&>(*this) = keep;
+  return span;
+}
+
 void StringLocation::StringUpdate_(const std::string& text) {
   const uint64_t newLength = text.size();
   RangeEnd = RangeEnd + newLength >= TextLength ? RangeEnd + newLength - TextLength : 0;
