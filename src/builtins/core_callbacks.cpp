@@ -1,11 +1,15 @@
 // Assignment and pointer dereference.
 #include "builtins/core_callbacks.h"
 
+#include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "engine/parsed_expr.h"
 #include "types/convert.h"
+#include "engine/quorb.h"
 #include "types/data_type.h"
+#include "types/value_classes.h"
 
 namespace QuorbNameSpace {
 
@@ -18,6 +22,22 @@ void ConvertPartFunc(ExpressionPart& part) {
   Convert(part.Args[0], part.Args[1], part.Args[2]->ValuePtr, part.Result->ValuePtr);
 }
 
+// Addresses in the first page never designate storage: a null or small
+// integer used as a pointer. The step then reads and writes a stand-in value
+// instead, and raises error 19, rather than touching that address.
+static const uint64_t FirstValidAddress = 4096;
+
+static void* StandInFor(QuorbDataType* type) {
+  alignas(std::max_align_t) static unsigned char zeros[64] = {};
+  static std::string* text = new std::string();
+  if (dynamic_cast<dt_String*>(type) != nullptr) {
+    text->clear();
+    return text;
+  }
+  std::memset(zeros, 0, sizeof zeros);
+  return type->SizeOf() <= sizeof zeros ? zeros : nullptr;
+}
+
 void ValueAt(ExpressionPart& part) {
   uint64_t address;
   std::memcpy(&address, part.Args[1]->ValuePtr, sizeof address);
@@ -26,6 +46,11 @@ void ValueAt(ExpressionPart& part) {
   // Unsigned arithmetic: a negative index wraps as the address would.
   uint64_t size = part.Result->DataType->SizeOf();
   uint64_t element = address + static_cast<uint64_t>(static_cast<int64_t>(index)) * size;
+  if (element < FirstValidAddress) {
+    part.Result->ValuePtr = StandInFor(part.Result->DataType);
+    if (part.OpItem != nullptr && part.OpItem->Owner != nullptr) part.OpItem->Owner->ErrorRaise(&part, ErrBoundExceeded);
+    return;
+  }
   part.Result->ValuePtr = reinterpret_cast<void*>(static_cast<uintptr_t>(element));
 }
 

@@ -40,11 +40,32 @@ class BoundSet {
   std::vector<bool> large_;  // only for calls of more than 64 parameters
 };
 
+// Calls of functions with bodies nest on the machine stack; past this depth
+// a call raises error 18 and runs nothing, instead of exhausting the stack.
+static const int MaxCallDepth = 2000;
+
+// Counts one level of nesting for as long as it lives.
+class CallLevel {
+ public:
+  explicit CallLevel(Quorb& instance) : instance_(instance) { ++instance_.CallDepth; }
+  ~CallLevel() { --instance_.CallDepth; }
+  CallLevel(const CallLevel&) = delete;
+  CallLevel& operator=(const CallLevel&) = delete;
+
+ private:
+  Quorb& instance_;
+};
+
 void UserFunction(ExpressionPart& part) {
   if (part.Args.empty()) return;
   QuorbItem* function = part.Args.back();
   Quorb* instance = function->Owner;
   if (instance == nullptr) return;
+  if (instance->CallDepth >= MaxCallDepth) {
+    instance->ErrorRaise(&part, ErrReparseLimit);
+    return;
+  }
+  CallLevel level(*instance);
   std::deque<void*>& saved = instance->ValueSaveStack;
   const size_t count = std::min(part.Args.size() - 1, function->SubItems.size());
   BoundSet bound(count);

@@ -21,13 +21,13 @@ struct DefinitionState {
   std::string text;                          // the text being read; replaced by a rewrite
   std::unique_ptr<StringLocation> scanner;   // the clause scanner over `text`
   QuorbItem* item = nullptr;                 // the item being defined; null when none
-  QuorbItem* existing = nullptr;             // the caller's item, which a failure must not free
   QuorbItem* displaced = nullptr;            // an overwritten item's former definition
   QuorbItem* replacedDefault = nullptr;      // the default item a "default" clause replaced
   QuorbCallback addr = nullptr;              // callback or host address
   bool overwrite = false;
   bool bootstrap = false;
   bool finished = false;                     // a clause ended the definition
+  bool madeItem = false;                     // the item is this definition's own, to free on failure
   int clauseCount = 0;
 
   DefinitionState(Quorb& owner, const std::string& definition) : instance(owner), text(definition) {}

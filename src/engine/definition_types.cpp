@@ -49,7 +49,8 @@ static void FirstDataTypeClause(DefinitionState& state) {
     if (instance.Error.Number == 0) instance.BindDataType(state.item, word);
     return;
   }
-  if (state.item != state.existing) delete state.item;
+  if (state.madeItem) delete state.item;
+  state.madeItem = false;
   state.item = FindSymbol(instance, name);
   scanner.Pos = nameStart;
   NextTokenText(scanner);
@@ -86,7 +87,8 @@ void DataTypeClause(DefinitionState& state) {
     return;
   }
   QuorbItem* typeItem = FindSymbol(instance, ReadBody(state.Scan()));
-  if (typeItem == nullptr || typeItem->DataType == nullptr) {
+  // A type item's type is the one it defines; it cannot take another's.
+  if (typeItem == nullptr || typeItem->DataType == nullptr || state.item->Has(IsDataType)) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
@@ -160,7 +162,7 @@ void ConversionClause(DefinitionState& state, int keyword) {
       if (!ReadTypeList(state, listed)) return;
       for (QuorbDataType* a : listed)
         for (QuorbDataType* b : listed) AddConversion(instance, a, b);
-      if (state.item != state.existing) delete state.item;
+      if (state.madeItem) delete state.item;
       state.item = nullptr;
       return;
     case DefConvertsTo:

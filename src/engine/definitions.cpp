@@ -152,7 +152,7 @@ static void SimpleClause(DefinitionState& state, int keyword) {
     case DefDefault: DefaultClause(state); break;
     case DefDefSeparator: instance.DefSeparator = ReadBody(state.Scan()); break;
     case DefFrom:
-      if (item != state.existing) delete item;
+      if (state.madeItem) delete item;
       state.item = nullptr;
       ReadBody(state.Scan());
       state.finished = true;
@@ -266,7 +266,9 @@ static QuorbItem* Finish(DefinitionState& state) {
   }
   item->Owner = &instance;
   if (instance.Error.Number == 0) return item;
-  if (item == state.existing) return nullptr;  // the caller's item stays the caller's
+  // Only an item this definition made is freed: the caller's item, or an
+  // existing type that a "DataType:" clause continued, stays as it is.
+  if (!state.madeItem) return nullptr;
   delete item;
   return nullptr;
 }
@@ -276,7 +278,6 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
   std::feclearexcept(FE_ALL_EXCEPT);
   DefinitionState state(*this, Def);
   state.addr = Addr;
-  state.existing = ExistingItem;
   state.scanner.reset(new StringLocation(state.text, Transforms[3]));
   state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);
@@ -284,6 +285,7 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
     state.item = ExistingItem;
   } else {
     state.item = new QuorbItem();
+    state.madeItem = true;
     state.item->Text = Def;
     state.item->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   }

@@ -65,6 +65,7 @@ class Quorb {
   std::string SyntaxEqual;
   int32_t IgnoredExceptions = 0;                     // FE_* flags the test ignores
   std::vector<QuorbDataType*> RetiredTypes;          // owned; freed last
+  int CallDepth = 0;                                 // nesting of function bodies running now
 
   StringLocation* MainTransform() const { return Transforms[0]; }
   StringLocation* ParserTransform() const { return Transforms[1]; }

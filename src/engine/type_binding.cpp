@@ -1,5 +1,6 @@
 // Binding "DataType:" definitions to storage classes, and the instance's
 // type table and well-known type slots.
+#include <algorithm>
 #include <string>
 
 #include "builtins/core_callbacks.h"
@@ -64,6 +65,8 @@ bool Quorb::BindDataType(QuorbItem* item, const std::string& word) {
 
 void Quorb::RetireDataType(QuorbDataType* type) {
   if (type == nullptr) return;
+  // Retired once, freed once, however many items held it.
+  if (std::find(RetiredTypes.begin(), RetiredTypes.end(), type) != RetiredTypes.end()) return;
   for (QuorbDataType*& slot : DataTypes)
     if (slot == type) slot = nullptr;
   for (QuorbDataType** slot : {&AnyType, &IntType, &BoolType, &DoubleType, &StringType, &PointerType, &ComplexType})

@@ -107,6 +107,16 @@ TEST_F(DefinitionsTest, UnknownClassWordFilesNothing) {
   EXPECT_EQ(Find("strange"), nullptr);
 }
 
+TEST_F(DefinitionsTest, ATypeCannotBeRetypedByALaterClause) {
+  EXPECT_EQ(instance.Define("DataType: Text2 : Type_String ~~ DataType: Int", nullptr, nullptr), nullptr);
+  EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
+  QuorbItem* existing = instance.Define("DataType: Text3 : Type_String", nullptr, nullptr);
+  ASSERT_NE(existing, nullptr);
+  EXPECT_EQ(instance.Define("DataType: Text3 ~~ DataType: Int", nullptr, nullptr), nullptr);
+  EXPECT_NE(existing->DataType, instance.IntType);
+  // Tearing the instance down frees each type object once (ASan checks).
+}
+
 TEST_F(DefinitionsTest, ConvertsBetweenFillsBothRowsAndDefinesNothing) {
   instance.Define("DataType: A : Type_Integer_16", nullptr, nullptr);
   instance.Define("DataType: B : Type_Integer_16u", nullptr, nullptr);
@@ -132,6 +142,15 @@ TEST_F(DefinitionsTest, ConvertsFromAndToGoOppositeWays) {
 TEST_F(DefinitionsTest, ConversionWithAnUnknownTypeFails) {
   EXPECT_EQ(instance.Define("DataType: Int ~~ ConvertsTo: NoSuchType", nullptr, nullptr), nullptr);
   EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
+}
+
+TEST_F(DefinitionsTest, ClausesEndingAContinuedTypeKeepTheType) {
+  QuorbItem* integer = Find("int");
+  EXPECT_EQ(instance.Define("DataType: Int ~~ ConvertsBetween: Int, Double", nullptr, nullptr), nullptr);
+  EXPECT_EQ(instance.Define("DataType: Int ~~ From: x", nullptr, nullptr), nullptr);
+  EXPECT_EQ(instance.Define("DataType: Int ~~ Nonsense", nullptr, nullptr), nullptr);
+  EXPECT_EQ(Find("int"), integer);
+  EXPECT_EQ(instance.Eval("Int(2.5) + 1"), 3.0);
 }
 
 TEST_F(DefinitionsTest, FromEndsTheDefinition) {
