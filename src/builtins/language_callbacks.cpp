@@ -44,11 +44,15 @@ class BoundSet {
 // a call raises error 18 and runs nothing, instead of exhausting the stack.
 static const int MaxCallDepth = 2000;
 
-// Counts one level of nesting for as long as it lives.
+// Counts one level of nesting for as long as it lives. Once the limit has
+// been hit no body runs until the outermost call has returned: a body that
+// calls itself twice would otherwise retry the whole depth at every level.
 class CallLevel {
  public:
   explicit CallLevel(Quorb& instance) : instance_(instance) { ++instance_.CallDepth; }
-  ~CallLevel() { --instance_.CallDepth; }
+  ~CallLevel() {
+    if (--instance_.CallDepth == 0) instance_.CallsStopped = false;
+  }
   CallLevel(const CallLevel&) = delete;
   CallLevel& operator=(const CallLevel&) = delete;
 
@@ -61,7 +65,9 @@ void UserFunction(ExpressionPart& part) {
   QuorbItem* function = part.Args.back();
   Quorb* instance = function->Owner;
   if (instance == nullptr) return;
+  if (instance->CallsStopped) return;
   if (instance->CallDepth >= MaxCallDepth) {
+    instance->CallsStopped = true;
     instance->ErrorRaise(&part, ErrReparseLimit);
     return;
   }

@@ -259,7 +259,13 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
   const QuorbCallback callback = chosen->Callback;
   QuorbItem* firstArg = args.empty() ? nullptr : args[0];
   if (callback == &SetVar && firstArg != nullptr) {
-    if (firstArg->Has(IsLocked)) SetErrorIfNone(ErrNotAssignable);
+    // A literal is a constant of the expression: a later step may convert
+    // it in place to another width, under the assignment's feet.
+    if (firstArg->Has(IsLocked) || firstArg->Has(IsLiteral)) SetErrorIfNone(ErrNotAssignable);
+    // SetVar copies with the target's width: a value of any other type
+    // (an AnyType target fits everything) would be read past its end.
+    if (!firstArg->Has(IsPointer) && args.size() > 1 && args[1]->DataType != firstArg->DataType)
+      SetErrorIfNone(ErrTypeMismatch);
     part->Result = firstArg;
     if (firstArg->Has(IsPointer)) {
       part->Callback = &SetVarPtr;

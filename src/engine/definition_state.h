@@ -64,6 +64,20 @@ void FileByName(DefinitionState& state, const std::string& name);
 // whole when the main transform has no tokens yet.
 QuorbItem* FindSymbol(Quorb& instance, const std::string& name);
 
+// What an item is for. Each role reads the callback and data-type fields
+// its own way (a handler's callback takes the instance, a type item's data
+// type is the type it owns), so an item holds one role at most.
+enum class ItemRole { None, Handler, Output, Type, Variable, Callable };
+ItemRole RoleOf(const QuorbItem* item);
+// True when the item being defined may take `role`; otherwise error 9 and
+// the clause must change nothing.
+bool TakeRole(DefinitionState& state, ItemRole role);
+// Drops the item being defined, as "from", "convertsbetween" and the
+// continuation of a type do: an item this definition made is destroyed, an
+// overwritten item gets its former definition back, and a caller's item is
+// left as it is. Afterwards the definition has no item.
+void DiscardItem(DefinitionState& state);
+
 // Clause actions outside definitions.cpp.
 void DataTypeClause(DefinitionState& state);
 void BooleanClause(DefinitionState& state);

@@ -29,6 +29,7 @@ void NamespaceClause(DefinitionState& state) {
 void ErrorHandlerClause(DefinitionState& state) {
   Quorb& instance = state.instance;
   QuorbItem* item = state.item;
+  if (!TakeRole(state, ItemRole::Handler)) return;
   uint64_t position = 0;
   std::string text = NextTokenText(state.Scan());
   if (text.empty() || ParseUInt64Text(text, position) != ParseStatus::Ok) {
@@ -52,7 +53,8 @@ void TokenClause(DefinitionState& state) {
   patternReader.upto(DefStop);
   std::string pattern = patternReader.TokenText();
   scanner.Pos = patternReader.Pos;
-  if (pattern.empty()) {
+  // The default item belongs to the instance, not to a token list.
+  if (pattern.empty() || state.item == instance.DefaultItem) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }

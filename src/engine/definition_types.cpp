@@ -7,6 +7,7 @@
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
+#include "scanner/pattern_guard.h"
 #include "scanner/pattern_platform.h"
 #include "types/convert.h"
 #include "types/data_type.h"
@@ -44,13 +45,18 @@ static void FirstDataTypeClause(DefinitionState& state) {
       instance.SetErrorIfNone(ErrInvalidDefinition);  // files nothing: no type without a class
       return;
     }
+    // The default item's data type is the default type, not one it owns.
+    if (state.item == instance.DefaultItem) {
+      instance.SetErrorIfNone(ErrInvalidDefinition);
+      return;
+    }
+    if (!TakeRole(state, ItemRole::Type)) return;
     state.item->SetBit(IsDataType, true);  // only a type may replace a type
     FileByName(state, name);
     if (instance.Error.Number == 0) instance.BindDataType(state.item, word);
     return;
   }
-  if (state.madeItem) delete state.item;
-  state.madeItem = false;
+  DiscardItem(state);
   state.item = FindSymbol(instance, name);
   scanner.Pos = nameStart;
   NextTokenText(scanner);
@@ -110,7 +116,7 @@ void BooleanClause(DefinitionState& state) {
   std::regex pattern;
   StringLocation* main = instance.MainTransform();
   try {
-    pattern.assign(trueWord + "|" + falseWord, PatternFlags(main->Grammar, main->Has(IsCaseSensitive)));
+    CompilePattern(pattern, trueWord + "|" + falseWord, PatternFlags(main->Grammar, main->Has(IsCaseSensitive)));
   } catch (const std::regex_error&) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
@@ -162,8 +168,7 @@ void ConversionClause(DefinitionState& state, int keyword) {
       if (!ReadTypeList(state, listed)) return;
       for (QuorbDataType* a : listed)
         for (QuorbDataType* b : listed) AddConversion(instance, a, b);
-      if (state.madeItem) delete state.item;
-      state.item = nullptr;
+      DiscardItem(state);
       return;
     case DefConvertsTo:
       if (!ReadTypeList(state, listed)) return;
@@ -209,6 +214,7 @@ static void OutputBody(DefinitionState& state, const std::string& name) {
 
 void OutputClause(DefinitionState& state) {
   Quorb& instance = state.instance;
+  if (!TakeRole(state, ItemRole::Output)) return;
   StringLocation& scanner = state.Scan();
   QuorbDataType* onlyType = nullptr;
   int64_t insertAt = -1;

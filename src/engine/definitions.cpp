@@ -57,12 +57,45 @@ void FileByName(DefinitionState& state, const std::string& name) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
-  StringLocation* main = instance.MainTransform();
-  Table* table = main->SearchTables.empty() ? main->RuleTable : main->SearchTables.back();
+  Table* table = instance.MainTransform()->FilingTable(state.item);
   if (table == nullptr || state.item == nullptr) return;
   QuorbItem* displaced = nullptr;
   table->Add(name, state.item, state.overwrite, state.displaced == nullptr ? &displaced : nullptr);
   if (displaced != nullptr) state.displaced = displaced;
+}
+
+// Puts an overwritten item's former definition back after a failure.
+static void RestoreDisplaced(DefinitionState& state) {
+  QuorbItem* head = state.item;
+  for (QuorbItem* sub : head->SubItems)
+    if (sub->OwningTable != nullptr) sub->OwningTable->Remove(sub);
+  Table::SwapDefinitions(head, state.displaced);
+  delete state.displaced;  // now holding the failed definition
+  state.displaced = nullptr;
+  if (head->Has(IsDataType) && head->DataType != nullptr) state.instance.BindTypeObject(head);
+}
+
+void DiscardItem(DefinitionState& state) {
+  if (state.displaced != nullptr) RestoreDisplaced(state);
+  else if (state.madeItem) delete state.item;
+  state.item = nullptr;
+  state.madeItem = false;
+}
+
+ItemRole RoleOf(const QuorbItem* item) {
+  if (item->Has(IsErrorHandler)) return ItemRole::Handler;
+  if (item->Has(IsOutputFormat)) return ItemRole::Output;
+  if (item->Has(IsDataType)) return ItemRole::Type;
+  if (item->Has(IsNamedVariable)) return ItemRole::Variable;  // a pointer variable is callable too
+  if (item->Has(IsCallable)) return ItemRole::Callable;
+  return ItemRole::None;
+}
+
+bool TakeRole(DefinitionState& state, ItemRole role) {
+  const ItemRole current = RoleOf(state.item);
+  if (current == ItemRole::None || current == role) return true;
+  state.instance.SetErrorIfNone(ErrInvalidDefinition);
+  return false;
 }
 
 // A keyword the table does not know: the parser transform's rules may turn
@@ -96,7 +129,9 @@ static bool BodyInt(DefinitionState& state, int64_t& out) {
 static void ValueClause(DefinitionState& state) {
   std::string body = ReadBody(state.Scan());
   QuorbItem* item = state.item;
-  if (item->DataType == nullptr) {
+  // A type item's data type is the type it owns, and an array is reached
+  // through a cell: neither holds a scalar value.
+  if (item->DataType == nullptr || item->Has(IsDataType) || item->Has(IsArray)) {
     state.instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
@@ -114,6 +149,12 @@ static void ValueClause(DefinitionState& state) {
 static void DefaultClause(DefinitionState& state) {
   Quorb& instance = state.instance;
   QuorbItem* item = state.item;
+  // The default item is owned by the instance and its type is Double: an
+  // item with a role of its own, or one a token list owns, cannot be it.
+  if (instance.DefaultItem != item && (RoleOf(item) != ItemRole::None || item->TokenList != nullptr)) {
+    instance.SetErrorIfNone(ErrInvalidDefinition);
+    return;
+  }
   // The former default item is freed once the definition has succeeded.
   if (instance.DefaultItem != item) {
     if (state.replacedDefault == nullptr) state.replacedDefault = instance.DefaultItem;
@@ -152,8 +193,7 @@ static void SimpleClause(DefinitionState& state, int keyword) {
     case DefDefault: DefaultClause(state); break;
     case DefDefSeparator: instance.DefSeparator = ReadBody(state.Scan()); break;
     case DefFrom:
-      if (state.madeItem) delete item;
-      state.item = nullptr;
+      DiscardItem(state);
       ReadBody(state.Scan());
       state.finished = true;
       break;
@@ -218,17 +258,6 @@ static void PerformClause(DefinitionState& state, int keyword) {
     case DefVariable: VariableClause(state); break;
     default: SimpleClause(state, keyword); break;
   }
-}
-
-// Puts an overwritten item's former definition back after a failure.
-static void RestoreDisplaced(DefinitionState& state) {
-  QuorbItem* head = state.item;
-  for (QuorbItem* sub : head->SubItems)
-    if (sub->OwningTable != nullptr) sub->OwningTable->Remove(sub);
-  Table::SwapDefinitions(head, state.displaced);
-  delete state.displaced;  // now holding the failed definition
-  state.displaced = nullptr;
-  if (head->Has(IsDataType) && head->DataType != nullptr) state.instance.BindTypeObject(head);
 }
 
 // A failed definition must not leave the instance without its default item.

@@ -17,10 +17,21 @@ namespace QuorbNameSpace {
 // Values read for an array declaration, gathered until its size is known.
 struct ArrayValues {
   QuorbItem* target = nullptr;
-  std::vector<void*> values;  // copies made with the target's data type
+  QuorbDataType* type = nullptr;  // the type every copy was made with
+  std::vector<void*> values;
+  void Release() {
+    for (void* value : values) type->DeleteScalar(value);
+    values.clear();
+  }
 };
 
 namespace {
+
+// The type of the values a declaration stores: an address for a "Ptr"
+// declaration, whatever it points to; otherwise its data type.
+QuorbDataType* ElementType(const Quorb& instance, const QuorbItem* target) {
+  return target->Has(IsPointer) ? instance.PointerType : target->DataType;
+}
 
 bool TokenIs(StringLocation& scanner, const char* text) { return scanner.IsEqual(scanner.TokenText(), text); }
 
@@ -46,7 +57,7 @@ bool ReadArrayBrackets(Quorb& instance, QuorbItem* target, StringLocation& scann
 // Gives the array its storage and values, and makes it reachable through
 // a cell, as every array is.
 void SettleArray(Quorb& instance, QuorbItem* target, int64_t size, ArrayValues& collected) {
-  QuorbDataType* elementType = target->Has(IsPointer) ? instance.PointerType : target->DataType;
+  QuorbDataType* elementType = ElementType(instance, target);
   const uint64_t count = size >= 0 ? static_cast<uint64_t>(size) : collected.values.size();
   void* array = target->ValuePtr;
   if (array == nullptr && elementType != nullptr) {
@@ -59,20 +70,20 @@ void SettleArray(Quorb& instance, QuorbItem* target, int64_t size, ArrayValues& 
   } else {
     target->SetBit(IsOwner, false);  // the host's array
   }
-  for (uint64_t i = 0; i < collected.values.size(); ++i) {
-    if (array != nullptr && i < count) target->DataType->SetValue(array, collected.values[i], i);
-    target->DataType->DeleteScalar(collected.values[i]);
-  }
-  collected.values.clear();
+  // The copies were made with the element type (StoreValue converts them).
+  for (uint64_t i = 0; i < collected.values.size() && i < count && array != nullptr; ++i)
+    elementType->SetValue(array, collected.values[i], i);
+  collected.Release();
   target->ElementCount = count;
   target->ValuePtr = new void*(array);
   target->OwnsArrayCell = true;
   target->SetBit(IsPointer, true);
 }
 
-// A pointer or array name reads its elements through ValueAt.
-void MakeDereferencing(Quorb& instance, QuorbItem* target) {
-  for (QuorbDataType* type : {target->DataType, instance.PointerType, instance.IntType}) {
+// A pointer or array name reads its elements through ValueAt, with the type
+// its elements were made with: an array declared with "Ptr" holds addresses.
+void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elementType) {
+  for (QuorbDataType* type : {elementType, instance.PointerType, instance.IntType}) {
     auto* sub = new QuorbItem();
     sub->DataType = type;
     target->SubItems.push_back(sub);
@@ -156,58 +167,69 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
     item->SetBit(IsVariadic, true);
     scanner.NextToken(DefaultToken, 1);
   }
+  // What a dereference reads: the pointed-to type, or for an array what its
+  // elements were made with.
+  QuorbDataType* elementType = isArray ? ElementType(*this, target) : target->DataType;
   if (isArray) SettleArray(*this, target, size, collected);
-  for (void* value : collected.values) target->DataType->DeleteScalar(value);
-  if (target->Has(IsPointer)) MakeDereferencing(*this, target);
+  if (!collected.values.empty()) collected.Release();
+  if (target->Has(IsPointer)) MakeDereferencing(*this, target, elementType);
 }
 
 // Stores `value` of type `source` into `item`, per the declaration's rules.
+// Two cases always convert: a "Ptr" declaration stores addresses (its
+// storage is a Pointer value, not a value of the type it points to), and
+// the elements of an array share the type of its first value.
 bool Quorb::StoreValue(QuorbItem* item, QuorbDataType* source, void* value, bool convert) {
-  QuorbDataType* target = item->DataType;
   const bool arrayItem = item->Has(IsArray);
-  // A pointer declaration's storage is an address, whatever it points to:
-  // an address value goes in as an address.
-  if (item->Has(IsPointer) && !arrayItem && source->Index == TypePointer) {
-    if (item->ValuePtr != nullptr) source->SetValue(item->ValuePtr, value);
-    return true;
-  }
+  ArrayValues* collecting = arrayItem && arrayValues_ != nullptr && arrayValues_->target == item ? arrayValues_ : nullptr;
+  QuorbDataType* storage = ElementType(*this, item);
+  if (storage == nullptr) return true;
+  if (item->Has(IsPointer) || (collecting != nullptr && !collecting->values.empty())) convert = true;
   void* converted = nullptr;
-  if (source != target) {
+  if (source != storage) {
+    // Host storage keeps its type: a value of another type is converted
+    // into it, never re-made.
     const bool hostStorage = !item->Has(IsOwner) && item->ValuePtr != nullptr && !arrayItem;
     if (convert || hostStorage) {
-      // Host storage keeps its type: a value of another type is converted
-      // into it, never re-made.
-      if (!ConvertsTo(source->Index, target->Index)) {
-        SetErrorIfNone(ErrTypeMismatch);
-        return false;
-      }
-      QuorbItem from, to;
-      from.DataType = source;
-      to.DataType = target;
-      converted = target->AllocScalarValue(std::string());
-      if (converted == nullptr || !Convert(&from, &to, value, converted)) {
-        if (converted != nullptr) target->DeleteScalar(converted);
-        SetErrorIfNone(ErrTypeMismatch);
-        return false;
-      }
+      converted = ConvertedCopy(source, storage, value);
+      if (converted == nullptr) return false;
       value = converted;
     } else {
       if (!arrayItem) {
-        if (item->Has(IsOwner) && target != nullptr) target->DeleteScalar(item->ValuePtr);
+        if (item->Has(IsOwner)) storage->DeleteScalar(item->ValuePtr);
         item->ValuePtr = source->AllocScalarValue(std::string());
         item->SetBit(IsOwner, true);
       }
-      item->DataType = source;
+      item->DataType = storage = source;
     }
   }
-  if (arrayItem) {
-    if (arrayValues_ != nullptr && arrayValues_->target == item)
-      arrayValues_->values.push_back(item->DataType->AllocScalarValue(static_cast<const void*>(value)));
-  } else if (item->ValuePtr != nullptr) {
-    item->DataType->SetValue(item->ValuePtr, value);
+  if (collecting != nullptr) {
+    collecting->type = storage;
+    if (void* copy = storage->AllocScalarValue(static_cast<const void*>(value))) collecting->values.push_back(copy);
+  } else if (!arrayItem && item->ValuePtr != nullptr) {
+    storage->SetValue(item->ValuePtr, value);
   }
-  if (converted != nullptr) target->DeleteScalar(converted);
+  if (converted != nullptr) storage->DeleteScalar(converted);
   return true;
+}
+
+// A new value of `target` converted from `value` of `source`; null, with
+// error 7, when the pair does not convert.
+void* Quorb::ConvertedCopy(QuorbDataType* source, QuorbDataType* target, const void* value) {
+  if (!ConvertsTo(source->Index, target->Index)) {
+    SetErrorIfNone(ErrTypeMismatch);
+    return nullptr;
+  }
+  QuorbItem from, to;
+  from.DataType = source;
+  to.DataType = target;
+  void* converted = target->AllocScalarValue(std::string());
+  if (converted == nullptr || !Convert(&from, &to, value, converted)) {
+    if (converted != nullptr) target->DeleteScalar(converted);
+    SetErrorIfNone(ErrTypeMismatch);
+    return nullptr;
+  }
+  return converted;
 }
 
 bool Quorb::SetVariableValue(QuorbItem* item, StringLocation& scanner, bool convert, unsigned long) {
@@ -244,6 +266,10 @@ QuorbItem* Quorb::AddErrorHandler(QuorbCallback handler, unsigned long position)
 
 void VariableClause(DefinitionState& state) {
   QuorbItem* item = state.item;
+  if (!TakeRole(state, ItemRole::Variable)) {
+    state.Scan().Pos = state.text.size();  // the declaration and its value are not read
+    return;
+  }
   if (state.addr != nullptr) {
     if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
     item->SetBit(IsOwner, false);

@@ -13,11 +13,14 @@ void ReturnError(ExpressionPart& part) { part.Callback = nullptr; }
 // Whether argument `index` of `part` belongs to something other than the
 // expression: a named variable or definition, an assignment target, or a
 // dereferenced pointer whose storage is not its own.
+static bool IsDefinition(const QuorbItem* item) {
+  const uint64_t named = PropertyBit(IsNamedVariable) | PropertyBit(IsFunction) | PropertyBit(IsOperator);
+  return (item->Properties & named) != 0;
+}
+
 static bool IsSpared(const ExpressionPart& part, size_t index, const QuorbItem* arg) {
   if (index == 0 && part.Callback == &SetVar) return true;
-  const uint64_t named = PropertyBit(IsNamedVariable) | PropertyBit(IsFunction) | PropertyBit(IsOperator);
-  if ((arg->Properties & named) != 0) return true;
-  return arg->Callback == &ValueAt;
+  return IsDefinition(arg) || arg->Callback == &ValueAt;
 }
 
 void QuorbParsedExpr::Clean(std::vector<ExpressionPart*>& parts, Quorb*) {
@@ -27,9 +30,12 @@ void QuorbParsedExpr::Clean(std::vector<ExpressionPart*>& parts, Quorb*) {
       QuorbItem* arg = part->Args[i];
       if (arg != nullptr && !IsSpared(*part, i, arg)) delete arg;
     }
-    // Only the final part owns its operation item; a step that calls the
-    // EvalReturn built-in by name runs a definition that stays filed.
-    if (part->Next == nullptr && IsTerminator(part->Callback)) delete part->OpItem;
+    // Only the terminator owns its operation item. A step that calls the
+    // EvalReturn built-in by name runs a definition that stays filed, also
+    // when a failed parse leaves that step unlinked.
+    if (part->Next == nullptr && IsTerminator(part->Callback) && part->OpItem != nullptr &&
+        !IsDefinition(part->OpItem))
+      delete part->OpItem;
     delete part;
   }
 }

@@ -152,12 +152,7 @@ void ExpressionParser::NotFound() {
 void ExpressionParser::Symbol() {
   QuorbItem* item = scanner_->SymbolHandle(*scanner_, true);
   if (item == nullptr) return Fail(ErrUndefinedIdentifier);
-  if (!item->Has(IsCallable)) {
-    if (!item->Has(IsNamedVariable)) return Fail(ErrUndefinedIdentifier);
-    AddOperand(item);
-    operandSeen_ = true;
-    return;
-  }
+  if (!item->Has(IsCallable)) return Variable(item);
   // A type name alone is a value of that type; followed by an opener it
   // converts its argument.
   if (item->Has(IsDataType) && !NextIsOpener(false)) {
@@ -167,8 +162,17 @@ void ExpressionParser::Symbol() {
     return;
   }
   QuorbItem* chosen = ChooseVariant(item);
-  if (chosen == nullptr || ReduceFirst(chosen)) return;
+  if (chosen == nullptr) return;
+  // An operator's chain may hold a variable of the same name further down.
+  if (!chosen->Has(IsCallable)) return Variable(chosen);
+  if (ReduceFirst(chosen)) return;
   PushCall(chosen);
+}
+
+void ExpressionParser::Variable(QuorbItem* item) {
+  if (!item->Has(IsNamedVariable)) return Fail(ErrUndefinedIdentifier);
+  AddOperand(item);
+  operandSeen_ = true;
 }
 
 // The reading of an operator symbol that fits where it stands: a prefix one

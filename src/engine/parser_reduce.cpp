@@ -85,7 +85,12 @@ void ExpressionParser::CompletePart() {
   stack_.pop_back();
   output_.push_back(part);
   QuorbItem* op = part->OpItem;
-  if (part == terminator_ || !op->Has(IsCallable)) return;
+  if (part == terminator_) return;
+  // Only a callable item can run as a step; the loop never calls null.
+  if (!op->Has(IsCallable)) {
+    q_.SetErrorIfNone(ErrUndefinedCallback);
+    return;
+  }
   // Where the last argument's steps end: at the part itself.
   if (!part->ArgStarts.empty()) part->ArgStarts.push_back(output_.size() - 1);
   if (op->Has(IsOperator) && part->Args.size() != (op->Has(IsInfix) ? 2u : 1u)) {

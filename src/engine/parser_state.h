@@ -65,6 +65,7 @@ class ExpressionParser {
   void ReadToken();
   void NotFound();
   void Symbol();
+  void Variable(QuorbItem* item);  // a named variable read as an operand
   void Literal();
   void Separator();
   void Opener();

@@ -96,40 +96,24 @@ static std::map<QuorbParsedExpr*, Quorb*>& LiveExpressions() {
   return *live;
 }
 
-// Frees the parsed bodies an item holds (its expression and the pieces of a
-// rule), leaving the item itself.
-static void FreeBodies(QuorbItem* item) {
-  QuorbParsedExpr::Free(item->ParsedExpr);
-  item->ParsedExpr = nullptr;
-  for (ReplacementStruct& piece : item->Pieces) {
-    QuorbParsedExpr::Free(piece.Expression);
-    piece.Expression = nullptr;
-  }
-}
-
-static void FreeBodiesIn(const Table* table) {
-  if (table == nullptr) return;
-  for (const auto& entry : table->Symbols) {
-    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
-      FreeBodies(item);
-      if (item->Has(IsNamespace)) FreeBodiesIn(item->OwnTable);
-    }
-  }
-}
-
 // Freeing a parsed expression reads the properties of the items it refers
 // to, so every expression goes before any named item: a body may refer to a
 // variable that sorts before its function, an anonymous item or the
-// output-text item.
+// output-text item, and a token or the default item may hold a body too.
 void Quorb::FreeAllExpressions() {
   for (auto& entry : ParsedExprs) {
     LiveExpressions().erase(entry.first);
     QuorbParsedExpr::Free(entry.first);
   }
   ParsedExprs.clear();
-  for (StringLocation* transform : Transforms)
-    if (transform != nullptr) FreeBodiesIn(transform->RuleTable);
-  for (auto& entry : AnonymousItems) FreeBodies(entry.first);
+  for (StringLocation* transform : Transforms) {
+    if (transform == nullptr) continue;
+    if (transform->RuleTable != nullptr) FreeBodiesIn(transform->RuleTable->Symbols);
+    if (transform->Tokens != nullptr)
+      for (QuorbItem* token : *transform->Tokens) token->FreeBodies();
+  }
+  for (auto& entry : AnonymousItems) entry.first->FreeBodies();
+  if (DefaultItem != nullptr) DefaultItem->FreeBodies();
 }
 
 Quorb::~Quorb() { TearDown(); }

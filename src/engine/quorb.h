@@ -66,6 +66,7 @@ class Quorb {
   int32_t IgnoredExceptions = 0;                     // FE_* flags the test ignores
   std::vector<QuorbDataType*> RetiredTypes;          // owned; freed last
   int CallDepth = 0;                                 // nesting of function bodies running now
+  bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound
 
   StringLocation* MainTransform() const { return Transforms[0]; }
   StringLocation* ParserTransform() const { return Transforms[1]; }
@@ -175,6 +176,7 @@ class Quorb {
  private:
   // Stores a value of type `source` into a declared item (SetVariableValue).
   bool StoreValue(QuorbItem* item, QuorbDataType* source, void* value, bool convert);
+  void* ConvertedCopy(QuorbDataType* source, QuorbDataType* target, const void* value);
 
   ArrayValues* arrayValues_ = nullptr;  // values of the array being declared
   int HandlerDepth = 0;  // nesting of the handler loop, capped against runaway re-entry

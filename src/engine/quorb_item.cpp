@@ -38,33 +38,16 @@ void QuorbItem::ReleaseOutputFormat() {
       if (item->Has(IsDataType) && item->DataType != nullptr) EraseFirst(item->DataType->Outputs, this);
 }
 
-// Frees the one payload the item's kind says it owns.
+// Frees what the item's kind bits say it owns. The kinds are released one
+// by one rather than as alternatives: a definition may give one item
+// several (a variable that also opens a namespace), and each payload must
+// be freed exactly once.
 void QuorbItem::ReleasePayload() {
-  if (Has(IsArray)) {
-    if (ValuePtr != nullptr && (Has(IsOwner) || OwnsArrayCell)) {
-      void** cell = static_cast<void**>(ValuePtr);
-      if (Has(IsOwner)) {
-        QuorbDataType* element = !SubItems.empty() && SubItems[0]->DataType != nullptr ? SubItems[0]->DataType : DataType;
-        if (element != nullptr) element->DeleteArray(*cell);
-      }
-      delete cell;
-    }
-    OwnsArrayCell = false;
-  } else if (Has(IsNamespace)) {
-    if (OwnTable != nullptr) {
-      // A namespace still open must not leave its freed table searched.
-      if (Owner != nullptr && Owner->MainTransform() != nullptr) {
-        std::vector<Table*>& stack = Owner->MainTransform()->SearchTables;
-        stack.erase(std::remove(stack.begin(), stack.end(), OwnTable), stack.end());
-      }
-      ClearSymbolTableQuick(OwnTable->Symbols);
-      delete OwnTable;
-    }
-  } else if (Has(IsOwner)) {
-    if (DataType != nullptr) DataType->DeleteScalar(ValuePtr);
-  } else if (Has(IsOutputFormat)) {
-    ReleaseOutputFormat();
-  } else if (Has(IsDataType)) {
+  if (Has(IsArray)) ReleaseArray();
+  else if (Has(IsOwner) && DataType != nullptr) DataType->DeleteScalar(ValuePtr);
+  if (Has(IsNamespace)) ReleaseNamespace();
+  if (Has(IsOutputFormat)) ReleaseOutputFormat();
+  if (Has(IsDataType)) {
     // Values of the type may outlive its item (a redefined type name, a
     // released type item): the instance frees the object last.
     if (Owner != nullptr) {
@@ -73,7 +56,8 @@ void QuorbItem::ReleasePayload() {
       DataType->FreeValuePool();
       delete DataType;
     }
-  } else if (Has(IsAnchored)) {
+  }
+  if (Has(IsAnchored)) {
     // The transform that compiled the rule knows which rule a variant belongs
     // to and which token anchors a rule; it frees each exactly once, whatever
     // order a table is cleared in.
@@ -86,19 +70,50 @@ void QuorbItem::ReleasePayload() {
   }
 }
 
-void QuorbItem::Release() {
+void QuorbItem::ReleaseArray() {
+  if (ValuePtr != nullptr && (Has(IsOwner) || OwnsArrayCell)) {
+    void** cell = static_cast<void**>(ValuePtr);
+    if (Has(IsOwner)) {
+      // The first sub-item carries the type the elements were made with.
+      QuorbDataType* element = !SubItems.empty() && SubItems[0]->DataType != nullptr ? SubItems[0]->DataType : DataType;
+      if (element != nullptr) element->DeleteArray(*cell);
+    }
+    delete cell;
+  }
+  OwnsArrayCell = false;
+}
+
+void QuorbItem::ReleaseNamespace() {
+  if (OwnTable == nullptr) return;
+  // A namespace still open must not leave its freed table searched.
+  if (Owner != nullptr && Owner->MainTransform() != nullptr) {
+    std::vector<Table*>& stack = Owner->MainTransform()->SearchTables;
+    stack.erase(std::remove(stack.begin(), stack.end(), OwnTable), stack.end());
+  }
+  Table* table = OwnTable;
+  OwnTable = nullptr;
+  ClearSymbolTableQuick(table->Symbols);
+  delete table;
+}
+
+void QuorbItem::FreeBodies() {
   QuorbParsedExpr::Free(ParsedExpr);
   ParsedExpr = nullptr;
+  for (ReplacementStruct& piece : Pieces) {
+    QuorbParsedExpr::Free(piece.Expression);
+    piece.Expression = nullptr;
+  }
+  if (Has(IsNamespace) && OwnTable != nullptr) FreeBodiesIn(OwnTable->Symbols);
+}
+
+void QuorbItem::Release() {
+  FreeBodies();
   ReleasePayload();
   Callback = nullptr;
   ValuePtr = nullptr;
   DataType = nullptr;
   Variants = nullptr;
   OwnTable = nullptr;
-  for (ReplacementStruct& piece : Pieces) {
-    QuorbParsedExpr::Free(piece.Expression);
-    piece.Expression = nullptr;
-  }
   // Moved out first: a sub-item's release must not see a half-emptied list.
   std::vector<QuorbItem*> subItems;
   subItems.swap(SubItems);

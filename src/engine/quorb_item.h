@@ -105,6 +105,12 @@ class QuorbItem : public TokenClass_, public RuleParamStruct {
   // item. Safe to run more than once and on partly built items.
   void Release();
 
+  // Frees the parsed bodies the item holds (its expression, the pieces of a
+  // rule and, for a namespace, the bodies of everything filed in it) and
+  // leaves the rest. Freeing a body reads the items it refers to, so bodies
+  // go before the items of a table are destroyed.
+  void FreeBodies();
+
   // Refiles the item under `name` in the owner's current namespace table.
   // An empty name sets error 9 when none is pending and leaves it unfiled.
   void Rename(const std::string& name);
@@ -119,6 +125,8 @@ class QuorbItem : public TokenClass_, public RuleParamStruct {
 
  private:
   void ReleasePayload();
+  void ReleaseArray();
+  void ReleaseNamespace();
   void ReleaseOutputFormat();
 };
 

@@ -147,6 +147,10 @@ void ParseBody(DefinitionState& state) {
 void SignatureClause(DefinitionState& state, bool isOperator) {
   Quorb& instance = state.instance;
   QuorbItem* item = state.item;
+  if (!TakeRole(state, ItemRole::Callable)) {
+    state.Scan().Pos = state.text.size();  // the signature and body are not read
+    return;
+  }
   item->SetBit(IsCallable, true);
   item->Callback = state.addr;
   item->DataType = instance.DefaultType();

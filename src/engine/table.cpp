@@ -47,9 +47,13 @@ static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
 void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, QuorbItem** displaced) {
   if (item == nullptr) return;
   std::string key = Key(name);
+  // An item is filed once: filing it again, elsewhere or under another
+  // name, moves it. Two filings would mean two owners freeing it.
+  if (item->OwningTable != nullptr && (item->OwningTable != this || item->Name != key)) item->OwningTable->Remove(item);
   item->Name = key;
   auto found = Symbols.find(key);
   if (found == Symbols.end()) {
+    if (key.size() > LongestKey) LongestKey = key.size();
     Symbols.emplace(std::move(key), item);
   } else {
     QuorbItem* head = found->second;
@@ -119,7 +123,13 @@ void Table::Remove(QuorbItem* item) {
   item->NextOverload = nullptr;
 }
 
+void FreeBodiesIn(const SymbolMap& symbols) {
+  for (const auto& entry : symbols)
+    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) item->FreeBodies();
+}
+
 void ClearSymbolTableQuick(SymbolMap& symbols) {
+  FreeBodiesIn(symbols);
   // One entry at a time, taken out before its chain is destroyed: an item
   // whose destruction frees another item still filed here (a function and
   // its parameters) then finds that entry through its own table link.

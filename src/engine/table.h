@@ -5,6 +5,7 @@
 #ifndef QUORB_ENGINE_TABLE_H
 #define QUORB_ENGINE_TABLE_H
 
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -18,6 +19,7 @@ class Table {
  public:
   bool CaseSensitive = false;  // false: names are folded to lower case (A-Z only)
   SymbolMap Symbols;           // folded name -> head of its overload chain
+  size_t LongestKey = 0;       // no name filed here was ever longer
 
   // The key under which `name` is filed in this table.
   std::string Key(const std::string& name) const;
@@ -25,8 +27,9 @@ class Table {
   // The head of the chain filed under `name`, or null.
   QuorbItem* Handle(const std::string& name) const;
 
-  // Files `item` under `name`. A locked head refuses it (nothing changes,
-  // the item stays unfiled). Without overwrite the item goes in front of the
+  // Files `item` under `name`; an item filed elsewhere or under another
+  // name is taken from there first. A locked head refuses it (the item is
+  // then left unfiled). Without overwrite the item goes in front of the
   // chain; with overwrite the existing head keeps its address and takes the
   // new definition, `item` is redirected to it and the new object destroyed.
   // With `displaced`, an overwrite hands back the object now holding the
@@ -46,8 +49,12 @@ class Table {
   void OverwriteHead(QuorbItem* head, QuorbItem*& item, QuorbItem** displaced);
 };
 
-// Destroys every item of every chain and empties the map.
+// Destroys every item of every chain and empties the map. Every body is
+// freed before any item is destroyed: a body may refer to a neighbour.
 void ClearSymbolTableQuick(SymbolMap& symbols);
+
+// Frees the parsed bodies of every item on every chain (QuorbItem::FreeBodies).
+void FreeBodiesIn(const SymbolMap& symbols);
 
 // Moves `item` to the next older overload and returns it (null at the end).
 QuorbItem* Overload(QuorbItem*& item);

@@ -5,6 +5,7 @@
 #include "engine/file_reading.h"
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
+#include "scanner/pattern_guard.h"
 #include "scanner/pattern_platform.h"
 #include "scanner/rule_compiler.h"
 
@@ -254,7 +255,7 @@ bool RuleCompiler::ReadRegexParameter(QuorbItem* part, const std::string& regex)
   const std::regex::flag_type flags =
       PatternFlags(GrammarFlags(grammar, target_.Grammar), target_.Has(IsCaseSensitive));
   try {
-    part->Pattern.assign(regex, flags);
+    CompilePattern(part->Pattern, regex, flags);
   } catch (const std::regex_error&) {
     return false;
   }

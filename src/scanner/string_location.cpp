@@ -64,6 +64,9 @@ static void DestroyTokens(std::vector<QuorbItem*>* tokens) {
   for (QuorbItem* token : *tokens) {
     token->TokenList = nullptr;
     token->TokenKind = TokenNone;
+    // A partner outside the list (an opener that is no token) must not
+    // keep a link to a closer freed here.
+    if (token->Partner != nullptr && token->Partner->Partner == token) token->Partner->Partner = nullptr;
     token->Partner = nullptr;
   }
   for (QuorbItem* token : *tokens) delete token;

@@ -133,6 +133,9 @@ class StringLocation : public virtual BaseClass, public ScanState {
   QuorbItem* SymbolHandleExp(const std::string& text, bool shorten);
   // Files `item` in the innermost search table; an empty name sets error 9.
   void AddSymbol(const std::string& name, QuorbItem*& item, int32_t overwrite);
+  // The table a name is filed in: the innermost of the search tables, but
+  // never a namespace item's own table (it would hold itself).
+  Table* FilingTable(const QuorbItem* item) const;
   void RemoveSymbol(QuorbItem* item);
   // Removes the item filed exactly under `name` (no folding) in the innermost table.
   void RemoveSymbol(const std::string& name);

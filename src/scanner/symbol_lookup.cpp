@@ -37,6 +37,14 @@ QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
   if (found == nullptr && shorten && cursor.CurrentToken != nullptr &&
       cursor.CurrentToken->TokenKind == TokenReducible) {
     // Shortening gives the cut-off characters back to the next token step.
+    // Lengths beyond the table's longest name cannot match and are skipped
+    // at once: a long run of operator characters stays linear to look up.
+    const uint64_t longest = searched != nullptr && searched->LongestKey > 0 ? searched->LongestKey : 1;
+    if (cursor.TokenLen > longest) {
+      cursor.Pos -= cursor.TokenLen - longest;
+      cursor.TokenLen = longest;
+      found = LookUpIn(searched, cursor.TokenText());
+    }
     while (found == nullptr && cursor.TokenLen > 1) {
       --cursor.Pos;
       --cursor.TokenLen;
@@ -74,8 +82,13 @@ void StringLocation::AddSymbol(const std::string& name, QuorbItem*& item, int32_
     if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
-  Table* innermost = SearchTables.empty() ? RuleTable : SearchTables.back();
-  if (innermost != nullptr) innermost->Add(name, item, (overwrite & 0xFF) != 0);
+  if (Table* table = FilingTable(item)) table->Add(name, item, (overwrite & 0xFF) != 0);
+}
+
+Table* StringLocation::FilingTable(const QuorbItem* item) const {
+  for (auto table = SearchTables.rbegin(); table != SearchTables.rend(); ++table)
+    if (item == nullptr || *table != item->OwnTable) return *table;
+  return RuleTable;
 }
 
 void StringLocation::RemoveSymbol(QuorbItem* item) {

@@ -1,8 +1,11 @@
 // Defining tokens, and the default token set of each kind of transform.
 #include "scanner/token_definitions.h"
 
+#include <algorithm>
+
 #include "engine/errors.h"
 #include "engine/quorb.h"
+#include "scanner/pattern_guard.h"
 #include "scanner/pattern_platform.h"
 #include "scanner/string_location.h"
 
@@ -84,7 +87,7 @@ static bool CompileShared(const std::string& pattern, std::regex::flag_type flag
 // Compiles `pattern`; false (error 9 on the owner) when it does not compile.
 static bool Compile(const std::string& pattern, std::regex::flag_type flags, std::regex& out, Quorb* owner) {
   try {
-    if (!CompileShared(pattern, flags, out)) out.assign(pattern, flags);
+    if (!CompileShared(pattern, flags, out)) CompilePattern(out, pattern, flags);
     return true;
   } catch (const std::regex_error&) {
     if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);
@@ -116,6 +119,14 @@ QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind,
   if (Tokens == nullptr) Tokens = new std::vector<QuorbItem*>();
 
   if (item == nullptr) item = new QuorbItem();
+  // A token defined again takes its new place: listed twice it would be
+  // freed twice. A new closing pattern replaces the closer it owned.
+  if (item->TokenList != nullptr) {
+    std::vector<QuorbItem*>& list = *item->TokenList;
+    list.erase(std::remove(list.begin(), list.end(), item), list.end());
+    item->TokenList = nullptr;
+  }
+  if (!closing.empty() && item->Partner != nullptr && item->TokenKind == TokenCodeBlock) delete item->Partner;
   SetPattern(item, regex, opener, flags);
   item->TokenKind = kind;
   item->SubMatch = subMatch;
