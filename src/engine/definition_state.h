@@ -69,8 +69,12 @@ QuorbItem* FindSymbol(Quorb& instance, const std::string& name);
 // type is the type it owns), so an item holds one role at most.
 enum class ItemRole { None, Handler, Output, Type, Variable, Callable };
 ItemRole RoleOf(const QuorbItem* item);
-// True when the item being defined may take `role`; otherwise error 9 and
-// the clause must change nothing.
+// A clause the item cannot take: error 9, and no later clause is read (its
+// body, left unread, would be taken for clauses of its own).
+void Refuse(DefinitionState& state);
+// True when the item being defined may take `role` (it is not the default
+// item, and has no role yet or is a handler or output format taking the
+// same role again); otherwise the clause is refused and must change nothing.
 bool TakeRole(DefinitionState& state, ItemRole role);
 // Drops the item being defined, as "from", "convertsbetween" and the
 // continuation of a type do: an item this definition made is destroyed, an

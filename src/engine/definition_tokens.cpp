@@ -53,9 +53,14 @@ void TokenClause(DefinitionState& state) {
   patternReader.upto(DefStop);
   std::string pattern = patternReader.TokenText();
   scanner.Pos = patternReader.Pos;
-  // The default item belongs to the instance, not to a token list.
-  if (pattern.empty() || state.item == instance.DefaultItem) {
+  if (pattern.empty()) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
+    return;
+  }
+  // The default item belongs to the instance, not to a token list; a type
+  // item is freed after every token list, and a list must not free it.
+  if (state.item == instance.DefaultItem || state.item->Has(IsDataType)) {
+    Refuse(state);
     return;
   }
   instance.MainTransform()->DefineToken(pattern, TokenGeneric, "", 0, GrammarDefault, state.item);

@@ -47,7 +47,7 @@ static void FirstDataTypeClause(DefinitionState& state) {
     }
     // The default item's data type is the default type, not one it owns.
     if (state.item == instance.DefaultItem) {
-      instance.SetErrorIfNone(ErrInvalidDefinition);
+      Refuse(state);
       return;
     }
     if (!TakeRole(state, ItemRole::Type)) return;

@@ -91,10 +91,25 @@ ItemRole RoleOf(const QuorbItem* item) {
   return ItemRole::None;
 }
 
-bool TakeRole(DefinitionState& state, ItemRole role) {
-  const ItemRole current = RoleOf(state.item);
-  if (current == ItemRole::None || current == role) return true;
+void Refuse(DefinitionState& state) {
   state.instance.SetErrorIfNone(ErrInvalidDefinition);
+  state.finished = true;
+}
+
+bool TakeRole(DefinitionState& state, ItemRole role) {
+  // The default item's data type is the type of every untyped declaration:
+  // it cannot also be a value's type or a result type.
+  if (state.item == state.instance.DefaultItem) {
+    Refuse(state);
+    return false;
+  }
+  const ItemRole current = RoleOf(state.item);
+  if (current == ItemRole::None) return true;
+  // A handler may move in the list and an output format be applied again;
+  // a variable, a signature or a type is declared once, since its storage,
+  // parameters or type object were made for the first declaration.
+  if (current == role && (role == ItemRole::Handler || role == ItemRole::Output)) return true;
+  Refuse(state);
   return false;
 }
 
@@ -132,7 +147,7 @@ static void ValueClause(DefinitionState& state) {
   // A type item's data type is the type it owns, and an array is reached
   // through a cell: neither holds a scalar value.
   if (item->DataType == nullptr || item->Has(IsDataType) || item->Has(IsArray)) {
-    state.instance.SetErrorIfNone(ErrInvalidDefinition);
+    Refuse(state);
     return;
   }
   void* value = item->DataType->AllocScalarValue(body);
@@ -152,7 +167,7 @@ static void DefaultClause(DefinitionState& state) {
   // The default item is owned by the instance and its type is Double: an
   // item with a role of its own, or one a token list owns, cannot be it.
   if (instance.DefaultItem != item && (RoleOf(item) != ItemRole::None || item->TokenList != nullptr)) {
-    instance.SetErrorIfNone(ErrInvalidDefinition);
+    Refuse(state);
     return;
   }
   // The former default item is freed once the definition has succeeded.
@@ -314,6 +329,9 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
     state.item = ExistingItem;
   } else {
     state.item = new QuorbItem();
+    // Owned from the start: releasing it early (a failure, "from") must
+    // take it out of the handler list and the namespace stack it joined.
+    state.item->Owner = this;
     state.madeItem = true;
     state.item->Text = Def;
     state.item->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);

@@ -266,15 +266,13 @@ QuorbItem* Quorb::AddErrorHandler(QuorbCallback handler, unsigned long position)
 
 void VariableClause(DefinitionState& state) {
   QuorbItem* item = state.item;
-  if (!TakeRole(state, ItemRole::Variable)) {
-    state.Scan().Pos = state.text.size();  // the declaration and its value are not read
-    return;
-  }
-  if (state.addr != nullptr) {
-    if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
-    item->SetBit(IsOwner, false);
-    item->ValuePtr = state.Address();
-  }
+  if (!TakeRole(state, ItemRole::Variable)) return;
+  // A value the item held before ("value" on the default item) was made
+  // for its old type: the declaration makes storage of its own, or takes
+  // the host's.
+  if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
+  item->SetBit(IsOwner, false);
+  item->ValuePtr = state.Address();
   state.Scan().NextToken(DefaultToken, 1);
   state.instance.ParamParse(item, state.Scan());
 }

@@ -131,6 +131,9 @@ void Quorb::TearDown() {
     for (QuorbItem* item : typeItems) root->Remove(item);
   }
   FreeAllExpressions();
+  // The default item is the instance's to free, wherever a definition filed
+  // it: a table, maybe a namespace's, must not free it first.
+  if (DefaultItem != nullptr && DefaultItem->OwningTable != nullptr) DefaultItem->OwningTable->Remove(DefaultItem);
   while (!AnonymousItems.empty()) {
     QuorbItem* item = AnonymousItems.begin()->first;
     AnonymousItems.erase(AnonymousItems.begin());
@@ -138,8 +141,6 @@ void Quorb::TearDown() {
   }
   delete OutputTextItem;
   OutputTextItem = nullptr;
-  // A default item filed by name belongs to its table, which frees it.
-  if (DefaultItem != nullptr && DefaultItem->OwningTable != nullptr) DefaultItem = nullptr;
   if (Table* root = RootTable()) ClearSymbolTableQuick(root->Symbols);
   for (StringLocation*& transform : Transforms) {
     delete transform;

@@ -147,10 +147,7 @@ void ParseBody(DefinitionState& state) {
 void SignatureClause(DefinitionState& state, bool isOperator) {
   Quorb& instance = state.instance;
   QuorbItem* item = state.item;
-  if (!TakeRole(state, ItemRole::Callable)) {
-    state.Scan().Pos = state.text.size();  // the signature and body are not read
-    return;
-  }
+  if (!TakeRole(state, ItemRole::Callable)) return;
   item->SetBit(IsCallable, true);
   item->Callback = state.addr;
   item->DataType = instance.DefaultType();

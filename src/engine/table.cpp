@@ -31,15 +31,15 @@ static bool OnChain(QuorbItem* head, const QuorbItem* item) {
   return false;
 }
 
-// A data-type or namespace item owns a type object or a table that other
-// items point into; only an item of the same kind may take its place.
+// A data-type item owns a type object that other items point into; only
+// another type may take its place (the old object is retired, not freed).
+// A namespace owns a table of items that expressions and handles hold: no
+// definition takes its place.
 static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
-  for (ItemIsEnum kind : {IsDataType, IsNamespace}) {
-    if (head->Has(kind) && !item->Has(kind)) {
-      Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
-      if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);
-      return false;
-    }
+  if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace)) {
+    Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
+    if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);
+    return false;
   }
   return true;
 }

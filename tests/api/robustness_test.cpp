@@ -9,17 +9,13 @@
 //   pool of their own that no evaluated text mentions, and the built-ins
 //   that read or move addresses (ValueAt, AddPtr, AddressOf, ...) are never
 //   named;
-// - call cycles: a body never mentions a user-defined function or operator
-//   (nor any symbol a definition may take), so no cycle can form, even
-//   through "Overwrite"; a cycle that branches would run for far too long.
-//   Straight cycles have a test of their own below;
 // - host memory read as a class type: a definition given a host address
-//   declares fixed-width types only and has no data-type clause.
+//   declares fixed-width types only and has no data-type clause, and no
+//   data-type clause retypes the default item (the type of untyped
+//   declarations).
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
-#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,10 +121,15 @@ std::string Shaped(Dice& dice, int depth) {
   }
 }
 
-// A body for a user function or operator: spaced pieces that never mention a
-// user-defined callable or a definable symbol (see the file comment).
+// Symbols a definition may take.
+const std::vector<std::string> kDefinableSymbols = {"**", "+++", "@", "$$", "Plus", "Times", "?", "<+>", "mod2", "#"};
+
+// A body for a user function or operator: spaced pieces, which may call
+// what other definitions make, itself included (cycles end at the depth
+// limit).
 std::string Body(Dice& dice, const std::vector<std::string>& parameters) {
-  static const std::vector<std::string> kBodyNames = {"Sin", "Abs", "Sqrt", "Floor", "Hypot", "IIf", "Inf", "NaN"};
+  static const std::vector<std::string> kBodyNames = {"Sin", "Abs", "Sqrt", "Floor", "Hypot", "IIf", "Inf", "NaN",
+                                                      "f",   "g",   "h",    "Twice", "Plus",  "**",  "@",   "mod2"};
   static const std::vector<std::string> kBodyOps = {"+", "-", "*", "/", "^", "<", "=", "!", "Not", "And", "%", ","};
   const size_t count = 1 + dice.Below(8);
   std::string text;
@@ -146,11 +147,8 @@ std::string Body(Dice& dice, const std::vector<std::string>& parameters) {
   return text;
 }
 
-// Symbols a definition may take; evaluated texts may use them, bodies never.
-const std::vector<std::string> kDefinableSymbols = {"**", "+++", "@", "$$", "Plus", "Times", "?", "<+>", "mod2", "#"};
 
-// A parameter or variable declaration. A pointer or array declaration gets
-// initial values only when typed and without "Ptr".
+// A parameter or variable declaration.
 std::string Declaration(Dice& dice, bool pointerish, bool fixedWidthOnly, std::vector<std::string>* names) {
   static const std::vector<std::string> kPassing = {"ByVal", "ByRef", "ByCopy", "ByExpr", "ByHandle"};
   std::string text;
@@ -173,7 +171,7 @@ std::string Declaration(Dice& dice, bool pointerish, bool fixedWidthOnly, std::v
       text += dice.Percent(90) ? dice.Pick(kTypeNames) : dice.Pick(kPlainNames);
   }
   if (pointer) text += " Ptr";
-  if (dice.Percent(35) && (!pointerish || (typed && !pointer))) {
+  if (dice.Percent(35)) {
     if (array) {
       text += " = {";
       const size_t values = dice.Below(4);
@@ -300,61 +298,13 @@ std::string Clause(Dice& dice, bool pointerish, bool hostAddress) {
   }
 }
 
-bool StartsWith(const std::string& text, std::initializer_list<const char*> keywords) {
-  for (const char* keyword : keywords)
-    if (text.compare(0, std::strlen(keyword), keyword) == 0) return true;
-  return false;
-}
-
-// Whether a clause files the item under a name.
-bool Names(const std::string& clause) {
-  return StartsWith(clause, {"Function:", "Func:", "Operator:", "Op:", "Variable:", "Var:", "Name:", "DataType:"});
-}
-
-// Whether a clause hands the item to another owner: a token list, an output
-// list.
-bool HandsOver(const std::string& clause) { return StartsWith(clause, {"Token:", "EndMatch:", "Output:"}); }
-
-// Whether `clause` may follow `earlier` in one definition text. Left out are
-// combinations that give one item two owners or two names, or destroy an
-// item something else still holds; the library does not survive them yet.
-bool Allowed(const std::vector<std::string>& earlier, const std::string& clause, bool pointerish, bool forDefault) {
-  if (forDefault && (Names(clause) || HandsOver(clause))) return false;
-  if (StartsWith(clause, {"From:", "ConvertsBetween:"}) && !earlier.empty()) return false;
-  const bool callable = StartsWith(clause, {"Function:", "Func:", "Operator:", "Op:"});
-  const bool variable = StartsWith(clause, {"Variable:", "Var:"});
-  for (const std::string& before : earlier) {
-    const bool pair[] = {StartsWith(before, {"ErrorHandler:"}), StartsWith(clause, {"ErrorHandler:"})};
-    if ((pair[0] && (callable || (pointerish && variable))) || (pair[1] && pointerish && Names(before))) return false;
-    if (StartsWith(before, {"Variable:", "Var:"}) && StartsWith(clause, {"Namespace: begin"})) return false;
-    if (pointerish && StartsWith(before, {"Variable:", "Var:"}) && StartsWith(clause, {"Value:"})) return false;
-    if ((StartsWith(before, {"DataType:"}) && clause == "Default") ||
-        (before == "Default" && StartsWith(clause, {"DataType:"})))
-      return false;
-    if (Names(before) && Names(clause)) return false;
-    if (StartsWith(before, {"Token:"}) && StartsWith(clause, {"Token:"})) return false;
-    if (StartsWith(before, {"EndMatch:"}) && StartsWith(clause, {"EndMatch:"})) return false;
-    if (StartsWith(before, {"DataType:"}) && HandsOver(clause)) return false;
-    if (HandsOver(before) && StartsWith(clause, {"DataType:"})) return false;
-    if (StartsWith(before, {"Namespace: begin"}) && Names(clause)) return false;
-    if (StartsWith(before, {"DataType:"}) && StartsWith(clause, {"Value:"})) return false;
-    if ((before == "Default" && HandsOver(clause)) || (HandsOver(before) && clause == "Default")) return false;
-  }
-  return true;
-}
-
-// A whole definition text: clauses joined by "~~" (or not). For the default
-// item (`forDefault`) no clause names the item or hands it over.
-std::string DefinitionText(Dice& dice, bool pointerish, bool hostAddress, bool forDefault = false) {
+// A whole definition text: clauses joined by "~~" (or not).
+std::string DefinitionText(Dice& dice, bool pointerish, bool hostAddress) {
   const size_t count = 1 + dice.Below(3);
-  std::vector<std::string> clauses;
   std::string text;
   for (size_t i = 0; i < count; ++i) {
-    std::string clause = Clause(dice, pointerish, hostAddress);
-    while (!Allowed(clauses, clause, pointerish, forDefault)) clause = Clause(dice, pointerish, hostAddress);
     if (i > 0) text += dice.Percent(85) ? " ~~ " : (dice.Percent(50) ? " " : "~~~~");
-    text += clause;
-    clauses.push_back(clause);
+    text += Clause(dice, pointerish, hostAddress);
   }
   return text;
 }
@@ -479,9 +429,10 @@ TEST(Robustness, RandomDefinitionsThroughEachExport) {
       switch (dice.Below(6)) {
         case 0: {
           const bool withAddress = dice.Percent(30);
-          // The default item, given as the item to define, is never named.
           QuorbItem* existing = dice.Percent(10) ? Default(q) : nullptr;
-          text = DefinitionText(dice, pointerish, withAddress, existing != nullptr);
+          do {
+            text = DefinitionText(dice, pointerish, withAddress);
+          } while (existing != nullptr && text.find("DataType:") != std::string::npos);
           SCOPED_TRACE("Define: " + text);
           made = Define_Overload_Quorb(q, text.c_str(), withAddress ? memory.Any(dice) : nullptr, existing);
           break;

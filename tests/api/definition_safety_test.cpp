@@ -1,0 +1,185 @@
+// Definitions that combine clauses in ways no built-in text does: each item
+// keeps one owner and one role, failures leave nothing dangling, and values
+// never land in storage of another width. Run under the sanitizers, every
+// case here once freed memory twice, read past an allocation or leaked.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "quorb.h"
+
+namespace {
+
+class Definitions : public ::testing::Test {
+ protected:
+  Definitions() : q(CreateQuorb(nullptr)) {}
+  ~Definitions() override { ReleaseQuorb(q); }
+  QuorbItem* Def(const char* text, QuorbItem* existing = nullptr) {
+    return Define_Overload_Quorb(q, text, nullptr, existing);
+  }
+  std::string Show(const char* text) { return EvalStr(q, text); }
+  QuorbInstance* q;
+};
+
+const char* const kUndefined = "Undefined identifier";
+
+TEST_F(Definitions, ASecondNameMovesTheItem) {
+  // A value text runs to the end of the definition: "Value:" comes last.
+  ASSERT_NE(Def("Variable: k ~~ Name: f ~~ Value: 4"), nullptr);
+  EXPECT_EQ(Show("k"), kUndefined);
+  EXPECT_EQ(Show("f + 1"), "5");
+
+  QuorbItem* z = DefineVariable(q, "zz = 3", nullptr);
+  ASSERT_NE(z, nullptr);
+  EXPECT_EQ(Def("Name: renamed", z), z);
+  EXPECT_EQ(Show("zz"), kUndefined);
+  EXPECT_EQ(Show("renamed"), "3");
+
+  // The default item may be named, once: a second name moves it too.
+  EXPECT_NE(Def("Name: d1", Default(q)), nullptr);
+  EXPECT_NE(Def("Name: d2", Default(q)), nullptr);
+  EXPECT_EQ(Show("1+2*3"), "7");
+}
+
+TEST_F(Definitions, AFailedDefinitionLeavesNoNameBehind) {
+  EXPECT_EQ(Def("Variable: k = 1 ~~ Name: f ~~ Nonsense"), nullptr);
+  EXPECT_EQ(Show("k"), kUndefined);
+  EXPECT_EQ(Show("f"), kUndefined);
+}
+
+TEST_F(Definitions, TheDefaultItemKeepsItsPlace) {
+  for (const char* text : {"Token: @@", "DataType: NewType : Type_Integer_32", "Function: g(x) = x",
+                           "Variable: v As String", "ErrorHandler: 0", "Output: Text = Text"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(Def(text, Default(q)), nullptr);
+  }
+  // Untyped parameters still take the default type, Double.
+  ASSERT_NE(DefineFunction(q, "half(x) = x / 2", nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "half(3)"), 1.5);
+  // Neither a token nor a type can become the default item.
+  EXPECT_EQ(Def("Token: @@ ~~ Default"), nullptr);
+  EXPECT_EQ(Def("DataType: r : Type_Float_Double ~~ Default"), nullptr);
+  EXPECT_EQ(Eval(q, "half(5)"), 2.5);
+}
+
+TEST_F(Definitions, ATokenDefinedTwiceIsListedOnce) {
+  ASSERT_NE(Def("Token: @ ~~ Token: \\$"), nullptr);
+  EXPECT_NE(Def("Token: qq ~~ EndMatch: pp"), nullptr);
+  EXPECT_NE(Def("Variable: w ~~ EndMatch: ]]"), nullptr) << "an opener that is no token";
+  EXPECT_NE(Def("DataType: Bool ~~ EndMatch: @"), nullptr);
+  EXPECT_EQ(Show("1+2*3"), "7");
+}
+
+TEST_F(Definitions, AnItemHoldsOneRole) {
+  EXPECT_EQ(Def("ErrorHandler: 1 ~~ Function: f(x) = x"), nullptr);
+  EXPECT_EQ(Def("Function: f(x) = x ~~ ErrorHandler: 1"), nullptr);
+  EXPECT_EQ(Def("ErrorHandler: 1 ~~ Variable: p Ptr"), nullptr);
+  EXPECT_EQ(Def("Variable: v ~~ Output: Text = Text"), nullptr);
+  EXPECT_EQ(Def("DataType: Int ~~ Value: 5"), nullptr);
+  EXPECT_EQ(Def("DataType: Int ~~ Variable: i"), nullptr);
+  // Nothing of the refused definitions runs: a division by zero reaches
+  // no handler, and Int is still a type.
+  EXPECT_EQ(Show("1/0"), "Division by 0");
+  EXPECT_EQ(Show("f(2)"), kUndefined);
+  EXPECT_EQ(Eval(q, "Int(2.7) + 1"), 3.0);
+}
+
+TEST_F(Definitions, DroppingTheItemUndoesAnOverwrite) {
+  ASSERT_NE(DefineVariable(q, "x = 5", nullptr), nullptr);
+  EXPECT_EQ(Def("Overwrite ~~ Name: x ~~ From: Int"), nullptr);
+  EXPECT_EQ(Show("x"), "5");
+  EXPECT_EQ(Def("ErrorHandler: 1 ~~ From: Int"), nullptr);
+  EXPECT_EQ(Def("Namespace: begin ~~ ConvertsBetween: Int, Double"), nullptr);
+  EXPECT_EQ(Def("DataType: NT : Type_Integer_32 ~~ From: Int"), nullptr);
+  EXPECT_EQ(Show("1/0"), "Division by 0");
+  EXPECT_EQ(Show("x * 2"), "10");
+}
+
+TEST_F(Definitions, ClausesThatGiveAnItemSeveralPayloadsFreeEachOnce) {
+  EXPECT_NE(Def("Variable: v ~~ Namespace: begin"), nullptr);
+  EXPECT_NE(Def("Namespace: end"), nullptr);
+  EXPECT_NE(Def("Namespace: begin ~~ Value: 3", Default(q)), nullptr);
+  EXPECT_NE(Def("Namespace: end"), nullptr);
+  EXPECT_EQ(Def("DataType: e : Type_Complex ~~ Output"), nullptr) << "a type is no output format";
+  EXPECT_EQ(Show("1+1"), "2");
+}
+
+TEST_F(Definitions, ANamespaceIsFiledOutsideItself) {
+  ASSERT_NE(Def("Namespace: begin ~~ Name: space"), nullptr);
+  ASSERT_NE(DefineConstant(q, "h = 2", nullptr), nullptr);
+  ASSERT_NE(DefineOperator(q, "{x} ** {y} = x * h + y", 60, 0, nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "3 ** 1"), 7.0);
+  EXPECT_NE(Def("Namespace: end"), nullptr);
+  EXPECT_NE(HandleOf(q, "space", 0, 0), nullptr);
+  // An anonymous namespace whose operator body uses a neighbour: released
+  // with the instance, bodies before the items they read.
+  ASSERT_NE(Def("Namespace: begin"), nullptr);
+  ASSERT_NE(DefineConstant(q, "k2", nullptr), nullptr);
+  EXPECT_NE(DefineOperator(q, "{}N{}*{k2}", 50, 0, nullptr), nullptr);
+}
+
+TEST_F(Definitions, PointerDeclarationsStoreAddressesOnly) {
+  EXPECT_EQ(DefineVariable(q, "p Ptr = True", nullptr), nullptr);
+  EXPECT_EQ(DefineVariable(q, "p As Complex Ptr = 1", nullptr), nullptr);
+  EXPECT_EQ(DefineVariable(q, "p As String Ptr = \"s\"", nullptr), nullptr);
+  EXPECT_EQ(DefineFunction(q, "f(x Ptr = True) = 1", nullptr), nullptr);
+  EXPECT_EQ(DefineVariable(q, "arr[2] As Complex Ptr = {1, 2}", nullptr), nullptr);
+  // An address is stored as it is.
+  ASSERT_NE(DefineVariable(q, "target = 4", nullptr), nullptr);
+  ASSERT_NE(DefineVariable(q, "p As Double Ptr = AddressOf(target)", nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "p(0) + 1"), 5.0);
+}
+
+TEST_F(Definitions, ArrayElementsShareTheFirstValuesType) {
+  ASSERT_NE(DefineVariable(q, "arr[3] = {1, True}", nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "arr(0) + arr(1)"), 2.0);
+  EXPECT_EQ(DefineVariable(q, "mixed[2] = {1, \"x\"}", nullptr), nullptr) << "a text does not become a Double";
+  EXPECT_NE(DefineVariable(q, "texts[2] = {\"a\", \"b\"}", nullptr), nullptr);
+  EXPECT_EQ(Show("texts(1)"), "b");
+  // An array of pointers to texts holds addresses, made and freed as such.
+  EXPECT_NE(DefineVariable(q, "a[5] As String Ptr", nullptr), nullptr);
+  EXPECT_EQ(Def("Variable: a2[2] ~~ Value: 2"), nullptr) << "an array holds no scalar";
+}
+
+TEST_F(Definitions, AssignmentNeedsATargetOfItsOwnWidth) {
+  EXPECT_EQ(Show("(True = 1) + 1"), "Value cannot be assigned here");
+  EXPECT_EQ(Show("True"), "true") << "a literal stays what it says";
+  ASSERT_NE(DefineFunction(q, "anything() As AnyType = 1", nullptr), nullptr);
+  EXPECT_EQ(Show("anything = True"), "Data type mismatch");
+  ASSERT_NE(DefineVariable(q, "n As Int = 1", nullptr), nullptr);
+  EXPECT_EQ(Show("n = 2.9"), "2") << "a value of another type is converted first";
+}
+
+TEST_F(Definitions, AnItemWithoutCallbackNeverRuns) {
+  ASSERT_NE(DefineVariable(q, "@", nullptr), nullptr);
+  ASSERT_NE(DefineOperator(q, "@", 44, 0, nullptr), nullptr);
+  EXPECT_EQ(Show("@"), "0") << "the variable further down the chain";
+  EXPECT_EQ(Show("1 @ 2"), "Syntax error");
+  ASSERT_NE(DefineFunction(q, "nothing(x)", nullptr), nullptr);
+  EXPECT_EQ(Show("nothing(1)"), "Undefined callback");
+  EXPECT_EQ(Show("EvalReturn EvalReturn 1"), "Syntax error");
+  EXPECT_EQ(Show("EvalReturn EvalReturn 1"), "Syntax error") << "the built-in survived the failed parse";
+}
+
+TEST_F(Definitions, PatternsWithHugeNumbersAreRefused) {
+  EXPECT_EQ(Def("Token: \\9999999999999999998"), nullptr);
+  EXPECT_EQ(Def("Token: a{99999999999}"), nullptr);
+  EXPECT_EQ(Def("Token: a{1,123456}"), nullptr);
+  EXPECT_EQ(Def("Boolean: 1, yes{99999999999}, no"), nullptr);
+  EXPECT_NE(Def("Token: b{2,3}"), nullptr);
+  EXPECT_EQ(Show("1+1"), "2");
+}
+
+TEST_F(Definitions, RunawayAndLongInputsEnd) {
+  // Each level calls itself twice: without stopping every level once the
+  // limit is hit, this would run 2^2000 calls.
+  ASSERT_NE(DefineFunction(q, "r(n) = r(n) + r(n)", nullptr), nullptr);
+  EXPECT_EQ(Show("r(1)"), "Reparsing has passed the specified limit");
+  ASSERT_NE(DefineFunction(q, "fine(n) = IIf(n < 1, 0, fine(n - 1) + 1)", nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "r(1) * 0 + fine(10)"), 10.0) << "later calls run again";
+  // A long run of operator characters is looked up by its longest name.
+  EXPECT_EQ(Eval(q, ("1" + std::string(5000, '+') + "1").c_str()), 2.0);
+  EXPECT_EQ(Show(std::string(5000, '<').c_str()), "Syntax error");
+}
+
+}  // namespace
