@@ -24,7 +24,8 @@ void ConvertPartFunc(ExpressionPart& part) {
 
 // Addresses in the first page never designate storage: a null or small
 // integer used as a pointer. The step then reads and writes a stand-in value
-// instead, and raises error 19, rather than touching that address.
+// instead, and raises error 19, rather than touching that address; so does
+// an index past the end of an array read through its name.
 static const uint64_t FirstValidAddress = 4096;
 
 static void* StandInFor(QuorbDataType* type) {
@@ -45,8 +46,13 @@ void ValueAt(ExpressionPart& part) {
   std::memcpy(&index, part.Args[2]->ValuePtr, sizeof index);
   // Unsigned arithmetic: a negative index wraps as the address would.
   uint64_t size = part.Result->DataType->SizeOf();
-  uint64_t element = address + static_cast<uint64_t>(static_cast<int64_t>(index)) * size;
-  if (element < FirstValidAddress) {
+  const uint64_t offset = static_cast<uint64_t>(static_cast<int64_t>(index));
+  uint64_t element = address + offset * size;
+  // An array's own name knows its length: an index outside it (negative
+  // ones wrap to large) reads no neighbouring memory.
+  const QuorbItem* pointer = part.Args[1];
+  const bool outside = pointer->Has(IsArray) && offset >= pointer->ElementCount;
+  if (element < FirstValidAddress || outside) {
     part.Result->ValuePtr = StandInFor(part.Result->DataType);
     if (part.OpItem != nullptr && part.OpItem->Owner != nullptr) part.OpItem->Owner->ErrorRaise(&part, ErrBoundExceeded);
     return;

@@ -17,6 +17,12 @@ void NamespaceClause(DefinitionState& state) {
   if (word == "begin") {
     QuorbItem* item = state.item;
     if (item->Has(IsNamespace)) return;  // already a namespace: its table stays
+    // Type items and the default item outlive every table at tear-down;
+    // the items of a table of theirs would be freed after what they use.
+    if (item->Has(IsDataType) || item == instance.DefaultItem) {
+      Refuse(state);
+      return;
+    }
     item->SetBit(IsNamespace, true);
     item->OwnTable = new Table();
     item->OwnTable->CaseSensitive = (instance.Flags & PropertyBit(IsCaseSensitive)) != 0;

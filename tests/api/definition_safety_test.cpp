@@ -77,6 +77,8 @@ TEST_F(Definitions, AnItemHoldsOneRole) {
   EXPECT_EQ(Def("Variable: v ~~ Output: Text = Text"), nullptr);
   EXPECT_EQ(Def("DataType: Int ~~ Value: 5"), nullptr);
   EXPECT_EQ(Def("DataType: Int ~~ Variable: i"), nullptr);
+  EXPECT_EQ(Def("DataType: Int ~~ Namespace: begin"), nullptr);
+  EXPECT_EQ(Def("Namespace: begin", Default(q)), nullptr);
   // Nothing of the refused definitions runs: a division by zero reaches
   // no handler, and Int is still a type.
   EXPECT_EQ(Show("1/0"), "Division by 0");
@@ -98,8 +100,9 @@ TEST_F(Definitions, DroppingTheItemUndoesAnOverwrite) {
 TEST_F(Definitions, ClausesThatGiveAnItemSeveralPayloadsFreeEachOnce) {
   EXPECT_NE(Def("Variable: v ~~ Namespace: begin"), nullptr);
   EXPECT_NE(Def("Namespace: end"), nullptr);
-  EXPECT_NE(Def("Namespace: begin ~~ Value: 3", Default(q)), nullptr);
+  EXPECT_NE(Def("Namespace: begin ~~ Value: 3"), nullptr);
   EXPECT_NE(Def("Namespace: end"), nullptr);
+  EXPECT_NE(Def("Value: 3", Default(q)), nullptr);
   EXPECT_EQ(Def("DataType: e : Type_Complex ~~ Output"), nullptr) << "a type is no output format";
   EXPECT_EQ(Show("1+1"), "2");
 }
@@ -139,6 +142,10 @@ TEST_F(Definitions, ArrayElementsShareTheFirstValuesType) {
   // An array of pointers to texts holds addresses, made and freed as such.
   EXPECT_NE(DefineVariable(q, "a[5] As String Ptr", nullptr), nullptr);
   EXPECT_EQ(Def("Variable: a2[2] ~~ Value: 2"), nullptr) << "an array holds no scalar";
+  // An index outside the array reads nothing beyond it.
+  EXPECT_EQ(Show("arr(3)"), "Array or list bound exceeded");
+  EXPECT_EQ(Show("arr(-1)"), "Array or list bound exceeded");
+  EXPECT_EQ(Eval(q, "arr(2) + 1"), 1.0);
 }
 
 TEST_F(Definitions, AssignmentNeedsATargetOfItsOwnWidth) {
