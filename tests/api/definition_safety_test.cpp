@@ -100,8 +100,6 @@ TEST_F(Definitions, DroppingTheItemUndoesAnOverwrite) {
 TEST_F(Definitions, ClausesThatGiveAnItemSeveralPayloadsFreeEachOnce) {
   EXPECT_NE(Def("Variable: v ~~ Namespace: begin"), nullptr);
   EXPECT_NE(Def("Namespace: end"), nullptr);
-  EXPECT_NE(Def("Namespace: begin ~~ Value: 3"), nullptr);
-  EXPECT_NE(Def("Namespace: end"), nullptr);
   EXPECT_NE(Def("Value: 3", Default(q)), nullptr);
   EXPECT_EQ(Def("DataType: e : Type_Complex ~~ Output"), nullptr) << "a type is no output format";
   EXPECT_EQ(Show("1+1"), "2");
