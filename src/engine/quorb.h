@@ -129,6 +129,13 @@ class Quorb {
   // Keeps a superseded type object alive until the instance is destroyed:
   // variables, literals and parsed expressions may still hold its values.
   void RetireDataType(QuorbDataType* type);
+  // Every type object of the instance, each once: bound, retired, and those
+  // of type items filed anywhere (a namespace included).
+  std::vector<QuorbDataType*> AllTypeObjects() const;
+  // After two items exchanged their definitions (an overwrite, or its
+  // undoing), the lists that name an item for its definition follow it:
+  // the error-handler list and every type's output list.
+  void SwapReferences(QuorbItem* a, QuorbItem* b);
   // `text` folded to lower case unless the instance is case-sensitive.
   std::string Case(const std::string& text) const;
 

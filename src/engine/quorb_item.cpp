@@ -28,14 +28,15 @@ static void EraseFirst(std::vector<T*>& list, const T* value) {
   if (found != list.end()) list.erase(found);
 }
 
-// Takes the item out of the output lists of the types filed in the owner's
-// root table; each list loses its first entry equal to the item.
+// Takes the item out of the output list of every type of the owner: of a
+// type filed in a namespace, and of a retired type whose values may still
+// be printed, too.
 void QuorbItem::ReleaseOutputFormat() {
-  Table* root = Owner != nullptr ? Owner->RootTable() : nullptr;
-  if (root == nullptr) return;
-  for (auto& entry : root->Symbols)
-    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
-      if (item->Has(IsDataType) && item->DataType != nullptr) EraseFirst(item->DataType->Outputs, this);
+  if (Owner == nullptr) return;
+  for (QuorbDataType* type : Owner->AllTypeObjects()) {
+    std::vector<QuorbItem*>& outputs = type->Outputs;
+    outputs.erase(std::remove(outputs.begin(), outputs.end(), this), outputs.end());
+  }
 }
 
 // Frees what the item's kind bits say it owns. The kinds are released one
@@ -130,8 +131,10 @@ void QuorbItem::Release() {
   }
   if (Owner != nullptr) {
     if (Has(IsAnonymous)) Owner->AnonymousItems.erase(this);
-    // A released handler must not stay listed: the loop would call freed memory.
-    if (Has(IsErrorHandler)) EraseFirst(Owner->ErrorHandlers, this);
+    // A released handler must not stay listed: the loop would call freed
+    // memory. Whatever its bits say now: an overwrite may have moved them.
+    std::vector<QuorbItem*>& handlers = Owner->ErrorHandlers;
+    handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
   }
   if (Partner != nullptr) {
     QuorbItem* partner = Partner;

@@ -83,6 +83,8 @@ void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
   std::swap(a->ElementCount, b->ElementCount);
   std::swap(a->OwnsArrayCell, b->OwnsArrayCell);
   std::swap(a->Owner, b->Owner);
+  Quorb* owner = a->Owner != nullptr ? a->Owner : b->Owner;
+  if (owner != nullptr) owner->SwapReferences(a, b);
 }
 
 // The existing head keeps its address, so parsed expressions and host handles

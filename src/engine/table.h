@@ -39,7 +39,8 @@ class Table {
 
   // Exchanges what makes up a definition between two items: properties,
   // body, value, parameters, type, precedence, callback, own table,
-  // element count and owner. Names, texts and filing stay.
+  // element count and owner. Names, texts and filing stay; the owner's
+  // handler and output lists follow the definitions (Quorb::SwapReferences).
   static void SwapDefinitions(QuorbItem* a, QuorbItem* b);
 
   // Unlinks `item` from its chain; null or unfiled items change nothing.

@@ -1,7 +1,9 @@
 // Binding "DataType:" definitions to storage classes, and the instance's
 // type table and well-known type slots.
 #include <algorithm>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "builtins/core_callbacks.h"
 #include "engine/quorb.h"
@@ -76,6 +78,37 @@ void Quorb::RetireDataType(QuorbDataType* type) {
 
 std::string Quorb::Case(const std::string& text) const {
   return (Flags & PropertyBit(IsCaseSensitive)) != 0 ? text : FoldCase(text);
+}
+
+static void CollectTypes(const Table* table, std::set<QuorbDataType*>& found) {
+  if (table == nullptr) return;
+  for (const auto& entry : table->Symbols) {
+    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      if (item->Has(IsDataType) && item->DataType != nullptr) found.insert(item->DataType);
+      if (item->Has(IsNamespace)) CollectTypes(item->OwnTable, found);
+    }
+  }
+}
+
+std::vector<QuorbDataType*> Quorb::AllTypeObjects() const {
+  std::set<QuorbDataType*> found(RetiredTypes.begin(), RetiredTypes.end());
+  for (QuorbDataType* type : DataTypes)
+    if (type != nullptr) found.insert(type);
+  CollectTypes(RootTable(), found);
+  return std::vector<QuorbDataType*>(found.begin(), found.end());
+}
+
+template <typename T>
+static void SwapEntries(std::vector<T*>& list, const T* a, const T* b) {
+  for (T*& entry : list) {
+    if (entry == a) entry = const_cast<T*>(b);
+    else if (entry == b) entry = const_cast<T*>(a);
+  }
+}
+
+void Quorb::SwapReferences(QuorbItem* a, QuorbItem* b) {
+  SwapEntries(ErrorHandlers, a, b);
+  for (QuorbDataType* type : AllTypeObjects()) SwapEntries(type->Outputs, a, b);
 }
 
 }  // namespace QuorbNameSpace

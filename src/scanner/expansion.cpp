@@ -706,6 +706,7 @@ std::string StringLocation::Expand(const std::string& text, uint64_t start, uint
 
 void StringLocation::ModifyText(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures) {
   if (rule == nullptr) return;
+  RunLeft = RunRemainder();  // the text changes under it
   if (TextPtr != &OwnText) {
     OwnText = *TextPtr;
     StringUpdate_(OwnText);

@@ -10,6 +10,7 @@ namespace QuorbNameSpace {
 void StringLocation::AttachText(const std::string* text) {
   TextPtr = text;
   static_cast<ScanState&>(*this) = ScanState();
+  RunLeft = RunRemainder();
   RangeEnd = text->size();
   TextLength = text->size();
 }

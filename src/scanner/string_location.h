@@ -154,6 +154,18 @@ class StringLocation : public virtual BaseClass, public ScanState {
   std::vector<LogOfChangesClass*> ChangeLog;    // records of the current expansion; owned
   uint64_t TextLength = 0;                      // length when attached or last updated
   TokenMatch LastMatch;                         // the match of the last token tried
+  // The last long run of one character class matched (an operator run):
+  // symbol lookup shortens such a run and the parser reads tokens again, so
+  // a step that starts inside it takes its end from here instead of reading
+  // the rest once more; a long run stays linear to read. Forgotten whenever
+  // the text is replaced or changed.
+  struct RunRemainder {
+    const QuorbItem* item = nullptr;
+    const std::string* text = nullptr;
+    uint64_t size = 0;
+    uint64_t start = 0;
+    uint64_t end = 0;
+  } RunLeft;
   std::string ListSeparator;                    // list format of recorded steps
   std::string ListPrefix;
   std::string ListPostfix;
@@ -239,6 +251,7 @@ class StringLocation : public virtual BaseClass, public ScanState {
  private:
   void AttachText(const std::string* text);
   QuorbItem* LookUpIn(Table* table, const std::string& name) const;
+  QuorbItem* LookUpToken(Table* table, const StringLocation& cursor) const;
   void FinishScan(QuorbItem* wanted);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);
 };

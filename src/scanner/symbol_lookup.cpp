@@ -15,12 +15,19 @@ QuorbItem* StringLocation::LookUpIn(Table* table, const std::string& name) const
   return table != nullptr ? table->Handle(name) : nullptr;
 }
 
+// A token longer than every name the table ever held is neither copied nor
+// looked up: a long run costs nothing here.
+QuorbItem* StringLocation::LookUpToken(Table* table, const StringLocation& cursor) const {
+  if (table == nullptr || cursor.TokenLen > table->LongestKey) return nullptr;
+  return table->Handle(cursor.TokenText());
+}
+
 QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
   Table* searched = SearchTables.empty() ? RuleTable : SearchTables.back();
-  QuorbItem* found = LookUpIn(searched, cursor.TokenText());
+  QuorbItem* found = LookUpToken(searched, cursor);
   if (found == nullptr && searched != RuleTable) {
     searched = RuleTable;
-    found = LookUpIn(searched, cursor.TokenText());
+    found = LookUpToken(searched, cursor);
   }
   while (found != nullptr && found->Has(IsNamespace)) {
     QuorbItem* space = found;
@@ -31,7 +38,7 @@ QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
     }
     cursor.NextToken(DefaultToken, 1);
     searched = space->OwnTable;
-    found = LookUpIn(searched, cursor.TokenText());
+    found = LookUpToken(searched, cursor);
     if (found == nullptr && Owner != nullptr) Owner->SetErrorIfNone(ErrUnrecognizedNamespaceMember);
   }
   if (found == nullptr && shorten && cursor.CurrentToken != nullptr &&
@@ -43,13 +50,14 @@ QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
     if (cursor.TokenLen > longest) {
       cursor.Pos -= cursor.TokenLen - longest;
       cursor.TokenLen = longest;
-      found = LookUpIn(searched, cursor.TokenText());
+      found = LookUpToken(searched, cursor);
     }
     while (found == nullptr && cursor.TokenLen > 1) {
       --cursor.Pos;
       --cursor.TokenLen;
-      found = LookUpIn(searched, cursor.TokenText());
+      found = LookUpToken(searched, cursor);
     }
+
   }
   return found;
 }

@@ -250,6 +250,10 @@ static const MatcherEntry kMatchers[] = {
     {"[,\\)\\}]", MatchElementStop},
 };
 
+bool MatchesRunsOfOneClass(TokenMatcher matcher) {
+  return matcher == &MatchOperatorRun || matcher == &MatchBlankRun;
+}
+
 TokenMatcher FindTokenMatcher(const std::string& pattern) {
   for (const MatcherEntry& entry : kMatchers) {
     if (pattern == entry.pattern) return entry.matcher;

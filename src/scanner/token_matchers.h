@@ -34,6 +34,10 @@ using TokenMatcher = bool (*)(const std::string& text, uint64_t pos, uint64_t en
 // none. The pattern is compared as exact regex text.
 TokenMatcher FindTokenMatcher(const std::string& pattern);
 
+// True for a matcher of one character class repeated ("[...]+"): a match
+// that starts inside one of its matches ends where that match ended.
+bool MatchesRunsOfOneClass(TokenMatcher matcher);
+
 // The general path: std::regex_search with match_continuous over [pos, end).
 // Any std::regex_error thrown while matching (complexity, stack) counts as no
 // match. Same sub-match rule and range contract as TokenMatcher. Unlike the

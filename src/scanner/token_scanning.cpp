@@ -72,9 +72,17 @@ static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbI
     if (quotesOff && candidate->Has(IsQuotedText)) continue;
     const uint64_t sub = step ? candidate->SubMatch : 0;
     TokenMatch found;
-    bool matched = candidate->FastMatch != nullptr
-                       ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
-                       : MatchRegexAt(candidate->Pattern, text, cursor.Pos, end, sub, found);
+    bool matched;
+    const StringLocation::RunRemainder& runLeft = cursor.RunLeft;
+    if (candidate == runLeft.item && cursor.Pos >= runLeft.start && cursor.Pos < runLeft.end && sub == 0 &&
+        cursor.TextPtr == runLeft.text && text.size() == runLeft.size && runLeft.end <= end) {
+      found.length = found.subLength = runLeft.end - cursor.Pos;
+      found.subStart = cursor.Pos;
+      matched = true;
+    } else {
+      matched = candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
+                                                : MatchRegexAt(candidate->Pattern, text, cursor.Pos, end, sub, found);
+    }
     // An empty match would not move the scan on; only the wanted
     // terminator may match empty.
     if (!matched || (found.length == 0 && candidate != wanted)) continue;
@@ -110,6 +118,8 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
       match.subStart = Pos;
     } else {
       lastIndex = index;
+      if (match.length > 1 && item->SubMatch == 0 && MatchesRunsOfOneClass(item->FastMatch))
+        RunLeft = {item, TextPtr, TextPtr->size(), Pos, Pos + match.length};
     }
     CurrentToken = item;
     LastMatch = match;
@@ -272,6 +282,7 @@ void StringLocation::StringUpdate_(const std::string& text) {
   StopLen = 0;
   TextLength = newLength;
   TextPtr = &text;
+  RunLeft = RunRemainder();
 }
 
 }  // namespace QuorbNameSpace

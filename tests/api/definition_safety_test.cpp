@@ -97,6 +97,16 @@ TEST_F(Definitions, DroppingTheItemUndoesAnOverwrite) {
   EXPECT_EQ(Show("x * 2"), "10");
 }
 
+TEST_F(Definitions, AnOverwriteTakesTheHandlerListAlong) {
+  ASSERT_NE(DefineFunction(q, "Twice(x) = 2 * x", nullptr), nullptr);
+  // The handler definition moves into the existing item; the list must name
+  // that item, not the object freed after the swap.
+  EXPECT_NE(Def("Overwrite ~~ ErrorHandler: 4 ~~ Name: Twice"), nullptr);
+  EXPECT_EQ(Show("1/0"), "Division by 0");
+  EXPECT_NE(Def("Grouping: r ~~ Function: k(x) = x"), nullptr);
+  EXPECT_EQ(Show("1/0"), "Division by 0");
+}
+
 TEST_F(Definitions, ClausesThatGiveAnItemSeveralPayloadsFreeEachOnce) {
   EXPECT_NE(Def("Variable: v ~~ Namespace: begin"), nullptr);
   EXPECT_NE(Def("Namespace: end"), nullptr);
