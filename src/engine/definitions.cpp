@@ -326,6 +326,12 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
   state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);
   if (ExistingItem != nullptr) {
+    // Only an item of this instance: a sentinel shared by every instance,
+    // or another instance's item, filed here would have two owners.
+    if (ExistingItem->Owner != this) {
+      SetErrorIfNone(ErrInvalidDefinition);
+      return nullptr;
+    }
     state.item = ExistingItem;
   } else {
     state.item = new QuorbItem();

@@ -76,8 +76,10 @@ void Quorb::Build() {
   DefaultItem->SetBit(IsDefaultItem, true);
   DefaultItem->Precedence = 1;
   DefaultItem->DataType = DoubleType;
+  DefaultItem->Owner = this;
   OutputTextItem = new QuorbItem(StringType, std::string());
   OutputTextItem->SetBit(IsNamedVariable, true);
+  OutputTextItem->Owner = this;
   Transforms[0]->DefineTokens();
   Transforms[1]->DefineTokens();
   // The parser transform's alias rules: every expression, definition and

@@ -41,6 +41,20 @@ TEST_F(Definitions, ASecondNameMovesTheItem) {
   EXPECT_EQ(Show("1+2*3"), "7");
 }
 
+TEST_F(Definitions, OnlyThisInstancesItemsAreDefinedFurther) {
+  // A look-up that finds nothing hands back a marker shared by every
+  // instance; another instance's item belongs to that instance.
+  QuorbItem* notFound = HandleOf(q, "no_such_name", 0, 0);
+  EXPECT_EQ(Def("Name: taken", notFound), nullptr);
+  QuorbInstance* other = CreateQuorb(nullptr);
+  QuorbItem* foreign = DefineVariable(other, "foreign = 1", nullptr);
+  ASSERT_NE(foreign, nullptr);
+  EXPECT_EQ(Def("Name: mine", foreign), nullptr);
+  ReleaseQuorb(other);
+  EXPECT_EQ(Show("taken"), kUndefined);
+  EXPECT_EQ(Show("mine"), kUndefined);
+}
+
 TEST_F(Definitions, AFailedDefinitionLeavesNoNameBehind) {
   EXPECT_EQ(Def("Variable: k = 1 ~~ Name: f ~~ Nonsense"), nullptr);
   EXPECT_EQ(Show("k"), kUndefined);
