@@ -57,6 +57,13 @@ void FileByName(DefinitionState& state, const std::string& name) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
+  // An overwrite hands the item's definition to the existing item and frees
+  // the object it leaves: only an item this definition made may do that,
+  // and only once (the second time it would free an item in use).
+  if (state.displaced != nullptr || (state.overwrite && !state.madeItem)) {
+    Refuse(state);
+    return;
+  }
   Table* table = instance.MainTransform()->FilingTable(state.item);
   if (table == nullptr || state.item == nullptr) return;
   QuorbItem* displaced = nullptr;

@@ -47,26 +47,30 @@ static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
 void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, QuorbItem** displaced) {
   if (item == nullptr) return;
   std::string key = Key(name);
-  // An item is filed once: filing it again, elsewhere or under another
-  // name, moves it. Two filings would mean two owners freeing it.
-  if (item->OwningTable != nullptr && (item->OwningTable != this || item->Name != key)) item->OwningTable->Remove(item);
-  item->Name = key;
   auto found = Symbols.find(key);
-  if (found == Symbols.end()) {
-    if (key.size() > LongestKey) LongestKey = key.size();
-    Symbols.emplace(std::move(key), item);
-  } else {
-    QuorbItem* head = found->second;
-    if (head->Has(IsLocked)) return;
+  QuorbItem* head = found != Symbols.end() ? found->second : nullptr;
+  // Refusals come before anything moves: the item stays where it was.
+  if (head != nullptr) {
+    if (head->Has(IsLocked)) {
+      if (item->OwningTable == nullptr) item->Name = key;
+      return;
+    }
     // Filing an item that is already on the chain would link it to itself.
     if (OnChain(head, item)) return;
-    if (overwrite) {
-      if (!CanReplace(head, item)) return;
-      OverwriteHead(head, item, displaced);
-    } else {
-      item->NextOverload = head;
-      found->second = item;
-    }
+    if (overwrite && !CanReplace(head, item)) return;
+  }
+  // An item is filed once: filing it again, elsewhere or under another
+  // name, moves it. Two filings would mean two owners freeing it.
+  if (item->OwningTable != nullptr) item->OwningTable->Remove(item);
+  item->Name = key;
+  if (head == nullptr) {
+    if (key.size() > LongestKey) LongestKey = key.size();
+    Symbols.emplace(std::move(key), item);
+  } else if (overwrite) {
+    OverwriteHead(head, item, displaced);
+  } else {
+    item->NextOverload = head;
+    Symbols.find(item->Name)->second = item;
   }
   item->OwningTable = this;
 }

@@ -55,6 +55,29 @@ TEST_F(Definitions, OnlyThisInstancesItemsAreDefinedFurther) {
   EXPECT_EQ(Show("mine"), kUndefined);
 }
 
+TEST_F(Definitions, ARefusedNameLeavesTheItemWhereItWas) {
+  ASSERT_NE(DefineConstant(q, "fixed = 1", nullptr), nullptr);
+  // The String type, continued, asks for a locked name: it keeps its own.
+  (void)Def("DataType: String ~~ Name: fixed ~~ ConvertsBetween: OmniType");
+  QuorbExpression* e = Parse(q, "\"x\"", "String");
+  EXPECT_STREQ(EvaluateStr(e), "x");
+  ReleaseExpr(e);
+  EXPECT_EQ(Show("fixed"), "1");
+}
+
+TEST_F(Definitions, AnOverwriteHappensOncePerDefinitionAndOnlyForItsOwnItem) {
+  ASSERT_NE(DefineVariable(q, "a = 1", nullptr), nullptr);
+  ASSERT_NE(DefineVariable(q, "b = 2", nullptr), nullptr);
+  QuorbExpression* readsA = Parse(q, "a + 0", "");
+  EXPECT_EQ(Def("Variable: c ~~ Overwrite ~~ Name: a ~~ Name: b"), nullptr);
+  EXPECT_EQ(Evaluate(readsA), 1.0) << "the item an expression holds is still there";
+  EXPECT_EQ(Show("b"), "2");
+  QuorbItem* mine = DefineVariable(q, "m = 3", nullptr);
+  EXPECT_EQ(Def("Overwrite ~~ Name: a", mine), nullptr) << "the caller's item would be freed";
+  EXPECT_EQ(Show("m + a"), "4");
+  ReleaseExpr(readsA);
+}
+
 TEST_F(Definitions, AFailedDefinitionLeavesNoNameBehind) {
   EXPECT_EQ(Def("Variable: k = 1 ~~ Name: f ~~ Nonsense"), nullptr);
   EXPECT_EQ(Show("k"), kUndefined);

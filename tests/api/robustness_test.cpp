@@ -277,8 +277,14 @@ std::string Clause(Dice& dice, bool pointerish, bool hostAddress) {
     case 14: return "Token: " + dice.Pick(kTokenPatterns);
     case 15: return "EndMatch: " + dice.Pick(kTokenPatterns);
     case 16: {
-      std::string text = "DataType: " + (dice.Percent(60) ? dice.Pick(kTypeNames) : std::string("NewType"));
-      if (dice.Percent(60)) text += " : " + dice.Pick(kClassWords);
+      // A known type name is bound again only to a fixed-width class: host
+      // memory declared with that name stays plain bytes.
+      const bool binds = dice.Percent(60);
+      const std::string word = dice.Pick(kClassWords);
+      const bool fixedWidth = word != "Type_String" && word != "Type_Nothing" && !word.empty();
+      const bool known = dice.Percent(60) && (!binds || fixedWidth);
+      std::string text = "DataType: " + (known ? dice.Pick(kTypeNames) : std::string("NewType"));
+      if (binds) text += " : " + word;
       return text;
     }
     case 17: return "ConvertsTo: " + dice.Pick(kTypeNames) + ", " + dice.Pick(kTypeNames);
