@@ -18,8 +18,11 @@ void SetVar(ExpressionPart& part) {
   target->DataType->SetValue(target->ValuePtr, part.Args[1]->ValuePtr);
 }
 
+// The result item describes the target: it has the target type's width,
+// also after a consumer that takes AnyType gave it its own type (Args[1]
+// would still say AnyType and write past the new storage).
 void ConvertPartFunc(ExpressionPart& part) {
-  Convert(part.Args[0], part.Args[1], part.Args[2]->ValuePtr, part.Result->ValuePtr);
+  Convert(part.Args[0], part.Result, part.Args[2]->ValuePtr, part.Result->ValuePtr);
 }
 
 // Addresses in the first page never designate storage: a null or small

@@ -202,6 +202,12 @@ TEST_F(Definitions, AssignmentNeedsATargetOfItsOwnWidth) {
   EXPECT_EQ(Show("n = 2.9"), "2") << "a value of another type is converted first";
 }
 
+TEST_F(Definitions, AConversionIntoAnyTypeWritesTheTypeItsUserTakes) {
+  EXPECT_EQ(Show("AnyType{7} % Size_t"), "Division by 0") << "a type name alone is its zero";
+  EXPECT_EQ(Show("AnyType{7} % Size_t{4}"), "3");
+  EXPECT_EQ(Eval(q, "AnyType(7) + 1"), 8.0);
+}
+
 TEST_F(Definitions, AnItemWithoutCallbackNeverRuns) {
   ASSERT_NE(DefineVariable(q, "@", nullptr), nullptr);
   ASSERT_NE(DefineOperator(q, "@", 44, 0, nullptr), nullptr);
