@@ -171,9 +171,11 @@ static void ValueClause(DefinitionState& state) {
 static void DefaultClause(DefinitionState& state) {
   Quorb& instance = state.instance;
   QuorbItem* item = state.item;
-  // The default item is owned by the instance and its type is Double: an
-  // item with a role of its own, or one a token list owns, cannot be it.
-  if (instance.DefaultItem != item && (RoleOf(item) != ItemRole::None || item->TokenList != nullptr)) {
+  // The default item is owned by the instance, freed after every table and
+  // token list, and its type is Double: an item with a role of its own, a
+  // token or a namespace cannot be it.
+  if (instance.DefaultItem != item &&
+      (RoleOf(item) != ItemRole::None || item->TokenList != nullptr || item->Has(IsNamespace))) {
     Refuse(state);
     return;
   }

@@ -96,6 +96,7 @@ TEST_F(Definitions, TheDefaultItemKeepsItsPlace) {
   // Neither a token nor a type can become the default item.
   EXPECT_EQ(Def("Token: @@ ~~ Default"), nullptr);
   EXPECT_EQ(Def("DataType: r : Type_Float_Double ~~ Default"), nullptr);
+  EXPECT_EQ(Def("Namespace: begin ~~ Default"), nullptr);
   EXPECT_EQ(Eval(q, "half(5)"), 2.5);
 }
 
