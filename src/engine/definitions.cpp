@@ -193,6 +193,12 @@ static void DefaultClause(DefinitionState& state) {
 static void AddressClause(DefinitionState& state) {
   if (state.addr == nullptr) return;
   QuorbItem* item = state.item;
+  // An array is reached through a cell it owns: the address cannot stand
+  // in for that cell.
+  if (item->Has(IsArray)) {
+    Refuse(state);
+    return;
+  }
   if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
   item->SetBit(IsOwner, false);
   item->ValuePtr = state.Address();

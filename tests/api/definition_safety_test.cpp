@@ -188,6 +188,9 @@ TEST_F(Definitions, ArrayElementsShareTheFirstValuesType) {
   // An array of pointers to texts holds addresses, made and freed as such.
   EXPECT_NE(DefineVariable(q, "a[5] As String Ptr", nullptr), nullptr);
   EXPECT_EQ(Def("Variable: a2[2] ~~ Value: 2"), nullptr) << "an array holds no scalar";
+  double host[2] = {5, 6};
+  EXPECT_EQ(Define_Overload_Quorb(q, "Variable: a3[2] ~~ Address", host, nullptr), nullptr)
+      << "the address would replace the array's cell";
   // An index outside the array reads nothing beyond it.
   EXPECT_EQ(Show("arr(3)"), "Array or list bound exceeded");
   EXPECT_EQ(Show("arr(-1)"), "Array or list bound exceeded");
