@@ -17,9 +17,10 @@ void NamespaceClause(DefinitionState& state) {
   if (word == "begin") {
     QuorbItem* item = state.item;
     if (item->Has(IsNamespace)) return;  // already a namespace: its table stays
-    // Type items and the default item outlive every table at tear-down;
-    // the items of a table of theirs would be freed after what they use.
-    if (item->Has(IsDataType) || item == instance.DefaultItem) {
+    // Type items and the default item outlive every table at tear-down, and
+    // a token list frees its tokens after the tables: the items of a table
+    // of theirs would be freed after what they use, or twice.
+    if (item->Has(IsDataType) || item == instance.DefaultItem || item->TokenList != nullptr) {
       Refuse(state);
       return;
     }
@@ -64,8 +65,9 @@ void TokenClause(DefinitionState& state) {
     return;
   }
   // The default item belongs to the instance, not to a token list; a type
-  // item is freed after every token list, and a list must not free it.
-  if (state.item == instance.DefaultItem || state.item->Has(IsDataType)) {
+  // item is freed after every token list, and a list must not free it; a
+  // namespace's table must go with the tables, not with the tokens.
+  if (state.item == instance.DefaultItem || state.item->Has(IsDataType) || state.item->Has(IsNamespace)) {
     Refuse(state);
     return;
   }

@@ -1,6 +1,7 @@
 // Symbol tables: filing with overload and overwrite, removal and clearing.
 #include "engine/table.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -36,7 +37,10 @@ static bool OnChain(QuorbItem* head, const QuorbItem* item) {
 // A namespace owns a table of items that expressions and handles hold: no
 // definition takes its place.
 static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
-  if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace)) {
+  // A parameter of the item itself, filed under the same name, is no
+  // definition to take over.
+  const bool ownParameter = std::find(item->SubItems.begin(), item->SubItems.end(), head) != item->SubItems.end();
+  if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace) || ownParameter) {
     Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
     if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);
     return false;

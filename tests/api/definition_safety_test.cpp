@@ -72,6 +72,10 @@ TEST_F(Definitions, AnOverwriteHappensOncePerDefinitionAndOnlyForItsOwnItem) {
   EXPECT_EQ(Def("Variable: c ~~ Overwrite ~~ Name: a ~~ Name: b"), nullptr);
   EXPECT_EQ(Evaluate(readsA), 1.0) << "the item an expression holds is still there";
   EXPECT_EQ(Show("b"), "2");
+  // The function's own parameter, filed under the same name first, is not
+  // the definition an overwrite takes over.
+  EXPECT_EQ(Def("Overwrite ~~ Function: Cnt(1=9, Cnt= ="), nullptr);
+  EXPECT_EQ(Def("Overwrite ~~ Function: Same(Same) = Same"), nullptr);
   QuorbItem* mine = DefineVariable(q, "m = 3", nullptr);
   EXPECT_EQ(Def("Overwrite ~~ Name: a", mine), nullptr) << "the caller's item would be freed";
   EXPECT_EQ(Show("m + a"), "4");
@@ -117,6 +121,8 @@ TEST_F(Definitions, AnItemHoldsOneRole) {
   EXPECT_EQ(Def("DataType: Int ~~ Variable: i"), nullptr);
   EXPECT_EQ(Def("DataType: Int ~~ Namespace: begin"), nullptr);
   EXPECT_EQ(Def("Namespace: begin", Default(q)), nullptr);
+  EXPECT_EQ(Def("Token: zq ~~ Namespace: begin"), nullptr);
+  EXPECT_EQ(Def("Namespace: begin ~~ Token: zq"), nullptr);
   // Nothing of the refused definitions runs: a division by zero reaches
   // no handler, and Int is still a type.
   EXPECT_EQ(Show("1/0"), "Division by 0");
