@@ -187,9 +187,9 @@ bool Quorb::StoreValue(QuorbItem* item, QuorbDataType* source, void* value, bool
   if (item->Has(IsPointer) || (collecting != nullptr && !collecting->values.empty())) convert = true;
   void* converted = nullptr;
   if (source != storage) {
-    // Host storage keeps its type: a value of another type is converted
-    // into it, never re-made.
-    const bool hostStorage = !item->Has(IsOwner) && item->ValuePtr != nullptr && !arrayItem;
+    // Host storage keeps its type, an array over host memory too: a value
+    // of another type is converted into it, never re-made.
+    const bool hostStorage = !item->Has(IsOwner) && item->ValuePtr != nullptr;
     if (convert || hostStorage) {
       converted = ConvertedCopy(source, storage, value);
       if (converted == nullptr) return false;

@@ -195,6 +195,10 @@ TEST_F(Definitions, ArrayElementsShareTheFirstValuesType) {
   EXPECT_NE(DefineVariable(q, "a[5] As String Ptr", nullptr), nullptr);
   EXPECT_EQ(Def("Variable: a2[2] ~~ Value: 2"), nullptr) << "an array holds no scalar";
   double host[2] = {5, 6};
+  EXPECT_EQ(DefineVariable(q, "over[2] = {\"a\", \"b\"}", host), nullptr) << "host doubles never become texts";
+  ASSERT_NE(DefineVariable(q, "hosted[2] = {True, 7}", host), nullptr);
+  EXPECT_EQ(host[0], 1.0);
+  EXPECT_EQ(host[1], 7.0);
   EXPECT_EQ(Define_Overload_Quorb(q, "Variable: a3[2] ~~ Address", host, nullptr), nullptr)
       << "the address would replace the array's cell";
   // An index outside the array reads nothing beyond it.

@@ -438,7 +438,8 @@ TEST(Robustness, RandomDefinitionsThroughEachExport) {
           QuorbItem* existing = dice.Percent(10) ? Default(q) : nullptr;
           do {
             text = DefinitionText(dice, pointerish, withAddress);
-          } while (existing != nullptr && text.find("DataType:") != std::string::npos);
+          } while ((existing != nullptr || text.find("Default") != std::string::npos) &&
+                   text.find("DataType:") != std::string::npos);
           SCOPED_TRACE("Define: " + text);
           made = Define_Overload_Quorb(q, text.c_str(), withAddress ? memory.Any(dice) : nullptr, existing);
           break;
