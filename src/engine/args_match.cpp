@@ -45,11 +45,20 @@ bool FitsCount(const QuorbItem& candidate, size_t n) {
   return candidate.SubItems.size() <= n || candidate.SubItems[n]->Has(IsDefaulted);
 }
 
+// Whether an overload on the requested item's chain can run in its place: a
+// callable of the same kind (a conversion by type name is laid out apart
+// from calls, so a type never stands in for a function, nor the reverse)
+// with a fitting count.
+bool Eligible(const QuorbItem& candidate, const QuorbItem& requested, size_t n) {
+  return candidate.Has(IsCallable) && candidate.Has(IsDataType) == requested.Has(IsDataType) &&
+         FitsCount(candidate, n);
+}
+
 // The next overload after `from` that may replace the parser's choice: the
-// same position (prefix, infix, postfix or none) and a fitting count.
+// same position (prefix, infix, postfix or none), eligible.
 QuorbItem* NextCandidate(const QuorbItem* from, const QuorbItem& requested, size_t n) {
   for (QuorbItem* next = from->NextOverload; next != nullptr; next = next->NextOverload)
-    if (SameSuffix(next, &requested) && FitsCount(*next, n)) return next;
+    if (SameSuffix(next, &requested) && Eligible(*next, requested, n)) return next;
   return nullptr;
 }
 
@@ -209,7 +218,7 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
   if (!requested->Has(IsDataType)) {
     QuorbItem* first = nullptr;
     for (QuorbItem* candidate = requested; candidate != nullptr; candidate = candidate->NextOverload) {
-      if (FitsCount(*candidate, n)) {
+      if (Eligible(*candidate, *requested, n)) {
         first = candidate;
         break;
       }

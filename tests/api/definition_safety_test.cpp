@@ -222,6 +222,13 @@ TEST_F(Definitions, AConversionIntoAnyTypeWritesTheTypeItsUserTakes) {
   EXPECT_EQ(Eval(q, "AnyType(7) + 1"), 8.0);
 }
 
+TEST_F(Definitions, ATypeFurtherDownAFunctionsChainIsNoCandidate) {
+  ASSERT_NE(Def("DataType: e : Type_Integer_32 ~~ Name: k"), nullptr);
+  ASSERT_NE(DefineFunction(q, "k(b) = b + 1", nullptr), nullptr);
+  EXPECT_EQ(Show("k"), "Invalid number of arguments");
+  EXPECT_EQ(Show("k(1)"), "2");
+}
+
 TEST_F(Definitions, AnItemWithoutCallbackNeverRuns) {
   ASSERT_NE(DefineVariable(q, "@", nullptr), nullptr);
   ASSERT_NE(DefineOperator(q, "@", 44, 0, nullptr), nullptr);
