@@ -26,9 +26,10 @@ void ConvertPartFunc(ExpressionPart& part) {
 }
 
 // Addresses in the first page never designate storage: a null or small
-// integer used as a pointer. The step then reads and writes a stand-in value
-// instead, and raises error 19, rather than touching that address; so does
-// an index past the end of an array read through its name.
+// integer used as a pointer. A read from such a base, at any index, or that
+// lands in that page, reads and writes a stand-in value instead and raises
+// error 19, rather than touching the address; so does an index past the
+// end of an array read through its name.
 static const uint64_t FirstValidAddress = 4096;
 
 static void* StandInFor(QuorbDataType* type) {
@@ -55,7 +56,7 @@ void ValueAt(ExpressionPart& part) {
   // ones wrap to large) reads no neighbouring memory.
   const QuorbItem* pointer = part.Args[1];
   const bool outside = pointer->Has(IsArray) && offset >= pointer->ElementCount;
-  if (element < FirstValidAddress || outside) {
+  if (address < FirstValidAddress || element < FirstValidAddress || outside) {
     part.Result->ValuePtr = StandInFor(part.Result->DataType);
     if (part.OpItem != nullptr && part.OpItem->Owner != nullptr) part.OpItem->Owner->ErrorRaise(&part, ErrBoundExceeded);
     return;

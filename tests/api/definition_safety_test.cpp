@@ -205,6 +205,9 @@ TEST_F(Definitions, ArrayElementsShareTheFirstValuesType) {
   EXPECT_EQ(Show("arr(3)"), "Array or list bound exceeded");
   EXPECT_EQ(Show("arr(-1)"), "Array or list bound exceeded");
   EXPECT_EQ(Eval(q, "arr(2) + 1"), 1.0);
+  // A pointer never given an address reads nothing, at any index.
+  ASSERT_NE(DefineVariable(q, "nowhere As Double Ptr", nullptr), nullptr);
+  EXPECT_EQ(Show("nowhere(100000)"), "Array or list bound exceeded");
 }
 
 TEST_F(Definitions, AssignmentNeedsATargetOfItsOwnWidth) {
