@@ -5,10 +5,10 @@
 //
 // What the generators leave out on purpose, because the language allows it
 // and it would be the host's fault, not the library's:
-// - pointer reads: names declared with "Ptr" or as arrays are drawn from a
-//   pool of their own that no evaluated text mentions, and the built-ins
-//   that read or move addresses (ValueAt, AddPtr, AddressOf, ...) are never
-//   named;
+// - addresses made up by the text: the built-ins that read or move
+//   addresses (ValueAt, AddPtr, AddressOf, ...) are never named. Pointer and
+//   array names are, and read through their names: a pointer is null or
+//   holds a real address, and an array knows its length;
 // - host memory read as a class type: a definition given a host address
 //   declares fixed-width types only and has no data-type clause, and no
 //   data-type clause retypes the default item (the type of untyped
@@ -45,7 +45,7 @@ class Dice {
 // Names an evaluated text may mention. Host and defined variables, and the
 // functions and operators the definitions make, use these too.
 const std::vector<std::string> kPlainNames = {"a", "b", "c", "x", "y", "v", "k", "f", "g", "h", "Twice", "Cnt", "n1"};
-// Names only pointer and array declarations take; never evaluated.
+// Names only pointer and array declarations take.
 const std::vector<std::string> kPointerNames = {"p1", "p2", "arr"};
 // Built-ins safe to call with any argument: no address is read or written.
 const std::vector<std::string> kBuiltinNames = {
@@ -76,7 +76,7 @@ char AnyByte(Dice& dice) { return static_cast<char>(1 + dice.Below(255)); }
 std::string ExpressionPiece(Dice& dice) {
   const size_t roll = dice.Below(100);
   if (roll < 25) return dice.Pick(kNumbers);
-  if (roll < 35) return dice.Pick(kPlainNames);
+  if (roll < 35) return dice.Percent(20) ? dice.Pick(kPointerNames) : dice.Pick(kPlainNames);
   if (roll < 45) return dice.Pick(kBuiltinNames);
   if (roll < 70) return dice.Pick(kOperators);
   if (roll < 85) return dice.Pick(kBrackets);
@@ -102,7 +102,7 @@ std::string Shaped(Dice& dice, int depth) {
   if (depth <= 0 || dice.Percent(30)) {
     switch (dice.Below(4)) {
       case 0: return dice.Pick(kNumbers);
-      case 1: return dice.Pick(kPlainNames);
+      case 1: return dice.Percent(20) ? dice.Pick(kPointerNames) + "(" + dice.Pick(kNumbers) + ")" : dice.Pick(kPlainNames);
       case 2: return dice.Percent(50) ? "\"t\"" : "True";
       default: return dice.Pick(kTypeNames);
     }
