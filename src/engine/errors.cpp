@@ -38,9 +38,10 @@ const char* const DefaultErrorMessages[25] = {
     "Floating point underflow",
 };
 
-// A handler that raises errors re-enters the loop; past this depth the
-// handlers are not called again, so the recursion ends.
-static const int MaxHandlerDepth = 8;
+// Errors raised while a handler runs (a host handler that evaluates or
+// defines) call no handler: each call could raise several errors again, and
+// nesting would multiply them at every level.
+static const int MaxHandlerDepth = 1;
 
 static uint64_t MessageKey(int32_t n) { return static_cast<uint64_t>(static_cast<int64_t>(n)); }
 
@@ -77,6 +78,10 @@ int32_t Quorb::CallErrorHandlers() {
   ++HandlerDepth;
   int32_t resumed = 0;
   // By index: a handler may add or remove handlers while the loop runs.
+  // What the handlers are told about; a handler's own parses and
+  // definitions overwrite the state, the next handler must see it again.
+  const int32_t number = Error.Number;
+  StringLocation* location = Error.LocationScanner;
   for (size_t i = 0; i < ErrorHandlers.size(); ++i) {
     QuorbItem* handler = ErrorHandlers[i];
     if (handler == nullptr || handler->Callback == nullptr) continue;
@@ -84,6 +89,8 @@ int32_t Quorb::CallErrorHandlers() {
     // with the handler's own type, which is restored for the call.
     auto erased = reinterpret_cast<void (*)()>(handler->Callback);
     reinterpret_cast<ErrorHandlerCallback>(erased)(this);
+    Error.Number = number;
+    Error.LocationScanner = location;
     if (Error.Response == 1) {
       Error.Response = 0;
       resumed = 1;

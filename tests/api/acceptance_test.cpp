@@ -133,6 +133,31 @@ TEST_F(Host, NeutralResultsForBadHandlesAndTexts) {
   ReleaseExpr(reinterpret_cast<QuorbExpression*>(&local));  // never registered
 }
 
+// A handler that evaluates and defines on its own instance, raising errors
+// of its own each time: every error still reaches it once, and each call
+// ends.
+int handlerCalls = 0;
+void BusyHandler(QuorbInstance* q) {
+  ++handlerCalls;
+  (void)EvalStr(q, "1/0");
+  (void)Eval(q, "Sin(1) + undefined_thing");
+  QuorbExpression* e = Parse(q, "2 * (", "");
+  (void)Evaluate(e);
+  ReleaseExpr(e);
+  (void)DefineFunction(q, "fromHandler(x) = x / 0", nullptr);
+  (void)Eval(q, "fromHandler(2)");
+}
+
+TEST_F(Host, AHandlerMayEvaluateAndDefine) {
+  handlerCalls = 0;
+  ASSERT_NE(AddErrorHandler(q, &BusyHandler, 0), nullptr);
+  EXPECT_STREQ(EvalStr(q, "1/0"), "Division by 0");
+  EXPECT_STREQ(EvalStr(q, "1 + "), "Syntax error") << "the handler's own parses do not hide the error";
+  EXPECT_STREQ(EvalStr(q, "nothing + 1"), "Undefined identifier");
+  EXPECT_EQ(handlerCalls, 3);
+  EXPECT_EQ(Eval(q, "2 + 2"), 4.0);
+}
+
 TEST_F(Host, NothingThrowsAcrossTheBoundary) {
   EXPECT_TRUE(std::isnan(Eval(q, "1e999")) || Eval(q, "1e999") != 0);
   EXPECT_EQ(Define_Overload_Quorb(q, "Token: (", nullptr, nullptr), nullptr);
