@@ -332,7 +332,21 @@ static QuorbItem* Finish(DefinitionState& state) {
   return nullptr;
 }
 
+// Counts a running definition for as long as it lives.
+class DefinitionLevel {
+ public:
+  explicit DefinitionLevel(Quorb& instance) : instance_(instance) { ++instance_.DefinitionDepth; }
+  ~DefinitionLevel() { --instance_.DefinitionDepth; }
+  DefinitionLevel(const DefinitionLevel&) = delete;
+  DefinitionLevel& operator=(const DefinitionLevel&) = delete;
+
+ private:
+  Quorb& instance_;
+};
+
 QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem) {
+  if (HandlerInsideDefinition()) return nullptr;
+  DefinitionLevel level(*this);
   Error.Number = 0;
   std::feclearexcept(FE_ALL_EXCEPT);
   DefinitionState state(*this, Def);

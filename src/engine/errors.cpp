@@ -76,12 +76,13 @@ int32_t Quorb::SetErrorMessage(int32_t n, const std::string& text, bool flag) {
 int32_t Quorb::CallErrorHandlers() {
   if (HandlerDepth >= MaxHandlerDepth) return 0;
   ++HandlerDepth;
+  DefinitionsUnderHandler = DefinitionDepth;
   int32_t resumed = 0;
-  // By index: a handler may add or remove handlers while the loop runs.
   // What the handlers are told about; a handler's own parses and
   // definitions overwrite the state, the next handler must see it again.
   const int32_t number = Error.Number;
   StringLocation* location = Error.LocationScanner;
+  // By index: a handler may add or remove handlers while the loop runs.
   for (size_t i = 0; i < ErrorHandlers.size(); ++i) {
     QuorbItem* handler = ErrorHandlers[i];
     if (handler == nullptr || handler->Callback == nullptr) continue;
@@ -98,6 +99,7 @@ int32_t Quorb::CallErrorHandlers() {
     }
   }
   --HandlerDepth;
+  DefinitionsUnderHandler = 0;
   return resumed;
 }
 

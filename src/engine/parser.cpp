@@ -380,6 +380,12 @@ bool ExpressionParser::Recover() {
   return true;
 }
 
+QuorbParsedExpr* ExpressionParser::Refuse(int32_t number) {
+  Begin();
+  q_.Error.Number = number;
+  return Finish();
+}
+
 QuorbParsedExpr* ExpressionParser::Finish() {
   if (!terminator_->Args.empty()) terminator_->Result = terminator_->Args.back();
   ExpressionPart* last = terminator_;
@@ -423,6 +429,7 @@ QuorbParsedExpr* Quorb::Parse(const std::string& text, QuorbDataType* wanted,
   const bool nested = enclosingList != nullptr && enclosingPart != nullptr;
   const int32_t outer = Error.Number;
   ExpressionParser parser(*this, wanted);
+  if (HandlerInsideDefinition()) return parser.Refuse(ErrInvalidDefinition);
   QuorbParsedExpr* expr = parser.Run(text, enclosingList, enclosingPart, argumentIndex);
   if (nested && outer != 0) Error.Number = outer;
   return expr;

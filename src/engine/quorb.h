@@ -67,6 +67,7 @@ class Quorb {
   std::vector<QuorbDataType*> RetiredTypes;          // owned; freed last
   int CallDepth = 0;                                 // nesting of function bodies running now
   bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound
+  int DefinitionDepth = 0;                           // Define calls running now, nested ones included
 
   StringLocation* MainTransform() const { return Transforms[0]; }
   StringLocation* ParserTransform() const { return Transforms[1]; }
@@ -187,6 +188,13 @@ class Quorb {
 
   ArrayValues* arrayValues_ = nullptr;  // values of the array being declared
   int HandlerDepth = 0;  // nesting of the handler loop, capped against runaway re-entry
+  // A host's error handler that runs in the middle of a definition (its
+  // body failed to parse) sees that definition half made: its parameters
+  // filed, the default item maybe replaced. A definition or parse it starts
+  // then could hold items the failing definition is about to free, so both
+  // are refused until the handler returns.
+  bool HandlerInsideDefinition() const { return HandlerDepth > 0 && DefinitionsUnderHandler > 0; }
+  int DefinitionsUnderHandler = 0;  // definitions running when the handler loop began
   void Build();
   void TearDown();
   void DestroyUserTransforms();

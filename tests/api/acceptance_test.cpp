@@ -135,7 +135,8 @@ TEST_F(Host, NeutralResultsForBadHandlesAndTexts) {
 
 // A handler that evaluates and defines on its own instance, raising errors
 // of its own each time: every error still reaches it once, and each call
-// ends.
+// ends. Its body refers to the parameter name "x" of whatever is being
+// defined when it runs.
 int handlerCalls = 0;
 void BusyHandler(QuorbInstance* q) {
   ++handlerCalls;
@@ -144,7 +145,10 @@ void BusyHandler(QuorbInstance* q) {
   QuorbExpression* e = Parse(q, "2 * (", "");
   (void)Evaluate(e);
   ReleaseExpr(e);
-  (void)DefineFunction(q, "fromHandler(x) = x / 0", nullptr);
+  (void)DefineFunction(q, "fromHandler(y) = y / 0", nullptr);
+  QuorbExpression* holdsX = Parse(q, "x * 2", "");
+  (void)Evaluate(holdsX);
+  ReleaseExpr(holdsX);
   (void)Eval(q, "fromHandler(2)");
 }
 
@@ -155,6 +159,11 @@ TEST_F(Host, AHandlerMayEvaluateAndDefine) {
   EXPECT_STREQ(EvalStr(q, "1 + "), "Syntax error") << "the handler's own parses do not hide the error";
   EXPECT_STREQ(EvalStr(q, "nothing + 1"), "Undefined identifier");
   EXPECT_EQ(handlerCalls, 3);
+  // Inside a definition whose body fails, the handler's own definitions and
+  // parses are refused: they could hold the parameters about to be freed.
+  EXPECT_EQ(DefineFunction(q, "bad(x) = x + ", nullptr), nullptr);
+  EXPECT_EQ(handlerCalls, 4);
+  EXPECT_STREQ(EvalStr(q, "fromHandler(1)"), "Division by 0") << "defined by an earlier call, outside any definition";
   EXPECT_EQ(Eval(q, "2 + 2"), 4.0);
 }
 
