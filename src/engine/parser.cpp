@@ -281,8 +281,9 @@ void ExpressionParser::Literal() {
   if (operandSeen_) return Fail(ErrSyntax);
   QuorbDataType* type = scanner_->CurrentToken->DataType;
   auto* literal = new QuorbItem(type, scanner_->TokenText());
-  if (type != nullptr && literal->ValuePtr == nullptr) {
-    // A number its type cannot hold ("1e999" as a Double).
+  if (literal->ValuePtr == nullptr) {
+    // A number its type cannot hold ("1e999" as a Double), or a host's
+    // token declared a literal without a type to hold its text.
     delete literal;
     return Fail(ErrUnrecognizedToken);
   }

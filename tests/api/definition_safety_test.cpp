@@ -232,6 +232,12 @@ TEST_F(Definitions, ATypeFurtherDownAFunctionsChainIsNoCandidate) {
   EXPECT_EQ(Show("k(1)"), "2");
 }
 
+TEST_F(Definitions, ALiteralTokenWithoutATypeIsNoValue) {
+  ASSERT_NE(Def("Token: \\| ~~ TokenType: literal"), nullptr);
+  EXPECT_EQ(Show("2 - |"), "Unrecognized token");
+  EXPECT_EQ(Show("2 - 1"), "1");
+}
+
 TEST_F(Definitions, AnItemWithoutCallbackNeverRuns) {
   ASSERT_NE(DefineVariable(q, "@", nullptr), nullptr);
   ASSERT_NE(DefineOperator(q, "@", 44, 0, nullptr), nullptr);
