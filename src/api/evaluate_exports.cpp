@@ -12,6 +12,16 @@ const double NaN = std::numeric_limits<double>::quiet_NaN();
 
 Quorb* OwnerOf(QuorbExpression* expression) { return expression != nullptr ? Engine(expression)->Owner : nullptr; }
 
+// Runs one evaluation variant, counted as running for the time it takes
+// (EvaluationScope): the result is read before anything released meanwhile
+// is freed.
+template <typename Result>
+Result EvaluateCounted(QuorbExpression* expression, Result (QuorbParsedExpr::*variant)()) {
+  QuorbParsedExpr* expr = Engine(expression);
+  QuorbNameSpace::EvaluationScope running(expr->Owner);
+  return (expr->*variant)();
+}
+
 }  // namespace
 
 extern "C" {
@@ -25,34 +35,34 @@ QUORB_API QuorbExpression* Parse(QuorbInstance* instance, const char* expression
 
 QUORB_API double Evaluate(QuorbExpression* expression) {
   if (expression == nullptr) return NaN;
-  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] { return Engine(expression)->Evaluate(); });
+  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] { return EvaluateCounted(expression, &QuorbParsedExpr::Evaluate); });
 }
 
 QUORB_API double EvaluateNTE(QuorbExpression* expression) {
   if (expression == nullptr) return NaN;
-  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] { return Engine(expression)->EvaluateNTE(); });
+  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] { return EvaluateCounted(expression, &QuorbParsedExpr::EvaluateNTE); });
 }
 
 QUORB_API int32_t EvaluateInt32(QuorbExpression* expression) {
   if (expression == nullptr) return 0;
-  return Guarded<int32_t>(OwnerOf(expression), ErrSyntax, 0, [&] { return Engine(expression)->EvaluateInt(); });
+  return Guarded<int32_t>(OwnerOf(expression), ErrSyntax, 0, [&] { return EvaluateCounted(expression, &QuorbParsedExpr::EvaluateInt); });
 }
 
 QUORB_API const char* EvaluateStr(QuorbExpression* expression) {
   static std::string text;
   if (expression == nullptr) return TextOut(text, std::string());
   return Guarded<const char*>(OwnerOf(expression), ErrSyntax, "",
-                              [&] { return TextOut(text, Engine(expression)->EvaluateStr()); });
+                              [&] { return TextOut(text, EvaluateCounted(expression, &QuorbParsedExpr::EvaluateStr)); });
 }
 
 QUORB_API void* EvaluateVoid(QuorbExpression* expression) {
   if (expression == nullptr) return nullptr;
-  return Guarded<void*>(OwnerOf(expression), ErrSyntax, nullptr, [&] { return Engine(expression)->EvaluateVoid(); });
+  return Guarded<void*>(OwnerOf(expression), ErrSyntax, nullptr, [&] { return EvaluateCounted(expression, &QuorbParsedExpr::EvaluateVoid); });
 }
 
 QUORB_API void Execute(QuorbExpression* expression) {
   if (expression == nullptr) return;
-  GuardedVoid(OwnerOf(expression), ErrSyntax, [&] { Engine(expression)->Execute(); });
+  GuardedVoid(OwnerOf(expression), ErrSyntax, [&] { EvaluateCounted(expression, &QuorbParsedExpr::Execute); });
 }
 
 QUORB_API void ReleaseExpr(QuorbExpression* expression) {

@@ -18,6 +18,9 @@ QUORB_API QuorbInstance* CreateQuorb(void*) {
 
 QUORB_API void ReleaseQuorb(QuorbInstance* instance) {
   if (instance == nullptr) return;
+  // From host code the instance called back (a handler, a callback), the
+  // instance is in use below it: the call is ignored.
+  if (Engine(instance)->InUse()) return;
   GuardedVoid(nullptr, 0, [&] { delete Engine(instance); });
 }
 

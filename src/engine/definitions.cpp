@@ -345,7 +345,7 @@ class DefinitionLevel {
 };
 
 QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem) {
-  if (HandlerInsideDefinition()) return nullptr;
+  if (HandlerInsideDefinition() || HandlerInsideEvaluation()) return nullptr;
   DefinitionLevel level(*this);
   Error.Number = 0;
   std::feclearexcept(FE_ALL_EXCEPT);

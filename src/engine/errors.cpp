@@ -77,6 +77,7 @@ int32_t Quorb::CallErrorHandlers() {
   if (HandlerDepth >= MaxHandlerDepth) return 0;
   ++HandlerDepth;
   DefinitionsUnderHandler = DefinitionDepth;
+  EvaluationsUnderHandler = RunningEvaluations;
   int32_t resumed = 0;
   // What the handlers are told about; a handler's own parses and
   // definitions overwrite the state, the next handler must see it again.
@@ -100,6 +101,7 @@ int32_t Quorb::CallErrorHandlers() {
   }
   --HandlerDepth;
   DefinitionsUnderHandler = 0;
+  EvaluationsUnderHandler = 0;
   return resumed;
 }
 

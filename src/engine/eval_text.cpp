@@ -33,6 +33,7 @@ class SavedExceptionFlags {
 double Quorb::Eval(const std::string& text) {
   SavedExceptionFlags flags;
   QuorbParsedExpr* expr = Parse(text, DoubleType);
+  EvaluationScope running(this);
   const double result = expr->Evaluate();
   QuorbParsedExpr::Free(expr);
   return result;
@@ -41,6 +42,7 @@ double Quorb::Eval(const std::string& text) {
 std::string Quorb::EvalStr(const std::string& text) {
   SavedExceptionFlags flags;
   QuorbParsedExpr* expr = Parse(text, nullptr);
+  EvaluationScope running(this);
   std::string result = expr->EvaluateStr();
   QuorbParsedExpr::Free(expr);
   return result;

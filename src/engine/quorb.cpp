@@ -1,6 +1,7 @@
 // Instance construction and tear-down.
 #include "engine/quorb.h"
 
+#include <algorithm>
 #include <cfenv>
 
 #include "builtins/builtin_definitions.h"
@@ -132,6 +133,7 @@ void Quorb::TearDown() {
         if (item->Has(IsDataType)) typeItems.push_back(item);
     for (QuorbItem* item : typeItems) root->Remove(item);
   }
+  DeferredReleases.clear();  // registered: freed with the others next
   FreeAllExpressions();
   // The default item is the instance's to free, wherever a definition filed
   // it: a table, maybe a namespace's, must not free it first.
@@ -185,10 +187,25 @@ void Quorb::RegisterExpression(QuorbParsedExpr* expr) {
 bool Quorb::ReleaseExpression(QuorbParsedExpr* expr) {
   auto found = LiveExpressions().find(expr);
   if (found == LiveExpressions().end()) return false;
+  // Released by host code called back during an evaluation, maybe the
+  // running one: freed once the evaluation has ended.
+  Quorb* owner = found->second;
+  if (owner->RunningEvaluations > 0) {
+    std::vector<QuorbParsedExpr*>& deferred = owner->DeferredReleases;
+    if (std::find(deferred.begin(), deferred.end(), expr) == deferred.end()) deferred.push_back(expr);
+    return true;
+  }
   found->second->ParsedExprs.erase(expr);
   LiveExpressions().erase(found);
   QuorbParsedExpr::Free(expr);
   return true;
+}
+
+void Quorb::EndEvaluation() {
+  if (--RunningEvaluations > 0 || DeferredReleases.empty()) return;
+  std::vector<QuorbParsedExpr*> released;
+  released.swap(DeferredReleases);
+  for (QuorbParsedExpr* expr : released) ReleaseExpression(expr);
 }
 
 StringLocation* Quorb::NewTransform() {

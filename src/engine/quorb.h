@@ -68,6 +68,8 @@ class Quorb {
   int CallDepth = 0;                                 // nesting of function bodies running now
   bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound
   int DefinitionDepth = 0;                           // Define calls running now, nested ones included
+  int RunningEvaluations = 0;                        // evaluations a host started, running now
+  std::vector<QuorbParsedExpr*> DeferredReleases;    // released by host code while one ran
 
   StringLocation* MainTransform() const { return Transforms[0]; }
   StringLocation* ParserTransform() const { return Transforms[1]; }
@@ -180,6 +182,13 @@ class Quorb {
   void SetErrorIfNone(int32_t n) {
     if (Error.Number == 0) Error.Number = n;
   }
+  // True while host code called back from inside the instance (an error
+  // handler, a callback of an evaluation) runs: the instance is in use
+  // below it and must not be freed.
+  bool InUse() const { return HandlerDepth > 0 || RunningEvaluations > 0 || DefinitionDepth > 0; }
+  // Ends an evaluation counted by EvaluationScope; the last one to end frees
+  // what host code released meanwhile.
+  void EndEvaluation();
 
  private:
   // Stores a value of type `source` into a declared item (SetVariableValue).
@@ -195,10 +204,32 @@ class Quorb {
   // are refused until the handler returns.
   bool HandlerInsideDefinition() const { return HandlerDepth > 0 && DefinitionsUnderHandler > 0; }
   int DefinitionsUnderHandler = 0;  // definitions running when the handler loop began
+  // A handler called from inside a step may not redefine what the steps
+  // run: an overwrite frees the former body.
+  bool HandlerInsideEvaluation() const { return HandlerDepth > 0 && EvaluationsUnderHandler > 0; }
+  int EvaluationsUnderHandler = 0;  // evaluations running when the handler loop began
   void Build();
   void TearDown();
   void DestroyUserTransforms();
   void FreeAllExpressions();
+};
+
+// Counts an evaluation that a host started, for as long as it lives. Host
+// code called back meanwhile may release expressions, the running one
+// included; they are freed when the last evaluation has ended.
+class EvaluationScope {
+ public:
+  explicit EvaluationScope(Quorb* instance) : instance_(instance) {
+    if (instance_ != nullptr) ++instance_->RunningEvaluations;
+  }
+  ~EvaluationScope() {
+    if (instance_ != nullptr) instance_->EndEvaluation();
+  }
+  EvaluationScope(const EvaluationScope&) = delete;
+  EvaluationScope& operator=(const EvaluationScope&) = delete;
+
+ private:
+  Quorb* instance_;
 };
 
 }  // namespace QuorbNameSpace

@@ -167,6 +167,29 @@ TEST_F(Host, AHandlerMayEvaluateAndDefine) {
   EXPECT_EQ(Eval(q, "2 + 2"), 4.0);
 }
 
+// A handler called from inside a running evaluation that releases that
+// expression, releases the instance and redefines the running function.
+QuorbExpression* runningExpression = nullptr;
+void DestructiveHandler(QuorbInstance* q) {
+  ++handlerCalls;
+  ReleaseExpr(runningExpression);
+  ReleaseQuorb(q);
+  (void)Define_Overload_Quorb(q, "Overwrite ~~ Function: f(x) = x * 2", nullptr, nullptr);
+}
+
+TEST_F(Host, AHandlerCannotPullTheEvaluationFromUnderItself) {
+  handlerCalls = 0;
+  ASSERT_NE(DefineFunction(q, "f(x) = Int(x) % 0 + 1", nullptr), nullptr);
+  ASSERT_NE(AddErrorHandler(q, &DestructiveHandler, 0), nullptr);
+  runningExpression = Parse(q, "f(1) + f(2)", "");
+  // The release waits for the evaluation to end; the instance stays; the
+  // running body is not replaced.
+  EXPECT_EQ(Evaluate(runningExpression), 2.0);
+  EXPECT_EQ(handlerCalls, 2);
+  EXPECT_EQ(Handle_Overload_ParsedExpr(runningExpression), runningExpression);
+  EXPECT_STREQ(EvalStr(q, "f(5)"), "Division by 0") << "the handler's overwrite was refused";
+}
+
 TEST_F(Host, NothingThrowsAcrossTheBoundary) {
   EXPECT_TRUE(std::isnan(Eval(q, "1e999")) || Eval(q, "1e999") != 0);
   EXPECT_EQ(Define_Overload_Quorb(q, "Token: (", nullptr, nullptr), nullptr);
