@@ -85,8 +85,14 @@ bool Accepts(const Quorb& instance, const QuorbItem& candidate, const std::vecto
   return true;
 }
 
-// An AnyType argument becomes a value of the parameter's type.
+// An AnyType argument becomes a value of the parameter's type. An item
+// without storage of its own (a pointer read, which its step points at the
+// memory read) only changes how it is read.
 void TakeParameterType(QuorbItem& argument, QuorbDataType* type) {
+  if (!argument.Has(IsOwner) && argument.ValuePtr == nullptr) {
+    argument.DataType = type;
+    return;
+  }
   if (argument.Has(IsOwner) && argument.DataType != nullptr) argument.DataType->DeleteScalar(argument.ValuePtr);
   argument.DataType = type;
   argument.ValuePtr = type->AllocScalarValue(std::string());

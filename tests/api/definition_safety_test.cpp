@@ -205,6 +205,11 @@ TEST_F(Definitions, ArrayElementsShareTheFirstValuesType) {
   EXPECT_EQ(Show("arr(3)"), "Array or list bound exceeded");
   EXPECT_EQ(Show("arr(-1)"), "Array or list bound exceeded");
   EXPECT_EQ(Eval(q, "arr(2) + 1"), 1.0);
+  // A read through a pointer to AnyType takes its consumer's type without
+  // storage of its own: the step points it at what it reads (here the
+  // stand-in of a null pointer, never to be freed).
+  ASSERT_NE(DefineVariable(q, "anyp As AnyType Ptr", nullptr), nullptr);
+  EXPECT_EQ(Show("anyp(1) + 1"), "Array or list bound exceeded");
   // A pointer never given an address reads nothing, at any index.
   ASSERT_NE(DefineVariable(q, "nowhere As Double Ptr", nullptr), nullptr);
   EXPECT_EQ(Show("nowhere(100000)"), "Array or list bound exceeded");
