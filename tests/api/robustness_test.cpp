@@ -6,9 +6,12 @@
 // What the generators leave out on purpose, because the language allows it
 // and it would be the host's fault, not the library's:
 // - addresses made up by the text: the built-ins that read or move
-//   addresses (ValueAt, AddPtr, AddressOf, ...) are never named. Pointer and
-//   array names are, and read through their names: a pointer is null or
-//   holds a real address, and an array knows its length;
+//   addresses (ValueAt, AddPtr, AddressOf, ...) are never named, and no
+//   conversion clause lets a number become a Pointer (none names Pointer,
+//   nor a variable that may be one, and "ConvertsFromAny"/"ConvertsToAny"
+//   are left out). Pointer and array names are used, and read
+//   through their names: a pointer is null or holds a real address, and an
+//   array knows its length;
 // - host memory read as a class type: a definition given a host address
 //   declares fixed-width types only and has no data-type clause, and no
 //   data-type clause retypes the default item (the type of untyped
@@ -54,6 +57,9 @@ const std::vector<std::string> kBuiltinNames = {
     "Inf",    "NaN",   "IIf",    "SetVar", "GoTo",       "EvalReturn", "RandomNumber", "Exp",    "Log"};
 const std::vector<std::string> kTypeNames = {"Int",  "Double",  "Bool", "String", "Complex", "OmniType", "AnyType",
                                              "Void", "Pointer", "Int8", "Int64u", "Size_t",  "Float",    "Single"};
+// Types a conversion clause names: any but Pointer (see the file comment).
+const std::vector<std::string> kValueTypeNames = {"Int",      "Double",  "Bool", "String", "Complex", "OmniType",
+                                                  "AnyType",  "Void",    "Int8", "Int64u", "Size_t",  "Float"};
 // Types whose values are plain bytes: the only ones declared over host memory.
 const std::vector<std::string> kFixedWidthTypes = {"Int",   "Double", "Bool",  "Int8",   "Int16u",
                                                    "Int64", "Int64u", "Float", "Size_t", "Complex"};
@@ -227,8 +233,6 @@ std::string Clause(Dice& dice, bool pointerish, bool hostAddress) {
                                                           "Namespace: begin",
                                                           "Namespace: end",
                                                           "Namespace: other",
-                                                          "ConvertsFromAny",
-                                                          "ConvertsToAny",
                                                           "Default",
                                                           "Bootstrap",
                                                           "QuotedText",
@@ -287,9 +291,9 @@ std::string Clause(Dice& dice, bool pointerish, bool hostAddress) {
       if (binds) text += " : " + word;
       return text;
     }
-    case 17: return "ConvertsTo: " + dice.Pick(kTypeNames) + ", " + dice.Pick(kTypeNames);
-    case 18: return "ConvertsFrom: " + dice.Pick(kTypeNames);
-    case 19: return "ConvertsBetween: " + dice.Pick(kTypeNames) + ", " + dice.Pick(names);
+    case 17: return "ConvertsTo: " + dice.Pick(kValueTypeNames) + ", " + dice.Pick(kValueTypeNames);
+    case 18: return "ConvertsFrom: " + dice.Pick(kValueTypeNames);
+    case 19: return "ConvertsBetween: " + dice.Pick(kValueTypeNames) + ", " + dice.Pick(kValueTypeNames);
     case 20: {
       std::string text = "Output: ";
       if (dice.Percent(40)) text += "DataType: " + dice.Pick(kTypeNames) + " ";
