@@ -250,7 +250,6 @@ class StringLocation : public virtual BaseClass, public ScanState {
 
  private:
   void AttachText(const std::string* text);
-  QuorbItem* LookUpIn(Table* table, const std::string& name) const;
   QuorbItem* LookUpToken(Table* table, const StringLocation& cursor) const;
   void FinishScan(QuorbItem* wanted);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);

@@ -11,10 +11,6 @@
 
 namespace QuorbNameSpace {
 
-QuorbItem* StringLocation::LookUpIn(Table* table, const std::string& name) const {
-  return table != nullptr ? table->Handle(name) : nullptr;
-}
-
 // A token longer than every name the table ever held is neither copied nor
 // looked up: a long run costs nothing here.
 QuorbItem* StringLocation::LookUpToken(Table* table, const StringLocation& cursor) const {
