@@ -45,11 +45,6 @@ static void FirstDataTypeClause(DefinitionState& state) {
       instance.SetErrorIfNone(ErrInvalidDefinition);  // files nothing: no type without a class
       return;
     }
-    // The default item's data type is the default type, not one it owns.
-    if (state.item == instance.DefaultItem) {
-      Refuse(state);
-      return;
-    }
     if (!TakeRole(state, ItemRole::Type)) return;
     state.item->SetBit(IsDataType, true);  // only a type may replace a type
     FileByName(state, name);
