@@ -201,8 +201,7 @@ bool Quorb::ReleaseExpression(QuorbParsedExpr* expr) {
   return true;
 }
 
-void Quorb::EndEvaluation() {
-  if (--RunningEvaluations > 0 || DeferredReleases.empty()) return;
+void Quorb::FreeDeferredReleases() {
   std::vector<QuorbParsedExpr*> released;
   released.swap(DeferredReleases);
   for (QuorbParsedExpr* expr : released) ReleaseExpression(expr);

@@ -186,9 +186,9 @@ class Quorb {
   // handler, a callback of an evaluation) runs: the instance is in use
   // below it and must not be freed.
   bool InUse() const { return HandlerDepth > 0 || RunningEvaluations > 0 || DefinitionDepth > 0; }
-  // Ends an evaluation counted by EvaluationScope; the last one to end frees
-  // what host code released meanwhile.
-  void EndEvaluation();
+  // Frees the expressions host code released while evaluations ran; called
+  // by the last EvaluationScope to end.
+  void FreeDeferredReleases();
 
  private:
   // Stores a value of type `source` into a declared item (SetVariableValue).
@@ -223,7 +223,8 @@ class EvaluationScope {
     if (instance_ != nullptr) ++instance_->RunningEvaluations;
   }
   ~EvaluationScope() {
-    if (instance_ != nullptr) instance_->EndEvaluation();
+    if (instance_ != nullptr && --instance_->RunningEvaluations == 0 && !instance_->DeferredReleases.empty())
+      instance_->FreeDeferredReleases();
   }
   EvaluationScope(const EvaluationScope&) = delete;
   EvaluationScope& operator=(const EvaluationScope&) = delete;
