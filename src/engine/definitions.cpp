@@ -179,6 +179,9 @@ static void DefaultClause(DefinitionState& state) {
     Refuse(state);
     return;
   }
+  // Double's slot is empty while its type is being bound again: keep the
+  // type that declarations without "As" have had so far.
+  QuorbDataType* type = instance.DoubleType != nullptr ? instance.DoubleType : instance.DefaultType();
   // The former default item is freed once the definition has succeeded.
   if (instance.DefaultItem != item) {
     if (state.replacedDefault == nullptr) state.replacedDefault = instance.DefaultItem;
@@ -186,7 +189,7 @@ static void DefaultClause(DefinitionState& state) {
     instance.DefaultItem = item;
   }
   item->SetBit(IsDefaultItem, true);
-  item->DataType = instance.DoubleType;
+  item->DataType = type;
   item->Precedence = 1;
 }
 

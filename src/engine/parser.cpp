@@ -170,7 +170,8 @@ void ExpressionParser::Symbol() {
 }
 
 void ExpressionParser::Variable(QuorbItem* item) {
-  if (!item->Has(IsNamedVariable)) return Fail(ErrUndefinedIdentifier);
+  // A name without a type has no value to read or assign.
+  if (!item->Has(IsNamedVariable) || item->DataType == nullptr) return Fail(ErrUndefinedIdentifier);
   AddOperand(item);
   operandSeen_ = true;
 }

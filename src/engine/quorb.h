@@ -132,6 +132,8 @@ class Quorb {
   // Keeps a superseded type object alive until the instance is destroyed:
   // variables, literals and parsed expressions may still hold its values.
   void RetireDataType(QuorbDataType* type);
+  // Binds the number's slots to the newest type of that number still filed.
+  void RebindNumber(int32_t number, const QuorbDataType* retired);
   // Every type object of the instance, each once: bound, retired, and those
   // of type items filed anywhere (a namespace included).
   std::vector<QuorbDataType*> AllTypeObjects() const;

@@ -69,11 +69,32 @@ void Quorb::RetireDataType(QuorbDataType* type) {
   if (type == nullptr) return;
   // Retired once, freed once, however many items held it.
   if (std::find(RetiredTypes.begin(), RetiredTypes.end(), type) != RetiredTypes.end()) return;
-  for (QuorbDataType*& slot : DataTypes)
-    if (slot == type) slot = nullptr;
+  bool emptied = false;
+  for (QuorbDataType*& slot : DataTypes) {
+    if (slot != type) continue;
+    slot = nullptr;
+    emptied = true;
+  }
   for (QuorbDataType** slot : {&AnyType, &IntType, &BoolType, &DoubleType, &StringType, &PointerType, &ComplexType})
     if (*slot == type) *slot = nullptr;
   RetiredTypes.push_back(type);
+  // A binding that failed (or a type item released) must not leave its
+  // number without a type: the newest type still filed takes it again.
+  if (emptied && type->Index >= 0 && static_cast<size_t>(type->Index) < DataTypes.size())
+    RebindNumber(type->Index, type);
+}
+
+void Quorb::RebindNumber(int32_t number, const QuorbDataType* retired) {
+  Table* root = RootTable();
+  if (root == nullptr) return;
+  for (const auto& entry : root->Symbols) {
+    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      if (!item->Has(IsDataType) || item->DataType == nullptr || item->DataType == retired) continue;
+      if (item->DataType->Index != number || item->DataType->Item != item) continue;
+      BindTypeObject(item);
+      return;
+    }
+  }
 }
 
 std::string Quorb::Case(const std::string& text) const {

@@ -82,6 +82,18 @@ TEST_F(Definitions, AnOverwriteHappensOncePerDefinitionAndOnlyForItsOwnItem) {
   ReleaseExpr(readsA);
 }
 
+TEST_F(Definitions, AFailedRebindingLeavesTheTypeInPlace) {
+  EXPECT_EQ(Def("DataType: Double : Type_Float_Double ~~ Nonsense"), nullptr);
+  // Untyped declarations are still Doubles, and Double is still a type.
+  ASSERT_NE(Def("Default"), nullptr);
+  ASSERT_NE(DefineVariable(q, "x = 1.5", nullptr), nullptr);
+  EXPECT_EQ(Show("x = x + 1"), "2.5");
+  QuorbExpression* e = Parse(q, "2", "Double");
+  EXPECT_STREQ(EvaluateStr(e), "2");
+  ReleaseExpr(e);
+  EXPECT_EQ(Eval(q, "Double(3) / 2"), 1.5);
+}
+
 TEST_F(Definitions, AFailedDefinitionLeavesNoNameBehind) {
   EXPECT_EQ(Def("Variable: k = 1 ~~ Name: f ~~ Nonsense"), nullptr);
   EXPECT_EQ(Show("k"), kUndefined);

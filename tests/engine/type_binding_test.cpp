@@ -124,10 +124,15 @@ TEST_F(TypeBindingTest, RedefinedTypeKeepsOldValuesValid) {
 }
 
 TEST_F(TypeBindingTest, ReleasedTypeItemLeavesNoDanglingSlot) {
+  QuorbDataType* builtIn = instance.IntType;
   QuorbItem* integer = Bind("Int", "type_integer_32");
+  QuorbDataType* rebound = integer->DataType;
+  ASSERT_EQ(instance.IntType, rebound);
   delete integer;
-  EXPECT_EQ(instance.IntType, nullptr);
-  EXPECT_EQ(instance.DataTypes[TypeInt32], nullptr);
+  // The slot goes back to the type still filed under that number.
+  EXPECT_NE(instance.IntType, rebound);
+  EXPECT_EQ(instance.IntType, builtIn);
+  EXPECT_EQ(instance.DataTypes[TypeInt32], builtIn);
 }
 
 TEST_F(TypeBindingTest, TypeItemCannotBeOverwrittenByAnotherKind) {
