@@ -8,14 +8,13 @@
 // - addresses made up by the text: the built-ins that read or move
 //   addresses (ValueAt, AddPtr, AddressOf, ...) are never named, and no
 //   conversion clause lets a number become a Pointer (none names Pointer,
-//   nor a variable that may be one, and "ConvertsFromAny"/"ConvertsToAny"
-//   are left out). Pointer and array names are used, and read
-//   through their names: a pointer is null or holds a real address, and an
-//   array knows its length;
+//   and "ConvertsFromAny"/"ConvertsToAny" are left out). Pointer and array
+//   names are used and read through their names: a pointer is null or
+//   holds a real address, and an array knows its length;
 // - host memory read as a class type: a definition given a host address
-//   declares fixed-width types only and has no data-type clause, and no
-//   data-type clause retypes the default item (the type of untyped
-//   declarations).
+//   declares fixed-width types only and has no data-type clause, a known
+//   type name is bound again only to a fixed-width class, and no data-type
+//   clause retypes the default item (the type of untyped declarations).
 #include <gtest/gtest.h>
 
 #include <cstdint>
