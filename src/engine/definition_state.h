@@ -69,6 +69,9 @@ QuorbItem* FindSymbol(Quorb& instance, const std::string& name);
 // type is the type it owns), so an item holds one role at most.
 enum class ItemRole { None, Handler, Output, Type, Variable, Callable };
 ItemRole RoleOf(const QuorbItem* item);
+// Gives a scalar item new value storage (`owned`: the item's to free),
+// freeing the value it owned before.
+void ReplaceStorage(QuorbItem* item, void* storage, bool owned);
 // A clause the item cannot take: error 9, and no later clause is read (its
 // body, left unread, would be taken for clauses of its own).
 void Refuse(DefinitionState& state);

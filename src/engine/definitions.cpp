@@ -98,6 +98,12 @@ ItemRole RoleOf(const QuorbItem* item) {
   return ItemRole::None;
 }
 
+void ReplaceStorage(QuorbItem* item, void* storage, bool owned) {
+  if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
+  item->ValuePtr = storage;
+  item->SetBit(IsOwner, owned);
+}
+
 void Refuse(DefinitionState& state) {
   state.instance.SetErrorIfNone(ErrInvalidDefinition);
   state.finished = true;
@@ -162,10 +168,7 @@ static void ValueClause(DefinitionState& state) {
     state.instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
-  // The value it held before is its own to free, not to leak.
-  if (item->Has(IsOwner) && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
-  item->ValuePtr = value;
-  item->SetBit(IsOwner, true);
+  ReplaceStorage(item, value, true);
 }
 
 static void DefaultClause(DefinitionState& state) {
@@ -202,9 +205,7 @@ static void AddressClause(DefinitionState& state) {
     Refuse(state);
     return;
   }
-  if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
-  item->SetBit(IsOwner, false);
-  item->ValuePtr = state.Address();
+  ReplaceStorage(item, state.Address(), false);
 }
 
 // The keyword actions that set a flag or a field.

@@ -267,12 +267,9 @@ QuorbItem* Quorb::AddErrorHandler(QuorbCallback handler, unsigned long position)
 void VariableClause(DefinitionState& state) {
   QuorbItem* item = state.item;
   if (!TakeRole(state, ItemRole::Variable)) return;
-  // A value the item held before ("value" on the default item) was made
-  // for its old type: the declaration makes storage of its own, or takes
-  // the host's.
-  if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
-  item->SetBit(IsOwner, false);
-  item->ValuePtr = state.Address();
+  // A value the item held before (a "value" clause) was made for its old
+  // type: the declaration makes storage of its own, or takes the host's.
+  ReplaceStorage(item, state.Address(), false);
   state.Scan().NextToken(DefaultToken, 1);
   state.instance.ParamParse(item, state.Scan());
 }

@@ -52,11 +52,11 @@ class ExpressionParser {
   ExpressionParser(const ExpressionParser&) = delete;
   ExpressionParser& operator=(const ExpressionParser&) = delete;
 
+  // The parse that is not made: a single error step holding `number`.
+  QuorbParsedExpr* Refuse(int32_t number);
   // Parses `text` into a new expression; never null. With `enclosing` and
   // `enclosingPart` the expression is ByExpr argument `index` of that part:
   // the steps of that argument move out of `enclosing` into it.
-  // The parse that is not made: a single error step holding `number`.
-  QuorbParsedExpr* Refuse(int32_t number);
   QuorbParsedExpr* Run(const std::string& text, std::vector<ExpressionPart*>* enclosing,
                        ExpressionPart* enclosingPart, uint64_t index);
 

@@ -195,7 +195,7 @@ bool Quorb::ReleaseExpression(QuorbParsedExpr* expr) {
     if (std::find(deferred.begin(), deferred.end(), expr) == deferred.end()) deferred.push_back(expr);
     return true;
   }
-  found->second->ParsedExprs.erase(expr);
+  owner->ParsedExprs.erase(expr);
   LiveExpressions().erase(found);
   QuorbParsedExpr::Free(expr);
   return true;

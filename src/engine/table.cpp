@@ -74,7 +74,7 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
     OverwriteHead(head, item, displaced);
   } else {
     item->NextOverload = head;
-    Symbols.find(item->Name)->second = item;
+    found->second = item;  // still valid: moving the item erased another key
   }
   item->OwningTable = this;
 }

@@ -119,11 +119,10 @@ std::vector<QuorbDataType*> Quorb::AllTypeObjects() const {
   return std::vector<QuorbDataType*>(found.begin(), found.end());
 }
 
-template <typename T>
-static void SwapEntries(std::vector<T*>& list, const T* a, const T* b) {
-  for (T*& entry : list) {
-    if (entry == a) entry = const_cast<T*>(b);
-    else if (entry == b) entry = const_cast<T*>(a);
+static void SwapEntries(std::vector<QuorbItem*>& list, QuorbItem* a, QuorbItem* b) {
+  for (QuorbItem*& entry : list) {
+    if (entry == a) entry = b;
+    else if (entry == b) entry = a;
   }
 }
 

@@ -60,6 +60,19 @@ std::string StringLocation::TokenText() const {
   return TextPtr->substr(TokenLoc, TokenLen);
 }
 
+// A step that starts inside the last long run `candidate` matched ends where
+// that run ended; true with `out` set, without reading the run again.
+static bool RestOfRun(const StringLocation& cursor, const QuorbItem* candidate, uint64_t end, uint64_t sub,
+                      TokenMatch& out) {
+  const StringLocation::RunRemainder& run = cursor.RunLeft;
+  if (candidate != run.item || sub != 0 || cursor.Pos < run.start || cursor.Pos >= run.end || run.end > end ||
+      cursor.TextPtr != run.text || cursor.TextPtr->size() != run.size)
+    return false;
+  out.length = out.subLength = run.end - cursor.Pos;
+  out.subStart = cursor.Pos;
+  return true;
+}
+
 // The highest-priority token item that matches at Pos, from list index
 // `first` down; its index, or NoPosition with `item` null.
 static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
@@ -72,17 +85,9 @@ static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbI
     if (quotesOff && candidate->Has(IsQuotedText)) continue;
     const uint64_t sub = step ? candidate->SubMatch : 0;
     TokenMatch found;
-    bool matched;
-    const StringLocation::RunRemainder& runLeft = cursor.RunLeft;
-    if (candidate == runLeft.item && cursor.Pos >= runLeft.start && cursor.Pos < runLeft.end && sub == 0 &&
-        cursor.TextPtr == runLeft.text && text.size() == runLeft.size && runLeft.end <= end) {
-      found.length = found.subLength = runLeft.end - cursor.Pos;
-      found.subStart = cursor.Pos;
-      matched = true;
-    } else {
-      matched = candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
-                                                : MatchRegexAt(candidate->Pattern, text, cursor.Pos, end, sub, found);
-    }
+    bool matched = RestOfRun(cursor, candidate, end, sub, found) ||
+                   (candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
+                                                    : MatchRegexAt(candidate->Pattern, text, cursor.Pos, end, sub, found));
     // An empty match would not move the scan on; only the wanted
     // terminator may match empty.
     if (!matched || (found.length == 0 && candidate != wanted)) continue;
