@@ -60,12 +60,15 @@ void String_Repeat(ExpressionPart& part) {
     const std::string& x = ArgStr(part, 0);
     const size_t count = RepeatCount(part);
     std::string repeated;
-    // The product is tested by division: it may not fit in a size_t. An
-    // empty x repeats to the empty text at once, whatever the count.
-    const bool fits = x.empty() || count <= MaxBuiltTextLength / x.size();
-    if (!x.empty() && LengthFits(part, fits ? x.size() * count : MaxBuiltTextLength + 1)) {
-      repeated.reserve(x.size() * count);
-      for (size_t i = 0; i < count; ++i) repeated += x;
+    // An empty x repeats to the empty text at once, whatever the count; the
+    // length is tested by division, as the product may not fit a size_t.
+    if (!x.empty() && count != 0) {
+      if (count <= MaxBuiltTextLength / x.size()) {
+        repeated.reserve(x.size() * count);
+        for (size_t i = 0; i < count; ++i) repeated += x;
+      } else {
+        RaiseBoundExceeded(part);
+      }
     }
     ResultStr(part) = std::move(repeated);
   });
