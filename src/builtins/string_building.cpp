@@ -79,9 +79,10 @@ void String_Compare(ExpressionPart& part) {
   ResultSize(part) = order < 0 ? static_cast<size_t>(-1) : order > 0 ? 1 : 0;
 }
 
-// Pointer results are 8-byte cells, whatever the width of an address.
+// A pointer result is stored as the Pointer type stores it: one address,
+// as wide as the build's addresses.
 void String_C_Str(ExpressionPart& part) {
-  const uint64_t address = reinterpret_cast<uintptr_t>(ArgStr(part, 0).c_str());
+  const uintptr_t address = reinterpret_cast<uintptr_t>(ArgStr(part, 0).c_str());
   std::memcpy(part.Result->ValuePtr, &address, sizeof address);
 }
 

@@ -1,6 +1,6 @@
-// What a refused string call leaves behind, seen from the callback side: a
-// copy's String result is emptied (even when it held text before) and error
-// 19 is set; an in-place edit leaves its argument as it was.
+// The string callbacks seen from the callback side: what a refused copy
+// leaves in its result (emptied, even when it held text before, with error
+// 19 set), and the width of C_Str's address cell.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,7 +12,7 @@
 namespace QuorbNameSpace {
 namespace {
 
-class StringRefusals : public BuiltinCall {
+class StringCallbacks : public BuiltinCall {
  protected:
   QuorbItem* Size(size_t value) { return Set(Value(instance.DataTypes[TypeSizeT], "0"), value); }
   QuorbItem* Byte(uint8_t value) { return Set(Value(instance.DataTypes[TypeInt8u], "0"), value); }
@@ -25,7 +25,7 @@ class StringRefusals : public BuiltinCall {
   }
 };
 
-TEST_F(StringRefusals, CopiesGiveTheEmptyTextWithError19) {
+TEST_F(StringCallbacks, CopiesGiveTheEmptyTextWithError19) {
   const size_t huge = MaxBuiltTextLength + 1;
   struct Refused {
     const char* name;
@@ -47,18 +47,10 @@ TEST_F(StringRefusals, CopiesGiveTheEmptyTextWithError19) {
   }
 }
 
-TEST_F(StringRefusals, InPlaceEditsLeaveTheirArgumentAlone) {
-  QuorbItem* text = S("hello");
-  Run(&String_Insert, {text, Size(6), S("x")}, nullptr);
-  Run(&String_Erase, {text, Size(7), Size(1)}, nullptr);
-  Run(&String_Replace, {text, Size(99), Size(1), S("x")}, nullptr);
-  EXPECT_EQ(Read<std::string>(text), "hello");
-  EXPECT_EQ(instance.Error.Number, ErrBoundExceeded);
-}
-
-TEST_F(StringRefusals, ANegativeIntCountRepeatsNothingWithoutError) {
-  EXPECT_EQ(RunText(&String_Repeat, {S("ab"), I(-3)}), "");
-  EXPECT_EQ(instance.Error.Number, 0);
+TEST_F(StringCallbacks, CStrWritesOneAddressIntoThePointerCell) {
+  QuorbItem* text = S("abc");
+  QuorbItem* address = Run(&String_C_Str, {text}, instance.PointerType);
+  EXPECT_EQ(HeldAddress(address), static_cast<const void*>(static_cast<std::string*>(text->ValuePtr)->c_str()));
 }
 
 }  // namespace
