@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "engine/errors.h"
+#include "engine/fp_status.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "types/builtin_types.h"
@@ -86,7 +87,7 @@ static double ResultAsDouble(const QuorbItem* result) {
 
 double QuorbParsedExpr::Evaluate() {
   Run();
-  TestException(Owner);
+  TestFlagsAfterRun(Owner, MayUseX87);
   return ResultAsDouble(ResultItem());
 }
 
@@ -97,7 +98,7 @@ double QuorbParsedExpr::EvaluateNTE() {
 
 int32_t QuorbParsedExpr::EvaluateInt() {
   Run();
-  TestException(Owner);
+  TestFlagsAfterRun(Owner, MayUseX87);
   const QuorbItem* result = ResultItem();
   return result != nullptr ? ValueAsInt32(result->DataType, result->ValuePtr) : 0;
 }
@@ -115,7 +116,7 @@ void QuorbParsedExpr::Execute() { Run(); }
 
 std::string QuorbParsedExpr::EvaluateStr() {
   Run();
-  TestException(Owner);
+  TestFlagsAfterRun(Owner, MayUseX87);
   const QuorbItem* result = ResultItem();
   if (Owner == nullptr) return std::string();
   int32_t number = Owner->Error.Number;

@@ -47,6 +47,7 @@ class QuorbParsedExpr {
   QuorbDataType* ResultType = nullptr;       // type of the terminator's result item
   Quorb* Owner = nullptr;                    // the instance that parsed it
   QuorbItem* FunctionItem = nullptr;         // the function whose body this is, if any
+  bool MayUseX87 = false;                    // a step may raise flags in the x87 status word
 
   // Runs the steps, tests the floating-point flags, and reads the result
   // converted to a double (NaN when the result type is not numeric).

@@ -7,6 +7,7 @@
 #include <cfenv>
 
 #include "builtins/core_callbacks.h"
+#include "engine/fp_status.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -410,6 +411,8 @@ QuorbParsedExpr* ExpressionParser::Finish() {
     last = failed;
   }
   for (size_t i = 0; i + 1 < output_.size(); ++i) output_[i]->Next = output_[i + 1];
+  for (const ExpressionPart* part : output_)
+    if (part->Next != nullptr && StepMayUseX87(part->Callback)) expr_->MayUseX87 = true;
   if (commaHolder_ != nullptr) output_.push_back(commaHolder_);
   expr_->Parts.swap(output_);
   expr_->First = expr_->Parts.front();

@@ -1,0 +1,62 @@
+// The floating-point status test that ends an evaluation, read inline.
+//
+// The flags of the SSE unit (MXCSR) and of the x87 unit (its status word)
+// are separate on x86-64. Every library step computes in SSE registers
+// except a few that compute in long double; a host callback may do either.
+// The parser records whether an expression holds a step that may touch the
+// x87 unit, so the common case reads MXCSR alone; any unignored flag sends
+// the test to the exact, out-of-line path (TestException). Other platforms
+// read the flags through <cfenv>.
+#ifndef QUORB_ENGINE_FP_STATUS_H
+#define QUORB_ENGINE_FP_STATUS_H
+
+#include <cfenv>
+#include <cstdint>
+
+#include "engine/errors.h"
+#include "engine/quorb.h"
+
+namespace QuorbNameSpace {
+
+class ExpressionPart;
+using QuorbCallback = void (*)(ExpressionPart&);
+
+// The five flags the instance reports; no platform-specific extras.
+inline constexpr int ReportedFlags = FE_DIVBYZERO | FE_INEXACT | FE_INVALID | FE_OVERFLOW | FE_UNDERFLOW;
+
+// Whether a step running `callback` may leave a flag in the x87 status word:
+// false only for library callbacks known to compute in SSE registers.
+bool StepMayUseX87(QuorbCallback callback);
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// The <cfenv> flags have the bit positions of the hardware flags here.
+static_assert(FE_INVALID == 0x01 && FE_DIVBYZERO == 0x04 && FE_OVERFLOW == 0x08 && FE_UNDERFLOW == 0x10 &&
+                  FE_INEXACT == 0x20,
+              "flag bits differ from the hardware status bits");
+
+inline int RaisedFlags(bool readX87) {
+  uint32_t mxcsr;
+  __asm__ volatile("stmxcsr %0" : "=m"(mxcsr) : : "memory");
+  int raised = static_cast<int>(mxcsr);
+  if (readX87) {
+    uint16_t status;
+    __asm__ volatile("fnstsw %0" : "=am"(status) : : "memory");
+    raised |= status;
+  }
+  return raised & ReportedFlags;
+}
+#else
+inline int RaisedFlags(bool) { return std::fetestexcept(ReportedFlags); }
+#endif
+
+// The test after a run: nothing to do unless an unignored flag is up.
+inline void TestFlagsAfterRun(Quorb* instance, bool readX87) {
+  if (instance == nullptr) return;
+  const int ignored = instance->IgnoredExceptions & ReportedFlags;
+  if (ignored == ReportedFlags) return;
+  if ((RaisedFlags(readX87) & ~ignored) != 0) TestException(instance);
+}
+
+}  // namespace QuorbNameSpace
+
+#endif
