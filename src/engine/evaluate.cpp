@@ -23,6 +23,9 @@ void QuorbParsedExpr::Run() {
     Current->Callback(*Current);
     Current = Current->Next;
   }
+  // A step folded at parse time raised inexact there; each evaluation
+  // raises it again, as the step would have.
+  if (ReraiseInexact) RaiseInexact();
 }
 
 template <typename T>
@@ -109,6 +112,7 @@ void* QuorbParsedExpr::EvaluateVoid() {
     part->Callback(*part);
     part = part->Next;
   }
+  if (ReraiseInexact) RaiseInexact();
   return part->Result != nullptr ? part->Result->ValuePtr : nullptr;
 }
 

@@ -18,15 +18,8 @@
 
 namespace QuorbNameSpace {
 
-class ExpressionPart;
-using QuorbCallback = void (*)(ExpressionPart&);
-
 // The five flags the instance reports; no platform-specific extras.
 inline constexpr int ReportedFlags = FE_DIVBYZERO | FE_INEXACT | FE_INVALID | FE_OVERFLOW | FE_UNDERFLOW;
-
-// Whether a step running `callback` may leave a flag in the x87 status word:
-// false only for library callbacks known to compute in SSE registers.
-bool StepMayUseX87(QuorbCallback callback);
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // The <cfenv> flags have the bit positions of the hardware flags here.
@@ -45,15 +38,28 @@ inline int RaisedFlags(bool readX87) {
   }
   return raised & ReportedFlags;
 }
+
+// Sets the SSE inexact flag; the write is skipped when it is up already.
+inline void RaiseInexact() {
+  uint32_t mxcsr;
+  __asm__ volatile("stmxcsr %0" : "=m"(mxcsr) : : "memory");
+  if ((mxcsr & FE_INEXACT) != 0) return;
+  mxcsr |= FE_INEXACT;
+  __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
+}
 #else
 inline int RaisedFlags(bool) { return std::fetestexcept(ReportedFlags); }
+inline void RaiseInexact() { std::feraiseexcept(FE_INEXACT); }
 #endif
 
-// The test after a run: nothing to do unless an unignored flag is up.
+// The test after a run: nothing to do unless an unignored flag is up. A
+// host's error handler may run inside any step, so with handlers installed
+// the x87 word is read whatever the steps are.
 inline void TestFlagsAfterRun(Quorb* instance, bool readX87) {
   if (instance == nullptr) return;
   const int ignored = instance->IgnoredExceptions & ReportedFlags;
   if (ignored == ReportedFlags) return;
+  readX87 = readX87 || !instance->ErrorHandlers.empty();
   if ((RaisedFlags(readX87) & ~ignored) != 0) TestException(instance);
 }
 

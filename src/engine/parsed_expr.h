@@ -48,6 +48,7 @@ class QuorbParsedExpr {
   Quorb* Owner = nullptr;                    // the instance that parsed it
   QuorbItem* FunctionItem = nullptr;         // the function whose body this is, if any
   bool MayUseX87 = false;                    // a step may raise flags in the x87 status word
+  bool ReraiseInexact = false;               // a step computed while parsing raised inexact
 
   // Runs the steps, tests the floating-point flags, and reads the result
   // converted to a double (NaN when the result type is not numeric).

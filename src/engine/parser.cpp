@@ -7,12 +7,12 @@
 #include <cfenv>
 
 #include "builtins/core_callbacks.h"
-#include "engine/fp_status.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/sentinels.h"
+#include "engine/step_classes.h"
 #include "scanner/string_location.h"
 #include "types/builtin_types.h"
 #include "types/data_type.h"
@@ -413,6 +413,8 @@ QuorbParsedExpr* ExpressionParser::Finish() {
   for (size_t i = 0; i + 1 < output_.size(); ++i) output_[i]->Next = output_[i + 1];
   for (const ExpressionPart* part : output_)
     if (part->Next != nullptr && StepMayUseX87(part->Callback)) expr_->MayUseX87 = true;
+  for (const FoldedConstant& constant : folded_)
+    if (constant.inexact) expr_->ReraiseInexact = true;
   if (commaHolder_ != nullptr) output_.push_back(commaHolder_);
   expr_->Parts.swap(output_);
   expr_->First = expr_->Parts.front();

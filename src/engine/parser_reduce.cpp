@@ -109,7 +109,9 @@ void ExpressionParser::CompletePart() {
     if (!part->ArgStarts.empty()) part->ArgStarts.insert(part->ArgStarts.begin(), 2, part->ArgStarts.front());
   }
   q_.ArgsMatch(part, output_);
-  if (part->Result != nullptr) AddOperand(part->Result);
+  if (part->Result == nullptr) return;
+  if (FoldConstantStep(part)) return;
+  AddOperand(part->Result);
 }
 
 }  // namespace QuorbNameSpace

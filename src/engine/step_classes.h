@@ -1,0 +1,23 @@
+// What the parser knows about a step from its callback alone. Both answers
+// are conservative: a callback the library does not list (a host's, a
+// function body's call, a ByExpr step) is neither pure nor free of x87 use.
+#ifndef QUORB_ENGINE_STEP_CLASSES_H
+#define QUORB_ENGINE_STEP_CLASSES_H
+
+namespace QuorbNameSpace {
+
+class ExpressionPart;
+using QuorbCallback = void (*)(ExpressionPart&);
+
+// A library step whose result depends on its argument values alone, that
+// changes nothing else, raises no error through the instance and computes
+// in SSE registers: with constant arguments it may run while parsing.
+bool IsPureNumericStep(QuorbCallback callback);
+
+// Whether a step running `callback` may leave a flag in the x87 status
+// word: false only for library steps known to compute in SSE registers.
+bool StepMayUseX87(QuorbCallback callback);
+
+}  // namespace QuorbNameSpace
+
+#endif

@@ -1,0 +1,119 @@
+// Steps computed while parsing: every folded expression against its twin,
+// whose constants are variables, bit for bit and flag for flag; steps that
+// raise more than inexact stay steps; inexact is raised again at each run.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/fp_status.h"
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+class ConstantFoldingTest : public ::testing::Test {
+ protected:
+  ConstantFoldingTest() {
+    for (const char* declaration : {"d0 As Double = 0", "d1 As Double = 1", "d2 As Double = 2", "d3 As Double = 3",
+                                    "d10 As Double = 10", "big As Double = 1e308", "tiny As Double = 1e-300"})
+      instance.Define(std::string("Variable: ") + declaration, nullptr, nullptr);
+  }
+  ~ConstantFoldingTest() override {
+    for (QuorbParsedExpr* expr : parsed) QuorbParsedExpr::Free(expr);
+    std::feclearexcept(ReportedFlags);
+  }
+  QuorbParsedExpr* ParseText(const std::string& text) {
+    parsed.push_back(instance.Parse(text, nullptr));
+    return parsed.back();
+  }
+  // One evaluation from clear flags: the result, the error, the flags left.
+  struct Outcome {
+    double value;
+    int32_t error;
+    int flags;
+  };
+  Outcome Run(QuorbParsedExpr* expr) {
+    std::feclearexcept(ReportedFlags);
+    instance.Error.Number = 0;
+    const double value = expr->Evaluate();
+    Outcome outcome{value, instance.Error.Number, std::fetestexcept(ReportedFlags)};
+    instance.Error.Number = 0;
+    return outcome;
+  }
+  Quorb instance;
+  std::vector<QuorbParsedExpr*> parsed;
+};
+
+struct TwinCase {
+  const char* folded;
+  const char* twin;
+  bool folds;  // the whole expression becomes one constant
+};
+
+const TwinCase twinCases[] = {
+    {"2/3", "d2/3", true},
+    {"-(3*4) + 2^10", "-(d3*4) + d2^10", true},
+    {"Sin(1) + Cos(2) * Sqrt(2)", "Sin(d1) + Cos(d2) * Sqrt(d2)", true},
+    {"Atan2(1, 2) - Hypot(3, 4) + Exp(1)", "Atan2(d1, d2) - Hypot(d3, 4) + Exp(d1)", true},
+    {"(1 < 2) + 0.1", "(d1 < d2) + 0.1", false},  // the Bool's conversion stays a step
+    {"1/0", "d1/0", false},
+    {"0/0 + 1", "d0/0 + 1", false},
+    {"1e308 * 10", "big * 10", false},
+    {"1e-300 / 1e10", "tiny / 1e10", false},
+    {"Sqrt(-1)", "Sqrt(-d1)", false},
+    {"Log(0) + 2/3", "Log(d0) + d2/3", false},
+};
+
+TEST_F(ConstantFoldingTest, FoldedAndUnfoldedTwinsAgreeBitForBitAndFlagForFlag) {
+  for (int mask : {0, FE_INEXACT | FE_UNDERFLOW}) {
+    instance.IgnoredExceptions = mask;
+    for (const TwinCase& c : twinCases) {
+      SCOPED_TRACE(std::string(c.folded) + " with mask " + std::to_string(mask));
+      QuorbParsedExpr* folded = ParseText(c.folded);
+      QuorbParsedExpr* twin = ParseText(c.twin);
+      ASSERT_EQ(instance.Error.Number, 0);
+      EXPECT_EQ(folded->Parts.size() == 1, c.folds) << "only the terminator is left when it all folds";
+      EXPECT_GT(twin->Parts.size(), 1u);
+      for (int round = 0; round < 2; ++round) {
+        const Outcome mine = Run(folded);
+        const Outcome theirs = Run(twin);
+        EXPECT_EQ(std::memcmp(&mine.value, &theirs.value, sizeof mine.value), 0) << mine.value << " " << theirs.value;
+        EXPECT_EQ(mine.error, theirs.error);
+        EXPECT_EQ(mine.flags, theirs.flags);
+      }
+    }
+  }
+}
+
+TEST_F(ConstantFoldingTest, EveryFloatingPointErrorComesFromFoldedAndUnfoldedText) {
+  instance.IgnoredExceptions = 0;
+  struct Case {
+    const char* text;
+    int32_t error;
+  };
+  const Case cases[] = {
+      {"1/0", ErrDivisionByZero}, {"d1/0", ErrDivisionByZero},  {"2/3", ErrInexact},
+      {"d2/3", ErrInexact},       {"0/0", ErrInvalidOperation}, {"d0/0", ErrInvalidOperation},
+      {"1e308*10", ErrOverflow},  {"big*10", ErrOverflow},      {"1e-300/1e10", ErrUnderflow},
+      {"tiny/1e10", ErrUnderflow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    QuorbParsedExpr* expr = ParseText(c.text);
+    ASSERT_EQ(instance.Error.Number, 0);
+    EXPECT_EQ(Run(expr).error, c.error);
+  }
+}
+
+TEST_F(ConstantFoldingTest, AStepInAByExprArgumentRaisesInexactOnlyWhenItRuns) {
+  instance.IgnoredExceptions = 0;
+  EXPECT_EQ(Run(ParseText("IIf(d1 > 0, 1, 2/3)")).error, 0) << "the branch holding 2/3 is not taken";
+  EXPECT_EQ(Run(ParseText("IIf(d1 < 0, 1, 2/3)")).error, ErrInexact);
+}
+
+}  // namespace
+}  // namespace QuorbNameSpace
