@@ -83,9 +83,13 @@ int32_t ValueAsInt32(const QuorbDataType* type, const void* value) {
   }
 }
 
-static double ResultAsDouble(const QuorbItem* result) {
+// Double results, the common case, are read here without the type switch.
+static inline double ResultAsDouble(const QuorbItem* result) {
   if (result == nullptr) return std::numeric_limits<double>::quiet_NaN();
-  return ValueAsDouble(result->DataType, result->ValuePtr);
+  const QuorbDataType* type = result->DataType;
+  if (type != nullptr && type->Index == TypeDouble && result->ValuePtr != nullptr)
+    return Load<double>(result->ValuePtr);
+  return ValueAsDouble(type, result->ValuePtr);
 }
 
 double QuorbParsedExpr::Evaluate() {

@@ -2,8 +2,13 @@
 #include "engine/parsed_expr.h"
 
 #include "builtins/core_callbacks.h"
+#include "engine/fused_steps.h"
 
 namespace QuorbNameSpace {
+
+// Out of line: the fused-run records are a complete type only here.
+ExpressionPart::ExpressionPart() = default;
+ExpressionPart::~ExpressionPart() = default;
 
 // The loop never calls the markers; their bodies only make them distinct
 // functions and harmless should a host call one.

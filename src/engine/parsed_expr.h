@@ -10,6 +10,7 @@
 #define QUORB_ENGINE_PARSED_EXPR_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 namespace QuorbNameSpace {
 
 class Quorb;
+struct FusedOp;
 
 class ExpressionPart {
  public:
@@ -29,6 +31,10 @@ class ExpressionPart {
   QuorbItem* Result = nullptr;               // receives the step's result
   QuorbItem* OpItem = nullptr;               // definition item whose callback runs
   QuorbItem* EnclosingFunction = nullptr;    // user function whose body holds the step
+  std::unique_ptr<std::vector<FusedOp>> Fused;  // a fused run's steps (fused_steps.h)
+
+  ExpressionPart();
+  ~ExpressionPart();
 };
 
 // Terminator markers: the loop stops before them and never calls them.

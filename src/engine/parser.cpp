@@ -7,6 +7,7 @@
 #include <cfenv>
 
 #include "builtins/core_callbacks.h"
+#include "engine/fused_steps.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -420,6 +421,7 @@ QuorbParsedExpr* ExpressionParser::Finish() {
   expr_->First = expr_->Parts.front();
   expr_->ResultType = last->Result != nullptr ? last->Result->DataType : nullptr;
   expr_->Owner = &q_;
+  if (q_.Error.Number == 0) FuseDoubleRuns(*expr_);
   QuorbParsedExpr* done = expr_;
   expr_ = nullptr;
   terminator_ = nullptr;

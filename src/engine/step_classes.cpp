@@ -13,6 +13,7 @@
 #include "builtins/double_arithmetic.h"
 #include "builtins/int_arithmetic.h"
 #include "builtins/real_math.h"
+#include "engine/fused_steps.h"
 
 namespace QuorbNameSpace {
 
@@ -48,7 +49,7 @@ static const QuorbCallback PureNumericSteps[] = {
 // is left out (it computes in long double), and so is every step that runs
 // other steps or host code: a function body, a ByExpr argument, a callback.
 static const QuorbCallback OtherSseOnlySteps[] = {
-    &SetVar, &ConvertPartFunc, &ValueAt, &Divide_Int, &Modulo_Int, &Frexp, &Modf, &Remquo,
+    &SetVar, &ConvertPartFunc, &ValueAt, &RunFusedDoubles, &Divide_Int, &Modulo_Int, &Frexp, &Modf, &Remquo,
     &Equal_Str, &NotEqual_Str, &LessThan_Str, &GreaterThan_Str, &LessThanOrEqual_Str, &GreaterThanOrEqual_Str,
 };
 
