@@ -1,0 +1,75 @@
+// Runs of Double arithmetic computed as one step: results bit for bit as
+// the same arithmetic in C++, variables read at every evaluation, and
+// parameters of a function body bound afresh at every call.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+
+#include "quorb.h"
+
+namespace {
+
+class FusedRuns : public ::testing::Test {
+ protected:
+  FusedRuns() : q(CreateQuorb(nullptr)) {
+    DefineVariable(q, "a", &a);
+    DefineVariable(q, "b", &b);
+    DefineVariable(q, "c", &c);
+  }
+  ~FusedRuns() override { ReleaseQuorb(q); }
+  QuorbInstance* q;
+  double a = 1.1, b = 2.2, c = 3.3;
+};
+
+bool SameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+TEST_F(FusedRuns, ComputeWhatTheStepsComputeBitForBit) {
+  struct Case {
+    const char* text;
+    std::function<double(double, double, double)> expected;
+  };
+  const Case cases[] = {
+      {"a+b*c", [](double a, double b, double c) { return a + b * c; }},
+      {"a/((a+b)*(a-b))/b", [](double a, double b, double) { return a / ((a + b) * (a - b)) / b; }},
+      {"c - (a - b)", [](double a, double b, double c) { return c - (a - b); }},
+      {"(a - b) - c", [](double a, double b, double c) { return (a - b) - c; }},
+      {"-a*-b + -(c/a)", [](double a, double b, double c) { return -a * -b + -(c / a); }},
+      {"Sqrt(a*a + b*b) / Abs(-c)", [](double a, double b, double c) { return std::sqrt(a * a + b * b) / std::fabs(-c); }},
+      {"Sin(a)*Cos(b) + Tan(c) - Exp(a)/Log(b)",
+       [](double a, double b, double c) { return std::sin(a) * std::cos(b) + std::tan(c) - std::exp(a) / std::log(b); }},
+      {"Pow(a, b) + a^c", [](double a, double b, double c) { return std::pow(a, b) + std::pow(a, c); }},
+      {"a*b - a*b", [](double a, double b, double) { return a * b - a * b; }},
+      {"(a+b)*(a+b)/(a+b)", [](double a, double b, double) { return (a + b) * (a + b) / (a + b); }},
+  };
+  const double values[][3] = {{1.1, 2.2, 3.3}, {-0.5, 1e300, 7.0}, {0.0, -0.0, 2.0}, {NAN, 1.0, 2.0}};
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.text);
+    QuorbExpression* expr = Parse(q, test.text, "Double");
+    for (const auto& v : values) {
+      a = v[0], b = v[1], c = v[2];
+      const double mine = EvaluateNTE(expr);
+      const double expected = test.expected(a, b, c);
+      EXPECT_TRUE(SameBits(mine, expected) || (std::isnan(mine) && std::isnan(expected)))
+          << mine << " against " << expected;
+    }
+    ReleaseExpr(expr);
+  }
+}
+
+TEST_F(FusedRuns, AFunctionBodyReadsTheArgumentsOfEachCall) {
+  ASSERT_NE(Define_Overload_Quorb(q, "Function: Blend(x, y) = x*y + x/y - y", nullptr, nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "Blend(2, 4)"), 2.0 * 4 + 2.0 / 4 - 4);
+  EXPECT_EQ(Eval(q, "Blend(3, 5) - Blend(1, 2)"), (3.0 * 5 + 3.0 / 5 - 5) - (1.0 * 2 + 1.0 / 2 - 2));
+  ASSERT_NE(Define_Overload_Quorb(q, "Function: Steps(n) = IIf(n < 1, 0, Steps(n - 1)*2 + n*n)", nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(Eval(q, "Steps(4)"), ((((0 * 2 + 1) * 2 + 4) * 2 + 9) * 2 + 16));
+}
+
+TEST_F(FusedRuns, FlagsOfAFusedRunAreReported) {
+  EXPECT_STREQ(EvalStr(q, "a*b/(c-c)"), "Division by 0");
+  EXPECT_STREQ(EvalStr(q, "(a-a)/(b-b)*c"), "Invalid operation");
+}
+
+}  // namespace
