@@ -17,7 +17,7 @@ namespace QuorbNameSpace {
 
 // Current is re-read after every call: a callback that changed its part's
 // link, or the expression's Current, steers the loop.
-void QuorbParsedExpr::Run() {
+inline void QuorbParsedExpr::Run() {
   Current = First;
   while (Current->Next != nullptr) {
     Current->Callback(*Current);
