@@ -14,6 +14,7 @@
 #ifndef QUORB_H
 #define QUORB_H
 
+#include <stdbool.h>
 #include <stdint.h>
 
 #if defined(_WIN32)
@@ -107,6 +108,170 @@ QUORB_API int32_t Precedence_Overload_Quorb(QuorbInstance* instance, const char*
 /* The value at `address` printed as the named type; "" for an unknown type
  * or a null address. */
 QUORB_API const char* ValueAt(QuorbInstance* instance, void* address, const char* typeName);
+
+/* ===== Transforms: life and passes =====
+ * A transform rewrites text by token-level rules. Make one with NewTransform
+ * (or use the instance's ParserTransform); it belongs to its instance. The
+ * token exports take the transform handle itself. A null handle gives null,
+ * 0 or false and does nothing. */
+
+/* Frees a transform made by NewTransform (or LocalTransform), with its
+ * tokens, rules and passes; a rule whose local transform it is forgets it.
+ * Null, the instance's own transforms, passes and a running transform are
+ * refused (error 9 on the instance). */
+QUORB_API void ReleaseTransform(QuorbTransform* transform);
+/* Kind 0 frees rules and tokens, 1 neither, 2 tokens only, 3 rules only;
+ * every kind frees the passes and leaves the transform with no input, the
+ * default tokens (a pass: its parent's) and no rules. Tokens and rules not
+ * freed stay valid until the transform goes. Returns the transform; null,
+ * error 9, for another kind or while it runs. */
+QUORB_API QuorbTransform* Reset(QuorbTransform* transform, int32_t kind);
+/* Moves a host transform (with its passes and tokens) to `instance`. Null
+ * with error 9 for a null instance, for an instance's own transform or a
+ * pass, and for a transform holding rules (they belong to their instance). */
+QUORB_API QuorbTransform* SetParser(QuorbTransform* transform, QuorbInstance* instance);
+/* The transform's instance. */
+QUORB_API QuorbInstance* MathParser(QuorbTransform* transform);
+/* The rule's own transform, made on first use and freed with the rule;
+ * null for a rule no transform defined. */
+QUORB_API QuorbTransform* LocalTransform(QuorbItem* rule);
+/* Appends a pass over the current text and returns it; the transform owns
+ * it and a Reset frees it. With `share` non-zero the pass uses the
+ * transform's tokens, rules and passes; with 0 it gets copies of the tokens
+ * and an empty rule table. Null, error 9, on a pass that shares. */
+QUORB_API QuorbTransform* NewPass(QuorbTransform* transform, int32_t share);
+/* The pass at `index`; past the end, the list grows with empty slots and
+ * the pass is made there as NewPass makes it. Null for an empty slot, a
+ * negative index or one past 2^20. */
+QUORB_API QuorbTransform* Pass(QuorbTransform* transform, int32_t index, int32_t share);
+/* Sets the transform's comment; returns the transform. */
+QUORB_API QuorbTransform* Comment_Overload_QuorbTransform_Tokens(QuorbTransform* transform, const char* comment);
+QUORB_API QuorbTransform* Comment_Overload_QuorbTransform(QuorbTransform* transform, const char* comment);
+/* Appends copies of `source`'s token items (pattern, kind, sub-match and
+ * code-block pairing only); returns the transform. A null source adds none. */
+QUORB_API QuorbTransform* Import_Overload_QuorbTransform_Tokens__Obj(QuorbTransform* transform,
+                                                                     QuorbTransform* source);
+
+/* ===== Transforms: tokens ===== */
+
+/* Appends a token tried before every earlier one: `kind` a token kind (1
+ * generic ... 11 reducible), `subMatch` the capture group that is the
+ * token's text, `grammar` 0 (the transform's) or 1 ECMAScript, 2 basic, 3
+ * extended, 4 awk, 5 grep, 6 egrep. A non-empty `closing` pattern makes
+ * the token a code-block opener with that closer. Returns the token item
+ * (the opener), owned by the transform; null with error 9, nothing added,
+ * for a pattern that does not compile, a bad grammar or a negative
+ * sub-match. */
+QUORB_API QuorbItem* DefineToken(QuorbTransform* transform, const char* regex, int32_t kind, const char* closing,
+                                 int32_t subMatch, int32_t grammar);
+QUORB_API QuorbItem* Define_Overload_QuorbTransform_Tokens(QuorbTransform* transform, const char* regex, int32_t kind,
+                                                           const char* closing, int32_t subMatch, int32_t grammar);
+
+/* ===== Transforms: rules =====
+ * Rules belong to the transform and are freed with it (or ReleaseRule). A
+ * limit of -1 means none. */
+
+/* Defines the rule `from` -> `to` with its comment, limits, precedence
+ * and flags (a non-zero flag sets it). Returns the rule, or null (error 9
+ * for a malformed rule, nothing set) when no rule is made. */
+QUORB_API QuorbItem* DefineRule(QuorbTransform* transform, const char* comment, const char* from, const char* to,
+                                int32_t minimum, int32_t maximum, int32_t minimumHard, int32_t maximumHard,
+                                int32_t precedence, int32_t startAfter, int32_t stopAfter, int32_t skipOver,
+                                int32_t rewindOnChange, int32_t caseSensitive, int32_t codeBlockSensitive,
+                                int32_t quoteSensitive, int32_t rightToLeft);
+/* Defines the rule `from` -> `to` with the transform's rule defaults; the
+ * rule, or null (error 9 for a malformed rule). */
+QUORB_API QuorbItem* FromTo(QuorbTransform* transform, const char* from, const char* to);
+/* Entry `index` of the transform's rule list; past the end the list grows
+ * and a blank rule, owned by the transform, is made there. Null for a slot
+ * left empty, a negative index or one past 2^20. */
+QUORB_API QuorbItem* GetRule(QuorbTransform* transform, int32_t index);
+/* The transform's rule defaults: limits and flags set on it are copied
+ * into every rule defined later. Lives inside the transform. */
+QUORB_API QuorbItem* RulesDefault(QuorbTransform* transform);
+/* The transform's second embedded rule item; nothing reads it. */
+QUORB_API QuorbItem* RulesOverall(QuorbTransform* transform);
+/* Frees a rule (or token) item at once; null, the embedded items and the
+ * not-found item are ignored. */
+QUORB_API void ReleaseRule(QuorbItem* rule);
+
+/* ===== Transforms: rule properties =====
+ * Each sets one property of the rule and returns the rule (null for a null
+ * rule). Set on RulesDefault, a flag also applies to the transform. */
+
+QUORB_API QuorbItem* Active(QuorbItem* rule, int32_t flag);
+QUORB_API QuorbItem* CaseSensitive(QuorbItem* rule, int32_t flag);
+/* Non-zero: blanks are tokens the rule sees. */
+QUORB_API QuorbItem* WhitespaceSensitive(QuorbItem* rule, int32_t flag);
+/* Non-zero: a code block is taken as one unit. */
+QUORB_API QuorbItem* CodeBlockSensitive(QuorbItem* rule, int32_t flag);
+/* Non-zero: quoted text is taken as one token (as DefineRule's flag). */
+QUORB_API QuorbItem* QuoteSensitive(QuorbItem* rule, int32_t flag);
+QUORB_API QuorbItem* SkipOver(QuorbItem* rule, int32_t flag);
+/* Non-zero: the text is scanned again from the change after a replacement. */
+QUORB_API QuorbItem* RewindOnChange(QuorbItem* rule, int32_t flag);
+QUORB_API QuorbItem* RightToLeft(QuorbItem* rule, int32_t flag);
+QUORB_API QuorbItem* Precedence(QuorbItem* rule, int32_t precedence);
+/* The limits of matches and replacements (-1: none). */
+QUORB_API QuorbItem* Minimum(QuorbItem* rule, int32_t value);
+QUORB_API QuorbItem* Maximum(QuorbItem* rule, int32_t value);
+QUORB_API QuorbItem* MinimumHard(QuorbItem* rule, int32_t value);
+QUORB_API QuorbItem* MaximumHard(QuorbItem* rule, int32_t value);
+QUORB_API QuorbItem* StartAfter(QuorbItem* rule, int32_t value);
+QUORB_API QuorbItem* StopAfter(QuorbItem* rule, int32_t value);
+/* Replace the rule's pattern or replacement text as recorded; the rule is
+ * not compiled again. */
+QUORB_API QuorbItem* FindPart(QuorbItem* rule, const char* from);
+QUORB_API QuorbItem* FromPart(QuorbItem* rule, const char* from);
+QUORB_API QuorbItem* ToPart(QuorbItem* rule, const char* to);
+QUORB_API QuorbItem* Comment_Overload_QuorbTransform_RuleClass(QuorbItem* rule, const char* comment);
+/* The rule's compiled replacement text; "" for null. Library-owned, valid
+ * until the next ReplacementText call. */
+QUORB_API const char* ReplacementText(QuorbItem* rule);
+
+/* ===== Transforms: input, expansion and results ===== */
+
+/* Makes a copy of `text` the transform's input (dropping a by-reference
+ * link); returns the transform, null while it runs. */
+QUORB_API QuorbTransform* SetInput(QuorbTransform* transform, const char* text);
+/* C++ hosts: `target` is the address of a std::string the caller owns and
+ * keeps alive; it is taken as input by exchange and each Transform hands
+ * the result back into it. A null target drops the link. Returns the
+ * transform; null while it runs. */
+QUORB_API QuorbTransform* SetInputByRef(QuorbTransform* transform, void* target);
+/* Rewrites the stored input in place by the passes, then the rules.
+ * Returns the transform; null while it runs. */
+QUORB_API QuorbTransform* Transform(QuorbTransform* transform);
+/* The transform's current text; "" for null. Library-owned, valid until
+ * the next ResultStr call. */
+QUORB_API const char* ResultStr(QuorbTransform* transform);
+/* Whether the last expansion changed its text. */
+QUORB_API bool WasModified(QuorbTransform* transform);
+/* `text` rewritten by the transform; the stored input is untouched. ""
+ * for null. Library-owned, valid until the next Expand call. */
+QUORB_API const char* Expand(QuorbTransform* transform, const char* text);
+/* As Expand, giving every step: the text before, then the text after
+ * each change, joined by `separator` between `prefix` and `postfix` (each
+ * empty one replaced by the transform's list text). Library-owned, valid
+ * until the next ExpandWithSteps call. */
+QUORB_API const char* ExpandWithSteps(QuorbTransform* transform, const char* text, const char* separator,
+                                      const char* prefix, const char* postfix);
+/* Set the list texts ExpandWithSteps uses; each returns the transform. */
+QUORB_API QuorbTransform* ListPrefix(QuorbTransform* transform, const char* prefix);
+QUORB_API QuorbTransform* ListSeparator(QuorbTransform* transform, const char* separator);
+QUORB_API QuorbTransform* ListPostfix(QuorbTransform* transform, const char* postfix);
+QUORB_API QuorbTransform* ListDelimiters(QuorbTransform* transform, const char* prefix, const char* separator,
+                                         const char* postfix);
+
+/* ===== Transforms: exports that do nothing =====
+ * Kept for hosts written against them; they read nothing but return their
+ * first argument, or null and 0. */
+
+QUORB_API QuorbTransform* GetTokens(QuorbTransform* transform);
+QUORB_API QuorbTransform* Import_Overload_QuorbTransform_Tokens__File(QuorbTransform* transform, const char* fileName);
+QUORB_API void* SetProperties(void* handle, int64_t properties);
+QUORB_API QuorbTransform* Import_Overload_QuorbTransform(void);
+QUORB_API int32_t ParseAgainMax(void);
 
 #ifdef __cplusplus
 }
