@@ -147,7 +147,10 @@ TEST_F(TransformHost, ResettingASharedPassKeepsItOutOfItsOwnPasses) {
   QuorbTransform* second = NewPass(t, 1);
   FromTo(t, "a", "b");
   EXPECT_EQ(Reset(first, 1), first);
+  EXPECT_EQ(Pass(first, 0, 1), second) << "its parent's other pass, not itself";
+  EXPECT_EQ(Pass(first, 1, 1), nullptr) << "past the shared list: a sharing pass makes none";
   EXPECT_EQ(Reset(second, 0), second);
+  EXPECT_EQ(Pass(second, 0, 1), first);
   EXPECT_EQ(Run("a a"), "b b");
   EXPECT_EQ(NewPass(first, 1), nullptr) << "a sharing pass owns no passes of its own";
 }
@@ -164,9 +167,10 @@ TEST_F(TransformHost, EveryResetKindLeavesDefaultsAndValidHandles) {
     ASSERT_NE(token, nullptr);
     ASSERT_NE(rule, nullptr);
     ASSERT_NE(regexRule, nullptr);
-    ASSERT_STREQ(Expand(own, "@@ 3 px"), "at 3pt");
+    ASSERT_NE(FromTo(own, "word", "WORD"), nullptr);
+    ASSERT_STREQ(Expand(own, "@@ 3 px word"), "at 3pt WORD");
     EXPECT_EQ(Reset(own, kind), own) << kind;
-    EXPECT_STREQ(Expand(own, "@@ 3 px"), "@@ 3 px") << kind;
+    EXPECT_STREQ(Expand(own, "@@ 3 px word"), "@@ 3 px word") << kind << ": no table of the old rules is searched";
     const bool rulesKept = kind == 1 || kind == 2;
     const bool tokensKept = kind == 1 || kind == 3;
     if (rulesKept) {
