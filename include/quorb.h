@@ -114,7 +114,10 @@ QUORB_API const char* ValueAt(QuorbInstance* instance, void* address, const char
  * (or use the instance's ParserTransform); it belongs to its instance, and
  * its tokens, rules and passes belong to it. The token exports take the
  * transform handle itself. A null handle gives null, 0, false or "" and
- * does nothing. Refusals set error 9 on the transform's instance. */
+ * does nothing. Refusals set error 9 on the transform's instance. While a
+ * transform runs (host code called back from a rule's directive), every
+ * export that would change or free its input, tokens, rules or passes is
+ * refused. */
 
 /* Frees a transform from NewTransform or LocalTransform with its tokens,
  * rules and passes (a rule whose local transform it was forgets it).

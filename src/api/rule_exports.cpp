@@ -9,15 +9,20 @@ namespace {
 // A limit as the host gives it: -1 (any negative) is "none".
 uint64_t Limit(int32_t value) { return static_cast<uint64_t>(static_cast<int64_t>(value)); }
 
-// The rule `from` -> `to` compiled on the transform; null when none is made.
+// The rule `from` -> `to` compiled on the transform; null when none is made
+// or the transform is running.
 EngineItem* CompileRule(StringLocation& transform, const char* from, const char* to) {
+  if (IsBusy(transform)) {
+    Refused(transform);
+    return nullptr;
+  }
   return transform.DefineRule(TextIn(from), TextIn(to), nullptr);
 }
 
 QuorbItem* DefineTokenOn(QuorbTransform* handle, const char* regex, int32_t kind, const char* closing,
                          int32_t subMatch, int32_t grammar) {
   return OnTransform<QuorbItem*>(handle, nullptr, [&](StringLocation& transform) -> QuorbItem* {
-    if (subMatch < 0) {
+    if (subMatch < 0 || IsBusy(transform)) {
       Refused(transform);
       return nullptr;
     }
@@ -38,6 +43,7 @@ extern "C" {
 
 QUORB_API QuorbTransform* Import_Overload_QuorbTransform_Tokens__Obj(QuorbTransform* handle, QuorbTransform* source) {
   return OnTransform<QuorbTransform*>(handle, nullptr, [&](StringLocation& transform) {
+    if (IsBusy(transform)) return Refused(transform);
     if (source != nullptr && Engine(source)->Tokens != nullptr) transform.ImportTokens(*Engine(source)->Tokens);
     return handle;
   });
@@ -115,6 +121,10 @@ QUORB_API void ReleaseRule(QuorbItem* handle) {
   EngineItem* rule = Engine(handle);
   if (IsEmbedded(rule) || rule->Has(QuorbNameSpace::IsNotFound) || rule->Has(QuorbNameSpace::IsDefaultItem)) return;
   StringLocation* home = rule->DefiningTransform;
+  if (home != nullptr && IsBusy(*home)) {
+    Refused(*home);  // the running expansion may be reading this rule
+    return;
+  }
   Quorb* instance = home != nullptr ? home->Owner : rule->Owner;
   GuardedVoid(instance, ErrInvalidDefinition, [&] {
     if (home != nullptr) home->DisownBlankRule(rule);

@@ -25,6 +25,18 @@ Result OnTransform(QuorbTransform* handle, Result neutral, Body body) noexcept {
   return Guarded<Result>(transform->Owner, ErrInvalidDefinition, neutral, [&] { return body(*transform); });
 }
 
+// Whether an expansion that reads `transform`'s parts runs: its own, its
+// parents' (a sharing pass uses theirs) or a sharing pass's (it uses
+// this one's). Host code called back from a rule's directive must not
+// rebuild or free what the run reads.
+inline bool IsBusy(const StringLocation& transform) {
+  for (const StringLocation* s = &transform; s != nullptr; s = s->Parent)
+    if (s->IsRunning()) return true;
+  for (const StringLocation* pass : transform.Passes)
+    if (pass != nullptr && pass->Parent == &transform && pass->IsRunning()) return true;
+  return false;
+}
+
 // Refuses a call on `transform`: error 9 on its instance (unless one is
 // pending), and null.
 inline QuorbTransform* Refused(StringLocation& transform) {

@@ -38,7 +38,7 @@ extern "C" {
 
 QUORB_API void ReleaseTransform(QuorbTransform* handle) {
   OnTransform<int>(handle, 0, [&](StringLocation& transform) {
-    if (!IsHostTransform(transform) || transform.IsRunning()) {
+    if (!IsHostTransform(transform) || IsBusy(transform)) {
       Refused(transform);
       return 0;
     }
@@ -55,7 +55,7 @@ QUORB_API void ReleaseTransform(QuorbTransform* handle) {
 
 QUORB_API QuorbTransform* Reset(QuorbTransform* handle, int32_t kind) {
   return OnTransform<QuorbTransform*>(handle, nullptr, [&](StringLocation& transform) {
-    if (kind < QuorbNameSpace::ResetRulesAndTokens || kind > QuorbNameSpace::ResetRulesOnly || transform.IsRunning())
+    if (kind < QuorbNameSpace::ResetRulesAndTokens || kind > QuorbNameSpace::ResetRulesOnly || IsBusy(transform))
       return Refused(transform);
     transform.ResetForHost(static_cast<QuorbNameSpace::TransformResetEnum>(kind));
     return handle;
@@ -67,7 +67,7 @@ QUORB_API QuorbTransform* SetParser(QuorbTransform* handle, QuorbInstance* insta
     if (instance == nullptr || !IsHostTransform(transform)) return Refused(transform);
     Quorb* target = Engine(instance);
     if (target == transform.Owner) return handle;
-    if (transform.HoldsRules() || transform.IsRunning()) return Refused(transform);
+    if (transform.HoldsRules() || IsBusy(transform)) return Refused(transform);
     target->UserTransforms.reserve(target->UserTransforms.size() + 1);
     transform.Owner->RemoveUserTransform(&transform);
     target->UserTransforms.push_back(&transform);
@@ -91,7 +91,7 @@ QUORB_API QuorbTransform* LocalTransform(QuorbItem* rule) {
 QUORB_API QuorbTransform* NewPass(QuorbTransform* handle, int32_t share) {
   return OnTransform<QuorbTransform*>(handle, nullptr, [&](StringLocation& transform) {
     // A pass that shares its parent's passes owns none it could free.
-    if (!transform.IsOwning()) return Refused(transform);
+    if (!transform.IsOwning() || IsBusy(transform)) return Refused(transform);
     return Handle(MakePassAt(transform, transform.Passes.size(), share != 0));
   });
 }
@@ -105,7 +105,7 @@ QUORB_API QuorbTransform* Pass(QuorbTransform* handle, int32_t index, int32_t sh
       if (pass != nullptr) pass->Owner = transform.Owner;
       return Handle(pass);
     }
-    if (!transform.IsOwning()) return Refused(transform);
+    if (!transform.IsOwning() || IsBusy(transform)) return Refused(transform);
     return Handle(MakePassAt(transform, slot, share != 0));
   });
 }

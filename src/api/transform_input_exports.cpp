@@ -25,7 +25,7 @@ extern "C" {
 
 QUORB_API QuorbTransform* SetInput(QuorbTransform* handle, const char* text) {
   return OnTransform<QuorbTransform*>(handle, nullptr, [&](StringLocation& transform) {
-    if (transform.IsRunning()) return Refused(transform);
+    if (IsBusy(transform)) return Refused(transform);
     transform.SetTransformInput(TextIn(text));
     return handle;
   });
@@ -33,7 +33,7 @@ QUORB_API QuorbTransform* SetInput(QuorbTransform* handle, const char* text) {
 
 QUORB_API QuorbTransform* SetInputByRef(QuorbTransform* handle, void* target) {
   return OnTransform<QuorbTransform*>(handle, nullptr, [&](StringLocation& transform) {
-    if (transform.IsRunning()) return Refused(transform);
+    if (IsBusy(transform)) return Refused(transform);
     if (target == nullptr) {
       // Detached: no later run writes into a string the host let go.
       transform.InputRefTarget = nullptr;
@@ -47,7 +47,7 @@ QUORB_API QuorbTransform* SetInputByRef(QuorbTransform* handle, void* target) {
 
 QUORB_API QuorbTransform* Transform(QuorbTransform* handle) {
   return OnTransform<QuorbTransform*>(handle, nullptr, [&](StringLocation& transform) {
-    if (transform.IsRunning()) return Refused(transform);
+    if (IsBusy(transform)) return Refused(transform);
     transform.Expand(0, QuorbNameSpace::NoPosition - 1);  // the whole text, whatever the range was
     return handle;
   });

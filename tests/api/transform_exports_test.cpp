@@ -312,3 +312,37 @@ TEST_F(TransformHost, NullHandlesAndExportsThatDoNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+QuorbTransform* meddled = nullptr;
+
+// A host function run by a rule's directive while its transform rewrites.
+void QUORB_CALLBACK Meddle(QuorbPart*) {
+  EXPECT_EQ(Reset(meddled, 0), nullptr);
+  EXPECT_EQ(FromTo(meddled, "q", "r"), nullptr);
+  EXPECT_EQ(DefineToken(meddled, "##", 1, "", 0, 0), nullptr);
+  EXPECT_EQ(SetInput(meddled, "other"), nullptr);
+  EXPECT_EQ(Transform(meddled), nullptr);
+  ReleaseRule(GetRule(meddled, 0));
+  ReleaseTransform(meddled);
+}
+
+// Regression: host code called back while a transform runs cannot free or
+// rebuild what the run is reading.
+TEST_F(TransformHost, ARunningTransformRefusesChanges) {
+  meddled = t;
+  ASSERT_NE(DefineFunction(q, "Meddle()", Meddle), nullptr);
+  QuorbItem* rule = FromTo(t, "poke", "{@Exec: Meddle()}done");
+  ASSERT_NE(rule, nullptr);
+  FromTo(t, "x", "y");
+  SetInput(t, "x poke x");
+  Transform(t);
+  EXPECT_STREQ(ResultStr(t), "y done y");
+  EXPECT_STREQ(Expand(t, "poke x"), "done y");
+  QuorbTransform* pass = NewPass(t, 1);
+  EXPECT_STREQ(Expand(pass, "poke"), "done") << "a sharing pass runs on its parent's rules";
+  meddled = nullptr;
+}
+
+}  // namespace
