@@ -184,6 +184,10 @@ TEST_F(TransformHost, EveryResetKindLeavesDefaultsAndValidHandles) {
   }
   EXPECT_EQ(Reset(t, 4), nullptr);
   EXPECT_EQ(Reset(t, -1), nullptr);
+  QuorbTransform* parser = ParserTransform(q);
+  EXPECT_EQ(Reset(parser, 1), parser);
+  EXPECT_STREQ(Expand(parser, "Func: f"), "Func: f") << "the aliases went with the rules";
+  EXPECT_EQ(Eval(q, "1+2*3"), 7.0) << "expressions still parse";
 }
 
 // Regression: ReleaseTransform frees once, refuses what the instance owns,
