@@ -17,11 +17,11 @@ namespace {
 constexpr uint64_t Bit(int n) { return 1ULL << n; }
 
 // Types whose values convert among themselves without text: the
-// conversion table decides which pairs actually do.
+// conversion table decides which pairs actually do. An address is not
+// among them: it is copied only whole, from and to a pointer width.
 constexpr uint64_t NumericTypes = Bit(TypeBoolean) | Bit(TypeInt8) | Bit(TypeInt8u) | Bit(TypeInt16) |
                                   Bit(TypeInt16u) | Bit(TypeInt32) | Bit(TypeInt32u) | Bit(TypeInt64) |
-                                  Bit(TypeInt64u) | Bit(TypeSingle) | Bit(TypeDouble) | Bit(TypeSizeT) |
-                                  Bit(TypePointer);
+                                  Bit(TypeInt64u) | Bit(TypeSingle) | Bit(TypeDouble) | Bit(TypeSizeT);
 
 bool IsNumeric(int32_t type) { return type >= 0 && type < 64 && (NumericTypes & Bit(type)) != 0; }
 bool IsText(int32_t type) { return type == TypeString || type == TypeOmni; }
@@ -67,10 +67,10 @@ struct HostItem {
 
 bool HoldsValue(const QuorbItem* item) {
   if (item == nullptr || item->DataType == nullptr || item->ValuePtr == nullptr) return false;
-  const uint64_t notValues = QuorbNameSpace::PropertyBit(QuorbNameSpace::IsNotFound) |
-                             QuorbNameSpace::PropertyBit(QuorbNameSpace::IsFunction) |
-                             QuorbNameSpace::PropertyBit(QuorbNameSpace::IsOperator);
-  return (item->Properties & notValues) == 0;
+  if (item->Has(QuorbNameSpace::IsNotFound)) return false;
+  // An array is called to be indexed, but it is a value all the same.
+  if (item->Has(QuorbNameSpace::IsArray)) return true;
+  return !item->Has(QuorbNameSpace::IsFunction) && !item->Has(QuorbNameSpace::IsOperator);
 }
 
 bool ReadValue(const QuorbItem* item, HostValue host, QuorbNameSpace::Quorb* instance) {

@@ -24,7 +24,8 @@ struct HostValue {
 };
 
 // Whether `item` holds a value a host may read: not null, not the
-// not-found item, not a function or operator, with a type and storage.
+// not-found item, not a function, operator or type (an array is a value),
+// with a type and storage.
 bool HoldsValue(const QuorbNameSpace::QuorbItem* item);
 
 // Copies the item's value into `host`. False, leaving `host` untouched, when
