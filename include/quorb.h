@@ -179,28 +179,31 @@ QUORB_API void ReleaseItem(QuorbItem* item);
  * Readers give 0 (or null, "") for a null item, one without a value, the
  * not-found item and function items; see "Inside a callback" for how a
  * width that differs from the item's type is handled. */
-QUORB_API double Value(QuorbItem* item);
-QUORB_API double ValueDbl(QuorbItem* item);
-QUORB_API float ValueSng(QuorbItem* item);
-QUORB_API uint8_t ValueByte(QuorbItem* item);
-QUORB_API int16_t ValueInt16(QuorbItem* item);
-QUORB_API int32_t ValueInt32(QuorbItem* item);
-QUORB_API int64_t ValueInt64(QuorbItem* item);
+QUORB_API double Value(QuorbItem* item);       /* the value as a double; 0 when unreadable */
+QUORB_API double ValueDbl(QuorbItem* item);    /* the same as Value */
+QUORB_API float ValueSng(QuorbItem* item);     /* as a Single; 0 when unreadable */
+QUORB_API uint8_t ValueByte(QuorbItem* item);  /* as an Int8u; 0 when unreadable */
+QUORB_API int16_t ValueInt16(QuorbItem* item); /* as an Int16; 0 when unreadable */
+QUORB_API int32_t ValueInt32(QuorbItem* item); /* as an Int; 0 when unreadable */
+QUORB_API int64_t ValueInt64(QuorbItem* item); /* as an Int64; 0 when unreadable */
 /* The address a Pointer, AnyType or Void item holds (an array item: its
  * elements); null for other types, with error 7. */
 QUORB_API void* ValuePtr(QuorbItem* item);
-/* The address of the item's storage; lives as long as the item's value. */
+/* The address of the item's storage, owned by the item (or the host's
+ * memory it was defined over); valid while the item keeps that value. */
 QUORB_API void* ValueAddr(QuorbItem* item);
 /* The value as plain text; valid until the next call of ValueStr. */
 QUORB_API const char* ValueStr(QuorbItem* item);
 /* Writers: convert as the readers do; a mismatch writes nothing (error 7). */
-QUORB_API void SetVariableValue(QuorbItem* item, double value);
-QUORB_API void SetVariableValueDbl(QuorbItem* item, double value);
-QUORB_API void SetVariableValueSng(QuorbItem* item, float value);
-QUORB_API void SetVariableValueByte(QuorbItem* item, uint8_t value);
-QUORB_API void SetVariableValueInt16(QuorbItem* item, int16_t value);
-QUORB_API void SetVariableValueInt32(QuorbItem* item, int32_t value);
-QUORB_API void SetVariableValueInt64(QuorbItem* item, int64_t value);
+QUORB_API void SetVariableValue(QuorbItem* item, double value);       /* stores a double */
+QUORB_API void SetVariableValueDbl(QuorbItem* item, double value);    /* the same as SetVariableValue */
+QUORB_API void SetVariableValueSng(QuorbItem* item, float value);     /* stores a Single */
+QUORB_API void SetVariableValueByte(QuorbItem* item, uint8_t value);  /* stores an Int8u */
+QUORB_API void SetVariableValueInt16(QuorbItem* item, int16_t value); /* stores an Int16 */
+QUORB_API void SetVariableValueInt32(QuorbItem* item, int32_t value); /* stores an Int */
+QUORB_API void SetVariableValueInt64(QuorbItem* item, int64_t value); /* stores an Int64 */
+/* Stores an address into a Pointer or AnyType item; the host keeps owning
+ * the memory it points at. */
 QUORB_API void SetVariableValuePtr(QuorbItem* item, void* value);
 /* Copies one value of the item's own type from `value`; null does nothing. */
 QUORB_API void SetVariableValueByPtr(QuorbItem* item, const void* value);
@@ -223,15 +226,20 @@ QUORB_API void* AllocArray(QuorbType* type, int32_t n);
 QUORB_API void* AllocScalar(QuorbType* type, const char* text);
 /* A new value holding a copy of the value at `value`. */
 QUORB_API void* AllocByPtr(QuorbType* type, const void* value);
+/* Frees a value from AllocScalar or AllocByPtr; anything else: error 13. */
 QUORB_API void ReleaseScalar(QuorbType* type, void* value);
+/* Frees an array from AllocArray; anything else: error 13. */
 QUORB_API void ReleaseArray(QuorbType* type, void* array);
+/* Copies one value from `source` to `destination`, both of the type; a
+ * value the exports made with a type of another kind: error 13. */
 QUORB_API void SetScalar(QuorbType* type, void* destination, const void* source);
 /* Writes element `index`; refused for a negative index or one past the end
  * of an array from AllocArray. */
 QUORB_API void SetArray(QuorbType* type, void* array, const void* source, int32_t index);
-QUORB_API void SwapScalarValues(QuorbType* type, void* a, void* b);
-QUORB_API void ResetScalar(QuorbType* type, void* value);
-/* Resets every element of an array from AllocArray; returns the array. */
+QUORB_API void SwapScalarValues(QuorbType* type, void* a, void* b); /* exchanges two values */
+QUORB_API void ResetScalar(QuorbType* type, void* value);          /* sets the zero value */
+/* Resets every element of an array from AllocArray and returns it; null
+ * (error 13) for any other pointer. */
 QUORB_API void* ResetArray(QuorbType* type, void* array);
 /* The value formatted by the type's output formats; valid until the next
  * call of the same export. */
@@ -239,8 +247,8 @@ QUORB_API const char* ToString_Overload_DataType__ByPtr(QuorbType* type, const v
 /* The text read as a value of the type, then formatted; nothing stays
  * allocated. "" when the text is not a value. */
 QUORB_API const char* ToString_Overload_DataType__ByStr(QuorbType* type, const char* text);
-QUORB_API int32_t Index(QuorbType* type);                       /* built-in type number */
-QUORB_API QuorbItem* GetItem(QuorbType* type);                  /* the defining item */
+QUORB_API int32_t Index(QuorbType* type);      /* built-in type number; 0 for null */
+QUORB_API QuorbItem* GetItem(QuorbType* type); /* the defining item; owned by the library */
 /* The type's name; valid until the next call of Name_Overload_DataType. */
 QUORB_API const char* Name_Overload_DataType(QuorbType* type);
 QUORB_API QuorbType* Handle_Overload_DataType(QuorbType* type);  /* returns `type` */
@@ -279,14 +287,14 @@ QUORB_API int32_t FPEnvRaiseException(QuorbInstance* instance, int32_t flags); /
 QUORB_API int32_t FPEnvGetRounding(QuorbInstance* instance);                   /* a QUORB_FE_ mode */
 QUORB_API int32_t FPEnvSetRounding(QuorbInstance* instance, int32_t mode);     /* 0 on success */
 QUORB_API int32_t FPEnvGetExceptionMask(QuorbInstance* instance);              /* ignored flags */
-QUORB_API void FPEnvSetExceptionMask(QuorbInstance* instance, int32_t mask);
-QUORB_API void FPEnvSetExceptionUnMask(QuorbInstance* instance, int32_t flags); /* stop ignoring */
-QUORB_API void FPEnvToggleExceptionMask(QuorbInstance* instance, int32_t flags);
+QUORB_API void FPEnvSetExceptionMask(QuorbInstance* instance, int32_t mask);      /* ignore these */
+QUORB_API void FPEnvSetExceptionUnMask(QuorbInstance* instance, int32_t flags);  /* stop ignoring */
+QUORB_API void FPEnvToggleExceptionMask(QuorbInstance* instance, int32_t flags); /* invert these */
 
 /* ---- Namespaces -------------------------------------------------------- */
 /* Symbol `index` of the current namespace in name order; null out of range. */
 QUORB_API QuorbItem* NamespaceSymbol(QuorbInstance* instance, int32_t index);
-QUORB_API uint64_t NamespaceSymbolCount(QuorbInstance* instance);
+QUORB_API uint64_t NamespaceSymbolCount(QuorbInstance* instance); /* names in it */
 QUORB_API void* NamespaceChild(void);        /* always null */
 QUORB_API int32_t NamespaceChildCount(void); /* always 0 */
 QUORB_API void* NamespaceParent(void);       /* always null */
@@ -294,8 +302,11 @@ QUORB_API void* NamespaceParent(void);       /* always null */
 /* ---- Output formats ---------------------------------------------------
  * `specification` is the text after "Output:". The output item, or null
  * with the error number set. */
+/* The callback reads the text being printed as argument 1 (ArgStr) and
+ * writes the new text with ReturnStr. */
 QUORB_API QuorbItem* SetOutput_Overload_Quorb__Callback(QuorbInstance* instance, QuorbCallback callback,
                                                        const char* specification);
+/* The specification's "name = expression" computes the new text. */
 QUORB_API QuorbItem* SetOutput_Overload_Quorb__NoCallback(QuorbInstance* instance, const char* specification);
 /* Removes every output format: values print plainly again. */
 QUORB_API void ResetOutput(QuorbInstance* instance);

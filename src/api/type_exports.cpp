@@ -32,6 +32,17 @@ void Refuse(QuorbDataType* type) {
   if (Quorb* owner = OwnerOf(type)) owner->SetErrorIfNone(ErrNotModifiable);
 }
 
+// Refuses (true) when one of the scalars was made by a type of another
+// class: a String object written as a Double would be corrupted.
+bool RefusedScalars(QuorbDataType* type, std::initializer_list<const void*> values) {
+  for (const void* value : values) {
+    if (!IsForeignValue(type, value)) continue;
+    Refuse(type);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" {
@@ -78,16 +89,19 @@ QUORB_API void ReleaseArray(QuorbType* type, void* array) {
 
 QUORB_API void SetScalar(QuorbType* type, void* destination, const void* source) {
   if (destination == nullptr || source == nullptr) return;
-  WithTypeVoid(type, [&](QuorbDataType* t) { t->SetValue(destination, source); });
+  WithTypeVoid(type, [&](QuorbDataType* t) {
+    if (!RefusedScalars(t, {destination, source})) t->SetValue(destination, source);
+  });
 }
 
 QUORB_API void SetArray(QuorbType* type, void* array, const void* source, int32_t index) {
   if (array == nullptr || source == nullptr || index < 0) return;
   WithTypeVoid(type, [&](QuorbDataType* t) {
-    // An array the exports made knows its length; the host's own arrays
-    // are the host's to size.
-    if (IsHostValue(t, array, HostAllocation::Array) &&
-        static_cast<size_t>(index) >= QuorbNameSpace::CountedArrayLength(array)) {
+    // An array the exports made knows its length; a scalar they made is no
+    // array; the host's own arrays are the host's to size.
+    const bool ours = IsHostValue(t, array, HostAllocation::Array);
+    if ((ours && static_cast<size_t>(index) >= QuorbNameSpace::CountedArrayLength(array)) ||
+        IsHostValue(t, array, HostAllocation::Scalar) || RefusedScalars(t, {array, source})) {
       Refuse(t);
       return;
     }
@@ -97,12 +111,16 @@ QUORB_API void SetArray(QuorbType* type, void* array, const void* source, int32_
 
 QUORB_API void SwapScalarValues(QuorbType* type, void* a, void* b) {
   if (a == nullptr || b == nullptr) return;
-  WithTypeVoid(type, [&](QuorbDataType* t) { t->Swap(a, b); });
+  WithTypeVoid(type, [&](QuorbDataType* t) {
+    if (!RefusedScalars(t, {a, b})) t->Swap(a, b);
+  });
 }
 
 QUORB_API void ResetScalar(QuorbType* type, void* value) {
   if (value == nullptr) return;
-  WithTypeVoid(type, [&](QuorbDataType* t) { t->Reset(value); });
+  WithTypeVoid(type, [&](QuorbDataType* t) {
+    if (!RefusedScalars(t, {value})) t->Reset(value);
+  });
 }
 
 QUORB_API void* ResetArray(QuorbType* type, void* array) {
@@ -121,7 +139,10 @@ QUORB_API void* ResetArray(QuorbType* type, void* array) {
 QUORB_API const char* ToString_Overload_DataType__ByPtr(QuorbType* type, const void* value) {
   static std::string text;
   if (value == nullptr) return TextOut(text, std::string());
-  return WithType<const char*>(type, "", [&](QuorbDataType* t) { return TextOut(text, t->ToStringFormatted(value)); });
+  return WithType<const char*>(type, "", [&](QuorbDataType* t) {
+    if (RefusedScalars(t, {value})) return TextOut(text, std::string());
+    return TextOut(text, t->ToStringFormatted(value));
+  });
 }
 
 QUORB_API const char* ToString_Overload_DataType__ByStr(QuorbType* type, const char* text) {

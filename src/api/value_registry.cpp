@@ -39,6 +39,11 @@ bool IsHostValue(const QuorbNameSpace::QuorbDataType* type, const void* value, H
   return found != Allocations().end() && Matches(found->second, type, kind);
 }
 
+bool IsForeignValue(const QuorbNameSpace::QuorbDataType* type, const void* value) {
+  auto found = Allocations().find(value);
+  return found != Allocations().end() && !Matches(found->second, type, found->second.shape);
+}
+
 bool ForgetHostValue(const QuorbNameSpace::QuorbDataType* type, const void* value, HostAllocation kind) {
   if (!IsHostValue(type, value, kind)) return false;
   Allocations().erase(value);

@@ -26,6 +26,10 @@ bool IsHostValue(const QuorbNameSpace::QuorbDataType* type, const void* value, H
 // caller then frees it).
 bool ForgetHostValue(const QuorbNameSpace::QuorbDataType* type, const void* value, HostAllocation kind);
 
+// Whether `value` was handed out by a type of another class: using it as
+// one of `type`'s values would misread it.
+bool IsForeignValue(const QuorbNameSpace::QuorbDataType* type, const void* value);
+
 // Whether any value made by exactly this type object is still out.
 bool HostValuesOf(const QuorbNameSpace::QuorbDataType* type);
 

@@ -116,4 +116,19 @@ TEST_F(Callbacks, AHandlerRewritesTheErrorExpression) {
   EXPECT_STREQ(EvalStr(q, "1 + 2"), "3") << "the instance parses normally afterwards";
 }
 
+void QUORB_CALLBACK ShortensAndResumes(QuorbInstance* instance) {
+  ErrorSetExpression(instance, "1 + 2 + 3 + 4 + 5 +");
+  ErrorResponse(instance, 1);
+}
+
+// A parse that resumes after its text was shortened goes on over the new
+// text and never past its end.
+TEST_F(Callbacks, AResumedParseStaysInsideTheRewrittenText) {
+  ASSERT_NE(AddErrorHandler(q, ShortensAndResumes, 0), nullptr);
+  const std::string text = "1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + undefined_name_here + 9 + 10 + 11 + 12";
+  const std::string result = EvalStr(q, text.c_str());
+  EXPECT_FALSE(result.empty());
+  EXPECT_STREQ(EvalStr(q, "2 * 3"), "6");
+}
+
 }  // namespace

@@ -132,6 +132,10 @@ TEST_F(Types, ReleaseFreesOnlyWhatTheExportsMade) {
   double onStack = 1.0;
   ReleaseScalar(doubleType, &onStack);
   void* text = AllocScalar(stringType, "x");
+  SetScalar(doubleType, text, &onStack);  // another class: refused, the text object intact
+  SwapScalarValues(doubleType, text, &onStack);
+  ResetScalar(doubleType, text);
+  EXPECT_STREQ(ToString_Overload_DataType__ByPtr(stringType, text), "x");
   ReleaseScalar(doubleType, text);  // another class: refused, still allocated
   ReleaseScalar(stringType, text);
   ReleaseScalar(stringType, text);  // twice: refused
