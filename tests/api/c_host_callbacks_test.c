@@ -27,10 +27,13 @@ static void QUORB_CALLBACK AddInts(QuorbPart* part) { ReturnInt32(part, ArgInt32
 
 static void QUORB_CALLBACK MultiplyWide(QuorbPart* part) { ReturnInt64(part, ArgInt64(part, 1) * ArgInt64(part, 2)); }
 
-/* Reports how many arguments it got and that numbers past them read 0. */
+/* Reports how many arguments it got, the third, and whether numbers
+ * outside 1..ArgCount read nothing. */
 static void QUORB_CALLBACK CountArguments(QuorbPart* part) {
-  int32_t outside = ArgInt32(part, 0) + ArgInt32(part, 4) + (ArgObj(part, 4) == NULL ? 0 : 1000);
-  ReturnInt32(part, (int32_t)ArgCount(part) * 100 + outside + (int32_t)Arg(part, 3));
+  int outside = ArgInt32(part, 0) != 0 || Arg(part, 4) != 0 || ArgInt64(part, -1) != 0 || ArgPtr(part, 9) != NULL ||
+                ArgAddr(part, 0) != NULL || ArgObj(part, 4) != NULL || ArgExpr(part, 1) != NULL ||
+                ArgStr(part, 4)[0] != '\0' || ArgStr(part, INT32_MIN)[0] != '\0';
+  ReturnInt32(part, (int32_t)ArgCount(part) * 100 + (outside ? 1000 : 0) + (int32_t)Arg(part, 3));
 }
 
 static void QUORB_CALLBACK Greet(QuorbPart* part) {
@@ -104,7 +107,7 @@ static void CallbacksOfEachWidth(QuorbInstance* q) {
   Expect(Eval(q, "SumSq(3, 4)") == 25.0, "argument 1 is the first, 2 the second");
   Expect(Eval(q, "AddI(40, 2)") == 42.0, "Int arguments and result");
   Expect(strcmp(EvalStr(q, "Mul64(3000000000, 3)"), "9000000000") == 0, "Int64 arguments and result");
-  Expect(Eval(q, "Count3(1, 2, 7)") == 307.0, "ArgCount is 3; numbers 0 and 4 read nothing");
+  Expect(Eval(q, "Count3(1, 2, 7)") == 307.0, "ArgCount is 3; numbers outside 1 to 3 read nothing");
   Expect(strcmp(EvalStr(q, "Greet(\"world\")"), "Hello, world") == 0, "a String result");
   Expect(Eval(q, "1 <+> 2") == 12.0, "an operator's callback reads both operands");
 

@@ -1,5 +1,4 @@
-// Callbacks through the exports: argument numbers outside the call, widths
-// that differ from the declared types, a pointer result's ownership, the
+// Callbacks through the exports: widths that differ from the declared types, a pointer result's ownership, the
 // unevaluated argument, and the error location a handler may rewrite.
 #include <gtest/gtest.h>
 
@@ -16,21 +15,6 @@ class Callbacks : public ::testing::Test {
   ~Callbacks() override { ReleaseQuorb(q); }
   QuorbInstance* q;
 };
-
-// Numbers outside 1..ArgCount read nothing.
-void QUORB_CALLBACK OutsideArguments(QuorbPart* part) {
-  bool empty = Arg(part, 0) == 0 && Arg(part, 3) == 0 && ArgInt64(part, -1) == 0 && ArgPtr(part, 9) == nullptr &&
-               ArgAddr(part, 0) == nullptr && ArgObj(part, 3) == nullptr && ArgExpr(part, 1) == nullptr &&
-               std::string(ArgStr(part, 3)).empty() && std::string(ArgStr(part, INT32_MIN)).empty();
-  Return(part, empty ? static_cast<double>(ArgCount(part)) : -1);
-}
-
-TEST_F(Callbacks, ArgumentNumbersOutsideTheCallReadNothing) {
-  ASSERT_NE(DefineFunction(q, "Outside(a, b)", OutsideArguments), nullptr);
-  EXPECT_EQ(Eval(q, "Outside(1, 2)"), 2.0);
-  EXPECT_EQ(ArgCount(nullptr), 0);
-  EXPECT_EQ(Arg(nullptr, 1), 0.0);
-}
 
 // Widths read from and written to storage of the declared types: a String
 // read as a number gives 0 (error 7), an Int result written as a double
@@ -114,21 +98,6 @@ TEST_F(Callbacks, AHandlerRewritesTheErrorExpression) {
     EXPECT_TRUE(symbolSeen.empty()) << shorter;
   }
   EXPECT_STREQ(EvalStr(q, "1 + 2"), "3") << "the instance parses normally afterwards";
-}
-
-void QUORB_CALLBACK ShortensAndResumes(QuorbInstance* instance) {
-  ErrorSetExpression(instance, "1 + 2 + 3 + 4 + 5 +");
-  ErrorResponse(instance, 1);
-}
-
-// A parse that resumes after its text was shortened goes on over the new
-// text and never past its end.
-TEST_F(Callbacks, AResumedParseStaysInsideTheRewrittenText) {
-  ASSERT_NE(AddErrorHandler(q, ShortensAndResumes, 0), nullptr);
-  const std::string text = "1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + undefined_name_here + 9 + 10 + 11 + 12";
-  const std::string result = EvalStr(q, text.c_str());
-  EXPECT_FALSE(result.empty());
-  EXPECT_STREQ(EvalStr(q, "2 * 3"), "6");
 }
 
 }  // namespace

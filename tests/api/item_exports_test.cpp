@@ -131,16 +131,4 @@ TEST_F(Items, NothingIsReleasedWhileItsInstanceRunsHostCode) {
   EXPECT_EQ(Find("Selfish"), releasedFromCallback);
 }
 
-TEST_F(Items, NamespaceSymbolsAreListedInRange) {
-  const uint64_t count = NamespaceSymbolCount(q);
-  ASSERT_GT(count, 0u);
-  EXPECT_NE(NamespaceSymbol(q, 0), nullptr);
-  EXPECT_NE(NamespaceSymbol(q, static_cast<int32_t>(count - 1)), nullptr);
-  EXPECT_EQ(NamespaceSymbol(q, static_cast<int32_t>(count)), nullptr);
-  EXPECT_EQ(NamespaceSymbol(q, -1), nullptr);
-  EXPECT_EQ(NamespaceChild(), nullptr);
-  EXPECT_EQ(NamespaceChildCount(), 0);
-  EXPECT_EQ(NamespaceParent(), nullptr);
-}
-
 }  // namespace

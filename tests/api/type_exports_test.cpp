@@ -147,16 +147,4 @@ TEST_F(Types, ReleaseFreesOnlyWhatTheExportsMade) {
   EXPECT_EQ(onStack, 1.0);
 }
 
-TEST_F(Types, NullTypesAndValuesDoNothing) {
-  EXPECT_EQ(ByteSize(nullptr), 0u);
-  EXPECT_EQ(AllocScalar(nullptr, "1"), nullptr);
-  EXPECT_EQ(AllocByPtr(TypeNamed("Double"), nullptr), nullptr);
-  EXPECT_STREQ(ToString_Overload_DataType__ByPtr(TypeNamed("Double"), nullptr), "");
-  EXPECT_STREQ(Name_Overload_DataType(nullptr), "");
-  EXPECT_EQ(Index(nullptr), 0);
-  ReleaseScalar(nullptr, nullptr);
-  ReleaseArray(TypeNamed("Double"), nullptr);
-  EXPECT_EQ(Handle_Overload_DataType(TypeNamed("Int")), TypeNamed("Int"));
-}
-
 }  // namespace
