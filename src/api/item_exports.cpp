@@ -56,7 +56,8 @@ QUORB_API void ReleaseItem(QuorbItem* item) {
       if (owner != nullptr) owner->SetErrorIfNone(ErrNotModifiable);
       return;
     }
-    delete engineItem;  // the destructor unfiles it from every list
+    Unlist(engineItem);
+    delete engineItem;  // the destructor unfiles it from its table, token list and the instance's lists
   });
 }
 

@@ -3,6 +3,8 @@
 // item and parsed expression the instance holds.
 #include "api/item_release.h"
 
+#include <algorithm>
+
 #include "api/value_registry.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
@@ -48,6 +50,7 @@ class ReferenceSearch {
     Table(transform->RuleTable);
     if (transform->Tokens != nullptr)
       for (const QuorbItem* token : *transform->Tokens) Item(token, false);
+    for (const QuorbNameSpace::StringLocation* pass : transform->Passes) Transform(pass);
   }
 
   void Table(const QuorbNameSpace::Table* table) {
@@ -118,6 +121,22 @@ bool MayRelease(const QuorbItem* item) {
   ReferenceSearch search(item);
   search.Instance(*item->Owner);
   return !search.found();
+}
+
+static void UnlistFrom(QuorbNameSpace::StringLocation* transform, const QuorbItem* item) {
+  if (transform == nullptr) return;
+  std::vector<QuorbItem*>& rules = transform->RuleHandles;
+  rules.erase(std::remove(rules.begin(), rules.end(), item), rules.end());
+  for (QuorbNameSpace::LogOfChangesClass* change : transform->ChangeLog)
+    if (change != nullptr && change->Rule == item) change->Rule = nullptr;
+  for (QuorbNameSpace::StringLocation* pass : transform->Passes) UnlistFrom(pass, item);
+}
+
+void Unlist(QuorbItem* item) {
+  QuorbNameSpace::Quorb* owner = item->Owner;
+  if (owner == nullptr) return;
+  for (QuorbNameSpace::StringLocation* transform : owner->Transforms) UnlistFrom(transform, item);
+  for (QuorbNameSpace::StringLocation* transform : owner->UserTransforms) UnlistFrom(transform, item);
 }
 
 }  // namespace QuorbApi

@@ -20,6 +20,10 @@ namespace QuorbApi {
 // instance runs host code (a callback or handler could free what runs).
 bool MayRelease(const QuorbNameSpace::QuorbItem* item);
 
+// Takes the item out of the lists its own release does not know: every
+// transform's rules listed for the host and its change records.
+void Unlist(QuorbNameSpace::QuorbItem* item);
+
 }  // namespace QuorbApi
 
 #endif
