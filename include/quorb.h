@@ -118,8 +118,8 @@ QUORB_API const char* ValueAt(QuorbInstance* instance, void* address, const char
 QUORB_API double Arg(QuorbPart* part, int32_t n);            /* argument n as a double */
 QUORB_API int32_t ArgInt32(QuorbPart* part, int32_t n);      /* argument n as an Int */
 QUORB_API int64_t ArgInt64(QuorbPart* part, int32_t n);      /* argument n as an Int64 */
-/* The address held by a Pointer, AnyType or Void argument (or an array's
- * elements); null for other types, with error 7. */
+/* The address held by a Pointer, AnyType or Void argument, a "Ptr"
+ * parameter or an array (its elements); null for other types (error 7). */
 QUORB_API void* ArgPtr(QuorbPart* part, int32_t n);
 /* The address of argument n's own storage, laid out as its type; valid
  * while the callback runs. */

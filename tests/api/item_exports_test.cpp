@@ -33,8 +33,8 @@ TEST_F(Items, FieldsReadBackAsDefined) {
   EXPECT_EQ(NextOverload(older), nullptr);
   EXPECT_EQ(FunctionAddress(newer), reinterpret_cast<void*>(&Doubled));
   EXPECT_EQ(GetQuorb_Overload_Item(newer), q);
-  EXPECT_EQ(Handle_Overload_Item(newer), newer);
   EXPECT_STREQ(Name_Overload_Item(newer), "twice");
+  EXPECT_STREQ(Text(newer), "Function: Twice(x As Double)");
 
   QuorbItem* op = DefineOperator(q, "{x} <*> {y}", 55, 0, Doubled);
   EXPECT_EQ(Precedence_Overload_Item(op), 55);
