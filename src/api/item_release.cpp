@@ -4,6 +4,7 @@
 #include "api/item_release.h"
 
 #include <algorithm>
+#include <set>
 
 #include "api/value_registry.h"
 #include "engine/parsed_expr.h"
@@ -21,11 +22,12 @@ using QuorbNameSpace::QuorbParsedExpr;
 
 namespace {
 
-// Walks everything an instance holds, looking for references to one item
-// (and, for a type item, to its type).
+// Walks everything an instance holds, looking for references to what a
+// release would free: the item, everything it owns (its parts and, for a
+// namespace, every item filed in it) and the types those items define.
 class ReferenceSearch {
  public:
-  explicit ReferenceSearch(const QuorbItem* target) : target_(target), type_(TypeOf(target)) {}
+  explicit ReferenceSearch(const QuorbItem* target) : target_(target) { Doom(target); }
 
   bool found() const { return found_; }
 
@@ -39,8 +41,16 @@ class ReferenceSearch {
   }
 
  private:
-  static const QuorbNameSpace::QuorbDataType* TypeOf(const QuorbItem* item) {
-    return item->Has(QuorbNameSpace::IsDataType) ? item->DataType : nullptr;
+  void Doom(const QuorbItem* item) {
+    if (item == nullptr || !doomed_.insert(item).second) return;
+    if (item->Has(QuorbNameSpace::IsDataType) && item->DataType != nullptr) doomedTypes_.insert(item->DataType);
+    for (const QuorbItem* sub : item->SubItems) Doom(sub);
+    if (item->Variants != nullptr)
+      for (const QuorbItem* variant : *item->Variants) Doom(variant);
+    if (item->TokenKind == TokenCodeBlock) Doom(item->Partner);
+    if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable != nullptr)
+      for (const auto& entry : item->OwnTable->Symbols)
+        for (const QuorbItem* filed = entry.second; filed != nullptr; filed = filed->NextOverload) Doom(filed);
   }
 
   void Transform(const QuorbNameSpace::StringLocation* transform) {
@@ -63,11 +73,12 @@ class ReferenceSearch {
   // `held`: the item is owned by another, so it must not be the target.
   void Item(const QuorbItem* item, bool held) {
     if (item == nullptr || found_) return;
-    if (item == target_) {
+    if (doomed_.count(item) != 0) {
+      // Part of what goes: fine unless something else holds it too.
       if (held) found_ = true;
-      return;  // its own parts and values go with it
+      return;
     }
-    if (type_ != nullptr && item->DataType == type_) found_ = true;
+    Value(item);
     for (const QuorbItem* sub : item->SubItems) Item(sub, true);
     if (item->Variants != nullptr)
       for (const QuorbItem* variant : *item->Variants) Item(variant, true);
@@ -87,14 +98,15 @@ class ReferenceSearch {
     }
   }
 
-  // An expression only refers to an item; it holds the item's values.
+  // A reference to a doomed item, or a value of a doomed type.
   void Value(const QuorbItem* item) {
     if (item == nullptr) return;
-    if (item == target_ || (type_ != nullptr && item->DataType == type_)) found_ = true;
+    if (doomed_.count(item) != 0 || doomedTypes_.count(item->DataType) != 0) found_ = true;
   }
 
   const QuorbItem* target_;
-  const QuorbNameSpace::QuorbDataType* type_;
+  std::set<const QuorbItem*> doomed_;
+  std::set<const QuorbNameSpace::QuorbDataType*> doomedTypes_;
   bool found_ = false;
 };
 

@@ -116,6 +116,23 @@ TEST_F(Items, ReleasesThatWouldLeaveDanglingPointersAreRefused) {
   EXPECT_FALSE(Defined("Money")) << "a type without values is released";
 }
 
+// A namespace goes with everything filed in it: refused while an
+// expression outside uses a member.
+TEST_F(Items, ANamespaceIsReleasedOnlyWhenNoMemberIsInUse) {
+  QuorbItem* space = Define_Overload_Quorb(q, "Name: geo ~~ Namespace: begin", nullptr, nullptr);
+  ASSERT_NE(space, nullptr);
+  ASSERT_NE(DefineVariable(q, "area = 12", nullptr), nullptr);
+  Define_Overload_Quorb(q, "Namespace: end", nullptr, nullptr);
+  QuorbExpression* uses = Parse(q, "geo.area / 2", "");
+  EXPECT_EQ(Evaluate(uses), 6.0);
+  ReleaseItem(space);
+  EXPECT_EQ(ErrorNumber(q), 13);
+  EXPECT_EQ(Evaluate(uses), 6.0);
+  ReleaseExpr(uses);
+  ReleaseItem(space);
+  EXPECT_FALSE(Defined("geo"));
+}
+
 QuorbItem* releasedFromCallback = nullptr;
 void QUORB_CALLBACK ReleasesItself(QuorbPart* part) {
   releasedFromCallback = OpItem(part);
