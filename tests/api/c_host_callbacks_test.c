@@ -42,6 +42,12 @@ static void QUORB_CALLBACK Greet(QuorbPart* part) {
   ReturnStr(part, text);
 }
 
+/* Reads the double a Pointer argument points at. */
+static void QUORB_CALLBACK ReadThrough(QuorbPart* part) {
+  const double* at = (const double*)ArgPtr(part, 1);
+  Return(part, at != NULL ? *at : -1);
+}
+
 static double shared = 1.5;
 static void QUORB_CALLBACK SharedValue(QuorbPart* part) { ReturnPtr(part, &shared); }
 
@@ -96,6 +102,7 @@ static void QUORB_CALLBACK Handler(QuorbInstance* instance) {
 
 static void CallbacksOfEachWidth(QuorbInstance* q) {
   QuorbExpression* shared_read;
+  void* where = &shared;
   Expect(DefineFunction(q, "SumSq(x, y)", SumOfSquares) != NULL, "a Double function is defined");
   Expect(DefineFunction(q, "AddI(a As Int, b As Int) As Int", AddInts) != NULL, "an Int function is defined");
   Expect(DefineFunction(q, "Mul64(a As Int64, b As Int64) As Int64", MultiplyWide) != NULL, "an Int64 function");
@@ -103,6 +110,8 @@ static void CallbacksOfEachWidth(QuorbInstance* q) {
   Expect(DefineFunction(q, "Greet(s As String) As String", Greet) != NULL, "a String function is defined");
   Expect(DefineFunction(q, "Shared()", SharedValue) != NULL, "a pointer-result function is defined");
   Expect(DefineOperator(q, "{x} <+> {y}", 50, 0, Concatenate) != NULL, "an operator is defined");
+  Expect(DefineFunction(q, "ReadThrough(p As Pointer)", ReadThrough) != NULL, "a Pointer-argument function");
+  Expect(DefineVariable(q, "where As Pointer", &where) != NULL, "a Pointer variable over host memory");
 
   Expect(Eval(q, "SumSq(3, 4)") == 25.0, "argument 1 is the first, 2 the second");
   Expect(Eval(q, "AddI(40, 2)") == 42.0, "Int arguments and result");
@@ -110,6 +119,7 @@ static void CallbacksOfEachWidth(QuorbInstance* q) {
   Expect(Eval(q, "Count3(1, 2, 7)") == 307.0, "ArgCount is 3; numbers outside 1 to 3 read nothing");
   Expect(strcmp(EvalStr(q, "Greet(\"world\")"), "Hello, world") == 0, "a String result");
   Expect(Eval(q, "1 <+> 2") == 12.0, "an operator's callback reads both operands");
+  Expect(Eval(q, "ReadThrough(where)") == 1.5, "a Pointer argument reads as the address it holds");
 
   shared_read = Parse(q, "Shared() * 2", "");
   Expect(Evaluate(shared_read) == 3.0, "a pointer result reads the host's memory");
