@@ -57,6 +57,12 @@ bool Mismatch(QuorbNameSpace::Quorb* instance) {
   return false;
 }
 
+// Whether the item's value and the host's width convert into each other:
+// both numeric, and the item does not hold an address.
+bool Convertible(const QuorbItem* item, int32_t host) {
+  return !HoldsAddress(item) && IsNumeric(item->DataType->Index) && IsNumeric(host);
+}
+
 // A stand-in item carrying the host's type, for the conversion routine.
 struct HostItem {
   explicit HostItem(int32_t type) { item.DataType = QuorbNameSpace::PrototypeOf(type); }
@@ -80,10 +86,7 @@ bool ReadValue(const QuorbItem* item, HostValue host, QuorbNameSpace::Quorb* ins
     std::memcpy(host.bytes, item->ValuePtr, HostSize(host.type));
     return true;
   }
-  // A Void slot is written only by its own allocations; an address is
-  // handed out only whole, as a pointer.
-  if (HoldsAddress(item) || item->DataType->Index != stored || !IsNumeric(stored) || !IsNumeric(host.type))
-    return Mismatch(instance);
+  if (!Convertible(item, host.type)) return Mismatch(instance);
   HostItem target(host.type);
   if (!QuorbNameSpace::Convert(item, &target.item, item->ValuePtr, host.bytes)) return Mismatch(instance);
   return true;
@@ -91,14 +94,14 @@ bool ReadValue(const QuorbItem* item, HostValue host, QuorbNameSpace::Quorb* ins
 
 bool WriteValue(QuorbItem* item, HostValue host, QuorbNameSpace::Quorb* instance) {
   if (!HoldsValue(item)) return false;
+  // A Void slot is written only by the allocations of its own type.
   if (item->DataType->Index == TypeVoid) return Mismatch(instance);
   const int32_t stored = StorageType(item);
   if (stored == host.type) {
     std::memcpy(item->ValuePtr, host.bytes, HostSize(host.type));
     return true;
   }
-  if (HoldsAddress(item) || item->DataType->Index != stored || !IsNumeric(stored) || !IsNumeric(host.type))
-    return Mismatch(instance);
+  if (!Convertible(item, host.type)) return Mismatch(instance);
   HostItem source(host.type);
   if (!QuorbNameSpace::Convert(&source.item, item, host.bytes, item->ValuePtr)) return Mismatch(instance);
   return true;
