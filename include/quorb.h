@@ -14,6 +14,17 @@
 #ifndef QUORB_H
 #define QUORB_H
 
+/* The version of this header. The library follows it: within one major
+ * version (and, before 1.0, one minor version) a host built against an
+ * older header keeps working with a newer library. QUORB_VERSION is one
+ * number for comparisons: QUORB_VERSION >= QUORB_VERSION_AT(0, 1, 0). */
+#define QUORB_VERSION_MAJOR 0
+#define QUORB_VERSION_MINOR 1
+#define QUORB_VERSION_PATCH 0
+#define QUORB_VERSION_AT(major, minor, patch) ((major) * 10000 + (minor) * 100 + (patch))
+#define QUORB_VERSION QUORB_VERSION_AT(QUORB_VERSION_MAJOR, QUORB_VERSION_MINOR, QUORB_VERSION_PATCH)
+#define QUORB_VERSION_STRING "0.1.0"
+
 #include <stdint.h>
 
 #if defined(_WIN32)
