@@ -1,13 +1,18 @@
 # Runs the example host quorb-eval (PROGRAM) on standard input and checks
-# what it writes where. Run with `cmake -P`; WORK_DIR is a scratch folder.
+# what it writes where. Run with `cmake -P`; WORK_DIR is a scratch folder,
+# EMULATOR the command that runs the build's programs, if any. Line ends
+# are compared as "\n" whatever the platform writes.
 cmake_minimum_required(VERSION 3.20)
 
 # Feeds `input` to the host; checks its standard output, that its standard
 # error matches `error_pattern` (empty: is empty) and its exit status.
 function(expect_host what input expected_output error_pattern expected_status)
   file(WRITE ${WORK_DIR}/input.txt "${input}")
-  execute_process(COMMAND ${PROGRAM} INPUT_FILE ${WORK_DIR}/input.txt
+  separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
+  execute_process(COMMAND ${emulator} ${PROGRAM} INPUT_FILE ${WORK_DIR}/input.txt
                   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  string(REPLACE "\r\n" "\n" out "${out}")
+  string(REPLACE "\r\n" "\n" err "${err}")
   if(NOT out STREQUAL expected_output)
     message(FATAL_ERROR "${what}: standard output is \"${out}\", not \"${expected_output}\"")
   endif()

@@ -5,7 +5,8 @@
 #   CONFIG        the configuration to install (multi-configuration builds)
 #   WORK_DIR      scratch folder, emptied first
 #   CONSUMER_DIR  the consumer project (tests/install/consumer)
-#   GENERATOR, C_COMPILER, C_FLAGS   as the Quorb build used them
+#   GENERATOR, C_COMPILER, C_FLAGS, TOOLCHAIN   as the Quorb build used them
+#   EMULATOR      the command that runs the build's programs, if any
 #   LIBDIR, VERSION                   where libraries go, and the version
 cmake_minimum_required(VERSION 3.20)
 
@@ -19,7 +20,8 @@ endfunction()
 
 # The host prints the header's version and the value of 1+2*3.
 function(expect_host_runs what program)
-  run("${what}" ${program})
+  separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
+  run("${what}" ${emulator} ${program})
   if(NOT run_output STREQUAL "${VERSION} 7\n")
     message(FATAL_ERROR "${what} printed \"${run_output}\", not \"${VERSION} 7\"")
   endif()
@@ -44,7 +46,8 @@ endforeach()
 # Through the CMake package.
 run("configuring the consumer" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake -G ${GENERATOR}
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_C_COMPILER=${C_COMPILER} "-DCMAKE_C_FLAGS=${C_FLAGS}"
-    "-DCMAKE_EXE_LINKER_FLAGS=${C_FLAGS}" -DQUORB_EXPECTED_VERSION=${VERSION})
+    "-DCMAKE_EXE_LINKER_FLAGS=${C_FLAGS}" "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}"
+    -DQUORB_EXPECTED_VERSION=${VERSION})
 run("building the consumer" ${CMAKE_COMMAND} --build ${WORK_DIR}/cmake)
 expect_host_runs("the consumer built with find_package" ${WORK_DIR}/cmake/consumer)
 
