@@ -35,7 +35,7 @@
  * The not-found item. Lookups (HandleOf, GetItemOf, GetItemOfProperty)
  * never return null: a miss returns the not-found item, one item shared by
  * every instance of the process. Recognise it by comparing with the result
- * of a lookup that cannot succeed, HandleOf(instance, "", 0, 0), or by its
+ * of a lookup that cannot succeed, HandleOf(instance, "", 0, 1), or by its
  * property bit 56. Never release it or define into it.
  *
  * Threads. The library takes no locks, and must be used from one thread at
