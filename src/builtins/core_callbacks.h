@@ -17,6 +17,12 @@ void SetVar(ExpressionPart& part);
 // parser inserts, and the call of a type name as a function.
 void ConvertPartFunc(ExpressionPart& part);
 
+// Laid out as ConvertPartFunc, for a named AnyType variable passed where a
+// fixed-width number no wider than a pointer is taken: copies that type's
+// width of the variable's slot into the result item, leaving the variable
+// as it is.
+void ReadAnyAsPartFunc(ExpressionPart& part);
+
 // Re-points the result item at Address + Index * size of the result type:
 // the result aliases that memory, nothing is copied. Argument 1 is the
 // pointed-to type carrier, 2 the address, 3 the index.

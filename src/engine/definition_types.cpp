@@ -73,7 +73,7 @@ static void Retype(Quorb& instance, QuorbItem* item, QuorbDataType* type) {
     source.DataType = old;
     QuorbItem target;
     target.DataType = type;
-    if (value != nullptr && instance.ConvertsTo(old->Index, type->Index)) Convert(&source, &target, item->ValuePtr, value);
+    if (value != nullptr && instance.ConvertsTo(old->Index, type->Index)) ConvertValue(&source, &target, item->ValuePtr, value);
     old->DeleteScalar(item->ValuePtr);
     item->ValuePtr = value;
   }

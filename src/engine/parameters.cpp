@@ -224,7 +224,7 @@ void* Quorb::ConvertedCopy(QuorbDataType* source, QuorbDataType* target, const v
   from.DataType = source;
   to.DataType = target;
   void* converted = target->AllocScalarValue(std::string());
-  if (converted == nullptr || !Convert(&from, &to, value, converted)) {
+  if (converted == nullptr || !ConvertValue(&from, &to, value, converted)) {
     if (converted != nullptr) target->DeleteScalar(converted);
     SetErrorIfNone(ErrTypeMismatch);
     return nullptr;

@@ -11,6 +11,8 @@
 #include <limits>
 #include <string>
 
+#include "engine/errors.h"
+#include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "types/builtin_types.h"
 #include "types/data_type.h"
@@ -195,11 +197,15 @@ QuorbDataType* TypeFor(const QuorbItem* item, int32_t number) {
   return PrototypeOf(number);
 }
 
-}  // namespace
+// The instance an item belongs to: its own owner, or that of its type's
+// defining item (temporaries record no owner). Null when neither is known.
+Quorb* InstanceOf(const QuorbItem* item) {
+  if (item->Owner != nullptr) return item->Owner;
+  if (item->DataType != nullptr && item->DataType->Item != nullptr) return item->DataType->Item->Owner;
+  return nullptr;
+}
 
-bool Convert(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
-  if (source->DataType == nullptr || target->DataType == nullptr) return false;
-  if (sourceValue == nullptr || targetValue == nullptr) return false;
+bool ConvertHandled(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
   int32_t s = source->DataType->Index;
   int32_t t = target->DataType->Index;
   if (IsText(t)) {
@@ -229,6 +235,25 @@ bool Convert(const QuorbItem* source, const QuorbItem* target, const void* sourc
     target->DataType->SetValue(targetValue, sourceValue);
     return true;
   }
+  return false;
+}
+
+}  // namespace
+
+bool ConvertValue(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
+  if (source->DataType == nullptr || target->DataType == nullptr) return false;
+  if (sourceValue == nullptr || targetValue == nullptr) return false;
+  return ConvertHandled(source, target, sourceValue, targetValue);
+}
+
+bool Convert(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
+  if (ConvertValue(source, target, sourceValue, targetValue)) return true;
+  // No stale value stays behind: a step that ran before, or a parameter
+  // buffer used by an earlier call, would otherwise pass for the result.
+  if (target->DataType != nullptr && targetValue != nullptr) target->DataType->Reset(targetValue);
+  Quorb* instance = InstanceOf(target);
+  if (instance == nullptr) instance = InstanceOf(source);
+  if (instance != nullptr) instance->ErrorRaise(nullptr, ErrTypeMismatch);
   return false;
 }
 

@@ -302,7 +302,11 @@ TEST_F(ParserTest, UserParseRegistersAndResolvesTheTypeName) {
   QuorbParsedExpr* untyped = instance.UserParse("2.5", "");
   EXPECT_EQ(untyped->ResultType, instance.DoubleType);
   QuorbParsedExpr* unknown = instance.UserParse("2.5", "NoSuchType");
-  EXPECT_EQ(unknown->ResultType, instance.DoubleType) << "a name that names nothing asks for no type";
+  EXPECT_EQ(instance.Error.Number, ErrUndefinedIdentifier) << "a misspelt type name is an error";
+  EXPECT_EQ(unknown->First->Callback, &ReturnError);
+  EXPECT_EQ(unknown->EvaluateStr(), "Undefined identifier");
+  QuorbParsedExpr* variable = instance.UserParse("2.5", "Tally");
+  EXPECT_EQ(variable->First->Callback, &ReturnError) << "a name that is not a type is refused too";
 }
 
 }  // namespace
