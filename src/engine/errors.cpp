@@ -5,6 +5,7 @@
 #include <cfenv>
 
 #include "engine/exception_flags.h"
+#include "engine/host_functions.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "scanner/string_location.h"
@@ -81,10 +82,7 @@ int32_t Quorb::CallErrorHandlers() {
   for (size_t i = 0; i < ErrorHandlers.size(); ++i) {
     QuorbItem* handler = ErrorHandlers[i];
     if (handler == nullptr || handler->Callback == nullptr) continue;
-    // The item keeps the handler in its callback field; it was registered
-    // with the handler's own type, which is restored for the call.
-    auto erased = reinterpret_cast<void (*)()>(handler->Callback);
-    reinterpret_cast<ErrorHandlerCallback>(erased)(this);
+    CallErrorHandler(handler, this);
     Error.Number = number;
     Error.LocationScanner = location;
     Error.Where = where;

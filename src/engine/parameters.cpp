@@ -260,8 +260,10 @@ void Quorb::SetVariableValueAny_(QuorbItem* item, const std::string& text) {
   owner->SetVariableValue(item, scanner, true, 0);
 }
 
-QuorbItem* Quorb::AddErrorHandler(QuorbCallback handler, unsigned long position) {
-  return Define("ErrorHandler: " + std::to_string(position), handler, nullptr);
+QuorbItem* Quorb::AddErrorHandler(ErrorHandlerCallback handler, unsigned long position) {
+  // Kept erased in the callback field; CallErrorHandler restores the type.
+  auto erased = reinterpret_cast<QuorbCallback>(reinterpret_cast<ErasedFunction>(handler));
+  return Define("ErrorHandler: " + std::to_string(position), erased, nullptr);
 }
 
 void VariableClause(DefinitionState& state) {

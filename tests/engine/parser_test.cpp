@@ -221,12 +221,12 @@ TEST_F(ParserTest, EmptyAndBlankTexts) {
 int handlerCalls = 0;
 Quorb* handlerInstance = nullptr;
 
-void ResumeWithoutMending(ExpressionPart&) {
+void ResumeWithoutMending(QuorbInstance*) {
   ++handlerCalls;
   handlerInstance->Error.Response = 1;
 }
 
-void DefineMissingName(ExpressionPart&) {
+void DefineMissingName(QuorbInstance*) {
   ++handlerCalls;
   if (handlerInstance->Error.Symbol() == "later") {
     handlerInstance->Define("Variable: later = 40", nullptr, nullptr);
