@@ -309,6 +309,27 @@ TEST_F(ParserTest, UserParseRegistersAndResolvesTheTypeName) {
   EXPECT_EQ(variable->First->Callback, &ReturnError) << "a name that is not a type is refused too";
 }
 
+TEST_F(ParserTest, ReadingLiteralsNeverBecomesAnEvaluationError) {
+  instance.IgnoredExceptions = 0;  // every flag an evaluation raises is an error
+  QuorbParsedExpr* tenth = Parse("0.1");
+  EXPECT_EQ(tenth->Evaluate(), 0.1);
+  EXPECT_EQ(instance.Error.Number, 0) << "the inexact flag of reading 0.1 is not the run's";
+  QuorbParsedExpr* huge = Parse("1e999");
+  EXPECT_EQ(instance.Error.Number, ErrUnrecognizedToken);
+  huge->Evaluate();
+  EXPECT_EQ(instance.Error.Number, ErrUnrecognizedToken) << "not the overflow of reading it";
+}
+
+TEST_F(ParserTest, TheErrorsLocationOutlivesTheParse) {
+  EXPECT_EQ(ParseError("1 + zork * 2"), ErrUndefinedIdentifier);
+  EXPECT_EQ(instance.Error.Symbol(), "zork");
+  EXPECT_EQ(instance.Error.Location(), 4u);
+  EXPECT_EQ(instance.Error.Expression(), "1 + zork * 2");
+  EXPECT_EQ(ParseError("1 + 2"), 0);
+  EXPECT_EQ(instance.Error.Symbol(), "") << "the next parse forgets it";
+  EXPECT_EQ(instance.Error.Location(), 0u);
+}
+
 }  // namespace
 }  // namespace ParserTesting
 }  // namespace QuorbNameSpace
