@@ -14,7 +14,8 @@ void SetVar(ExpressionPart& part);
 
 // Converts argument 3's value from the type of argument 1 to the type of
 // argument 2, into the result item's storage: the conversion step the
-// parser inserts, and the call of a type name as a function.
+// parser inserts, and the call of a type name as a function. Text that is
+// no number of the target resets the result and raises error 7 (Convert).
 void ConvertPartFunc(ExpressionPart& part);
 
 // Laid out as ConvertPartFunc, for a named AnyType variable passed where a

@@ -1,10 +1,9 @@
 // Quorb::Define: the clause loop of the definition language, rewriting of
 // unlisted keywords through the parser transform, filing by name, the
 // simple keyword actions, and finishing the defined item.
-#include <cfenv>
-
 #include "engine/definition_keywords.h"
 #include "engine/definition_state.h"
+#include "engine/exception_flags.h"
 #include "engine/host_functions.h"
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
@@ -359,7 +358,9 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
   if (HandlerInsideDefinition() || HandlerInsideEvaluation()) return nullptr;
   DefinitionLevel level(*this);
   Error.Number = 0;
-  std::feclearexcept(FE_ALL_EXCEPT);
+  // Values and bodies are read and run here; the caller's flags are the
+  // caller's, before and after.
+  ExceptionFlagsKept flags;
   DefinitionState state(*this, Def);
   state.addr = Addr;
   state.hostAddress = hostAddress;

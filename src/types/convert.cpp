@@ -205,7 +205,11 @@ Quorb* InstanceOf(const QuorbItem* item) {
   return nullptr;
 }
 
-bool ConvertHandled(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
+}  // namespace
+
+bool ConvertValue(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
+  if (source->DataType == nullptr || target->DataType == nullptr) return false;
+  if (sourceValue == nullptr || targetValue == nullptr) return false;
   int32_t s = source->DataType->Index;
   int32_t t = target->DataType->Index;
   if (IsText(t)) {
@@ -236,14 +240,6 @@ bool ConvertHandled(const QuorbItem* source, const QuorbItem* target, const void
     return true;
   }
   return false;
-}
-
-}  // namespace
-
-bool ConvertValue(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
-  if (source->DataType == nullptr || target->DataType == nullptr) return false;
-  if (sourceValue == nullptr || targetValue == nullptr) return false;
-  return ConvertHandled(source, target, sourceValue, targetValue);
 }
 
 bool Convert(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
