@@ -39,14 +39,18 @@ long ClassicStrtol(const char* s, char** end) { return _strtol_l(s, end, 10, Cla
 long long ClassicStrtoll(const char* s, char** end) { return _strtoi64_l(s, end, 10, Classic()); }
 unsigned long long ClassicStrtoull(const char* s, char** end) { return _strtoui64_l(s, end, 10, Classic()); }
 double ClassicStrtod(const char* s, char** end) { return _strtod_l(s, end, Classic()); }
-// The Windows runtime has no strtof with a locale: the double is narrowed,
-// and a value float cannot hold (too large, or below its normal range) is
-// reported out of range as strtof would.
+// The Windows runtime has no strtof with a locale: the double is narrowed.
+// A value that rounds beyond float's largest, or lies below its normal
+// range, is reported out of range as strtof would.
 float ClassicStrtof(const char* s, char** end) {
   const double value = ClassicStrtod(s, end);
   const double magnitude = std::fabs(value);
-  if (std::isfinite(value) && (magnitude > FLT_MAX || (magnitude != 0 && magnitude < FLT_MIN))) errno = ERANGE;
-  return static_cast<float>(magnitude > FLT_MAX && std::isfinite(value) ? std::copysign(HUGE_VAL, value) : value);
+  const double firstOverflowing = 0x1.ffffffp+127;  // FLT_MAX plus half its last step
+  if (std::isfinite(value) && (magnitude >= firstOverflowing || (magnitude != 0 && magnitude < FLT_MIN))) {
+    errno = ERANGE;
+    return 0;
+  }
+  return static_cast<float>(value);
 }
 #else
 long ClassicStrtol(const char* s, char** end) { return strtol_l(s, end, 10, Classic()); }
