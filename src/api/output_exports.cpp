@@ -10,7 +10,7 @@ QuorbItem* DefineOutput(QuorbInstance* instance, const std::string& specificatio
   Quorb* engine = Engine(instance);
   return Handle(Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr, [&] {
     // Kept erased and called back through the host's own callback type.
-    return engine->Define("Output:" + specification, reinterpret_cast<QuorbNameSpace::QuorbCallback>(callback),
+    return engine->Define("Output:" + specification, reinterpret_cast<QuorbNameSpace::QuorbCallback>(reinterpret_cast<void (*)()>(callback)),
                           nullptr, true);
   }));
 }
