@@ -71,6 +71,12 @@ void UserFunction(ExpressionPart& part) {
     instance->ErrorRaise(&part, ErrReparseLimit);
     return;
   }
+  // A call parsed before an overwrite gave the function more parameters
+  // has no argument for the new ones.
+  if (part.Args.size() - 1 < function->SubItems.size()) {
+    instance->ErrorRaise(&part, ErrArgumentCount);
+    return;
+  }
   CallLevel level(*instance);
   std::deque<void*>& saved = instance->ValueSaveStack;
   const size_t count = std::min(part.Args.size() - 1, function->SubItems.size());

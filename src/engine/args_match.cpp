@@ -16,6 +16,7 @@
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/table.h"
+#include "types/builtin_types.h"
 #include "types/convert.h"
 #include "types/data_type.h"
 
@@ -99,12 +100,21 @@ void TakeParameterType(QuorbItem& argument, QuorbDataType* type) {
   argument.SetBit(IsOwner, true);
 }
 
+// Whether a named AnyType variable's pointer-width slot is read as a value
+// of `type` byte for byte (a host's double declared AnyType stays the
+// host's double): a fixed-width number no wider than the slot. Text,
+// Complex and wider values are converted.
+bool AnyReadableAs(QuorbDataType* type) {
+  return type->Index != TypeString && type->Index != TypeOmni && type->Index != TypeComplex &&
+         type->Index != TypeVoid && type->SizeOf() <= sizeof(uintptr_t);
+}
+
 // A literal is converted once, at parse time, and keeps the new type.
 void ConvertLiteral(QuorbItem& literal, const QuorbItem& parameter) {
   QuorbDataType* oldType = literal.DataType;
   void* oldValue = literal.ValuePtr;
   void* newValue = parameter.DataType->AllocScalarValue(std::string());
-  Convert(&literal, &parameter, oldValue, newValue);
+  ConvertValue(&literal, &parameter, oldValue, newValue);
   if (literal.Has(IsOwner) && oldType != nullptr) oldType->DeleteScalar(oldValue);
   literal.ValuePtr = newValue;
   literal.DataType = parameter.DataType;
@@ -116,11 +126,11 @@ void ConvertLiteral(QuorbItem& literal, const QuorbItem& parameter) {
 // argument's own steps, so that it moves with them into the argument's
 // expression.
 void InsertConversion(ExpressionPart& part, size_t i, const QuorbItem& parameter,
-                      std::vector<ExpressionPart*>& output) {
+                      std::vector<ExpressionPart*>& output, QuorbCallback conversion = &ConvertPartFunc) {
   QuorbItem* argument = part.Args[i];
   QuorbDataType* target = parameter.DataType;
   auto* step = new ExpressionPart();
-  step->Callback = &ConvertPartFunc;
+  step->Callback = conversion;
   step->OpItem = target->Item;
   step->Args = {new QuorbItem(argument->DataType, ""), new QuorbItem(target, ""), argument};
   step->Result = new QuorbItem(target, "");
@@ -141,8 +151,13 @@ void ConvertArguments(const Quorb& instance, ExpressionPart& part, const QuorbIt
     if (parameter == nullptr) continue;
     QuorbDataType* target = parameter->DataType;
     if (argument->DataType == target || target == nullptr || IsAnyType(target)) continue;
-    if (IsAnyType(argument->DataType)) TakeParameterType(*argument, target);
-    else if (ArgumentFit(instance, *argument, parameter) != Fit::Converts) continue;
+    if (IsAnyType(argument->DataType)) {
+      // Only a temporary takes the parameter's type: a named variable keeps
+      // its own type and storage (maybe the host's) for every other use.
+      if (!argument->Has(IsNamedVariable)) TakeParameterType(*argument, target);
+      else if (AnyReadableAs(target)) InsertConversion(part, i, *parameter, output, &ReadAnyAsPartFunc);
+      else InsertConversion(part, i, *parameter, output);
+    } else if (ArgumentFit(instance, *argument, parameter) != Fit::Converts) continue;
     else if (argument->Has(IsLiteral)) ConvertLiteral(*argument, *parameter);
     else InsertConversion(part, i, *parameter, output);
   }

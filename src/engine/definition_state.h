@@ -28,6 +28,7 @@ struct DefinitionState {
   bool bootstrap = false;
   bool finished = false;                     // a clause ended the definition
   bool madeItem = false;                     // the item is this definition's own, to free on failure
+  bool hostAddress = false;                  // addr is the host's: a QuorbCallback of the public header
   int clauseCount = 0;
 
   DefinitionState(Quorb& owner, const std::string& definition) : instance(owner), text(definition) {}
@@ -69,6 +70,9 @@ QuorbItem* FindSymbol(Quorb& instance, const std::string& name);
 // type is the type it owns), so an item holds one role at most.
 enum class ItemRole { None, Handler, Output, Type, Variable, Callable };
 ItemRole RoleOf(const QuorbItem* item);
+// Makes the definition's callback argument the item's callback: as given
+// for the engine's own callbacks, through CallHostFunction for a host's.
+void InstallCallback(DefinitionState& state, QuorbItem* item);
 // Gives a scalar item new value storage (`owned`: the item's to free),
 // freeing the value it owned before.
 void ReplaceStorage(QuorbItem* item, void* storage, bool owned);

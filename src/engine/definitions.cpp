@@ -1,10 +1,10 @@
 // Quorb::Define: the clause loop of the definition language, rewriting of
 // unlisted keywords through the parser transform, filing by name, the
 // simple keyword actions, and finishing the defined item.
-#include <cfenv>
-
 #include "engine/definition_keywords.h"
 #include "engine/definition_state.h"
+#include "engine/exception_flags.h"
+#include "engine/host_functions.h"
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
@@ -104,6 +104,11 @@ void ReplaceStorage(QuorbItem* item, void* storage, bool owned) {
   item->SetBit(IsOwner, owned);
 }
 
+void InstallCallback(DefinitionState& state, QuorbItem* item) {
+  if (state.hostAddress) SetHostFunction(item, reinterpret_cast<ErasedFunction>(state.addr));
+  else item->Callback = state.addr;
+}
+
 void Refuse(DefinitionState& state) {
   state.instance.SetErrorIfNone(ErrInvalidDefinition);
   state.finished = true;
@@ -191,6 +196,7 @@ static void DefaultClause(DefinitionState& state) {
     else delete instance.DefaultItem;
     instance.DefaultItem = item;
   }
+  item->LeaveAnonymous();  // the instance frees its default item itself
   item->SetBit(IsDefaultItem, true);
   item->DataType = type;
   item->Precedence = 1;
@@ -348,13 +354,16 @@ class DefinitionLevel {
   Quorb& instance_;
 };
 
-QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem) {
+QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress) {
   if (HandlerInsideDefinition() || HandlerInsideEvaluation()) return nullptr;
   DefinitionLevel level(*this);
   Error.Number = 0;
-  std::feclearexcept(FE_ALL_EXCEPT);
+  // Values and bodies are read and run here; the caller's flags are the
+  // caller's, before and after.
+  ExceptionFlagsKept flags;
   DefinitionState state(*this, Def);
   state.addr = Addr;
+  state.hostAddress = hostAddress;
   state.scanner.reset(new StringLocation(state.text, Transforms[3]));
   state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);

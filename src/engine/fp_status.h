@@ -14,12 +14,10 @@
 #include <cstdint>
 
 #include "engine/errors.h"
+#include "engine/exception_flags.h"
 #include "engine/quorb.h"
 
 namespace QuorbNameSpace {
-
-// The five flags the instance reports; no platform-specific extras.
-inline constexpr int ReportedFlags = FE_DIVBYZERO | FE_INEXACT | FE_INVALID | FE_OVERFLOW | FE_UNDERFLOW;
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // The <cfenv> flags have the bit positions of the hardware flags here.
@@ -36,7 +34,7 @@ inline int RaisedFlags(bool readX87) {
     __asm__ volatile("fnstsw %0" : "=am"(status) : : "memory");
     raised |= status;
   }
-  return raised & ReportedFlags;
+  return raised & FiveExceptionFlags;
 }
 
 // Sets the SSE inexact flag; the write is skipped when it is up already.
@@ -48,7 +46,7 @@ inline void RaiseInexact() {
   __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
 }
 #else
-inline int RaisedFlags(bool) { return std::fetestexcept(ReportedFlags); }
+inline int RaisedFlags(bool) { return std::fetestexcept(FiveExceptionFlags); }
 inline void RaiseInexact() { std::feraiseexcept(FE_INEXACT); }
 #endif
 
@@ -57,8 +55,8 @@ inline void RaiseInexact() { std::feraiseexcept(FE_INEXACT); }
 // the x87 word is read whatever the steps are.
 inline void TestFlagsAfterRun(Quorb* instance, bool readX87) {
   if (instance == nullptr) return;
-  const int ignored = instance->IgnoredExceptions & ReportedFlags;
-  if (ignored == ReportedFlags) return;
+  const int ignored = instance->IgnoredExceptions & FiveExceptionFlags;
+  if (ignored == FiveExceptionFlags) return;
   readX87 = readX87 || !instance->ErrorHandlers.empty();
   if ((RaisedFlags(readX87) & ~ignored) != 0) TestException(instance);
 }

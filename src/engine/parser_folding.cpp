@@ -7,7 +7,7 @@
 // each evaluation. Inexact is raised again by every evaluation instead.
 #include <cfenv>
 
-#include "engine/fp_status.h"
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -47,12 +47,12 @@ bool ExpressionParser::FoldConstantStep(ExpressionPart* part) {
       if (constant.item == arg) inexact = inexact || constant.inexact;
   }
   // The caller's flags are kept: only what the step raises is looked at.
-  const int callerFlags = std::fetestexcept(ReportedFlags);
-  std::feclearexcept(ReportedFlags);
-  part->Callback(*part);
-  const int raised = std::fetestexcept(ReportedFlags);
-  std::feclearexcept(ReportedFlags);
-  if (callerFlags != 0) std::feraiseexcept(callerFlags);
+  int raised;
+  {
+    ExceptionFlagsKept callerFlags;
+    part->Callback(*part);
+    raised = std::fetestexcept(FiveExceptionFlags);
+  }
   if ((raised & ~FE_INEXACT) != 0) return false;
   inexact = inexact || (raised & FE_INEXACT) != 0;
   if (inexact && InsideByExprCall()) return false;

@@ -13,6 +13,9 @@
 
 #include "engine/errors.h"
 
+// The instance handle of the public header (an incomplete type there too).
+struct QuorbInstance;
+
 namespace QuorbNameSpace {
 
 class ExpressionPart;
@@ -29,8 +32,14 @@ extern const std::string EmptyString;
 // Every step of an evaluation runs one of these (also in quorb_item.h).
 using QuorbCallback = void (*)(ExpressionPart&);
 
-// Error handlers are host functions called with the instance handle.
-using ErrorHandlerCallback = void (*)(void* instance);
+// Error handlers are host functions called with the instance handle: the
+// public header's QuorbErrorHandler, declared alike (host_functions.cpp
+// checks that the two are one type).
+#if defined(_WIN32) && defined(_M_IX86)
+using ErrorHandlerCallback = void(__stdcall*)(::QuorbInstance* instance);
+#else
+using ErrorHandlerCallback = void (*)(::QuorbInstance* instance);
+#endif
 
 class Quorb {
  public:
@@ -68,6 +77,7 @@ class Quorb {
   int CallDepth = 0;                                 // nesting of function bodies running now
   bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound
   int DefinitionDepth = 0;                           // Define calls running now, nested ones included
+  int FormatDepth = 0;                               // output formattings running now, nested ones included
   int RunningEvaluations = 0;                        // evaluations a host started, running now
   std::vector<QuorbParsedExpr*> DeferredReleases;    // released by host code while one ran
 
@@ -82,7 +92,9 @@ class Quorb {
   // address of a "variable" or "address" clause; it may be null. With
   // `ExistingItem` the clauses apply to it. The defined item, or null: the
   // error number tells a failure (non-zero) from a text that defines no item.
-  QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem);
+  // With `hostAddress`, `Addr` comes from the host: a function, operator or
+  // output clause takes it as a QuorbCallback of the public header.
+  QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress = false);
   // Whether a value of type number `from` converts implicitly to `to`.
   bool ConvertsTo(int32_t from, int32_t to) const;
   // Reads one parameter or variable declaration at the scanner's token.
@@ -92,7 +104,7 @@ class Quorb {
   bool SetVariableValue(QuorbItem* item, StringLocation& scanner, bool convert, unsigned long unused);
   void SetVariableValueAny_(QuorbItem* item, const std::string& text);
   // "ErrorHandler: position" with `handler`; the handler item or null.
-  QuorbItem* AddErrorHandler(QuorbCallback handler, unsigned long position);
+  QuorbItem* AddErrorHandler(ErrorHandlerCallback handler, unsigned long position);
 
   // --- The expression parser (parser.cpp, args_match.cpp) ---
   // Parses `text` into steps; never null: a failed parse yields a single

@@ -149,7 +149,7 @@ void SignatureClause(DefinitionState& state, bool isOperator) {
   QuorbItem* item = state.item;
   if (!TakeRole(state, ItemRole::Callable)) return;
   item->SetBit(IsCallable, true);
-  item->Callback = state.addr;
+  InstallCallback(state, item);
   item->DataType = instance.DefaultType();
   if (state.addr == &AddPtr || state.addr == &SubtractPtr || state.addr == &ValueAt)
     item->SubItems.push_back(new QuorbItem(instance.AnyType, std::string()));  // the pointed-to type's carrier

@@ -36,11 +36,19 @@ static bool OnChain(QuorbItem* head, const QuorbItem* item) {
 // another type may take its place (the old object is retired, not freed).
 // A namespace owns a table of items that expressions and handles hold: no
 // definition takes its place.
+// Expressions parsed earlier hold the head and keep running after an
+// overwrite, reading a variable's value where they were parsed to: a
+// variable stays a variable, and nothing else becomes one.
+static bool KeepsRole(const QuorbItem* head, const QuorbItem* item) {
+  return head->Has(IsNamedVariable) == item->Has(IsNamedVariable);
+}
+
 static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
   // A parameter of the item itself, filed under the same name, is no
   // definition to take over.
   const bool ownParameter = std::find(item->SubItems.begin(), item->SubItems.end(), head) != item->SubItems.end();
-  if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace) || ownParameter) {
+  if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace) || ownParameter ||
+      !KeepsRole(head, item)) {
     Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
     if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);
     return false;
@@ -77,6 +85,7 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
     found->second = item;  // still valid: moving the item erased another key
   }
   item->OwningTable = this;
+  item->LeaveAnonymous();
 }
 
 void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
@@ -87,6 +96,7 @@ void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
   std::swap(a->DataType, b->DataType);
   std::swap(a->Precedence, b->Precedence);
   std::swap(a->Callback, b->Callback);
+  std::swap(a->HostFunction, b->HostFunction);
   std::swap(a->OwnTable, b->OwnTable);  // travels with the callback field's role
   std::swap(a->ElementCount, b->ElementCount);
   std::swap(a->OwnsArrayCell, b->OwnsArrayCell);

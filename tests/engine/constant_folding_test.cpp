@@ -24,7 +24,7 @@ class ConstantFoldingTest : public ::testing::Test {
   }
   ~ConstantFoldingTest() override {
     for (QuorbParsedExpr* expr : parsed) QuorbParsedExpr::Free(expr);
-    std::feclearexcept(ReportedFlags);
+    std::feclearexcept(FiveExceptionFlags);
   }
   QuorbParsedExpr* ParseText(const std::string& text) {
     parsed.push_back(instance.Parse(text, nullptr));
@@ -37,10 +37,10 @@ class ConstantFoldingTest : public ::testing::Test {
     int flags;
   };
   Outcome Run(QuorbParsedExpr* expr) {
-    std::feclearexcept(ReportedFlags);
+    std::feclearexcept(FiveExceptionFlags);
     instance.Error.Number = 0;
     const double value = expr->Evaluate();
-    Outcome outcome{value, instance.Error.Number, std::fetestexcept(ReportedFlags)};
+    Outcome outcome{value, instance.Error.Number, std::fetestexcept(FiveExceptionFlags)};
     instance.Error.Number = 0;
     return outcome;
   }
@@ -113,6 +113,13 @@ TEST_F(ConstantFoldingTest, AStepInAByExprArgumentRaisesInexactOnlyWhenItRuns) {
   instance.IgnoredExceptions = 0;
   EXPECT_EQ(Run(ParseText("IIf(d1 > 0, 1, 2/3)")).error, 0) << "the branch holding 2/3 is not taken";
   EXPECT_EQ(Run(ParseText("IIf(d1 < 0, 1, 2/3)")).error, ErrInexact);
+}
+
+TEST_F(ConstantFoldingTest, AFoldedStepLeavesTheCallerFlagsAsTheyWere) {
+  std::feclearexcept(FiveExceptionFlags);
+  std::feraiseexcept(FE_OVERFLOW);
+  ParseText("2/3 + Sqrt(2)");
+  EXPECT_EQ(std::fetestexcept(FiveExceptionFlags), FE_OVERFLOW) << "the folds' inexact is not left behind";
 }
 
 }  // namespace

@@ -31,12 +31,12 @@ void WideUnderflow(ExpressionPart&) { wide_sink = wide_min * wide_min; }
 class FpStatusTest : public ::testing::Test {
  protected:
   FpStatusTest() {
-    std::feclearexcept(ReportedFlags);
+    std::feclearexcept(FiveExceptionFlags);
     instance.IgnoredExceptions = 0;
   }
   ~FpStatusTest() override {
     for (QuorbParsedExpr* expr : parsed) QuorbParsedExpr::Free(expr);
-    std::feclearexcept(ReportedFlags);
+    std::feclearexcept(FiveExceptionFlags);
   }
   QuorbParsedExpr* ParseText(const char* text) {
     parsed.push_back(instance.Parse(text, nullptr));
@@ -63,7 +63,7 @@ TEST_F(FpStatusTest, EveryFlagOfAHostStepIsReported) {
     QuorbParsedExpr* expr = ParseText((std::string(c.name) + "()").c_str());
     ASSERT_EQ(instance.Error.Number, 0);
     EXPECT_TRUE(expr->MayUseX87) << "a host step may compute on the x87 unit";
-    std::feclearexcept(ReportedFlags);
+    std::feclearexcept(FiveExceptionFlags);
     expr->Evaluate();
     // Overflow and underflow come with inexact; the later-tested flag wins.
     EXPECT_EQ(instance.Error.Number, c.error);
@@ -92,10 +92,10 @@ TEST_F(FpStatusTest, OnlyLongDoubleAndUnknownStepsMarkTheExpression) {
 }
 
 TEST_F(FpStatusTest, IgnoringAllFiveFlagsLeavesThemRaised) {
-  instance.IgnoredExceptions = ReportedFlags;
+  instance.IgnoredExceptions = FiveExceptionFlags;
   instance.Define("Function: WideDivideByZero() As Void", &WideDivideByZero, nullptr);
   QuorbParsedExpr* expr = ParseText("WideDivideByZero()");
-  std::feclearexcept(ReportedFlags);
+  std::feclearexcept(FiveExceptionFlags);
   expr->Evaluate();
   EXPECT_EQ(instance.Error.Number, 0);
   EXPECT_NE(std::fetestexcept(FE_DIVBYZERO), 0) << "the ignored flag is neither reported nor cleared";
@@ -104,7 +104,7 @@ TEST_F(FpStatusTest, IgnoringAllFiveFlagsLeavesThemRaised) {
 TEST_F(FpStatusTest, ALibraryStepFlagIsReportedWithoutTheX87Read) {
   QuorbParsedExpr* expr = ParseText("1 / 0");
   ASSERT_FALSE(expr->MayUseX87);
-  std::feclearexcept(ReportedFlags);
+  std::feclearexcept(FiveExceptionFlags);
   expr->Evaluate();
   EXPECT_EQ(instance.Error.Number, ErrDivisionByZero);
 }
