@@ -235,7 +235,7 @@ void OutputClause(DefinitionState& state) {
     }
   }
   QuorbItem* item = state.item;
-  item->Callback = state.addr;
+  item->Callback = state.OtherCallback();
   item->SetBit(IsOutputFormat, true);
   if (instance.Error.Number != 0) return;
   const bool empties = item->Callback == nullptr && item->ParsedExpr == nullptr;

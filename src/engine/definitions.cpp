@@ -197,7 +197,7 @@ static void DefaultClause(DefinitionState& state) {
 }
 
 static void AddressClause(DefinitionState& state) {
-  if (state.addr == nullptr) return;
+  if (state.Address() == nullptr) return;
   QuorbItem* item = state.item;
   // An array is reached through a cell it owns: the address cannot stand
   // in for that cell.
@@ -348,13 +348,14 @@ class DefinitionLevel {
   Quorb& instance_;
 };
 
-QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem) {
+QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool callbackOnly) {
   if (HandlerInsideDefinition() || HandlerInsideEvaluation()) return nullptr;
   DefinitionLevel level(*this);
   Error.Number = 0;
   std::feclearexcept(FE_ALL_EXCEPT);
   DefinitionState state(*this, Def);
   state.addr = Addr;
+  state.addrCallbackOnly = callbackOnly;
   state.scanner.reset(new StringLocation(state.text, Transforms[3]));
   state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);
@@ -363,6 +364,11 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
     // or another instance's item, filed here would have two owners.
     if (ExistingItem->Owner != this) {
       SetErrorIfNone(ErrInvalidDefinition);
+      return nullptr;
+    }
+    // Its body, parameters or value are in use by the call running now.
+    if (ExistingItem->CurrentCall != nullptr) {
+      SetErrorIfNone(ErrNotModifiable);
       return nullptr;
     }
     state.item = ExistingItem;

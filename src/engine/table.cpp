@@ -40,6 +40,13 @@ static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
   // A parameter of the item itself, filed under the same name, is no
   // definition to take over.
   const bool ownParameter = std::find(item->SubItems.begin(), item->SubItems.end(), head) != item->SubItems.end();
+  // The body of a function that is running now is in use below: taking
+  // the name over would free it.
+  if (head->CurrentCall != nullptr) {
+    Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
+    if (owner != nullptr) owner->SetErrorIfNone(ErrNotModifiable);
+    return false;
+  }
   if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace) || ownParameter) {
     Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
     if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);

@@ -1,0 +1,241 @@
+// Errors raised from expressions, introspection, and parse, evaluate and
+// define at run time.
+#include "builtins/meta_callbacks.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "builtins/call_level.h"
+#include "builtins/callback_args.h"
+#include "builtins/value_copy.h"
+#include "engine/definition_state.h"
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+#include "engine/table.h"
+#include "types/data_type.h"
+
+namespace QuorbNameSpace {
+
+static const double NotANumber = std::numeric_limits<double>::quiet_NaN();
+
+void RaiseError(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  ResultInt(part) = instance != nullptr ? instance->ErrorRaise(&part, ArgInt(part, 0)) : 0;
+}
+
+void RaiseErrorMessage(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  ResultInt(part) = instance != nullptr ? instance->ErrorRaiseMessage(&part, ArgStr(part, 0)) : 0;
+}
+
+void qr_Precedence(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  if (instance == nullptr) return;
+  const int64_t mask = ArgInt(part, 1);  // sign-extended
+  ResultInt(part) = instance->ItemOfByName(ArgStr(part, 0), mask, true, false)->Precedence;
+}
+
+void qr_Str(ExpressionPart& part) {
+  const QuorbItem* value = part.Args[0];
+  if (value->DataType == nullptr || value->ValuePtr == nullptr) {
+    ResultStr(part).clear();
+    return;
+  }
+  ResultStr(part) = value->DataType->ToString(value->ValuePtr);
+}
+
+// The running call of the function whose body holds `part`; null outside a
+// body or when no call of it runs.
+static const ExpressionPart* RunningCall(const ExpressionPart& part) {
+  return part.EnclosingFunction != nullptr ? part.EnclosingFunction->CurrentCall : nullptr;
+}
+
+void qr_ArgCount(ExpressionPart& part) {
+  const ExpressionPart* call = RunningCall(part);
+  ResultInt(part) = call != nullptr && !call->Args.empty() ? static_cast<int32_t>(call->Args.size() - 1) : 0;
+}
+
+void qr_Arg(ExpressionPart& part) {
+  const ExpressionPart* call = RunningCall(part);
+  const int32_t x = ArgInt(part, 0);
+  if (call == nullptr || x < 1 || static_cast<size_t>(x) >= call->Args.size()) {
+    ResultDouble(part) = NotANumber;
+    if (Quorb* instance = OwnerOf(part)) instance->ErrorRaise(&part, ErrBoundExceeded);
+    return;
+  }
+  const size_t k = static_cast<size_t>(x - 1);
+  // A bound parameter holds this activation's own copy of the argument; the
+  // argument item belongs to the caller, whose steps may since have run
+  // again. Arguments beyond the parameters (a variadic call) are read where
+  // they are.
+  const QuorbItem* function = part.EnclosingFunction;
+  const QuorbItem* source = k < function->SubItems.size() ? function->SubItems[k] : call->Args[k];
+  if (source->ValuePtr == nullptr && source->ParsedExpr != nullptr) {
+    void* value = source->ParsedExpr->EvaluateVoid();
+    CopyTypedValueAs(part, source->ParsedExpr->ResultType, value, part.Result, part.Result->ValuePtr);
+    return;
+  }
+  CopyValueAs(part, source, source->ValuePtr, part.Result, part.Result->ValuePtr);
+}
+
+// ---------------------------------------------------------------------------
+// Parse, evaluate, define.
+
+// The text of a String argument; by value, since the nested operation may
+// run this very expression again.
+static std::string TextArg(const ExpressionPart& part, size_t k) { return ArgStr(part, k); }
+
+void qr_Parse(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  uintptr_t handle = 0;
+  if (instance != nullptr) {
+    PendingErrorKept kept(*instance);
+    handle = reinterpret_cast<uintptr_t>(instance->UserParse(TextArg(part, 0), TextArg(part, 1)));
+  }
+  ResultRef<uintptr_t>(part) = handle;
+}
+
+void qr_Eval(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  double result = NotANumber;
+  if (instance != nullptr) {
+    CallLevel level(*instance, part);
+    if (level.Entered()) {
+      PendingErrorKept kept(*instance);
+      result = instance->Eval(TextArg(part, 0));
+    }
+  }
+  ResultDouble(part) = result;
+}
+
+void qr_EvalStr(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  std::string result;
+  if (instance != nullptr) {
+    CallLevel level(*instance, part);
+    if (level.Entered()) {
+      PendingErrorKept kept(*instance);
+      result = instance->EvalStr(TextArg(part, 0));
+    }
+  }
+  ResultStr(part) = result;
+}
+
+// The expression whose handle argument 0 holds, when it is a live
+// expression of this instance; otherwise null, with error 19 raised. The
+// handle is compared, never followed, before it is found among them.
+static QuorbParsedExpr* LiveHandle(ExpressionPart& part, Quorb* instance) {
+  if (instance == nullptr) return nullptr;
+  uintptr_t address;
+  std::memcpy(&address, part.Args[0]->ValuePtr, sizeof address);
+  auto* expr = reinterpret_cast<QuorbParsedExpr*>(address);
+  if (instance->ParsedExprs.count(expr) != 0) return expr;
+  instance->ErrorRaise(&part, ErrBoundExceeded);
+  return nullptr;
+}
+
+void qr_Evaluate(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  double result = NotANumber;
+  if (QuorbParsedExpr* expr = LiveHandle(part, instance)) {
+    CallLevel level(*instance, part);
+    if (level.Entered()) result = expr->Evaluate();
+  }
+  ResultDouble(part) = result;
+}
+
+void qr_EvaluateInt(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  int32_t result = 0;
+  if (QuorbParsedExpr* expr = LiveHandle(part, instance)) {
+    CallLevel level(*instance, part);
+    if (level.Entered()) result = expr->EvaluateInt();
+  }
+  ResultDouble(part) = result;
+}
+
+void qr_EvaluateStr(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  std::string result;
+  if (QuorbParsedExpr* expr = LiveHandle(part, instance)) {
+    CallLevel level(*instance, part);
+    if (level.Entered()) result = expr->EvaluateStr();
+  }
+  ResultStr(part) = result;
+}
+
+void qr_ExprPtr(ExpressionPart& part) {
+  ResultRef<uintptr_t>(part) = reinterpret_cast<uintptr_t>(part.Args[0]->ParsedExpr);
+}
+
+// Whether `found` holds for an item filed in `symbols` (overload chains
+// included) or in a namespace filed there.
+template <typename Predicate>
+static bool AnyFiled(const SymbolMap& symbols, const Predicate& found, int depth = 0) {
+  for (const auto& entry : symbols) {
+    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      if (found(item)) return true;
+      // Namespaces nest as deep as definitions made them; a cycle cannot
+      // arise, the bound only keeps the walk finite on a damaged table.
+      if (item->OwnTable != nullptr && depth < 64 && AnyFiled(item->OwnTable->Symbols, found, depth + 1))
+        return true;
+    }
+  }
+  return false;
+}
+
+template <typename Predicate>
+static bool AnyItemOf(Quorb& instance, const Predicate& found) {
+  if (Table* root = instance.RootTable())
+    if (AnyFiled(root->Symbols, found)) return true;
+  for (const auto& entry : instance.AnonymousItems)
+    if (found(entry.first)) return true;
+  return false;
+}
+
+// The callback a definition from an expression may bind: none, or one that
+// an item of this instance already runs.
+static bool IsKnownCallback(Quorb& instance, uint64_t address) {
+  if (address == 0) return true;
+  return AnyItemOf(instance, [address](const QuorbItem* item) {
+    return reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(item->Callback)) == address;
+  });
+}
+
+// The live item of this instance at `address`, or null; found by
+// comparing addresses, so nothing is read through a stale one.
+static QuorbItem* LiveItem(Quorb& instance, uint64_t address) {
+  QuorbItem* live = nullptr;
+  AnyItemOf(instance, [address, &live](const QuorbItem* item) {
+    if (reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(item)) != address) return false;
+    live = const_cast<QuorbItem*>(item);
+    return true;
+  });
+  return live;
+}
+
+void qr_Define(ExpressionPart& part) {
+  Quorb* instance = OwnerOf(part);
+  uint64_t result = 0;
+  if (instance != nullptr) {
+    const uint64_t address = ArgInt64u(part, 1);
+    const uint64_t existingAddress = ArgInt64u(part, 2);
+    QuorbItem* existing = existingAddress != 0 ? LiveItem(*instance, existingAddress) : nullptr;
+    if (!IsKnownCallback(*instance, address) || (existingAddress != 0 && existing == nullptr)) {
+      instance->ErrorRaise(&part, ErrInvalidDefinition);
+    } else {
+      PendingErrorKept kept(*instance);
+      auto callback = reinterpret_cast<QuorbCallback>(static_cast<uintptr_t>(address));
+      QuorbItem* item = instance->Define(TextArg(part, 0), callback, existing, true);
+      result = reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(item));
+    }
+  }
+  ResultInt64u(part) = result;
+}
+
+void qr_QuorbInstance(ExpressionPart& part) {
+  ResultInt64u(part) = reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(OwnerOf(part)));
+}
+
+}  // namespace QuorbNameSpace
