@@ -10,6 +10,13 @@
  * exports); no export throws. Lookups never return null: a miss is the
  * not-found item. One instance, and everything made from it, is used from
  * one thread at a time.
+ *
+ * The pointer built-ins of the expression language (AddressOf, ValueAt,
+ * AddPtr, SubtractPtr, assignment through a pointer) work on raw addresses
+ * that the expression supplies and are meant for trusted hosts and text:
+ * an address that does not designate storage of the right type reads or
+ * writes whatever it designates (ValueAt refuses only null and first-page
+ * addresses, with error 19).
  */
 #ifndef QUORB_H
 #define QUORB_H

@@ -2,7 +2,9 @@
 // define at run time.
 #include "builtins/meta_callbacks.h"
 
+#include <cfenv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -86,11 +88,30 @@ void qr_Arg(ExpressionPart& part) {
 // run this very expression again.
 static std::string TextArg(const ExpressionPart& part, size_t k) { return ArgStr(part, k); }
 
+// A parse or definition started by a step clears the error number and the
+// floating-point flags when it begins; the evaluation around it keeps its
+// own: a pending error stays the one reported, and flags its earlier steps
+// raised are raised again, to be tested when it ends.
+class OuterStateKept {
+ public:
+  explicit OuterStateKept(Quorb& instance)
+      : error_(instance), flags_(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW | FE_INEXACT)) {}
+  ~OuterStateKept() {
+    if (flags_ != 0) std::feraiseexcept(flags_);
+  }
+  OuterStateKept(const OuterStateKept&) = delete;
+  OuterStateKept& operator=(const OuterStateKept&) = delete;
+
+ private:
+  PendingErrorKept error_;
+  int flags_;
+};
+
 void qr_Parse(ExpressionPart& part) {
   Quorb* instance = OwnerOf(part);
   uintptr_t handle = 0;
   if (instance != nullptr) {
-    PendingErrorKept kept(*instance);
+    OuterStateKept kept(*instance);
     handle = reinterpret_cast<uintptr_t>(instance->UserParse(TextArg(part, 0), TextArg(part, 1)));
   }
   ResultRef<uintptr_t>(part) = handle;
@@ -225,7 +246,7 @@ void qr_Define(ExpressionPart& part) {
     if (!IsKnownCallback(*instance, address) || (existingAddress != 0 && existing == nullptr)) {
       instance->ErrorRaise(&part, ErrInvalidDefinition);
     } else {
-      PendingErrorKept kept(*instance);
+      OuterStateKept kept(*instance);
       auto callback = reinterpret_cast<QuorbCallback>(static_cast<uintptr_t>(address));
       QuorbItem* item = instance->Define(TextArg(part, 0), callback, existing, true);
       result = reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(item));
