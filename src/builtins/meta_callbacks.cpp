@@ -5,9 +5,11 @@
 #include <cfenv>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 
+#include "builtins/activation.h"
 #include "builtins/call_level.h"
 #include "builtins/callback_args.h"
 #include "builtins/value_copy.h"
@@ -156,33 +158,37 @@ static QuorbParsedExpr* LiveHandle(ExpressionPart& part, Quorb* instance) {
   return nullptr;
 }
 
-void qr_Evaluate(ExpressionPart& part) {
+// Runs `evaluate` on the live expression whose handle argument 0 holds,
+// within the nesting limit. An expression run again by one of its own steps
+// keeps the temporaries of the run below apart, as a function body does.
+template <typename Evaluate>
+static void RunHandle(ExpressionPart& part, Evaluate evaluate) {
   Quorb* instance = OwnerOf(part);
+  QuorbParsedExpr* expr = LiveHandle(part, instance);
+  if (expr == nullptr) return;
+  CallLevel level(*instance, part);
+  if (!level.Entered()) return;
+  const bool reentered = expr->Running > 0;
+  if (reentered) SaveActivation(*expr, instance->ValueSaveStack);
+  evaluate(*expr);
+  if (reentered) RestoreActivation(*expr, instance->ValueSaveStack, nullptr);
+}
+
+void qr_Evaluate(ExpressionPart& part) {
   double result = NotANumber;
-  if (QuorbParsedExpr* expr = LiveHandle(part, instance)) {
-    CallLevel level(*instance, part);
-    if (level.Entered()) result = expr->Evaluate();
-  }
+  RunHandle(part, [&result](QuorbParsedExpr& expr) { result = expr.Evaluate(); });
   ResultDouble(part) = result;
 }
 
 void qr_EvaluateInt(ExpressionPart& part) {
-  Quorb* instance = OwnerOf(part);
   int32_t result = 0;
-  if (QuorbParsedExpr* expr = LiveHandle(part, instance)) {
-    CallLevel level(*instance, part);
-    if (level.Entered()) result = expr->EvaluateInt();
-  }
+  RunHandle(part, [&result](QuorbParsedExpr& expr) { result = expr.EvaluateInt(); });
   ResultDouble(part) = result;
 }
 
 void qr_EvaluateStr(ExpressionPart& part) {
-  Quorb* instance = OwnerOf(part);
   std::string result;
-  if (QuorbParsedExpr* expr = LiveHandle(part, instance)) {
-    CallLevel level(*instance, part);
-    if (level.Entered()) result = expr->EvaluateStr();
-  }
+  RunHandle(part, [&result](QuorbParsedExpr& expr) { result = expr.EvaluateStr(); });
   ResultStr(part) = result;
 }
 
@@ -190,50 +196,35 @@ void qr_ExprPtr(ExpressionPart& part) {
   ResultRef<uintptr_t>(part) = reinterpret_cast<uintptr_t>(part.Args[0]->ParsedExpr);
 }
 
-// Whether `found` holds for an item filed in `symbols` (overload chains
-// included) or in a namespace filed there.
-template <typename Predicate>
-static bool AnyFiled(const SymbolMap& symbols, const Predicate& found, int depth = 0) {
-  for (const auto& entry : symbols) {
-    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
-      if (found(item)) return true;
-      // Namespaces nest as deep as definitions made them; a cycle cannot
-      // arise, the bound only keeps the walk finite on a damaged table.
-      if (item->OwnTable != nullptr && depth < 64 && AnyFiled(item->OwnTable->Symbols, found, depth + 1))
-        return true;
-    }
+// An address as the 64-bit number expressions hold it in.
+static uint64_t NumberOf(const void* p) { return reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)); }
+
+// The first item of this instance, filed or anonymous, for which `found`
+// holds; null when none does.
+static QuorbItem* FindItem(Quorb& instance, const std::function<bool(const QuorbItem*)>& found) {
+  const QuorbItem* match = nullptr;
+  if (Table* root = instance.RootTable()) {
+    AnyFiledItem(root->Symbols, [&](const QuorbItem* item) {
+      if (found(item)) match = item;
+      return match != nullptr;
+    });
   }
-  return false;
-}
-
-template <typename Predicate>
-static bool AnyItemOf(Quorb& instance, const Predicate& found) {
-  if (Table* root = instance.RootTable())
-    if (AnyFiled(root->Symbols, found)) return true;
   for (const auto& entry : instance.AnonymousItems)
-    if (found(entry.first)) return true;
-  return false;
-}
-
-// The callback a definition from an expression may bind: none, or one that
-// an item of this instance already runs.
-static bool IsKnownCallback(Quorb& instance, uint64_t address) {
-  if (address == 0) return true;
-  return AnyItemOf(instance, [address](const QuorbItem* item) {
-    return reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(item->Callback)) == address;
-  });
+    if (match == nullptr && found(entry.first)) match = entry.first;
+  return const_cast<QuorbItem*>(match);
 }
 
 // The live item of this instance at `address`, or null; found by
 // comparing addresses, so nothing is read through a stale one.
 static QuorbItem* LiveItem(Quorb& instance, uint64_t address) {
-  QuorbItem* live = nullptr;
-  AnyItemOf(instance, [address, &live](const QuorbItem* item) {
-    if (reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(item)) != address) return false;
-    live = const_cast<QuorbItem*>(item);
-    return true;
-  });
-  return live;
+  return FindItem(instance, [address](const QuorbItem* item) { return NumberOf(item) == address; });
+}
+
+// Whether an item of this instance runs the callback at `address`.
+static bool IsKnownCallback(Quorb& instance, uint64_t address) {
+  return FindItem(instance, [address](const QuorbItem* item) {
+           return item->Callback != nullptr && NumberOf(reinterpret_cast<const void*>(item->Callback)) == address;
+         }) != nullptr;
 }
 
 void qr_Define(ExpressionPart& part) {
@@ -243,20 +234,19 @@ void qr_Define(ExpressionPart& part) {
     const uint64_t address = ArgInt64u(part, 1);
     const uint64_t existingAddress = ArgInt64u(part, 2);
     QuorbItem* existing = existingAddress != 0 ? LiveItem(*instance, existingAddress) : nullptr;
-    if (!IsKnownCallback(*instance, address) || (existingAddress != 0 && existing == nullptr)) {
+    if ((address != 0 && !IsKnownCallback(*instance, address)) || (existingAddress != 0 && existing == nullptr)) {
       instance->ErrorRaise(&part, ErrInvalidDefinition);
     } else {
+      // The signature check is the definition's own (a callback is bound
+      // only with the signature some item runs it with).
       OuterStateKept kept(*instance);
       auto callback = reinterpret_cast<QuorbCallback>(static_cast<uintptr_t>(address));
-      QuorbItem* item = instance->Define(TextArg(part, 0), callback, existing, true);
-      result = reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(item));
+      result = NumberOf(instance->Define(TextArg(part, 0), callback, existing, true));
     }
   }
   ResultInt64u(part) = result;
 }
 
-void qr_QuorbInstance(ExpressionPart& part) {
-  ResultInt64u(part) = reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(OwnerOf(part)));
-}
+void qr_QuorbInstance(ExpressionPart& part) { ResultInt64u(part) = NumberOf(OwnerOf(part)); }
 
 }  // namespace QuorbNameSpace

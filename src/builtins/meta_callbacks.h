@@ -3,8 +3,9 @@
 // evaluate and define at run time from inside an expression.
 //
 // Expression text has none of the host's powers: Define accepts as callback
-// only 0 or a callback this instance already knows, and as existing item
-// only a live item of this instance (else 0 and error 9); Evaluate,
+// only 0 or a callback that an item of this instance already runs with the
+// same signature, never as storage or handler, and as existing item only a
+// live item of this instance (else 0 and error 9); Evaluate,
 // EvaluateInt and EvaluateStr accept only a live expression this instance
 // handed out (else NaN, 0 or "" and error 19). A nested parse, evaluation or
 // definition keeps an error that was pending before it.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "builtins/activation.h"
 #include "builtins/call_level.h"
 #include "builtins/language_callbacks.h"
 #include "builtins/value_copy.h"
@@ -86,10 +87,7 @@ static const std::vector<QuorbItem*>& ActivationItems(QuorbParsedExpr& body) {
   return items;
 }
 
-// Sets aside the temporaries of the running activation of `body`: a value
-// an item owns goes into a pool entry of its type, the address of an item
-// that points into other storage (a dereference) onto the save stack.
-static void SaveActivation(QuorbParsedExpr& body, std::vector<void*>& saved) {
+void SaveActivation(QuorbParsedExpr& body, std::vector<void*>& saved) {
   for (QuorbItem* item : ActivationItems(body)) {
     if (!item->Has(IsOwner)) {
       saved.push_back(item->ValuePtr);
@@ -101,10 +99,7 @@ static void SaveActivation(QuorbParsedExpr& body, std::vector<void*>& saved) {
   }
 }
 
-// Puts back what SaveActivation set aside, in reverse order. `keep`, the
-// result of the call that entered the body again, already holds that call's
-// value: its saved value is dropped.
-static void RestoreActivation(QuorbParsedExpr& body, std::vector<void*>& saved, const QuorbItem* keep) {
+void RestoreActivation(QuorbParsedExpr& body, std::vector<void*>& saved, const QuorbItem* keep) {
   const std::vector<QuorbItem*>& items = body.ActivationItems;
   for (size_t i = items.size(); i-- > 0;) {
     QuorbItem* item = items[i];

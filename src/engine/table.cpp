@@ -140,6 +140,24 @@ void Table::Remove(QuorbItem* item) {
   item->NextOverload = nullptr;
 }
 
+// Namespaces nest only as deep as definitions made them, and a table never
+// holds itself; the bound keeps the walk finite on a damaged table all the
+// same.
+static bool AnyFiledItemAt(const SymbolMap& symbols, const std::function<bool(const QuorbItem*)>& found, int depth) {
+  for (const auto& entry : symbols) {
+    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      if (found(item)) return true;
+      if (item->OwnTable != nullptr && depth < 64 && AnyFiledItemAt(item->OwnTable->Symbols, found, depth + 1))
+        return true;
+    }
+  }
+  return false;
+}
+
+bool AnyFiledItem(const SymbolMap& symbols, const std::function<bool(const QuorbItem*)>& found) {
+  return AnyFiledItemAt(symbols, found, 0);
+}
+
 void FreeBodiesIn(const SymbolMap& symbols) {
   for (const auto& entry : symbols)
     for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) item->FreeBodies();

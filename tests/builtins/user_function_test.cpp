@@ -53,7 +53,7 @@ TEST_F(UserFunctionTest, CallsLeavePoolsAndStackAsTheyFoundThemAndStopGrowingOnc
   EXPECT_EQ(instance.EvalStr("deep(3)"), "3");
 }
 
-TEST_F(UserFunctionTest, DefineFromAnExpressionBindsOnlyCallbacksTheInstanceKnows) {
+TEST_F(UserFunctionTest, DefineFromAnExpressionBindsOnlyCallbacksTheInstanceRunsWithThatSignature) {
   const std::string known = std::to_string(reinterpret_cast<uintptr_t>(&Cos));
   struct Attempt {
     std::string text;
@@ -62,6 +62,9 @@ TEST_F(UserFunctionTest, DefineFromAnExpressionBindsOnlyCallbacksTheInstanceKnow
   const Attempt attempts[] = {
       {"Define(\"Function: myCos(x)\", " + known + ") > 0", true},
       {"Define(\"Function: other(x)\", " + known + " + 8) > 0", false},
+      // Known, but read at the widths of another signature.
+      {"Define(\"Function: wide(x As String)\", " + known + ") > 0", false},
+      {"Define(\"Function: narrow(x) As Int\", " + known + ") > 0", false},
       // A known callback is still no storage for a variable.
       {"Define(\"Variable: v\", " + known + ") > 0", true},
   };
