@@ -145,12 +145,12 @@ TEST_F(Language, MetaFunctionsNestAndKeepTheOuterErrorState) {
       {"1/0 + Define(\"Variable: later2\")", "Division by 0"},
   });
   EXPECT_EQ(Eval(q, "Define(\"Function: g(x As Nonsense)\")"), 0.0);
-  // An expression that evaluates its own handle: each run keeps its own
-  // partial sums (three runs find k above 0).
+  // An expression that evaluates its own handle: each run keeps the level
+  // it computed before the nested run: 300 + 10 * (200 + 10 * 100).
   Define("Variable: self As Pointer");
   Define("Variable: k = 3");
-  EvalStr(q, "self = Parse(\"IIf(k < 1, 0, (k = k - 1) * 0 + 1 + Evaluate(self) + Evaluate(self))\")");
-  EXPECT_STREQ(EvalStr(q, "Evaluate(self)"), "3");
+  EvalStr(q, "self = Parse(\"IIf(k < 1, 0, ((k = k - 1) + 1) * 100 + 10 * Evaluate(self))\")");
+  EXPECT_EQ(Eval(q, "Evaluate(self)"), 12300.0);
 }
 
 TEST_F(Language, ExpressionTextGetsNoneOfTheHostsPowers) {
