@@ -182,6 +182,10 @@ QuorbDataType* PointedTo(const QuorbItem* pointer) {
   return pointer->SubItems[0]->DataType;
 }
 
+// A value no step may write: a locked item, or a literal (a constant of the
+// expression, which a later step may have converted in place).
+bool IsConstant(const QuorbItem& item) { return item.Has(IsLocked) || item.Has(IsLiteral); }
+
 // Swap and Reset take their variables by handle and the variables' type
 // number after them: they change the variables in place, so a constant
 // cannot be one.
@@ -279,6 +283,8 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
 
   const QuorbCallback callback = chosen->Callback;
   QuorbItem* firstArg = args.empty() ? nullptr : args[0];
+  // The loop writes its counter at every pass.
+  if (callback == &ForLoop && firstArg != nullptr && IsConstant(*firstArg)) SetErrorIfNone(ErrNotAssignable);
   if (callback == &SetVar && firstArg != nullptr) {
     // A literal is a constant of the expression: a later step may convert
     // it in place to another width, under the assignment's feet.
@@ -304,7 +310,7 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     part->Result = new QuorbItem(args[1]->DataType, "");
   } else if (TakesTypeNumber(callback) && firstArg != nullptr) {
     for (const QuorbItem* variable : args)
-      if (variable->Has(IsLocked) || variable->Has(IsLiteral)) SetErrorIfNone(ErrNotAssignable);
+      if (IsConstant(*variable)) SetErrorIfNone(ErrNotAssignable);
     const int32_t number = firstArg->DataType != nullptr ? firstArg->DataType->Index : -1;
     args.push_back(new QuorbItem(IntType, std::to_string(number)));
     part->Result = new QuorbItem(chosen->DataType, "");

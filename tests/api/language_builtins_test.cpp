@@ -169,6 +169,7 @@ TEST_F(Language, ExpressionTextGetsNoneOfTheHostsPowers) {
       {"EvaluateInt(handle)", "Array or list bound exceeded"},
       {"Swap(x, word)", "Data type mismatch"},
       {"Swap(1, 2)", "Value cannot be assigned here"},
+      {"ForLoop(1, 1, 3, 1, 0)", "Value cannot be assigned here"},
       {"Arg(1)", "Array or list bound exceeded"},
       {"ArgCount()", "0"},
   });
