@@ -8,6 +8,7 @@
 // a call allocates nothing.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "engine/item_properties.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
+#include "types/builtin_types.h"
 #include "types/data_type.h"
 
 namespace QuorbNameSpace {
@@ -61,60 +63,119 @@ static bool IsNamed(const QuorbItem* item) {
   return (item->Properties & named) != 0;
 }
 
-// The items whose values steps of `body` write while it runs: every step's
+// The widest plain value (a Complex), and the save-stack slots it takes.
+static const uint32_t MaxPlainBytes = 16;
+static const size_t MaxPlainSlots = MaxPlainBytes / sizeof(void*);
+
+// The bytes of a value of `type` when it is a plain number (copied as it
+// is, no type call needed); 0 for values that own memory (String) or whose
+// layout the type alone knows.
+static uint32_t PlainBytes(QuorbDataType* type) {
+  if (type == nullptr) return 0;
+  switch (type->Index) {
+    case TypeBoolean: case TypeInt8: case TypeInt8u: case TypeInt16: case TypeInt16u: case TypeInt32:
+    case TypeInt32u: case TypeInt64: case TypeInt64u: case TypeSingle: case TypeDouble: case TypeSizeT:
+    case TypeComplex: case TypePointer: {
+      const size_t bytes = type->SizeOf();
+      return bytes <= MaxPlainBytes ? static_cast<uint32_t>(bytes) : 0;
+    }
+    default: return 0;
+  }
+}
+
+// The items whose values steps of `expr` write while it runs: every step's
 // result that the expression owns (named variables keep their values across
 // calls; literals and defaults are never written), in the expression and in
-// the expressions of its ByExpr arguments. Found once per body.
-static const std::vector<QuorbItem*>& ActivationItems(QuorbParsedExpr& body) {
-  if (body.ActivationItemsKnown) return body.ActivationItems;
-  std::vector<QuorbItem*>& items = body.ActivationItems;
-  std::vector<QuorbParsedExpr*> pending{&body};
+// the expressions of its ByExpr arguments. Found once per expression.
+static const std::vector<QuorbParsedExpr::Temporary>& ActivationItems(QuorbParsedExpr& expr) {
+  if (expr.ActivationItemsKnown) return expr.ActivationItems;
+  std::vector<QuorbParsedExpr::Temporary>& items = expr.ActivationItems;
+  std::vector<QuorbParsedExpr*> pending{&expr};
   while (!pending.empty()) {
-    QuorbParsedExpr* expr = pending.back();
+    QuorbParsedExpr* current = pending.back();
     pending.pop_back();
-    for (ExpressionPart* part : expr->Parts) {
+    for (ExpressionPart* part : current->Parts) {
       QuorbItem* result = part->Result;
-      if (part->Next != nullptr && result != nullptr && !IsNamed(result) && !result->Has(IsLiteral) &&
-          std::find(items.begin(), items.end(), result) == items.end())
-        items.push_back(result);
+      const bool listed = std::any_of(items.begin(), items.end(),
+                                      [result](const QuorbParsedExpr::Temporary& t) { return t.Item == result; });
+      if (part->Next != nullptr && result != nullptr && !IsNamed(result) && !result->Has(IsLiteral) && !listed)
+        items.push_back({result, result->Has(IsOwner) ? PlainBytes(result->DataType) : 0});
       // A function item passed along holds another body, not part of this.
       for (QuorbItem* arg : part->Args)
         if (arg != nullptr && arg->ParsedExpr != nullptr && !arg->Has(IsFunction) && !arg->Has(IsOperator))
           pending.push_back(arg->ParsedExpr);
     }
   }
-  body.ActivationItemsKnown = true;
+  expr.ActivationItemsKnown = true;
   return items;
 }
 
-void SaveActivation(QuorbParsedExpr& body, std::vector<void*>& saved) {
-  for (QuorbItem* item : ActivationItems(body)) {
-    if (!item->Has(IsOwner)) {
-      saved.push_back(item->ValuePtr);
-      continue;
-    }
-    QuorbDataType* type = item->DataType;
-    if (type == nullptr || item->ValuePtr == nullptr) continue;
-    if (void* entry = AcquirePoolEntry(type)) type->SetValue(entry, item->ValuePtr);
+// Slots of the save stack that hold `bytes` of a plain value.
+static size_t SlotsFor(uint32_t bytes) { return (bytes + sizeof(void*) - 1) / sizeof(void*); }
+
+// Copies a plain value; the common widths with a fixed size, which the
+// compiler turns into single moves.
+static void CopyPlain(void* dest, const void* source, uint32_t bytes) {
+  switch (bytes) {
+    case 1: std::memcpy(dest, source, 1); break;
+    case 4: std::memcpy(dest, source, 4); break;
+    case 8: std::memcpy(dest, source, 8); break;
+    default: std::memcpy(dest, source, bytes); break;
   }
 }
 
-void RestoreActivation(QuorbParsedExpr& body, std::vector<void*>& saved, const QuorbItem* keep) {
-  const std::vector<QuorbItem*>& items = body.ActivationItems;
-  for (size_t i = items.size(); i-- > 0;) {
-    QuorbItem* item = items[i];
+// Pushes a plain value of `bytes` onto the save stack, in whole slots.
+static void PushBytes(std::vector<void*>& saved, const void* value, uint32_t bytes) {
+  void* slots[MaxPlainSlots] = {};
+  CopyPlain(slots, value, bytes);
+  for (size_t i = 0; i < SlotsFor(bytes); ++i) saved.push_back(slots[i]);
+}
+
+// Pops what PushBytes pushed into `value`, or drops it when `value` is null.
+static void PopBytes(std::vector<void*>& saved, void* value, uint32_t bytes) {
+  const size_t count = SlotsFor(bytes);
+  void* slots[MaxPlainSlots];
+  for (size_t i = count; i-- > 0;) {
+    slots[i] = saved.back();
+    saved.pop_back();
+  }
+  if (value != nullptr) CopyPlain(value, slots, bytes);
+}
+
+void SaveActivation(QuorbParsedExpr& expr, std::vector<void*>& saved) {
+  for (const QuorbParsedExpr::Temporary& t : ActivationItems(expr)) {
+    QuorbItem* item = t.Item;
     if (!item->Has(IsOwner)) {
-      if (item != keep) item->ValuePtr = saved.back();
-      saved.pop_back();
+      saved.push_back(item->ValuePtr);
+    } else if (item->ValuePtr == nullptr) {
       continue;
+    } else if (t.Bytes != 0) {
+      PushBytes(saved, item->ValuePtr, t.Bytes);
+    } else if (QuorbDataType* type = item->DataType) {
+      if (void* entry = AcquirePoolEntry(type)) type->SetValue(entry, item->ValuePtr);
     }
-    QuorbDataType* type = item->DataType;
-    if (type == nullptr || item->ValuePtr == nullptr) continue;
-    // An entry was acquired only when the pool could grow; a type that
-    // cannot make values could not then and cannot now.
-    if (type->ValuePoolUsed == 0) continue;
-    void* entry = ReleasePoolEntry(type);
-    if (item != keep) type->SetValue(item->ValuePtr, entry);
+  }
+}
+
+void RestoreActivation(QuorbParsedExpr& expr, std::vector<void*>& saved, const QuorbItem* keep) {
+  const std::vector<QuorbParsedExpr::Temporary>& items = expr.ActivationItems;
+  for (size_t i = items.size(); i-- > 0;) {
+    QuorbItem* item = items[i].Item;
+    const bool restore = item != keep;
+    if (!item->Has(IsOwner)) {
+      if (restore) item->ValuePtr = saved.back();
+      saved.pop_back();
+    } else if (item->ValuePtr == nullptr) {
+      continue;
+    } else if (items[i].Bytes != 0) {
+      PopBytes(saved, restore ? item->ValuePtr : nullptr, items[i].Bytes);
+    } else if (QuorbDataType* type = item->DataType) {
+      // An entry was acquired only when the pool could grow; a type that
+      // cannot make values could not then and cannot now.
+      if (type->ValuePoolUsed == 0) continue;
+      void* entry = ReleasePoolEntry(type);
+      if (restore) type->SetValue(item->ValuePtr, entry);
+    }
   }
 }
 
@@ -123,14 +184,17 @@ void RestoreActivation(QuorbParsedExpr& body, std::vector<void*>& saved, const Q
 
 // The value of argument `argument` for parameter `parameter`, written into
 // `entry`: the argument's storage, or for a ByExpr argument the value its
-// expression gives now.
+// expression gives now. A value that cannot be copied leaves the entry
+// reset, never holding what an earlier call left there.
 static void ArgumentInto(ExpressionPart& part, const QuorbItem* argument, const QuorbItem* parameter, void* entry) {
+  bool copied = false;
   if (argument->ValuePtr != nullptr) {
-    CopyValueAs(part, argument, argument->ValuePtr, parameter, entry);
+    copied = CopyValueAs(part, argument, argument->ValuePtr, parameter, entry);
   } else if (argument->ParsedExpr != nullptr) {
     void* value = argument->ParsedExpr->EvaluateVoid();
-    CopyTypedValueAs(part, argument->ParsedExpr->ResultType, value, parameter, entry);
+    copied = CopyTypedValueAs(part, argument->ParsedExpr->ResultType, value, parameter, entry);
   }
+  if (!copied) parameter->DataType->Reset(entry);
 }
 
 // Binds the parameters to copies of the arguments. Every argument is read
@@ -146,7 +210,6 @@ static void BindParameters(ExpressionPart& part, QuorbItem* function, size_t cou
     if (type == nullptr || (argument->ValuePtr == nullptr && argument->ParsedExpr == nullptr)) continue;
     void* entry = AcquirePoolEntry(type);
     if (entry == nullptr) continue;
-    type->Reset(entry);
     ArgumentInto(part, argument, parameter, entry);
     saved.push_back(entry);
     bound.Mark(k);

@@ -47,10 +47,14 @@ class QuorbParsedExpr {
   QuorbDataType* ResultType = nullptr;       // type of the terminator's result item
   Quorb* Owner = nullptr;                    // the instance that parsed it
   QuorbItem* FunctionItem = nullptr;         // the function whose body this is, if any
-  // For a function body: the temporaries its steps (and those of its ByExpr
-  // arguments) write, which a re-entrant call sets aside and puts back.
-  // Filled on first need; not owned.
-  std::vector<QuorbItem*> ActivationItems;
+  // The temporaries its steps (and those of its ByExpr arguments) write,
+  // which a run that re-enters the expression sets aside and puts back
+  // (builtins/activation.h). Filled on first need; the items are not owned.
+  struct Temporary {
+    QuorbItem* Item;
+    uint32_t Bytes;  // a value copied byte for byte; 0: through its type
+  };
+  std::vector<Temporary> ActivationItems;
   bool ActivationItemsKnown = false;
   int Running = 0;                           // runs of this expression under way (a step may re-enter it)
 
