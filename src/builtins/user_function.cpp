@@ -1,11 +1,12 @@
-// The call of a function with an expression body. Parameters are bound to
-// copies of the arguments taken from per-type value pools; when a body is
-// entered again before an earlier activation of it has finished (direct or
-// mutual recursion, or through Eval), the temporaries of that earlier
-// activation are set aside in the same pools and put back afterwards, so
-// every activation computes with its own values. Saved pointers go on the
-// instance's save stack. Once the pools are as deep as the deepest nesting
-// a call allocates nothing.
+// The call of a function with an expression body, and the activations of
+// re-entered expressions (activation.h). Parameters are bound to copies of
+// the arguments taken from per-type value pools; when a body is entered
+// again before an earlier activation of it has finished (direct or mutual
+// recursion, or through Eval), the temporaries of that earlier activation
+// are set aside and put back afterwards, so every activation computes with
+// its own values. Saved pointers and plain numbers go on the instance's
+// save stack, other values into pool entries. Once the pools and the stack
+// are as deep as the deepest nesting a call allocates nothing.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
