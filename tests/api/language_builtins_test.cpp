@@ -141,6 +141,7 @@ TEST_F(Language, MetaFunctionsNestAndKeepTheOuterErrorState) {
       // An error raised before a nested parse, evaluation or definition
       // stays the one reported; so do floating-point flags.
       {"Error(5) + Eval(\"1\")", "Unrecognized token"},
+      {"Error(5) + EvaluateInt(Parse(\"1\"))", "Unrecognized token"},
       {"Error(5) + Define(\"Variable: later\")", "Unrecognized token"},
       {"1/0 + Define(\"Variable: later2\")", "Division by 0"},
   });
@@ -221,9 +222,11 @@ TEST_F(Language, MinMaxSgnAndBaseConvert) {
       {"BaseConvert(\"1\", 1)", "Invalid operation"},
       {"BaseConvert(\"1\", 37)", "Invalid operation"},
   });
-  // NaN is skipped unless every argument is NaN; the flag it raised is
-  // ignored here so the value itself can be read.
-  EXPECT_EQ(Eval(q, "Min(2, 0/0, 1) + 0 * Error(0)"), 1.0);
+  // NaN is skipped unless every argument is NaN (Eval gives the value
+  // while the invalid operation that made the NaN is reported).
+  EXPECT_EQ(Eval(q, "Min(2, 0/0, 1)"), 1.0);
+  EXPECT_EQ(Eval(q, "Max(0/0, 2)"), 2.0);
+  EXPECT_TRUE(std::isnan(Eval(q, "Min(0/0, 0/0)")));
 }
 
 }  // namespace
