@@ -45,6 +45,9 @@ static bool Truth(const ExpressionPart& part, size_t k) {
   return number != 0 && !std::isnan(number);
 }
 
+// A Bool argument that was evaluated before the call (no storage: false).
+static bool Given(const ExpressionPart& part, size_t k) { return part.Args[k]->ValuePtr != nullptr && ArgBool(part, k); }
+
 // Runs argument k for its effects.
 static void Run(const ExpressionPart& part, size_t k) {
   if (QuorbParsedExpr* expr = part.Args[k]->ParsedExpr) expr->Execute();
@@ -52,14 +55,14 @@ static void Run(const ExpressionPart& part, size_t k) {
 
 void IIf(ExpressionPart& part) {
   if (part.Args.size() < 3 || part.Result == nullptr) return;
-  const size_t chosen = ArgBool(part, 0) ? 1 : 2;
+  const size_t chosen = Given(part, 0) ? 1 : 2;
   const void* value = ValueOf(part, chosen);
   CopyTypedValueAs(part, TypeOf(part, chosen), value, part.Result, part.Result->ValuePtr);
 }
 
-void AndAlso(ExpressionPart& part) { SetResultBool(part, ArgBool(part, 0) && Truth(part, 1)); }
+void AndAlso(ExpressionPart& part) { SetResultBool(part, Given(part, 0) && Truth(part, 1)); }
 
-void OrElse(ExpressionPart& part) { SetResultBool(part, ArgBool(part, 0) || Truth(part, 1)); }
+void OrElse(ExpressionPart& part) { SetResultBool(part, Given(part, 0) || Truth(part, 1)); }
 
 void DoLoop(ExpressionPart& part) {
   if (part.Args.size() < 3) return;

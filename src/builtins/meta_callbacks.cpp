@@ -150,8 +150,8 @@ void qr_EvalStr(ExpressionPart& part) {
 // handle is compared, never followed, before it is found among them.
 static QuorbParsedExpr* LiveHandle(ExpressionPart& part, Quorb* instance) {
   if (instance == nullptr) return nullptr;
-  uintptr_t address;
-  std::memcpy(&address, part.Args[0]->ValuePtr, sizeof address);
+  uintptr_t address = 0;
+  if (part.Args[0]->ValuePtr != nullptr) std::memcpy(&address, part.Args[0]->ValuePtr, sizeof address);
   auto* expr = reinterpret_cast<QuorbParsedExpr*>(address);
   if (instance->ParsedExprs.count(expr) != 0) return expr;
   instance->ErrorRaise(&part, ErrBoundExceeded);
