@@ -152,6 +152,10 @@ TEST_F(Language, MetaFunctionsNestAndKeepTheOuterErrorState) {
   Define("Variable: k = 3");
   EvalStr(q, "self = Parse(\"IIf(k < 1, 0, ((k = k - 1) + 1) * 100 + 10 * Evaluate(self))\")");
   EXPECT_EQ(Eval(q, "Evaluate(self)"), 12300.0);
+  // Without an end it stops at the nesting limit.
+  EvalStr(q, "self = Parse(\"1 + Evaluate(self)\")");
+  EXPECT_STREQ(EvalStr(q, "Evaluate(self)"), "Reparsing has passed the specified limit");
+  EXPECT_STREQ(EvalStr(q, "k + 1"), "1");
 }
 
 TEST_F(Language, ExpressionTextGetsNoneOfTheHostsPowers) {
