@@ -235,7 +235,10 @@ void OutputClause(DefinitionState& state) {
     }
   }
   QuorbItem* item = state.item;
-  InstallCallback(state, item);
+  // A definition made by expression text borrows no address as an output
+  // callback.
+  if (state.addrCallbackOnly) item->Callback = nullptr;
+  else InstallCallback(state, item);
   item->SetBit(IsOutputFormat, true);
   if (instance.Error.Number != 0) return;
   const bool empties = item->Callback == nullptr && item->ParsedExpr == nullptr;
