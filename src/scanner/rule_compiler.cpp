@@ -22,7 +22,7 @@ std::string AsciiLower(std::string text) { return FoldCase(std::move(text)); }
 
 QuorbItem* CloseBraceTerminator() {
   static QuorbItem* const terminator = [] {
-    auto* item = new QuorbItem(std::regex("\\}", std::regex::ECMAScript));
+    auto* item = new QuorbItem(HostRegex("\\}", std::regex::ECMAScript));
     item->SetBit(IsSeparatorTransparent, true);
     return item;
   }();

@@ -30,9 +30,10 @@ LocationAndLengthStruct* SpanOwner(const std::vector<QuorbItem*>& parts,
   return nullptr;
 }
 
-bool MatchPartPattern(const QuorbItem* part, const std::string& text, uint64_t pos, uint64_t end, TokenMatch& m) {
-  if (part->FastMatch != nullptr) return part->FastMatch(text, pos, end, part->SubMatch, m);
-  return MatchRegexAt(part->Pattern, text, pos, end, part->SubMatch, m);
+bool MatchPartPattern(const StringLocation& cursor, const QuorbItem* part, uint64_t pos, uint64_t end,
+                      TokenMatch& m) {
+  if (part->FastMatch != nullptr) return part->FastMatch(*cursor.TextPtr, pos, end, part->SubMatch, m);
+  return MatchHostPattern(cursor, part->Pattern, pos, end, part->SubMatch, m);
 }
 
 std::string CaptureText(const std::string& text, const LocationAndLengthStruct& capture) {
@@ -81,7 +82,7 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
           break;
         }
         TokenMatch m;
-        while (!MatchPartPattern(part, text, Pos, end, m)) {
+        while (!MatchPartPattern(*this, part, Pos, end, m)) {
           // Only blanks may stand before the pattern.
           const bool wasSensitive = Has(IsWhitespaceSensitive);
           SetBit(IsWhitespaceSensitive, true);

@@ -24,6 +24,7 @@
 
 #include "engine/base_class.h"
 #include "engine/quorb_item.h"
+#include "scanner/host_regex.h"
 #include "scanner/scan_state.h"
 #include "scanner/token_kinds.h"
 #include "scanner/token_matchers.h"
@@ -254,6 +255,11 @@ class StringLocation : public virtual BaseClass, public ScanState {
   void FinishScan(QuorbItem* wanted);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);
 };
+
+// MatchRegexAt over the cursor's text; when the engine gives up on the
+// pattern, error 18 on the cursor's owner (when none is pending) and no match.
+bool MatchHostPattern(const StringLocation& cursor, const HostRegex& pattern, uint64_t pos, uint64_t end,
+                      uint64_t subMatch, TokenMatch& out);
 
 // Replaces every character-code group "{#n}" or "{#n,m,...}" (decimal codes
 // separated by single characters, each taken modulo 256) by its

@@ -3,6 +3,7 @@
 // matches at the position wins, not the longest.
 #include <algorithm>
 
+#include "engine/errors.h"
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
@@ -73,6 +74,13 @@ static bool RestOfRun(const StringLocation& cursor, const QuorbItem* candidate, 
   return true;
 }
 
+bool MatchHostPattern(const StringLocation& cursor, const HostRegex& pattern, uint64_t pos, uint64_t end,
+                      uint64_t subMatch, TokenMatch& out) {
+  const RegexOutcome outcome = MatchRegexAt(pattern, *cursor.TextPtr, pos, end, subMatch, out);
+  if (outcome == RegexOutcome::GaveUp && cursor.Owner != nullptr) cursor.Owner->SetErrorIfNone(ErrReparseLimit);
+  return outcome == RegexOutcome::Match;
+}
+
 // The highest-priority token item that matches at Pos, from list index
 // `first` down; its index, or NoPosition with `item` null.
 static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
@@ -87,7 +95,7 @@ static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbI
     TokenMatch found;
     bool matched = RestOfRun(cursor, candidate, end, sub, found) ||
                    (candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
-                                                    : MatchRegexAt(candidate->Pattern, text, cursor.Pos, end, sub, found));
+                                                    : MatchHostPattern(cursor, candidate->Pattern, cursor.Pos, end, sub, found));
     // An empty match would not move the scan on; only the wanted
     // terminator may match empty.
     if (!matched || (found.length == 0 && candidate != wanted)) continue;
