@@ -244,6 +244,15 @@ class StringLocation : public virtual BaseClass, public ScanState {
   // The transform that owns the rule table this object uses.
   StringLocation* OwningRoot();
 
+  // The text around a replacement that a rule's local transform (this
+  // object) is about to expand: the next expansion of this object reads it
+  // as the rest of its document ({@Doc}), then forgets it.
+  struct DocumentAround {
+    const std::string* before = nullptr;  // the text before is its first beforeLength bytes
+    uint64_t beforeLength = 0;
+    const std::string* after = nullptr;   // the text after is its bytes from afterStart on
+    uint64_t afterStart = 0;
+  } DocumentAround_;
   std::unordered_map<const QuorbItem*, QuorbItem*> VariantParents_;  // variant -> rule that spun it off
   int32_t ExpansionDepth_ = 0;     // expansions running with this object's rules
   bool RangeExpanding_ = false;    // a range expansion of OwnText is running

@@ -259,9 +259,9 @@ TEST_F(RuleCompilerTest, ToTextPieces) {
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(Pieces(rule), (Strings{"'{y}'", std::to_string(SelfPiece) + ":0", "'|'", std::to_string(DocPiece) + ":0",
                                    "'|'", std::to_string(CommentPiece) + ":0", std::to_string(SubDocPiece) + ":0",
-                                   std::to_string(CommentPiece) + ":0", "'{ '", "0:1", "' }'"}))
-      << "a name that is no parameter is text; a reference inside a text block is still one";
-  EXPECT_EQ(transform->Expand("v w 1"), "v {y}w 1|v w 1|{ 1 }");
+                                   std::to_string(CommentPiece) + ":0", "'{ {x} }'"}))
+      << "a name that is no parameter is text; so is a whole block that names none, references inside included";
+  EXPECT_EQ(transform->Expand("v w 1"), "v {y}w 1|v w 1|{ {x} }");
 }
 
 TEST_F(RuleCompilerTest, ExpressionPieceParametersAreVariablesOwnedByTheirParts) {
