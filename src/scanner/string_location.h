@@ -239,8 +239,13 @@ class StringLocation : public virtual BaseClass, public ScanState {
  private:
   friend class RuleCompiler;
   friend class RuleExpansion;
+  // Compiles a new rule and files it; null (error 9, nothing left behind)
+  // when the pattern or TO text is malformed.
   QuorbItem* CompileRule(std::string from, std::string to, std::string fromPart, std::string toPart,
-                         QuorbItem* rule, RuleBudget& budget);
+                         RuleBudget& budget);
+  // Replaces the compiled content of `rule` by that of `fresh`, a rule just
+  // compiled by this transform, takes over its filing, and frees `fresh`.
+  void AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule);
   // The transform that owns the rule table this object uses.
   StringLocation* OwningRoot();
 

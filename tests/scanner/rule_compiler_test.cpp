@@ -333,8 +333,11 @@ TEST_F(RuleCompilerTest, GivenRuleIsFilledInPlaceAndCanBeCompiledAgain) {
   EXPECT_EQ(RuleCount(), 1u) << "the old variant went with the old compilation";
   EXPECT_EQ(Chain("c"), (std::vector<QuorbItem*>{given}));
   EXPECT_EQ(transform->DefineRule("a }", "x", given), nullptr);
-  EXPECT_EQ(given->OwningTable, nullptr) << "a failed compilation leaves the item empty and unfiled";
-  EXPECT_TRUE(given->SubItems.empty());
+  EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
+  EXPECT_EQ(Chain("c"), (std::vector<QuorbItem*>{given})) << "a failed compilation leaves the rule as it was";
+  EXPECT_EQ(given->FromPart, "c");
+  EXPECT_EQ(RuleCount(), 1u) << "nothing of the failed one is left";
+  EXPECT_EQ(transform->Expand("c a"), "y a");
   delete given;
   EXPECT_EQ(transform->DefineRule("a", "b", &transform->RulesDefault), nullptr);
 }
