@@ -2,9 +2,10 @@
 // call with two parameters, a regular-expression anchor, a rule that is
 // scanned again after each change) over generated texts of 1 MB and 2 MB.
 // Prints the time of each run and the ratio between the two sizes, which
-// stays near 2 while expansion is linear in its text.
+// stays near 2 while expansion is linear in its text. Then hostile texts of
+// 64 KB and 128 KB, on which rules fail at every anchor.
 //
-//   expansion_bench [megabytes of the smaller text]
+//   expansion_bench [megabytes of the smaller text [kilobytes of the smaller hostile text]]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -64,10 +65,30 @@ void Print(size_t bytes, const Run& run) {
               run.outputBytes, run.changes);
 }
 
+// Texts on which a rule fails at every anchor after scanning far: a stop
+// mark that never appears on one long line, and deep nesting under a rule
+// anchored on "(" that never matches.
+void MeasureHostile(size_t bytes) {
+  Quorb instance;
+  StringLocation* unmatched = instance.NewTransform();
+  unmatched->DefineRule("a {x} zzz", "A", nullptr);
+  std::string line;
+  while (line.size() < bytes) line += "a ";
+  Print(line.size(), Measure(*unmatched, line));
+
+  StringLocation* nested = instance.NewTransform();
+  nested->DefineRule("( {x} ) zzz", "P", nullptr);
+  const std::string deep = std::string(bytes / 2, '(') + std::string(bytes / 2, ')');
+  Print(deep.size(), Measure(*nested, deep));
+  std::printf("  (error %d after the hostile runs)\n", instance.Error.Number);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is measured
   const double megabytes = argc > 1 ? std::atof(argv[1]) : 1.0;
+  const size_t hostile = argc > 2 ? static_cast<size_t>(std::atof(argv[2]) * 1024) : 64 * 1024;
   const size_t small = static_cast<size_t>(megabytes * 1024 * 1024);
   Quorb instance;
   StringLocation* transform = instance.NewTransform();
@@ -81,5 +102,7 @@ int main(int argc, char** argv) {
   Print(first.size(), firstRun);
   Print(second.size(), secondRun);
   std::printf("time ratio (2x text): %.2f\n", firstRun.seconds > 0 ? secondRun.seconds / firstRun.seconds : 0.0);
+  MeasureHostile(hostile);
+  MeasureHostile(2 * hostile);
   return 0;
 }

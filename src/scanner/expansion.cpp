@@ -256,6 +256,7 @@ class RuleExpansion {
   std::string work_;          // the text being scanned; before done_ it is copied out or spent
   std::string out_;           // the result up to done_
   StringLocation cursor_;     // scans work_ with the expander's tokens, rules and flags
+  ScanMemory memory_;         // the cursor's memory of work_
   const uint64_t start_;      // the range start in the text
   const uint64_t originalEnd_;
   uint64_t end_;              // the range end in work_
@@ -293,6 +294,7 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
       stepMark_(expander.Steps.size()) {
   cursor_.SetBit(IsExpanding, true);
   cursor_.SetBit(IsModified, false);
+  cursor_.Memory_ = &memory_;
   cursor_.RangeStart = cursor_.Pos = start;
   cursor_.RangeEnd = end;
   const uint64_t length = work_.size();
@@ -506,8 +508,9 @@ void RuleExpansion::Emit(uint64_t upTo) {
 // or in a new buffer with room to spare. Returns where it begins.
 uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& text) {
   Emit(start);
-  // The text is rewritten under the scanner's memory of the last run read.
+  // The text is rewritten under what the scanner remembers of it.
   cursor_.RunLeft = StringLocation::RunRemainder();
+  memory_.Forget();
   // Blocks measured in the text now rewritten (or spent) are gone.
   blocks_.erase(blocks_.begin(), blocks_.lower_bound(end));
   if (text.size() <= end) {

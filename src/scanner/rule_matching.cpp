@@ -96,9 +96,7 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
       }
       case ParamStop:
       case RegExParamStop: {
-        SetBit(IsStopFound, false);
-        NextToken(part, 1);
-        if (!Has(IsStopFound) || TokenLen == 0) return nullptr;
+        if (!ScanUpToStop(part) || TokenLen == 0) return nullptr;
         if (LocationAndLengthStruct* owner = SpanOwner(parts, captures, i)) *owner = {TokenLoc, TokenLen};
         current = {StopLoc, StopLen};
         break;
@@ -164,6 +162,23 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
     if (i == 0 && !rule->Has(IsActive)) return nullptr;
   }
   return rule;
+}
+
+bool StringLocation::ScanUpToStop(QuorbItem* part) {
+  SetBit(IsStopFound, false);
+  if (Memory_ == nullptr) {
+    NextToken(part, 1);
+    return Has(IsStopFound);
+  }
+  ScanMemory::Positions& failing = Memory_->failing[{part, RangeEnd}];
+  if (failing.count(Pos) != 0) return false;
+  std::vector<uint64_t> trail;
+  Memory_->trail = &trail;
+  Memory_->known = &failing;
+  NextToken(part, 1);
+  if (Has(IsStopFound)) return true;
+  failing.insert(trail.begin(), trail.end());
+  return false;
 }
 
 QuorbItem* StringLocation::CheckForSyntaxBlock(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures,

@@ -25,6 +25,7 @@
 #include "engine/base_class.h"
 #include "engine/quorb_item.h"
 #include "scanner/host_regex.h"
+#include "scanner/scan_memory.h"
 #include "scanner/scan_state.h"
 #include "scanner/token_kinds.h"
 #include "scanner/token_matchers.h"
@@ -260,6 +261,7 @@ class StringLocation : public virtual BaseClass, public ScanState {
   } DocumentAround_;
   std::unordered_map<const QuorbItem*, QuorbItem*> VariantParents_;  // variant -> rule that spun it off
   int32_t ExpansionDepth_ = 0;     // expansions running with this object's rules
+  ScanMemory* Memory_ = nullptr;   // an expansion's cursor: what it remembers of its text
   bool RangeExpanding_ = false;    // a range expansion of OwnText is running
   // ---- end of rule compilation and text expansion --------------------------
 
@@ -268,6 +270,11 @@ class StringLocation : public virtual BaseClass, public ScanState {
   QuorbItem* LookUpToken(Table* table, const StringLocation& cursor) const;
   void FinishScan(QuorbItem* wanted);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);
+  // Scans up to a rule's stop part; whether it was found. A scan known to
+  // fail from here is not done again, and one that fails is remembered.
+  bool ScanUpToStop(QuorbItem* part);
+  // With restore, a block the memory measured before: Pos moves after it.
+  bool SkipKnownBlock(uint64_t start);
 };
 
 // MatchRegexAt over the cursor's text; when the engine gives up on the

@@ -2,6 +2,7 @@
 // tried from the highest priority (defined last) down; the first that
 // matches at the position wins, not the longest.
 #include <algorithm>
+#include <utility>
 
 #include "engine/errors.h"
 #include "engine/quorb.h"
@@ -116,8 +117,16 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
   WantedFirst wantedFirst(Tokens, wanted, !step && wanted->Text.empty() && Tokens != nullptr);
   const bool blanksCount = Has(IsWhitespaceSensitive) || wanted->Has(IsWhitespaceSensitive);
   uint64_t lastIndex = NoPosition;
+  // A rule's stop scan with a memory: its steps are recorded, and it ends
+  // where a scan known to fail took a step (nested scans get neither).
+  std::vector<uint64_t>* trail = Memory_ != nullptr ? std::exchange(Memory_->trail, nullptr) : nullptr;
+  const ScanMemory::Positions* known = Memory_ != nullptr ? std::exchange(Memory_->known, nullptr) : nullptr;
 
   while (Pos < RangeEnd && Pos < TextPtr->size()) {
+    if (trail != nullptr) {
+      if (known != nullptr && known->count(Pos) != 0) break;
+      trail->push_back(Pos);
+    }
     PrevToken = CurrentToken;
     const uint64_t listSize = Tokens != nullptr ? Tokens->size() : 0;
     QuorbItem* item = nullptr;
@@ -238,6 +247,8 @@ void StringLocation::NextCodeBlock(bool restore) {
     Tokens->pop_back();
   }
 
+  if (restore && setAside == nullptr && SkipKnownBlock(start)) return;
+
   NextToken(DefaultToken, 1);
   uint64_t innerStart = start;
   if (CurrentToken->TokenKind != TokenCodeBlock) {
@@ -245,14 +256,19 @@ void StringLocation::NextCodeBlock(bool restore) {
   } else {
     innerStart = Pos;
     std::vector<QuorbItem*> open{CurrentToken};
+    std::vector<uint64_t> openStarts{start};
     bool closed = false;
     while (Pos < RangeEnd) {
       NextToken(DefaultToken, 1);
       if (CurrentToken == ItemNotFound) break;
       if (CurrentToken->TokenKind == TokenCodeBlock) {
         open.push_back(CurrentToken);
+        openStarts.push_back(ScanStart);
       } else if (CurrentToken->TokenKind == TokenCodeBlockMatch && CurrentToken->Partner == open.back()) {
         open.pop_back();
+        // Every block closed on the way is measured too.
+        if (Memory_ != nullptr && setAside == nullptr) Memory_->blocks[openStarts.back()] = {Pos, RangeEnd, true};
+        openStarts.pop_back();
         if (open.empty()) {
           TokenLen = Pos - start;
           BlockInnerLen = ScanStart - innerStart;
@@ -264,6 +280,7 @@ void StringLocation::NextCodeBlock(bool restore) {
     if (!closed) {
       TokenLen = BlockInnerLen = 0;
       Status = 5;
+      if (Memory_ != nullptr && setAside == nullptr) Memory_->blocks[start] = {Pos, RangeEnd, false};
     }
   }
 
@@ -277,6 +294,16 @@ void StringLocation::NextCodeBlock(bool restore) {
     BlockInnerStart = innerStart;
   }
   if (setAside != nullptr) Tokens->push_back(setAside);
+}
+
+bool StringLocation::SkipKnownBlock(uint64_t start) {
+  if (Memory_ == nullptr) return false;
+  auto known = Memory_->blocks.find(start);
+  if (known == Memory_->blocks.end()) return false;
+  const ScanMemory::Block& block = known->second;
+  if (block.closed ? block.after > RangeEnd : block.rangeEnd != RangeEnd) return false;
+  Pos = block.after;
+  return true;
 }
 
 StringLocation::BlockSpan StringLocation::MeasureBlock(uint64_t at) {
