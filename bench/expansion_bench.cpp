@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
   const Run secondRun = Measure(*transform, second);
   Print(first.size(), firstRun);
   Print(second.size(), secondRun);
-  std::printf("time ratio (2x text): %.2f\n", firstRun.seconds > 0 ? secondRun.seconds / firstRun.seconds : 0.0);
+  std::printf("time ratio (2x text): %.2f (error %d)\n", firstRun.seconds > 0 ? secondRun.seconds / firstRun.seconds : 0.0,
+              instance.Error.Number);
   MeasureHostile(hostile);
   MeasureHostile(2 * hostile);
   return 0;

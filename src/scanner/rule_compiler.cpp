@@ -162,6 +162,9 @@ void StringLocation::AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule) {
     part->RegExRule = rule;
     regexAnchored = true;
   }
+  if (regexAnchored && Tokens != nullptr)
+    for (QuorbItem* token : *Tokens)
+      if (token->RegExRule == fresh) token->RegExRule = rule;
   rule->Name = regexAnchored ? RegexAnchorName(rule) : fresh->Name;
   if (rule->Variants != nullptr)
     for (QuorbItem* variant : *rule->Variants) root->VariantParents_[variant] = rule;

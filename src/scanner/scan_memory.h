@@ -36,6 +36,11 @@ struct ScanMemory {
   using Positions = std::unordered_set<uint64_t>;
   std::map<std::pair<const QuorbItem*, uint64_t>, Positions> failing;
 
+  // Token steps the expansion may still take; when they run out every scan
+  // ends at once and `exhausted` tells the expansion to stop with an error.
+  uint64_t stepsLeft = ~0ULL;
+  bool exhausted = false;
+
   // Handed from the rule matcher to the one up-to scan it starts: where that
   // scan records its steps, and the positions known to fail for it.
   std::vector<uint64_t>* trail = nullptr;

@@ -26,6 +26,16 @@ QuorbItem* UnmatchedByte() {
   return item;
 }
 
+// Counts one token step against an expansion's budget; false once it is spent.
+bool TakeStep(ScanMemory& memory) {
+  if (memory.stepsLeft == 0) {
+    memory.exhausted = true;
+    return false;
+  }
+  --memory.stepsLeft;
+  return true;
+}
+
 bool IsBlankRun(const QuorbItem* token) { return token != nullptr && token->TokenKind == TokenWhitespace; }
 
 // Appends the wanted item to the token list for the duration of a scan, so
@@ -123,6 +133,7 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
   const ScanMemory::Positions* known = Memory_ != nullptr ? std::exchange(Memory_->known, nullptr) : nullptr;
 
   while (Pos < RangeEnd && Pos < TextPtr->size()) {
+    if (Memory_ != nullptr && !TakeStep(*Memory_)) break;
     if (trail != nullptr) {
       if (known != nullptr && known->count(Pos) != 0) break;
       trail->push_back(Pos);

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "engine/errors.h"
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
@@ -336,6 +338,100 @@ TEST_F(ExpansionTest, ParserAliasesRewriteExpressionsAndDefinitions) {
   ASSERT_NE(byte, ItemNotFound);
   EXPECT_EQ(byte->Name, "int8u");
   EXPECT_EQ(instance.EvalStr("1 + 2"), "3") << "expressions go through the aliases unharmed";
+}
+
+// Regression cases, one per fault: each text once through a transform with
+// the rules given, against the result the written rules give.
+struct FaultCase {
+  const char* fault;
+  std::vector<std::pair<const char*, const char*>> rules;  // from, to
+  bool rewind;                                             // the first rule is scanned again after a change
+  std::string text;
+  std::string expected;
+};
+
+TEST_F(ExpansionTest, RegressionCases) {
+  const std::string word(2u << 20, 'w');
+  const std::vector<FaultCase> cases = {
+      {"a rewrite in place leaves no stale operator run behind", {{"ab", "x+++"}, {"+++", "P"}}, true, "++ab", "++xP"},
+      {"a block in TO that names no parameter is text", {{"let {x} = {y}", "{{x}} {y}"}}, false, "let a = b", "{{x}} b"},
+      {"a rule regex parameter takes a 2 MB match", {{"<< {v:'[a-z_]+'}", "[{v}]"}}, false, "<< " + word, "[" + word + "]"},
+  };
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.fault);
+    transform = instance.NewTransform();
+    for (size_t i = 0; i < c.rules.size(); ++i)
+      (i == 0 && c.rewind) ? RuleWith(IsRewindOnChange, c.rules[i].first, c.rules[i].second)
+                           : Rule(c.rules[i].first, c.rules[i].second);
+    EXPECT_EQ(Expand(c.text), c.expected);
+    EXPECT_EQ(instance.Error.Number, 0);
+  }
+}
+
+TEST_F(ExpansionTest, ExpandingByReferenceTwiceKeepsTheResult) {
+  Rule("a", "b");
+  std::string text = "a c a";
+  transform->SetTransformInputByRef(&text);
+  for (int run = 0; run < 3; ++run) {
+    transform->Expand();
+    EXPECT_EQ(text, "b c b") << "run " << run;
+    EXPECT_EQ(transform->OwnText, "b c b") << "what the result export reads, run " << run;
+  }
+}
+
+TEST_F(ExpansionTest, StepCapCountsOneExpansion) {
+  Rule("a", "b");
+  transform->SetBit(IsRecordingSteps, true);
+  transform->Steps.assign(1, std::string(64u << 20, 's'));  // an earlier expansion's steps
+  EXPECT_EQ(Expand("a a"), "b b");
+  ASSERT_EQ(transform->Steps.size(), 3u);
+  EXPECT_EQ(transform->Steps[2], "b b");
+}
+
+TEST_F(ExpansionTest, DocInALocalTransformSeesTheWholeText) {
+  QuorbItem* rule = Rule("a", "b");
+  StringLocation* local = rule->ReturnLocalTransform();
+  ASSERT_NE(local, nullptr);
+  local->DefineRule("b", "[{@Doc}]", nullptr);
+  EXPECT_EQ(Expand("x a y"), "x [x b y] y");
+  EXPECT_EQ(local->Expand("b"), "[b]") << "the outer text was for that one expansion";
+}
+
+TEST_F(ExpansionTest, RegexParameterThatRunsAwayGivesUpWithError18) {
+  Rule("x {v:'(a+)+b'}", "X");
+  const std::string text = "x " + std::string(40, 'a');
+  EXPECT_EQ(Expand(text), text);
+  EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
+}
+
+// Rules that fail at every anchor after scanning far. Remembered work keeps
+// them well inside the step limit; without it they would hit the limit.
+TEST_F(ExpansionTest, HostileTextsStayInsideTheStepLimit) {
+  std::string line;
+  while (line.size() < (64u << 10)) line += "a ";
+  const std::string deep = std::string(32u << 10, '(') + std::string(32u << 10, ')');
+  const std::vector<std::pair<const char*, std::string>> cases = {{"a {x} zzz", line}, {"( {x} ) zzz", deep}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    transform = instance.NewTransform();
+    Rule(c.first, "R");
+    EXPECT_EQ(Expand(c.second), c.second);
+    EXPECT_EQ(instance.Error.Number, 0);
+  }
+}
+
+TEST_F(ExpansionTest, WorkBeyondTheStepLimitStopsWithError18) {
+  // Each anchor scans to the far "b" and then fails on "c": work that grows
+  // with the square of the text.
+  Rule("a {x} b c", "R");
+  Rule("d", "D");
+  std::string text = "d ";
+  while (text.size() < 8000) text += "a ";
+  text += "b d";
+  const std::string result = Expand(text);
+  EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
+  EXPECT_EQ(result.substr(0, 2), "D ") << "replacements before the stop stay";
+  EXPECT_EQ(result.substr(2), text.substr(2)) << "the rest is left as it was";
 }
 
 }  // namespace

@@ -342,6 +342,20 @@ TEST_F(RuleCompilerTest, GivenRuleIsFilledInPlaceAndCanBeCompiledAgain) {
   EXPECT_EQ(transform->DefineRule("a", "b", &transform->RulesDefault), nullptr);
 }
 
+TEST_F(RuleCompilerTest, GivenRegexAnchoredRuleIsRecompiledUnderItsOwnHandle) {
+  auto* given = new QuorbItem();
+  const size_t tokens = transform->Tokens->size();
+  ASSERT_EQ(transform->DefineRule("{v:'[0-9]+'} px", "{v}pt", given), given);
+  ASSERT_EQ(transform->DefineRule("{w:'[a-z]+'} em", "<{w}>", given), given);
+  EXPECT_TRUE(transform->IsEqual(given->Name, "@RegEx: " + std::to_string(reinterpret_cast<uintptr_t>(given))));
+  EXPECT_EQ(transform->Tokens->size(), tokens + 1) << "the old anchor token went";
+  EXPECT_EQ(transform->Tokens->back()->RegExRule, given);
+  EXPECT_EQ(transform->DefineRule("{w:'['} em", "x", given), nullptr);
+  EXPECT_EQ(transform->Expand("ab em 12 px"), "<ab> 12 px");
+  delete given;
+  EXPECT_EQ(transform->Tokens->size(), tokens);
+}
+
 TEST_F(RuleCompilerTest, SectionsOfTheToTextOpenAndGo) {
   std::string text = "[{x:({x})}] {x: (a)} {xy:1}";
   EXPECT_TRUE(transform->RemoveArgBrackets("x", text));
