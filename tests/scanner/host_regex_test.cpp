@@ -105,7 +105,7 @@ TEST(HostRegexTest, LongMatchesDoNotExhaustTheStack) {
 
 TEST(HostRegexTest, RunawayBacktrackingGivesUp) {
   for (const char* pattern : {"(a+)+b", "(a|aa)*c", "(x+x+)+y"}) {
-    const std::string text(pattern[1] == 'x' ? 5000 : 40, pattern[1]);
+    const std::string text(40, pattern[1]);
     TokenMatch out{3, 3, 3};
     EXPECT_EQ(MatchRegexAt(HostRegex(pattern), text, 0, text.size(), 0, out), RegexOutcome::GaveUp) << pattern;
     EXPECT_EQ(out.length, 3u) << "no result written";
