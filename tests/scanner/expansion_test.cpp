@@ -33,6 +33,14 @@ class ExpansionTest : public ::testing::Test {
     return rule;
   }
   std::string Expand(const std::string& text) { return transform->Expand(text); }
+  // A rule whose local transform holds one rule of its own; that transform.
+  StringLocation* RuleWithLocal(const std::string& from, const std::string& to, const std::string& localFrom,
+                                const std::string& localTo) {
+    StringLocation* local = Rule(from, to)->ReturnLocalTransform();
+    EXPECT_NE(local, nullptr);
+    if (local != nullptr) local->DefineRule(localFrom, localTo, nullptr);
+    return local;
+  }
 
   Quorb instance;
   StringLocation* transform = instance.NewTransform();
@@ -279,10 +287,7 @@ TEST_F(ExpansionTest, NestedExpansionsOfOneTransformStop) {
 }
 
 TEST_F(ExpansionTest, LocalTransformRewritesTheReplacement) {
-  QuorbItem* rule = Rule("a", "b b");
-  StringLocation* local = rule->ReturnLocalTransform();
-  ASSERT_NE(local, nullptr);
-  local->DefineRule("b", "c", nullptr);
+  ASSERT_NE(RuleWithLocal("a", "b b", "b", "c"), nullptr);
   EXPECT_EQ(Expand("a"), "c c");
   ASSERT_EQ(transform->ChangeLog.size(), 1u);
   EXPECT_EQ(transform->ChangeLog[0]->NewText, "c c");
@@ -389,10 +394,8 @@ TEST_F(ExpansionTest, StepCapCountsOneExpansion) {
 }
 
 TEST_F(ExpansionTest, DocInALocalTransformSeesTheWholeText) {
-  QuorbItem* rule = Rule("a", "b");
-  StringLocation* local = rule->ReturnLocalTransform();
+  StringLocation* local = RuleWithLocal("a", "b", "b", "[{@Doc}]");
   ASSERT_NE(local, nullptr);
-  local->DefineRule("b", "[{@Doc}]", nullptr);
   EXPECT_EQ(Expand("x a y"), "x [x b y] y");
   EXPECT_EQ(local->Expand("b"), "[b]") << "the outer text was for that one expansion";
 }
