@@ -66,8 +66,9 @@ void Print(size_t bytes, const Run& run) {
 }
 
 // Texts on which a rule fails at every anchor after scanning far: a stop
-// mark that never appears on one long line, and deep nesting under a rule
-// anchored on "(" that never matches.
+// mark that never appears on one long line, one that appears only at its
+// end with the next part failing, and deep nesting under a rule anchored on
+// "(" that never matches.
 void MeasureHostile(size_t bytes) {
   Quorb instance;
   StringLocation* unmatched = instance.NewTransform();
@@ -75,6 +76,13 @@ void MeasureHostile(size_t bytes) {
   std::string line;
   while (line.size() < bytes) line += "a ";
   Print(line.size(), Measure(*unmatched, line));
+
+  // The stop mark is found far ahead, and the part after it fails.
+  StringLocation* farStop = instance.NewTransform();
+  farStop->DefineRule("a {x} b c", "A", nullptr);
+  Print(line.size() + 3, Measure(*farStop, line + "b d"));
+  std::printf("  (error %d: 18 when the step limit cut the work)\n", instance.Error.Number);
+  instance.Error.Number = 0;
 
   StringLocation* nested = instance.NewTransform();
   nested->DefineRule("( {x} ) zzz", "P", nullptr);

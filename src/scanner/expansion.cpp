@@ -36,7 +36,7 @@
 // the replacements that were kept.
 //
 // Every expansion ends: it stops with error 18 after 4 x length + 4096
-// replacements, after 128 x (length + 1024) token steps (the text after the
+// replacements, after 4 Mi + 64 x length token steps (the text after the
 // stop stays as it is), or before a replacement would make the text longer
 // than its length + max(16 MiB, 8 x length). Work that failing rules repeat
 // at later anchors is remembered instead (scan_memory.h), so hostile texts
@@ -60,13 +60,11 @@
 
 namespace QuorbNameSpace {
 
+ExpansionStepLimit ActiveStepLimit{64, 4u << 20};
+
 namespace {
 
 constexpr int32_t MaxExpansionDepth = 16;
-// Token steps one expansion may take, per byte of its text: far more than
-// any transform needs (a few per byte, counting the rules tried at each
-// anchor), far less than work that grows with the square of the text.
-constexpr uint64_t StepsPerByte = 128;
 constexpr uint64_t MaxChangeRecords = 1u << 20;
 constexpr uint64_t MaxStepBytes = 64ull << 20;
 // A range start that no token can be at: the range start is already copied
@@ -306,7 +304,7 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
   cursor_.RangeEnd = end;
   const uint64_t length = work_.size();
   replacementLimit_ = 4 * length + 4096;
-  memory_.stepsLeft = StepsPerByte * (length + 1024);
+  memory_.stepsLeft = ActiveStepLimit.minimum + ActiveStepLimit.perByte * length;
   lengthLimit_ = length + std::max<uint64_t>(16ull << 20, 8 * length);
 }
 

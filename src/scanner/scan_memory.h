@@ -20,6 +20,18 @@ namespace QuorbNameSpace {
 
 class QuorbItem;
 
+// How many token steps one expansion may take: `minimum` plus `perByte`
+// for each byte of its text. Far more than any sound transform needs (a few
+// per byte, counting the rules tried at each anchor, and never less than a
+// fraction of a second of work), far less than work that grows with the
+// square of a long text.
+struct ExpansionStepLimit {
+  uint64_t perByte;
+  uint64_t minimum;
+};
+// The limit in force (tests lower it).
+extern ExpansionStepLimit ActiveStepLimit;
+
 struct ScanMemory {
   // A code block measured from its opener: the position after its closer
   // (or where the search for it ended), under which range end.

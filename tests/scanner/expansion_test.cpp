@@ -425,13 +425,16 @@ TEST_F(ExpansionTest, HostileTextsStayInsideTheStepLimit) {
 
 TEST_F(ExpansionTest, WorkBeyondTheStepLimitStopsWithError18) {
   // Each anchor scans to the far "b" and then fails on "c": work that grows
-  // with the square of the text.
+  // with the square of the text. A lower limit keeps the test short.
   Rule("a {x} b c", "R");
   Rule("d", "D");
   std::string text = "d ";
   while (text.size() < 3000) text += "a ";
   text += "b d";
+  const ExpansionStepLimit kept = ActiveStepLimit;
+  ActiveStepLimit = {64, 1024};
   const std::string result = Expand(text);
+  ActiveStepLimit = kept;
   EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
   EXPECT_EQ(result.substr(0, 2), "D ") << "replacements before the stop stay";
   EXPECT_EQ(result.substr(2), text.substr(2)) << "the rest is left as it was";
