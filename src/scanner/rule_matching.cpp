@@ -166,19 +166,18 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
 
 bool StringLocation::ScanUpToStop(QuorbItem* part) {
   SetBit(IsStopFound, false);
-  if (Memory_ == nullptr) {
+  if (Memory_ == nullptr || !Memory_->remember) {
     NextToken(part, 1);
     return Has(IsStopFound);
   }
-  ScanMemory::Positions& failing = Memory_->failing[{part, RangeEnd}];
-  if (failing.count(Pos) != 0) return false;
-  std::vector<uint64_t> trail;
+  ScanMemory::StopScans& known = Memory_->stopScans[{part, RangeEnd}];
+  ScanMemory::Trail trail;
   Memory_->trail = &trail;
-  Memory_->known = &failing;
+  Memory_->known = &known;
   NextToken(part, 1);
-  if (Has(IsStopFound)) return true;
-  failing.insert(trail.begin(), trail.end());
-  return false;
+  const bool found = Has(IsStopFound);
+  if (!Memory_->exhausted) ScanMemory::Remember(known, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});
+  return found;
 }
 
 QuorbItem* StringLocation::CheckForSyntaxBlock(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures,

@@ -1,8 +1,9 @@
 // What an expansion's cursor remembers about its text, so that the work a
 // failing rule did at one anchor is not done again at the next: code blocks
-// already measured, and the positions from which a scan up to a rule's stop
-// part is known to fail. Without it, a stop mark that never appears, or deep
-// nesting under a rule that never matches, costs time quadratic in the text.
+// already measured, and how a scan up to a rule's stop part ends from each
+// position it took a step from. Without it, a stop mark that never appears
+// or appears only far ahead, or deep nesting under a rule that never
+// matches, costs time quadratic in the text.
 //
 // Everything is in offsets of the scanned text and holds while that text is
 // unchanged: the owner calls Forget() whenever it rewrites the text.
@@ -12,9 +13,10 @@
 #include <cstdint>
 #include <map>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
+
+#include "scanner/token_matchers.h"
 
 namespace QuorbNameSpace {
 
@@ -31,6 +33,8 @@ struct ExpansionStepLimit {
 };
 // The limit in force (tests lower it).
 extern ExpansionStepLimit ActiveStepLimit;
+// Whether expansions remember blocks and stop scans (tests compare both ways).
+extern bool RememberScanWork;
 
 struct ScanMemory {
   // A code block measured from its opener: the position after its closer
@@ -40,27 +44,61 @@ struct ScanMemory {
     uint64_t rangeEnd = 0;
     bool closed = false;
   };
+  bool remember = RememberScanWork;             // blocks and stop scans are looked up
   std::unordered_map<uint64_t, Block> blocks;  // by opener position
 
-  // By (stop part, range end): every position a failed scan up to that part
-  // took a step from. A scan for the same part under the same range end
-  // that reaches one of them would retrace that scan, so it fails there.
-  using Positions = std::unordered_set<uint64_t>;
-  std::map<std::pair<const QuorbItem*, uint64_t>, Positions> failing;
+  // How scans up to one stop part under one range end went. A scan for the
+  // same part and range end that reaches a position an earlier one took a
+  // step from retraces that scan from there on, so it ends as that one did.
+  struct StopScans {
+    // The end of a scan that found its stop: the state the scan left.
+    struct End {
+      uint64_t stopLoc = 0;
+      uint64_t stopLen = 0;
+      QuorbItem* current = nullptr;
+      QuorbItem* previous = nullptr;  // the token before the stop's step
+      TokenMatch lastMatch;
+    };
+    static constexpr uint32_t Fails = ~0u;
+    // What a scan met from one position on: its end (or Fails), the first
+    // token it took and the last blank run it skipped (NoPosition: none).
+    struct From {
+      uint32_t end = Fails;
+      uint64_t firstToken = ~0ULL;
+      uint64_t lastBlank = ~0ULL;
+    };
+    std::unordered_map<uint64_t, From> from;  // by position
+    std::vector<End> ends;
+  };
+  std::map<std::pair<const QuorbItem*, uint64_t>, StopScans> stopScans;
+
+  // The steps of one scan up to a stop part: where each began and whether
+  // it skipped a blank run; and the remembered position it ran into, if any.
+  struct Trail {
+    struct Step {
+      uint64_t pos;
+      bool blank;
+    };
+    std::vector<Step> steps;
+    bool hit = false;
+    StopScans::From hitFrom;
+  };
 
   // Token steps the expansion may still take; when they run out every scan
   // ends at once and `exhausted` tells the expansion to stop with an error.
   uint64_t stepsLeft = ~0ULL;
   bool exhausted = false;
 
-  // Handed from the rule matcher to the one up-to scan it starts: where that
-  // scan records its steps, and the positions known to fail for it.
-  std::vector<uint64_t>* trail = nullptr;
-  const Positions* known = nullptr;
+  // Handed from the rule matcher to the one up-to scan it starts.
+  Trail* trail = nullptr;
+  const StopScans* known = nullptr;
+
+  // Files the steps of a scan that ended; `found`: at `end`.
+  static void Remember(StopScans& scans, const Trail& trail, bool found, const StopScans::End& end);
 
   void Forget() {
     blocks.clear();
-    failing.clear();
+    stopScans.clear();
   }
 };
 

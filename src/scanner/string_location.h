@@ -275,6 +275,10 @@ class StringLocation : public virtual BaseClass, public ScanState {
   bool ScanUpToStop(QuorbItem* part);
   // With restore, a block the memory measured before: Pos moves after it.
   bool SkipKnownBlock(uint64_t start);
+  // At a position an earlier scan for the same stop took a step from: the
+  // state that scan's remaining steps would leave (found or not); false
+  // when no scan took a step from here.
+  bool ResumeKnownStop(const ScanMemory::StopScans& known, ScanMemory::Trail& trail);
 };
 
 // MatchRegexAt over the cursor's text; when the engine gives up on the

@@ -127,16 +127,17 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
   WantedFirst wantedFirst(Tokens, wanted, !step && wanted->Text.empty() && Tokens != nullptr);
   const bool blanksCount = Has(IsWhitespaceSensitive) || wanted->Has(IsWhitespaceSensitive);
   uint64_t lastIndex = NoPosition;
-  // A rule's stop scan with a memory: its steps are recorded, and it ends
-  // where a scan known to fail took a step (nested scans get neither).
-  std::vector<uint64_t>* trail = Memory_ != nullptr ? std::exchange(Memory_->trail, nullptr) : nullptr;
-  const ScanMemory::Positions* known = Memory_ != nullptr ? std::exchange(Memory_->known, nullptr) : nullptr;
+  // A rule's stop scan with a memory: its steps are recorded, and where an
+  // earlier scan for the same stop took a step it ends as that scan did
+  // (nested scans get neither).
+  ScanMemory::Trail* trail = Memory_ != nullptr ? std::exchange(Memory_->trail, nullptr) : nullptr;
+  const ScanMemory::StopScans* known = Memory_ != nullptr ? std::exchange(Memory_->known, nullptr) : nullptr;
 
   while (Pos < RangeEnd && Pos < TextPtr->size()) {
     if (Memory_ != nullptr && !TakeStep(*Memory_)) break;
     if (trail != nullptr) {
-      if (known != nullptr && known->count(Pos) != 0) break;
-      trail->push_back(Pos);
+      if (known != nullptr && ResumeKnownStop(*known, *trail)) break;
+      trail->steps.push_back({Pos, false});
     }
     PrevToken = CurrentToken;
     const uint64_t listSize = Tokens != nullptr ? Tokens->size() : 0;
@@ -158,6 +159,7 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
     LastMatch = match;
 
     if (item->TokenKind == TokenWhitespace && !blanksCount) {
+      if (trail != nullptr) trail->steps.back().blank = true;
       TokenStart = BlankStart = Pos;
       Pos += match.length;
       if (step) continue;
@@ -307,8 +309,29 @@ void StringLocation::NextCodeBlock(bool restore) {
   if (setAside != nullptr) Tokens->push_back(setAside);
 }
 
+bool StringLocation::ResumeKnownStop(const ScanMemory::StopScans& known, ScanMemory::Trail& trail) {
+  auto seen = known.from.find(Pos);
+  if (seen == known.from.end()) return false;
+  const ScanMemory::StopScans::From& from = seen->second;
+  trail.hit = true;
+  trail.hitFrom = from;
+  if (from.end == ScanMemory::StopScans::Fails) return true;
+  // The state the earlier scan's remaining steps would leave.
+  const ScanMemory::StopScans::End& end = known.ends[from.end];
+  PrevToken = Pos == end.stopLoc ? CurrentToken : end.previous;
+  if (from.lastBlank != NoPosition) BlankStart = from.lastBlank;
+  if (TokenLoc == NoPosition && from.firstToken != NoPosition) TokenLoc = ScanStart = from.firstToken;
+  CurrentToken = end.current;
+  LastMatch = end.lastMatch;
+  TokenStart = StopLoc = end.stopLoc;
+  StopLen = end.stopLen;
+  Pos = end.stopLoc + end.stopLen;
+  SetBit(IsStopFound, true);
+  return true;
+}
+
 bool StringLocation::SkipKnownBlock(uint64_t start) {
-  if (Memory_ == nullptr) return false;
+  if (Memory_ == nullptr || !Memory_->remember) return false;
   auto known = Memory_->blocks.find(start);
   if (known == Memory_->blocks.end()) return false;
   const ScanMemory::Block& block = known->second;
