@@ -711,7 +711,8 @@ void StringLocation::ModifyText(QuorbItem* rule, std::vector<LocationAndLengthSt
   const uint64_t length = std::min(TokenLen, size - start);
   QuorbItem* head = FamilyHead(rule);
   std::string result = BuildReplacement(*this, rule, OwnText, captures, start, length, [this] { return OwnText; });
-  result = RuleExpansion::ThroughLocalTransform(rule, head, std::move(result), {&OwnText, start, &OwnText, start + length});
+  result = RuleExpansion::ThroughLocalTransform(rule, head, std::move(result),
+                                               {&OwnText, start, &OwnText, start + length});
   std::string oldText = OwnText.substr(start, length);
   OwnText.replace(start, length, result);
   if (RangeEnd >= start + length) RangeEnd = RangeEnd - length + result.size();

@@ -176,7 +176,8 @@ bool StringLocation::ScanUpToStop(QuorbItem* part) {
   Memory_->known = &known;
   NextToken(part, 1);
   const bool found = Has(IsStopFound);
-  if (!Memory_->exhausted) ScanMemory::Remember(known, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});
+  if (!Memory_->exhausted)
+    ScanMemory::Remember(known, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});
   return found;
 }
 

@@ -38,11 +38,13 @@ extern bool RememberScanWork;
 
 struct ScanMemory {
   // A code block measured from its opener: the position after its closer
-  // (or where the search for it ended), under which range end.
+  // (or where the search for it ended), under which range end, and whether
+  // quoted text was read as tokens of their own then (it hides brackets).
   struct Block {
     uint64_t after = 0;
     uint64_t rangeEnd = 0;
     bool closed = false;
+    bool quoteBlind = false;
   };
   bool remember = RememberScanWork;             // blocks and stop scans are looked up
   std::unordered_map<uint64_t, Block> blocks;  // by opener position

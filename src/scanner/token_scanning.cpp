@@ -104,9 +104,10 @@ static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbI
     if (quotesOff && candidate->Has(IsQuotedText)) continue;
     const uint64_t sub = step ? candidate->SubMatch : 0;
     TokenMatch found;
-    bool matched = RestOfRun(cursor, candidate, end, sub, found) ||
-                   (candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
-                                                    : MatchHostPattern(cursor, candidate->Pattern, cursor.Pos, end, sub, found));
+    bool matched =
+        RestOfRun(cursor, candidate, end, sub, found) ||
+        (candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
+                                         : MatchHostPattern(cursor, candidate->Pattern, cursor.Pos, end, sub, found));
     // An empty match would not move the scan on; only the wanted
     // terminator may match empty.
     if (!matched || (found.length == 0 && candidate != wanted)) continue;
@@ -280,7 +281,8 @@ void StringLocation::NextCodeBlock(bool restore) {
       } else if (CurrentToken->TokenKind == TokenCodeBlockMatch && CurrentToken->Partner == open.back()) {
         open.pop_back();
         // Every block closed on the way is measured too.
-        if (Memory_ != nullptr && setAside == nullptr) Memory_->blocks[openStarts.back()] = {Pos, RangeEnd, true};
+        if (Memory_ != nullptr && setAside == nullptr)
+          Memory_->blocks[openStarts.back()] = {Pos, RangeEnd, true, Has(IsQuoteBlind)};
         openStarts.pop_back();
         if (open.empty()) {
           TokenLen = Pos - start;
@@ -293,7 +295,7 @@ void StringLocation::NextCodeBlock(bool restore) {
     if (!closed) {
       TokenLen = BlockInnerLen = 0;
       Status = 5;
-      if (Memory_ != nullptr && setAside == nullptr) Memory_->blocks[start] = {Pos, RangeEnd, false};
+      if (Memory_ != nullptr && setAside == nullptr) Memory_->blocks[start] = {Pos, RangeEnd, false, Has(IsQuoteBlind)};
     }
   }
 
@@ -335,6 +337,7 @@ bool StringLocation::SkipKnownBlock(uint64_t start) {
   auto known = Memory_->blocks.find(start);
   if (known == Memory_->blocks.end()) return false;
   const ScanMemory::Block& block = known->second;
+  if (block.quoteBlind != Has(IsQuoteBlind)) return false;
   if (block.closed ? block.after > RangeEnd : block.rangeEnd != RangeEnd) return false;
   Pos = block.after;
   return true;

@@ -437,11 +437,13 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
   // Captures that a later part compares (a repeated name) show where a scan
   // that ran into a remembered one took its span from.
   const std::vector<std::string> pieces = {"a", "b", "c", "z", "(", ")", "[", "]", "f", ",", ";", " ", "  ", "1",
-                                           "\n", "x", "let", "=", "'", "a b", "(a)", " let a", " = a", " b a;"};
+                                           "\n", "x", "let", "=", "'", "a b", "(a)", " let a", " = a", " b a;",
+                                           "')'", "(')'"};
   std::mt19937 random(1406u);
   for (int round = 0; round < 3000; ++round) {
     std::vector<std::pair<const char*, const char*>> chosen;
     for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) chosen.push_back(rules[random() % rules.size()]);
+    const uint32_t quoteBlind = static_cast<uint32_t>(random());  // per rule: quotes are not one token
     const bool rewind = random() % 4 == 0;
     std::string text;
     for (int k = static_cast<int>(random() % 40); k > 0; --k) text += pieces[random() % pieces.size()];
@@ -451,7 +453,10 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
       RememberScanWork = remember == 1;
       transform = instance.NewTransform();
       transform->RulesDefault.SetBit(IsRewindOnChange, rewind);
-      for (const auto& rule : chosen) transform->DefineRule(rule.first, rule.second, nullptr);
+      for (size_t k = 0; k < chosen.size(); ++k) {
+        transform->RulesDefault.SetBit(IsQuoteBlind, (quoteBlind >> k) & 1);
+        transform->DefineRule(chosen[k].first, chosen[k].second, nullptr);
+      }
       instance.Error.Number = 0;
       results[remember] = Expand(text);
       errors[remember] = instance.Error.Number;
