@@ -108,7 +108,7 @@ void BooleanClause(DefinitionState& state) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
-  std::regex pattern;
+  HostRegex pattern;
   StringLocation* main = instance.MainTransform();
   try {
     CompilePattern(pattern, trueWord + "|" + falseWord, PatternFlags(main->Grammar, main->Has(IsCaseSensitive)));
