@@ -11,6 +11,7 @@
 #include "builtins/core_callbacks.h"
 #include "builtins/language_callbacks.h"
 #include "builtins/pointer_callbacks.h"
+#include "builtins/value_callbacks.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -196,6 +197,15 @@ QuorbDataType* PointedTo(const QuorbItem* pointer) {
   return pointer->SubItems[0]->DataType;
 }
 
+// A value no step may write: a locked item, or a literal (a constant of the
+// expression, which a later step may have converted in place).
+bool IsConstant(const QuorbItem& item) { return item.Has(IsLocked) || item.Has(IsLiteral); }
+
+// Swap and Reset take their variables by handle and the variables' type
+// number after them: they change the variables in place, so a constant
+// cannot be one.
+bool TakesTypeNumber(QuorbCallback callback) { return callback == &Swap || callback == &Reset; }
+
 // Whether the expression's clean-up leaves `item` alone wherever it stands:
 // named variables and definitions, and dereferenced pointers.
 bool OwnedElsewhere(const QuorbItem& item) {
@@ -288,6 +298,8 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
 
   const QuorbCallback callback = chosen->Callback;
   QuorbItem* firstArg = args.empty() ? nullptr : args[0];
+  // The loop writes its counter at every pass.
+  if (callback == &ForLoop && firstArg != nullptr && IsConstant(*firstArg)) SetErrorIfNone(ErrNotAssignable);
   if (callback == &SetVar && firstArg != nullptr) {
     // A literal is a constant of the expression: a later step may convert
     // it in place to another width, under the assignment's feet.
@@ -311,6 +323,12 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     part->Result->DataType = firstArg->DataType;
   } else if (callback == &IIf && args.size() > 1) {
     part->Result = new QuorbItem(args[1]->DataType, "");
+  } else if (TakesTypeNumber(callback) && firstArg != nullptr) {
+    for (const QuorbItem* variable : args)
+      if (IsConstant(*variable)) SetErrorIfNone(ErrNotAssignable);
+    const int32_t number = firstArg->DataType != nullptr ? firstArg->DataType->Index : -1;
+    args.push_back(new QuorbItem(IntType, std::to_string(number)));
+    part->Result = new QuorbItem(chosen->DataType, "");
   } else if ((callback == &AddPtr || callback == &SubtractPtr) && args.size() > 1) {
     part->Result = NewPointerItem(args[1]->DataType, PointedTo(args[1]));
   } else {

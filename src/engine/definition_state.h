@@ -24,6 +24,7 @@ struct DefinitionState {
   QuorbItem* displaced = nullptr;            // an overwritten item's former definition
   QuorbItem* replacedDefault = nullptr;      // the default item a "default" clause replaced
   QuorbCallback addr = nullptr;              // callback or host address
+  bool addrCallbackOnly = false;             // addr may only be a function's or operator's callback
   bool overwrite = false;
   bool bootstrap = false;
   bool finished = false;                     // a clause ended the definition
@@ -34,8 +35,12 @@ struct DefinitionState {
   DefinitionState(Quorb& owner, const std::string& definition) : instance(owner), text(definition) {}
 
   StringLocation& Scan() { return *scanner; }
-  // The host address the callback argument stands for in variable clauses.
-  void* Address() const { return reinterpret_cast<void*>(addr); }
+  // The host address the callback argument stands for in variable clauses;
+  // null when it may only be a callback.
+  void* Address() const { return addrCallbackOnly ? nullptr : reinterpret_cast<void*>(addr); }
+  // The callback of an error handler or output format, which is called
+  // with another signature; null when addr may only be a function's.
+  QuorbCallback OtherCallback() const { return addrCallbackOnly ? nullptr : addr; }
 };
 
 // Keeps an error that is pending before a nested parse, evaluation or

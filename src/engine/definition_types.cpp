@@ -108,7 +108,7 @@ void BooleanClause(DefinitionState& state) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
-  std::regex pattern;
+  HostRegex pattern;
   StringLocation* main = instance.MainTransform();
   try {
     CompilePattern(pattern, trueWord + "|" + falseWord, PatternFlags(main->Grammar, main->Has(IsCaseSensitive)));
@@ -235,7 +235,10 @@ void OutputClause(DefinitionState& state) {
     }
   }
   QuorbItem* item = state.item;
-  InstallCallback(state, item);
+  // A definition made by expression text borrows no address as an output
+  // callback.
+  if (state.addrCallbackOnly) item->Callback = nullptr;
+  else InstallCallback(state, item);
   item->SetBit(IsOutputFormat, true);
   if (instance.Error.Number != 0) return;
   const bool empties = item->Callback == nullptr && item->ParsedExpr == nullptr;

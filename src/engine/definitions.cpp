@@ -203,7 +203,7 @@ static void DefaultClause(DefinitionState& state) {
 }
 
 static void AddressClause(DefinitionState& state) {
-  if (state.addr == nullptr) return;
+  if (state.Address() == nullptr) return;
   QuorbItem* item = state.item;
   // An array is reached through a cell it owns: the address cannot stand
   // in for that cell.
@@ -354,7 +354,8 @@ class DefinitionLevel {
   Quorb& instance_;
 };
 
-QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress) {
+QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress,
+                         bool callbackOnly) {
   if (HandlerInsideDefinition() || HandlerInsideEvaluation()) return nullptr;
   DefinitionLevel level(*this);
   Error.Number = 0;
@@ -364,6 +365,7 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
   DefinitionState state(*this, Def);
   state.addr = Addr;
   state.hostAddress = hostAddress;
+  state.addrCallbackOnly = callbackOnly;
   state.scanner.reset(new StringLocation(state.text, Transforms[3]));
   state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);
@@ -372,6 +374,11 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
     // or another instance's item, filed here would have two owners.
     if (ExistingItem->Owner != this) {
       SetErrorIfNone(ErrInvalidDefinition);
+      return nullptr;
+    }
+    // Its body, parameters or value are in use by the call running now.
+    if (ExistingItem->CurrentCall != nullptr) {
+      SetErrorIfNone(ErrNotModifiable);
       return nullptr;
     }
     state.item = ExistingItem;

@@ -16,8 +16,12 @@
 namespace QuorbNameSpace {
 
 // Current is re-read after every call: a callback that changed its part's
-// link, or the expression's Current, steers the loop.
-inline void QuorbParsedExpr::Run() {
+// link, or the expression's Current, steers the loop. A step may run this
+// same expression again (Evaluate of its own handle, a loop in a body that
+// recurses): the inner run leaves Current where the outer one stands.
+inline ExpressionPart* QuorbParsedExpr::Run() {
+  ExpressionPart* const outer = Current;
+  ++Running;
   Current = First;
   while (Current->Next != nullptr) {
     Current->Callback(*Current);
@@ -26,6 +30,9 @@ inline void QuorbParsedExpr::Run() {
   // A step folded at parse time raised inexact there; each evaluation
   // raises it again, as the step would have.
   if (ReraiseInexact) RaiseInexact();
+  ExpressionPart* const end = Current;
+  if (--Running > 0) Current = outer;
+  return end;
 }
 
 template <typename T>
@@ -93,20 +100,17 @@ static inline double ResultAsDouble(const QuorbItem* result) {
 }
 
 double QuorbParsedExpr::Evaluate() {
-  Run();
+  const ExpressionPart* end = Run();
   TestFlagsAfterRun(Owner, MayUseX87);
-  return ResultAsDouble(ResultItem());
+  return ResultAsDouble(end->Result);
 }
 
-double QuorbParsedExpr::EvaluateNTE() {
-  Run();
-  return ResultAsDouble(ResultItem());
-}
+double QuorbParsedExpr::EvaluateNTE() { return ResultAsDouble(Run()->Result); }
 
 int32_t QuorbParsedExpr::EvaluateInt() {
-  Run();
+  const ExpressionPart* end = Run();
   TestFlagsAfterRun(Owner, MayUseX87);
-  const QuorbItem* result = ResultItem();
+  const QuorbItem* result = end->Result;
   return result != nullptr ? ValueAsInt32(result->DataType, result->ValuePtr) : 0;
 }
 
@@ -123,12 +127,12 @@ void* QuorbParsedExpr::EvaluateVoid() {
 void QuorbParsedExpr::Execute() { Run(); }
 
 std::string QuorbParsedExpr::EvaluateStr() {
-  Run();
+  const ExpressionPart* end = Run();
   TestFlagsAfterRun(Owner, MayUseX87);
-  const QuorbItem* result = ResultItem();
+  const QuorbItem* result = end->Result;
   if (Owner == nullptr) return std::string();
   int32_t number = Owner->Error.Number;
-  if (Current->Callback == &ReturnError) {
+  if (end->Callback == &ReturnError) {
     int32_t parseError = result != nullptr ? ValueAsInt32(result->DataType, result->ValuePtr) : 0;
     if (parseError != 0) number = parseError;
   } else if (number == 0) {

@@ -6,7 +6,6 @@
 #define QUORB_ENGINE_QUORB_H
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -58,7 +57,7 @@ class Quorb {
   std::vector<QuorbDataType*> DataTypes;             // bound type objects by number
   std::map<QuorbParsedExpr*, bool> ParsedExprs;      // owned until ReleaseExpr
   std::vector<QuorbItem*> ErrorHandlers;             // position order; not owned here
-  std::deque<void*> ValueSaveStack;
+  std::vector<void*> ValueSaveStack;                 // used as a stack; keeps its capacity
   uint64_t Flags = 0;                                // ItemIsEnum numbering
   ErrorData Error;
   QuorbDataType* AnyType = nullptr;                  // well-known type slots
@@ -94,7 +93,12 @@ class Quorb {
   // error number tells a failure (non-zero) from a text that defines no item.
   // With `hostAddress`, `Addr` comes from the host: a function, operator or
   // output clause takes it as a QuorbCallback of the public header.
-  QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress = false);
+  // With `callbackOnly` (a definition an expression asked for) `Addr` may
+  // serve only as a function's or operator's callback: never as storage of
+  // a variable, nor as an error handler or output callback. A function
+  // whose body is running cannot be redefined (error 13).
+  QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress = false,
+                    bool callbackOnly = false);
   // Whether a value of type number `from` converts implicitly to `to`.
   bool ConvertsTo(int32_t from, int32_t to) const;
   // Reads one parameter or variable declaration at the scanner's token.

@@ -11,7 +11,7 @@
 
 namespace QuorbNameSpace {
 
-QuorbItem::QuorbItem(const std::regex& pattern) { Pattern = pattern; }
+QuorbItem::QuorbItem(const HostRegex& pattern) { Pattern = pattern; }
 
 QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
   if (type != nullptr) ValuePtr = type->AllocScalarValue(text);

@@ -12,11 +12,11 @@
 #define QUORB_ENGINE_QUORB_ITEM_H
 
 #include <cstdint>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "engine/base_class.h"
+#include "scanner/host_regex.h"
 #include "scanner/replacement.h"
 #include "scanner/token_kinds.h"
 
@@ -47,7 +47,7 @@ class TokenClass_ : public virtual BaseClass {
   TokenClass_(const TokenClass_&) = delete;
   TokenClass_& operator=(const TokenClass_&) = delete;
 
-  std::regex Pattern;                        // token or regex rule-part pattern
+  HostRegex Pattern;                         // token or regex rule-part pattern
   int32_t PartKind = 0;                      // RulePartEnum of a rule part; a rule's first part
   TokenEnum TokenKind = TokenNone;
   std::vector<QuorbItem*>* TokenList = nullptr;  // the token list holding this item
@@ -96,7 +96,7 @@ struct RuleParamStruct {
 class QuorbItem : public TokenClass_, public RuleParamStruct {
  public:
   QuorbItem() = default;
-  explicit QuorbItem(const std::regex& pattern);
+  explicit QuorbItem(const HostRegex& pattern);
   // A value item of `type` parsed from `text`; owns the value. When the text
   // does not parse, the item holds no value (ValuePtr null, IsOwner clear).
   QuorbItem(QuorbDataType* type, const std::string& text);

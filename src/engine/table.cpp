@@ -47,6 +47,13 @@ static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
   // A parameter of the item itself, filed under the same name, is no
   // definition to take over.
   const bool ownParameter = std::find(item->SubItems.begin(), item->SubItems.end(), head) != item->SubItems.end();
+  // The body of a function that is running now is in use below: taking
+  // the name over would free it.
+  if (head->CurrentCall != nullptr) {
+    Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
+    if (owner != nullptr) owner->SetErrorIfNone(ErrNotModifiable);
+    return false;
+  }
   if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace) || ownParameter ||
       !KeepsRole(head, item)) {
     Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
@@ -141,6 +148,24 @@ void Table::Remove(QuorbItem* item) {
     }
   }
   item->NextOverload = nullptr;
+}
+
+// Namespaces nest only as deep as definitions made them, and a table never
+// holds itself; the bound keeps the walk finite on a damaged table all the
+// same.
+static bool AnyFiledItemAt(const SymbolMap& symbols, const std::function<bool(const QuorbItem*)>& found, int depth) {
+  for (const auto& entry : symbols) {
+    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      if (found(item)) return true;
+      if (item->OwnTable != nullptr && depth < 64 && AnyFiledItemAt(item->OwnTable->Symbols, found, depth + 1))
+        return true;
+    }
+  }
+  return false;
+}
+
+bool AnyFiledItem(const SymbolMap& symbols, const std::function<bool(const QuorbItem*)>& found) {
+  return AnyFiledItemAt(symbols, found, 0);
 }
 
 void FreeBodiesIn(const SymbolMap& symbols) {
