@@ -415,8 +415,11 @@ QuorbParsedExpr* ExpressionParser::Finish() {
     last = failed;
   }
   for (size_t i = 0; i + 1 < output_.size(); ++i) output_[i]->Next = output_[i + 1];
-  for (const ExpressionPart* part : output_)
+  for (ExpressionPart* part : output_) {
     if (part->Next != nullptr && StepMayUseX87(part->Callback)) expr_->MayUseX87 = true;
+    // Argument ranges serve the parse only; a finished step keeps no copy.
+    std::vector<size_t>().swap(part->ArgStarts);
+  }
   for (const FoldedConstant& constant : folded_)
     if (constant.inexact) expr_->ReraiseInexact = true;
   if (commaHolder_ != nullptr) output_.push_back(commaHolder_);
