@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/errors.h"
+#include "engine/host_calls.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
@@ -33,10 +34,11 @@ inline QuorbTransform* Handle(QuorbNameSpace::StringLocation* transform) {
   return reinterpret_cast<QuorbTransform*>(transform);
 }
 
-// A host callback stored as an engine callback; the engine calls it with
-// the part's address, which is what the host's function receives.
-inline QuorbNameSpace::QuorbCallback EngineCallback(QuorbCallback callback) {
-  return reinterpret_cast<QuorbNameSpace::QuorbCallback>(reinterpret_cast<void (*)()>(callback));
+// Makes `item` run the host's `callback` in the host's calling convention
+// (host_calls.h); every export that stores a host callback goes through
+// here. The callback receives the part's address as its context handle.
+inline void SetHostCallback(QuorbNameSpace::QuorbItem* item, QuorbCallback callback) {
+  QuorbNameSpace::BindHostCallback(item, reinterpret_cast<void (*)()>(callback));
 }
 
 // A text in: null is the empty text.

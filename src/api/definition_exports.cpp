@@ -27,12 +27,15 @@ extern "C" {
 
 QUORB_API QuorbItem* Define_Overload_Quorb(QuorbInstance* instance, const char* definition, void* callbackOrAddress,
                                            QuorbItem* existing) {
-  return Handle(DefineGuarded(instance, TextIn(definition), AddressAsCallback(callbackOrAddress), Engine(existing)));
+  const EngineCallbackType address = AddressAsCallback(callbackOrAddress);
+  QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, TextIn(definition), address, Engine(existing));
+  QuorbNameSpace::AdoptHostCallback(item, reinterpret_cast<void (*)()>(address));
+  return Handle(item);
 }
 
 QUORB_API QuorbItem* DefineFunction(QuorbInstance* instance, const char* signature, QuorbCallback callback) {
   QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, "Function: " + TextIn(signature), nullptr, nullptr);
-  if (item != nullptr && callback != nullptr) item->Callback = EngineCallback(callback);
+  if (item != nullptr && callback != nullptr) SetHostCallback(item, callback);
   return Handle(item);
 }
 
@@ -42,7 +45,7 @@ QUORB_API QuorbItem* DefineOperator(QuorbInstance* instance, const char* signatu
   if (item == nullptr) return nullptr;
   if (precedence != 0) item->Precedence = precedence;
   item->SetBit(QuorbNameSpace::IsRightToLeft, associativity == 1);
-  if (callback != nullptr) item->Callback = EngineCallback(callback);
+  if (callback != nullptr) SetHostCallback(item, callback);
   return Handle(item);
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/definition_keywords.h"
 #include "engine/definition_state.h"
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
@@ -352,7 +353,7 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
   if (HandlerInsideDefinition() || HandlerInsideEvaluation()) return nullptr;
   DefinitionLevel level(*this);
   Error.Number = 0;
-  std::feclearexcept(FE_ALL_EXCEPT);
+  ClearExceptionFlags();
   DefinitionState state(*this, Def);
   state.addr = Addr;
   state.scanner.reset(new StringLocation(state.text, Transforms[3]));

@@ -4,6 +4,8 @@
 
 #include <cfenv>
 
+#include "engine/exception_flags.h"
+#include "engine/host_calls.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "scanner/string_location.h"
@@ -87,10 +89,7 @@ int32_t Quorb::CallErrorHandlers() {
   for (size_t i = 0; i < ErrorHandlers.size(); ++i) {
     QuorbItem* handler = ErrorHandlers[i];
     if (handler == nullptr || handler->Callback == nullptr) continue;
-    // The item keeps the handler in its callback field; it was registered
-    // with the handler's own type, which is restored for the call.
-    auto erased = reinterpret_cast<void (*)()>(handler->Callback);
-    reinterpret_cast<ErrorHandlerCallback>(erased)(this);
+    CallErrorHandler(handler, this);
     Error.Number = number;
     Error.LocationScanner = location;
     if (Error.Response == 1) {
@@ -117,9 +116,9 @@ int32_t Quorb::ErrorRaiseMessage(ExpressionPart* part, const std::string& messag
 
 void TestException(Quorb* instance) {
   if (instance == nullptr) return;
-  int raised = fetestexcept(FE_ALL_EXCEPT) & ~instance->IgnoredExceptions;
+  int raised = RaisedExceptionFlags() & ~instance->IgnoredExceptions;
   if (raised == 0) return;
-  feclearexcept(FE_ALL_EXCEPT);
+  ClearExceptionFlags();
   // Each test overwrites the last: with several flags the later one wins.
   int32_t& number = instance->Error.Number;
   if (raised & FE_DIVBYZERO) number = ErrDivisionByZero;

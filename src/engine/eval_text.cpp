@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/parsed_expr.h"
+#include "engine/exception_flags.h"
 #include "engine/quorb.h"
 
 namespace QuorbNameSpace {
@@ -16,16 +17,13 @@ namespace {
 // goes out of scope.
 class SavedExceptionFlags {
  public:
-  SavedExceptionFlags() {
-    fegetexceptflag(&saved_, FE_ALL_EXCEPT);
-    feclearexcept(FE_ALL_EXCEPT);
-  }
-  ~SavedExceptionFlags() { fesetexceptflag(&saved_, FE_ALL_EXCEPT); }
+  SavedExceptionFlags() : saved_(RaisedExceptionFlags()) { ClearExceptionFlags(); }
+  ~SavedExceptionFlags() { RestoreExceptionFlags(saved_); }
   SavedExceptionFlags(const SavedExceptionFlags&) = delete;
   SavedExceptionFlags& operator=(const SavedExceptionFlags&) = delete;
 
  private:
-  fexcept_t saved_;
+  int saved_;
 };
 
 }  // namespace

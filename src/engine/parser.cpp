@@ -7,6 +7,7 @@
 #include <cfenv>
 
 #include "builtins/core_callbacks.h"
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -64,7 +65,7 @@ void ExpressionParser::Begin() {
   terminator_->OpItem->Callback = &EvalReturn;
   stack_.push_back({terminator_, false});
   q_.Error.Number = 0;
-  feclearexcept(FE_ALL_EXCEPT);
+  ClearExceptionFlags();
 }
 
 // A ByExpr argument's own steps move from the enclosing list into this
@@ -377,7 +378,7 @@ bool ExpressionParser::Recover() {
   }
   resumedAt_.push_back(tokenPos_);
   q_.Error.Number = 0;
-  feclearexcept(FE_ALL_EXCEPT);
+  ClearExceptionFlags();
   PushBack();
   return true;
 }

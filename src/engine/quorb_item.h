@@ -59,6 +59,7 @@ class TokenClass_ : public virtual BaseClass {
 struct RuleParamStruct {
   void* ValuePtr = nullptr;                  // value storage; for arrays a cell holding the array
   QuorbCallback Callback = nullptr;          // function run for the item
+  void (*HostFunction)() = nullptr;          // host callback run through RunHostCallback (host_calls.h)
   QuorbParsedExpr* ParsedExpr = nullptr;     // expression body or ByExpr argument; owned
   ExpressionPart* CurrentCall = nullptr;     // the part calling a function with a body
   uint64_t ElementCount = 0;                 // array length; a rule's part count

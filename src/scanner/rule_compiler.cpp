@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "engine/errors.h"
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/table.h"
@@ -101,7 +102,7 @@ QuorbItem* StringLocation::DefineRule(std::string from, std::string to, QuorbIte
   if (from.empty() && to.empty()) return nullptr;
   if (Owner == nullptr) return nullptr;  // no instance to compile with or report to
   Owner->Error.Number = 0;
-  feclearexcept(FE_ALL_EXCEPT);
+  ClearExceptionFlags();
   std::string fromPart = from;
   std::string toPart = to;
   if (!SyntaxArgLiteralReplace(from) || !SyntaxArgLiteralReplace(to)) {

@@ -8,6 +8,7 @@
 
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
+#include "engine/exception_flags.h"
 #include "engine/quorb_item.h"
 #include "types/data_type.h"
 
@@ -19,7 +20,7 @@ namespace {
 class AllExceptionsIgnored {
  public:
   explicit AllExceptionsIgnored(Quorb* instance) : instance_(instance), saved_(instance->IgnoredExceptions) {
-    instance_->IgnoredExceptions = FE_ALL_EXCEPT;
+    instance_->IgnoredExceptions = FiveExceptionFlags;
   }
   ~AllExceptionsIgnored() { instance_->IgnoredExceptions = saved_; }
 
