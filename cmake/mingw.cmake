@@ -24,3 +24,9 @@ if(QUORB_MINGW_ARCH STREQUAL "i686")
   set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
   set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 endif()
+# Boost's headers through a folder that holds only them (a link to the
+# system's boost folder): the whole system include folder would put the
+# host's C library headers before the target's.
+if(QUORB_BOOST_INCLUDE)
+  string(APPEND CMAKE_CXX_FLAGS_INIT " -isystem ${QUORB_BOOST_INCLUDE}")
+endif()

@@ -16,3 +16,9 @@ if(NOT DEFINED QUORB_I386_ROOT)
   set(QUORB_I386_ROOT /)
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386 -L ${QUORB_I386_ROOT})
+# Boost's headers through a folder that holds only them (a link to the
+# system's boost folder): the whole system include folder would put the
+# host's C library headers before the target's.
+if(QUORB_BOOST_INCLUDE)
+  string(APPEND CMAKE_CXX_FLAGS_INIT " -isystem ${QUORB_BOOST_INCLUDE}")
+endif()
