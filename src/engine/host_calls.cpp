@@ -22,9 +22,10 @@ using HostCallback = ::QuorbCallback;
 // it converts to the host's type only where the two conventions agree.
 using PlainCallback = void (*)(QuorbPart*);
 
-}  // namespace
+// True where host callbacks need a call of their own convention.
+constexpr bool HostConventionDiffers = !std::is_convertible_v<PlainCallback, HostCallback>;
 
-const bool HostConventionDiffers = !std::is_convertible_v<PlainCallback, HostCallback>;
+}  // namespace
 
 void BindHostCallback(QuorbItem* item, void (*function)()) {
   item->HostFunction = nullptr;

@@ -13,9 +13,6 @@ namespace QuorbNameSpace {
 
 class Quorb;
 
-// True where host callbacks need a call of their own convention.
-extern const bool HostConventionDiffers;
-
 // Makes `item` run `function`, the address of a host callback, as its
 // callback. Where the conventions agree the function becomes the item's
 // callback itself (no cost on the hot path); elsewhere the item's callback

@@ -113,13 +113,20 @@ const std::regex::flag_type kCaseModes[] = {std::regex::ECMAScript, std::regex::
 
 bool IgnoresCase(std::regex::flag_type flags) { return (flags & std::regex::icase) != 0; }
 
+// A default pattern's matcher for `flags`, beside the regex it stands for.
+struct MatcherAndRegex {
+  MatcherAndRegex(const PatternCase& c, std::regex::flag_type flags)
+      : matcher(FindTokenMatcher(c.pattern, IgnoresCase(flags))), re(c.pattern, flags) {}
+  TokenMatcher matcher;
+  std::regex re;
+};
+
 TEST(TokenMatchersTest, EverySingleByteAgreesWithRegex) {
   for (const PatternCase& c : DefaultPatterns()) {
     for (std::regex::flag_type flags : kCaseModes) {
       SCOPED_TRACE(std::string(c.pattern) + (IgnoresCase(flags) ? " (any case)" : ""));
-      TokenMatcher matcher = FindTokenMatcher(c.pattern, IgnoresCase(flags));
+      const auto [matcher, re] = MatcherAndRegex(c, flags);
       ASSERT_NE(matcher, nullptr);
-      std::regex re(c.pattern, flags);
       for (int byte = 0; byte < 256; ++byte) {
         std::string alone(1, static_cast<char>(byte));
         ExpectSameAsRegex(matcher, re, alone, 0, 1, 0);
@@ -139,9 +146,8 @@ TEST(TokenMatchersTest, GeneratedTextsAgreeWithRegex) {
   for (const PatternCase& c : DefaultPatterns()) {
     for (std::regex::flag_type flags : kCaseModes) {
       SCOPED_TRACE(std::string(c.pattern) + (IgnoresCase(flags) ? " (any case)" : ""));
-      TokenMatcher matcher = FindTokenMatcher(c.pattern, IgnoresCase(flags));
+      const auto [matcher, re] = MatcherAndRegex(c, flags);
       ASSERT_NE(matcher, nullptr);
-      std::regex re(c.pattern, flags);
       for (int n = 0; n < 4000; ++n) {
         std::string text;
         int pieces = static_cast<int>(random() % 12);
