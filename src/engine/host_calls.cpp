@@ -44,11 +44,6 @@ void AdoptHostCallback(QuorbItem* item, void (*address)()) {
   if (reinterpret_cast<void (*)()>(item->Callback) == address) BindHostCallback(item, address);
 }
 
-void (*BoundCallback(const QuorbItem* item))() {
-  if (item->Callback == &RunHostCallback) return item->HostFunction;
-  return reinterpret_cast<void (*)()>(item->Callback);
-}
-
 void RunHostCallback(ExpressionPart& part) {
   reinterpret_cast<HostCallback>(part.OpItem->HostFunction)(reinterpret_cast<QuorbPart*>(&part));
 }

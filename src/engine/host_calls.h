@@ -25,10 +25,6 @@ void BindHostCallback(QuorbItem* item, void (*function)());
 // item is bound to it as host code. Anything else is left as it is.
 void AdoptHostCallback(QuorbItem* item, void (*address)());
 
-// The callback bound to `item` as the host gave it: its HostFunction when
-// it runs through RunHostCallback, else its callback.
-void (*BoundCallback(const QuorbItem* item))();
-
 // The engine callback of a host-bound item: calls the part's operation
 // item's HostFunction with the part, in the host's convention.
 void RunHostCallback(ExpressionPart& part);
