@@ -3,6 +3,8 @@
 
 #include "builtins/bitwise.h"
 #include "builtins/comparisons.h"
+#include "builtins/complex_arithmetic.h"
+#include "builtins/complex_functions.h"
 #include "builtins/core_callbacks.h"
 #include "builtins/double_arithmetic.h"
 #include "builtins/int_arithmetic.h"
@@ -10,13 +12,39 @@
 #include "builtins/pointer_callbacks.h"
 #include "builtins/random_numbers.h"
 #include "builtins/real_math.h"
+#include "builtins/string_callbacks.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 
 namespace QuorbNameSpace {
 
 const BuiltinDefinition BuiltinDefinitionList[] = {
-    // Complex functions join here, before the real rows of the same names.
+    // Complex functions, before the real rows of the same names.
+    {"Function: Real(x As Complex)", &Complex_Real},
+    {"Function: Imag(x As Complex)", &Complex_Imag},
+    {"Function: Abs(x As Complex)", &Complex_Abs},
+    {"Function: Arg(x As Complex)", &Complex_Arg},
+    {"Function: Norm(x As Complex)", &Complex_Norm},
+    {"Function: Conj(x As Complex) As Complex", &Complex_Conj},
+    {"Function: Polar(x As Complex) As Complex", &Complex_Polar},
+    {"Function: Proj(x As Complex) As Complex", &Complex_Proj},
+    {"Function: Cos(x As Complex) As Complex", &Cos_Complex},
+    {"Function: Cosh(x As Complex) As Complex", &Cosh_Complex},
+    {"Function: Exp(x As Complex) As Complex", &Exp_Complex},
+    {"Function: Log(x As Complex) As Complex", &Log_Complex},
+    {"Function: Log10(x As Complex) As Complex", &Log10_Complex},
+    {"Function: Pow(x As Complex, y As Complex) As Complex", &Pow_Complex},
+    {"Function: Sin(x As Complex) As Complex", &Sin_Complex},
+    {"Function: Sinh(x As Complex) As Complex", &Sinh_Complex},
+    {"Function: Sqrt(x As Complex) As Complex", &Sqrt_Complex},
+    {"Function: Tan(x As Complex) As Complex", &Tan_Complex},
+    {"Function: Tanh(x As Complex) As Complex", &Tanh_Complex},
+    {"Function: Acos(x As Complex) As Complex", &Acos_Complex},
+    {"Function: Acosh(x As Complex) As Complex", &Acosh_Complex},
+    {"Function: Asin(x As Complex) As Complex", &Asin_Complex},
+    {"Function: Asinh(x As Complex) As Complex", &Asinh_Complex},
+    {"Function: Atan(x As Complex) As Complex", &Atan_Complex},
+    {"Function: Atanh(x As Complex) As Complex", &Atanh_Complex},
 
     // Real functions.
     {"Function: Cos(x)", &Cos},
@@ -86,8 +114,24 @@ const BuiltinDefinition BuiltinDefinitionList[] = {
 
     // Operators.
     {"Operator: 15:RL {x As AnyType} = {y As AnyType} As AnyType", &SetVar},
-    // Complex arithmetic and comparison operators join here, then the String
-    // "*" and "+" operators, ahead of the Int rows.
+    // Complex arithmetic and comparison, then the String "*" and "+", ahead
+    // of the Int rows.
+    {"Operator: 50 {x As Complex} + {y As Complex} As Complex", &Complex_Add},
+    {"Operator: 50 {x As Complex} + {y} As Complex", &Complex_AddA},
+    {"Operator: 50 {x} + {y As Complex} As Complex", &Complex_AddB},
+    {"Operator: 50 {x As Complex} - {y As Complex} As Complex", &Complex_Subtract},
+    {"Operator: 50 {x As Complex} - {y} As Complex", &Complex_SubtractA},
+    {"Operator: 50 {x} - {y As Complex} As Complex", &Complex_SubtractB},
+    {"Operator: 60 {x As Complex} * {y As Complex} As Complex", &Complex_Multiply},
+    {"Operator: 60 {x As Complex} * {y} As Complex", &Complex_MultiplyA},
+    {"Operator: 60 {x} * {y As Complex} As Complex", &Complex_MultiplyB},
+    {"Operator: 60 {x As Complex} / {y As Complex} As Complex", &Complex_Divide},
+    {"Operator: 60 {x As Complex} / {y} As Complex", &Complex_DivideA},
+    {"Operator: 60 {x} / {y As Complex} As Complex", &Complex_DivideB},
+    {"Operator: 80 {x As Complex} == {y As Complex} As Bool", &Complex_Equal},
+    {"Operator: 80 {x As Complex} <> {y As Complex} As Bool", &Complex_NotEqual},
+    {"Operator: 60 {x As String} * {y As Int} As String", &String_Repeat},
+    {"Operator: 50 {x As String} + {y As String} As String", &String_AppendCopy},
     {"Operator: 50 {x As Int} + {y As Int} As Int", &Add_Int},
     {"Operator: 50 {x As Int} - {y As Int} As Int", &Subtract_Int},
     {"Operator: 60 {x As Int} * {y As Int} As Int", &Multiply_Int},
@@ -101,7 +145,7 @@ const BuiltinDefinition BuiltinDefinitionList[] = {
     {"Operator: 70 +{x}", &UnaryPlus},
     {"Operator: 70 -{x}", &UnaryMinus},
     {"Operator: 90 {x}!", &Factorial},
-    // The Complex "^" operator joins here, ahead of the real ones.
+    {"Operator: 80 {x As Complex} ^ {y As Complex} As Complex", &Pow_Complex},
     {"Operator: 80 {x} ^ {y As Int}", &Pow_Int},
     {"Operator: 80 {x} ^ {y}", &Pow},
     // The two blanks before the second brace of "<" and ">" are part of the
@@ -145,7 +189,37 @@ const BuiltinDefinition BuiltinDefinitionList[] = {
     {"Function: RandomSeed(x As Int) As Void", &RandomSeed},
     {"Function: RandomNumber(x As Int = 0, y As Int = 1000) As Int", &RandomNumber},
 
-    // String and file functions join here.
+    // Strings and files.
+    {"Function: Fill(x As Size_t, y As Int8u) As String", &String_Fill},
+    {"Function: Length(x As String) As Size_t", &String_Length},
+    {"Function: Append(x As String, y As String)", &String_Append},
+    {"Function: Append_Copy(x As String, y As String) As String", &String_AppendCopy},
+    {"Function: Insert(x As String, y As Size_t, z As String)", &String_Insert},
+    {"Function: Insert_Copy(x As String, y As Size_t, z As String) As String", &String_InsertCopy},
+    {"Function: Erase(x As String, y As Size_t = 0, z As Size_t = 0)", &String_Erase},
+    {"Function: Erase_Copy(x As String, y As Size_t = 0, z As Size_t = 0) As String", &String_EraseCopy},
+    {"Function: Replace(a As String, b As Size_t, c As Size_t, d As String)", &String_Replace},
+    {"Function: Replace_Copy(a As String, b As Size_t, c As Size_t, d As String) As String", &String_ReplaceCopy},
+    {"Function: Find(x As String, y As String, z As Size_t = 0) As Size_t", &String_Find},
+    {"Function: RFind(x As String, y As String, z As Size_t = 0) As Size_t", &String_RFind},
+    {"Function: Find_First_Of(x As String, y As String, z As Size_t = 0) As Size_t", &String_Find_First_Of},
+    {"Function: Find_Last_Of(x As String, y As String, z As Size_t = 0) As Size_t", &String_Find_Last_Of},
+    {"Function: Find_First_Not_Of(x As String, y As String, z As Size_t = 0) As Size_t", &String_Find_First_Not_Of},
+    {"Function: Find_Last_Not_Of(x As String, y As String, z As Size_t = 0) As Size_t", &String_Find_Last_Not_Of},
+    {"Function: Substr(x As String, y As Size_t = 0, z As Size_t = 0) As String", &String_Substr},
+    {"Function: Compare(x As String, y As String) As Size_t", &String_Compare},
+    {"Function: C_Str(x As String) As Int8u Ptr", &String_C_Str},
+    {"Function: Repeat(x As String, y As Size_t) As String", &String_Repeat},
+    {"Function: LCase(x As String) As String", &String_LCase},
+    {"Function: UCase(x As String) As String", &String_UCase},
+    {"Function: LTrim(x As String, Chars As String = \" \") As String", &String_LTrim},
+    {"Function: RTrim(x As String, Chars As String = \" \") As String", &String_RTrim},
+    {"Function: Trim(x As String, Chars As String = \" \") As String", &String_Trim},
+    {"Function: Bin(x As Int) As String", &String_Bin},
+    {"Function: Oct(x As Int) As String", &String_Oct},
+    {"Function: Hex(x As Int) As String", &String_Hex},
+    {"Function: File(Name As String) As String", &String_File},
+    {"Function: FileSize(Name As String) As Size_t", &String_FileSize},
 
     // Language and meta functions. Error and Error-with-message join first.
     {"Function: EvalReturn", &EvalReturn},

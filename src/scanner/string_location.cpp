@@ -47,7 +47,10 @@ StringLocation::StringLocation(const std::string& text, StringLocation* parent) 
   }
 }
 
-StringLocation::~StringLocation() { ResetStringLocation(ResetRulesAndTokens); }
+StringLocation::~StringLocation() {
+  ResetStringLocation(ResetRulesAndTokens);
+  ReleaseHostParts();
+}
 
 static void DestroyRules(Table* table) {
   while (!table->Symbols.empty()) {
@@ -121,6 +124,7 @@ StringLocation* QuorbItem::ReturnLocalTransform() {
   if (LocalTransform != nullptr) return LocalTransform;
   if (DefiningTransform == nullptr || DefiningTransform->Owner == nullptr) return nullptr;
   LocalTransform = DefiningTransform->Owner->NewTransform();
+  LocalTransform->LocalOf = this;  // a release of the transform clears this link
   return LocalTransform;
 }
 

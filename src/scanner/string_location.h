@@ -248,6 +248,52 @@ class StringLocation : public virtual BaseClass, public ScanState {
   bool RangeExpanding_ = false;    // a range expansion of OwnText is running
   // ---- end of rule compilation and text expansion --------------------------
 
+  // ---- What a host does with a transform (transform_management.cpp) -------
+ public:
+
+  // The host's reset: frees by kind (the passes always), empties the rule
+  // list and gives the transform an empty input and fresh parts: a pass
+  // takes its parent's again, a top-level transform gets a new token list
+  // with the default set and an empty rule table. A token list or rule
+  // table replaced without being freed is kept, no longer searched, until
+  // the transform goes: handles the host holds into it stay valid.
+  void ResetForHost(TransformResetEnum kind);
+  // A new pass over the current text, owned by the caller: `share` makes a
+  // cursor with this transform as its parent; otherwise an owning object
+  // with copies of this transform's tokens and an empty rule table.
+  StringLocation* MakePass(bool share);
+  // Appends a copy of each of `source`'s token items: the same compiled
+  // pattern, kind and sub-match, nothing else; a copied opener and the
+  // closer right after it are partnered.
+  void ImportTokens(const std::vector<QuorbItem*>& source);
+  // A blank rule item for the host's rule list; this transform owns it
+  // (and is its DefiningTransform) until it goes or DisownBlankRule.
+  QuorbItem* NewBlankRule();
+  // When `rule` is a blank rule of this transform: takes it out of the rule
+  // list and of this transform's ownership (the caller frees it) and true.
+  bool DisownBlankRule(QuorbItem* rule);
+  // Makes `owner` the owner instance of this transform, its passes and its
+  // token items; literal tokens take `owner`'s type of the same number.
+  void SetOwnerInstance(Quorb* owner);
+  // Whether this transform or any of its passes holds a rule.
+  bool HoldsRules() const;
+  // Whether an expansion with this object's rules is running.
+  bool IsRunning() const { return ExpansionDepth_ > 0 || RangeExpanding_; }
+
+  QuorbItem* LocalOf = nullptr;  // the rule whose local transform this is
+
+ private:
+  struct RetiredParts {
+    Table* Rules = nullptr;
+    std::vector<QuorbItem*>* Tokens = nullptr;
+  };
+  std::vector<RetiredParts> Retired_;   // replaced by ResetForHost; owned
+  std::vector<QuorbItem*> BlankRules_;  // made by NewBlankRule; owned
+  // Frees what ResetForHost kept and the blank rules, and clears the link
+  // of the rule whose local transform this is. Run by the destructor.
+  void ReleaseHostParts();
+  // ---- end of what a host does with a transform ---------------------------
+
  private:
   void AttachText(const std::string* text);
   QuorbItem* LookUpToken(Table* table, const StringLocation& cursor) const;

@@ -1,0 +1,136 @@
+// Exports: tokens and rules of a transform, and the rule list the host
+// reads by index.
+#include "api/transform_boundary.h"
+
+using namespace QuorbApi;
+
+namespace {
+
+// A limit as the host gives it: -1 (any negative) is "none".
+uint64_t Limit(int32_t value) { return static_cast<uint64_t>(static_cast<int64_t>(value)); }
+
+// The rule `from` -> `to` compiled on the transform; null when none is made
+// or the transform is running.
+EngineItem* CompileRule(StringLocation& transform, const char* from, const char* to) {
+  if (IsBusy(transform)) {
+    Refused(transform);
+    return nullptr;
+  }
+  return transform.DefineRule(TextIn(from), TextIn(to), nullptr);
+}
+
+QuorbItem* DefineTokenOn(QuorbTransform* handle, const char* regex, int32_t kind, const char* closing,
+                         int32_t subMatch, int32_t grammar) {
+  return OnTransform<QuorbItem*>(handle, nullptr, [&](StringLocation& transform) -> QuorbItem* {
+    if (subMatch < 0 || IsBusy(transform)) {
+      Refused(transform);
+      return nullptr;
+    }
+    return Handle(transform.DefineToken(TextIn(regex), static_cast<TokenEnum>(kind), TextIn(closing),
+                                        static_cast<uint64_t>(subMatch), grammar, nullptr));
+  });
+}
+
+// The embedded rule items live inside their transform: never freed alone.
+bool IsEmbedded(const EngineItem* rule) {
+  const StringLocation* home = rule->DefiningTransform;
+  return home != nullptr && (rule == &home->RulesDefault || rule == &home->RulesOverall);
+}
+
+}  // namespace
+
+extern "C" {
+
+QUORB_API QuorbTransform* Import_Overload_QuorbTransform_Tokens__Obj(QuorbTransform* handle, QuorbTransform* source) {
+  return OnTransform<QuorbTransform*>(handle, nullptr, [&](StringLocation& transform) {
+    if (IsBusy(transform)) return Refused(transform);
+    if (source != nullptr && Engine(source)->Tokens != nullptr) transform.ImportTokens(*Engine(source)->Tokens);
+    return handle;
+  });
+}
+
+QUORB_API QuorbItem* DefineToken(QuorbTransform* transform, const char* regex, int32_t kind, const char* closing,
+                                 int32_t subMatch, int32_t grammar) {
+  return DefineTokenOn(transform, regex, kind, closing, subMatch, grammar);
+}
+
+QUORB_API QuorbItem* Define_Overload_QuorbTransform_Tokens(QuorbTransform* transform, const char* regex, int32_t kind,
+                                                           const char* closing, int32_t subMatch, int32_t grammar) {
+  return DefineTokenOn(transform, regex, kind, closing, subMatch, grammar);
+}
+
+QUORB_API QuorbItem* DefineRule(QuorbTransform* handle, const char* comment, const char* from, const char* to,
+                                int32_t minimum, int32_t maximum, int32_t minimumHard, int32_t maximumHard,
+                                int32_t precedence, int32_t startAfter, int32_t stopAfter, int32_t skipOver,
+                                int32_t rewindOnChange, int32_t caseSensitive, int32_t codeBlockSensitive,
+                                int32_t quoteSensitive, int32_t rightToLeft) {
+  return OnTransform<QuorbItem*>(handle, nullptr, [&](StringLocation& transform) -> QuorbItem* {
+    EngineItem* rule = CompileRule(transform, from, to);
+    if (rule == nullptr) return nullptr;
+    rule->Comment = TextIn(comment);
+    rule->Maximum = Limit(maximum);
+    rule->Minimum = Limit(minimum);
+    rule->MaximumHard = Limit(maximumHard);
+    rule->MinimumHard = Limit(minimumHard);
+    rule->StartAfter = Limit(startAfter);
+    rule->StopAfter = Limit(stopAfter);
+    rule->Precedence = precedence;
+    // The two blind bits are stored inverted: set when not sensitive.
+    rule->SetBit(QuorbNameSpace::IsRewindOnChange, rewindOnChange != 0);
+    rule->SetBit(QuorbNameSpace::IsCaseSensitive, caseSensitive != 0);
+    rule->SetBit(QuorbNameSpace::IsCodeBlockBlind, codeBlockSensitive == 0);
+    rule->SetBit(QuorbNameSpace::IsQuoteBlind, quoteSensitive == 0);
+    rule->SetBit(QuorbNameSpace::IsSkipOver, skipOver != 0);
+    rule->SetBit(QuorbNameSpace::IsRightToLeft, rightToLeft != 0);
+    return Handle(rule);
+  });
+}
+
+QUORB_API QuorbItem* FromTo(QuorbTransform* handle, const char* from, const char* to) {
+  return OnTransform<QuorbItem*>(handle, nullptr,
+                                 [&](StringLocation& transform) { return Handle(CompileRule(transform, from, to)); });
+}
+
+QUORB_API QuorbItem* GetRule(QuorbTransform* handle, int32_t index) {
+  return OnTransform<QuorbItem*>(handle, nullptr, [&](StringLocation& transform) -> QuorbItem* {
+    if (index < 0 || index > MaxListIndex) return nullptr;
+    const size_t slot = static_cast<size_t>(index);
+    std::vector<EngineItem*>& rules = transform.RuleHandles;
+    if (slot >= rules.size()) {
+      rules.resize(slot + 1, nullptr);
+      rules[slot] = transform.NewBlankRule();
+    }
+    return Handle(rules[slot]);
+  });
+}
+
+QUORB_API QuorbItem* RulesDefault(QuorbTransform* handle) {
+  return handle != nullptr ? Handle(&Engine(handle)->RulesDefault) : nullptr;
+}
+
+QUORB_API QuorbItem* RulesOverall(QuorbTransform* handle) {
+  if (handle == nullptr) return nullptr;
+  StringLocation* transform = Engine(handle);
+  // Linked so that ReleaseRule knows it lives inside the transform.
+  transform->RulesOverall.DefiningTransform = transform;
+  return Handle(&transform->RulesOverall);
+}
+
+QUORB_API void ReleaseRule(QuorbItem* handle) {
+  if (handle == nullptr) return;
+  EngineItem* rule = Engine(handle);
+  if (IsEmbedded(rule) || rule->Has(QuorbNameSpace::IsNotFound) || rule->Has(QuorbNameSpace::IsDefaultItem)) return;
+  StringLocation* home = rule->DefiningTransform;
+  if (home != nullptr && IsBusy(*home)) {
+    Refused(*home);  // the running expansion may be reading this rule
+    return;
+  }
+  Quorb* instance = home != nullptr ? home->Owner : rule->Owner;
+  GuardedVoid(instance, ErrInvalidDefinition, [&] {
+    if (home != nullptr) home->DisownBlankRule(rule);
+    rule->Release();
+    delete rule;
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,148 @@
+// What a host does with a transform beyond scanning and expanding: reset
+// it, give it passes, copy tokens into it, keep blank rules for it, and
+// move it to another instance. Parts a reset replaces without freeing are
+// kept here until the transform goes, so no handle the host holds dangles.
+#include <algorithm>
+
+#include "engine/quorb.h"
+#include "engine/table.h"
+#include "scanner/string_location.h"
+#include "types/data_type.h"
+
+namespace QuorbNameSpace {
+
+template <typename T>
+static void EraseAll(std::vector<T*>& list, const T* value) {
+  list.erase(std::remove(list.begin(), list.end(), value), list.end());
+}
+
+void StringLocation::ResetForHost(TransformResetEnum kind) {
+  RuleHandles.clear();  // blank rules stay owned by BlankRules_
+  ResetStringLocation(kind);
+  Passes.clear();       // the reset freed every pass
+  InputRefTarget = nullptr;
+  AttachText(&EmptyString);
+  Grammar = std::regex::ECMAScript;
+  RulesDefault.DefiningTransform = this;
+
+  if (Parent != nullptr) {
+    // A pass takes its parent's parts again, never listing itself among
+    // its own passes (it would run inside itself).
+    Properties = Parent->Properties & ~PropertyBit(IsOwner);
+    SetBit(IsByRef, false);
+    Tokens = Parent->Tokens;
+    RuleTable = Parent->RuleTable;
+    Owner = Parent->Owner;
+    SearchTables = Parent->SearchTables;
+    Passes = Parent->Passes;
+    EraseAll(Passes, this);
+    return;
+  }
+
+  if (RuleTable != nullptr || Tokens != nullptr) {
+    // Kept, not freed: the host may hold tokens or rules in them.
+    EraseAll(SearchTables, RuleTable);
+    Retired_.push_back({RuleTable, Tokens});
+  }
+  SetBit(IsOwner, true);
+  Tokens = new std::vector<QuorbItem*>();
+  RuleTable = new Table();
+  RuleTable->CaseSensitive = Has(IsCaseSensitive);
+  SearchTables.push_back(RuleTable);
+  DefineTokens();
+}
+
+StringLocation* StringLocation::MakePass(bool share) {
+  if (share) return new StringLocation(*TextPtr, this);
+  auto* pass = new StringLocation(*TextPtr, nullptr);
+  pass->Owner = Owner;
+  if (Tokens != nullptr) pass->ImportTokens(*Tokens);
+  return pass;
+}
+
+void StringLocation::ImportTokens(const std::vector<QuorbItem*>& source) {
+  if (Tokens == nullptr) Tokens = new std::vector<QuorbItem*>();
+  // A copy of the list: importing from this transform itself appends to it.
+  const std::vector<QuorbItem*> items = source;
+  const size_t first = Tokens->size();
+  Tokens->reserve(first + items.size());
+  for (const QuorbItem* item : items) {
+    auto* copy = new QuorbItem(item->Pattern);  // shares the compiled pattern
+    copy->FastMatch = item->FastMatch;
+    copy->TokenKind = item->TokenKind;
+    copy->SubMatch = item->SubMatch;
+    copy->TokenList = Tokens;
+    Tokens->push_back(copy);
+  }
+  for (size_t i = 0; i + 1 < items.size(); ++i) {
+    if (items[i]->Partner == nullptr || items[i]->Partner != items[i + 1]) continue;
+    QuorbItem* opener = (*Tokens)[first + i];
+    QuorbItem* closer = (*Tokens)[first + i + 1];
+    opener->Partner = closer;
+    closer->Partner = opener;
+  }
+}
+
+QuorbItem* StringLocation::NewBlankRule() {
+  BlankRules_.reserve(BlankRules_.size() + 1);
+  auto* rule = new QuorbItem();
+  rule->DefiningTransform = this;
+  BlankRules_.push_back(rule);
+  return rule;
+}
+
+bool StringLocation::DisownBlankRule(QuorbItem* rule) {
+  auto found = std::find(BlankRules_.begin(), BlankRules_.end(), rule);
+  if (found == BlankRules_.end()) return false;
+  BlankRules_.erase(found);
+  std::replace(RuleHandles.begin(), RuleHandles.end(), rule, static_cast<QuorbItem*>(nullptr));
+  return true;
+}
+
+void StringLocation::SetOwnerInstance(Quorb* owner) {
+  Owner = owner;
+  if (Tokens != nullptr && IsOwning()) {
+    for (QuorbItem* token : *Tokens) {
+      token->Owner = owner;
+      if (token->DataType == nullptr) continue;
+      // The former instance's type objects go with it.
+      const size_t number = static_cast<size_t>(token->DataType->Index);
+      token->DataType = number < owner->DataTypes.size() ? owner->DataTypes[number] : nullptr;
+    }
+  }
+  for (StringLocation* pass : Passes) {
+    if (pass == nullptr || pass == this) continue;
+    if (pass->Parent == this) pass->Owner = owner;  // shares the tokens just moved
+    else pass->SetOwnerInstance(owner);
+  }
+}
+
+bool StringLocation::HoldsRules() const {
+  if (!Retired_.empty()) return true;
+  if (IsOwning() && RuleTable != nullptr && !RuleTable->Symbols.empty()) return true;
+  for (const StringLocation* pass : Passes)
+    if (pass != nullptr && pass != this && pass->Parent != this && pass->HoldsRules()) return true;
+  return false;
+}
+
+void StringLocation::ReleaseHostParts() {
+  // Each kept generation is freed as the current parts are: its rules first
+  // (a rule's release frees the token anchoring it, found in that same
+  // list), then its tokens.
+  const bool owning = IsOwning();
+  for (const RetiredParts& parts : Retired_) {
+    RuleTable = parts.Rules;
+    Tokens = parts.Tokens;
+    SetBit(IsOwner, true);
+    ResetStringLocation(ResetRulesAndTokens);
+  }
+  Retired_.clear();
+  SetBit(IsOwner, owning);
+  for (QuorbItem* rule : BlankRules_) delete rule;
+  BlankRules_.clear();
+  RuleHandles.clear();
+  if (LocalOf != nullptr && LocalOf->LocalTransform == this) LocalOf->LocalTransform = nullptr;
+  LocalOf = nullptr;
+}
+
+}  // namespace QuorbNameSpace
