@@ -25,11 +25,21 @@ static_assert(FE_INVALID == 0x01 && FE_DIVBYZERO == 0x04 && FE_OVERFLOW == 0x08 
                   FE_INEXACT == 0x20,
               "flag bits differ from the hardware status bits");
 
+// The library's steps leave the x87 unit alone only where the C library
+// computes its math functions in SSE registers, as glibc does; another
+// runtime (a Windows one, for one) may use the x87 unit inside them, and
+// there the status word is always read.
+#if defined(__GLIBC__)
+inline constexpr bool LibraryStepsMayUseX87 = false;
+#else
+inline constexpr bool LibraryStepsMayUseX87 = true;
+#endif
+
 inline int RaisedFlags(bool readX87) {
   uint32_t mxcsr;
   __asm__ volatile("stmxcsr %0" : "=m"(mxcsr) : : "memory");
   int raised = static_cast<int>(mxcsr);
-  if (readX87) {
+  if (readX87 || LibraryStepsMayUseX87) {
     uint16_t status;
     __asm__ volatile("fnstsw %0" : "=am"(status) : : "memory");
     raised |= status;
