@@ -1,11 +1,9 @@
 // Fusing runs of Double arithmetic steps (see fused_steps.h).
 #include "engine/fused_steps.h"
 
-#include <cmath>
 #include <memory>
 
 #include "builtins/double_arithmetic.h"
-#include "builtins/real_math.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb_item.h"
 #include "types/builtin_types.h"
@@ -21,14 +19,14 @@ struct FusableStep {
   size_t operands;
 };
 
-// The built-ins a run may hold, with what each computes (their callbacks
-// compute exactly the same expression on the same operands).
+// The built-ins a run may hold, with what each computes: the Double
+// arithmetic operators, whose callbacks are exactly these expressions.
+// Math functions stay steps of their own: their callbacks also mend what
+// some C libraries leave out (a flag not raised), which a copy here would
+// have to follow.
 const FusableStep FusableSteps[] = {
-    {&Add, FusedAdd, 2},   {&Subtract, FusedSubtract, 2}, {&Multiply, FusedMultiply, 2},
+    {&Add, FusedAdd, 2},       {&Subtract, FusedSubtract, 2}, {&Multiply, FusedMultiply, 2},
     {&Divide, FusedDivide, 2}, {&UnaryMinus, FusedNegate, 1}, {&UnaryPlus, FusedCopy, 1},
-    {&Pow, FusedPow, 2},   {&Sqrt, FusedSqrt, 1},         {&Sin, FusedSin, 1},
-    {&Cos, FusedCos, 1},   {&Tan, FusedTan, 1},           {&Exp, FusedExp, 1},
-    {&Log, FusedLog, 1},   {&Abs, FusedFabs, 1},          {&Fabs, FusedFabs, 1},
 };
 
 bool IsDouble(const QuorbItem* item) {
@@ -66,15 +64,7 @@ void RunFusedDoubles(ExpressionPart& part) {
       case FusedMultiply: r = x * y; break;
       case FusedDivide: r = x / y; break;
       case FusedNegate: r = -x; break;
-      case FusedCopy: r = x; break;
-      case FusedPow: r = std::pow(x, y); break;
-      case FusedSqrt: r = std::sqrt(x); break;
-      case FusedSin: r = std::sin(x); break;
-      case FusedCos: r = std::cos(x); break;
-      case FusedTan: r = std::tan(x); break;
-      case FusedExp: r = std::exp(x); break;
-      case FusedLog: r = std::log(x); break;
-      default: r = std::fabs(x); break;
+      default: r = x; break;
     }
     *static_cast<double*>(*op.result) = r;
   }

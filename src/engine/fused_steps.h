@@ -22,10 +22,7 @@ namespace QuorbNameSpace {
 class ExpressionPart;
 class QuorbParsedExpr;
 
-enum FusedCode : uint8_t {
-  FusedAdd, FusedSubtract, FusedMultiply, FusedDivide, FusedNegate, FusedCopy, FusedPow,
-  FusedSqrt, FusedSin, FusedCos, FusedTan, FusedExp, FusedLog, FusedFabs,
-};
+enum FusedCode : uint8_t { FusedAdd, FusedSubtract, FusedMultiply, FusedDivide, FusedNegate, FusedCopy };
 
 // One fused step: the storage cells of its operands and result, as the
 // addresses of the items' value pointers.
