@@ -10,10 +10,11 @@ namespace {
 
 // Lower-case fragments of the names and keywords left to trusted hosts.
 // "ptr" covers the Ptr type word and AddPtr, SubtractPtr, ExprPtr and
-// SetVarPtr; "file" covers File, FileSize and the file clauses.
+// SetVarPtr; "file" covers File, FileSize and the file clauses; the loops
+// run as long as their text says.
 const char* const kTrustedHostWords[] = {
     "ptr",      "pointer",         "address",       "valueat", "quorbinstance",
-    "omnitype", "convertsfromany", "convertstoany", "file",
+    "omnitype", "convertsfromany", "convertstoany", "file",    "doloop",  "forloop",
 };
 
 }  // namespace

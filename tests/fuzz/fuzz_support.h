@@ -3,9 +3,10 @@
 //
 // The language lets text do things that only a trusted host should ask for:
 // make up raw addresses and read or write through them, read files, and
-// rebind the types that host memory is read as. A fault found that way is
-// the host's, not the library's, so the targets refuse such inputs rather
-// than report them.
+// rebind the types that host memory is read as; and its loops run for as
+// long as the text says ("DoLoop(1, 1)" never ends, by design). A fault
+// found that way is the host's, not the library's, so the targets refuse
+// such inputs rather than report them.
 #ifndef QUORB_TESTS_FUZZ_FUZZ_SUPPORT_H
 #define QUORB_TESTS_FUZZ_FUZZ_SUPPORT_H
 
