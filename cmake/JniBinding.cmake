@@ -4,6 +4,9 @@
 # include, so the compiler checks every native's name and signature against
 # the Java declarations. The library then exports the natives and every
 # export but the transform family, which Java reaches through the natives.
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+  message(FATAL_ERROR "the Java binding passes addresses as 32-bit ints: build QUORB_ANDROID for a 32-bit target")
+endif()
 find_package(Java 17 REQUIRED COMPONENTS Development)
 
 # jni.h of the JDK that compiles the class (an NDK build finds its own in
@@ -42,6 +45,11 @@ file(GLOB QUORB_JNI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/jni/*.cp
 target_sources(quorb PRIVATE ${QUORB_JNI_SOURCES} ${jni_natives} ${jni_header})
 target_include_directories(quorb PRIVATE ${QUORB_JNI_DIR}/include)
 target_include_directories(quorb SYSTEM PUBLIC ${QUORB_JNI_INCLUDE_DIR} ${QUORB_JNI_MD_INCLUDE_DIR})
-# The C++ runtime goes inside the library, as the NDK's static runtime does.
-target_link_options(quorb PRIVATE "-Wl,--version-script=${jni_map}" -static-libstdc++ -static-libgcc)
+target_link_options(quorb PRIVATE "-Wl,--version-script=${jni_map}")
 set_target_properties(quorb PROPERTIES LINK_DEPENDS ${jni_map})
+if(ANDROID)
+  target_link_libraries(quorb PRIVATE log)  # the ABI log line
+else()
+  # The C++ runtime inside the library, as the NDK's static runtime has it.
+  target_link_options(quorb PRIVATE -static-libstdc++ -static-libgcc)
+endif()
