@@ -1,6 +1,7 @@
-// Measures Quorb against muparser on the shared expression file: evaluation
-// of a parsed expression, parse-and-evaluate of one-off texts, and instance
-// creation. Prints per-expression times and the ratios Quorb/muparser.
+// Measures Quorb against muparser on bench/bench_expr.txt (or another file
+// of one expression a line): evaluation of a parsed expression,
+// parse-and-evaluate of one-off texts, and instance creation. Prints
+// per-expression times and the ratios Quorb/muparser.
 //
 //   peer_bench [expression file] [milliseconds per measurement]
 #include <algorithm>

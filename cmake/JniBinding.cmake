@@ -45,7 +45,8 @@ file(GLOB QUORB_JNI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/jni/*.cp
 target_sources(quorb PRIVATE ${QUORB_JNI_SOURCES} ${jni_natives} ${jni_header})
 target_include_directories(quorb PRIVATE ${QUORB_JNI_DIR}/include)
 target_include_directories(quorb SYSTEM PUBLIC ${QUORB_JNI_INCLUDE_DIR} ${QUORB_JNI_MD_INCLUDE_DIR})
-target_link_options(quorb PRIVATE "-Wl,--version-script=${jni_map}")
+# -Bsymbolic-functions: the natives call the exports inside the library.
+target_link_options(quorb PRIVATE "-Wl,--version-script=${jni_map}" "-Wl,-Bsymbolic-functions")
 set_target_properties(quorb PROPERTIES LINK_DEPENDS ${jni_map})
 if(ANDROID)
   target_link_libraries(quorb PRIVATE log)  # the ABI log line

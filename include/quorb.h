@@ -1,20 +1,68 @@
 /* Quorb: parse and evaluate expressions at run time, and rewrite text by
- * token-level rules. Everything the language knows is defined from text.
+ * token-level rules. Everything the language knows (types, variables,
+ * functions, operators, error handlers, output formats, tokens, rules) is
+ * defined from text at run time; docs/language.md describes the language.
  *
- * Handles are opaque. Texts go in as NUL-terminated 8-bit strings (a null
- * pointer counts as the empty text) and are copied at once. A text returned
- * by an export belongs to that export and stays valid, unchanged, until the
- * next call of the same export; copy what you keep.
+ * A host's calls, in order: CreateQuorb; its own definitions and error
+ * handlers; Parse once per expression; Evaluate (or a sibling) as often as
+ * it likes; ReleaseExpr; ReleaseQuorb. Eval and EvalStr parse, run and free
+ * a one-off text in one call.
  *
- * Failures are reported through the instance's error number (see the error
- * exports); no export throws. Lookups never return null: a miss is the
- * not-found item. One instance, and everything made from it, is used from
- * one thread at a time.
+ * Handles. Every handle is opaque. The instance owns everything made from
+ * it (items, parsed expressions, data types, transforms) and frees it all
+ * in ReleaseQuorb; a host may free a parsed expression earlier with
+ * ReleaseExpr. No export hands the host memory to free.
+ *
+ * Texts in are NUL-terminated 8-bit strings, read as bytes; a null pointer
+ * counts as the empty text. Each is copied at once, so the caller's buffer
+ * may be reused as soon as the call returns.
+ *
+ * Texts out belong to the export that returned them: one buffer per export,
+ * shared by all instances, valid and unchanged until the next call of the
+ * same export. Copy what you keep. The trap: two calls of one export in one
+ * statement, as in
+ *     printf("%s %s", EvalStr(q, "1+1"), EvalStr(q, "2+2"));
+ * print the same text twice, since both pointers point to that one buffer.
+ *
+ * Failures. No export throws or aborts on bad input. A definition that
+ * fails returns null; a parse that fails returns an expression whose run
+ * yields the error (its number through Evaluate, its message through
+ * EvaluateStr). The instance holds one error number (0 for none): the
+ * first error of the last parse or definition, or one raised while
+ * evaluating; it stays until the next parse or definition starts. Each
+ * error raised calls the host's error handlers (AddErrorHandler).
+ *
+ * The not-found item. Lookups (HandleOf, GetItemOf, GetItemOfProperty)
+ * never return null: a miss returns the not-found item, one item shared by
+ * every instance of the process. Recognise it by comparing with the result
+ * of a lookup that cannot succeed, HandleOf(instance, "", 0, 1), or by its
+ * property bit 56. Never release it or define into it.
+ *
+ * Threads. The library takes no locks, and must be used from one thread at
+ * a time as a whole, not only per instance: the result texts above, the
+ * random-number state and the tables filled by the first CreateQuorb are
+ * shared by every instance of the process. The floating-point flags and
+ * rounding mode that evaluation reads are the calling thread's.
+ *
+ * Callbacks and error handlers are called on the thread that called into
+ * the library, with the QUORB_CALLBACK convention; they must not let a C++
+ * exception or a longjmp leave them.
  */
 #ifndef QUORB_H
 #define QUORB_H
 
-#include <stdbool.h>
+/* The version of this header. The library follows it: within one major
+ * version (and, before 1.0, one minor version) a host built against an
+ * older header keeps working with a newer library. QUORB_VERSION is one
+ * number for comparisons: QUORB_VERSION >= QUORB_VERSION_AT(0, 1, 0). */
+#define QUORB_VERSION_MAJOR 0
+#define QUORB_VERSION_MINOR 1
+#define QUORB_VERSION_PATCH 0
+#define QUORB_VERSION_AT(major, minor, patch) ((major) * 10000 + (minor) * 100 + (patch))
+#define QUORB_VERSION QUORB_VERSION_AT(QUORB_VERSION_MAJOR, QUORB_VERSION_MINOR, QUORB_VERSION_PATCH)
+#define QUORB_VERSION_STRING "0.1.0"
+
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(_WIN32)
@@ -54,56 +102,111 @@ typedef void(QUORB_CALLBACK* QuorbCallback)(QuorbPart* part);
 typedef void(QUORB_CALLBACK* QuorbErrorHandler)(QuorbInstance* instance);
 
 /* Instance life. */
+/* A new instance that knows the built-in language; `unused` is not read
+ * (pass NULL). Null only when memory runs out. Free it with ReleaseQuorb. */
 QUORB_API QuorbInstance* CreateQuorb(void* unused);
+/* Frees the instance and everything made from it; their handles die with
+ * it. Null is ignored, and so is a call from inside one of its callbacks. */
 QUORB_API void ReleaseQuorb(QuorbInstance* instance);
+/* Returns its argument unchanged. */
 QUORB_API QuorbInstance* Handle_Overload_Quorb(QuorbInstance* instance);
+/* The default item, owned by the instance: its type (Double) is that of
+ * untyped parameters, variables and results. Null for a null instance. */
 QUORB_API QuorbItem* Default(QuorbInstance* instance);
-/* The type bound to built-in type number `index` (0 to 127), or null. */
+/* The type bound to built-in type number `index` (0 to 127; Double is 14,
+ * String 21), owned by the instance; null where none is bound. */
 QUORB_API QuorbType* DataTypeOfIndex(QuorbInstance* instance, int32_t index);
-/* The mask with bits p1..p4 (each 1 to 63; 0 and others add nothing). */
+/* The mask with bits p1..p4 (each 1 to 63; 0 and others add nothing, a bit
+ * named twice adds twice), for the lookup exports. `instance` is not read. */
 QUORB_API int64_t Properties(QuorbInstance* instance, int32_t p1, int32_t p2, int32_t p3, int32_t p4);
+/* A new text transform with the default tokens and no rules, owned by the
+ * instance (it goes with it); null when it cannot be made. */
 QUORB_API QuorbTransform* NewTransform(QuorbInstance* instance);
+/* The instance's own transform whose rules rewrite every expression before
+ * it is parsed: rules added there extend the language. Owned by it. */
 QUORB_API QuorbTransform* ParserTransform(QuorbInstance* instance);
+/* Does nothing and returns null; transforms come from NewTransform. */
 QUORB_API QuorbTransform* CreateTransform(void);
 
-/* Definitions: the defined item, or null with the error number set. For
- * Define_Overload_Quorb and DefineVariable, `callbackOrAddress` is the host
- * storage of a variable, or the callback of a function or operator. */
+/* Definitions. Each returns the defined item, owned by the instance, or
+ * null when the definition failed (the error number says why). */
+/* Defines from a definition text such as "Function: Hyp(a, b) = Sqrt(a*a +
+ * b*b)". `callbackOrAddress` is the QuorbCallback of a function, operator
+ * or output clause, the QuorbErrorHandler of an error-handler clause, or
+ * the host storage of a variable, or null. A non-null `existing` item is
+ * redefined in place. Null with error 0: the clauses made no item. */
 QUORB_API QuorbItem* Define_Overload_Quorb(QuorbInstance* instance, const char* definition, void* callbackOrAddress,
                                            QuorbItem* existing);
+/* Defines "Function: " + signature: "Hyp(a, b) = Sqrt(a*a + b*b)" has a
+ * body; "Scale(x, k As Int)" runs `callback`, which replaces any body. */
 QUORB_API QuorbItem* DefineFunction(QuorbInstance* instance, const char* signature, QuorbCallback callback);
-/* Associativity 1 is right to left; anything else left to right. A zero
- * precedence keeps the one in the signature. */
+/* Defines "Operator: " + signature, such as "{x} ** {y}" or "-{x}", run by
+ * `callback` or by a body after "=". A zero precedence keeps the one in the
+ * signature; associativity 1 is right to left, anything else left to right. */
 QUORB_API QuorbItem* DefineOperator(QuorbInstance* instance, const char* signature, int32_t precedence,
                                     int32_t associativity, QuorbCallback callback);
+/* Declares a variable: "x", "n As Int = 3". A non-null `address` makes that
+ * host memory its value, which must hold the declared type (Double unless
+ * "As" says otherwise) for as long as expressions may read it. */
 QUORB_API QuorbItem* DefineVariable(QuorbInstance* instance, const char* declaration, void* address);
-/* As DefineVariable, and locked: assigning to it is error 17. */
+/* As DefineVariable, and locked: an expression that assigns to it fails to
+ * parse with error 17. */
 QUORB_API QuorbItem* DefineConstant(QuorbInstance* instance, const char* declaration, void* address);
+/* Does nothing and returns null; types come from "DataType:" definitions. */
 QUORB_API QuorbItem* DefineDataType(void);
+/* Registers `handler`, called with the instance each time an error is
+ * raised, at `position` in the list (0 first; past the end or negative,
+ * last); handlers run in order until one answers "resumed". */
 QUORB_API QuorbItem* AddErrorHandler(QuorbInstance* instance, QuorbErrorHandler handler, int32_t position);
 
-/* Parse once, evaluate any number of times. Parse never returns null: a
- * failed parse gives an expression that reports its error. */
+/* Parse once, evaluate any number of times. */
+/* Parses `expression`, converting its result to the type named `typeName`
+ * ("" or null: its own type). Never null: a failed parse gives an
+ * expression that yields its error. Owned by the instance; see ReleaseExpr. */
 QUORB_API QuorbExpression* Parse(QuorbInstance* instance, const char* expression, const char* typeName);
+/* Runs the expression; the result as a double (NaN for a non-numeric type).
+ * Floating-point exceptions not ignored become errors 20 to 24. */
 QUORB_API double Evaluate(QuorbExpression* expression);
+/* As Evaluate without the floating-point test: no errors 20 to 24, and the
+ * raised flags stay raised. */
 QUORB_API double EvaluateNTE(QuorbExpression* expression);
+/* As Evaluate, the result as a 32-bit integer: wider integers keep their
+ * low 32 bits, floats are truncated and saturated, other types give 0. */
 QUORB_API int32_t EvaluateInt32(QuorbExpression* expression);
+/* As Evaluate, the result as text through its type's output formats, or
+ * the error message when the run ends with an error set (text out). */
 QUORB_API const char* EvaluateStr(QuorbExpression* expression);
+/* Runs it without the floating-point test; the address of the result
+ * value, owned by the expression, valid until its next run or release. */
 QUORB_API void* EvaluateVoid(QuorbExpression* expression);
+/* Runs it for its effects, without the floating-point test. */
 QUORB_API void Execute(QuorbExpression* expression);
 /* Releases an expression from Parse; anything else (null, a released one)
  * is ignored. */
 QUORB_API void ReleaseExpr(QuorbExpression* expression);
+/* Returns its argument unchanged. */
 QUORB_API QuorbExpression* Handle_Overload_ParsedExpr(QuorbExpression* expression);
-/* Parse, evaluate and release in one call; the caller's floating-point
- * flags are left as they were. */
+/* Parses with Double as the wanted type, runs and frees in one call: the
+ * result, or the error number of a failed parse. The caller's
+ * floating-point flags are left as they were. */
 QUORB_API double Eval(QuorbInstance* instance, const char* expression);
+/* As Eval with no wanted type: the result as text, or the error message
+ * (text out, valid until the next EvalStr). */
 QUORB_API const char* EvalStr(QuorbInstance* instance, const char* expression);
 
-/* Lookup. */
+/* Lookup. None sets an error number; a miss is the not-found item. */
+/* The newest item named `name` (rewritten by the alias rules first unless
+ * `literal` is non-zero); with a non-zero `mask` (see Properties), the first
+ * item of that name that has every bit of the mask. */
 QUORB_API QuorbItem* HandleOf(QuorbInstance* instance, const char* name, int64_t mask, int32_t literal);
+/* The same as HandleOf. */
 QUORB_API QuorbItem* GetItemOf(QuorbInstance* instance, const char* name, int64_t mask, int32_t literal);
+/* Item number `index` of the current namespace (names in order, each
+ * name's older items after it), when it has a bit of `mask` and, if
+ * `typeName` names a type, that type. */
 QUORB_API QuorbItem* GetItemOfProperty(QuorbInstance* instance, int32_t mask, int32_t index, const char* typeName);
+/* The precedence of the newest item named `op`; with a non-empty
+ * `secondOp`, the mean of both, truncated. 0 for a name that names nothing. */
 QUORB_API int32_t Precedence_Overload_Quorb(QuorbInstance* instance, const char* op, const char* secondOp);
 /* The value at `address` printed as the named type; "" for an unknown type
  * or a null address. */
@@ -261,8 +364,8 @@ QUORB_API QuorbTransform* Transform(QuorbTransform* transform);
 /* The transform's current text; "" for null. Library-owned, valid until
  * the next ResultStr call. */
 QUORB_API const char* ResultStr(QuorbTransform* transform);
-/* Whether the transform's last expansion changed its text. */
-QUORB_API bool WasModified(QuorbTransform* transform);
+/* 1 when the transform's last expansion changed its text, else 0 (0 for null). */
+QUORB_API int32_t WasModified(QuorbTransform* transform);
 /* `text` rewritten by the transform; the stored input is untouched. "" for
  * null. Library-owned, valid until the next Expand call. */
 QUORB_API const char* Expand(QuorbTransform* transform, const char* text);
@@ -294,6 +397,207 @@ QUORB_API void* SetProperties(void* handle, int64_t properties);
 QUORB_API QuorbTransform* Import_Overload_QuorbTransform(void);
 /* Returns 0. */
 QUORB_API int32_t ParseAgainMax(void);
+/* ---- Inside a callback ------------------------------------------------
+ * `part` is the context a callback receives. Argument n counts from 1 and
+ * runs to ArgCount(part); a number outside that range reads 0, null or "".
+ * The fixed-width readers and writers follow the value's type: the same
+ * type copies, numeric types convert, anything else reads 0 (or writes
+ * nothing) and sets error 7 (type mismatch) unless an error is pending. */
+QUORB_API double Arg(QuorbPart* part, int32_t n);            /* argument n as a double */
+QUORB_API int32_t ArgInt32(QuorbPart* part, int32_t n);      /* argument n as an Int */
+QUORB_API int64_t ArgInt64(QuorbPart* part, int32_t n);      /* argument n as an Int64 */
+/* The address held by a Pointer, AnyType or Void argument, a "Ptr"
+ * parameter or an array (its elements); null for other types (error 7). */
+QUORB_API void* ArgPtr(QuorbPart* part, int32_t n);
+/* The address of argument n's own storage, laid out as its type; valid
+ * while the callback runs. */
+QUORB_API void* ArgAddr(QuorbPart* part, int32_t n);
+/* The item of argument n; owned by the library, do not release it. */
+QUORB_API QuorbItem* ArgObj(QuorbPart* part, int32_t n);
+/* The unevaluated expression of a ByExpr argument, to run with the Evaluate
+ * family; null for other arguments. Owned by the library: never release it. */
+QUORB_API QuorbExpression* ArgExpr(QuorbPart* part, int32_t n);
+/* Argument n as plain text (no output format); valid until the next ArgStr. */
+QUORB_API const char* ArgStr(QuorbPart* part, int32_t n);
+QUORB_API int64_t ArgCount(QuorbPart* part);                 /* number of arguments; 0 for null */
+QUORB_API void Return(QuorbPart* part, double value);        /* writes the result as a double */
+QUORB_API void ReturnInt32(QuorbPart* part, int32_t value);  /* writes the result as an Int */
+QUORB_API void ReturnInt64(QuorbPart* part, int64_t value);  /* writes the result as an Int64 */
+/* The result becomes the memory at `address`, read at each use, so later
+ * writes there show through; the host keeps that memory alive and owns it.
+ * The library keeps the result's own storage aside and never frees host
+ * memory. A null address (or a later write through the other Return
+ * exports) makes the result its own storage again. Refused for arrays. */
+QUORB_API void ReturnPtr(QuorbPart* part, void* address);
+/* Assigns the text to a String result; other result types: error 7. */
+QUORB_API void ReturnStr(QuorbPart* part, const char* text);
+/* Raises error n and runs the error handlers: 1 when one resumed, else 0. */
+QUORB_API int32_t ErrorRaise(QuorbPart* part, int32_t n);
+/* Raises error 1 with `message` as its message; returns as ErrorRaise. */
+QUORB_API int32_t ErrorRaiseMessage(QuorbPart* part, const char* message);
+QUORB_API QuorbItem* OpItem(QuorbPart* part);                 /* the function or operator running */
+QUORB_API QuorbInstance* GetQuorb_Overload_Callback(QuorbPart* part); /* its instance; null if none */
+QUORB_API QuorbPart* Handle_Overload_Callback(QuorbPart* part);       /* returns `part` */
+
+/* ---- Items ------------------------------------------------------------
+ * Item handles stay owned by the library. A null item reads 0, null or "". */
+/* The item's name; valid until the next call of Name_Overload_Item. */
+QUORB_API const char* Name_Overload_Item(QuorbItem* item);
+/* The item's text (definition or literal text); valid until the next Text. */
+QUORB_API const char* Text(QuorbItem* item);
+/* 1 when property bit n (taken as n & 63) is set, else 0. */
+QUORB_API int32_t IsProperty(QuorbItem* item, int32_t n);
+QUORB_API int32_t Precedence_Overload_Item(QuorbItem* item);  /* an operator's precedence */
+QUORB_API QuorbItem* NextOverload(QuorbItem* item);   /* next older item of the name; null at the end */
+QUORB_API QuorbType* GetDataType(QuorbItem* item);    /* value, result or defined type; may be null */
+QUORB_API void* FunctionAddress(QuorbItem* item);     /* the bound callback; null when none */
+QUORB_API size_t ElementCount(QuorbItem* item);       /* an array's length */
+QUORB_API QuorbInstance* GetQuorb_Overload_Item(QuorbItem* item); /* owning instance; null for sentinels */
+QUORB_API QuorbItem* Handle_Overload_Item(QuorbItem* item);       /* returns `item` */
+/* Refiles the item under a new name in the current namespace; an empty or
+ * locked name sets error 9 and keeps the old filing. */
+QUORB_API void Rename(QuorbItem* item, const char* name);
+/* Frees the item and takes it out of every list. Null is ignored; sentinels,
+ * the default and output-text items, items held inside other objects (a
+ * parameter, an argument, a transform's rule defaults) and type items
+ * whose values are alive are refused with error 13. */
+QUORB_API void ReleaseItem(QuorbItem* item);
+
+/* ---- Item values ------------------------------------------------------
+ * Readers give 0 (or null, "") for a null item, one without a value, the
+ * not-found item and function items; see "Inside a callback" for how a
+ * width that differs from the item's type is handled. */
+QUORB_API double Value(QuorbItem* item);       /* the value as a double; 0 when unreadable */
+QUORB_API double ValueDbl(QuorbItem* item);    /* the same as Value */
+QUORB_API float ValueSng(QuorbItem* item);     /* as a Single; 0 when unreadable */
+QUORB_API uint8_t ValueByte(QuorbItem* item);  /* as an Int8u; 0 when unreadable */
+QUORB_API int16_t ValueInt16(QuorbItem* item); /* as an Int16; 0 when unreadable */
+QUORB_API int32_t ValueInt32(QuorbItem* item); /* as an Int; 0 when unreadable */
+QUORB_API int64_t ValueInt64(QuorbItem* item); /* as an Int64; 0 when unreadable */
+/* The address a Pointer, AnyType or Void item holds (an array item: its
+ * elements); null for other types, with error 7. */
+QUORB_API void* ValuePtr(QuorbItem* item);
+/* The address of the item's storage, owned by the item (or the host's
+ * memory it was defined over); valid while the item keeps that value. */
+QUORB_API void* ValueAddr(QuorbItem* item);
+/* The value as plain text; valid until the next call of ValueStr. */
+QUORB_API const char* ValueStr(QuorbItem* item);
+/* Writers: convert as the readers do; a mismatch writes nothing (error 7). */
+QUORB_API void SetVariableValue(QuorbItem* item, double value);       /* stores a double */
+QUORB_API void SetVariableValueDbl(QuorbItem* item, double value);    /* the same as SetVariableValue */
+QUORB_API void SetVariableValueSng(QuorbItem* item, float value);     /* stores a Single */
+QUORB_API void SetVariableValueByte(QuorbItem* item, uint8_t value);  /* stores an Int8u */
+QUORB_API void SetVariableValueInt16(QuorbItem* item, int16_t value); /* stores an Int16 */
+QUORB_API void SetVariableValueInt32(QuorbItem* item, int32_t value); /* stores an Int */
+QUORB_API void SetVariableValueInt64(QuorbItem* item, int64_t value); /* stores an Int64 */
+/* Stores an address into a Pointer or AnyType item; the host keeps owning
+ * the memory it points at. */
+QUORB_API void SetVariableValuePtr(QuorbItem* item, void* value);
+/* Copies one value of the item's own type from `value`; null does nothing. */
+QUORB_API void SetVariableValueByPtr(QuorbItem* item, const void* value);
+/* Assigns the text to a String item; other types: error 7. */
+QUORB_API void SetVariableValueStr(QuorbItem* item, const char* text);
+/* Reads the text as a value expression and stores it, converting to the
+ * item's type; a failure leaves the engine's error number. */
+QUORB_API void SetVariableValueAny(QuorbItem* item, const char* text);
+
+/* ---- Data types -------------------------------------------------------
+ * Values made by AllocScalar and AllocByPtr belong to the host until it
+ * passes them to ReleaseScalar of a type of the same kind; arrays from
+ * AllocArray likewise to ReleaseArray. The release exports refuse (error 13)
+ * anything else, so host memory and library values are never freed. A null
+ * type or value does nothing and reads 0, null or "". */
+QUORB_API size_t ByteSize(QuorbType* type);                     /* bytes of one value */
+/* A new array of n reset values; null for a negative or too large n. */
+QUORB_API void* AllocArray(QuorbType* type, int32_t n);
+/* A new value read from the text; null when the text is not a value. */
+QUORB_API void* AllocScalar(QuorbType* type, const char* text);
+/* A new value holding a copy of the value at `value`. */
+QUORB_API void* AllocByPtr(QuorbType* type, const void* value);
+/* Frees a value from AllocScalar or AllocByPtr; anything else: error 13. */
+QUORB_API void ReleaseScalar(QuorbType* type, void* value);
+/* Frees an array from AllocArray; anything else: error 13. */
+QUORB_API void ReleaseArray(QuorbType* type, void* array);
+/* Copies one value from `source` to `destination`, both of the type; a
+ * value the exports made with a type of another kind: error 13. */
+QUORB_API void SetScalar(QuorbType* type, void* destination, const void* source);
+/* Writes element `index`; refused for a negative index or one past the end
+ * of an array from AllocArray. */
+QUORB_API void SetArray(QuorbType* type, void* array, const void* source, int32_t index);
+QUORB_API void SwapScalarValues(QuorbType* type, void* a, void* b); /* exchanges two values */
+QUORB_API void ResetScalar(QuorbType* type, void* value);          /* sets the zero value */
+/* Resets every element of an array from AllocArray and returns it; null
+ * (error 13) for any other pointer. */
+QUORB_API void* ResetArray(QuorbType* type, void* array);
+/* The value formatted by the type's output formats; valid until the next
+ * call of the same export. */
+QUORB_API const char* ToString_Overload_DataType__ByPtr(QuorbType* type, const void* value);
+/* The text read as a value of the type, then formatted; nothing stays
+ * allocated. "" when the text is not a value. */
+QUORB_API const char* ToString_Overload_DataType__ByStr(QuorbType* type, const char* text);
+QUORB_API int32_t Index(QuorbType* type);      /* built-in type number; 0 for null */
+QUORB_API QuorbItem* GetItem(QuorbType* type); /* the defining item; owned by the library */
+/* The type's name; valid until the next call of Name_Overload_DataType. */
+QUORB_API const char* Name_Overload_DataType(QuorbType* type);
+QUORB_API QuorbType* Handle_Overload_DataType(QuorbType* type);  /* returns `type` */
+
+/* ---- Errors -----------------------------------------------------------
+ * Texts are valid until the next call of the same export. */
+QUORB_API int32_t ErrorNumber(QuorbInstance* instance);         /* 0 when none */
+/* The message of error n (n = 0: the current error); "" for a number
+ * without a message. */
+QUORB_API const char* ErrorMessage(QuorbInstance* instance, int32_t n);
+QUORB_API const char* ErrorExpression(QuorbInstance* instance); /* text where the error was found */
+QUORB_API const char* ErrorSymbol(QuorbInstance* instance);     /* the token there */
+QUORB_API uint64_t ErrorLocation(QuorbInstance* instance);      /* its offset in the text */
+/* Replaces the recorded text, keeping the offsets; nothing without one. */
+QUORB_API void ErrorSetExpression(QuorbInstance* instance, const char* text);
+/* Inside an error handler, 1 resumes (stops the handlers; a parse goes on). */
+QUORB_API void ErrorResponse(QuorbInstance* instance, int32_t response);
+
+/* ---- Floating-point environment ---------------------------------------
+ * Flags and rounding modes are the platform's own floating-point values,
+ * the same on every x86 and x86-64 build. The flag and rounding exports act
+ * on the calling thread; the mask exports on the instance only (masked
+ * flags raise no error after an evaluation). */
+#define QUORB_FE_INVALID 0x01
+#define QUORB_FE_DIVBYZERO 0x04
+#define QUORB_FE_OVERFLOW 0x08
+#define QUORB_FE_UNDERFLOW 0x10
+#define QUORB_FE_INEXACT 0x20
+#define QUORB_FE_TONEAREST 0x0000
+#define QUORB_FE_DOWNWARD 0x0400
+#define QUORB_FE_UPWARD 0x0800
+#define QUORB_FE_TOWARDZERO 0x0c00
+/* Clears the flags (0: all five); 0 on success. */
+QUORB_API int32_t FPEnvClearException(QuorbInstance* instance, int32_t flags);
+QUORB_API int32_t FPEnvRaiseException(QuorbInstance* instance, int32_t flags); /* 0 on success */
+QUORB_API int32_t FPEnvGetRounding(QuorbInstance* instance);                   /* a QUORB_FE_ mode */
+QUORB_API int32_t FPEnvSetRounding(QuorbInstance* instance, int32_t mode);     /* 0 on success */
+QUORB_API int32_t FPEnvGetExceptionMask(QuorbInstance* instance);              /* ignored flags */
+QUORB_API void FPEnvSetExceptionMask(QuorbInstance* instance, int32_t mask);      /* ignore these */
+QUORB_API void FPEnvSetExceptionUnMask(QuorbInstance* instance, int32_t flags);  /* stop ignoring */
+QUORB_API void FPEnvToggleExceptionMask(QuorbInstance* instance, int32_t flags); /* invert these */
+
+/* ---- Namespaces -------------------------------------------------------- */
+/* Symbol `index` of the current namespace in name order; null out of range. */
+QUORB_API QuorbItem* NamespaceSymbol(QuorbInstance* instance, int32_t index);
+QUORB_API uint64_t NamespaceSymbolCount(QuorbInstance* instance); /* names in it */
+QUORB_API void* NamespaceChild(void);        /* always null */
+QUORB_API int32_t NamespaceChildCount(void); /* always 0 */
+QUORB_API void* NamespaceParent(void);       /* always null */
+
+/* ---- Output formats ---------------------------------------------------
+ * `specification` is the text after "Output:". The output item, or null
+ * with the error number set. */
+/* The callback reads the text being printed as argument 1 (ArgStr) and
+ * writes the new text with ReturnStr. */
+QUORB_API QuorbItem* SetOutput_Overload_Quorb__Callback(QuorbInstance* instance, QuorbCallback callback,
+                                                       const char* specification);
+/* The specification's "name = expression" computes the new text. */
+QUORB_API QuorbItem* SetOutput_Overload_Quorb__NoCallback(QuorbInstance* instance, const char* specification);
+/* Removes every output format: values print plainly again. */
+QUORB_API void ResetOutput(QuorbInstance* instance);
 
 #ifdef __cplusplus
 }

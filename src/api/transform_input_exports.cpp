@@ -59,8 +59,8 @@ QUORB_API const char* ResultStr(QuorbTransform* handle) {
                                   [&](StringLocation& transform) { return TextOut(text, transform.Input()); });
 }
 
-QUORB_API bool WasModified(QuorbTransform* handle) {
-  return handle != nullptr && Engine(handle)->WasModified();
+QUORB_API int32_t WasModified(QuorbTransform* handle) {
+  return handle != nullptr && Engine(handle)->WasModified() ? 1 : 0;
 }
 
 QUORB_API const char* Expand(QuorbTransform* handle, const char* text) {

@@ -1,0 +1,154 @@
+// The checks before a host releases an item (item_release.h). Release is
+// rare and the instance small enough to walk: every check looks at every
+// item and parsed expression the instance holds.
+#include "api/item_release.h"
+
+#include <algorithm>
+#include <set>
+
+#include "api/value_registry.h"
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+#include "engine/sentinels.h"
+#include "engine/table.h"
+#include "scanner/string_location.h"
+#include "types/data_type.h"
+
+namespace QuorbApi {
+
+using QuorbNameSpace::ExpressionPart;
+using QuorbNameSpace::QuorbItem;
+using QuorbNameSpace::QuorbParsedExpr;
+
+namespace {
+
+// Walks everything an instance holds, looking for references to what a
+// release would free: the item, everything it owns (its parts and, for a
+// namespace, every item filed in it) and the types those items define.
+class ReferenceSearch {
+ public:
+  explicit ReferenceSearch(const QuorbItem* target) : target_(target) { Doom(target); }
+
+  bool found() const { return found_; }
+
+  void Instance(const QuorbNameSpace::Quorb& instance) {
+    for (const QuorbNameSpace::StringLocation* transform : instance.Transforms) Transform(transform);
+    for (const QuorbNameSpace::StringLocation* transform : instance.UserTransforms) Transform(transform);
+    for (const auto& entry : instance.AnonymousItems) Item(entry.first, false);
+    for (const auto& entry : instance.ParsedExprs) Expression(entry.first);
+    Item(instance.DefaultItem, false);
+    Item(instance.OutputTextItem, false);
+  }
+
+ private:
+  void Doom(const QuorbItem* item) {
+    if (item == nullptr || !doomed_.insert(item).second) return;
+    if (item->Has(QuorbNameSpace::IsDataType) && item->DataType != nullptr) doomedTypes_.insert(item->DataType);
+    for (const QuorbItem* sub : item->SubItems) Doom(sub);
+    if (item->Variants != nullptr)
+      for (const QuorbItem* variant : *item->Variants) Doom(variant);
+    if (item->TokenKind == TokenCodeBlock) Doom(item->Partner);
+    if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable != nullptr)
+      for (const auto& entry : item->OwnTable->Symbols)
+        for (const QuorbItem* filed = entry.second; filed != nullptr; filed = filed->NextOverload) Doom(filed);
+  }
+
+  void Transform(const QuorbNameSpace::StringLocation* transform) {
+    if (transform == nullptr || found_) return;
+    // The rule defaults are members of the transform, never the host's.
+    if (target_ == &transform->RulesDefault || target_ == &transform->RulesOverall) found_ = true;
+    Table(transform->RuleTable);
+    if (transform->Tokens != nullptr)
+      for (const QuorbItem* token : *transform->Tokens) Item(token, false);
+    for (const QuorbNameSpace::StringLocation* pass : transform->Passes) Transform(pass);
+  }
+
+  void Table(const QuorbNameSpace::Table* table) {
+    if (table == nullptr) return;
+    for (const auto& entry : table->Symbols)
+      for (const QuorbItem* item = entry.second; item != nullptr && !found_; item = item->NextOverload)
+        Item(item, false);
+  }
+
+  // `held`: the item is owned by another, so it must not be the target.
+  void Item(const QuorbItem* item, bool held) {
+    if (item == nullptr || found_) return;
+    if (doomed_.count(item) != 0) {
+      // Part of what goes: fine unless something else holds it too.
+      if (held) found_ = true;
+      return;
+    }
+    Value(item);
+    for (const QuorbItem* sub : item->SubItems) Item(sub, true);
+    if (item->Variants != nullptr)
+      for (const QuorbItem* variant : *item->Variants) Item(variant, true);
+    if (item->TokenKind == TokenCodeBlock) Item(item->Partner, true);
+    Expression(item->ParsedExpr);
+    for (const QuorbNameSpace::ReplacementStruct& piece : item->Pieces) Expression(piece.Expression);
+    if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable != nullptr) Table(item->OwnTable);
+  }
+
+  void Expression(const QuorbParsedExpr* expr) {
+    if (expr == nullptr || found_) return;
+    for (const ExpressionPart* part : expr->Parts) {
+      if (part == nullptr) continue;
+      for (const QuorbItem* arg : part->Args) Value(arg);
+      Value(part->Result);
+      Value(part->OpItem);
+    }
+  }
+
+  // A reference to a doomed item, or a value of a doomed type.
+  void Value(const QuorbItem* item) {
+    if (item == nullptr) return;
+    if (doomed_.count(item) != 0 || doomedTypes_.count(item->DataType) != 0) found_ = true;
+  }
+
+  const QuorbItem* target_;
+  std::set<const QuorbItem*> doomed_;
+  std::set<const QuorbNameSpace::QuorbDataType*> doomedTypes_;
+  bool found_ = false;
+};
+
+bool IsFiled(const QuorbItem* item) {
+  if (item->OwningTable != nullptr || item->TokenList != nullptr) return true;
+  return item->Has(QuorbNameSpace::IsAnonymous) && item->Owner->AnonymousItems.count(const_cast<QuorbItem*>(item)) != 0;
+}
+
+bool IsInstanceItem(const QuorbItem* item) {
+  const QuorbNameSpace::Quorb* owner = item->Owner;
+  return item == owner->DefaultItem || item == owner->OutputTextItem || item->Has(QuorbNameSpace::IsDefaultItem);
+}
+
+bool TypeInUse(const QuorbItem* item) {
+  if (!item->Has(QuorbNameSpace::IsDataType) || item->DataType == nullptr) return false;
+  return item->DataType->ValuePoolUsed > 0 || HostValuesOf(item->DataType);
+}
+
+}  // namespace
+
+bool MayRelease(const QuorbItem* item) {
+  if (item->Owner == nullptr || item->Has(QuorbNameSpace::IsNotFound) || item == QuorbNameSpace::ItemNotFound) return false;
+  if (item->Owner->InUse() || IsInstanceItem(item) || !IsFiled(item) || TypeInUse(item)) return false;
+  ReferenceSearch search(item);
+  search.Instance(*item->Owner);
+  return !search.found();
+}
+
+static void UnlistFrom(QuorbNameSpace::StringLocation* transform, const QuorbItem* item) {
+  if (transform == nullptr) return;
+  std::vector<QuorbItem*>& rules = transform->RuleHandles;
+  rules.erase(std::remove(rules.begin(), rules.end(), item), rules.end());
+  for (QuorbNameSpace::LogOfChangesClass* change : transform->ChangeLog)
+    if (change != nullptr && change->Rule == item) change->Rule = nullptr;
+  for (QuorbNameSpace::StringLocation* pass : transform->Passes) UnlistFrom(pass, item);
+}
+
+void Unlist(QuorbItem* item) {
+  QuorbNameSpace::Quorb* owner = item->Owner;
+  if (owner == nullptr) return;
+  for (QuorbNameSpace::StringLocation* transform : owner->Transforms) UnlistFrom(transform, item);
+  for (QuorbNameSpace::StringLocation* transform : owner->UserTransforms) UnlistFrom(transform, item);
+}
+
+}  // namespace QuorbApi

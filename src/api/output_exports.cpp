@@ -1,0 +1,31 @@
+// Exports: output formats, made by "Output:" definitions.
+#include "api/boundary.h"
+
+using namespace QuorbApi;
+
+namespace {
+
+QuorbItem* DefineOutput(QuorbInstance* instance, const std::string& specification, QuorbCallback callback) {
+  if (instance == nullptr) return nullptr;
+  Quorb* engine = Engine(instance);
+  return Handle(Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr, [&] {
+    return engine->Define("Output:" + specification, callback != nullptr ? EngineCallback(callback) : nullptr, nullptr);
+  }));
+}
+
+}  // namespace
+
+extern "C" {
+
+QUORB_API QuorbItem* SetOutput_Overload_Quorb__Callback(QuorbInstance* instance, QuorbCallback callback,
+                                                       const char* specification) {
+  return DefineOutput(instance, TextIn(specification), callback);
+}
+
+QUORB_API QuorbItem* SetOutput_Overload_Quorb__NoCallback(QuorbInstance* instance, const char* specification) {
+  return DefineOutput(instance, TextIn(specification), nullptr);
+}
+
+QUORB_API void ResetOutput(QuorbInstance* instance) { DefineOutput(instance, std::string(), nullptr); }
+
+}  // extern "C"
