@@ -1,8 +1,9 @@
 // A Java host's session with the Quorb library through QuorbImport, run on
-// a real 32-bit Java machine: create, define, parse, evaluate, rewrite text,
-// read errors, release; then every native once with empty arguments, so a
-// native the library lacks fails here. Prints a summary line the test
-// driver matches; exits non-zero on a failed check.
+// a real 32-bit Java machine: create, define, parse, evaluate, read items,
+// types and errors, bind a native callback, rewrite text, release; then
+// every native once with empty arguments, so a native the library lacks
+// fails here. Prints a summary line the test driver matches; exits
+// non-zero on a failed check.
 import java.lang.reflect.Method;
 import java.lang.reflect.Modifier;
 import java.nio.charset.StandardCharsets;
@@ -38,6 +39,31 @@ public final class QuorbSessionTest {
     check("Syntax error".equals(QuorbImport.EvalStr(q, "1 +")), "a failed parse reads as its message");
     int empty = QuorbImport.Parse(q, null, null);
     check(empty != 0, "a null expression parses as the empty text");
+  }
+
+  private static void itemsTypesAndErrors(int q) {
+    int b = QuorbImport.DefineVariable(q, "small As Byte = 200", 0);
+    check("small".equals(QuorbImport.Name1Overload1Item(b)), "Name1Overload1Item");
+    check(QuorbImport.ValueByte(b) == (byte) 200, "a byte reads back with its bits");
+    QuorbImport.SetVariableValueInt32(b, 7);
+    check(QuorbImport.ValueInt64(b) == 7L && "7".equals(QuorbImport.ValueStr(b)), "values written and read");
+    int missing = QuorbImport.HandleOf(q, "nothing", 0, 0);
+    check(QuorbImport.IsProperty(missing, 56) == 1 && QuorbImport.IsProperty(b, 56) == 0, "IsProperty");
+    int dbl = QuorbImport.DataTypeOfIndex(q, 14);
+    check(QuorbImport.ByteSize(dbl) == 8, "a data type's size");
+    check("Double".equalsIgnoreCase(QuorbImport.Name1Overload1DataType(dbl)),
+        "a data type's name: " + QuorbImport.Name1Overload1DataType(dbl));
+    check("2.5".equals(QuorbImport.ToString1Overload1DataType11ByStr(dbl, "2.5")), "a type formats a text");
+    // A built-in's native callback, by its address, serves a new function.
+    int address = QuorbImport.FunctionAddress(QuorbImport.HandleOf(q, "Sin", 0, 0));
+    check(address != 0, "FunctionAddress");
+    check(QuorbImport.DefineFunction(q, "MySin(x)", address) != 0, "DefineFunction with a native callback");
+    check(Math.abs(QuorbImport.Eval(q, "MySin(0.5)") - Math.sin(0.5)) < 1e-12, "a native callback runs");
+    QuorbImport.EvalStr(q, "1 +");
+    check(QuorbImport.ErrorNumber(q) != 0, "ErrorNumber after a failed parse");
+    check("Syntax error".equals(QuorbImport.ErrorMessage(q, 0)), "ErrorMessage of the current error");
+    QuorbImport.ReleaseItem(b);
+    check(QuorbImport.HandleOf(q, "small", 0, 0) == missing, "a released item is gone");
   }
 
   private static void transforms(int q) {
@@ -95,6 +121,7 @@ public final class QuorbSessionTest {
     int q = QuorbImport.CreateQuorb(0);
     check(q != 0, "CreateQuorb");
     expressions(q);
+    itemsTypesAndErrors(q);
     transforms(q);
     texts(q);
     QuorbImport.ReleaseQuorb(q);

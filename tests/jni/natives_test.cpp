@@ -8,6 +8,7 @@
 
 #include "fake_java_env.h"
 #include "native_table.h"
+#include "quorb.h"
 
 namespace {
 
@@ -23,12 +24,30 @@ jvalue Str(jstring value) {
   return v;
 }
 
+class NativeSession;
+
+// A native that reads a callback's context runs inside the host callback
+// of the function Probe, with the context it is given.
+struct Probe {
+  NativeSession* session = nullptr;
+  const Native* native = nullptr;
+  Outcome outcome;
+  bool called = false;
+  int getsBeforeFailure = -1;
+};
+Probe probe;
+void QUORB_CALLBACK ProbeCallback(QuorbPart* part);
+
+jint AddressOf(QuorbCallback callback) { return static_cast<jint>(reinterpret_cast<uintptr_t>(callback)); }
+
 // A session made through the natives: an instance, a variable, a parsed
-// expression, the Double type, a transform and one of its rules.
+// expression, the Double type, a transform, one of its rules and the host
+// function Probe.
 class NativeSession {
  public:
   FakeJavaEnv java;
   jint instance, item, expression, type, transform, rule;
+  jint part = 0;  // the context of a running callback
 
   NativeSession() {
     instance = Handle("CreateQuorb", {Int(0)});
@@ -37,6 +56,7 @@ class NativeSession {
     type = Handle("DataTypeOfIndex", {Int(instance), Int(14)});
     transform = Handle("NewTransform", {Int(instance)});
     rule = Handle("FromTo", {Int(transform), Text("a"), Text("b")});
+    Handle("DefineFunction", {Int(instance), Text("Probe(a, b)"), Int(AddressOf(&ProbeCallback))});
   }
   ~NativeSession() {
     if (instance != 0) Call("ReleaseQuorb", {Int(instance)});
@@ -60,6 +80,7 @@ class NativeSession {
     if (ctype == "QuorbExpression*") return Int(expression);
     if (ctype == "QuorbType*") return Int(type);
     if (ctype == "QuorbTransform*") return Int(transform);
+    if (ctype == "QuorbPart*") return Int(part);
     if (ctype.back() == '*' || ctype.find("Callback") != std::string::npos || ctype.find("Handler") != std::string::npos)
       return v;  // host memory, callbacks and a callback's context: none here
     if (ctype == "int64_t") v.j = 2;
@@ -77,7 +98,36 @@ class NativeSession {
   }
 };
 
+void QUORB_CALLBACK ProbeCallback(QuorbPart* part) {
+  NativeSession& session = *probe.session;
+  session.part = static_cast<jint>(reinterpret_cast<uintptr_t>(part));
+  if (probe.getsBeforeFailure >= 0) session.java.FailGetAfter(probe.getsBeforeFailure);
+  probe.outcome = probe.native->call(session.java.Env(), session.ArgsFor(*probe.native));
+  probe.called = true;
+  session.part = 0;
+}
+
 bool IsText(const std::string& ctype) { return ctype == "const char*"; }
+
+bool ReadsACallbackContext(const Native& native) {
+  for (const std::string& ctype : native.params)
+    if (ctype == "QuorbPart*") return true;
+  return false;
+}
+
+// Calls `native` on the session, from inside Probe when it reads a
+// callback's context; with `getsBeforeFailure` set, that many strings can be
+// read before the Java machine runs out of memory.
+Outcome CallOnSession(const Native& native, NativeSession& session, int getsBeforeFailure = -1) {
+  if (!ReadsACallbackContext(native)) {
+    if (getsBeforeFailure >= 0) session.java.FailGetAfter(getsBeforeFailure);
+    return native.call(session.java.Env(), session.ArgsFor(native));
+  }
+  probe = Probe{&session, &native, Outcome(), false, getsBeforeFailure};
+  session.Call("Eval", {Int(session.instance), session.Text("Probe(1, 2)")});
+  EXPECT_TRUE(probe.called) << native.name << " was not called back";
+  return probe.outcome;
+}
 
 size_t TextParams(const Native& native) {
   size_t count = 0;
@@ -96,7 +146,7 @@ void ExpectSoundCall(const Native& native, const Outcome& outcome, const FakeJav
 TEST(EveryNative, ActsOnALiveSession) {
   for (const Native& native : AllNatives()) {
     NativeSession session;
-    const Outcome outcome = native.call(session.java.Env(), session.ArgsFor(native));
+    const Outcome outcome = CallOnSession(native, session);
     ExpectSoundCall(native, outcome, session.java);
     if (native.name == "ReleaseQuorb") session.instance = 0;
   }
@@ -119,8 +169,7 @@ TEST(EveryNative, StopsAtOnceWhenAStringCannotBeRead) {
   for (const Native& native : AllNatives()) {
     for (size_t failing = 0; failing < TextParams(native); ++failing) {
       NativeSession session;
-      session.java.FailGetAfter(static_cast<int>(failing));
-      const Outcome outcome = native.call(session.java.Env(), session.ArgsFor(native));
+      const Outcome outcome = CallOnSession(native, session, static_cast<int>(failing));
       EXPECT_TRUE(session.java.Faults().empty()) << native.name << ": " << session.java.Faults().front();
       EXPECT_EQ(session.java.Held(), 0) << native.name;
       EXPECT_EQ(session.java.Calls().back(), "get") << native.name;
@@ -189,6 +238,26 @@ TEST(JavaValues, CrossUnchanged) {
   EXPECT_EQ(session.Call("Properties", {Int(session.instance), Int(40), Int(0), Int(0), Int(0)}).integer, 1LL << 40);
   EXPECT_EQ(session.Call("Evaluate", {Int(session.expression)}).number, 3.0);
   EXPECT_EQ(session.Call("WasModified", {Int(0)}).integer, 0);
+}
+
+// A byte value reads back sign-extended into the Java byte, and a Java byte
+// is stored with the same bits.
+TEST(JavaValues, BytesKeepTheirBits) {
+  NativeSession session;
+  const jint b = session.Handle("DefineVariable", {Int(session.instance), session.Text("b As Byte = 200"), Int(0)});
+  EXPECT_EQ(session.Call("ValueByte", {Int(b)}).integer, -56);
+  jvalue minusOne{};
+  minusOne.b = -1;
+  session.Call("SetVariableValueByte", {Int(b), minusOne});
+  EXPECT_EQ(session.Call("ValueInt32", {Int(b)}).integer, 255);
+}
+
+TEST(JavaValues, CallbackContextCrossesAsAnInt) {
+  NativeSession session;
+  const Native& argCount = NativeNamed("ArgCount");
+  probe = Probe{&session, &argCount, Outcome(), false, -1};
+  EXPECT_EQ(session.Call("Eval", {Int(session.instance), session.Text("Probe(1, 2)")}).number, 0.0);
+  EXPECT_EQ(probe.outcome.integer, 2);
 }
 
 }  // namespace
