@@ -33,18 +33,26 @@ void AppendThreeBytes(std::string& out, uint32_t unit) {
 // and code points past U+10FFFF are invalid; C0 80 is Java's own NUL.
 size_t SequenceLength(const unsigned char* at, size_t left, uint32_t& code) {
   const unsigned char lead = at[0];
-  size_t length = 0;
-  uint32_t least = 0;
   if (lead == 0xC0 && left >= 2 && at[1] == 0x80) {
     code = 0;
     return 2;
   }
+  // The lead byte gives the length, its payload bits, and the least code
+  // point that needs that length (anything less is an overlong form).
+  size_t length = 0;
+  uint32_t least = 0;
   if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, least = 0x80, code = lead & 0x1F;
+    length = 2;
+    least = 0x80;
+    code = lead & 0x1F;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, least = 0x800, code = lead & 0x0F;
+    length = 3;
+    least = 0x800;
+    code = lead & 0x0F;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, least = 0x10000, code = lead & 0x07;
+    length = 4;
+    least = 0x10000;
+    code = lead & 0x07;
   } else {
     return 0;
   }
