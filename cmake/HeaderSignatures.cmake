@@ -85,3 +85,32 @@ function(quorb_header_signatures header prefix)
   endforeach()
   set(${prefix}_NAMES ${names} PARENT_SCOPE)
 endfunction()
+
+# The symbol of the Java native of export `name` in class QuorbImport of
+# `package`: each "_" of the name is written "1", so it needs no escape.
+function(quorb_native_symbol package name out_var)
+  string(REPLACE "." "_" package_symbol "${package}")
+  string(REPLACE "_" "1" method "${name}")
+  set(${out_var} "Java_${package_symbol}_QuorbImport_${method}" PARENT_SCOPE)
+endfunction()
+
+# The Android library's exports: a Java native for every export, and every
+# export but the transform family, which Java reaches through its natives.
+function(quorb_android_exports header package out_var)
+  quorb_header_signatures(${header} sig)
+  set(names "")
+  set(transforms 0)
+  foreach(name IN LISTS sig_NAMES)
+    quorb_native_symbol(${package} ${name} symbol)
+    list(APPEND names ${symbol})
+    if(sig_${name}_TRANSFORM)
+      math(EXPR transforms "${transforms} + 1")
+    else()
+      list(APPEND names ${name})
+    endif()
+  endforeach()
+  if(transforms EQUAL 0)
+    message(FATAL_ERROR "${header} declares no transform family under a \"===== Transforms\" heading")
+  endif()
+  set(${out_var} ${names} PARENT_SCOPE)
+endfunction()

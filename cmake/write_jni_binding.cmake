@@ -72,11 +72,11 @@ string(APPEND java "/**\n * The Quorb library's exported functions as native met
 set(natives "// Generated from include/quorb.h; do not edit.\n#include \"jni/jni_crossing.h\"\n")
 string(APPEND natives "#include \"${package_symbol}_QuorbImport.h\"\n\nusing namespace QuorbJni;\n\nextern \"C\" {\n")
 set(list_header "// Generated from include/quorb.h; do not edit.\n")
-set(map "/* Generated from include/quorb.h: the Android library's exports. */\n{\n  global:\n    Java_*;\n")
+set(map "/* Generated from include/quorb.h: the Android library's exports. */\n{\n  global:\n")
 
 foreach(name IN LISTS sig_NAMES)
   string(REPLACE "_" "1" method "${name}")
-  set(symbol "Java_${package_symbol}_QuorbImport_${method}")
+  quorb_native_symbol(${PACKAGE} ${name} symbol)
   set(result "${sig_${name}_RESULT}")
   quorb_java_type("${result}" java_result jni_result)
 
@@ -142,9 +142,11 @@ foreach(name IN LISTS sig_NAMES)
     set(family false)
   endif()
   string(APPEND list_header "QUORB_NATIVE(\"${name}\", ${symbol}, ${family}, ${list_types})\n")
-  if(NOT sig_${name}_TRANSFORM)
-    string(APPEND map "    ${name};\n")
-  endif()
+endforeach()
+
+quorb_android_exports(${HEADER} ${PACKAGE} exports)
+foreach(name IN LISTS exports)
+  string(APPEND map "    ${name};\n")
 endforeach()
 
 string(APPEND java "}\n")

@@ -19,6 +19,13 @@ foreach(declaration IN LISTS declarations)
   list(APPEND declared ${name})
 endforeach()
 
+# The Android library (PACKAGE given): its Java natives, and no transform
+# family.
+if(PACKAGE)
+  include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/HeaderSignatures.cmake)
+  quorb_android_exports(${HEADER} ${PACKAGE} declared)
+endif()
+
 list(SORT exported)
 list(SORT declared)
 list(REMOVE_DUPLICATES declared)
