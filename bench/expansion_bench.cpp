@@ -3,9 +3,10 @@
 // scanned again after each change) over generated texts of 1 MB and 2 MB.
 // Prints the time of each run and the ratio between the two sizes, which
 // stays near 2 while expansion is linear in its text. The same rules run a
-// second time through the exported functions, as a host drives them.
+// second time through the exported functions, as a host drives them. Then
+// hostile texts of 64 KB and 128 KB, on which rules fail at every anchor.
 //
-//   expansion_bench [megabytes of the smaller text]
+//   expansion_bench [megabytes of the smaller text [kilobytes of the smaller hostile text]]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -83,8 +84,8 @@ Run MeasureByExports(QuorbTransform* transform, const std::string& text) {
   return {std::chrono::duration<double>(end - start).count(), outputBytes, Run::Uncounted};
 }
 
-void Print(size_t bytes, const Run& run) {
-  std::printf("expansion of %zu bytes: %.3f s (%zu bytes out", bytes, run.seconds, run.outputBytes);
+void Print(size_t bytes, const Run& run, const char* what = "") {
+  std::printf("expansion of %zu bytes%s: %.3f s (%zu bytes out", bytes, what, run.seconds, run.outputBytes);
   if (run.changes != Run::Uncounted) std::printf(", %zu replacements", run.changes);
   std::printf(")\n");
 }
@@ -93,10 +94,36 @@ void PrintRatio(const Run& first, const Run& second) {
   std::printf("time ratio (2x text): %.2f\n", first.seconds > 0 ? second.seconds / first.seconds : 0.0);
 }
 
+// Texts on which a rule fails at every anchor after scanning far: a stop
+// mark that never appears on one long line, one that appears only at its
+// end with the next part failing, and deep nesting under a rule anchored on
+// "(" that never matches.
+void MeasureHostile(size_t bytes) {
+  Quorb instance;
+  StringLocation* unmatched = instance.NewTransform();
+  unmatched->DefineRule("a {x} zzz", "A", nullptr);
+  std::string line;
+  while (line.size() < bytes) line += "a ";
+  Print(line.size(), Measure(*unmatched, line), ", stop never found");
+
+  // The stop mark is found far ahead, and the part after it fails.
+  StringLocation* farStop = instance.NewTransform();
+  farStop->DefineRule("a {x} b c", "A", nullptr);
+  Print(line.size() + 3, Measure(*farStop, line + "b d"), ", stop found far ahead");
+
+  StringLocation* nested = instance.NewTransform();
+  nested->DefineRule("( {x} ) zzz", "P", nullptr);
+  const std::string deep = std::string(bytes / 2, '(') + std::string(bytes / 2, ')');
+  Print(deep.size(), Measure(*nested, deep), ", deep nesting");
+  std::printf("  (error %d after the hostile runs; 18 when the step limit cut the work)\n", instance.Error.Number);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is measured
   const double megabytes = argc > 1 ? std::atof(argv[1]) : 1.0;
+  const size_t hostile = argc > 2 ? static_cast<size_t>(std::atof(argv[2]) * 1024) : 64 * 1024;
   const size_t small = static_cast<size_t>(megabytes * 1024 * 1024);
   Quorb instance;
   StringLocation* transform = instance.NewTransform();
@@ -122,5 +149,7 @@ int main(int argc, char** argv) {
   Print(second.size(), secondExported);
   PrintRatio(firstExported, secondExported);
   ReleaseQuorb(host);
+  MeasureHostile(hostile);
+  MeasureHostile(2 * hostile);
   return 0;
 }

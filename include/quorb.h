@@ -47,6 +47,13 @@
  * Callbacks and error handlers are called on the thread that called into
  * the library, with the QUORB_CALLBACK convention; they must not let a C++
  * exception or a longjmp leave them.
+ *
+ * The pointer built-ins of the expression language (AddressOf, ValueAt,
+ * AddPtr, SubtractPtr, assignment through a pointer) work on raw addresses
+ * that the expression supplies and are meant for trusted hosts and text:
+ * an address that does not designate storage of the right type reads or
+ * writes whatever it designates (ValueAt refuses only null and first-page
+ * addresses, with error 19).
  */
 #ifndef QUORB_H
 #define QUORB_H

@@ -34,12 +34,6 @@ inline QuorbTransform* Handle(QuorbNameSpace::StringLocation* transform) {
   return reinterpret_cast<QuorbTransform*>(transform);
 }
 
-// A host callback stored as an engine callback; the engine calls it with
-// the part's address, which is what the host's function receives.
-inline QuorbNameSpace::QuorbCallback EngineCallback(QuorbCallback callback) {
-  return reinterpret_cast<QuorbNameSpace::QuorbCallback>(reinterpret_cast<void (*)()>(callback));
-}
-
 // A text in: null is the empty text.
 inline std::string TextIn(const char* text) { return text != nullptr ? std::string(text) : std::string(); }
 

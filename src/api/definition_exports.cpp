@@ -1,6 +1,7 @@
 // Exports: the definition family. Each builds a definition text and hands
 // it to the definition language.
 #include "api/boundary.h"
+#include "engine/host_functions.h"
 
 using namespace QuorbApi;
 using EngineCallbackType = QuorbNameSpace::QuorbCallback;
@@ -12,13 +13,18 @@ QuorbNameSpace::QuorbItem* DefineGuarded(QuorbInstance* instance, const std::str
   if (instance == nullptr) return nullptr;
   Quorb* engine = Engine(instance);
   return Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr,
-                                             [&] { return engine->Define(text, addr, existing); });
+                                             [&] { return engine->Define(text, addr, existing, true); });
 }
 
 // A definition's second argument is a callback or a host address; the
 // definition's keyword says which.
 EngineCallbackType AddressAsCallback(void* address) {
   return reinterpret_cast<EngineCallbackType>(address);
+}
+
+// A host's function, kept erased until the engine calls it as a QuorbCallback.
+QuorbNameSpace::ErasedFunction Erased(QuorbCallback callback) {
+  return reinterpret_cast<QuorbNameSpace::ErasedFunction>(callback);
 }
 
 }  // namespace
@@ -32,7 +38,7 @@ QUORB_API QuorbItem* Define_Overload_Quorb(QuorbInstance* instance, const char* 
 
 QUORB_API QuorbItem* DefineFunction(QuorbInstance* instance, const char* signature, QuorbCallback callback) {
   QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, "Function: " + TextIn(signature), nullptr, nullptr);
-  if (item != nullptr && callback != nullptr) item->Callback = EngineCallback(callback);
+  if (item != nullptr && callback != nullptr) QuorbNameSpace::SetHostFunction(item, Erased(callback));
   return Handle(item);
 }
 
@@ -42,7 +48,7 @@ QUORB_API QuorbItem* DefineOperator(QuorbInstance* instance, const char* signatu
   if (item == nullptr) return nullptr;
   if (precedence != 0) item->Precedence = precedence;
   item->SetBit(QuorbNameSpace::IsRightToLeft, associativity == 1);
-  if (callback != nullptr) item->Callback = EngineCallback(callback);
+  if (callback != nullptr) QuorbNameSpace::SetHostFunction(item, Erased(callback));
   return Handle(item);
 }
 
@@ -64,9 +70,8 @@ QUORB_API QuorbItem* AddErrorHandler(QuorbInstance* instance, QuorbErrorHandler 
   Quorb* engine = Engine(instance);
   // A negative position reads as a large unsigned one: the handler goes last.
   unsigned long where = static_cast<unsigned long>(static_cast<uint32_t>(position));
-  auto callback = reinterpret_cast<EngineCallbackType>(reinterpret_cast<void (*)()>(handler));
   return Handle(Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr,
-                                                    [&] { return engine->AddErrorHandler(callback, where); }));
+                                                    [&] { return engine->AddErrorHandler(handler, where); }));
 }
 
 }  // extern "C"

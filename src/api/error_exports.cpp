@@ -10,6 +10,17 @@ uint64_t Clamped(uint64_t position, uint64_t size) {
   return position == QuorbNameSpace::NoPosition ? position : std::min(position, size);
 }
 
+// The recorded location moved onto `text`: the same offset and symbol
+// length, cut to the new text's end.
+void ReplaceRecordedText(QuorbNameSpace::ErrorLocation& where, const std::string& text) {
+  const std::string expression(text.c_str());  // up to a first NUL, as recorded texts are
+  const uint64_t size = expression.size();
+  const uint64_t symbolLength = where.Symbol.size();
+  where.Offset = std::min(where.Offset, size);
+  where.Symbol = expression.substr(where.Offset, std::min<uint64_t>(symbolLength, size - where.Offset));
+  where.Expression = expression;
+}
+
 // Makes a copy of `text` the scanner's text, every position kept at its
 // offset but none past the new end: a shorter text is never read beyond.
 void MoveOntoText(StringLocation& scanner, const std::string& text) {
@@ -65,9 +76,17 @@ QUORB_API uint64_t ErrorLocation(QuorbInstance* instance) {
 
 QUORB_API void ErrorSetExpression(QuorbInstance* instance, const char* text) {
   if (instance == nullptr) return;
-  StringLocation* scanner = Engine(instance)->Error.LocationScanner;
-  if (scanner == nullptr) return;
-  GuardedVoid(Engine(instance), ErrUserDefined, [&] { MoveOntoText(*scanner, TextIn(text)); });
+  QuorbNameSpace::ErrorData& error = Engine(instance)->Error;
+  GuardedVoid(Engine(instance), ErrUserDefined, [&] {
+    if (error.LocationScanner != nullptr) {
+      // A handler running during a parse: the scanner itself moves, and the
+      // copy the host reads later follows it.
+      MoveOntoText(*error.LocationScanner, TextIn(text));
+      error.RecordLocation(error.LocationScanner);
+    } else if (!error.Where.Expression.empty()) {
+      ReplaceRecordedText(error.Where, TextIn(text));
+    }
+  });
 }
 
 QUORB_API void ErrorResponse(QuorbInstance* instance, int32_t response) {

@@ -27,8 +27,12 @@ QUORB_API QuorbItem* NextOverload(QuorbItem* item) { return item != nullptr ? Ha
 QUORB_API QuorbType* GetDataType(QuorbItem* item) { return item != nullptr ? Handle(Engine(item)->DataType) : nullptr; }
 
 QUORB_API void* FunctionAddress(QuorbItem* item) {
-  if (item == nullptr || Engine(item)->Callback == nullptr) return nullptr;
-  return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(Engine(item)->Callback));
+  if (item == nullptr) return nullptr;
+  const QuorbNameSpace::QuorbItem* engine = Engine(item);
+  // A host's function is kept apart from the step that calls it.
+  if (engine->HostFunction != nullptr) return reinterpret_cast<void*>(engine->HostFunction);
+  if (engine->Callback == nullptr) return nullptr;
+  return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(engine->Callback));
 }
 
 QUORB_API size_t ElementCount(QuorbItem* item) {

@@ -9,7 +9,9 @@ QuorbItem* DefineOutput(QuorbInstance* instance, const std::string& specificatio
   if (instance == nullptr) return nullptr;
   Quorb* engine = Engine(instance);
   return Handle(Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr, [&] {
-    return engine->Define("Output:" + specification, callback != nullptr ? EngineCallback(callback) : nullptr, nullptr);
+    // Kept erased and called back through the host's own callback type.
+    return engine->Define("Output:" + specification, reinterpret_cast<QuorbNameSpace::QuorbCallback>(reinterpret_cast<void (*)()>(callback)),
+                          nullptr, true);
   }));
 }
 

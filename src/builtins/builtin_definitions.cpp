@@ -9,10 +9,12 @@
 #include "builtins/double_arithmetic.h"
 #include "builtins/int_arithmetic.h"
 #include "builtins/language_callbacks.h"
+#include "builtins/meta_callbacks.h"
 #include "builtins/pointer_callbacks.h"
 #include "builtins/random_numbers.h"
 #include "builtins/real_math.h"
 #include "builtins/string_callbacks.h"
+#include "builtins/value_callbacks.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 
@@ -175,9 +177,9 @@ const BuiltinDefinition BuiltinDefinitionList[] = {
     {"Operator: 35 Not {x As Int} As Int", &Bitwise_Not},
     {"Operator: 35 ! {x As Double} As Bool", &Boolean_Not},
     {"Operator: 30 {x As Bool} And {y As Bool} As Bool", &Bitwise_And},
-    // "AndAlso" joins here.
+    {"Operator: 30 {x As Bool} AndAlso {ByExpr y As Bool} As Bool", &AndAlso},
     {"Operator: 20 {x As Bool} Or {y As Bool} As Bool", &Bitwise_Or},
-    // "OrElse" joins here.
+    {"Operator: 20 {x As Bool} OrElse {ByExpr y As Bool} As Bool", &OrElse},
     {"Operator: 30 {x As Int} & {y As Int} As Int", &Bitwise_And},
     {"Operator: 20 {x As Int} | {y As Int} As Int", &Bitwise_Or},
     {"Operator: 20 {x As Int} Xor {y As Int} As Int", &Bitwise_Xor},
@@ -221,10 +223,13 @@ const BuiltinDefinition BuiltinDefinitionList[] = {
     {"Function: File(Name As String) As String", &String_File},
     {"Function: FileSize(Name As String) As Size_t", &String_FileSize},
 
-    // Language and meta functions. Error and Error-with-message join first.
+    // Language and meta functions.
+    {"Function: Error(Number As Int) As Int", &RaiseError},
+    {"Function: Error(Message As String) As Int", &RaiseErrorMessage},
     {"Function: EvalReturn", &EvalReturn},
     {"Function: SetVar(Variable As AnyType, Value As AnyType) As AnyType", &SetVar},
-    // Swap and Reset join here.
+    {"Function: Swap(ByHandle x As AnyType, ByHandle y As AnyType) As Void", &Swap},
+    {"Function: Reset(ByHandle Variable As AnyType) As Void", &Reset},
     {"Function: AddressOf(Variable As AnyType) As AnyType Ptr", &AddressOf},
     {"Function: ValueAt(Address As AnyType Ptr, Index As Int = 0) As AnyType", &ValueAt},
     {"Function: AddPtr(Address As AnyType Ptr, Value As Int = 1) As Pointer", &AddPtr},
@@ -233,9 +238,29 @@ const BuiltinDefinition BuiltinDefinitionList[] = {
     {"Function: IIf(Condition As Bool, ByExpr TruePart As String, ByExpr FalsePart As String = \"\") As String",
      &IIf},
     {"Function: GoTo(Label)", nullptr},
-    // Precedence, Str, Arg, ArgCount, the run-time parse, evaluate and define
-    // functions, QuorbInstance, Min and Max, the loops, BaseConvert and Sgn
-    // join here.
+    {"Function: Precedence(Op As String, Properties As Int = 0) As Int", &qr_Precedence},
+    {"Function: Str(Value As AnyType) As String", &qr_Str},
+    {"Function: Arg(x As Int)", &qr_Arg},
+    {"Function: ArgCount() As Int", &qr_ArgCount},
+    {"Function: Parse(Expression As String, DataType As String = \"\") As Pointer", &qr_Parse},
+    {"Function: Eval(Expression As String)", &qr_Eval},
+    {"Function: EvalStr(Expression As String) As String", &qr_EvalStr},
+    {"Function: Evaluate(Ptr As Pointer) As Double", &qr_Evaluate},
+    {"Function: EvaluateInt(Ptr As Pointer) As Double", &qr_EvaluateInt},
+    {"Function: EvaluateStr(Ptr As Pointer) As String", &qr_EvaluateStr},
+    {"Function: ExprPtr(Expr As AnyType) As Pointer", &qr_ExprPtr},
+    {"Function: Define(Def As String, Addr As Int64u = 0, ExistingItem As Int64u = 0) As Int64u", &qr_Define},
+    {"Function: QuorbInstance() As Int64u", &qr_QuorbInstance},
+    {"Function: Min(x ...)", &qr_Min},
+    {"Function: Max(x ...)", &qr_Max},
+    {"Function: Min(x As String ...) As String", &qr_MinStr},
+    {"Function: Max(x As String ...) As String", &qr_MaxStr},
+    {"Function: DoLoop(ByExpr DoCondition As Bool, ByExpr Expression As AnyType, ByExpr LoopCondition As Bool = True) As "
+     "Void",
+     &DoLoop},
+    {"Function: ForLoop(Counter As AnyType, Start, Finish, Step, ByExpr Expression As AnyType)", &ForLoop},
+    {"Function: BaseConvert(Number As String, Base As Int)", &BaseConvert},
+    {"Function: Sgn(Number)", &qr_Sgn},
     {"Function: Inf() = 1/0", nullptr},
     {"Function: NaN() = 0/0", nullptr},
 };

@@ -25,6 +25,13 @@ void ConvertPartFunc(ExpressionPart& part) {
   Convert(part.Args[0], part.Result, part.Args[2]->ValuePtr, part.Result->ValuePtr);
 }
 
+// A named AnyType variable handed to a parameter of a fixed-width type:
+// its slot's leading bytes are the value, read afresh at every run (the
+// slot may be the host's memory). The argument keeps its own type.
+void ReadAnyAsPartFunc(ExpressionPart& part) {
+  std::memcpy(part.Result->ValuePtr, part.Args[2]->ValuePtr, part.Result->DataType->SizeOf());
+}
+
 // Addresses in the first page never designate storage: a null or small
 // integer used as a pointer. A read from such a base, at any index, or that
 // lands in that page, reads and writes a stand-in value instead and raises

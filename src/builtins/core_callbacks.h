@@ -14,8 +14,15 @@ void SetVar(ExpressionPart& part);
 
 // Converts argument 3's value from the type of argument 1 to the type of
 // argument 2, into the result item's storage: the conversion step the
-// parser inserts, and the call of a type name as a function.
+// parser inserts, and the call of a type name as a function. Text that is
+// no number of the target resets the result and raises error 7 (Convert).
 void ConvertPartFunc(ExpressionPart& part);
+
+// Laid out as ConvertPartFunc, for a named AnyType variable passed where a
+// fixed-width number no wider than a pointer is taken: copies that type's
+// width of the variable's slot into the result item, leaving the variable
+// as it is.
+void ReadAnyAsPartFunc(ExpressionPart& part);
 
 // Re-points the result item at Address + Index * size of the result type:
 // the result aliases that memory, nothing is copied. Argument 1 is the

@@ -11,11 +11,13 @@
 #include "builtins/core_callbacks.h"
 #include "builtins/language_callbacks.h"
 #include "builtins/pointer_callbacks.h"
+#include "builtins/value_callbacks.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/table.h"
+#include "types/builtin_types.h"
 #include "types/convert.h"
 #include "types/data_type.h"
 
@@ -99,12 +101,21 @@ void TakeParameterType(QuorbItem& argument, QuorbDataType* type) {
   argument.SetBit(IsOwner, true);
 }
 
+// Whether a named AnyType variable's pointer-width slot is read as a value
+// of `type` byte for byte (a host's double declared AnyType stays the
+// host's double): a fixed-width number no wider than the slot. Text,
+// Complex and wider values are converted.
+bool AnyReadableAs(QuorbDataType* type) {
+  return type->Index != TypeString && type->Index != TypeOmni && type->Index != TypeComplex &&
+         type->Index != TypeVoid && type->SizeOf() <= sizeof(uintptr_t);
+}
+
 // A literal is converted once, at parse time, and keeps the new type.
 void ConvertLiteral(QuorbItem& literal, const QuorbItem& parameter) {
   QuorbDataType* oldType = literal.DataType;
   void* oldValue = literal.ValuePtr;
   void* newValue = parameter.DataType->AllocScalarValue(std::string());
-  Convert(&literal, &parameter, oldValue, newValue);
+  ConvertValue(&literal, &parameter, oldValue, newValue);
   if (literal.Has(IsOwner) && oldType != nullptr) oldType->DeleteScalar(oldValue);
   literal.ValuePtr = newValue;
   literal.DataType = parameter.DataType;
@@ -116,11 +127,11 @@ void ConvertLiteral(QuorbItem& literal, const QuorbItem& parameter) {
 // argument's own steps, so that it moves with them into the argument's
 // expression.
 void InsertConversion(ExpressionPart& part, size_t i, const QuorbItem& parameter,
-                      std::vector<ExpressionPart*>& output) {
+                      std::vector<ExpressionPart*>& output, QuorbCallback conversion = &ConvertPartFunc) {
   QuorbItem* argument = part.Args[i];
   QuorbDataType* target = parameter.DataType;
   auto* step = new ExpressionPart();
-  step->Callback = &ConvertPartFunc;
+  step->Callback = conversion;
   step->OpItem = target->Item;
   step->Args = {new QuorbItem(argument->DataType, ""), new QuorbItem(target, ""), argument};
   step->Result = new QuorbItem(target, "");
@@ -141,8 +152,13 @@ void ConvertArguments(const Quorb& instance, ExpressionPart& part, const QuorbIt
     if (parameter == nullptr) continue;
     QuorbDataType* target = parameter->DataType;
     if (argument->DataType == target || target == nullptr || IsAnyType(target)) continue;
-    if (IsAnyType(argument->DataType)) TakeParameterType(*argument, target);
-    else if (ArgumentFit(instance, *argument, parameter) != Fit::Converts) continue;
+    if (IsAnyType(argument->DataType)) {
+      // Only a temporary takes the parameter's type: a named variable keeps
+      // its own type and storage (maybe the host's) for every other use.
+      if (!argument->Has(IsNamedVariable)) TakeParameterType(*argument, target);
+      else if (AnyReadableAs(target)) InsertConversion(part, i, *parameter, output, &ReadAnyAsPartFunc);
+      else InsertConversion(part, i, *parameter, output);
+    } else if (ArgumentFit(instance, *argument, parameter) != Fit::Converts) continue;
     else if (argument->Has(IsLiteral)) ConvertLiteral(*argument, *parameter);
     else InsertConversion(part, i, *parameter, output);
   }
@@ -180,6 +196,15 @@ QuorbDataType* PointedTo(const QuorbItem* pointer) {
   if (pointer == nullptr || pointer->SubItems.empty()) return nullptr;
   return pointer->SubItems[0]->DataType;
 }
+
+// A value no step may write: a locked item, or a literal (a constant of the
+// expression, which a later step may have converted in place).
+bool IsConstant(const QuorbItem& item) { return item.Has(IsLocked) || item.Has(IsLiteral); }
+
+// Swap and Reset take their variables by handle and the variables' type
+// number after them: they change the variables in place, so a constant
+// cannot be one.
+bool TakesTypeNumber(QuorbCallback callback) { return callback == &Swap || callback == &Reset; }
 
 // Whether the expression's clean-up leaves `item` alone wherever it stands:
 // named variables and definitions, and dereferenced pointers.
@@ -273,6 +298,8 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
 
   const QuorbCallback callback = chosen->Callback;
   QuorbItem* firstArg = args.empty() ? nullptr : args[0];
+  // The loop writes its counter at every pass.
+  if (callback == &ForLoop && firstArg != nullptr && IsConstant(*firstArg)) SetErrorIfNone(ErrNotAssignable);
   if (callback == &SetVar && firstArg != nullptr) {
     // A literal is a constant of the expression: a later step may convert
     // it in place to another width, under the assignment's feet.
@@ -296,6 +323,12 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     part->Result->DataType = firstArg->DataType;
   } else if (callback == &IIf && args.size() > 1) {
     part->Result = new QuorbItem(args[1]->DataType, "");
+  } else if (TakesTypeNumber(callback) && firstArg != nullptr) {
+    for (const QuorbItem* variable : args)
+      if (IsConstant(*variable)) SetErrorIfNone(ErrNotAssignable);
+    const int32_t number = firstArg->DataType != nullptr ? firstArg->DataType->Index : -1;
+    args.push_back(new QuorbItem(IntType, std::to_string(number)));
+    part->Result = new QuorbItem(chosen->DataType, "");
   } else if ((callback == &AddPtr || callback == &SubtractPtr) && args.size() > 1) {
     part->Result = NewPointerItem(args[1]->DataType, PointedTo(args[1]));
   } else {

@@ -24,17 +24,23 @@ struct DefinitionState {
   QuorbItem* displaced = nullptr;            // an overwritten item's former definition
   QuorbItem* replacedDefault = nullptr;      // the default item a "default" clause replaced
   QuorbCallback addr = nullptr;              // callback or host address
+  bool addrCallbackOnly = false;             // addr may only be a function's or operator's callback
   bool overwrite = false;
   bool bootstrap = false;
   bool finished = false;                     // a clause ended the definition
   bool madeItem = false;                     // the item is this definition's own, to free on failure
+  bool hostAddress = false;                  // addr is the host's: a QuorbCallback of the public header
   int clauseCount = 0;
 
   DefinitionState(Quorb& owner, const std::string& definition) : instance(owner), text(definition) {}
 
   StringLocation& Scan() { return *scanner; }
-  // The host address the callback argument stands for in variable clauses.
-  void* Address() const { return reinterpret_cast<void*>(addr); }
+  // The host address the callback argument stands for in variable clauses;
+  // null when it may only be a callback.
+  void* Address() const { return addrCallbackOnly ? nullptr : reinterpret_cast<void*>(addr); }
+  // The callback of an error handler or output format, which is called
+  // with another signature; null when addr may only be a function's.
+  QuorbCallback OtherCallback() const { return addrCallbackOnly ? nullptr : addr; }
 };
 
 // Keeps an error that is pending before a nested parse, evaluation or
@@ -69,6 +75,9 @@ QuorbItem* FindSymbol(Quorb& instance, const std::string& name);
 // type is the type it owns), so an item holds one role at most.
 enum class ItemRole { None, Handler, Output, Type, Variable, Callable };
 ItemRole RoleOf(const QuorbItem* item);
+// Makes the definition's callback argument the item's callback: as given
+// for the engine's own callbacks, through CallHostFunction for a host's.
+void InstallCallback(DefinitionState& state, QuorbItem* item);
 // Gives a scalar item new value storage (`owned`: the item's to free),
 // freeing the value it owned before.
 void ReplaceStorage(QuorbItem* item, void* storage, bool owned);

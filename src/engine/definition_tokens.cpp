@@ -44,7 +44,7 @@ void ErrorHandlerClause(DefinitionState& state) {
     return;
   }
   item->SetBit(IsErrorHandler, true);
-  item->Callback = state.addr;
+  item->Callback = state.OtherCallback();
   std::vector<QuorbItem*>& handlers = instance.ErrorHandlers;
   handlers.erase(std::remove(handlers.begin(), handlers.end(), item), handlers.end());
   handlers.insert(handlers.begin() + static_cast<std::ptrdiff_t>(std::min<uint64_t>(position, handlers.size())), item);

@@ -73,7 +73,7 @@ static void Retype(Quorb& instance, QuorbItem* item, QuorbDataType* type) {
     source.DataType = old;
     QuorbItem target;
     target.DataType = type;
-    if (value != nullptr && instance.ConvertsTo(old->Index, type->Index)) Convert(&source, &target, item->ValuePtr, value);
+    if (value != nullptr && instance.ConvertsTo(old->Index, type->Index)) ConvertValue(&source, &target, item->ValuePtr, value);
     old->DeleteScalar(item->ValuePtr);
     item->ValuePtr = value;
   }
@@ -108,7 +108,7 @@ void BooleanClause(DefinitionState& state) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
-  std::regex pattern;
+  HostRegex pattern;
   StringLocation* main = instance.MainTransform();
   try {
     CompilePattern(pattern, trueWord + "|" + falseWord, PatternFlags(main->Grammar, main->Has(IsCaseSensitive)));
@@ -235,7 +235,10 @@ void OutputClause(DefinitionState& state) {
     }
   }
   QuorbItem* item = state.item;
-  item->Callback = state.addr;
+  // A definition made by expression text borrows no address as an output
+  // callback.
+  if (state.addrCallbackOnly) item->Callback = nullptr;
+  else InstallCallback(state, item);
   item->SetBit(IsOutputFormat, true);
   if (instance.Error.Number != 0) return;
   const bool empties = item->Callback == nullptr && item->ParsedExpr == nullptr;

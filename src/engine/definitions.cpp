@@ -1,10 +1,10 @@
 // Quorb::Define: the clause loop of the definition language, rewriting of
 // unlisted keywords through the parser transform, filing by name, the
 // simple keyword actions, and finishing the defined item.
-#include <cfenv>
-
 #include "engine/definition_keywords.h"
 #include "engine/definition_state.h"
+#include "engine/exception_flags.h"
+#include "engine/host_functions.h"
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
@@ -104,6 +104,11 @@ void ReplaceStorage(QuorbItem* item, void* storage, bool owned) {
   item->SetBit(IsOwner, owned);
 }
 
+void InstallCallback(DefinitionState& state, QuorbItem* item) {
+  if (state.hostAddress) SetHostFunction(item, reinterpret_cast<ErasedFunction>(state.addr));
+  else item->Callback = state.addr;
+}
+
 void Refuse(DefinitionState& state) {
   state.instance.SetErrorIfNone(ErrInvalidDefinition);
   state.finished = true;
@@ -191,13 +196,14 @@ static void DefaultClause(DefinitionState& state) {
     else delete instance.DefaultItem;
     instance.DefaultItem = item;
   }
+  item->LeaveAnonymous();  // the instance frees its default item itself
   item->SetBit(IsDefaultItem, true);
   item->DataType = type;
   item->Precedence = 1;
 }
 
 static void AddressClause(DefinitionState& state) {
-  if (state.addr == nullptr) return;
+  if (state.Address() == nullptr) return;
   QuorbItem* item = state.item;
   // An array is reached through a cell it owns: the address cannot stand
   // in for that cell.
@@ -348,13 +354,18 @@ class DefinitionLevel {
   Quorb& instance_;
 };
 
-QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem) {
+QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress,
+                         bool callbackOnly) {
   if (HandlerInsideDefinition() || HandlerInsideEvaluation()) return nullptr;
   DefinitionLevel level(*this);
   Error.Number = 0;
-  std::feclearexcept(FE_ALL_EXCEPT);
+  // Values and bodies are read and run here; the caller's flags are the
+  // caller's, before and after.
+  ExceptionFlagsKept flags;
   DefinitionState state(*this, Def);
   state.addr = Addr;
+  state.hostAddress = hostAddress;
+  state.addrCallbackOnly = callbackOnly;
   state.scanner.reset(new StringLocation(state.text, Transforms[3]));
   state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);
@@ -363,6 +374,11 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
     // or another instance's item, filed here would have two owners.
     if (ExistingItem->Owner != this) {
       SetErrorIfNone(ErrInvalidDefinition);
+      return nullptr;
+    }
+    // Its body, parameters or value are in use by the call running now.
+    if (ExistingItem->CurrentCall != nullptr) {
+      SetErrorIfNone(ErrNotModifiable);
       return nullptr;
     }
     state.item = ExistingItem;

@@ -4,6 +4,8 @@
 
 #include <cfenv>
 
+#include "engine/exception_flags.h"
+#include "engine/host_functions.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "scanner/string_location.h"
@@ -45,21 +47,13 @@ static const int MaxHandlerDepth = 1;
 
 static uint64_t MessageKey(int32_t n) { return static_cast<uint64_t>(static_cast<int64_t>(n)); }
 
-std::string ErrorData::Symbol() const {
-  if (LocationScanner == nullptr || LocationScanner->TextPtr == nullptr) return std::string();
-  const std::string& text = *LocationScanner->TextPtr;
-  if (LocationScanner->TokenStart >= text.size()) return std::string();
-  return text.substr(LocationScanner->TokenStart, LocationScanner->TokenLen);
-}
-
-std::string ErrorData::Expression() const {
-  if (LocationScanner == nullptr || LocationScanner->TextPtr == nullptr) return std::string();
-  const std::string& text = *LocationScanner->TextPtr;
-  return std::string(text.c_str());  // up to the first NUL, as a C text would read
-}
-
-uint64_t ErrorData::Location() const {
-  return LocationScanner == nullptr ? 0 : LocationScanner->TokenStart;
+void ErrorData::RecordLocation(const StringLocation* scanner) {
+  Where = ErrorLocation();
+  if (scanner == nullptr || scanner->TextPtr == nullptr) return;
+  const std::string& text = *scanner->TextPtr;
+  Where.Expression = std::string(text.c_str());  // up to the first NUL, as a C text would read
+  Where.Offset = scanner->TokenStart;
+  if (scanner->TokenStart < text.size()) Where.Symbol = text.substr(scanner->TokenStart, scanner->TokenLen);
 }
 
 const std::string& ErrorData::MessageOf(int32_t n) { return Messages[MessageKey(n)]; }
@@ -83,16 +77,15 @@ int32_t Quorb::CallErrorHandlers() {
   // definitions overwrite the state, the next handler must see it again.
   const int32_t number = Error.Number;
   StringLocation* location = Error.LocationScanner;
+  const ErrorLocation where = Error.Where;
   // By index: a handler may add or remove handlers while the loop runs.
   for (size_t i = 0; i < ErrorHandlers.size(); ++i) {
     QuorbItem* handler = ErrorHandlers[i];
     if (handler == nullptr || handler->Callback == nullptr) continue;
-    // The item keeps the handler in its callback field; it was registered
-    // with the handler's own type, which is restored for the call.
-    auto erased = reinterpret_cast<void (*)()>(handler->Callback);
-    reinterpret_cast<ErrorHandlerCallback>(erased)(this);
+    CallErrorHandler(handler, this);
     Error.Number = number;
     Error.LocationScanner = location;
+    Error.Where = where;
     if (Error.Response == 1) {
       Error.Response = 0;
       resumed = 1;
@@ -107,6 +100,7 @@ int32_t Quorb::CallErrorHandlers() {
 
 int32_t Quorb::ErrorRaise(ExpressionPart*, int32_t n) {
   Error.Number = n;
+  Error.RecordLocation(nullptr);  // found by no scanner: no old location applies
   return CallErrorHandlers();
 }
 
@@ -117,9 +111,9 @@ int32_t Quorb::ErrorRaiseMessage(ExpressionPart* part, const std::string& messag
 
 void TestException(Quorb* instance) {
   if (instance == nullptr) return;
-  int raised = fetestexcept(FE_ALL_EXCEPT) & ~instance->IgnoredExceptions;
+  int raised = fetestexcept(FiveExceptionFlags) & ~instance->IgnoredExceptions;
   if (raised == 0) return;
-  feclearexcept(FE_ALL_EXCEPT);
+  feclearexcept(FiveExceptionFlags);
   // Each test overwrites the last: with several flags the later one wins.
   int32_t& number = instance->Error.Number;
   if (raised & FE_DIVBYZERO) number = ErrDivisionByZero;
@@ -127,6 +121,7 @@ void TestException(Quorb* instance) {
   if (raised & FE_INVALID) number = ErrInvalidOperation;
   if (raised & FE_OVERFLOW) number = ErrOverflow;
   if (raised & FE_UNDERFLOW) number = ErrUnderflow;
+  instance->Error.RecordLocation(nullptr);
   if (instance->CallErrorHandlers()) number = ErrNone;
 }
 

@@ -48,20 +48,32 @@ namespace QuorbNameSpace {
 // The default message of every error number, in number order.
 extern const char* const DefaultErrorMessages[25];
 
+// Where the last error was found, copied out of the scanner that found it:
+// the scanner is gone once the parse returns, the host reads this later.
+struct ErrorLocation {
+  std::string Symbol;      // the token's text
+  std::string Expression;  // the whole text, up to a first NUL
+  uint64_t Offset = 0;     // the token's offset from the start of the text
+};
+
 class ErrorData {
  public:
   std::map<uint64_t, std::string> Messages;  // key: the number sign-extended to 64 bits
   int32_t Number = 0;                        // current error; 0 = none
-  StringLocation* LocationScanner = nullptr; // scanner on the token of the last error
+  StringLocation* LocationScanner = nullptr; // scanner on the token, only while handlers run
+  ErrorLocation Where;                       // kept until the next error or parse
   std::string Text;
   int32_t Response = 0;                      // 1 = the running handler resumed
 
+  // Copies the location of `scanner`'s current token; null forgets it.
+  void RecordLocation(const StringLocation* scanner);
+
   // The text of the token at the recorded location; empty when none.
-  std::string Symbol() const;
-  // The whole text of the recorded location's scanner; empty when none.
-  std::string Expression() const;
+  std::string Symbol() const { return Where.Symbol; }
+  // The whole text the error was found in; empty when none.
+  std::string Expression() const { return Where.Expression; }
   // Offset of that token from the start of the text; 0 when none.
-  uint64_t Location() const;
+  uint64_t Location() const { return Where.Offset; }
 
   // The message of `n`; a number without one gets an empty entry.
   const std::string& MessageOf(int32_t n);

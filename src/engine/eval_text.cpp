@@ -2,36 +2,16 @@
 // flags are saved before and restored after, so a one-shot evaluation
 // leaves them as it found them while its own run is still tested (errors
 // 20 to 24 and the handlers).
-#include <cfenv>
 #include <string>
 
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 
 namespace QuorbNameSpace {
 
-namespace {
-
-// Saves the five exception flags and clears them; restores them when it
-// goes out of scope.
-class SavedExceptionFlags {
- public:
-  SavedExceptionFlags() {
-    fegetexceptflag(&saved_, FE_ALL_EXCEPT);
-    feclearexcept(FE_ALL_EXCEPT);
-  }
-  ~SavedExceptionFlags() { fesetexceptflag(&saved_, FE_ALL_EXCEPT); }
-  SavedExceptionFlags(const SavedExceptionFlags&) = delete;
-  SavedExceptionFlags& operator=(const SavedExceptionFlags&) = delete;
-
- private:
-  fexcept_t saved_;
-};
-
-}  // namespace
-
 double Quorb::Eval(const std::string& text) {
-  SavedExceptionFlags flags;
+  ExceptionFlagsKept flags;
   QuorbParsedExpr* expr = Parse(text, DoubleType);
   EvaluationScope running(this);
   const double result = expr->Evaluate();
@@ -40,7 +20,7 @@ double Quorb::Eval(const std::string& text) {
 }
 
 std::string Quorb::EvalStr(const std::string& text) {
-  SavedExceptionFlags flags;
+  ExceptionFlagsKept flags;
   QuorbParsedExpr* expr = Parse(text, nullptr);
   EvaluationScope running(this);
   std::string result = expr->EvaluateStr();

@@ -15,13 +15,20 @@
 namespace QuorbNameSpace {
 
 // Current is re-read after every call: a callback that changed its part's
-// link, or the expression's Current, steers the loop.
-void QuorbParsedExpr::Run() {
+// link, or the expression's Current, steers the loop. A step may run this
+// same expression again (Evaluate of its own handle, a loop in a body that
+// recurses): the inner run leaves Current where the outer one stands.
+ExpressionPart* QuorbParsedExpr::Run() {
+  ExpressionPart* const outer = Current;
+  ++Running;
   Current = First;
   while (Current->Next != nullptr) {
     Current->Callback(*Current);
     Current = Current->Next;
   }
+  ExpressionPart* const end = Current;
+  if (--Running > 0) Current = outer;
+  return end;
 }
 
 template <typename T>
@@ -85,20 +92,17 @@ static double ResultAsDouble(const QuorbItem* result) {
 }
 
 double QuorbParsedExpr::Evaluate() {
-  Run();
+  const ExpressionPart* end = Run();
   TestException(Owner);
-  return ResultAsDouble(ResultItem());
+  return ResultAsDouble(end->Result);
 }
 
-double QuorbParsedExpr::EvaluateNTE() {
-  Run();
-  return ResultAsDouble(ResultItem());
-}
+double QuorbParsedExpr::EvaluateNTE() { return ResultAsDouble(Run()->Result); }
 
 int32_t QuorbParsedExpr::EvaluateInt() {
-  Run();
+  const ExpressionPart* end = Run();
   TestException(Owner);
-  const QuorbItem* result = ResultItem();
+  const QuorbItem* result = end->Result;
   return result != nullptr ? ValueAsInt32(result->DataType, result->ValuePtr) : 0;
 }
 
@@ -114,12 +118,12 @@ void* QuorbParsedExpr::EvaluateVoid() {
 void QuorbParsedExpr::Execute() { Run(); }
 
 std::string QuorbParsedExpr::EvaluateStr() {
-  Run();
+  const ExpressionPart* end = Run();
   TestException(Owner);
-  const QuorbItem* result = ResultItem();
+  const QuorbItem* result = end->Result;
   if (Owner == nullptr) return std::string();
   int32_t number = Owner->Error.Number;
-  if (Current->Callback == &ReturnError) {
+  if (end->Callback == &ReturnError) {
     int32_t parseError = result != nullptr ? ValueAsInt32(result->DataType, result->ValuePtr) : 0;
     if (parseError != 0) number = parseError;
   } else if (number == 0) {

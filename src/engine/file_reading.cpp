@@ -8,9 +8,11 @@
 
 namespace QuorbNameSpace {
 
+// A name with a NUL inside names no file: the system would open the file
+// named by the part before it.
 static bool IsRegularFile(const std::string& name) {
   std::error_code error;
-  return !name.empty() && std::filesystem::is_regular_file(name, error);
+  return !name.empty() && name.find('\0') == std::string::npos && std::filesystem::is_regular_file(name, error);
 }
 
 static std::string TrimBlanks(const std::string& name) {

@@ -224,7 +224,7 @@ void* Quorb::ConvertedCopy(QuorbDataType* source, QuorbDataType* target, const v
   from.DataType = source;
   to.DataType = target;
   void* converted = target->AllocScalarValue(std::string());
-  if (converted == nullptr || !Convert(&from, &to, value, converted)) {
+  if (converted == nullptr || !ConvertValue(&from, &to, value, converted)) {
     if (converted != nullptr) target->DeleteScalar(converted);
     SetErrorIfNone(ErrTypeMismatch);
     return nullptr;
@@ -260,8 +260,10 @@ void Quorb::SetVariableValueAny_(QuorbItem* item, const std::string& text) {
   owner->SetVariableValue(item, scanner, true, 0);
 }
 
-QuorbItem* Quorb::AddErrorHandler(QuorbCallback handler, unsigned long position) {
-  return Define("ErrorHandler: " + std::to_string(position), handler, nullptr);
+QuorbItem* Quorb::AddErrorHandler(ErrorHandlerCallback handler, unsigned long position) {
+  // Kept erased in the callback field; CallErrorHandler restores the type.
+  auto erased = reinterpret_cast<QuorbCallback>(reinterpret_cast<ErasedFunction>(handler));
+  return Define("ErrorHandler: " + std::to_string(position), erased, nullptr);
 }
 
 void VariableClause(DefinitionState& state) {

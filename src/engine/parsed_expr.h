@@ -47,6 +47,16 @@ class QuorbParsedExpr {
   QuorbDataType* ResultType = nullptr;       // type of the terminator's result item
   Quorb* Owner = nullptr;                    // the instance that parsed it
   QuorbItem* FunctionItem = nullptr;         // the function whose body this is, if any
+  // The temporaries its steps (and those of its ByExpr arguments) write,
+  // which a run that re-enters the expression sets aside and puts back
+  // (builtins/activation.h). Filled on first need; the items are not owned.
+  struct Temporary {
+    QuorbItem* Item;
+    uint32_t Bytes;  // a value copied byte for byte; 0: through its type
+  };
+  std::vector<Temporary> ActivationItems;
+  bool ActivationItemsKnown = false;
+  int Running = 0;                           // runs of this expression under way (a step may re-enter it)
 
   // Runs the steps, tests the floating-point flags, and reads the result
   // converted to a double (NaN when the result type is not numeric).
@@ -69,8 +79,8 @@ class QuorbParsedExpr {
   static void Free(QuorbParsedExpr* expr);
 
  private:
-  void Run();
-  QuorbItem* ResultItem() const { return Current->Result; }
+  // Runs the steps; the part the run ended at (the terminator).
+  ExpressionPart* Run();
 };
 
 // Reads a numeric value of any built-in numeric class as a double; NaN for

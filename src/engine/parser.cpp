@@ -7,6 +7,7 @@
 #include <cfenv>
 
 #include "builtins/core_callbacks.h"
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -64,7 +65,7 @@ void ExpressionParser::Begin() {
   terminator_->OpItem->Callback = &EvalReturn;
   stack_.push_back({terminator_, false});
   q_.Error.Number = 0;
-  feclearexcept(FE_ALL_EXCEPT);
+  q_.Error.RecordLocation(nullptr);
 }
 
 // A ByExpr argument's own steps move from the enclosing list into this
@@ -365,6 +366,7 @@ bool ExpressionParser::Recover() {
   const int32_t number = q_.Error.Number;
   if (number == ErrUndefinedIdentifier) scanner_->Pos = scanner_->RangeEnd;
   q_.Error.LocationScanner = scanner_;
+  q_.Error.RecordLocation(scanner_);
   const int32_t resumed = q_.CallErrorHandlers();
   q_.Error.LocationScanner = nullptr;
   bool honoured = resumed == 1 && resumable_;
@@ -377,7 +379,8 @@ bool ExpressionParser::Recover() {
   }
   resumedAt_.push_back(tokenPos_);
   q_.Error.Number = 0;
-  feclearexcept(FE_ALL_EXCEPT);
+  q_.Error.RecordLocation(nullptr);
+  feclearexcept(FiveExceptionFlags);
   PushBack();
   return true;
 }
@@ -430,6 +433,9 @@ QuorbParsedExpr* Quorb::Parse(const std::string& text, QuorbDataType* wanted,
   // error must stay the one reported.
   const bool nested = enclosingList != nullptr && enclosingPart != nullptr;
   const int32_t outer = Error.Number;
+  // Reading literals raises flags (inexact for "0.1", overflow for "1e999")
+  // that belong to no evaluation: the caller gets its own flags back.
+  ExceptionFlagsKept flags;
   ExpressionParser parser(*this, wanted);
   if (HandlerInsideDefinition()) return parser.Refuse(ErrInvalidDefinition);
   QuorbParsedExpr* expr = parser.Run(text, enclosingList, enclosingPart, argumentIndex);
@@ -440,10 +446,16 @@ QuorbParsedExpr* Quorb::Parse(const std::string& text, QuorbDataType* wanted,
 QuorbParsedExpr* Quorb::UserParse(const std::string& text, const std::string& typeName) {
   QuorbDataType* wanted = nullptr;
   if (!typeName.empty()) {
-    // A name that names nothing asks for no particular type.
-    if (QuorbItem* item = MainTransform()->SymbolHandleExp(typeName, false)) wanted = item->DataType;
+    QuorbItem* item = MainTransform()->SymbolHandleExp(typeName, false);
+    if (item != nullptr && item->Has(IsDataType)) wanted = item->DataType;
   }
-  QuorbParsedExpr* expr = Parse(text, wanted);
+  QuorbParsedExpr* expr;
+  if (!typeName.empty() && wanted == nullptr) {
+    // A misspelt type must not pass for "no particular type".
+    expr = ExpressionParser(*this, nullptr).Refuse(ErrUndefinedIdentifier);
+  } else {
+    expr = Parse(text, wanted);
+  }
   RegisterExpression(expr);
   return expr;
 }

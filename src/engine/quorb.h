@@ -6,12 +6,14 @@
 #define QUORB_ENGINE_QUORB_H
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "engine/errors.h"
+
+// The instance handle of the public header (an incomplete type there too).
+struct QuorbInstance;
 
 namespace QuorbNameSpace {
 
@@ -29,8 +31,14 @@ extern const std::string EmptyString;
 // Every step of an evaluation runs one of these (also in quorb_item.h).
 using QuorbCallback = void (*)(ExpressionPart&);
 
-// Error handlers are host functions called with the instance handle.
-using ErrorHandlerCallback = void (*)(void* instance);
+// Error handlers are host functions called with the instance handle: the
+// public header's QuorbErrorHandler, declared alike (host_functions.cpp
+// checks that the two are one type).
+#if defined(_WIN32) && defined(_M_IX86)
+using ErrorHandlerCallback = void(__stdcall*)(::QuorbInstance* instance);
+#else
+using ErrorHandlerCallback = void (*)(::QuorbInstance* instance);
+#endif
 
 class Quorb {
  public:
@@ -49,7 +57,7 @@ class Quorb {
   std::vector<QuorbDataType*> DataTypes;             // bound type objects by number
   std::map<QuorbParsedExpr*, bool> ParsedExprs;      // owned until ReleaseExpr
   std::vector<QuorbItem*> ErrorHandlers;             // position order; not owned here
-  std::deque<void*> ValueSaveStack;
+  std::vector<void*> ValueSaveStack;                 // used as a stack; keeps its capacity
   uint64_t Flags = 0;                                // ItemIsEnum numbering
   ErrorData Error;
   QuorbDataType* AnyType = nullptr;                  // well-known type slots
@@ -68,6 +76,7 @@ class Quorb {
   int CallDepth = 0;                                 // nesting of function bodies running now
   bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound
   int DefinitionDepth = 0;                           // Define calls running now, nested ones included
+  int FormatDepth = 0;                               // output formattings running now, nested ones included
   int RunningEvaluations = 0;                        // evaluations a host started, running now
   std::vector<QuorbParsedExpr*> DeferredReleases;    // released by host code while one ran
 
@@ -82,7 +91,14 @@ class Quorb {
   // address of a "variable" or "address" clause; it may be null. With
   // `ExistingItem` the clauses apply to it. The defined item, or null: the
   // error number tells a failure (non-zero) from a text that defines no item.
-  QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem);
+  // With `hostAddress`, `Addr` comes from the host: a function, operator or
+  // output clause takes it as a QuorbCallback of the public header.
+  // With `callbackOnly` (a definition an expression asked for) `Addr` may
+  // serve only as a function's or operator's callback: never as storage of
+  // a variable, nor as an error handler or output callback. A function
+  // whose body is running cannot be redefined (error 13).
+  QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress = false,
+                    bool callbackOnly = false);
   // Whether a value of type number `from` converts implicitly to `to`.
   bool ConvertsTo(int32_t from, int32_t to) const;
   // Reads one parameter or variable declaration at the scanner's token.
@@ -92,7 +108,7 @@ class Quorb {
   bool SetVariableValue(QuorbItem* item, StringLocation& scanner, bool convert, unsigned long unused);
   void SetVariableValueAny_(QuorbItem* item, const std::string& text);
   // "ErrorHandler: position" with `handler`; the handler item or null.
-  QuorbItem* AddErrorHandler(QuorbCallback handler, unsigned long position);
+  QuorbItem* AddErrorHandler(ErrorHandlerCallback handler, unsigned long position);
 
   // --- The expression parser (parser.cpp, args_match.cpp) ---
   // Parses `text` into steps; never null: a failed parse yields a single

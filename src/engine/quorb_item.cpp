@@ -11,7 +11,7 @@
 
 namespace QuorbNameSpace {
 
-QuorbItem::QuorbItem(const std::regex& pattern) { Pattern = pattern; }
+QuorbItem::QuorbItem(const HostRegex& pattern) { Pattern = pattern; }
 
 QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
   if (type != nullptr) ValuePtr = type->AllocScalarValue(text);
@@ -52,6 +52,11 @@ void QuorbItem::ReleasePayload() {
     // Values of the type may outlive its item (a redefined type name, a
     // released type item): the instance frees the object last.
     if (Owner != nullptr) {
+      // Whatever object still names this item (this one, or one it gave up
+      // earlier) must stop reading it: Bool's words, the instance behind the
+      // output formats.
+      for (QuorbDataType* type : Owner->AllTypeObjects())
+        if (type->Item == this) type->Item = nullptr;
       Owner->RetireDataType(DataType);
     } else if (DataType != nullptr) {
       DataType->FreeValuePool();
@@ -146,7 +151,12 @@ void QuorbItem::Release() {
 }
 
 void QuorbItem::Rename(const std::string& name) {
-  if (name.empty()) {
+  // Only an item whose owner is a table, the anonymous-item map or the
+  // instance may be filed: a parameter belongs to its function, a temporary
+  // to its expression, a token to its list, and a table would be a second
+  // owner freeing it again.
+  const bool movable = OwningTable != nullptr || Has(IsAnonymous) || (Owner != nullptr && Owner->DefaultItem == this);
+  if (name.empty() || !movable) {
     if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
@@ -165,11 +175,12 @@ void QuorbItem::Rename(const std::string& name) {
     if (oldTable != nullptr) oldTable->Add(oldName, self, false);
     return;
   }
-  // A filed item belongs to its table; the instance must not free it twice.
-  if (Has(IsAnonymous)) {
-    Owner->AnonymousItems.erase(this);
-    SetBit(IsAnonymous, false);
-  }
+}
+
+void QuorbItem::LeaveAnonymous() {
+  if (!Has(IsAnonymous)) return;
+  if (Owner != nullptr) Owner->AnonymousItems.erase(this);
+  SetBit(IsAnonymous, false);
 }
 
 QuorbItem* QuorbItem::SetProperty(int bit, int value) {

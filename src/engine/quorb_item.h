@@ -12,11 +12,11 @@
 #define QUORB_ENGINE_QUORB_ITEM_H
 
 #include <cstdint>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "engine/base_class.h"
+#include "scanner/host_regex.h"
 #include "scanner/replacement.h"
 #include "scanner/token_kinds.h"
 
@@ -34,6 +34,9 @@ using TokenMatcher = bool (*)(const std::string& text, uint64_t pos, uint64_t en
 // Every step of an evaluation runs one of these with the step as context.
 using QuorbCallback = void (*)(ExpressionPart&);
 
+// A host's function kept without its type (host_functions.h restores it).
+using ErasedFunction = void (*)();
+
 inline constexpr uint64_t npos64 = ~0ULL;
 
 // The token part of an item: pattern, kind and code-block partner.
@@ -44,7 +47,7 @@ class TokenClass_ : public virtual BaseClass {
   TokenClass_(const TokenClass_&) = delete;
   TokenClass_& operator=(const TokenClass_&) = delete;
 
-  std::regex Pattern;                        // token or regex rule-part pattern
+  HostRegex Pattern;                         // token or regex rule-part pattern
   int32_t PartKind = 0;                      // RulePartEnum of a rule part; a rule's first part
   TokenEnum TokenKind = TokenNone;
   std::vector<QuorbItem*>* TokenList = nullptr;  // the token list holding this item
@@ -61,6 +64,7 @@ struct RuleParamStruct {
   QuorbCallback Callback = nullptr;          // function run for the item
   QuorbParsedExpr* ParsedExpr = nullptr;     // expression body or ByExpr argument; owned
   ExpressionPart* CurrentCall = nullptr;     // the part calling a function with a body
+  ErasedFunction HostFunction = nullptr;     // a host body, run by CallHostFunction
   uint64_t ElementCount = 0;                 // array length; a rule's part count
   std::vector<QuorbItem*> SubItems;          // owned: parameters, rule parts, Bool's values
   Table* OwnTable = nullptr;                 // a namespace item's own table; owned
@@ -92,7 +96,7 @@ struct RuleParamStruct {
 class QuorbItem : public TokenClass_, public RuleParamStruct {
  public:
   QuorbItem() = default;
-  explicit QuorbItem(const std::regex& pattern);
+  explicit QuorbItem(const HostRegex& pattern);
   // A value item of `type` parsed from `text`; owns the value. When the text
   // does not parse, the item holds no value (ValuePtr null, IsOwner clear).
   QuorbItem(QuorbDataType* type, const std::string& text);
@@ -112,8 +116,15 @@ class QuorbItem : public TokenClass_, public RuleParamStruct {
   void FreeBodies();
 
   // Refiles the item under `name` in the owner's current namespace table.
-  // An empty name sets error 9 when none is pending and leaves it unfiled.
+  // An empty name, or an item that something other than a table, the
+  // anonymous-item map or the instance owns (a parameter, a temporary, a
+  // token), sets error 9 when none is pending and changes nothing.
   void Rename(const std::string& name);
+
+  // Takes the item out of the owner's anonymous-item map, when it is there:
+  // it has another owner now (a table, or the instance as its default
+  // item), and two owners would free it twice.
+  void LeaveAnonymous();
 
   // The rule's own transform, made on first use by the instance of the
   // transform that defined the rule; null when no transform defined it.

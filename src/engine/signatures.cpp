@@ -142,6 +142,32 @@ void ParseBody(DefinitionState& state) {
   MarkEnclosingFunction(expr, item);
 }
 
+// Whether an item filed in the instance already runs `callback` with the
+// parameters and result `item` declares: a callback reads and writes its
+// values at the widths of the signature it was written for, so a definition
+// that may only borrow a known callback must borrow its signature too.
+bool RunsWithSameSignature(Quorb& instance, const QuorbItem* item) {
+  const Table* root = instance.RootTable();
+  if (root == nullptr) return false;
+  const uint64_t passing = PropertyBit(IsArray) | PropertyBit(IsByRef) | PropertyBit(IsByExpr) |
+                           PropertyBit(IsByHandle) | PropertyBit(IsPointer) | PropertyBit(IsVariadic);
+  return AnyFiledItem(root->Symbols, [&](const QuorbItem* known) {
+    // A host's function is run through one shared step: the function it
+    // calls is the one that must match.
+    if (known == item || known->Callback != item->Callback || known->HostFunction != item->HostFunction ||
+        known->DataType != item->DataType ||
+        known->SubItems.size() != item->SubItems.size())
+      return false;
+    for (size_t k = 0; k < item->SubItems.size(); ++k) {
+      const QuorbItem* mine = item->SubItems[k];
+      const QuorbItem* theirs = known->SubItems[k];
+      if (mine->DataType != theirs->DataType || (mine->Properties & passing) != (theirs->Properties & passing))
+        return false;
+    }
+    return true;
+  });
+}
+
 }  // namespace
 
 void SignatureClause(DefinitionState& state, bool isOperator) {
@@ -149,7 +175,7 @@ void SignatureClause(DefinitionState& state, bool isOperator) {
   QuorbItem* item = state.item;
   if (!TakeRole(state, ItemRole::Callable)) return;
   item->SetBit(IsCallable, true);
-  item->Callback = state.addr;
+  InstallCallback(state, item);
   item->DataType = instance.DefaultType();
   if (state.addr == &AddPtr || state.addr == &SubtractPtr || state.addr == &ValueAt)
     item->SubItems.push_back(new QuorbItem(instance.AnyType, std::string()));  // the pointed-to type's carrier
@@ -158,6 +184,9 @@ void SignatureClause(DefinitionState& state, bool isOperator) {
   if (isOperator) OperatorSignature(state, name);
   else FunctionSignature(state, name);
   item->ElementCount = item->Has(IsVariadic) ? ~0ULL : item->SubItems.size();
+  // Refused like any failed clause: the item is filed and freed as usual.
+  if (state.addrCallbackOnly && state.addr != nullptr && !RunsWithSameSignature(instance, item))
+    Refuse(state);
 
   if (!state.bootstrap) {
     FileByName(state, name);

@@ -36,11 +36,26 @@ static bool OnChain(QuorbItem* head, const QuorbItem* item) {
 // another type may take its place (the old object is retired, not freed).
 // A namespace owns a table of items that expressions and handles hold: no
 // definition takes its place.
+// Expressions parsed earlier hold the head and keep running after an
+// overwrite, reading a variable's value where they were parsed to: a
+// variable stays a variable, and nothing else becomes one.
+static bool KeepsRole(const QuorbItem* head, const QuorbItem* item) {
+  return head->Has(IsNamedVariable) == item->Has(IsNamedVariable);
+}
+
 static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
   // A parameter of the item itself, filed under the same name, is no
   // definition to take over.
   const bool ownParameter = std::find(item->SubItems.begin(), item->SubItems.end(), head) != item->SubItems.end();
-  if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace) || ownParameter) {
+  // The body of a function that is running now is in use below: taking
+  // the name over would free it.
+  if (head->CurrentCall != nullptr) {
+    Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
+    if (owner != nullptr) owner->SetErrorIfNone(ErrNotModifiable);
+    return false;
+  }
+  if ((head->Has(IsDataType) && !item->Has(IsDataType)) || head->Has(IsNamespace) || ownParameter ||
+      !KeepsRole(head, item)) {
     Quorb* owner = head->Owner != nullptr ? head->Owner : item->Owner;
     if (owner != nullptr) owner->SetErrorIfNone(ErrInvalidDefinition);
     return false;
@@ -77,6 +92,7 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
     found->second = item;  // still valid: moving the item erased another key
   }
   item->OwningTable = this;
+  item->LeaveAnonymous();
 }
 
 void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
@@ -87,6 +103,7 @@ void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
   std::swap(a->DataType, b->DataType);
   std::swap(a->Precedence, b->Precedence);
   std::swap(a->Callback, b->Callback);
+  std::swap(a->HostFunction, b->HostFunction);
   std::swap(a->OwnTable, b->OwnTable);  // travels with the callback field's role
   std::swap(a->ElementCount, b->ElementCount);
   std::swap(a->OwnsArrayCell, b->OwnsArrayCell);
@@ -131,6 +148,24 @@ void Table::Remove(QuorbItem* item) {
     }
   }
   item->NextOverload = nullptr;
+}
+
+// Namespaces nest only as deep as definitions made them, and a table never
+// holds itself; the bound keeps the walk finite on a damaged table all the
+// same.
+static bool AnyFiledItemAt(const SymbolMap& symbols, const std::function<bool(const QuorbItem*)>& found, int depth) {
+  for (const auto& entry : symbols) {
+    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      if (found(item)) return true;
+      if (item->OwnTable != nullptr && depth < 64 && AnyFiledItemAt(item->OwnTable->Symbols, found, depth + 1))
+        return true;
+    }
+  }
+  return false;
+}
+
+bool AnyFiledItem(const SymbolMap& symbols, const std::function<bool(const QuorbItem*)>& found) {
+  return AnyFiledItemAt(symbols, found, 0);
 }
 
 void FreeBodiesIn(const SymbolMap& symbols) {

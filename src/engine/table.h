@@ -6,6 +6,7 @@
 #define QUORB_ENGINE_TABLE_H
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -56,6 +57,11 @@ void ClearSymbolTableQuick(SymbolMap& symbols);
 
 // Frees the parsed bodies of every item on every chain (QuorbItem::FreeBodies).
 void FreeBodiesIn(const SymbolMap& symbols);
+
+// Whether `found` holds for an item on any chain of `symbols` or of the
+// table of a namespace filed there, nested ones included. Stops at the
+// first item for which it holds.
+bool AnyFiledItem(const SymbolMap& symbols, const std::function<bool(const QuorbItem*)>& found);
 
 // Moves `item` to the next older overload and returns it (null at the end).
 QuorbItem* Overload(QuorbItem*& item);

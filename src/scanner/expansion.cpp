@@ -32,20 +32,22 @@
 //   RewindOnChange       the replacement is scanned again from its start
 //                        (not when it equals the text it replaced: that would
 //                        match again forever).
-//   Precedence           among rules filed under one name, higher is tried
-//                        first; equal ones in filing order.
 // MatchCount and ReplaceCount of each matched rule add up its matches and
 // the replacements that were kept.
 //
 // Every expansion ends: it stops with error 18 after 4 x length + 4096
-// replacements, or before a replacement would make the text longer than
-// its length + max(16 MiB, 8 x length). Expansions nest (a piece expanding a
+// replacements, after 4 Mi + 64 x length token steps (the text after the
+// stop stays as it is), or before a replacement would make the text longer
+// than its length + max(16 MiB, 8 x length). Work that failing rules repeat
+// at later anchors is remembered instead (scan_memory.h), so hostile texts
+// stay linear long before the step limit. Expansions nest (a piece expanding a
 // capture, a rule's local transform, passes) at most 16 deep per transform,
 // and a transform never runs as its own pass.
 #include <algorithm>
 #include <functional>
 #include <map>
 #include <unordered_map>
+#include <utility>
 
 #include "engine/errors.h"
 #include "engine/file_reading.h"
@@ -57,6 +59,8 @@
 #include "types/data_type.h"
 
 namespace QuorbNameSpace {
+
+ExpansionStepLimit ActiveStepLimit{64, 4u << 20};
 
 namespace {
 
@@ -186,12 +190,6 @@ std::string BuildReplacement(StringLocation& expander, QuorbItem* rule, const st
   return result;
 }
 
-// The replacement text after the rule's (or its family's) local transform.
-std::string ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text) {
-  StringLocation* local = rule->LocalTransform != nullptr ? rule->LocalTransform : head->LocalTransform;
-  return local != nullptr ? local->Expand(text) : text;
-}
-
 bool NeedsTotal(const QuorbItem* head) {
   const bool counted = head->StartAfter > 0 || head->StopAfter != npos64 || head->Maximum != npos64;
   return head->Minimum > 0 || (head->Has(IsRightToLeft) && counted);
@@ -229,6 +227,10 @@ class RuleExpansion {
   // whether the text changed. `end` follows the change of length.
   static bool ExpandRange(StringLocation& expander, std::string& text, uint64_t start, uint64_t& end);
   static bool RunPasses(StringLocation& expander, std::string& text, uint64_t start, uint64_t& end);
+  // The replacement `text` after the rule's (or its family's) local
+  // transform, which sees `around` as the rest of the document.
+  static std::string ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text,
+                                           const StringLocation::DocumentAround& around);
 
  private:
   static bool HasRules(StringLocation& expander);
@@ -238,7 +240,6 @@ class RuleExpansion {
   bool Step(std::vector<BlockFrame>& frames, std::vector<LocationAndLengthStruct>& captures, bool runPasses,
             TokenAt& at, QuorbItem*& matched);
   QuorbItem* MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures, TokenAt& at);
-  QuorbItem* MatchByPrecedence(QuorbItem* head, uint64_t index, std::vector<LocationAndLengthStruct>& captures);
   bool Leave(std::vector<BlockFrame>& frames);
   void Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses);
   BlockExtent MeasureBlock(uint64_t openerStart);
@@ -254,11 +255,13 @@ class RuleExpansion {
   void Finish();
 
   StringLocation& expander_;
+  const StringLocation::DocumentAround around_;  // the document outside the text, for a local transform
   std::string& target_;
   std::string original_;      // the text before the rules ran, for MinimumHard
   std::string work_;          // the text being scanned; before done_ it is copied out or spent
   std::string out_;           // the result up to done_
   StringLocation cursor_;     // scans work_ with the expander's tokens, rules and flags
+  ScanMemory memory_;         // the cursor's memory of work_
   const uint64_t start_;      // the range start in the text
   const uint64_t originalEnd_;
   uint64_t end_;              // the range end in work_
@@ -277,13 +280,14 @@ class RuleExpansion {
   uint64_t lengthLimit_;
   size_t logMark_;
   size_t stepMark_;
-  uint64_t stepBytes_ = 0;
+  uint64_t stepBytes_ = 0;    // bytes of steps recorded by this expansion
   bool modified_ = false;
   bool stopped_ = false;
 };
 
 RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64_t start, uint64_t end)
     : expander_(expander),
+      around_(std::exchange(expander.DocumentAround_, StringLocation::DocumentAround())),
       target_(text),
       original_(text),
       work_(std::move(text)),
@@ -295,19 +299,20 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
       stepMark_(expander.Steps.size()) {
   cursor_.SetBit(IsExpanding, true);
   cursor_.SetBit(IsModified, false);
+  cursor_.Memory_ = &memory_;
   cursor_.RangeStart = cursor_.Pos = start;
   cursor_.RangeEnd = end;
   const uint64_t length = work_.size();
   replacementLimit_ = 4 * length + 4096;
+  memory_.stepsLeft = ActiveStepLimit.minimum + ActiveStepLimit.perByte * length;
   lengthLimit_ = length + std::max<uint64_t>(16ull << 20, 8 * length);
-  if (expander.Has(IsRecordingSteps))
-    for (const std::string& step : expander.Steps) stepBytes_ += step.size();
 }
 
 void RuleExpansion::Run() {
   TokenAt at;
   QuorbItem* matched = nullptr;
   while (!stopped_ && Step(frames_, captures_, true, at, matched)) OnMatch(matched, at);
+  if (memory_.exhausted) StopAtLimit();
   Finish();
 }
 
@@ -340,37 +345,9 @@ QuorbItem* RuleExpansion::MatchAt(QuorbItem* token, uint64_t index, std::vector<
   QuorbItem* head = token->RegExRule != nullptr ? token->RegExRule : expander_.SymbolHandle(cursor_, true);
   at.end = cursor_.Pos;
   if (head == nullptr || !head->Has(IsAnchored)) return nullptr;
-  if (head->NextOverload != nullptr) {
-    const int32_t precedence = StringLocation::FamilyHead(head)->Precedence;
-    for (QuorbItem* other = head->NextOverload; other != nullptr; other = other->NextOverload)
-      if (other->Has(IsAnchored) && StringLocation::FamilyHead(other)->Precedence != precedence)
-        return MatchByPrecedence(head, index, captures);
-  }
+  // Rules sharing an anchor are tried along the table's chain, the latest
+  // filed first; their precedence plays no part.
   return cursor_.CheckForSyntaxBlock(head, captures, index);
-}
-
-// Tries the rules of one name highest precedence first, each alone.
-QuorbItem* RuleExpansion::MatchByPrecedence(QuorbItem* head, uint64_t index,
-                                            std::vector<LocationAndLengthStruct>& captures) {
-  std::vector<QuorbItem*> order;
-  for (QuorbItem* rule = head; rule != nullptr; rule = rule->NextOverload)
-    if (rule->Has(IsAnchored)) order.push_back(rule);
-  std::stable_sort(order.begin(), order.end(), [](QuorbItem* a, QuorbItem* b) {
-    return StringLocation::FamilyHead(a)->Precedence > StringLocation::FamilyHead(b)->Precedence;
-  });
-  // Each try starts from the anchor token as the scan left it.
-  const ScanState atAnchor = cursor_;
-  const TokenMatch anchorMatch = cursor_.LastMatch;
-  for (QuorbItem* rule : order) {
-    static_cast<ScanState&>(cursor_) = atAnchor;
-    cursor_.LastMatch = anchorMatch;
-    QuorbItem* next = rule->NextOverload;
-    rule->NextOverload = nullptr;  // the matcher would go on down the chain
-    QuorbItem* matched = cursor_.CheckForSyntaxBlock(rule, captures, index);
-    rule->NextOverload = next;
-    if (matched != nullptr) return matched;
-  }
-  return nullptr;
 }
 
 bool RuleExpansion::Leave(std::vector<BlockFrame>& frames) {
@@ -503,12 +480,12 @@ uint64_t RuleExpansion::CountFamily(const QuorbItem* head, const TokenAt& at) {
 bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at) {
   const uint64_t end = start + length;
   std::string result = BuildReplacement(expander_, rule, work_, captures_, start, length, [this] { return Document(); });
-  result = ThroughLocalTransform(rule, head, std::move(result));
+  Emit(start);
+  result = ThroughLocalTransform(rule, head, std::move(result), {&out_, out_.size(), &work_, end});
   if (out_.size() + (work_.size() - done_) - length + result.size() > lengthLimit_) {
     StopAtLimit();
     return false;
   }
-  Emit(start);
   const uint64_t location = out_.size();
   std::string oldText = work_.substr(start, length);
   if (head->Has(IsRewindOnChange) && result != oldText) {
@@ -538,6 +515,9 @@ void RuleExpansion::Emit(uint64_t upTo) {
 // or in a new buffer with room to spare. Returns where it begins.
 uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& text) {
   Emit(start);
+  // The text is rewritten under what the scanner remembers of it.
+  cursor_.RunLeft = StringLocation::RunRemainder();
+  memory_.Forget();
   // Blocks measured in the text now rewritten (or spent) are gone.
   blocks_.erase(blocks_.begin(), blocks_.lower_bound(end));
   if (text.size() <= end) {
@@ -582,10 +562,23 @@ void RuleExpansion::UpdateRangeStart() {
 
 std::string RuleExpansion::Document() const {
   std::string whole;
-  whole.reserve(out_.size() + work_.size() - done_);
-  whole = out_;
+  whole.reserve(around_.beforeLength + out_.size() + work_.size() - done_);
+  if (around_.before != nullptr) whole.append(*around_.before, 0, around_.beforeLength);
+  whole += out_;
   whole.append(work_, done_, std::string::npos);
+  if (around_.after != nullptr && around_.afterStart < around_.after->size())
+    whole.append(*around_.after, around_.afterStart, std::string::npos);
   return whole;
+}
+
+std::string RuleExpansion::ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text,
+                                                 const StringLocation::DocumentAround& around) {
+  StringLocation* local = rule->LocalTransform != nullptr ? rule->LocalTransform : head->LocalTransform;
+  if (local == nullptr) return text;
+  const StringLocation::DocumentAround outer = std::exchange(local->DocumentAround_, around);
+  text = local->Expand(text);
+  local->DocumentAround_ = outer;
+  return text;
 }
 
 void RuleExpansion::Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule) {
@@ -691,7 +684,9 @@ void StringLocation::Expand(uint64_t start, uint64_t end) {
   RangeEnd = end;
   TextLength = OwnText.size();
   TextPtr = &OwnText;
-  if (Has(IsByRef) && InputRefTarget != nullptr) OwnText.swap(*InputRefTarget);
+  // The caller's string receives a copy: exchanging would leave OwnText
+  // holding the old text, and the next expansion would hand that back.
+  if (Has(IsByRef) && InputRefTarget != nullptr) *InputRefTarget = OwnText;
 }
 
 std::string StringLocation::Expand(const std::string& text, uint64_t start, uint64_t end) {
@@ -716,7 +711,8 @@ void StringLocation::ModifyText(QuorbItem* rule, std::vector<LocationAndLengthSt
   const uint64_t length = std::min(TokenLen, size - start);
   QuorbItem* head = FamilyHead(rule);
   std::string result = BuildReplacement(*this, rule, OwnText, captures, start, length, [this] { return OwnText; });
-  result = ThroughLocalTransform(rule, head, std::move(result));
+  result = RuleExpansion::ThroughLocalTransform(rule, head, std::move(result),
+                                               {&OwnText, start, &OwnText, start + length});
   std::string oldText = OwnText.substr(start, length);
   OwnText.replace(start, length, result);
   if (RangeEnd >= start + length) RangeEnd = RangeEnd - length + result.size();

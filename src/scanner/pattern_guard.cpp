@@ -49,9 +49,9 @@ bool PatternNumbersFit(const std::string& pattern) {
   return true;
 }
 
-void CompilePattern(std::regex& out, const std::string& pattern, std::regex::flag_type flags) {
-  if (!PatternNumbersFit(pattern)) throw std::regex_error(std::regex_constants::error_badbrace);
-  out.assign(pattern, flags);
+void CompilePattern(HostRegex& out, const std::string& pattern, std::regex::flag_type flags) {
+  HostRegex compiled(pattern, flags);
+  out.swap(compiled);
 }
 
 }  // namespace QuorbNameSpace

@@ -1,14 +1,15 @@
-// Host patterns and the standard regular-expression compiler. The compiler
-// reads the number of a back-reference or of a repeat count into a plain
-// integer without an overflow check, and builds one automaton state per
-// repetition; a pattern whose numbers no sensible pattern needs would make
-// it misbehave or exhaust memory. Such patterns are refused before they
-// reach it, as the compiler refuses a pattern it cannot read.
+// Numbers in host patterns. A back-reference or repeat count far beyond what
+// any sensible pattern needs would make a regular-expression compiler build
+// huge automata or read the number into an integer that overflows; such
+// patterns are refused before they reach the compiler (host_regex.h), as
+// the compiler refuses a pattern it cannot read.
 #ifndef QUORB_SCANNER_PATTERN_GUARD_H
 #define QUORB_SCANNER_PATTERN_GUARD_H
 
 #include <regex>
 #include <string>
+
+#include "scanner/host_regex.h"
 
 namespace QuorbNameSpace {
 
@@ -20,8 +21,8 @@ inline constexpr unsigned long MaxPatternNumber = 10000;
 bool PatternNumbersFit(const std::string& pattern);
 
 // Compiles `pattern` into `out`; throws std::regex_error when the pattern
-// does not compile or its numbers do not fit.
-void CompilePattern(std::regex& out, const std::string& pattern, std::regex::flag_type flags);
+// does not compile or its numbers do not fit (`out` is then unchanged).
+void CompilePattern(HostRegex& out, const std::string& pattern, std::regex::flag_type flags);
 
 }  // namespace QuorbNameSpace
 

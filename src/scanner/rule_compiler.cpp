@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cfenv>
 #include <memory>
+#include <utility>
 
 #include "engine/errors.h"
 #include "engine/parsed_expr.h"
@@ -20,9 +21,13 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 
 std::string AsciiLower(std::string text) { return FoldCase(std::move(text)); }
 
+std::string RegexAnchorName(const QuorbItem* rule) {
+  return "@RegEx: " + std::to_string(reinterpret_cast<uintptr_t>(rule));
+}
+
 QuorbItem* CloseBraceTerminator() {
   static QuorbItem* const terminator = [] {
-    auto* item = new QuorbItem(std::regex("\\}", std::regex::ECMAScript));
+    auto* item = new QuorbItem(HostRegex("\\}", std::regex::ECMAScript));
     item->SetBit(IsSeparatorTransparent, true);
     return item;
   }();
@@ -108,32 +113,79 @@ QuorbItem* StringLocation::DefineRule(std::string from, std::string to, QuorbIte
     Owner->SetErrorIfNone(ErrInvalidDefinition);
     return nullptr;
   }
+  // The embedded default items live inside the transform: never filed.
+  StringLocation* root = OwningRoot();
+  if (rule == &RulesDefault || rule == &RulesOverall || rule == &root->RulesDefault || rule == &root->RulesOverall) {
+    Owner->SetErrorIfNone(ErrInvalidDefinition);
+    return nullptr;
+  }
+  // A given rule keeps what it holds until its new form has compiled: a
+  // definition that fails leaves it as it was.
   RuleBudget budget;
-  return CompileRule(std::move(from), std::move(to), std::move(fromPart), std::move(toPart), rule, budget);
+  QuorbItem* fresh = CompileRule(std::move(from), std::move(to), std::move(fromPart), std::move(toPart), budget);
+  if (fresh == nullptr || rule == nullptr) return fresh;
+  AdoptCompiledRule(fresh, rule);
+  return rule;
+}
+
+void StringLocation::AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule) {
+  StringLocation* root = OwningRoot();
+  if (rule->OwningTable != nullptr) rule->OwningTable->Remove(rule);
+  if (rule->DefiningTransform != nullptr) rule->DefiningTransform->DetachRule(rule);
+  ClearCompiledContent(rule);
+  const bool filed = fresh->OwningTable != nullptr;
+  if (filed) fresh->OwningTable->Remove(fresh);
+
+  rule->Pieces.swap(fresh->Pieces);
+  rule->SubItems.swap(fresh->SubItems);
+  rule->ReplacementText.swap(fresh->ReplacementText);
+  rule->FromPart.swap(fresh->FromPart);
+  rule->ToPart.swap(fresh->ToPart);
+  rule->Variants = std::exchange(fresh->Variants, nullptr);
+  rule->PartKind = fresh->PartKind;
+  rule->ElementCount = fresh->ElementCount;
+  rule->Owner = fresh->Owner;
+  rule->DefiningTransform = fresh->DefiningTransform;
+  for (ItemIsEnum bit : {IsAnchored, IsActive, IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver,
+                         IsRewindOnChange, IsRightToLeft})
+    rule->SetBit(bit, fresh->Has(bit));
+  rule->Minimum = fresh->Minimum;
+  rule->Maximum = fresh->Maximum;
+  rule->MinimumHard = fresh->MinimumHard;
+  rule->MaximumHard = fresh->MaximumHard;
+  rule->StartAfter = fresh->StartAfter;
+  rule->StopAfter = fresh->StopAfter;
+  // Every link that named the fresh item names the rule now.
+  bool regexAnchored = false;
+  for (QuorbItem* part : rule->SubItems) {
+    if (part->RegExRule != fresh) continue;
+    part->RegExRule = rule;
+    regexAnchored = true;
+  }
+  if (regexAnchored && Tokens != nullptr)
+    for (QuorbItem* token : *Tokens)
+      if (token->RegExRule == fresh) token->RegExRule = rule;
+  rule->Name = regexAnchored ? RegexAnchorName(rule) : fresh->Name;
+  if (rule->Variants != nullptr)
+    for (QuorbItem* variant : *rule->Variants) root->VariantParents_[variant] = rule;
+  if (filed) {
+    QuorbItem* filedItem = rule;
+    AddSymbol(rule->Name, filedItem, 0);
+  }
+  delete fresh;
 }
 
 QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::string fromPart, std::string toPart,
-                                       QuorbItem* rule, RuleBudget& budget) {
+                                       RuleBudget& budget) {
   StringLocation* definitions = Owner != nullptr ? Owner->Transforms[3] : nullptr;
   StringLocation* root = OwningRoot();
-  // The embedded default items live inside the transform: never filed.
-  const bool embedded = rule == &RulesDefault || rule == &RulesOverall || rule == &root->RulesDefault ||
-                        rule == &root->RulesOverall;
-  if (definitions == nullptr || definitions->Tokens == nullptr || embedded || budget.rulesLeft == 0) {
+  if (definitions == nullptr || definitions->Tokens == nullptr || budget.rulesLeft == 0) {
     if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
     return nullptr;
   }
   --budget.rulesLeft;
 
-  const bool made = rule == nullptr;
-  if (made) {
-    rule = new QuorbItem();
-  } else {
-    // A rule compiled before is compiled afresh.
-    if (rule->OwningTable != nullptr) rule->OwningTable->Remove(rule);
-    if (rule->DefiningTransform != nullptr) rule->DefiningTransform->DetachRule(rule);
-    ClearCompiledContent(rule);
-  }
+  auto* rule = new QuorbItem();
   rule->Owner = Owner;
   rule->DefiningTransform = root;
 
@@ -152,8 +204,7 @@ QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::st
   if (!ok) {
     Owner->SetErrorIfNone(ErrInvalidDefinition);
     root->DetachRule(rule);
-    if (made) delete rule;
-    else ClearCompiledContent(rule);
+    delete rule;
     return nullptr;
   }
 

@@ -34,6 +34,9 @@ struct RuleBudget {
 // alternatives: nested braces are stepped over and, unlike the shared
 // CloseCurlyBrace sentinel, statement separators do not end the scan.
 QuorbItem* CloseBraceTerminator();
+// The name of a rule anchored by a regular expression: "@RegEx: " and the
+// decimal value of its handle.
+std::string RegexAnchorName(const QuorbItem* rule);
 
 bool IsAsciiLetter(char c);
 std::string AsciiLower(std::string text);

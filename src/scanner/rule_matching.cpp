@@ -30,9 +30,10 @@ LocationAndLengthStruct* SpanOwner(const std::vector<QuorbItem*>& parts,
   return nullptr;
 }
 
-bool MatchPartPattern(const QuorbItem* part, const std::string& text, uint64_t pos, uint64_t end, TokenMatch& m) {
-  if (part->FastMatch != nullptr) return part->FastMatch(text, pos, end, part->SubMatch, m);
-  return MatchRegexAt(part->Pattern, text, pos, end, part->SubMatch, m);
+bool MatchPartPattern(const StringLocation& cursor, const QuorbItem* part, uint64_t pos, uint64_t end,
+                      TokenMatch& m) {
+  if (part->FastMatch != nullptr) return part->FastMatch(*cursor.TextPtr, pos, end, part->SubMatch, m);
+  return MatchHostPattern(cursor, part->Pattern, pos, end, part->SubMatch, m);
 }
 
 std::string CaptureText(const std::string& text, const LocationAndLengthStruct& capture) {
@@ -81,7 +82,7 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
           break;
         }
         TokenMatch m;
-        while (!MatchPartPattern(part, text, Pos, end, m)) {
+        while (!MatchPartPattern(*this, part, Pos, end, m)) {
           // Only blanks may stand before the pattern.
           const bool wasSensitive = Has(IsWhitespaceSensitive);
           SetBit(IsWhitespaceSensitive, true);
@@ -95,9 +96,7 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
       }
       case ParamStop:
       case RegExParamStop: {
-        SetBit(IsStopFound, false);
-        NextToken(part, 1);
-        if (!Has(IsStopFound) || TokenLen == 0) return nullptr;
+        if (!ScanUpToStop(part) || TokenLen == 0) return nullptr;
         if (LocationAndLengthStruct* owner = SpanOwner(parts, captures, i)) *owner = {TokenLoc, TokenLen};
         current = {StopLoc, StopLen};
         break;
@@ -163,6 +162,23 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
     if (i == 0 && !rule->Has(IsActive)) return nullptr;
   }
   return rule;
+}
+
+bool StringLocation::ScanUpToStop(QuorbItem* part) {
+  SetBit(IsStopFound, false);
+  if (Memory_ == nullptr || !Memory_->remember) {
+    NextToken(part, 1);
+    return Has(IsStopFound);
+  }
+  ScanMemory::StopScans& known = Memory_->stopScans[{part, RangeEnd}];
+  ScanMemory::Trail trail;
+  Memory_->trail = &trail;
+  Memory_->known = &known;
+  NextToken(part, 1);
+  const bool found = Has(IsStopFound);
+  if (!Memory_->exhausted)
+    ScanMemory::Remember(known, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});
+  return found;
 }
 
 QuorbItem* StringLocation::CheckForSyntaxBlock(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures,

@@ -282,7 +282,7 @@ bool RuleCompiler::ReadRegexParameter(QuorbItem* part, const std::string& regex)
       return false;
     }
     rule_->SetBit(IsAnchored, true);
-    rule_->Name = "@RegEx: " + std::to_string(reinterpret_cast<uintptr_t>(rule_));
+    rule_->Name = RegexAnchorName(rule_);
     part->RegExRule = rule_;
   }
   return true;
@@ -336,7 +336,7 @@ bool RuleCompiler::ReadAlternative(uint64_t barStart) {
 }
 
 bool RuleCompiler::DefineVariant(const std::string& from, const std::string& to) {
-  QuorbItem* variant = target_.CompileRule(from, to, from, to, nullptr, budget_);
+  QuorbItem* variant = target_.CompileRule(from, to, from, to, budget_);
   if (variant == nullptr) return false;
   if (rule_->Variants == nullptr) rule_->Variants = new std::vector<QuorbItem*>();
   rule_->Variants->push_back(variant);

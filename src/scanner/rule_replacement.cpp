@@ -67,18 +67,17 @@ bool RuleCompiler::ReadReplacement() {
       AddLiteralPiece(brace, 1);
       continue;
     }
+    cursor.Pos = brace + blockLength;
     auto found = names_.find(to_.substr(innerStart, innerLength));
     if (found == names_.end()) {
-      // Not a reference: the brace is text and what it encloses is read on,
-      // so references inside a literal block are still replaced.
-      AddLiteralPiece(brace, 1);
+      // Not a reference: the whole block, braces and all, is text.
+      AddLiteralPiece(brace, blockLength);
       continue;
     }
     ReplacementStruct piece = found->second;
     piece.Offset = brace;
     piece.Length = blockLength;
     rule_->Pieces.push_back(piece);
-    cursor.Pos = brace + blockLength;
   }
 
   // The parameter variables leave the symbol table: the parsed pieces hold

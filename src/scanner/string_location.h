@@ -24,6 +24,8 @@
 
 #include "engine/base_class.h"
 #include "engine/quorb_item.h"
+#include "scanner/host_regex.h"
+#include "scanner/scan_memory.h"
 #include "scanner/scan_state.h"
 #include "scanner/token_kinds.h"
 #include "scanner/token_matchers.h"
@@ -238,13 +240,28 @@ class StringLocation : public virtual BaseClass, public ScanState {
  private:
   friend class RuleCompiler;
   friend class RuleExpansion;
+  // Compiles a new rule and files it; null (error 9, nothing left behind)
+  // when the pattern or TO text is malformed.
   QuorbItem* CompileRule(std::string from, std::string to, std::string fromPart, std::string toPart,
-                         QuorbItem* rule, RuleBudget& budget);
+                         RuleBudget& budget);
+  // Replaces the compiled content of `rule` by that of `fresh`, a rule just
+  // compiled by this transform, takes over its filing, and frees `fresh`.
+  void AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule);
   // The transform that owns the rule table this object uses.
   StringLocation* OwningRoot();
 
+  // The text around a replacement that a rule's local transform (this
+  // object) is about to expand: the next expansion of this object reads it
+  // as the rest of its document ({@Doc}), then forgets it.
+  struct DocumentAround {
+    const std::string* before = nullptr;  // the text before is its first beforeLength bytes
+    uint64_t beforeLength = 0;
+    const std::string* after = nullptr;   // the text after is its bytes from afterStart on
+    uint64_t afterStart = 0;
+  } DocumentAround_;
   std::unordered_map<const QuorbItem*, QuorbItem*> VariantParents_;  // variant -> rule that spun it off
   int32_t ExpansionDepth_ = 0;     // expansions running with this object's rules
+  ScanMemory* Memory_ = nullptr;   // an expansion's cursor: what it remembers of its text
   bool RangeExpanding_ = false;    // a range expansion of OwnText is running
   // ---- end of rule compilation and text expansion --------------------------
 
@@ -299,7 +316,21 @@ class StringLocation : public virtual BaseClass, public ScanState {
   QuorbItem* LookUpToken(Table* table, const StringLocation& cursor) const;
   void FinishScan(QuorbItem* wanted);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);
+  // Scans up to a rule's stop part; whether it was found. A scan known to
+  // fail from here is not done again, and one that fails is remembered.
+  bool ScanUpToStop(QuorbItem* part);
+  // With restore, a block the memory measured before: Pos moves after it.
+  bool SkipKnownBlock(uint64_t start);
+  // At a position an earlier scan for the same stop took a step from: the
+  // state that scan's remaining steps would leave (found or not); false
+  // when no scan took a step from here.
+  bool ResumeKnownStop(const ScanMemory::StopScans& known, ScanMemory::Trail& trail);
 };
+
+// MatchRegexAt over the cursor's text; when the engine gives up on the
+// pattern, error 18 on the cursor's owner (when none is pending) and no match.
+bool MatchHostPattern(const StringLocation& cursor, const HostRegex& pattern, uint64_t pos, uint64_t end,
+                      uint64_t subMatch, TokenMatch& out);
 
 // Replaces every character-code group "{#n}" or "{#n,m,...}" (decimal codes
 // separated by single characters, each taken modulo 256) by its

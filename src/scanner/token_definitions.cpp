@@ -73,19 +73,19 @@ static bool GrammarFlags(int32_t grammar, std::regex::flag_type transformGrammar
 // instance defines them, and compiling a pattern costs far more than
 // sharing one (a copy shares the compiled automaton). Only patterns with a
 // hand-written matcher are kept, so host patterns cannot grow the cache.
-static bool CompileShared(const std::string& pattern, std::regex::flag_type flags, std::regex& out) {
+static bool CompileShared(const std::string& pattern, std::regex::flag_type flags, HostRegex& out) {
   if (FindTokenMatcher(pattern) == nullptr) return false;
-  static std::map<std::pair<std::string, std::regex::flag_type>, std::regex>* compiled =
-      new std::map<std::pair<std::string, std::regex::flag_type>, std::regex>();
+  static std::map<std::pair<std::string, std::regex::flag_type>, HostRegex>* compiled =
+      new std::map<std::pair<std::string, std::regex::flag_type>, HostRegex>();
   auto key = std::make_pair(pattern, flags);
   auto found = compiled->find(key);
-  if (found == compiled->end()) found = compiled->emplace(key, std::regex(pattern, flags)).first;
+  if (found == compiled->end()) found = compiled->emplace(key, HostRegex(pattern, flags)).first;
   out = found->second;
   return true;
 }
 
 // Compiles `pattern`; false (error 9 on the owner) when it does not compile.
-static bool Compile(const std::string& pattern, std::regex::flag_type flags, std::regex& out, Quorb* owner) {
+static bool Compile(const std::string& pattern, std::regex::flag_type flags, HostRegex& out, Quorb* owner) {
   try {
     if (!CompileShared(pattern, flags, out)) CompilePattern(out, pattern, flags);
     return true;
@@ -97,7 +97,7 @@ static bool Compile(const std::string& pattern, std::regex::flag_type flags, std
 
 // Gives `item` the compiled pattern and, for a plain ECMAScript pattern with
 // a hand-written equivalent, the fast matcher.
-static void SetPattern(QuorbItem* item, const std::string& text, std::regex& compiled, std::regex::flag_type flags) {
+static void SetPattern(QuorbItem* item, const std::string& text, HostRegex& compiled, std::regex::flag_type flags) {
   item->Pattern.swap(compiled);
   item->FastMatch = flags == std::regex::ECMAScript ? FindTokenMatcher(text) : nullptr;
 }
@@ -113,7 +113,7 @@ QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind,
   const std::regex::flag_type flags = PatternFlags(grammarFlags, caseSensitive);
   const std::regex::flag_type closerFlags = PatternFlags(Grammar, caseSensitive);
   // Both patterns compile before anything is appended: no half pair.
-  std::regex opener, closer;
+  HostRegex opener, closer;
   if (!Compile(regex, flags, opener, Owner)) return nullptr;
   if (!closing.empty() && !Compile(closing, closerFlags, closer, Owner)) return nullptr;
   if (Tokens == nullptr) Tokens = new std::vector<QuorbItem*>();

@@ -1,6 +1,5 @@
-// Hand-written matchers for the default token patterns, and the general
-// std::regex path for every other pattern. Each matcher reproduces the
-// ECMAScript backtracking result of its pattern (leftmost alternative first,
+// Hand-written matchers for the default token patterns. Each matcher
+// reproduces the ECMAScript backtracking result of its pattern (leftmost alternative first,
 // greedy quantifiers), not the longest match; the comments on the matchers
 // derive that result where backtracking changes it.
 #include "scanner/token_matchers.h"
@@ -259,30 +258,6 @@ TokenMatcher FindTokenMatcher(const std::string& pattern) {
     if (pattern == entry.pattern) return entry.matcher;
   }
   return nullptr;
-}
-
-bool MatchRegexAt(const std::regex& pattern, const std::string& text, uint64_t pos, uint64_t end,
-                  uint64_t subMatch, TokenMatch& out) {
-  if (end > text.size() || pos > end) return false;
-  std::string::const_iterator first = text.cbegin() + static_cast<std::ptrdiff_t>(pos);
-  std::string::const_iterator last = text.cbegin() + static_cast<std::ptrdiff_t>(end);
-  std::match_results<std::string::const_iterator> match;
-  try {
-    if (!std::regex_search(first, last, match, pattern, std::regex_constants::match_continuous)) {
-      return false;
-    }
-  } catch (const std::regex_error&) {
-    return false;
-  }
-  out.length = static_cast<uint64_t>(match.length(0));
-  if (subMatch < match.size() && match[subMatch].matched) {
-    out.subStart = static_cast<uint64_t>(match[subMatch].first - text.cbegin());
-    out.subLength = static_cast<uint64_t>(match[subMatch].length());
-  } else {
-    out.subStart = pos;
-    out.subLength = 0;
-  }
-  return true;
 }
 
 }  // namespace QuorbNameSpace

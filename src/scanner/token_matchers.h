@@ -1,13 +1,13 @@
 // Token matchers: anchored matching of one token pattern at a position of the
 // scanned text. The default token patterns run on every token of every parse,
-// so each has a hand-written matcher that accepts exactly what its
-// std::regex accepts; any other pattern goes through MatchRegexAt. The token
-// scanner (string_location.h) picks the matcher when a token is defined.
+// so each has a hand-written matcher that accepts exactly what the standard
+// library's ECMAScript regex accepts; any other pattern goes through the
+// host-pattern engine (host_regex.h). The token scanner (string_location.h)
+// picks the matcher when a token is defined.
 #ifndef QUORB_SCANNER_TOKEN_MATCHERS_H
 #define QUORB_SCANNER_TOKEN_MATCHERS_H
 
 #include <cstdint>
-#include <regex>
 #include <string>
 
 namespace QuorbNameSpace {
@@ -37,14 +37,6 @@ TokenMatcher FindTokenMatcher(const std::string& pattern);
 // True for a matcher of one character class repeated ("[...]+"): a match
 // that starts inside one of its matches ends where that match ended.
 bool MatchesRunsOfOneClass(TokenMatcher matcher);
-
-// The general path: std::regex_search with match_continuous over [pos, end).
-// Any std::regex_error thrown while matching (complexity, stack) counts as no
-// match. Same sub-match rule and range contract as TokenMatcher. Unlike the
-// hand-written matchers, the standard library recurses once per character
-// consumed, so very long matches can exhaust the stack.
-bool MatchRegexAt(const std::regex& pattern, const std::string& text, uint64_t pos, uint64_t end,
-                  uint64_t subMatch, TokenMatch& out);
 
 }  // namespace QuorbNameSpace
 

@@ -2,7 +2,9 @@
 // tried from the highest priority (defined last) down; the first that
 // matches at the position wins, not the longest.
 #include <algorithm>
+#include <utility>
 
+#include "engine/errors.h"
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
@@ -22,6 +24,16 @@ QuorbItem* UnmatchedByte() {
     return generic;
   }();
   return item;
+}
+
+// Counts one token step against an expansion's budget; false once it is spent.
+bool TakeStep(ScanMemory& memory) {
+  if (memory.stepsLeft == 0) {
+    memory.exhausted = true;
+    return false;
+  }
+  --memory.stepsLeft;
+  return true;
 }
 
 bool IsBlankRun(const QuorbItem* token) { return token != nullptr && token->TokenKind == TokenWhitespace; }
@@ -73,6 +85,13 @@ static bool RestOfRun(const StringLocation& cursor, const QuorbItem* candidate, 
   return true;
 }
 
+bool MatchHostPattern(const StringLocation& cursor, const HostRegex& pattern, uint64_t pos, uint64_t end,
+                      uint64_t subMatch, TokenMatch& out) {
+  const RegexOutcome outcome = MatchRegexAt(pattern, *cursor.TextPtr, pos, end, subMatch, out);
+  if (outcome == RegexOutcome::GaveUp && cursor.Owner != nullptr) cursor.Owner->SetErrorIfNone(ErrReparseLimit);
+  return outcome == RegexOutcome::Match;
+}
+
 // The highest-priority token item that matches at Pos, from list index
 // `first` down; its index, or NoPosition with `item` null.
 static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
@@ -85,9 +104,10 @@ static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbI
     if (quotesOff && candidate->Has(IsQuotedText)) continue;
     const uint64_t sub = step ? candidate->SubMatch : 0;
     TokenMatch found;
-    bool matched = RestOfRun(cursor, candidate, end, sub, found) ||
-                   (candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
-                                                    : MatchRegexAt(candidate->Pattern, text, cursor.Pos, end, sub, found));
+    bool matched =
+        RestOfRun(cursor, candidate, end, sub, found) ||
+        (candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
+                                         : MatchHostPattern(cursor, candidate->Pattern, cursor.Pos, end, sub, found));
     // An empty match would not move the scan on; only the wanted
     // terminator may match empty.
     if (!matched || (found.length == 0 && candidate != wanted)) continue;
@@ -108,8 +128,18 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
   WantedFirst wantedFirst(Tokens, wanted, !step && wanted->Text.empty() && Tokens != nullptr);
   const bool blanksCount = Has(IsWhitespaceSensitive) || wanted->Has(IsWhitespaceSensitive);
   uint64_t lastIndex = NoPosition;
+  // A rule's stop scan with a memory: its steps are recorded, and where an
+  // earlier scan for the same stop took a step it ends as that scan did
+  // (nested scans get neither).
+  ScanMemory::Trail* trail = Memory_ != nullptr ? std::exchange(Memory_->trail, nullptr) : nullptr;
+  const ScanMemory::StopScans* known = Memory_ != nullptr ? std::exchange(Memory_->known, nullptr) : nullptr;
 
   while (Pos < RangeEnd && Pos < TextPtr->size()) {
+    if (Memory_ != nullptr && !TakeStep(*Memory_)) break;
+    if (trail != nullptr) {
+      if (known != nullptr && ResumeKnownStop(*known, *trail)) break;
+      trail->steps.push_back({Pos, false});
+    }
     PrevToken = CurrentToken;
     const uint64_t listSize = Tokens != nullptr ? Tokens->size() : 0;
     QuorbItem* item = nullptr;
@@ -130,6 +160,7 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
     LastMatch = match;
 
     if (item->TokenKind == TokenWhitespace && !blanksCount) {
+      if (trail != nullptr) trail->steps.back().blank = true;
       TokenStart = BlankStart = Pos;
       Pos += match.length;
       if (step) continue;
@@ -230,6 +261,8 @@ void StringLocation::NextCodeBlock(bool restore) {
     Tokens->pop_back();
   }
 
+  if (restore && setAside == nullptr && SkipKnownBlock(start)) return;
+
   NextToken(DefaultToken, 1);
   uint64_t innerStart = start;
   if (CurrentToken->TokenKind != TokenCodeBlock) {
@@ -237,14 +270,20 @@ void StringLocation::NextCodeBlock(bool restore) {
   } else {
     innerStart = Pos;
     std::vector<QuorbItem*> open{CurrentToken};
+    std::vector<uint64_t> openStarts{start};
     bool closed = false;
     while (Pos < RangeEnd) {
       NextToken(DefaultToken, 1);
       if (CurrentToken == ItemNotFound) break;
       if (CurrentToken->TokenKind == TokenCodeBlock) {
         open.push_back(CurrentToken);
+        openStarts.push_back(ScanStart);
       } else if (CurrentToken->TokenKind == TokenCodeBlockMatch && CurrentToken->Partner == open.back()) {
         open.pop_back();
+        // Every block closed on the way is measured too.
+        if (Memory_ != nullptr && setAside == nullptr)
+          Memory_->blocks[openStarts.back()] = {Pos, RangeEnd, true, Has(IsQuoteBlind)};
+        openStarts.pop_back();
         if (open.empty()) {
           TokenLen = Pos - start;
           BlockInnerLen = ScanStart - innerStart;
@@ -256,6 +295,7 @@ void StringLocation::NextCodeBlock(bool restore) {
     if (!closed) {
       TokenLen = BlockInnerLen = 0;
       Status = 5;
+      if (Memory_ != nullptr && setAside == nullptr) Memory_->blocks[start] = {Pos, RangeEnd, false, Has(IsQuoteBlind)};
     }
   }
 
@@ -269,6 +309,38 @@ void StringLocation::NextCodeBlock(bool restore) {
     BlockInnerStart = innerStart;
   }
   if (setAside != nullptr) Tokens->push_back(setAside);
+}
+
+bool StringLocation::ResumeKnownStop(const ScanMemory::StopScans& known, ScanMemory::Trail& trail) {
+  auto seen = known.from.find(Pos);
+  if (seen == known.from.end()) return false;
+  const ScanMemory::StopScans::From& from = seen->second;
+  trail.hit = true;
+  trail.hitFrom = from;
+  if (from.end == ScanMemory::StopScans::Fails) return true;
+  // The state the earlier scan's remaining steps would leave.
+  const ScanMemory::StopScans::End& end = known.ends[from.end];
+  PrevToken = Pos == end.stopLoc ? CurrentToken : end.previous;
+  if (from.lastBlank != NoPosition) BlankStart = from.lastBlank;
+  if (TokenLoc == NoPosition && from.firstToken != NoPosition) TokenLoc = ScanStart = from.firstToken;
+  CurrentToken = end.current;
+  LastMatch = end.lastMatch;
+  TokenStart = StopLoc = end.stopLoc;
+  StopLen = end.stopLen;
+  Pos = end.stopLoc + end.stopLen;
+  SetBit(IsStopFound, true);
+  return true;
+}
+
+bool StringLocation::SkipKnownBlock(uint64_t start) {
+  if (Memory_ == nullptr || !Memory_->remember) return false;
+  auto known = Memory_->blocks.find(start);
+  if (known == Memory_->blocks.end()) return false;
+  const ScanMemory::Block& block = known->second;
+  if (block.quoteBlind != Has(IsQuoteBlind)) return false;
+  if (block.closed ? block.after > RangeEnd : block.rangeEnd != RangeEnd) return false;
+  Pos = block.after;
+  return true;
 }
 
 StringLocation::BlockSpan StringLocation::MeasureBlock(uint64_t at) {

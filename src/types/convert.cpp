@@ -11,6 +11,8 @@
 #include <limits>
 #include <string>
 
+#include "engine/errors.h"
+#include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "types/builtin_types.h"
 #include "types/data_type.h"
@@ -195,9 +197,17 @@ QuorbDataType* TypeFor(const QuorbItem* item, int32_t number) {
   return PrototypeOf(number);
 }
 
+// The instance an item belongs to: its own owner, or that of its type's
+// defining item (temporaries record no owner). Null when neither is known.
+Quorb* InstanceOf(const QuorbItem* item) {
+  if (item->Owner != nullptr) return item->Owner;
+  if (item->DataType != nullptr && item->DataType->Item != nullptr) return item->DataType->Item->Owner;
+  return nullptr;
+}
+
 }  // namespace
 
-bool Convert(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
+bool ConvertValue(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
   if (source->DataType == nullptr || target->DataType == nullptr) return false;
   if (sourceValue == nullptr || targetValue == nullptr) return false;
   int32_t s = source->DataType->Index;
@@ -229,6 +239,17 @@ bool Convert(const QuorbItem* source, const QuorbItem* target, const void* sourc
     target->DataType->SetValue(targetValue, sourceValue);
     return true;
   }
+  return false;
+}
+
+bool Convert(const QuorbItem* source, const QuorbItem* target, const void* sourceValue, void* targetValue) {
+  if (ConvertValue(source, target, sourceValue, targetValue)) return true;
+  // No stale value stays behind: a step that ran before, or a parameter
+  // buffer used by an earlier call, would otherwise pass for the result.
+  if (target->DataType != nullptr && targetValue != nullptr) target->DataType->Reset(targetValue);
+  Quorb* instance = InstanceOf(target);
+  if (instance == nullptr) instance = InstanceOf(source);
+  if (instance != nullptr) instance->ErrorRaise(nullptr, ErrTypeMismatch);
   return false;
 }
 

@@ -2,6 +2,7 @@
 // class prints through.
 #include "types/data_type.h"
 
+#include <locale>
 #include <sstream>
 
 namespace QuorbNameSpace {
@@ -9,10 +10,13 @@ namespace QuorbNameSpace {
 namespace {
 
 // Whatever a default-configured stream writes: plain decimal for integers,
-// six significant digits in the default notation for floating point.
+// six significant digits in the default notation for floating point. The
+// stream takes the classic locale, not the host's global one: a German
+// host must not get "2,5" or digit grouping.
 template <typename Number>
 std::string StreamText(Number value) {
   std::ostringstream stream;
+  stream.imbue(std::locale::classic());
   stream << value;
   return stream.str();
 }

@@ -1,13 +1,64 @@
 // Text to number through the C library's conversions; see number_parsing.h.
+// Every conversion runs under the classic "C" locale whatever locale the
+// host has set: "1.5" is one and a half in every host, and a German host's
+// "1,5" is not a number.
 #include "types/number_parsing.h"
 
 #include <cerrno>
+#include <cfloat>
+#include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
+
+#if !defined(_WIN32)
+#include <locale.h>
+#include <stdlib.h>
+#endif
 
 namespace QuorbNameSpace {
 
 namespace {
+
+#if defined(_WIN32)
+using ClassicLocale = _locale_t;
+ClassicLocale MakeClassicLocale() { return _create_locale(LC_ALL, "C"); }
+#else
+using ClassicLocale = locale_t;
+ClassicLocale MakeClassicLocale() { return newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr)); }
+#endif
+
+// Made once and kept for the life of the process.
+ClassicLocale Classic() {
+  static const ClassicLocale classic = MakeClassicLocale();
+  return classic;
+}
+
+#if defined(_WIN32)
+long ClassicStrtol(const char* s, char** end) { return _strtol_l(s, end, 10, Classic()); }
+long long ClassicStrtoll(const char* s, char** end) { return _strtoi64_l(s, end, 10, Classic()); }
+unsigned long long ClassicStrtoull(const char* s, char** end) { return _strtoui64_l(s, end, 10, Classic()); }
+double ClassicStrtod(const char* s, char** end) { return _strtod_l(s, end, Classic()); }
+// The Windows runtime has no strtof with a locale: the double is narrowed.
+// A value that rounds beyond float's largest, or lies below its normal
+// range, is reported out of range as strtof would.
+float ClassicStrtof(const char* s, char** end) {
+  const double value = ClassicStrtod(s, end);
+  const double magnitude = std::fabs(value);
+  const double firstOverflowing = 0x1.ffffffp+127;  // FLT_MAX plus half its last step
+  if (std::isfinite(value) && (magnitude >= firstOverflowing || (magnitude != 0 && magnitude < FLT_MIN))) {
+    errno = ERANGE;
+    return 0;
+  }
+  return static_cast<float>(value);
+}
+#else
+long ClassicStrtol(const char* s, char** end) { return strtol_l(s, end, 10, Classic()); }
+long long ClassicStrtoll(const char* s, char** end) { return strtoll_l(s, end, 10, Classic()); }
+unsigned long long ClassicStrtoull(const char* s, char** end) { return strtoull_l(s, end, 10, Classic()); }
+double ClassicStrtod(const char* s, char** end) { return strtod_l(s, end, Classic()); }
+float ClassicStrtof(const char* s, char** end) { return strtof_l(s, end, Classic()); }
+#endif
 
 // Runs one C conversion on the text with errno cleared, then classifies the
 // outcome as the standard string-to-number functions do, and restores the
@@ -58,7 +109,7 @@ ParseStatus ConvertFloating(const std::string& text, Number& out, Convert conver
 ParseStatus ParseInt32Text(const std::string& text, int32_t& out) {
   long value = 0;
   const ParseStatus status = ConvertInRange<long>(
-      text, value, [](const char* s, char** end) { return std::strtol(s, end, 10); },
+      text, value, ClassicStrtol,
       std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
   if (status == ParseStatus::Ok) out = static_cast<int32_t>(value);
   return status;
@@ -69,7 +120,7 @@ ParseStatus ParseInt32WideText(const std::string& text, int64_t& out) {
   // refuse the upper half of the unsigned range.
   long long value = 0;
   const ParseStatus status = ConvertInRange<long long>(
-      text, value, [](const char* s, char** end) { return std::strtoll(s, end, 10); },
+      text, value, ClassicStrtoll,
       std::numeric_limits<int32_t>::min(), std::numeric_limits<uint32_t>::max());
   if (status == ParseStatus::Ok) out = static_cast<int64_t>(value);
   return status;
@@ -82,7 +133,7 @@ ParseStatus ParseInt64Text(const std::string& text, int64_t& out) {
   }
   long long value = 0;
   const ParseStatus status = RunConversion<long long>(
-      text, value, [](const char* s, char** end) { return std::strtoll(s, end, 10); });
+      text, value, ClassicStrtoll);
   if (status == ParseStatus::Ok) out = static_cast<int64_t>(value);
   return status;
 }
@@ -94,17 +145,17 @@ ParseStatus ParseUInt64Text(const std::string& text, uint64_t& out) {
   }
   unsigned long long value = 0;
   const ParseStatus status = RunConversion<unsigned long long>(
-      text, value, [](const char* s, char** end) { return std::strtoull(s, end, 10); });
+      text, value, ClassicStrtoull);
   if (status == ParseStatus::Ok) out = static_cast<uint64_t>(value);
   return status;
 }
 
 ParseStatus ParseFloatText(const std::string& text, float& out) {
-  return ConvertFloating(text, out, [](const char* s, char** end) { return std::strtof(s, end); });
+  return ConvertFloating(text, out, ClassicStrtof);
 }
 
 ParseStatus ParseDoubleText(const std::string& text, double& out) {
-  return ConvertFloating(text, out, [](const char* s, char** end) { return std::strtod(s, end); });
+  return ConvertFloating(text, out, ClassicStrtod);
 }
 
 }  // namespace QuorbNameSpace

@@ -1,7 +1,9 @@
 // Text to number, the way the value classes read their values: the C
 // library's strtol/strtoll/strtoull/strtof/strtod in base 10 with the checks
 // the standard string-to-number functions apply, but reported as a status
-// instead of thrown. See value_classes.h for which class uses which.
+// instead of thrown, and always under the classic "C" locale (the host's
+// locale never changes what a number text means). See value_classes.h for
+// which class uses which.
 //
 // Common rules: the empty text is zero without parsing; leading white space
 // is skipped and a sign accepted; conversion stops at the first character

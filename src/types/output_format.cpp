@@ -2,10 +2,12 @@
 // The format added last runs first on the plain text; each later one gets
 // what the earlier produced. While an output expression runs, the instance's
 // flag bit 54 is set, so a value printed from inside it comes out plain and
-// the recursion ends there.
+// the recursion ends there. A callback format cannot be told apart from
+// the host code around it, so its nesting is counted instead and capped.
 #include <cfenv>
 #include <string>
 
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
@@ -14,18 +16,31 @@
 namespace QuorbNameSpace {
 namespace {
 
-// Ignores every floating-point exception for the duration of the formatting
-// and puts the instance's own mask back however the formatting ends.
-class AllExceptionsIgnored {
+// Callback formats that print a value of their own type nest; past this
+// depth the value comes out plain and error 18 is raised once.
+const int MaxFormatDepth = 16;
+
+// For the duration of the formatting: every floating-point exception is
+// ignored, the flags the formats raise are dropped (the caller's are kept),
+// and one more level of nesting is counted. All of it is undone however the
+// formatting ends.
+class FormattingScope {
  public:
-  explicit AllExceptionsIgnored(Quorb* instance) : instance_(instance), saved_(instance->IgnoredExceptions) {
-    instance_->IgnoredExceptions = FE_ALL_EXCEPT;
+  explicit FormattingScope(Quorb* instance) : instance_(instance), savedMask_(instance->IgnoredExceptions) {
+    instance_->IgnoredExceptions = FiveExceptionFlags;
+    ++instance_->FormatDepth;
   }
-  ~AllExceptionsIgnored() { instance_->IgnoredExceptions = saved_; }
+  ~FormattingScope() {
+    --instance_->FormatDepth;
+    instance_->IgnoredExceptions = savedMask_;
+  }
+  FormattingScope(const FormattingScope&) = delete;
+  FormattingScope& operator=(const FormattingScope&) = delete;
 
  private:
   Quorb* instance_;
-  int32_t saved_;
+  int32_t savedMask_;
+  ExceptionFlagsKept flags_;
 };
 
 std::string& TextOf(QuorbItem* item) { return *static_cast<std::string*>(item->ValuePtr); }
@@ -34,9 +49,15 @@ std::string& TextOf(QuorbItem* item) { return *static_cast<std::string*>(item->V
 std::string RunOutputExpression(Quorb* instance, QuorbParsedExpr* expr, const std::string& text) {
   if (instance->OutputTextItem != nullptr && instance->OutputTextItem->ValuePtr != nullptr)
     TextOf(instance->OutputTextItem) = text;
+  // An error pending from before (evaluations never clear it) belongs to
+  // no part of this expression: the format prints its value, and the
+  // pending error stays the one reported.
+  const int32_t pending = instance->Error.Number;
+  instance->Error.Number = 0;
   instance->Flags |= PropertyBit(IsFormatting);
   std::string result = expr->EvaluateStr();
   instance->Flags &= ~PropertyBit(IsFormatting);
+  if (pending != 0) instance->Error.Number = pending;
   return result;
 }
 
@@ -50,6 +71,11 @@ std::string QuorbDataType::ToStringFormatted(const std::string& text) {
   if (instance == nullptr || (instance->Flags & PropertyBit(IsFormatting)) != 0) return text;
   if (instance->StringType == nullptr) return text;
 
+  if (instance->FormatDepth >= MaxFormatDepth) {
+    if (instance->FormatDepth == MaxFormatDepth) instance->ErrorRaise(nullptr, ErrReparseLimit);
+    return text;
+  }
+
   QuorbItem current(instance->StringType, std::string());
   if (current.ValuePtr == nullptr) return text;
   TextOf(&current) = text;
@@ -57,7 +83,7 @@ std::string QuorbDataType::ToStringFormatted(const std::string& text) {
   context.Args.push_back(&current);
   context.Result = &current;
 
-  AllExceptionsIgnored quiet(instance);
+  FormattingScope scope(instance);
   // By index, from the last: a format may change the list while it runs.
   for (size_t i = Outputs.size(); i-- > 0;) {
     if (i >= Outputs.size()) continue;

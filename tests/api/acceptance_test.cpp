@@ -3,8 +3,11 @@
 // through each export, lookups and the boundary's neutral results.
 #include <gtest/gtest.h>
 
+#include <cfenv>
+#include <clocale>
 #include <cmath>
 #include <cstring>
+#include <locale>
 #include <string>
 
 #include "quorb.h"
@@ -203,6 +206,93 @@ TEST_F(Host, TypedParseConvertsTheResult) {
   QuorbExpression* text = Parse(q, "1+1", "OmniType");  // any type converts to it
   EXPECT_STREQ(EvaluateStr(text), "2");
   ReleaseExpr(text);
+  QuorbExpression* misspelt = Parse(q, "1.5", "Integr");
+  EXPECT_STREQ(EvaluateStr(misspelt), "Undefined identifier") << "not 1.5 as if no type were asked for";
+  ReleaseExpr(misspelt);
+}
+
+TEST_F(Host, TextThatIsNoNumberIsAnError) {
+  EXPECT_STREQ(EvalStr(q, "Int('abc')"), "Data type mismatch");
+  EXPECT_STREQ(EvalStr(q, "Double('1e-310')"), "Data type mismatch");
+  EXPECT_STREQ(EvalStr(q, "Int('42') + 1"), "43");
+  ASSERT_NE(DefineVariable(q, "s = '12'", nullptr), nullptr);
+  QuorbExpression* e = Parse(q, "Int(s) + 0", "");
+  EXPECT_EQ(Evaluate(e), 12.0);
+  EXPECT_STREQ(EvalStr(q, "s = 'abc'"), "abc");
+  EXPECT_EQ(Evaluate(e), 0.0) << "not the value of the run before";
+  EXPECT_STREQ(EvaluateStr(e), "Data type mismatch");
+  ReleaseExpr(e);
+}
+
+const int kFiveFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW | FE_INEXACT;
+
+TEST_F(Host, ParsingLeavesTheHostsFloatingPointFlags) {
+  std::feclearexcept(kFiveFlags);
+  std::feraiseexcept(FE_DIVBYZERO);
+  QuorbExpression* huge = Parse(q, "1e999", "");
+  QuorbExpression* tenth = Parse(q, "0.1", "");
+  ASSERT_NE(DefineVariable(q, "w = 1e308 * 10 + 1 / 3", nullptr), nullptr);
+  EXPECT_EQ(std::fetestexcept(kFiveFlags), FE_DIVBYZERO) << "kept, and none added by reading or defining";
+  std::feclearexcept(kFiveFlags);
+  EXPECT_STREQ(EvaluateStr(tenth), "0.1");
+  EXPECT_STREQ(EvaluateStr(huge), "Unrecognized token") << "an unreadable literal, not an overflow";
+  ReleaseExpr(huge);
+  ReleaseExpr(tenth);
+}
+
+TEST_F(Host, OutputFormatsLeaveNoFlagsAndPrintDespiteAPendingError) {
+  ASSERT_NE(Define_Overload_Quorb(q, "Output: Double t = IIf(1e308 * 10 > 0, t, t)", nullptr, nullptr),
+            nullptr);
+  QuorbExpression* value = Parse(q, "1.5", "");
+  QuorbExpression* other = Parse(q, "2 + 2", "");
+  EXPECT_STREQ(EvaluateStr(value), "1.5");
+  EXPECT_EQ(Evaluate(other), 4.0);
+  EXPECT_STREQ(EvaluateStr(other), "4") << "the format's overflow is no error of a later run";
+  double d = 2.5;
+  EXPECT_STREQ(EvalStr(q, "nothing_here"), "Undefined identifier");
+  EXPECT_STREQ(ValueAt(q, &d, "Double"), "2.5") << "the pending error is not the format's text";
+  ReleaseExpr(value);
+  ReleaseExpr(other);
+}
+
+// Host functions of each kind, called through the types the header declares
+// (the function-type check of the clang build verifies the calls).
+int hostCalls = 0;
+void QUORB_CALLBACK CountingFunction(QuorbPart*) { ++hostCalls; }
+void QUORB_CALLBACK CountingHandler(QuorbInstance*) { ++hostCalls; }
+
+TEST_F(Host, HostFunctionsOfEveryKindAreCalled) {
+  hostCalls = 0;
+  ASSERT_NE(DefineFunction(q, "hostf(x)", &CountingFunction), nullptr);
+  ASSERT_NE(DefineOperator(q, "{x} %% {y}", 60, 0, &CountingFunction), nullptr);
+  ASSERT_NE(Define_Overload_Quorb(q, "Function: hostg(x)", reinterpret_cast<void*>(&CountingFunction), nullptr),
+            nullptr);
+  ASSERT_NE(Define_Overload_Quorb(q, "Output: Int", reinterpret_cast<void*>(&CountingFunction), nullptr), nullptr);
+  ASSERT_NE(AddErrorHandler(q, &CountingHandler, 0), nullptr);
+  Eval(q, "hostf(1) + hostg(2) + 3 %% 4");
+  EXPECT_EQ(hostCalls, 3);
+  EvalStr(q, "Int(1)");
+  EXPECT_EQ(hostCalls, 4) << "the output format";
+  EvalStr(q, "1/0");
+  EXPECT_EQ(hostCalls, 5) << "the handler";
+}
+
+TEST(HostLocale, NumbersReadAndPrintTheSameInAGermanHost) {
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+    GTEST_SKIP() << "no de_DE.UTF-8 locale here; tools/install-deps makes one with localedef";
+  std::locale::global(std::locale("de_DE.UTF-8"));
+  QuorbInstance* q = CreateQuorb(nullptr);
+  const double sum = Eval(q, "1.5+1");
+  const std::string quarter = EvalStr(q, "10/4");
+  const std::string whole = EvalStr(q, "Int(1234567)");
+  const double fromText = Eval(q, "Double('2.25')");
+  ReleaseQuorb(q);
+  std::locale::global(std::locale::classic());
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(sum, 2.5);
+  EXPECT_EQ(quarter, "2.5");
+  EXPECT_EQ(whole, "1234567");
+  EXPECT_EQ(fromText, 2.25);
 }
 
 TEST_F(Host, RunawayRecursionIsStoppedNotACrash) {

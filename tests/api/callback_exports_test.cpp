@@ -100,4 +100,17 @@ TEST_F(Callbacks, AHandlerRewritesTheErrorExpression) {
   EXPECT_STREQ(EvalStr(q, "1 + 2"), "3") << "the instance parses normally afterwards";
 }
 
+// A failed parse keeps where it failed for the host to read afterwards, and
+// a later rewrite of the text moves that copy, cut to the new text's end.
+TEST_F(Callbacks, TheErrorLocationOutlivesTheParse) {
+  ReleaseExpr(Parse(q, "1 + zork * 2", ""));
+  EXPECT_EQ(ErrorNumber(q), 3);
+  EXPECT_STREQ(ErrorExpression(q), "1 + zork * 2");
+  EXPECT_STREQ(ErrorSymbol(q), "zork");
+  EXPECT_EQ(ErrorLocation(q), 4u);
+  ErrorSetExpression(q, "1 + ab");
+  EXPECT_STREQ(ErrorExpression(q), "1 + ab");
+  EXPECT_STREQ(ErrorSymbol(q), "ab");
+}
+
 }  // namespace

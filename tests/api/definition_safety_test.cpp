@@ -287,4 +287,61 @@ TEST_F(Definitions, RunawayAndLongInputsEnd) {
   EXPECT_EQ(Show(std::string(5000, '<').c_str()), "Syntax error");
 }
 
+TEST_F(Definitions, AnOverwriteKeepsWhatOlderExpressionsRead) {
+  ASSERT_NE(DefineVariable(q, "v = 1", nullptr), nullptr);
+  QuorbExpression* negated = Parse(q, "-v", "");
+  // A variable turned into a function, an operator or a bare name would
+  // leave the older expression reading a value that is gone.
+  EXPECT_EQ(Def("Overwrite ~~ Function: v(x) = x"), nullptr);
+  EXPECT_EQ(Def("Overwrite ~~ Operator: 50 {x} v {y} = x"), nullptr);
+  EXPECT_EQ(Def("Overwrite ~~ Name: v"), nullptr);
+  EXPECT_EQ(Evaluate(negated), -1.0);
+  EXPECT_NE(Def("Overwrite ~~ Variable: v = 5"), nullptr) << "a variable may replace a variable";
+  EXPECT_EQ(Show("v"), "5");
+  // A call parsed before its function gained a parameter has no argument
+  // for it.
+  ASSERT_NE(DefineFunction(q, "g(a) = a", nullptr), nullptr);
+  QuorbExpression* call = Parse(q, "g(2)", "");
+  ASSERT_NE(Def("Overwrite ~~ Function: g(a, b) = a + b"), nullptr);
+  EXPECT_STREQ(EvaluateStr(call), "Invalid number of arguments");
+  EXPECT_EQ(Show("g(2, 3)"), "5");
+  ReleaseExpr(negated);
+  ReleaseExpr(call);
+}
+
+TEST_F(Definitions, AnAnonymousItemGivenARoleHasOneOwner) {
+  // Each item, once filed as a type or made the default item, was also
+  // freed a second time with the instance's anonymous items.
+  QuorbItem* typed = Def("");
+  ASSERT_NE(typed, nullptr);
+  EXPECT_EQ(Def("DataType: T : Type_Integer_32", typed), typed);
+  EXPECT_EQ(Show("T(2.7) + 1"), "3");
+  QuorbItem* fallback = Def("");
+  ASSERT_NE(fallback, nullptr);
+  EXPECT_EQ(Def("Default", fallback), fallback);
+  EXPECT_EQ(Default(q), fallback);
+}
+
+TEST_F(Definitions, AnyTypeArgumentsKeepTheirVariable) {
+  ASSERT_NE(DefineVariable(q, "va As AnyType", nullptr), nullptr);
+  ASSERT_NE(DefineFunction(q, "fs(s As String) As String = s", nullptr), nullptr);
+  EXPECT_EQ(Eval(q, "Cos(va)"), 1.0);
+  EXPECT_EQ(Show("fs(va)"), "0") << "Cos must not have made va a Double";
+  // A host's double declared AnyType is read where the host keeps it.
+  double hd = 0;
+  ASSERT_NE(DefineVariable(q, "hd As AnyType", &hd), nullptr);
+  QuorbExpression* cosine = Parse(q, "Cos(hd)", "");
+  hd = 3.141592653589793;
+  EXPECT_EQ(Evaluate(cosine), -1.0);
+  ReleaseExpr(cosine);
+}
+
+TEST_F(Definitions, AnyTypeResultsConvertOrFail) {
+  ASSERT_NE(DefineFunction(q, "anyid(x As AnyType) As AnyType = x", nullptr), nullptr);
+  EXPECT_EQ(Show("anyid(3)"), "3");
+  EXPECT_EQ(Show("anyid('s')"), "Data type mismatch") << "not the previous call's 3";
+  EXPECT_EQ(Show("IIf(1 > 2, 1, 'abc')"), "Data type mismatch");
+  EXPECT_EQ(Show("IIf(1 > 2, 1, '12')"), "12");
+}
+
 }  // namespace

@@ -663,4 +663,21 @@ TEST(Robustness, BoundaryArgumentsOutOfRange) {
   ReleaseQuorb(q);
 }
 
+// Host token patterns: a match of any length ends without exhausting the
+// stack, and a pattern whose backtracking runs away gives up with error 18.
+TEST(Robustness, HostTokenPatternsOnHostileTexts) {
+  QuorbInstance* q = CreateQuorb(nullptr);
+  ASSERT_NE(Define_Overload_Quorb(q, "Token: [a-z_]+", nullptr, nullptr), nullptr);
+  const std::string shortResult = EvalStr(q, "www");
+  const std::string word(2u << 20, 'w');
+  EXPECT_EQ(EvalStr(q, word.c_str()), shortResult) << "one token, read as a short one is";
+  ReleaseQuorb(q);
+
+  q = CreateQuorb(nullptr);
+  ASSERT_NE(Define_Overload_Quorb(q, "Token: (a+)+b", nullptr, nullptr), nullptr);
+  EXPECT_STREQ(EvalStr(q, std::string(200, 'a').c_str()), "Reparsing has passed the specified limit");
+  EXPECT_EQ(Eval(q, "1+2"), 3.0) << "other texts are scanned as before";
+  ReleaseQuorb(q);
+}
+
 }  // namespace

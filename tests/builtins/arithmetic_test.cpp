@@ -149,7 +149,7 @@ TEST_F(IntArithmeticTest, DivisionByZeroGivesZeroAndRaisesError20) {
 // The handlers run at the raise, inside the step.
 struct HandlerCount {
   static int calls;
-  static void Count(void*) { ++calls; }
+  static void Count(QuorbInstance*) { ++calls; }
 };
 int HandlerCount::calls = 0;
 

@@ -22,6 +22,7 @@ class DefinitionsTest : public ::testing::Test {
 };
 
 void Callback(ExpressionPart&) {}
+void Handler(QuorbInstance*) {}
 
 TEST(DefinitionKeywords, NumbersArePositionsInTheList) {
   Quorb instance;
@@ -172,11 +173,11 @@ TEST_F(DefinitionsTest, ErrorHandlersAtPositions) {
   QuorbItem* first = instance.Define("ErrorHandler: 0", &Callback, nullptr);
   QuorbItem* second = instance.Define("ErrorHandler: 0", &Callback, nullptr);
   QuorbItem* third = instance.Define("ErrorHandler: 0", &Callback, nullptr);
-  QuorbItem* last = instance.AddErrorHandler(&Callback, 99);
+  QuorbItem* last = instance.AddErrorHandler(&Handler, 99);
   ASSERT_EQ(instance.ErrorHandlers.size(), 4u);
   EXPECT_EQ(instance.ErrorHandlers, (std::vector<QuorbItem*>{third, second, first, last}));
   EXPECT_TRUE(last->Has(IsErrorHandler));
-  EXPECT_EQ(last->Callback, &Callback);
+  EXPECT_EQ(reinterpret_cast<ErasedFunction>(last->Callback), reinterpret_cast<ErasedFunction>(&Handler));
   EXPECT_EQ(instance.Define("ErrorHandler: first", &Callback, nullptr), nullptr);
   EXPECT_EQ(instance.ErrorHandlers.size(), 4u) << "a failed definition leaves no handler behind";
 }

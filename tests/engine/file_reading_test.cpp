@@ -67,5 +67,13 @@ TEST_F(FileReadingTest, DirectoriesAndFifosAreNotFiles) {
   EXPECT_EQ(GetFileSize(fifo), -1);
 }
 
+TEST_F(FileReadingTest, ANameWithANulInsideNamesNoFile) {
+  const std::string path = Write("real", "content");
+  const std::string withNul = path + std::string("\0ignored", 8);
+  EXPECT_EQ(GetFileContent(withNul), "");
+  EXPECT_EQ(GetFileSize(withNul), -1);
+  EXPECT_EQ(GetFileContent(path), "content");
+}
+
 }  // namespace
 }  // namespace QuorbNameSpace

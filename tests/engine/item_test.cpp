@@ -226,5 +226,40 @@ TEST_F(RenameTest, AnonymousItemBecomesTheTablesOnly) {
   EXPECT_FALSE(item->Has(IsAnonymous));
 }
 
+TEST_F(RenameTest, AnItemNoTableMayOwnIsRefused) {
+  // A parameter belongs to its function, a temporary to its expression:
+  // filed as well, each would be freed twice.
+  QuorbItem* function = instance.Define("Function: f(x) = x", nullptr, nullptr);
+  ASSERT_NE(function, nullptr);
+  QuorbItem* parameter = function->SubItems.at(0);
+  parameter->Rename("p");
+  EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
+  EXPECT_EQ(instance.CurrentNamespaceTable()->Handle("p"), nullptr);
+  EXPECT_EQ(parameter->OwningTable, nullptr);
+  QuorbItem temporary(instance.IntType, "1");
+  temporary.Owner = &instance;
+  instance.Error.Number = 0;
+  temporary.Rename("t");
+  EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
+  EXPECT_EQ(temporary.OwningTable, nullptr);
+}
+
+TEST(ItemRelease, ARetiredTypeStopsReadingItsReleasedItem) {
+  Quorb instance;
+  QuorbItem* boolItem = instance.RootTable()->Handle("bool");
+  ASSERT_NE(boolItem, nullptr);
+  QuorbDataType* boolType = boolItem->DataType;
+  delete boolItem;
+  EXPECT_EQ(boolType->Item, nullptr);
+  EXPECT_EQ(instance.EvalStr("1 == 1"), "true");
+  ASSERT_NE(instance.Define("Output: Double t = t", nullptr, nullptr), nullptr);
+  QuorbItem* doubleItem = instance.RootTable()->Handle("double");
+  ASSERT_NE(doubleItem, nullptr);
+  QuorbDataType* doubleType = doubleItem->DataType;
+  delete doubleItem;
+  double value = 1.5;
+  EXPECT_EQ(doubleType->ToStringFormatted(&value), "1.5");
+}
+
 }  // namespace
 }  // namespace QuorbNameSpace

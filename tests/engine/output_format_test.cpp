@@ -30,6 +30,22 @@ void PrintNested(ExpressionPart& part) {
   TextOf(part.Result) = nestedType->ToStringFormatted(&value);
 }
 
+// A callback format that prints a value of its own type: it would nest
+// without end.
+int selfPrints = 0;
+void PrintOwnType(ExpressionPart& part) {
+  ++selfPrints;
+  double value = 1;
+  TextOf(part.Result) = nestedType->ToStringFormatted(&value) + "!";
+}
+
+// A format whose work raises floating-point flags.
+volatile double huge = 1e308;
+void Overflow(ExpressionPart& part) {
+  huge = huge * 10;
+  TextOf(part.Result) = TextOf(part.Args[0]);
+}
+
 class OutputFormatTest : public ::testing::Test {
  protected:
   void SetUp() override { doubleType = instance.DoubleType; }
@@ -107,6 +123,30 @@ TEST_F(OutputFormatTest, ReleasedFormatLeavesTheTypesList) {
   EXPECT_TRUE(doubleType->Outputs.empty());
   double value = 3;
   EXPECT_EQ(doubleType->ToStringFormatted(&value), "3");
+}
+
+TEST_F(OutputFormatTest, ACallbackPrintingItsOwnTypeStopsWithError18) {
+  nestedType = doubleType;
+  selfPrints = 0;
+  AddOutput(&PrintOwnType);
+  double value = 0;
+  const std::string text = doubleType->ToStringFormatted(&value);
+  EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
+  EXPECT_GT(selfPrints, 1);
+  EXPECT_LT(selfPrints, 100) << "the nesting is capped, not the stack";
+  EXPECT_EQ(text.substr(0, 1), "1");
+  EXPECT_EQ(instance.FormatDepth, 0);
+}
+
+TEST_F(OutputFormatTest, FlagsRaisedByAFormatAreDroppedAndTheCallersKept) {
+  const int five = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW | FE_INEXACT;
+  AddOutput(&Overflow);
+  std::feclearexcept(five);
+  std::feraiseexcept(FE_INVALID);
+  double value = 0;
+  doubleType->ToStringFormatted(&value);
+  EXPECT_EQ(std::fetestexcept(five), FE_INVALID);
+  std::feclearexcept(five);
 }
 
 }  // namespace

@@ -221,12 +221,12 @@ TEST_F(ParserTest, EmptyAndBlankTexts) {
 int handlerCalls = 0;
 Quorb* handlerInstance = nullptr;
 
-void ResumeWithoutMending(ExpressionPart&) {
+void ResumeWithoutMending(QuorbInstance*) {
   ++handlerCalls;
   handlerInstance->Error.Response = 1;
 }
 
-void DefineMissingName(ExpressionPart&) {
+void DefineMissingName(QuorbInstance*) {
   ++handlerCalls;
   if (handlerInstance->Error.Symbol() == "later") {
     handlerInstance->Define("Variable: later = 40", nullptr, nullptr);
@@ -302,7 +302,32 @@ TEST_F(ParserTest, UserParseRegistersAndResolvesTheTypeName) {
   QuorbParsedExpr* untyped = instance.UserParse("2.5", "");
   EXPECT_EQ(untyped->ResultType, instance.DoubleType);
   QuorbParsedExpr* unknown = instance.UserParse("2.5", "NoSuchType");
-  EXPECT_EQ(unknown->ResultType, instance.DoubleType) << "a name that names nothing asks for no type";
+  EXPECT_EQ(instance.Error.Number, ErrUndefinedIdentifier) << "a misspelt type name is an error";
+  EXPECT_EQ(unknown->First->Callback, &ReturnError);
+  EXPECT_EQ(unknown->EvaluateStr(), "Undefined identifier");
+  QuorbParsedExpr* variable = instance.UserParse("2.5", "Tally");
+  EXPECT_EQ(variable->First->Callback, &ReturnError) << "a name that is not a type is refused too";
+}
+
+TEST_F(ParserTest, ReadingLiteralsNeverBecomesAnEvaluationError) {
+  instance.IgnoredExceptions = 0;  // every flag an evaluation raises is an error
+  QuorbParsedExpr* tenth = Parse("0.1");
+  EXPECT_EQ(tenth->Evaluate(), 0.1);
+  EXPECT_EQ(instance.Error.Number, 0) << "the inexact flag of reading 0.1 is not the run's";
+  QuorbParsedExpr* huge = Parse("1e999");
+  EXPECT_EQ(instance.Error.Number, ErrUnrecognizedToken);
+  huge->Evaluate();
+  EXPECT_EQ(instance.Error.Number, ErrUnrecognizedToken) << "not the overflow of reading it";
+}
+
+TEST_F(ParserTest, TheErrorsLocationOutlivesTheParse) {
+  EXPECT_EQ(ParseError("1 + zork * 2"), ErrUndefinedIdentifier);
+  EXPECT_EQ(instance.Error.Symbol(), "zork");
+  EXPECT_EQ(instance.Error.Location(), 4u);
+  EXPECT_EQ(instance.Error.Expression(), "1 + zork * 2");
+  EXPECT_EQ(ParseError("1 + 2"), 0);
+  EXPECT_EQ(instance.Error.Symbol(), "") << "the next parse forgets it";
+  EXPECT_EQ(instance.Error.Location(), 0u);
 }
 
 }  // namespace

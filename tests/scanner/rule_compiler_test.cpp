@@ -259,9 +259,9 @@ TEST_F(RuleCompilerTest, ToTextPieces) {
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(Pieces(rule), (Strings{"'{y}'", std::to_string(SelfPiece) + ":0", "'|'", std::to_string(DocPiece) + ":0",
                                    "'|'", std::to_string(CommentPiece) + ":0", std::to_string(SubDocPiece) + ":0",
-                                   std::to_string(CommentPiece) + ":0", "'{ '", "0:1", "' }'"}))
-      << "a name that is no parameter is text; a reference inside a text block is still one";
-  EXPECT_EQ(transform->Expand("v w 1"), "v {y}w 1|v w 1|{ 1 }");
+                                   std::to_string(CommentPiece) + ":0", "'{ {x} }'"}))
+      << "a name that is no parameter is text; so is a whole block that names none, references inside included";
+  EXPECT_EQ(transform->Expand("v w 1"), "v {y}w 1|v w 1|{ {x} }");
 }
 
 TEST_F(RuleCompilerTest, ExpressionPieceParametersAreVariablesOwnedByTheirParts) {
@@ -333,10 +333,27 @@ TEST_F(RuleCompilerTest, GivenRuleIsFilledInPlaceAndCanBeCompiledAgain) {
   EXPECT_EQ(RuleCount(), 1u) << "the old variant went with the old compilation";
   EXPECT_EQ(Chain("c"), (std::vector<QuorbItem*>{given}));
   EXPECT_EQ(transform->DefineRule("a }", "x", given), nullptr);
-  EXPECT_EQ(given->OwningTable, nullptr) << "a failed compilation leaves the item empty and unfiled";
-  EXPECT_TRUE(given->SubItems.empty());
+  EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
+  EXPECT_EQ(Chain("c"), (std::vector<QuorbItem*>{given})) << "a failed compilation leaves the rule as it was";
+  EXPECT_EQ(given->FromPart, "c");
+  EXPECT_EQ(RuleCount(), 1u) << "nothing of the failed one is left";
+  EXPECT_EQ(transform->Expand("c a"), "y a");
   delete given;
   EXPECT_EQ(transform->DefineRule("a", "b", &transform->RulesDefault), nullptr);
+}
+
+TEST_F(RuleCompilerTest, GivenRegexAnchoredRuleIsRecompiledUnderItsOwnHandle) {
+  auto* given = new QuorbItem();
+  const size_t tokens = transform->Tokens->size();
+  ASSERT_EQ(transform->DefineRule("{v:'[0-9]+'} px", "{v}pt", given), given);
+  ASSERT_EQ(transform->DefineRule("{w:'[a-z]+'} em", "<{w}>", given), given);
+  EXPECT_TRUE(transform->IsEqual(given->Name, "@RegEx: " + std::to_string(reinterpret_cast<uintptr_t>(given))));
+  EXPECT_EQ(transform->Tokens->size(), tokens + 1) << "the old anchor token went";
+  EXPECT_EQ(transform->Tokens->back()->RegExRule, given);
+  EXPECT_EQ(transform->DefineRule("{w:'['} em", "x", given), nullptr);
+  EXPECT_EQ(transform->Expand("ab em 12 px"), "<ab> 12 px");
+  delete given;
+  EXPECT_EQ(transform->Tokens->size(), tokens);
 }
 
 TEST_F(RuleCompilerTest, SectionsOfTheToTextOpenAndGo) {

@@ -66,7 +66,7 @@ TEST_F(ScannerTest, UpToWithoutTerminatorTakesTheRestLessTrailingBlanks) {
 
 TEST_F(ScannerTest, WantedItemsOwnPatternIsTriedFirst) {
   QuorbItem digits;
-  digits.Pattern = std::regex("[0-9]");
+  digits.Pattern = HostRegex("[0-9]");
   size_t before = Main()->Tokens->size();
   UpTo result = ScanUpTo(Main(), "abc 12", &digits);
   EXPECT_TRUE(result.found);

@@ -51,7 +51,7 @@ T Untouched() {
   }
 }
 
-// Runs Convert between two items of the given types; the values are native
+// Runs ConvertValue between two items of the given types; the values are native
 // objects whose layout is the storage of those types.
 template <typename Target, typename Source>
 bool ConvertWith(QuorbDataType* targetType, QuorbDataType* sourceType, const Source& source, Target& target) {
@@ -62,7 +62,7 @@ bool ConvertWith(QuorbDataType* targetType, QuorbDataType* sourceType, const Sou
   from.DataType = sourceType;
   QuorbItem to;
   to.DataType = targetType;
-  return Convert(&from, &to, &source, &target);
+  return ConvertValue(&from, &to, &source, &target);
 }
 
 // The converted value, for pairs that must be handled.
@@ -148,7 +148,7 @@ TEST(ConvertPairs, HandledAndRefusedPairsOfNonTextTypes) {
       from.DataType = sourceType;
       QuorbItem to;
       to.DataType = targetType;
-      const bool result = Convert(&from, &to, source, target);
+      const bool result = ConvertValue(&from, &to, source, target);
       const bool expected = marks[column] == 'x';
       EXPECT_EQ(expected, result);
       // Void storage is never written, even from Void.

@@ -1,0 +1,33 @@
+// Calling host functions through the types the public header declares.
+#include "engine/host_functions.h"
+
+#include <type_traits>
+
+// Angle brackets: the public header, not the instance header beside this
+// file.
+#include <quorb.h>
+
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+
+namespace QuorbNameSpace {
+
+static_assert(std::is_same_v<ErrorHandlerCallback, ::QuorbErrorHandler>,
+              "the engine stores error handlers with the public header's type");
+
+void CallHostFunction(ExpressionPart& part) {
+  auto function = reinterpret_cast<::QuorbCallback>(part.OpItem->HostFunction);
+  function(reinterpret_cast<QuorbPart*>(&part));
+}
+
+void SetHostFunction(QuorbItem* item, ErasedFunction function) {
+  item->HostFunction = function;
+  item->Callback = function != nullptr ? &CallHostFunction : nullptr;
+}
+
+void CallErrorHandler(const QuorbItem* handler, Quorb* instance) {
+  auto erased = reinterpret_cast<ErasedFunction>(handler->Callback);
+  reinterpret_cast<ErrorHandlerCallback>(erased)(reinterpret_cast<QuorbInstance*>(instance));
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,30 @@
+// Host functions kept by the engine. A host's function (a function,
+// operator or output-format body) and a host's error handler are stored as
+// plain erased function pointers and turned back into the exact types the
+// public header declares (QuorbCallback, QuorbErrorHandler) only to be
+// called, so each is called through its own type and calling convention.
+#ifndef QUORB_ENGINE_HOST_FUNCTIONS_H
+#define QUORB_ENGINE_HOST_FUNCTIONS_H
+
+#include "engine/quorb_item.h"
+
+namespace QuorbNameSpace {
+
+class Quorb;
+
+// The step callback of every definition whose body is a host function: it
+// calls the function kept in the step's definition item (OpItem) with the
+// step as the host's QuorbPart.
+void CallHostFunction(ExpressionPart& part);
+
+// Makes `function`, a QuorbCallback erased to ErasedFunction, the body of
+// `item`; null leaves the item without a callback.
+void SetHostFunction(QuorbItem* item, ErasedFunction function);
+
+// Calls the error handler kept in `handler`'s callback field (a
+// QuorbErrorHandler, erased) with the instance's handle.
+void CallErrorHandler(const QuorbItem* handler, Quorb* instance);
+
+}  // namespace QuorbNameSpace
+
+#endif

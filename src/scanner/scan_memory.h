@@ -1,0 +1,109 @@
+// What an expansion's cursor remembers about its text, so that the work a
+// failing rule did at one anchor is not done again at the next: code blocks
+// already measured, and how a scan up to a rule's stop part ends from each
+// position it took a step from. Without it, a stop mark that never appears
+// or appears only far ahead, or deep nesting under a rule that never
+// matches, costs time quadratic in the text.
+//
+// Everything is in offsets of the scanned text and holds while that text is
+// unchanged: the owner calls Forget() whenever it rewrites the text.
+#ifndef QUORB_SCANNER_SCAN_MEMORY_H
+#define QUORB_SCANNER_SCAN_MEMORY_H
+
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "scanner/token_matchers.h"
+
+namespace QuorbNameSpace {
+
+class QuorbItem;
+
+// How many token steps one expansion may take: `minimum` plus `perByte`
+// for each byte of its text. Far more than any sound transform needs (a few
+// per byte, counting the rules tried at each anchor, and never less than a
+// fraction of a second of work), far less than work that grows with the
+// square of a long text.
+struct ExpansionStepLimit {
+  uint64_t perByte;
+  uint64_t minimum;
+};
+// The limit in force (tests lower it).
+extern ExpansionStepLimit ActiveStepLimit;
+// Whether expansions remember blocks and stop scans (tests compare both ways).
+extern bool RememberScanWork;
+
+struct ScanMemory {
+  // A code block measured from its opener: the position after its closer
+  // (or where the search for it ended), under which range end, and whether
+  // quoted text was read as tokens of their own then (it hides brackets).
+  struct Block {
+    uint64_t after = 0;
+    uint64_t rangeEnd = 0;
+    bool closed = false;
+    bool quoteBlind = false;
+  };
+  bool remember = RememberScanWork;             // blocks and stop scans are looked up
+  std::unordered_map<uint64_t, Block> blocks;  // by opener position
+
+  // How scans up to one stop part under one range end went. A scan for the
+  // same part and range end that reaches a position an earlier one took a
+  // step from retraces that scan from there on, so it ends as that one did.
+  struct StopScans {
+    // The end of a scan that found its stop: the state the scan left.
+    struct End {
+      uint64_t stopLoc = 0;
+      uint64_t stopLen = 0;
+      QuorbItem* current = nullptr;
+      QuorbItem* previous = nullptr;  // the token before the stop's step
+      TokenMatch lastMatch;
+    };
+    static constexpr uint32_t Fails = ~0u;
+    // What a scan met from one position on: its end (or Fails), the first
+    // token it took and the last blank run it skipped (NoPosition: none).
+    struct From {
+      uint32_t end = Fails;
+      uint64_t firstToken = ~0ULL;
+      uint64_t lastBlank = ~0ULL;
+    };
+    std::unordered_map<uint64_t, From> from;  // by position
+    std::vector<End> ends;
+  };
+  std::map<std::pair<const QuorbItem*, uint64_t>, StopScans> stopScans;
+
+  // The steps of one scan up to a stop part: where each began and whether
+  // it skipped a blank run; and the remembered position it ran into, if any.
+  struct Trail {
+    struct Step {
+      uint64_t pos;
+      bool blank;
+    };
+    std::vector<Step> steps;
+    bool hit = false;
+    StopScans::From hitFrom;
+  };
+
+  // Token steps the expansion may still take; when they run out every scan
+  // ends at once and `exhausted` tells the expansion to stop with an error.
+  uint64_t stepsLeft = ~0ULL;
+  bool exhausted = false;
+
+  // Handed from the rule matcher to the one up-to scan it starts.
+  Trail* trail = nullptr;
+  const StopScans* known = nullptr;
+
+  // Files the steps of a scan that ended; `found`: at `end`.
+  static void Remember(StopScans& scans, const Trail& trail, bool found, const StopScans::End& end);
+
+  void Forget() {
+    blocks.clear();
+    stopScans.clear();
+  }
+};
+
+}  // namespace QuorbNameSpace
+
+#endif  // QUORB_SCANNER_SCAN_MEMORY_H
