@@ -198,7 +198,7 @@ void qr_ExprPtr(ExpressionPart& part) {
 }
 
 // An address as the 64-bit number expressions hold it in.
-static uint64_t NumberOf(const void* p) { return reinterpret_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)); }
+static uint64_t NumberOf(const void* p) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)); }
 
 // The first item of this instance, filed or anonymous, for which `found`
 // holds; null when none does.
