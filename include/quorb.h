@@ -82,10 +82,13 @@
 #  define QUORB_API __attribute__((visibility("default")))
 #endif
 
-/* The calling convention of callbacks: standard call in the Windows x86
- * build only, the platform's default everywhere else. */
-#if defined(_WIN32) && defined(_M_IX86)
+/* The calling convention of callbacks and error handlers: standard call in
+ * the Windows x86 build (and in the i386 build that stands in for it with
+ * QUORB_WINDOWS_BEHAVIOUR), the platform's default everywhere else. */
+#if defined(_MSC_VER) && defined(_M_IX86)
 #  define QUORB_CALLBACK __stdcall
+#elif (defined(_WIN32) || defined(QUORB_WINDOWS_BEHAVIOUR)) && defined(__i386__)
+#  define QUORB_CALLBACK __attribute__((stdcall))
 #else
 #  define QUORB_CALLBACK
 #endif

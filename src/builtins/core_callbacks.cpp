@@ -37,7 +37,7 @@ void ReadAnyAsPartFunc(ExpressionPart& part) {
 // lands in that page, reads and writes a stand-in value instead and raises
 // error 19, rather than touching the address; so does an index past the
 // end of an array read through its name.
-static const uint64_t FirstValidAddress = 4096;
+static const uintptr_t FirstValidAddress = 4096;
 
 static void* StandInFor(QuorbDataType* type) {
   alignas(std::max_align_t) static unsigned char zeros[64] = {};
@@ -51,14 +51,14 @@ static void* StandInFor(QuorbDataType* type) {
 }
 
 void ValueAt(ExpressionPart& part) {
-  uint64_t address;
+  uintptr_t address;  // as wide as the pointer's own storage
   std::memcpy(&address, part.Args[1]->ValuePtr, sizeof address);
   int32_t index;
   std::memcpy(&index, part.Args[2]->ValuePtr, sizeof index);
   // Unsigned arithmetic: a negative index wraps as the address would.
-  uint64_t size = part.Result->DataType->SizeOf();
-  const uint64_t offset = static_cast<uint64_t>(static_cast<int64_t>(index));
-  uint64_t element = address + offset * size;
+  const uintptr_t size = part.Result->DataType->SizeOf();
+  const uintptr_t offset = static_cast<uintptr_t>(static_cast<intptr_t>(index));
+  const uintptr_t element = address + offset * size;
   // An array's own name knows its length: an index outside it (negative
   // ones wrap to large) reads no neighbouring memory.
   const QuorbItem* pointer = part.Args[1];
@@ -68,7 +68,7 @@ void ValueAt(ExpressionPart& part) {
     if (part.OpItem != nullptr && part.OpItem->Owner != nullptr) part.OpItem->Owner->ErrorRaise(&part, ErrBoundExceeded);
     return;
   }
-  part.Result->ValuePtr = reinterpret_cast<void*>(static_cast<uintptr_t>(element));
+  part.Result->ValuePtr = reinterpret_cast<void*>(element);
 }
 
 }  // namespace QuorbNameSpace

@@ -1,6 +1,7 @@
 // Taking addresses, pointer arithmetic and assignment to pointer variables.
-// Addresses are 8-byte values; they are copied with memcpy so that no
-// storage is read through a type it was not made with.
+// Addresses are as wide as the build's pointers (8 bytes, 4 on 32-bit
+// targets); they are copied with memcpy so that no storage is read through
+// a type it was not made with.
 #include "builtins/pointer_callbacks.h"
 
 #include <cstdint>
@@ -11,24 +12,24 @@
 
 namespace QuorbNameSpace {
 
-static uint64_t LoadAddress(const QuorbItem* item) {
-  uint64_t address = 0;
+static uintptr_t LoadAddress(const QuorbItem* item) {
+  uintptr_t address = 0;
   if (item->ValuePtr != nullptr) std::memcpy(&address, item->ValuePtr, sizeof address);
   return address;
 }
 
-static void StoreAddress(QuorbItem* item, uint64_t address) {
+static void StoreAddress(QuorbItem* item, uintptr_t address) {
   if (item->ValuePtr != nullptr) std::memcpy(item->ValuePtr, &address, sizeof address);
 }
 
 void SetVarPtr(ExpressionPart& part) {
-  const uint64_t address = LoadAddress(part.Args[1]);
+  const uintptr_t address = LoadAddress(part.Args[1]);
   StoreAddress(part.Args[0], address);
   if (part.Result != part.Args[0]) StoreAddress(part.Result, address);
 }
 
 void AddressOf(ExpressionPart& part) {
-  StoreAddress(part.Result, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(part.Args[0]->ValuePtr)));
+  StoreAddress(part.Result, reinterpret_cast<uintptr_t>(part.Args[0]->ValuePtr));
 }
 
 // The address in argument 2 moved by `direction` times argument 3 elements
@@ -36,10 +37,10 @@ void AddressOf(ExpressionPart& part) {
 // wraps as the address does.
 static void MovePointer(ExpressionPart& part, int64_t direction) {
   QuorbDataType* element = part.Args[0]->DataType;
-  const uint64_t size = element != nullptr ? element->SizeOf() : 0;
+  const uintptr_t size = element != nullptr ? element->SizeOf() : 0;
   int32_t count = 0;
   if (part.Args[2]->ValuePtr != nullptr) std::memcpy(&count, part.Args[2]->ValuePtr, sizeof count);
-  const uint64_t step = static_cast<uint64_t>(static_cast<int64_t>(count) * direction) * size;
+  const uintptr_t step = static_cast<uintptr_t>(static_cast<int64_t>(count) * direction) * size;
   StoreAddress(part.Result, LoadAddress(part.Args[1]) + step);
 }
 

@@ -1,6 +1,7 @@
 // Real math built-ins: thin wrappers over the standard math library.
 #include "builtins/real_math.h"
 
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 
@@ -8,19 +9,32 @@
 
 namespace QuorbNameSpace {
 
-void Cos(ExpressionPart& part) { ResultDouble(part) = std::cos(ArgDouble(part, 0)); }
-void Sin(ExpressionPart& part) { ResultDouble(part) = std::sin(ArgDouble(part, 0)); }
-void Tan(ExpressionPart& part) { ResultDouble(part) = std::tan(ArgDouble(part, 0)); }
-void Acos(ExpressionPart& part) { ResultDouble(part) = std::acos(ArgDouble(part, 0)); }
-void Asin(ExpressionPart& part) { ResultDouble(part) = std::asin(ArgDouble(part, 0)); }
+// A NaN made from arguments that are not NaN is an invalid operation. Some
+// C libraries return it without raising the flag (mingw-w64's sqrt and log
+// of a negative number), so the flag is raised here and every build reports
+// the same error for the same expression.
+static inline double Checked(double result, double x) {
+  if (std::isnan(result) && !std::isnan(x)) std::feraiseexcept(FE_INVALID);
+  return result;
+}
+static inline double Checked(double result, double x, double y) {
+  if (std::isnan(result) && !std::isnan(x) && !std::isnan(y)) std::feraiseexcept(FE_INVALID);
+  return result;
+}
+
+void Cos(ExpressionPart& part) { ResultDouble(part) = Checked(std::cos(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+void Sin(ExpressionPart& part) { ResultDouble(part) = Checked(std::sin(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+void Tan(ExpressionPart& part) { ResultDouble(part) = Checked(std::tan(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+void Acos(ExpressionPart& part) { ResultDouble(part) = Checked(std::acos(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+void Asin(ExpressionPart& part) { ResultDouble(part) = Checked(std::asin(ArgDouble(part, 0)), ArgDouble(part, 0)); }
 void Atan(ExpressionPart& part) { ResultDouble(part) = std::atan(ArgDouble(part, 0)); }
 void Atan2(ExpressionPart& part) { ResultDouble(part) = std::atan2(ArgDouble(part, 0), ArgDouble(part, 1)); }
 void Cosh(ExpressionPart& part) { ResultDouble(part) = std::cosh(ArgDouble(part, 0)); }
 void Sinh(ExpressionPart& part) { ResultDouble(part) = std::sinh(ArgDouble(part, 0)); }
 void Tanh(ExpressionPart& part) { ResultDouble(part) = std::tanh(ArgDouble(part, 0)); }
-void Acosh(ExpressionPart& part) { ResultDouble(part) = std::acosh(ArgDouble(part, 0)); }
+void Acosh(ExpressionPart& part) { ResultDouble(part) = Checked(std::acosh(ArgDouble(part, 0)), ArgDouble(part, 0)); }
 void Asinh(ExpressionPart& part) { ResultDouble(part) = std::asinh(ArgDouble(part, 0)); }
-void Atanh(ExpressionPart& part) { ResultDouble(part) = std::atanh(ArgDouble(part, 0)); }
+void Atanh(ExpressionPart& part) { ResultDouble(part) = Checked(std::atanh(ArgDouble(part, 0)), ArgDouble(part, 0)); }
 
 void Exp(ExpressionPart& part) { ResultDouble(part) = std::exp(ArgDouble(part, 0)); }
 
@@ -37,8 +51,8 @@ void Frexp(ExpressionPart& part) {
 }
 
 void Ldexp(ExpressionPart& part) { ResultDouble(part) = std::ldexp(ArgDouble(part, 0), ArgInt(part, 1)); }
-void Log(ExpressionPart& part) { ResultDouble(part) = std::log(ArgDouble(part, 0)); }
-void Log10(ExpressionPart& part) { ResultDouble(part) = std::log10(ArgDouble(part, 0)); }
+void Log(ExpressionPart& part) { ResultDouble(part) = Checked(std::log(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+void Log10(ExpressionPart& part) { ResultDouble(part) = Checked(std::log10(ArgDouble(part, 0)), ArgDouble(part, 0)); }
 
 void Modf(ExpressionPart& part) {
   double integral = 0;
@@ -50,8 +64,8 @@ void Modf(ExpressionPart& part) {
 void Exp2(ExpressionPart& part) { ResultDouble(part) = std::exp2(ArgDouble(part, 0)); }
 void Expm1(ExpressionPart& part) { ResultDouble(part) = std::expm1(ArgDouble(part, 0)); }
 void Ilogb(ExpressionPart& part) { ResultDouble(part) = static_cast<double>(std::ilogb(ArgDouble(part, 0))); }
-void Log1p(ExpressionPart& part) { ResultDouble(part) = std::log1p(ArgDouble(part, 0)); }
-void Log2(ExpressionPart& part) { ResultDouble(part) = std::log2(ArgDouble(part, 0)); }
+void Log1p(ExpressionPart& part) { ResultDouble(part) = Checked(std::log1p(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+void Log2(ExpressionPart& part) { ResultDouble(part) = Checked(std::log2(ArgDouble(part, 0)), ArgDouble(part, 0)); }
 void Logb(ExpressionPart& part) { ResultDouble(part) = std::logb(ArgDouble(part, 0)); }
 void Scalbn(ExpressionPart& part) { ResultDouble(part) = std::scalbn(ArgDouble(part, 0), ArgInt(part, 1)); }
 void Scalbln(ExpressionPart& part) {
@@ -61,19 +75,25 @@ void Scalbln(ExpressionPart& part) {
 void Pow_Int(ExpressionPart& part) {
   ResultDouble(part) = std::pow(ArgDouble(part, 0), static_cast<double>(ArgInt(part, 1)));
 }
-void Pow(ExpressionPart& part) { ResultDouble(part) = std::pow(ArgDouble(part, 0), ArgDouble(part, 1)); }
-void Sqrt(ExpressionPart& part) { ResultDouble(part) = std::sqrt(ArgDouble(part, 0)); }
+void Pow(ExpressionPart& part) {
+  const double x = ArgDouble(part, 0), y = ArgDouble(part, 1);
+  ResultDouble(part) = Checked(std::pow(x, y), x, y);
+}
+void Sqrt(ExpressionPart& part) { ResultDouble(part) = Checked(std::sqrt(ArgDouble(part, 0)), ArgDouble(part, 0)); }
 void Cbrt(ExpressionPart& part) { ResultDouble(part) = std::cbrt(ArgDouble(part, 0)); }
 void Hypot(ExpressionPart& part) { ResultDouble(part) = std::hypot(ArgDouble(part, 0), ArgDouble(part, 1)); }
 
 void Erf(ExpressionPart& part) { ResultDouble(part) = std::erf(ArgDouble(part, 0)); }
 void Erfc(ExpressionPart& part) { ResultDouble(part) = std::erfc(ArgDouble(part, 0)); }
-void Tgamma(ExpressionPart& part) { ResultDouble(part) = std::tgamma(ArgDouble(part, 0)); }
-void Lgamma(ExpressionPart& part) { ResultDouble(part) = std::lgamma(ArgDouble(part, 0)); }
+void Tgamma(ExpressionPart& part) { ResultDouble(part) = Checked(std::tgamma(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+void Lgamma(ExpressionPart& part) { ResultDouble(part) = Checked(std::lgamma(ArgDouble(part, 0)), ArgDouble(part, 0)); }
 
 void Ceil(ExpressionPart& part) { ResultDouble(part) = std::ceil(ArgDouble(part, 0)); }
 void Floor(ExpressionPart& part) { ResultDouble(part) = std::floor(ArgDouble(part, 0)); }
-void Fmod(ExpressionPart& part) { ResultDouble(part) = std::fmod(ArgDouble(part, 0), ArgDouble(part, 1)); }
+void Fmod(ExpressionPart& part) {
+  const double x = ArgDouble(part, 0), y = ArgDouble(part, 1);
+  ResultDouble(part) = Checked(std::fmod(x, y), x, y);
+}
 void Trunc(ExpressionPart& part) { ResultDouble(part) = std::trunc(ArgDouble(part, 0)); }
 void Round(ExpressionPart& part) { ResultDouble(part) = std::round(ArgDouble(part, 0)); }
 

@@ -111,9 +111,9 @@ int32_t Quorb::ErrorRaiseMessage(ExpressionPart* part, const std::string& messag
 
 void TestException(Quorb* instance) {
   if (instance == nullptr) return;
-  int raised = fetestexcept(FiveExceptionFlags) & ~instance->IgnoredExceptions;
+  int raised = RaisedExceptionFlags() & ~instance->IgnoredExceptions;
   if (raised == 0) return;
-  feclearexcept(FiveExceptionFlags);
+  ClearExceptionFlags();
   // Each test overwrites the last: with several flags the later one wins.
   int32_t& number = instance->Error.Number;
   if (raised & FE_DIVBYZERO) number = ErrDivisionByZero;

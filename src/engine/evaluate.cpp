@@ -49,8 +49,8 @@ double ValueAsDouble(const QuorbDataType* type, const void* value) {
     case TypeInt32: return Load<int32_t>(value);
     case TypeInt32u: return Load<uint32_t>(value);
     case TypeInt64: return static_cast<double>(Load<int64_t>(value));
-    case TypeInt64u:
-    case TypeSizeT: return static_cast<double>(Load<uint64_t>(value));
+    case TypeInt64u: return static_cast<double>(Load<uint64_t>(value));
+    case TypeSizeT: return static_cast<double>(Load<size_t>(value));  // address-wide
     case TypeSingle: return Load<float>(value);
     case TypeDouble: return Load<double>(value);
     default: return std::numeric_limits<double>::quiet_NaN();
@@ -78,8 +78,8 @@ int32_t ValueAsInt32(const QuorbDataType* type, const void* value) {
     // Wider integers keep their low 32 bits, as a narrowing cast would.
     case TypeInt32u: return static_cast<int32_t>(Load<uint32_t>(value));
     case TypeInt64: return static_cast<int32_t>(static_cast<uint32_t>(Load<int64_t>(value)));
-    case TypeInt64u:
-    case TypeSizeT: return static_cast<int32_t>(static_cast<uint32_t>(Load<uint64_t>(value)));
+    case TypeInt64u: return static_cast<int32_t>(static_cast<uint32_t>(Load<uint64_t>(value)));
+    case TypeSizeT: return static_cast<int32_t>(static_cast<uint32_t>(Load<size_t>(value)));
     case TypeSingle: return SaturateToInt32(Load<float>(value));
     case TypeDouble: return SaturateToInt32(Load<double>(value));
     default: return 0;

@@ -116,6 +116,7 @@ void QuorbItem::Release() {
   FreeBodies();
   ReleasePayload();
   Callback = nullptr;
+  HostFunction = nullptr;
   ValuePtr = nullptr;
   DataType = nullptr;
   Variants = nullptr;

@@ -7,6 +7,9 @@
 #define QUORB_SCANNER_PATTERN_PLATFORM_H
 
 #include <regex>
+#include <string>
+
+#include "scanner/token_matchers.h"
 
 namespace QuorbNameSpace {
 
@@ -23,6 +26,11 @@ extern PatternPlatform ActivePatternPlatform;
 
 // `grammar` plus the case-insensitive flag where the platform adds it.
 std::regex::flag_type PatternFlags(std::regex::flag_type grammar, bool caseSensitive);
+
+// The hand-written matcher that stands in for `pattern` compiled with
+// `flags`: one exists for the default patterns in the ECMAScript grammar,
+// with or without the case-insensitive flag. Null otherwise.
+TokenMatcher FastMatcherFor(const std::string& pattern, std::regex::flag_type flags);
 
 }  // namespace QuorbNameSpace
 

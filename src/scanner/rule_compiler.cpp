@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "engine/errors.h"
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/table.h"
@@ -106,7 +107,7 @@ QuorbItem* StringLocation::DefineRule(std::string from, std::string to, QuorbIte
   if (from.empty() && to.empty()) return nullptr;
   if (Owner == nullptr) return nullptr;  // no instance to compile with or report to
   Owner->Error.Number = 0;
-  feclearexcept(FE_ALL_EXCEPT);
+  ClearExceptionFlags();
   std::string fromPart = from;
   std::string toPart = to;
   if (!SyntaxArgLiteralReplace(from) || !SyntaxArgLiteralReplace(to)) {

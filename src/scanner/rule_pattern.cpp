@@ -259,7 +259,7 @@ bool RuleCompiler::ReadRegexParameter(QuorbItem* part, const std::string& regex)
   } catch (const std::regex_error&) {
     return false;
   }
-  part->FastMatch = flags == std::regex::ECMAScript ? FindTokenMatcher(regex) : nullptr;
+  part->FastMatch = FastMatcherFor(regex, flags);
   part->SubMatch = subMatch;
   // The part before this one decides: a plain parameter there is ended by
   // this pattern.

@@ -16,7 +16,7 @@ std::map<std::string, int> IsByMap;
 
 const PatternPlatform WindowsPatterns{true, "[a-z][a-z0-9_]*"};
 const PatternPlatform PosixPatterns{false, "[a-zA-Z][a-zA-Z0-9_]*"};
-#ifdef _WIN32
+#if defined(_WIN32) || defined(QUORB_WINDOWS_BEHAVIOUR)
 PatternPlatform ActivePatternPlatform = WindowsPatterns;
 #else
 PatternPlatform ActivePatternPlatform = PosixPatterns;
@@ -25,6 +25,11 @@ PatternPlatform ActivePatternPlatform = PosixPatterns;
 std::regex::flag_type PatternFlags(std::regex::flag_type grammar, bool caseSensitive) {
   if (ActivePatternPlatform.CaseInsensitivePatterns && !caseSensitive) return grammar | std::regex::icase;
   return grammar;
+}
+
+TokenMatcher FastMatcherFor(const std::string& pattern, std::regex::flag_type flags) {
+  if ((flags & ~std::regex::icase) != std::regex::ECMAScript) return nullptr;
+  return FindTokenMatcher(pattern, (flags & std::regex::icase) != 0);
 }
 
 void SetTokenNames() {
@@ -95,11 +100,11 @@ static bool Compile(const std::string& pattern, std::regex::flag_type flags, Hos
   }
 }
 
-// Gives `item` the compiled pattern and, for a plain ECMAScript pattern with
-// a hand-written equivalent, the fast matcher.
+// Gives `item` the compiled pattern and, for an ECMAScript pattern (of
+// either case sensitivity) with a hand-written equivalent, the fast matcher.
 static void SetPattern(QuorbItem* item, const std::string& text, HostRegex& compiled, std::regex::flag_type flags) {
   item->Pattern.swap(compiled);
-  item->FastMatch = flags == std::regex::ECMAScript ? FindTokenMatcher(text) : nullptr;
+  item->FastMatch = FastMatcherFor(text, flags);
 }
 
 QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind, const std::string& closing,

@@ -40,6 +40,9 @@ static bool Accept(uint64_t pos, uint64_t length, uint64_t subMatch, const Group
 }
 
 static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// ASCII folding only, as the regex engine's case-insensitive flag does in
+// the classic locale.
+static char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 static bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 static bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
 
@@ -79,6 +82,14 @@ static bool MatchLiteral(const std::string& text, uint64_t pos, uint64_t end, ui
   if (!HasChar(text, pos, end) || end - pos < length) return false;
   if (std::memcmp(text.data() + pos, literal, length) != 0) return false;
   return Accept(pos, length, subMatch, GroupSpan(), out);
+}
+
+// "#i" compiled case-insensitively: "#I" too.
+static bool MatchImaginaryUnitAnyCase(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                                      TokenMatch& out) {
+  if (!HasChar(text, pos, end) || end - pos < 2) return false;
+  if (text[pos] != '#' || FoldCase(text[pos + 1]) != 'i') return false;
+  return Accept(pos, 2, subMatch, GroupSpan(), out);
 }
 
 // "\r?\n": a carriage return is taken only when a line feed follows it.
@@ -180,16 +191,30 @@ static bool MatchLowerIdentifier(const std::string& text, uint64_t pos, uint64_t
   return Accept(pos, i - pos, subMatch, GroupSpan(), out);
 }
 
+// Whether `word` (lower case) stands at `pos`, each letter in its own case
+// or, when `anyCase`, in either.
+static bool WordAt(const std::string& text, uint64_t pos, uint64_t end, const char* word, bool anyCase) {
+  const uint64_t length = std::strlen(word);
+  if (end - pos < length) return false;
+  for (uint64_t i = 0; i < length; ++i) {
+    const char c = anyCase ? FoldCase(text[pos + i]) : text[pos + i];
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
 // "(True|False)\b": the word followed by a non-word character or the range
 // end. The word is group 1. Before the boundary stands a letter, so only the
-// character after the word decides it.
+// character after the word decides it. With the case-insensitive flag any
+// mix of cases spells the word.
+template <bool AnyCase>
 static bool MatchBoolWord(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
                           TokenMatch& out) {
   if (!HasChar(text, pos, end)) return false;
   uint64_t length;
-  if (end - pos >= 4 && text.compare(pos, 4, "True") == 0) {
+  if (WordAt(text, pos, end, AnyCase ? "true" : "True", AnyCase)) {
     length = 4;
-  } else if (end - pos >= 5 && text.compare(pos, 5, "False") == 0) {
+  } else if (WordAt(text, pos, end, AnyCase ? "false" : "False", AnyCase)) {
     length = 5;
   } else {
     return false;
@@ -215,10 +240,13 @@ static bool MatchElementStop(const std::string& text, uint64_t pos, uint64_t end
   return Accept(pos, 1, subMatch, GroupSpan(), out);
 }
 
-// Pattern texts as the regex sees them, with their matchers.
+// Pattern texts as the regex sees them, with their matchers: as compiled,
+// and with the case-insensitive flag (null: the same matcher, the pattern
+// having no letter whose case matters).
 struct MatcherEntry {
   const char* pattern;
   TokenMatcher matcher;
+  TokenMatcher anyCaseMatcher = nullptr;
 };
 
 static const MatcherEntry kMatchers[] = {
@@ -239,12 +267,12 @@ static const MatcherEntry kMatchers[] = {
     {"\"([^\"]*)\"", MatchQuoted<'"'>},
     {"~", MatchLiteral<'~'>},
     {"[-:|+/*^$&#=%@!`\\\\<>?]+", MatchOperatorRun},
-    {"#i", MatchLiteral<'#', 'i'>},
+    {"#i", MatchLiteral<'#', 'i'>, MatchImaginaryUnitAnyCase},
     {"[\\t ]+", MatchBlankRun},
     {"[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?", MatchNumber},
     {"[a-zA-Z][a-zA-Z0-9_]*", MatchIdentifier},
-    {"[a-z][a-z0-9_]*", MatchLowerIdentifier},
-    {"(True|False)\\b", MatchBoolWord},
+    {"[a-z][a-z0-9_]*", MatchLowerIdentifier, MatchIdentifier},
+    {"(True|False)\\b", MatchBoolWord<false>, MatchBoolWord<true>},
     {":|~~", MatchKeywordStop},
     {"[,\\)\\}]", MatchElementStop},
 };
@@ -253,9 +281,10 @@ bool MatchesRunsOfOneClass(TokenMatcher matcher) {
   return matcher == &MatchOperatorRun || matcher == &MatchBlankRun;
 }
 
-TokenMatcher FindTokenMatcher(const std::string& pattern) {
+TokenMatcher FindTokenMatcher(const std::string& pattern, bool ignoreCase) {
   for (const MatcherEntry& entry : kMatchers) {
-    if (pattern == entry.pattern) return entry.matcher;
+    if (pattern != entry.pattern) continue;
+    return ignoreCase && entry.anyCaseMatcher != nullptr ? entry.anyCaseMatcher : entry.matcher;
   }
   return nullptr;
 }

@@ -29,10 +29,11 @@ using TokenMatcher = bool (*)(const std::string& text, uint64_t pos, uint64_t en
                               TokenMatch& out);
 
 // The hand-written matcher equivalent to `pattern` compiled with the
-// ECMAScript grammar and no other flag (under the classic "C" locale, where
-// only ASCII letters and digits are word characters); null when there is
-// none. The pattern is compared as exact regex text.
-TokenMatcher FindTokenMatcher(const std::string& pattern);
+// ECMAScript grammar and no other flag but, when `ignoreCase`, the
+// case-insensitive one (under the classic "C" locale, where only ASCII
+// letters and digits are word characters and case folding is ASCII); null
+// when there is none. The pattern is compared as exact regex text.
+TokenMatcher FindTokenMatcher(const std::string& pattern, bool ignoreCase = false);
 
 // True for a matcher of one character class repeated ("[...]+"): a match
 // that starts inside one of its matches ends where that match ended.

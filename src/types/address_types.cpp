@@ -1,6 +1,7 @@
 // The pointer-width value classes: Size_t and Pointer (fixed-width values
 // read as unsigned 64-bit text) and Void, whose slot no operation but its own
 // allocation writes and whose printed form is the value's own address.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -30,9 +31,10 @@ bool dt_Size_t::ParseText(const std::string& text, size_t& out) const {
   return ParseAddressWidth(text, out);
 }
 
-// Printed signed on purpose: 2^64-1, the usual "no position" value, shows -1.
+// Printed signed on purpose, at the value's own width: the usual "no
+// position" value (all bits set) shows -1 in every build.
 std::string dt_Size_t::PrintValue(const size_t& value) const {
-  return To_String(static_cast<int64_t>(static_cast<uint64_t>(value)));
+  return To_String(static_cast<int64_t>(static_cast<std::ptrdiff_t>(value)));
 }
 
 bool dt_Pointer::ParseText(const std::string& text, uintptr_t& out) const {

@@ -116,9 +116,10 @@ Number Read(const QuorbItem* source, int32_t type, const void* value) {
     case TypeInt32: return Signed(Load<int32_t>(value));
     case TypeInt32u: return Unsigned(Load<uint32_t>(value));
     case TypeInt64: return Signed(Load<int64_t>(value));
-    case TypeInt64u:
-    case TypeSizeT:
-    case TypePointer: return Unsigned(Load<uint64_t>(value));
+    case TypeInt64u: return Unsigned(Load<uint64_t>(value));
+    // As wide as an address on the build: 4 bytes on 32-bit targets.
+    case TypeSizeT: return Unsigned(Load<size_t>(value));
+    case TypePointer: return Unsigned(Load<uintptr_t>(value));
     case TypeSingle: return Number{true, true, 0, Load<float>(value)};
     default: return Number{true, true, 0, Load<double>(value)};
   }
@@ -183,6 +184,9 @@ void WriteNumber(const Number& number, int32_t target, void* value) {
     case TypeInt16u: Store<uint16_t>(value, static_cast<uint16_t>(bits)); return;
     case TypeInt32:
     case TypeInt32u: Store<uint32_t>(value, static_cast<uint32_t>(bits)); return;
+    case TypeSizeT: Store<size_t>(value, static_cast<size_t>(bits)); return;
+    case TypeAny:
+    case TypePointer: Store<uintptr_t>(value, static_cast<uintptr_t>(bits)); return;
     default: Store<uint64_t>(value, bits); return;
   }
 }
@@ -220,7 +224,10 @@ bool ConvertValue(const QuorbItem* source, const QuorbItem* target, const void* 
   }
   if (Handles(t, s)) {
     if (t == TypeDouble && s == TypePointer) {
-      std::memcpy(targetValue, sourceValue, sizeof(double));  // the address's bytes, unchanged
+      // The address's bytes, unchanged; a 4-byte address leaves the rest 0.
+      unsigned char bytes[sizeof(double)] = {};
+      std::memcpy(bytes, sourceValue, sizeof(uintptr_t));
+      std::memcpy(targetValue, bytes, sizeof bytes);
       return true;
     }
     WriteNumber(Read(source, s, sourceValue), t, targetValue);

@@ -9,6 +9,8 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <limits>
 
 #if !defined(_WIN32)
@@ -38,19 +40,42 @@ ClassicLocale Classic() {
 long ClassicStrtol(const char* s, char** end) { return _strtol_l(s, end, 10, Classic()); }
 long long ClassicStrtoll(const char* s, char** end) { return _strtoi64_l(s, end, 10, Classic()); }
 unsigned long long ClassicStrtoull(const char* s, char** end) { return _strtoui64_l(s, end, 10, Classic()); }
-double ClassicStrtod(const char* s, char** end) { return _strtod_l(s, end, Classic()); }
-// The Windows runtime has no strtof with a locale: the double is narrowed.
-// A value that rounds beyond float's largest, or lies below its normal
-// range, is reported out of range as strtof would.
-float ClassicStrtof(const char* s, char** end) {
-  const double value = ClassicStrtod(s, end);
-  const double magnitude = std::fabs(value);
-  const double firstOverflowing = 0x1.ffffffp+127;  // FLT_MAX plus half its last step
-  if (std::isfinite(value) && (magnitude >= firstOverflowing || (magnitude != 0 && magnitude < FLT_MIN))) {
-    errno = ERANGE;
-    return 0;
+// mingw-w64's strtod and strtof are C99's (hexadecimal, "inf", "nan",
+// ERANGE on underflow), where the runtime's _strtod_l knows none of those;
+// they read the thread's decimal point, so the numeric locale is "C" for
+// the call whenever it has another one.
+class ClassicDecimalPoint {
+ public:
+  ClassicDecimalPoint() {
+    const std::lconv* conventions = std::localeconv();
+    if (conventions == nullptr || std::strcmp(conventions->decimal_point, ".") == 0) return;
+    mode_ = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
+    const char* current = std::setlocale(LC_NUMERIC, nullptr);
+    saved_ = current != nullptr ? current : "C";
+    std::setlocale(LC_NUMERIC, "C");
+    switched_ = true;
   }
-  return static_cast<float>(value);
+  ~ClassicDecimalPoint() {
+    if (!switched_) return;
+    std::setlocale(LC_NUMERIC, saved_.c_str());
+    _configthreadlocale(mode_);
+  }
+  ClassicDecimalPoint(const ClassicDecimalPoint&) = delete;
+  ClassicDecimalPoint& operator=(const ClassicDecimalPoint&) = delete;
+
+ private:
+  bool switched_ = false;
+  int mode_ = 0;
+  std::string saved_;
+};
+
+double ClassicStrtod(const char* s, char** end) {
+  ClassicDecimalPoint classic;
+  return std::strtod(s, end);
+}
+float ClassicStrtof(const char* s, char** end) {
+  ClassicDecimalPoint classic;
+  return std::strtof(s, end);
 }
 #else
 long ClassicStrtol(const char* s, char** end) { return strtol_l(s, end, 10, Classic()); }

@@ -141,7 +141,7 @@ TEST_F(Host, NeutralResultsForBadHandlesAndTexts) {
 // ends. Its body refers to the parameter name "x" of whatever is being
 // defined when it runs.
 int handlerCalls = 0;
-void BusyHandler(QuorbInstance* q) {
+void QUORB_CALLBACK BusyHandler(QuorbInstance* q) {
   ++handlerCalls;
   (void)EvalStr(q, "1/0");
   (void)Eval(q, "Sin(1) + undefined_thing");
@@ -173,7 +173,7 @@ TEST_F(Host, AHandlerMayEvaluateAndDefine) {
 // A handler called from inside a running evaluation that releases that
 // expression, releases the instance and redefines the running function.
 QuorbExpression* runningExpression = nullptr;
-void DestructiveHandler(QuorbInstance* q) {
+void QUORB_CALLBACK DestructiveHandler(QuorbInstance* q) {
   ++handlerCalls;
   ReleaseExpr(runningExpression);
   ReleaseQuorb(q);

@@ -327,7 +327,9 @@ TEST_F(Definitions, AnyTypeArgumentsKeepTheirVariable) {
   ASSERT_NE(DefineFunction(q, "fs(s As String) As String = s", nullptr), nullptr);
   EXPECT_EQ(Eval(q, "Cos(va)"), 1.0);
   EXPECT_EQ(Show("fs(va)"), "0") << "Cos must not have made va a Double";
-  // A host's double declared AnyType is read where the host keeps it.
+  // A host's double declared AnyType is read where the host keeps it; an
+  // AnyType slot is as wide as an address, so only where a double fits one.
+  if (sizeof(void*) < sizeof(double)) return;
   double hd = 0;
   ASSERT_NE(DefineVariable(q, "hd As AnyType", &hd), nullptr);
   QuorbExpression* cosine = Parse(q, "Cos(hd)", "");

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
@@ -28,8 +29,8 @@ class BuiltinCall : public ::testing::Test {
  protected:
   BuiltinCall() { opItem.Owner = &instance; }
 
-  void SetUp() override { std::feclearexcept(FE_ALL_EXCEPT); }
-  void TearDown() override { std::feclearexcept(FE_ALL_EXCEPT); }
+  void SetUp() override { std::feclearexcept(FiveExceptionFlags); }
+  void TearDown() override { std::feclearexcept(FiveExceptionFlags); }
 
   // A value item of `type` made from `text`; the fixture frees it.
   QuorbItem* Value(QuorbDataType* type, const std::string& text) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
@@ -42,11 +43,11 @@ class ErrorsTest : public ::testing::Test {
   void SetUp() override {
     HandlerLog::calls.clear();
     HandlerLog::resumeAt = 0;
-    std::feclearexcept(FE_ALL_EXCEPT);
+    std::feclearexcept(FiveExceptionFlags);
   }
   void TearDown() override {
     for (QuorbItem* item : handlers) delete item;
-    std::feclearexcept(FE_ALL_EXCEPT);
+    std::feclearexcept(FiveExceptionFlags);
   }
   QuorbItem* AddHandler(ErrorHandlerCallback callback) {
     handlers.push_back(Handler(instance, callback));
@@ -182,7 +183,7 @@ TEST_F(ErrorsTest, DivisionByZeroBecomesErrorTwenty) {
   sink = one / zero;
   TestException(&instance);
   EXPECT_EQ(instance.Error.Number, ErrDivisionByZero);
-  EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0) << "an unignored flag clears all flags";
+  EXPECT_EQ(std::fetestexcept(FiveExceptionFlags), 0) << "an unignored flag clears all flags";
 }
 
 TEST_F(ErrorsTest, IgnoredFlagsRaiseNothingAndStayRaised) {

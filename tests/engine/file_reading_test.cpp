@@ -1,11 +1,14 @@
 // Whole-file reading: bytes unchanged, trimming, and what is not a file.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#ifndef _WIN32
+#include <sys/stat.h>  // mkfifo
+#endif
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "engine/file_reading.h"
@@ -15,14 +18,23 @@ namespace {
 
 class FileReadingTest : public ::testing::Test {
  protected:
+  // A fresh folder of its own under the system's temporary folder, made
+  // the same way on every platform.
   void SetUp() override {
-    char pattern[] = "/tmp/quorb-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
+    std::random_device seed;
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    ASSERT_FALSE(error) << error.message();
+    for (int attempt = 0; attempt < 100 && dir.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("quorb-files-" + std::to_string(seed()));
+      if (std::filesystem::create_directory(candidate, error)) dir = candidate.string();
+    }
+    ASSERT_FALSE(dir.empty()) << "no temporary folder could be made";
   }
   void TearDown() override {
     for (const std::string& path : created) std::remove(path.c_str());
-    rmdir(dir.c_str());
+    std::error_code error;
+    if (!dir.empty()) std::filesystem::remove(dir, error);
   }
   std::string Write(const std::string& name, const std::string& bytes) {
     std::string path = dir + "/" + name;
@@ -60,11 +72,13 @@ TEST_F(FileReadingTest, ContentTrimsBlanksButSizeTakesTheNameAsIs) {
 TEST_F(FileReadingTest, DirectoriesAndFifosAreNotFiles) {
   EXPECT_EQ(GetFileContent(dir), "");
   EXPECT_EQ(GetFileSize(dir), -1);
+#ifndef _WIN32  // Windows has no named FIFOs in the file system
   std::string fifo = dir + "/fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   created.push_back(fifo);
   EXPECT_EQ(GetFileContent(fifo), "") << "must not block waiting for a writer";
   EXPECT_EQ(GetFileSize(fifo), -1);
+#endif
 }
 
 TEST_F(FileReadingTest, ANameWithANulInsideNamesNoFile) {

@@ -7,6 +7,7 @@
 #include <cfenv>
 #include <string>
 
+#include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
 #include "parser_fixture.h"
 #include "types/builtin_types.h"
@@ -279,7 +280,7 @@ TEST_F(ParserTest, FunctionWithoutCallbackOrBodyIsUndefinedCallback) {
 }
 
 TEST_F(ParserTest, EvalKeepsTheCallersFloatingPointFlags) {
-  std::feclearexcept(FE_ALL_EXCEPT);
+  std::feclearexcept(FiveExceptionFlags);
   std::feraiseexcept(FE_INEXACT);
   EXPECT_EQ(instance.Eval("1 / 0"), INFINITY);
   EXPECT_EQ(instance.Error.Number, ErrDivisionByZero) << "its own run is still tested";
@@ -288,7 +289,7 @@ TEST_F(ParserTest, EvalKeepsTheCallersFloatingPointFlags) {
   EXPECT_EQ(instance.EvalStr("1 / 0"), "Division by 0");
   EXPECT_TRUE(std::fetestexcept(FE_INEXACT));
   EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO));
-  std::feclearexcept(FE_ALL_EXCEPT);
+  std::feclearexcept(FiveExceptionFlags);
   EXPECT_EQ(instance.Eval("2 * 3"), 6);
   EXPECT_EQ(instance.EvalStr("2 * 3.5"), "7");
   EXPECT_EQ(instance.Eval("nothing"), ErrUndefinedIdentifier) << "a failed parse reads as its error number";

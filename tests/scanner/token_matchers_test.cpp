@@ -51,7 +51,8 @@ std::vector<PatternCase> DefaultPatterns() {
       {"[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?", {"0", "7", "9", ".", "e", "E", "+", "-"}},
       {"[a-zA-Z][a-zA-Z0-9_]*", {"a", "z", "A", "Z", "_", "0", "9", kHighByte, "."}},
       {"[a-z][a-z0-9_]*", {"a", "z", "A", "Z", "_", "0", "9", kHighByte, "."}},
-      {"(True|False)\\b", {"True", "False", "Truex", "True_", "Fals", "e", "_", "1", " ", kHighByte, "."}},
+      {"(True|False)\\b",
+       {"True", "False", "Truex", "True_", "Fals", "e", "_", "1", " ", kHighByte, ".", "TRUE", "fAlSe", "tru"}},
       {":|~~", {":", "~", "~~", "|", "a"}},
       {"[,\\)\\}]", {",", ")", "}", "]", "(", "\\", "a"}},
   };
@@ -108,19 +109,34 @@ TEST(TokenMatchersTest, OtherPatternsHaveNone) {
   }
 }
 
+// The Windows builds compile the default patterns case-insensitively: each
+// has a matcher for that flag too, checked against the regex with it.
+const std::regex::flag_type kCaseModes[] = {std::regex::ECMAScript, std::regex::ECMAScript | std::regex::icase};
+
+bool IgnoresCase(std::regex::flag_type flags) { return (flags & std::regex::icase) != 0; }
+
+// A default pattern's matcher for `flags`, beside the regex it stands for.
+struct MatcherAndRegex {
+  MatcherAndRegex(const PatternCase& c, std::regex::flag_type flags)
+      : matcher(FindTokenMatcher(c.pattern, IgnoresCase(flags))), re(c.pattern, flags) {}
+  TokenMatcher matcher;
+  std::regex re;
+};
+
 TEST(TokenMatchersTest, EverySingleByteAgreesWithRegex) {
   for (const PatternCase& c : DefaultPatterns()) {
-    SCOPED_TRACE(c.pattern);
-    TokenMatcher matcher = FindTokenMatcher(c.pattern);
-    ASSERT_NE(matcher, nullptr);
-    std::regex re(c.pattern);
-    for (int byte = 0; byte < 256; ++byte) {
-      std::string alone(1, static_cast<char>(byte));
-      ExpectSameAsRegex(matcher, re, alone, 0, 1, 0);
-      // The byte after a complete token decides boundaries and runs.
-      for (const char* prefix : {"True", "1", "a", "-", " ", "'", "\r"}) {
-        std::string text = prefix + alone;
-        ExpectSameAsRegex(matcher, re, text, 0, text.size(), 0);
+    for (std::regex::flag_type flags : kCaseModes) {
+      SCOPED_TRACE(std::string(c.pattern) + (IgnoresCase(flags) ? " (any case)" : ""));
+      const auto [matcher, re] = MatcherAndRegex(c, flags);
+      ASSERT_NE(matcher, nullptr);
+      for (int byte = 0; byte < 256; ++byte) {
+        std::string alone(1, static_cast<char>(byte));
+        ExpectSameAsRegex(matcher, re, alone, 0, 1, 0);
+        // The byte after a complete token decides boundaries and runs.
+        for (const char* prefix : {"True", "1", "a", "-", " ", "'", "\r"}) {
+          std::string text = prefix + alone;
+          ExpectSameAsRegex(matcher, re, text, 0, text.size(), 0);
+        }
       }
     }
   }
@@ -130,26 +146,27 @@ TEST(TokenMatchersTest, GeneratedTextsAgreeWithRegex) {
   std::mt19937 random(20240611u);
   const std::vector<std::string>& common = CommonFragments();
   for (const PatternCase& c : DefaultPatterns()) {
-    SCOPED_TRACE(c.pattern);
-    TokenMatcher matcher = FindTokenMatcher(c.pattern);
-    ASSERT_NE(matcher, nullptr);
-    std::regex re(c.pattern);
-    for (int n = 0; n < 4000; ++n) {
-      std::string text;
-      int pieces = static_cast<int>(random() % 12);
-      for (int k = 0; k < pieces; ++k) {
-        if (random() % 4 != 0) {
-          text += c.focus[random() % c.focus.size()];
-        } else {
-          text += common[random() % common.size()];
+    for (std::regex::flag_type flags : kCaseModes) {
+      SCOPED_TRACE(std::string(c.pattern) + (IgnoresCase(flags) ? " (any case)" : ""));
+      const auto [matcher, re] = MatcherAndRegex(c, flags);
+      ASSERT_NE(matcher, nullptr);
+      for (int n = 0; n < 4000; ++n) {
+        std::string text;
+        int pieces = static_cast<int>(random() % 12);
+        for (int k = 0; k < pieces; ++k) {
+          if (random() % 4 != 0) {
+            text += c.focus[random() % c.focus.size()];
+          } else {
+            text += common[random() % common.size()];
+          }
         }
-      }
-      uint64_t size = text.size();
-      uint64_t pos = random() % 3 == 0 ? 0 : random() % (size + 1);
-      uint64_t end = random() % 2 == 0 ? size : pos + random() % (size - pos + 1);
-      for (uint64_t subMatch = 0; subMatch <= 2; ++subMatch) {
-        ExpectSameAsRegex(matcher, re, text, pos, end, subMatch);
-        if (HasFatalFailure()) return;
+        uint64_t size = text.size();
+        uint64_t pos = random() % 3 == 0 ? 0 : random() % (size + 1);
+        uint64_t end = random() % 2 == 0 ? size : pos + random() % (size - pos + 1);
+        for (uint64_t subMatch = 0; subMatch <= 2; ++subMatch) {
+          ExpectSameAsRegex(matcher, re, text, pos, end, subMatch);
+          if (HasFatalFailure()) return;
+        }
       }
     }
   }

@@ -23,6 +23,10 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr uint64_t kAllOnes64 = std::numeric_limits<uint64_t>::max();
+// Size_t, Pointer and AnyType are as wide as an address on the build.
+constexpr size_t kAllOnesSize = std::numeric_limits<size_t>::max();
+constexpr uintptr_t kAllOnesPointer = std::numeric_limits<uintptr_t>::max();
+constexpr bool k64Bit = sizeof(uintptr_t) == 8;
 
 // The prototypes are process-wide and may only be made once.
 void EnsurePrototypes() {
@@ -219,17 +223,18 @@ TEST(ConvertFloatToInteger, NarrowTargetsKeepLowBitsOfTheIntermediate) {
 TEST(ConvertFloatToInteger, NegativeToUnsigned64IsTwosComplement) {
   EXPECT_EQ(kAllOnes64, To<uint64_t>(TypeInt64u, TypeDouble, -1.0));
   EXPECT_EQ(kAllOnes64, To<uint64_t>(TypeInt64u, TypeDouble, -1.5));
-  EXPECT_EQ(kAllOnes64 - 41, To<size_t>(TypeSizeT, TypeDouble, -42.0));
-  EXPECT_EQ(kAllOnes64, To<uintptr_t>(TypeAny, TypeDouble, -1.0));
-  EXPECT_EQ(kAllOnes64, To<uintptr_t>(TypePointer, TypeDouble, -1.0));
+  EXPECT_EQ(kAllOnesSize - 41, To<size_t>(TypeSizeT, TypeDouble, -42.0));
+  EXPECT_EQ(kAllOnesPointer, To<uintptr_t>(TypeAny, TypeDouble, -1.0));
+  EXPECT_EQ(kAllOnesPointer, To<uintptr_t>(TypePointer, TypeDouble, -1.0));
 }
 
 TEST(ConvertFloatToInteger, UpperHalfOfUnsigned64IsExact) {
   const double two63 = 9223372036854775808.0;
   EXPECT_EQ(9223372036854775808u, To<uint64_t>(TypeInt64u, TypeDouble, two63));
   EXPECT_EQ(18000000000000000000u, To<uint64_t>(TypeInt64u, TypeDouble, 1.8e19));
-  EXPECT_EQ(18000000000000000000u, To<size_t>(TypeSizeT, TypeDouble, 1.8e19));
-  EXPECT_EQ(18000000000000000000u, To<uintptr_t>(TypeAny, TypeDouble, 1.8e19));
+  // Address-wide targets keep the low bits of the exact 64-bit value.
+  EXPECT_EQ(static_cast<size_t>(18000000000000000000u), To<size_t>(TypeSizeT, TypeDouble, 1.8e19));
+  EXPECT_EQ(static_cast<uintptr_t>(18000000000000000000u), To<uintptr_t>(TypeAny, TypeDouble, 1.8e19));
   // The largest double below 2^64.
   EXPECT_EQ(18446744073709549568u, To<uint64_t>(TypeInt64u, TypeDouble, 18446744073709549568.0));
 }
@@ -251,10 +256,10 @@ TEST(ConvertFloatToInteger, OutOfRangeSaturates) {
   EXPECT_EQ(INT64_MIN, To<int64_t>(TypeInt64, TypeDouble, -1e30));
   EXPECT_EQ(INT64_MAX, To<int64_t>(TypeInt64, TypeDouble, 9223372036854775808.0));
   EXPECT_EQ(INT64_MIN, To<int64_t>(TypeInt64, TypeDouble, -9223372036854775808.0));
-  EXPECT_EQ(uintptr_t{INT64_MAX}, To<uintptr_t>(TypePointer, TypeDouble, 1e30));
+  EXPECT_EQ(static_cast<uintptr_t>(INT64_MAX), To<uintptr_t>(TypePointer, TypeDouble, 1e30));
   EXPECT_EQ(kAllOnes64, To<uint64_t>(TypeInt64u, TypeDouble, 1e30));
   EXPECT_EQ(kAllOnes64, To<uint64_t>(TypeInt64u, TypeDouble, 18446744073709551616.0));
-  EXPECT_EQ(kAllOnes64, To<size_t>(TypeSizeT, TypeDouble, std::numeric_limits<double>::infinity()));
+  EXPECT_EQ(kAllOnesSize, To<size_t>(TypeSizeT, TypeDouble, std::numeric_limits<double>::infinity()));
 }
 
 TEST(ConvertFloatToInteger, NaNGivesZero) {
@@ -280,7 +285,7 @@ TEST(ConvertToBool, NonZeroIsTrue) {
   EXPECT_EQ(1, To<uint8_t>(TypeBoolean, TypeInt64, int64_t{0x100000000}));
   EXPECT_EQ(1, To<uint8_t>(TypeBoolean, TypeInt16u, uint16_t{0x100}));
   EXPECT_EQ(1, To<uint8_t>(TypeBoolean, TypeInt8, int8_t{-1}));
-  EXPECT_EQ(1, To<uint8_t>(TypeBoolean, TypeSizeT, size_t{1} << 63));
+  EXPECT_EQ(1, To<uint8_t>(TypeBoolean, TypeSizeT, size_t{1} << (8 * sizeof(size_t) - 1)));
   EXPECT_EQ(0, To<uint8_t>(TypeBoolean, TypeInt8u, uint8_t{0}));
   EXPECT_EQ(0, To<uint8_t>(TypeBoolean, TypeInt64u, uint64_t{0}));
 }
@@ -296,9 +301,9 @@ TEST(ConvertIntegers, ExtendBySourceSignedness) {
   EXPECT_EQ(4294967295, To<int64_t>(TypeInt64, TypeInt32u, uint32_t{4294967295u}));
   EXPECT_EQ(65535, To<int32_t>(TypeInt32, TypeInt16u, uint16_t{65535}));
   EXPECT_EQ(65408, To<uint16_t>(TypeInt16u, TypeInt8, int8_t{-128}));
-  EXPECT_EQ(kAllOnes64, To<size_t>(TypeSizeT, TypeInt32, int32_t{-1}));
-  EXPECT_EQ(kAllOnes64, To<uintptr_t>(TypeAny, TypeInt16, int16_t{-1}));
-  EXPECT_EQ(kAllOnes64, To<uintptr_t>(TypePointer, TypeInt32, int32_t{-1}));
+  EXPECT_EQ(kAllOnesSize, To<size_t>(TypeSizeT, TypeInt32, int32_t{-1}));
+  EXPECT_EQ(kAllOnesPointer, To<uintptr_t>(TypeAny, TypeInt16, int16_t{-1}));
+  EXPECT_EQ(kAllOnesPointer, To<uintptr_t>(TypePointer, TypeInt32, int32_t{-1}));
   EXPECT_EQ(4294967295u, To<uintptr_t>(TypePointer, TypeInt32u, uint32_t{4294967295u}));
   EXPECT_EQ(-1, To<int64_t>(TypeInt64, TypeInt64u, kAllOnes64));
 }
@@ -306,11 +311,14 @@ TEST(ConvertIntegers, ExtendBySourceSignedness) {
 TEST(ConvertIntegers, NarrowKeepsLowBits) {
   EXPECT_EQ(0x34, To<int8_t>(TypeInt8, TypeInt64, int64_t{0x1234}));
   EXPECT_EQ(44, To<uint8_t>(TypeInt8u, TypeInt32, int32_t{300}));
-  EXPECT_EQ(-1, To<int8_t>(TypeInt8, TypeSizeT, size_t{kAllOnes64}));
+  EXPECT_EQ(-1, To<int8_t>(TypeInt8, TypeSizeT, kAllOnesSize));
   EXPECT_EQ(-32768, To<int16_t>(TypeInt16, TypeInt32u, uint32_t{0x18000}));
-  EXPECT_EQ(5, To<int32_t>(TypeInt32, TypePointer, uintptr_t{0xFFFFFFFF00000005u}));
-  EXPECT_EQ(0xFFFFFFFFu, To<uint32_t>(TypeInt32u, TypePointer, uintptr_t{0x12345678FFFFFFFFu}));
-  EXPECT_EQ(INT64_MIN, To<int64_t>(TypeInt64, TypePointer, uintptr_t{0x8000000000000000u}));
+  EXPECT_EQ(5, To<int32_t>(TypeInt32, TypePointer, static_cast<uintptr_t>(0xFFFFFFFF00000005u)));
+  EXPECT_EQ(0xFFFFFFFFu, To<uint32_t>(TypeInt32u, TypePointer, static_cast<uintptr_t>(0x12345678FFFFFFFFu)));
+  // A Pointer is unsigned at its own width: the top bit of an address is
+  // no sign.
+  const uintptr_t topBit = uintptr_t{1} << (8 * sizeof(uintptr_t) - 1);
+  EXPECT_EQ(k64Bit ? INT64_MIN : int64_t{0x80000000}, To<int64_t>(TypeInt64, TypePointer, topBit));
 }
 
 // Integers to floats take unsigned sources as unsigned.
@@ -318,7 +326,7 @@ TEST(ConvertIntegers, ToFloatsHonourSignedness) {
   EXPECT_EQ(-1.0f, To<float>(TypeSingle, TypeInt64, int64_t{-1}));
   EXPECT_EQ(-1.0, To<double>(TypeDouble, TypeInt8, int8_t{-1}));
   EXPECT_EQ(18446744073709551616.0, To<double>(TypeDouble, TypeInt64u, kAllOnes64));
-  EXPECT_EQ(18446744073709551616.0, To<double>(TypeDouble, TypeSizeT, size_t{kAllOnes64}));
+  EXPECT_EQ(static_cast<double>(kAllOnesSize), To<double>(TypeDouble, TypeSizeT, kAllOnesSize));
   EXPECT_EQ(18446744073709551616.0f, To<float>(TypeSingle, TypeInt64u, kAllOnes64));
   EXPECT_EQ(4294967296.0f, To<float>(TypeSingle, TypeInt32u, uint32_t{4294967295u}));
   EXPECT_EQ(4294967295.0, To<double>(TypeDouble, TypeInt32u, uint32_t{4294967295u}));
@@ -331,8 +339,8 @@ TEST(ConvertIntegers, ToComplexIsRealWithZeroImaginary) {
   EXPECT_EQ(std::complex<double>(-7.0, 0.0), To<std::complex<double>>(TypeComplex, TypeInt32, int32_t{-7}));
   EXPECT_EQ(std::complex<double>(18446744073709551616.0, 0.0),
             To<std::complex<double>>(TypeComplex, TypeInt64u, kAllOnes64));
-  EXPECT_EQ(std::complex<double>(18446744073709551616.0, 0.0),
-            To<std::complex<double>>(TypeComplex, TypeSizeT, size_t{kAllOnes64}));
+  EXPECT_EQ(std::complex<double>(static_cast<double>(kAllOnesSize), 0.0),
+            To<std::complex<double>>(TypeComplex, TypeSizeT, kAllOnesSize));
   EXPECT_EQ(std::complex<double>(4294967295.0, 0.0),
             To<std::complex<double>>(TypeComplex, TypeInt32u, uint32_t{4294967295u}));
   EXPECT_EQ(std::complex<double>(2.5, 0.0), To<std::complex<double>>(TypeComplex, TypeDouble, 2.5));
@@ -356,17 +364,19 @@ TEST(ConvertFloats, NearestValueAndInfinityBeyondSingleRange) {
 }
 
 // A Pointer becomes a Double by its bytes: 0x4000000000000000 is the bit
-// pattern of 2.0, far from the address's numeric value.
+// pattern of 2.0, far from the address's numeric value. A 4-byte address
+// fills the low half and the rest is zero; nothing is read past it.
 TEST(ConvertFloats, PointerToDoubleCopiesTheBytes) {
-  const uintptr_t address = 0x4000000000000000u;
-  const double value = To<double>(TypeDouble, TypePointer, address);
-  EXPECT_EQ(0, std::memcmp(&value, &address, sizeof value));
-  EXPECT_EQ(2.0, value);
-
   int local = 0;
-  const uintptr_t real = reinterpret_cast<uintptr_t>(&local);
-  const double copied = To<double>(TypeDouble, TypePointer, real);
-  EXPECT_EQ(0, std::memcmp(&copied, &real, sizeof copied));
+  for (const uintptr_t address : {static_cast<uintptr_t>(0x4000000000000000u), reinterpret_cast<uintptr_t>(&local)}) {
+    const double value = To<double>(TypeDouble, TypePointer, address);
+    unsigned char expected[sizeof(double)] = {};
+    std::memcpy(expected, &address, sizeof address);
+    EXPECT_EQ(0, std::memcmp(&value, expected, sizeof value)) << address;
+  }
+  if (k64Bit) {
+    EXPECT_EQ(2.0, To<double>(TypeDouble, TypePointer, static_cast<uintptr_t>(0x4000000000000000u)));
+  }
 }
 
 // ---------------------------------------------------------------------------
