@@ -10,13 +10,17 @@ namespace {
 uint64_t Limit(int32_t value) { return static_cast<uint64_t>(static_cast<int64_t>(value)); }
 
 // The rule `from` -> `to` compiled on the transform; null when none is made
-// or the transform is running.
+// or the transform is running. A rule no table filed is kept by its
+// transform: the host holds only a handle and may never release it.
 EngineItem* CompileRule(StringLocation& transform, const char* from, const char* to) {
   if (IsBusy(transform)) {
     Refused(transform);
     return nullptr;
   }
-  return transform.DefineRule(TextIn(from), TextIn(to), nullptr);
+  EngineItem* rule = transform.DefineRule(TextIn(from), TextIn(to), nullptr);
+  if (rule != nullptr && rule->OwningTable == nullptr && rule->DefiningTransform != nullptr)
+    rule->DefiningTransform->KeepUnfiledRule(rule);
+  return rule;
 }
 
 QuorbItem* DefineTokenOn(QuorbTransform* handle, const char* regex, int32_t kind, const char* closing,

@@ -12,6 +12,9 @@
 
 #include "engine/errors.h"
 
+// Angle brackets: the public header, not this file.
+#include <quorb.h>
+
 // The instance handle of the public header (an incomplete type there too).
 struct QuorbInstance;
 
@@ -32,13 +35,8 @@ extern const std::string EmptyString;
 using QuorbCallback = void (*)(ExpressionPart&);
 
 // Error handlers are host functions called with the instance handle: the
-// public header's QuorbErrorHandler, declared alike (host_functions.cpp
-// checks that the two are one type).
-#if defined(_WIN32) && defined(_M_IX86)
-using ErrorHandlerCallback = void(__stdcall*)(::QuorbInstance* instance);
-#else
-using ErrorHandlerCallback = void (*)(::QuorbInstance* instance);
-#endif
+// public header's own type, calling convention included.
+using ErrorHandlerCallback = ::QuorbErrorHandler;
 
 class Quorb {
  public:

@@ -289,6 +289,10 @@ class StringLocation : public virtual BaseClass, public ScanState {
   // When `rule` is a blank rule of this transform: takes it out of the rule
   // list and of this transform's ownership (the caller frees it) and true.
   bool DisownBlankRule(QuorbItem* rule);
+  // Takes ownership of a compiled rule that no table filed (its pattern
+  // gave it no name), so that a rule handed to the host is freed with the
+  // transform like a blank one; DisownBlankRule gives it back.
+  void KeepUnfiledRule(QuorbItem* rule);
   // Makes `owner` the owner instance of this transform, its passes and its
   // token items; literal tokens take `owner`'s type of the same number.
   void SetOwnerInstance(Quorb* owner);
@@ -305,7 +309,7 @@ class StringLocation : public virtual BaseClass, public ScanState {
     std::vector<QuorbItem*>* Tokens = nullptr;
   };
   std::vector<RetiredParts> Retired_;   // replaced by ResetForHost; owned
-  std::vector<QuorbItem*> BlankRules_;  // made by NewBlankRule; owned
+  std::vector<QuorbItem*> BlankRules_;  // blank and unfiled host rules; owned
   // Frees what ResetForHost kept and the blank rules, and clears the link
   // of the rule whose local transform this is. Run by the destructor.
   void ReleaseHostParts();

@@ -91,6 +91,10 @@ QuorbItem* StringLocation::NewBlankRule() {
   return rule;
 }
 
+void StringLocation::KeepUnfiledRule(QuorbItem* rule) {
+  if (std::find(BlankRules_.begin(), BlankRules_.end(), rule) == BlankRules_.end()) BlankRules_.push_back(rule);
+}
+
 bool StringLocation::DisownBlankRule(QuorbItem* rule) {
   auto found = std::find(BlankRules_.begin(), BlankRules_.end(), rule);
   if (found == BlankRules_.end()) return false;

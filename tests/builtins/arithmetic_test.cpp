@@ -150,7 +150,7 @@ TEST_F(IntArithmeticTest, DivisionByZeroGivesZeroAndRaisesError20) {
 // The handlers run at the raise, inside the step.
 struct HandlerCount {
   static int calls;
-  static void Count(QuorbInstance*) { ++calls; }
+  static void QUORB_CALLBACK Count(QuorbInstance*) { ++calls; }
 };
 int HandlerCount::calls = 0;
 

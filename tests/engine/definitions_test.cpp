@@ -22,7 +22,7 @@ class DefinitionsTest : public ::testing::Test {
 };
 
 void Callback(ExpressionPart&) {}
-void Handler(QuorbInstance*) {}
+void QUORB_CALLBACK Handler(QuorbInstance*) {}
 
 TEST(DefinitionKeywords, NumbersArePositionsInTheList) {
   Quorb instance;

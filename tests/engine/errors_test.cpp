@@ -23,8 +23,8 @@ struct HandlerLog {
     calls.push_back(id);
     if (id == resumeAt) static_cast<Quorb*>(instance)->Error.Response = 1;
   }
-  static void First(QuorbInstance* instance) { Record(1, instance); }
-  static void Second(QuorbInstance* instance) { Record(2, instance); }
+  static void QUORB_CALLBACK First(QuorbInstance* instance) { Record(1, instance); }
+  static void QUORB_CALLBACK Second(QuorbInstance* instance) { Record(2, instance); }
 };
 std::vector<int> HandlerLog::calls;
 int HandlerLog::resumeAt = 0;
@@ -126,7 +126,7 @@ TEST_F(ErrorsTest, RaiseMessageReplacesMessageOneWithoutErrorTwelve) {
 int reentries = 0;
 Quorb* reentrant = nullptr;
 std::vector<int32_t> seenNumbers;
-void RaisingHandler(QuorbInstance*) {
+void QUORB_CALLBACK RaisingHandler(QuorbInstance*) {
   ++reentries;
   seenNumbers.push_back(reentrant->Error.Number);
   for (int i = 0; i < 4; ++i) reentrant->ErrorRaise(nullptr, ErrTypeMismatch);
@@ -146,7 +146,7 @@ TEST_F(ErrorsTest, HandlerRaisingErrorsCallsNoHandler) {
 
 // A handler may remove itself (release its item) while the loop runs.
 std::vector<QuorbItem*>* ownedHandlers = nullptr;
-void SelfRemovingHandler(QuorbInstance* instance) {
+void QUORB_CALLBACK SelfRemovingHandler(QuorbInstance* instance) {
   QuorbItem* self = ownedHandlers->front();
   ownedHandlers->erase(ownedHandlers->begin());
   delete self;  // release takes it out of the instance's list

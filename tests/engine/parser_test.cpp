@@ -222,12 +222,12 @@ TEST_F(ParserTest, EmptyAndBlankTexts) {
 int handlerCalls = 0;
 Quorb* handlerInstance = nullptr;
 
-void ResumeWithoutMending(QuorbInstance*) {
+void QUORB_CALLBACK ResumeWithoutMending(QuorbInstance*) {
   ++handlerCalls;
   handlerInstance->Error.Response = 1;
 }
 
-void DefineMissingName(QuorbInstance*) {
+void QUORB_CALLBACK DefineMissingName(QuorbInstance*) {
   ++handlerCalls;
   if (handlerInstance->Error.Symbol() == "later") {
     handlerInstance->Define("Variable: later = 40", nullptr, nullptr);
