@@ -3,6 +3,7 @@
 #ifndef QUORB_API_BOUNDARY_H
 #define QUORB_API_BOUNDARY_H
 
+#include <cstring>
 #include <string>
 
 #include "engine/errors.h"
@@ -36,10 +37,26 @@ inline QuorbTransform* Handle(QuorbNameSpace::StringLocation* transform) {
 // A text in: null is the empty text.
 inline std::string TextIn(const char* text) { return text != nullptr ? std::string(text) : std::string(); }
 
+// The text an export handed out last, with its full length: a Java string
+// made from an export's result must keep the bytes past an embedded NUL,
+// which the C pointer alone cannot show.
+struct HandedOutText {
+  const char* data = nullptr;
+  size_t size = 0;
+};
+inline HandedOutText LastTextOut;
+
 // A text out: kept in the export's own text until its next call.
 inline const char* TextOut(std::string& slot, std::string value) {
   slot = std::move(value);
+  LastTextOut = {slot.c_str(), slot.size()};
   return slot.c_str();
+}
+
+// The length of `text`, an export's result: its full length when it is the
+// text an export handed out last, else its C length.
+inline size_t TextOutLength(const char* text) {
+  return text == LastTextOut.data ? LastTextOut.size : std::strlen(text);
 }
 
 // Runs `body`; an exception becomes `error` on the instance (unless one is

@@ -38,6 +38,13 @@ else()
 endif()
 
 quorb_header_exports(${HEADER} declared)
+# The Android library (PACKAGE given): its Java natives, and no transform
+# family.
+if(PACKAGE)
+  include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/HeaderSignatures.cmake)
+  quorb_android_exports(${HEADER} ${PACKAGE} declared)
+  list(SORT declared)
+endif()
 list(SORT exported)
 if(NOT exported STREQUAL declared)
   set(extra ${exported})
