@@ -44,18 +44,18 @@ static char* ReadAll(const char* path) {
   return text;
 }
 
-/* Defines the rule `spec` ("FROM=>TO") on the transform; 0 when it is
+/* Defines the rule `text` ("FROM=>TO") on the transform; 0 when it is
  * malformed or the engine makes no rule of it. */
-static int AddRule(QuorbTransform* transform, const char* spec) {
-  const char* arrow = strstr(spec, "=>");
+static int AddRule(QuorbTransform* transform, const char* text) {
+  const char* arrow = strstr(text, "=>");
   size_t length;
   char* from;
   QuorbItem* rule;
   if (arrow == NULL) return 0;
-  length = (size_t)(arrow - spec);
+  length = (size_t)(arrow - text);
   from = malloc(length + 1);
   if (from == NULL) return 0;
-  memcpy(from, spec, length);
+  memcpy(from, text, length);
   from[length] = '\0';
   rule = FromTo(transform, from, arrow + 2);
   free(from);

@@ -598,14 +598,14 @@ QUORB_API int32_t NamespaceChildCount(void); /* always 0 */
 QUORB_API void* NamespaceParent(void);       /* always null */
 
 /* ---- Output formats ---------------------------------------------------
- * `specification` is the text after "Output:". The output item, or null
+ * `format` is the text after "Output:". The output item, or null
  * with the error number set. */
 /* The callback reads the text being printed as argument 1 (ArgStr) and
  * writes the new text with ReturnStr. */
 QUORB_API QuorbItem* SetOutput_Overload_Quorb__Callback(QuorbInstance* instance, QuorbCallback callback,
-                                                       const char* specification);
-/* The specification's "name = expression" computes the new text. */
-QUORB_API QuorbItem* SetOutput_Overload_Quorb__NoCallback(QuorbInstance* instance, const char* specification);
+                                                       const char* format);
+/* The format's "name = expression" computes the new text. */
+QUORB_API QuorbItem* SetOutput_Overload_Quorb__NoCallback(QuorbInstance* instance, const char* format);
 /* Removes every output format: values print plainly again. */
 QUORB_API void ResetOutput(QuorbInstance* instance);
 

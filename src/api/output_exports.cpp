@@ -5,12 +5,12 @@ using namespace QuorbApi;
 
 namespace {
 
-QuorbItem* DefineOutput(QuorbInstance* instance, const std::string& specification, QuorbCallback callback) {
+QuorbItem* DefineOutput(QuorbInstance* instance, const std::string& format, QuorbCallback callback) {
   if (instance == nullptr) return nullptr;
   Quorb* engine = Engine(instance);
   return Handle(Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr, [&] {
     // Kept erased and called back through the host's own callback type.
-    return engine->Define("Output:" + specification, reinterpret_cast<QuorbNameSpace::QuorbCallback>(reinterpret_cast<void (*)()>(callback)),
+    return engine->Define("Output:" + format, reinterpret_cast<QuorbNameSpace::QuorbCallback>(reinterpret_cast<void (*)()>(callback)),
                           nullptr, true);
   }));
 }
@@ -20,12 +20,12 @@ QuorbItem* DefineOutput(QuorbInstance* instance, const std::string& specificatio
 extern "C" {
 
 QUORB_API QuorbItem* SetOutput_Overload_Quorb__Callback(QuorbInstance* instance, QuorbCallback callback,
-                                                       const char* specification) {
-  return DefineOutput(instance, TextIn(specification), callback);
+                                                       const char* format) {
+  return DefineOutput(instance, TextIn(format), callback);
 }
 
-QUORB_API QuorbItem* SetOutput_Overload_Quorb__NoCallback(QuorbInstance* instance, const char* specification) {
-  return DefineOutput(instance, TextIn(specification), nullptr);
+QUORB_API QuorbItem* SetOutput_Overload_Quorb__NoCallback(QuorbInstance* instance, const char* format) {
+  return DefineOutput(instance, TextIn(format), nullptr);
 }
 
 QUORB_API void ResetOutput(QuorbInstance* instance) { DefineOutput(instance, std::string(), nullptr); }
