@@ -4,6 +4,7 @@
 #include <cfenv>
 
 #include "api/boundary.h"
+#include "engine/exception_flags.h"
 
 using namespace QuorbApi;
 
@@ -15,19 +16,17 @@ static_assert(QUORB_FE_TONEAREST == FE_TONEAREST && QUORB_FE_DOWNWARD == FE_DOWN
                   QUORB_FE_UPWARD == FE_UPWARD && QUORB_FE_TOWARDZERO == FE_TOWARDZERO,
               "the header's rounding modes are the platform's");
 
-namespace {
-
-constexpr int FiveFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW | FE_INEXACT;
-
-}  // namespace
+using QuorbNameSpace::FiveExceptionFlags;
 
 extern "C" {
 
 QUORB_API int32_t FPEnvClearException(QuorbInstance*, int32_t flags) {
-  return feclearexcept(flags == 0 ? FiveFlags : flags & FiveFlags);
+  return feclearexcept(flags == 0 ? FiveExceptionFlags : flags & FiveExceptionFlags);
 }
 
-QUORB_API int32_t FPEnvRaiseException(QuorbInstance*, int32_t flags) { return feraiseexcept(flags & FiveFlags); }
+QUORB_API int32_t FPEnvRaiseException(QuorbInstance*, int32_t flags) {
+  return feraiseexcept(flags & FiveExceptionFlags);
+}
 
 QUORB_API int32_t FPEnvGetRounding(QuorbInstance*) { return fegetround(); }
 

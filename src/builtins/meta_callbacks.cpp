@@ -14,6 +14,7 @@
 #include "builtins/callback_args.h"
 #include "builtins/value_copy.h"
 #include "engine/definition_state.h"
+#include "engine/exception_flags.h"
 #include "engine/host_functions.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
@@ -98,7 +99,7 @@ static std::string TextArg(const ExpressionPart& part, size_t k) { return ArgStr
 class OuterStateKept {
  public:
   explicit OuterStateKept(Quorb& instance)
-      : error_(instance), flags_(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW | FE_INEXACT)) {}
+      : error_(instance), flags_(RaisedExceptionFlags()) {}
   ~OuterStateKept() {
     if (flags_ != 0) std::feraiseexcept(flags_);
   }

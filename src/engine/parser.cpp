@@ -382,7 +382,7 @@ bool ExpressionParser::Recover() {
   resumedAt_.push_back(tokenPos_);
   q_.Error.Number = 0;
   q_.Error.RecordLocation(nullptr);
-  feclearexcept(FiveExceptionFlags);
+  ClearExceptionFlags();
   PushBack();
   return true;
 }
