@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "api/boundary.h"
+#include "engine/evaluation_loop.h"
 
 using namespace QuorbApi;
 using QuorbNameSpace::QuorbParsedExpr;
@@ -35,7 +36,13 @@ QUORB_API QuorbExpression* Parse(QuorbInstance* instance, const char* expression
 
 QUORB_API double Evaluate(QuorbExpression* expression) {
   if (expression == nullptr) return NaN;
-  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] { return EvaluateCounted(expression, &QuorbParsedExpr::Evaluate); });
+  // The loop runs in place here: this is the export hosts call in their
+  // own loops.
+  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] {
+    QuorbParsedExpr& expr = *Engine(expression);
+    QuorbNameSpace::EvaluationScope running(expr.Owner);
+    return QuorbNameSpace::EvaluateToDouble(expr);
+  });
 }
 
 QUORB_API double EvaluateNTE(QuorbExpression* expression) {

@@ -22,21 +22,47 @@ static inline double Checked(double result, double x, double y) {
   return result;
 }
 
-void Cos(ExpressionPart& part) { ResultDouble(part) = Checked(std::cos(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Sin(ExpressionPart& part) { ResultDouble(part) = Checked(std::sin(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Tan(ExpressionPart& part) { ResultDouble(part) = Checked(std::tan(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Acos(ExpressionPart& part) { ResultDouble(part) = Checked(std::acos(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Asin(ExpressionPart& part) { ResultDouble(part) = Checked(std::asin(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Atan(ExpressionPart& part) { ResultDouble(part) = std::atan(ArgDouble(part, 0)); }
-void Atan2(ExpressionPart& part) { ResultDouble(part) = std::atan2(ArgDouble(part, 0), ArgDouble(part, 1)); }
-void Cosh(ExpressionPart& part) { ResultDouble(part) = std::cosh(ArgDouble(part, 0)); }
-void Sinh(ExpressionPart& part) { ResultDouble(part) = std::sinh(ArgDouble(part, 0)); }
-void Tanh(ExpressionPart& part) { ResultDouble(part) = std::tanh(ArgDouble(part, 0)); }
-void Acosh(ExpressionPart& part) { ResultDouble(part) = Checked(std::acosh(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Asinh(ExpressionPart& part) { ResultDouble(part) = std::asinh(ArgDouble(part, 0)); }
-void Atanh(ExpressionPart& part) { ResultDouble(part) = Checked(std::atanh(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+// Most callbacks here compute a Double from Double arguments through one of
+// these value functions; a fused run of steps calls the same functions
+// (RealValueFunctionOf), so both compute exactly the same.
+template <double (*F)(double)>
+static inline void Unary(ExpressionPart& part) {
+  ResultDouble(part) = F(ArgDouble(part, 0));
+}
+template <double (*F)(double, double)>
+static inline void Binary(ExpressionPart& part) {
+  ResultDouble(part) = F(ArgDouble(part, 0), ArgDouble(part, 1));
+}
 
-void Exp(ExpressionPart& part) { ResultDouble(part) = std::exp(ArgDouble(part, 0)); }
+static double CosOf(double x) { return Checked(std::cos(x), x); }
+void Cos(ExpressionPart& part) { Unary<CosOf>(part); }
+static double SinOf(double x) { return Checked(std::sin(x), x); }
+void Sin(ExpressionPart& part) { Unary<SinOf>(part); }
+static double TanOf(double x) { return Checked(std::tan(x), x); }
+void Tan(ExpressionPart& part) { Unary<TanOf>(part); }
+static double AcosOf(double x) { return Checked(std::acos(x), x); }
+void Acos(ExpressionPart& part) { Unary<AcosOf>(part); }
+static double AsinOf(double x) { return Checked(std::asin(x), x); }
+void Asin(ExpressionPart& part) { Unary<AsinOf>(part); }
+static double AtanOf(double x) { return std::atan(x); }
+void Atan(ExpressionPart& part) { Unary<AtanOf>(part); }
+static double Atan2Of(double x, double y) { return std::atan2(x, y); }
+void Atan2(ExpressionPart& part) { Binary<Atan2Of>(part); }
+static double CoshOf(double x) { return std::cosh(x); }
+void Cosh(ExpressionPart& part) { Unary<CoshOf>(part); }
+static double SinhOf(double x) { return std::sinh(x); }
+void Sinh(ExpressionPart& part) { Unary<SinhOf>(part); }
+static double TanhOf(double x) { return std::tanh(x); }
+void Tanh(ExpressionPart& part) { Unary<TanhOf>(part); }
+static double AcoshOf(double x) { return Checked(std::acosh(x), x); }
+void Acosh(ExpressionPart& part) { Unary<AcoshOf>(part); }
+static double AsinhOf(double x) { return std::asinh(x); }
+void Asinh(ExpressionPart& part) { Unary<AsinhOf>(part); }
+static double AtanhOf(double x) { return Checked(std::atanh(x), x); }
+void Atanh(ExpressionPart& part) { Unary<AtanhOf>(part); }
+
+static double ExpOf(double x) { return std::exp(x); }
+void Exp(ExpressionPart& part) { Unary<ExpOf>(part); }
 
 // The second outputs of Frexp, Modf and Remquo go to the storage their
 // pointer argument designates (ArgPointee): the variable whose address the
@@ -51,8 +77,10 @@ void Frexp(ExpressionPart& part) {
 }
 
 void Ldexp(ExpressionPart& part) { ResultDouble(part) = std::ldexp(ArgDouble(part, 0), ArgInt(part, 1)); }
-void Log(ExpressionPart& part) { ResultDouble(part) = Checked(std::log(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Log10(ExpressionPart& part) { ResultDouble(part) = Checked(std::log10(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+static double LogOf(double x) { return Checked(std::log(x), x); }
+void Log(ExpressionPart& part) { Unary<LogOf>(part); }
+static double Log10Of(double x) { return Checked(std::log10(x), x); }
+void Log10(ExpressionPart& part) { Unary<Log10Of>(part); }
 
 void Modf(ExpressionPart& part) {
   double integral = 0;
@@ -61,11 +89,15 @@ void Modf(ExpressionPart& part) {
   if (double* target = ArgPointee<double>(part, 1)) *target = integral;
 }
 
-void Exp2(ExpressionPart& part) { ResultDouble(part) = std::exp2(ArgDouble(part, 0)); }
-void Expm1(ExpressionPart& part) { ResultDouble(part) = std::expm1(ArgDouble(part, 0)); }
+static double Exp2Of(double x) { return std::exp2(x); }
+void Exp2(ExpressionPart& part) { Unary<Exp2Of>(part); }
+static double Expm1Of(double x) { return std::expm1(x); }
+void Expm1(ExpressionPart& part) { Unary<Expm1Of>(part); }
 void Ilogb(ExpressionPart& part) { ResultDouble(part) = static_cast<double>(std::ilogb(ArgDouble(part, 0))); }
-void Log1p(ExpressionPart& part) { ResultDouble(part) = Checked(std::log1p(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Log2(ExpressionPart& part) { ResultDouble(part) = Checked(std::log2(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+static double Log1pOf(double x) { return Checked(std::log1p(x), x); }
+void Log1p(ExpressionPart& part) { Unary<Log1pOf>(part); }
+static double Log2Of(double x) { return Checked(std::log2(x), x); }
+void Log2(ExpressionPart& part) { Unary<Log2Of>(part); }
 void Logb(ExpressionPart& part) { ResultDouble(part) = std::logb(ArgDouble(part, 0)); }
 void Scalbn(ExpressionPart& part) { ResultDouble(part) = std::scalbn(ArgDouble(part, 0), ArgInt(part, 1)); }
 void Scalbln(ExpressionPart& part) {
@@ -75,27 +107,34 @@ void Scalbln(ExpressionPart& part) {
 void Pow_Int(ExpressionPart& part) {
   ResultDouble(part) = std::pow(ArgDouble(part, 0), static_cast<double>(ArgInt(part, 1)));
 }
-void Pow(ExpressionPart& part) {
-  const double x = ArgDouble(part, 0), y = ArgDouble(part, 1);
-  ResultDouble(part) = Checked(std::pow(x, y), x, y);
-}
-void Sqrt(ExpressionPart& part) { ResultDouble(part) = Checked(std::sqrt(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Cbrt(ExpressionPart& part) { ResultDouble(part) = std::cbrt(ArgDouble(part, 0)); }
-void Hypot(ExpressionPart& part) { ResultDouble(part) = std::hypot(ArgDouble(part, 0), ArgDouble(part, 1)); }
+static double PowOf(double x, double y) { return Checked(std::pow(x, y), x, y); }
+void Pow(ExpressionPart& part) { Binary<PowOf>(part); }
+static double SqrtOf(double x) { return Checked(std::sqrt(x), x); }
+void Sqrt(ExpressionPart& part) { Unary<SqrtOf>(part); }
+static double CbrtOf(double x) { return std::cbrt(x); }
+void Cbrt(ExpressionPart& part) { Unary<CbrtOf>(part); }
+static double HypotOf(double x, double y) { return std::hypot(x, y); }
+void Hypot(ExpressionPart& part) { Binary<HypotOf>(part); }
 
-void Erf(ExpressionPart& part) { ResultDouble(part) = std::erf(ArgDouble(part, 0)); }
-void Erfc(ExpressionPart& part) { ResultDouble(part) = std::erfc(ArgDouble(part, 0)); }
-void Tgamma(ExpressionPart& part) { ResultDouble(part) = Checked(std::tgamma(ArgDouble(part, 0)), ArgDouble(part, 0)); }
-void Lgamma(ExpressionPart& part) { ResultDouble(part) = Checked(std::lgamma(ArgDouble(part, 0)), ArgDouble(part, 0)); }
+static double ErfOf(double x) { return std::erf(x); }
+void Erf(ExpressionPart& part) { Unary<ErfOf>(part); }
+static double ErfcOf(double x) { return std::erfc(x); }
+void Erfc(ExpressionPart& part) { Unary<ErfcOf>(part); }
+static double TgammaOf(double x) { return Checked(std::tgamma(x), x); }
+void Tgamma(ExpressionPart& part) { Unary<TgammaOf>(part); }
+static double LgammaOf(double x) { return Checked(std::lgamma(x), x); }
+void Lgamma(ExpressionPart& part) { Unary<LgammaOf>(part); }
 
-void Ceil(ExpressionPart& part) { ResultDouble(part) = std::ceil(ArgDouble(part, 0)); }
-void Floor(ExpressionPart& part) { ResultDouble(part) = std::floor(ArgDouble(part, 0)); }
-void Fmod(ExpressionPart& part) {
-  const double x = ArgDouble(part, 0), y = ArgDouble(part, 1);
-  ResultDouble(part) = Checked(std::fmod(x, y), x, y);
-}
-void Trunc(ExpressionPart& part) { ResultDouble(part) = std::trunc(ArgDouble(part, 0)); }
-void Round(ExpressionPart& part) { ResultDouble(part) = std::round(ArgDouble(part, 0)); }
+static double CeilOf(double x) { return std::ceil(x); }
+void Ceil(ExpressionPart& part) { Unary<CeilOf>(part); }
+static double FloorOf(double x) { return std::floor(x); }
+void Floor(ExpressionPart& part) { Unary<FloorOf>(part); }
+static double FmodOf(double x, double y) { return Checked(std::fmod(x, y), x, y); }
+void Fmod(ExpressionPart& part) { Binary<FmodOf>(part); }
+static double TruncOf(double x) { return std::trunc(x); }
+void Trunc(ExpressionPart& part) { Unary<TruncOf>(part); }
+static double RoundOf(double x) { return std::round(x); }
+void Round(ExpressionPart& part) { Unary<RoundOf>(part); }
 
 // The integer the rounding functions answer when the rounded value does not
 // fit in 64 bits, NaN included.
@@ -149,8 +188,10 @@ void Nexttoward(ExpressionPart& part) {
 void Fdim(ExpressionPart& part) { ResultDouble(part) = std::fdim(ArgDouble(part, 0), ArgDouble(part, 1)); }
 void Fmax(ExpressionPart& part) { ResultDouble(part) = std::fmax(ArgDouble(part, 0), ArgDouble(part, 1)); }
 void Fmin(ExpressionPart& part) { ResultDouble(part) = std::fmin(ArgDouble(part, 0), ArgDouble(part, 1)); }
-void Abs(ExpressionPart& part) { ResultDouble(part) = std::fabs(ArgDouble(part, 0)); }
-void Fabs(ExpressionPart& part) { ResultDouble(part) = std::fabs(ArgDouble(part, 0)); }
+static double AbsOf(double x) { return std::fabs(x); }
+void Abs(ExpressionPart& part) { Unary<AbsOf>(part); }
+static double FabsOf(double x) { return std::fabs(x); }
+void Fabs(ExpressionPart& part) { Unary<FabsOf>(part); }
 
 // Classification uses the library's predicates rather than ordered
 // comparisons, which may raise the invalid flag on a NaN.
@@ -171,5 +212,51 @@ void IsInf(ExpressionPart& part) { SetResultBool(part, std::isinf(ArgDouble(part
 void IsNaN(ExpressionPart& part) { SetResultBool(part, std::isnan(ArgDouble(part, 0))); }
 void IsNormal(ExpressionPart& part) { SetResultBool(part, std::isnormal(ArgDouble(part, 0))); }
 void SignBit(ExpressionPart& part) { SetResultBool(part, std::signbit(ArgDouble(part, 0))); }
+
+RealValueFunction RealValueFunctionOf(QuorbCallback callback) {
+  static const struct {
+    QuorbCallback callback;
+    RealValueFunction function;
+  } functions[] = {
+      {&Cos, {&CosOf, nullptr}},
+      {&Sin, {&SinOf, nullptr}},
+      {&Tan, {&TanOf, nullptr}},
+      {&Acos, {&AcosOf, nullptr}},
+      {&Asin, {&AsinOf, nullptr}},
+      {&Atan, {&AtanOf, nullptr}},
+      {&Cosh, {&CoshOf, nullptr}},
+      {&Sinh, {&SinhOf, nullptr}},
+      {&Tanh, {&TanhOf, nullptr}},
+      {&Acosh, {&AcoshOf, nullptr}},
+      {&Asinh, {&AsinhOf, nullptr}},
+      {&Atanh, {&AtanhOf, nullptr}},
+      {&Exp, {&ExpOf, nullptr}},
+      {&Log, {&LogOf, nullptr}},
+      {&Log10, {&Log10Of, nullptr}},
+      {&Exp2, {&Exp2Of, nullptr}},
+      {&Expm1, {&Expm1Of, nullptr}},
+      {&Log1p, {&Log1pOf, nullptr}},
+      {&Log2, {&Log2Of, nullptr}},
+      {&Sqrt, {&SqrtOf, nullptr}},
+      {&Cbrt, {&CbrtOf, nullptr}},
+      {&Erf, {&ErfOf, nullptr}},
+      {&Erfc, {&ErfcOf, nullptr}},
+      {&Tgamma, {&TgammaOf, nullptr}},
+      {&Lgamma, {&LgammaOf, nullptr}},
+      {&Ceil, {&CeilOf, nullptr}},
+      {&Floor, {&FloorOf, nullptr}},
+      {&Trunc, {&TruncOf, nullptr}},
+      {&Round, {&RoundOf, nullptr}},
+      {&Abs, {&AbsOf, nullptr}},
+      {&Fabs, {&FabsOf, nullptr}},
+      {&Atan2, {nullptr, &Atan2Of}},
+      {&Pow, {nullptr, &PowOf}},
+      {&Hypot, {nullptr, &HypotOf}},
+      {&Fmod, {nullptr, &FmodOf}},
+  };
+  for (const auto& entry : functions)
+    if (entry.callback == callback) return entry.function;
+  return {};
+}
 
 }  // namespace QuorbNameSpace

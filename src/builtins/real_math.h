@@ -11,6 +11,16 @@
 namespace QuorbNameSpace {
 
 class ExpressionPart;
+using QuorbCallback = void (*)(ExpressionPart&);
+
+// What a Double-to-Double callback here computes, as a plain function of its
+// arguments: exactly one of the two is set for such a callback, neither for
+// any other. Lets a fused run of steps compute the same without the step.
+struct RealValueFunction {
+  double (*unary)(double) = nullptr;
+  double (*binary)(double, double) = nullptr;
+};
+RealValueFunction RealValueFunctionOf(QuorbCallback callback);
 
 // Trigonometric and hyperbolic functions and their inverses.
 void Cos(ExpressionPart& part);

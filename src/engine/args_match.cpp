@@ -78,7 +78,7 @@ Fit ArgumentFit(const Quorb& instance, const QuorbItem& argument, const QuorbIte
 
 // Whether every argument fits `candidate` exactly, or with conversions.
 // Nothing is changed: conversions are made only for the candidate chosen.
-bool Accepts(const Quorb& instance, const QuorbItem& candidate, const std::vector<QuorbItem*>& args,
+bool Accepts(const Quorb& instance, const QuorbItem& candidate, const ArgList& args,
              bool conversions) {
   for (size_t i = 0; i < args.size(); ++i) {
     Fit fit = ArgumentFit(instance, *args[i], ParameterFor(candidate, i));
@@ -137,9 +137,9 @@ void InsertConversion(ExpressionPart& part, size_t i, const QuorbItem& parameter
   step->Result = new QuorbItem(target, "");
   part.Args[i] = step->Result;
   size_t at = output.size() - 1;  // directly before the call
-  if (parameter.Has(IsByExpr) && i + 1 < part.ArgStarts.size()) {
-    at = part.ArgStarts[i + 1];
-    for (size_t j = i + 1; j < part.ArgStarts.size(); ++j) ++part.ArgStarts[j];
+  if (parameter.Has(IsByExpr) && i + 1 < part.ArgStarts().size()) {
+    at = part.ArgStarts()[i + 1];
+    for (size_t j = i + 1; j < part.ArgStarts().size(); ++j) ++part.ArgStarts()[j];
   }
   output.insert(output.begin() + static_cast<std::ptrdiff_t>(at), step);
 }
@@ -222,13 +222,13 @@ static const std::string NoText;
 void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output) {
   QuorbItem* requested = part->OpItem;
   if (requested == nullptr) return;
-  std::vector<QuorbItem*>& args = part->Args;
+  ArgList& args = part->Args;
 
   // Preparation: the hidden pointed-to type, and an assignment's value
   // matched (and converted) to the target's type.
   if (TakesTypeCarrier(requested->Callback) && !args.empty() && args[0]->Has(IsPointer)) {
     args.insert(args.begin(), new QuorbItem(PointedTo(args[0]), ""));
-    if (!part->ArgStarts.empty()) part->ArgStarts.insert(part->ArgStarts.begin(), part->ArgStarts.front());
+    if (!part->ArgStarts().empty()) part->ArgStarts().insert(part->ArgStarts().begin(), part->ArgStarts().front());
   }
   // Every assignment overload on the chain, not only the first: an older
   // one taking AnyType would otherwise accept a value of another width.

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "engine/errors.h"
-#include "engine/fp_status.h"
+#include "engine/evaluation_loop.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "types/builtin_types.h"
@@ -15,25 +15,7 @@
 
 namespace QuorbNameSpace {
 
-// Current is re-read after every call: a callback that changed its part's
-// link, or the expression's Current, steers the loop. A step may run this
-// same expression again (Evaluate of its own handle, a loop in a body that
-// recurses): the inner run leaves Current where the outer one stands.
-inline ExpressionPart* QuorbParsedExpr::Run() {
-  ExpressionPart* const outer = Current;
-  ++Running;
-  Current = First;
-  while (Current->Next != nullptr) {
-    Current->Callback(*Current);
-    Current = Current->Next;
-  }
-  // A step folded at parse time raised inexact there; each evaluation
-  // raises it again, as the step would have.
-  if (ReraiseInexact) RaiseInexact();
-  ExpressionPart* const end = Current;
-  if (--Running > 0) Current = outer;
-  return end;
-}
+inline ExpressionPart* QuorbParsedExpr::Run() { return RunSteps(*this); }
 
 template <typename T>
 static T Load(const void* value) {
@@ -90,20 +72,7 @@ int32_t ValueAsInt32(const QuorbDataType* type, const void* value) {
   }
 }
 
-// Double results, the common case, are read here without the type switch.
-static inline double ResultAsDouble(const QuorbItem* result) {
-  if (result == nullptr) return std::numeric_limits<double>::quiet_NaN();
-  const QuorbDataType* type = result->DataType;
-  if (type != nullptr && type->Index == TypeDouble && result->ValuePtr != nullptr)
-    return Load<double>(result->ValuePtr);
-  return ValueAsDouble(type, result->ValuePtr);
-}
-
-double QuorbParsedExpr::Evaluate() {
-  const ExpressionPart* end = Run();
-  TestFlagsAfterRun(Owner, MayUseX87);
-  return ResultAsDouble(end->Result);
-}
+double QuorbParsedExpr::Evaluate() { return EvaluateToDouble(*this); }
 
 double QuorbParsedExpr::EvaluateNTE() { return ResultAsDouble(Run()->Result); }
 

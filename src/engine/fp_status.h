@@ -47,13 +47,12 @@ inline int RaisedFlags(bool readX87) {
   return raised & FiveExceptionFlags;
 }
 
-// Sets the SSE inexact flag; the write is skipped when it is up already.
+// Raises the SSE inexact flag, and no other, by an addition whose exact sum
+// is not representable: far cheaper than reading and writing MXCSR.
 inline void RaiseInexact() {
-  uint32_t mxcsr;
-  __asm__ volatile("stmxcsr %0" : "=m"(mxcsr) : : "memory");
-  if ((mxcsr & FE_INEXACT) != 0) return;
-  mxcsr |= FE_INEXACT;
-  __asm__ volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
+  double sum = 1.0;
+  const double tiny = 0x1p-60;
+  __asm__ volatile("addsd %1, %0" : "+x"(sum) : "x"(tiny));
 }
 #else
 inline int RaisedFlags(bool) { return std::fetestexcept(FiveExceptionFlags); }

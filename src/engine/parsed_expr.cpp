@@ -10,6 +10,16 @@ namespace QuorbNameSpace {
 ExpressionPart::ExpressionPart() = default;
 ExpressionPart::~ExpressionPart() = default;
 
+std::vector<size_t>& ExpressionPart::ArgStarts() {
+  if (argStarts_ == nullptr) argStarts_ = std::make_unique<std::vector<size_t>>();
+  return *argStarts_;
+}
+
+const std::vector<size_t>& ExpressionPart::ArgStarts() const {
+  static const std::vector<size_t> none;
+  return argStarts_ != nullptr ? *argStarts_ : none;
+}
+
 // The loop never calls the markers; their bodies only make them distinct
 // functions and harmless should a host call one.
 void EvalReturn(ExpressionPart& part) { part.OpItem = nullptr; }

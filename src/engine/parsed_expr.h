@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/arg_list.h"
 #include "engine/quorb_item.h"
 
 namespace QuorbNameSpace {
@@ -26,8 +27,7 @@ class ExpressionPart {
   // The two fields the evaluation loop reads come first.
   QuorbCallback Callback = nullptr;          // the step's work; a marker in the terminator
   ExpressionPart* Next = nullptr;            // null only in the terminator
-  std::vector<QuorbItem*> Args;              // argument items in parameter order
-  std::vector<size_t> ArgStarts;             // parser bookkeeping; never read by evaluation
+  ArgList Args;                              // argument items in parameter order
   QuorbItem* Result = nullptr;               // receives the step's result
   QuorbItem* OpItem = nullptr;               // definition item whose callback runs
   QuorbItem* EnclosingFunction = nullptr;    // user function whose body holds the step
@@ -35,6 +35,16 @@ class ExpressionPart {
 
   ExpressionPart();
   ~ExpressionPart();
+
+  // Parser bookkeeping, never read by evaluation: where each argument's
+  // steps begin in the parser's output. Made on first use, dropped when
+  // the parse ends (DropArgStarts).
+  std::vector<size_t>& ArgStarts();
+  const std::vector<size_t>& ArgStarts() const;
+  void DropArgStarts() { argStarts_.reset(); }
+
+ private:
+  std::unique_ptr<std::vector<size_t>> argStarts_;
 };
 
 // Terminator markers: the loop stops before them and never calls them.

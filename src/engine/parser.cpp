@@ -30,9 +30,9 @@ bool ConvertsImplicitly(const Quorb& instance, const QuorbDataType* from, const 
 bool IsAnyType(const QuorbDataType* type) { return type != nullptr && type->Index == TypeAny; }
 
 bool ArgumentRange(const ExpressionPart& part, uint64_t k, uint64_t& begin, uint64_t& end) {
-  if (k + 1 >= part.ArgStarts.size()) return false;
-  begin = part.ArgStarts[k];
-  end = part.ArgStarts[k + 1];
+  if (k + 1 >= part.ArgStarts().size()) return false;
+  begin = part.ArgStarts()[k];
+  end = part.ArgStarts()[k + 1];
   return begin < end;
 }
 
@@ -263,14 +263,14 @@ void ExpressionParser::PushCall(QuorbItem* item) {
   if (bracketed) {
     if (item->Has(IsPointer) && item->Callback == &ValueAt) {
       part->Args.push_back(item);
-      part->ArgStarts.push_back(here);
+      part->ArgStarts().push_back(here);
     }
-    part->ArgStarts.push_back(here);
+    part->ArgStarts().push_back(here);
   } else if (item->Has(IsOperator)) {
     // The left operand's steps are complete already and stay where they
     // are; the right operand's steps begin here.
-    if (infix || postfix) part->ArgStarts.push_back(here);
-    if (!postfix) part->ArgStarts.push_back(here);
+    if (infix || postfix) part->ArgStarts().push_back(here);
+    if (!postfix) part->ArgStarts().push_back(here);
   }
   if (infix || postfix) {
     part->Args.push_back(current->Args.back());
@@ -312,8 +312,8 @@ void ExpressionParser::Separator() {
   } else if (top.bracketed) {
     // Every argument slot must hold exactly one value: "f(,x)" and
     // "f(x y, z)" are not calls.
-    if (top.part->Args.size() != top.part->ArgStarts.size()) return Fail(ErrSyntax);
-    top.part->ArgStarts.push_back(output_.size());
+    if (top.part->Args.size() != top.part->ArgStarts().size()) return Fail(ErrSyntax);
+    top.part->ArgStarts().push_back(output_.size());
   }
   operandSeen_ = false;
 }
@@ -341,9 +341,9 @@ void ExpressionParser::Closer() {
   } else {
     // A dereferencing pointer call holds the pointer ahead of its arguments.
     const size_t ahead = op->Has(IsPointer) && op->Callback == &ValueAt ? 1 : 0;
-    if (part.Args.size() == ahead && part.ArgStarts.size() == ahead + 1) {
-      part.ArgStarts.pop_back();  // "f()": the one slot opened holds nothing
-    } else if (part.Args.size() != part.ArgStarts.size()) {
+    if (part.Args.size() == ahead && part.ArgStarts().size() == ahead + 1) {
+      part.ArgStarts().pop_back();  // "f()": the one slot opened holds nothing
+    } else if (part.Args.size() != part.ArgStarts().size()) {
       return Fail(ErrSyntax);  // an empty slot, or two values in one
     }
   }
@@ -418,7 +418,7 @@ QuorbParsedExpr* ExpressionParser::Finish() {
   for (ExpressionPart* part : output_) {
     if (part->Next != nullptr && StepMayUseX87(part->Callback)) expr_->MayUseX87 = true;
     // Argument ranges serve the parse only; a finished step keeps no copy.
-    std::vector<size_t>().swap(part->ArgStarts);
+    part->DropArgStarts();
   }
   for (const FoldedConstant& constant : folded_)
     if (constant.inexact) expr_->ReraiseInexact = true;

@@ -92,7 +92,7 @@ void ExpressionParser::CompletePart() {
     return;
   }
   // Where the last argument's steps end: at the part itself.
-  if (!part->ArgStarts.empty()) part->ArgStarts.push_back(output_.size() - 1);
+  if (!part->ArgStarts().empty()) part->ArgStarts().push_back(output_.size() - 1);
   if (op->Has(IsOperator) && part->Args.size() != (op->Has(IsInfix) ? 2u : 1u)) {
     q_.SetErrorIfNone(ErrSyntax);  // "1 +", "-", "1 + x y"
     return;
@@ -106,7 +106,7 @@ void ExpressionParser::CompletePart() {
     // the value.
     QuorbDataType* source = part->Args.back()->DataType;
     part->Args.insert(part->Args.begin(), {new QuorbItem(source, ""), new QuorbItem(op->DataType, "")});
-    if (!part->ArgStarts.empty()) part->ArgStarts.insert(part->ArgStarts.begin(), 2, part->ArgStarts.front());
+    if (!part->ArgStarts().empty()) part->ArgStarts().insert(part->ArgStarts().begin(), 2, part->ArgStarts().front());
   }
   q_.ArgsMatch(part, output_);
   if (part->Result == nullptr) return;

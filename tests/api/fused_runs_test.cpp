@@ -1,6 +1,7 @@
-// Runs of Double arithmetic computed as one step: results bit for bit as
-// the same arithmetic in C++, variables read at every evaluation, and
-// parameters of a function body bound afresh at every call.
+// Runs of Double arithmetic and math functions computed as one step:
+// results bit for bit as the same arithmetic in C++, variables read at
+// every evaluation, and parameters of a function body bound afresh at
+// every call.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -42,6 +43,11 @@ TEST_F(FusedRuns, ComputeWhatTheStepsComputeBitForBit) {
       {"Pow(a, b) + a^c", [](double a, double b, double c) { return std::pow(a, b) + std::pow(a, c); }},
       {"a*b - a*b", [](double a, double b, double) { return a * b - a * b; }},
       {"(a+b)*(a+b)/(a+b)", [](double a, double b, double) { return (a + b) * (a + b) / (a + b); }},
+      // Literals copied into the records, Int literals converted first.
+      {"2.5*a - 0.1/b + 3 - c*2", [](double a, double b, double c) { return 2.5 * a - 0.1 / b + 3 - c * 2; }},
+      // Functions of two arguments; an intermediate read by a later step.
+      {"Atan2(a, b) + Hypot(a, c) * (a*b) - Sin(a*b)",
+       [](double a, double b, double c) { return std::atan2(a, b) + std::hypot(a, c) * (a * b) - std::sin(a * b); }},
   };
   const double values[][3] = {{1.1, 2.2, 3.3}, {-0.5, 1e300, 7.0}, {0.0, -0.0, 2.0}, {NAN, 1.0, 2.0}};
   for (const Case& test : cases) {

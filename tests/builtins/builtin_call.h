@@ -81,7 +81,8 @@ class BuiltinCall : public ::testing::Test {
   void RunInto(QuorbCallback callback, std::vector<QuorbItem*> args, QuorbItem* result) {
     ExpressionPart part;
     part.Callback = callback;
-    part.Args = std::move(args);
+    part.Args.clear();
+    for (QuorbItem* arg : args) part.Args.push_back(arg);
     part.Result = result;
     part.OpItem = &opItem;
     callback(part);

@@ -34,7 +34,7 @@ class ChainBuilder {
   ExpressionPart* Step(QuorbCallback callback, std::vector<QuorbItem*> args, QuorbItem* result) {
     auto* part = new ExpressionPart();
     part->Callback = callback;
-    part->Args = std::move(args);
+    for (QuorbItem* arg : args) part->Args.push_back(arg);
     part->Result = result;
     Link(part);
     return part;

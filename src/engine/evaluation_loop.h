@@ -1,0 +1,61 @@
+// The evaluation loop and the Double read of its result, inline: the
+// exports that evaluate a parsed expression run it in place, since a call
+// and return per evaluation is a measurable share of a short expression.
+// QuorbParsedExpr's own variants (evaluate.cpp) run the same code.
+#ifndef QUORB_ENGINE_EVALUATION_LOOP_H
+#define QUORB_ENGINE_EVALUATION_LOOP_H
+
+#include <cstring>
+#include <limits>
+
+#include "engine/fp_status.h"
+#include "engine/parsed_expr.h"
+#include "types/builtin_types.h"
+#include "types/data_type.h"
+
+namespace QuorbNameSpace {
+
+// Runs the steps of `expr`; the part the run ended at (the terminator).
+// Current is re-read after every call: a callback that changed its part's
+// link, or the expression's Current, steers the loop. A step may run this
+// same expression again (Evaluate of its own handle, a loop in a body that
+// recurses): the inner run leaves Current where the outer one stands.
+inline ExpressionPart* RunSteps(QuorbParsedExpr& expr) {
+  ExpressionPart* const outer = expr.Current;
+  ++expr.Running;
+  expr.Current = expr.First;
+  while (expr.Current->Next != nullptr) {
+    expr.Current->Callback(*expr.Current);
+    expr.Current = expr.Current->Next;
+  }
+  // A step folded at parse time raised inexact there; each evaluation
+  // raises it again, as the step would have.
+  if (expr.ReraiseInexact) RaiseInexact();
+  ExpressionPart* const end = expr.Current;
+  if (--expr.Running > 0) expr.Current = outer;
+  return end;
+}
+
+// The result as a double: Double results, the common case, without the
+// type switch of ValueAsDouble.
+inline double ResultAsDouble(const QuorbItem* result) {
+  if (result == nullptr) return std::numeric_limits<double>::quiet_NaN();
+  const QuorbDataType* type = result->DataType;
+  if (type != nullptr && type->Index == TypeDouble && result->ValuePtr != nullptr) {
+    double value;
+    std::memcpy(&value, result->ValuePtr, sizeof value);
+    return value;
+  }
+  return ValueAsDouble(type, result->ValuePtr);
+}
+
+// Runs, tests the floating-point flags, and reads the result as a double.
+inline double EvaluateToDouble(QuorbParsedExpr& expr) {
+  const ExpressionPart* end = RunSteps(expr);
+  TestFlagsAfterRun(expr.Owner, expr.MayUseX87);
+  return ResultAsDouble(end->Result);
+}
+
+}  // namespace QuorbNameSpace
+
+#endif
