@@ -1,6 +1,6 @@
 // The common base of items and transforms: one property word, name, text,
 // overload link, owner and data type. Items (quorb_item.h) and transforms
-// (scanner/string_location.h) inherit it virtually so both share one layout.
+// (scanner/string_location.h) inherit it; neither has a second path to it.
 #ifndef QUORB_ENGINE_BASE_CLASS_H
 #define QUORB_ENGINE_BASE_CLASS_H
 

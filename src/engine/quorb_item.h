@@ -40,7 +40,7 @@ using ErasedFunction = void (*)();
 inline constexpr uint64_t npos64 = ~0ULL;
 
 // The token part of an item: pattern, kind and code-block partner.
-class TokenClass_ : public virtual BaseClass {
+class TokenClass_ : public BaseClass {
  public:
   TokenClass_() = default;
   // Items are never copied: tables, chains and owners hold their addresses.

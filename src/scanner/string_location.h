@@ -56,7 +56,7 @@ enum RegExGrammarEnum : int32_t {
   GrammarEgrep = 6,
 };
 
-class StringLocation : public virtual BaseClass, public ScanState {
+class StringLocation : public BaseClass, public ScanState {
  public:
   // An owning transform of `owner`, with an empty token list and a new root
   // table whose case sensitivity follows the instance's flag word.
