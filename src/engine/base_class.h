@@ -24,7 +24,6 @@ class BaseClass {
   QuorbItem* NextOverload = nullptr;    // next older item of the same name in the same table
   Quorb* Owner = nullptr;               // instance that made it; null for sentinels
   Table* OwningTable = nullptr;         // table the item is filed in; null when filed nowhere
-  std::string Comment;                  // free comment
   QuorbDataType* DataType = nullptr;    // value, result or defined type; not owned here
 
   bool Has(ItemIsEnum bit) const { return (Properties & PropertyBit(bit)) != 0; }

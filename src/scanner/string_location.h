@@ -171,6 +171,7 @@ class StringLocation : public BaseClass, public ScanState {
   std::string ListSeparator;                    // list format of recorded steps
   std::string ListPrefix;
   std::string ListPostfix;
+  std::string Comment;                          // free comment
   Table* RuleTable = nullptr;                   // rules; the root symbol table on transform 0
   std::vector<Table*> SearchTables;             // outermost first; the last is where symbols go
   FilterClass Filter;
