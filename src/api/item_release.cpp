@@ -45,9 +45,9 @@ class ReferenceSearch {
     if (item == nullptr || !doomed_.insert(item).second) return;
     if (item->Has(QuorbNameSpace::IsDataType) && item->DataType != nullptr) doomedTypes_.insert(item->DataType);
     for (const QuorbItem* sub : item->SubItems) Doom(sub);
-    if (item->Variants != nullptr)
-      for (const QuorbItem* variant : *item->Variants) Doom(variant);
-    if (item->TokenKind == TokenCodeBlock) Doom(item->Partner);
+    if (item->Rule().Variants != nullptr)
+      for (const QuorbItem* variant : *item->Rule().Variants) Doom(variant);
+    if (item->Token().TokenKind == TokenCodeBlock) Doom(item->Token().Partner);
     if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable != nullptr)
       for (const auto& entry : item->OwnTable->Symbols)
         for (const QuorbItem* filed = entry.second; filed != nullptr; filed = filed->NextOverload) Doom(filed);
@@ -80,11 +80,11 @@ class ReferenceSearch {
     }
     Value(item);
     for (const QuorbItem* sub : item->SubItems) Item(sub, true);
-    if (item->Variants != nullptr)
-      for (const QuorbItem* variant : *item->Variants) Item(variant, true);
-    if (item->TokenKind == TokenCodeBlock) Item(item->Partner, true);
+    if (item->Rule().Variants != nullptr)
+      for (const QuorbItem* variant : *item->Rule().Variants) Item(variant, true);
+    if (item->Token().TokenKind == TokenCodeBlock) Item(item->Token().Partner, true);
     Expression(item->ParsedExpr);
-    for (const QuorbNameSpace::ReplacementStruct& piece : item->Pieces) Expression(piece.Expression);
+    for (const QuorbNameSpace::ReplacementStruct& piece : item->Rule().Pieces) Expression(piece.Expression);
     if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable != nullptr) Table(item->OwnTable);
   }
 
@@ -111,7 +111,7 @@ class ReferenceSearch {
 };
 
 bool IsFiled(const QuorbItem* item) {
-  if (item->OwningTable != nullptr || item->TokenList != nullptr) return true;
+  if (item->OwningTable != nullptr || item->Token().TokenList != nullptr) return true;
   return item->Has(QuorbNameSpace::IsAnonymous) && item->Owner->AnonymousItems.count(const_cast<QuorbItem*>(item)) != 0;
 }
 

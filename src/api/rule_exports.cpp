@@ -18,8 +18,8 @@ EngineItem* CompileRule(StringLocation& transform, const char* from, const char*
     return nullptr;
   }
   EngineItem* rule = transform.DefineRule(TextIn(from), TextIn(to), nullptr);
-  if (rule != nullptr && rule->OwningTable == nullptr && rule->DefiningTransform != nullptr)
-    rule->DefiningTransform->KeepUnfiledRule(rule);
+  if (rule != nullptr && rule->OwningTable == nullptr && rule->Rule().DefiningTransform != nullptr)
+    rule->Rule().DefiningTransform->KeepUnfiledRule(rule);
   return rule;
 }
 
@@ -37,7 +37,7 @@ QuorbItem* DefineTokenOn(QuorbTransform* handle, const char* regex, int32_t kind
 
 // The embedded rule items live inside their transform: never freed alone.
 bool IsEmbedded(const EngineItem* rule) {
-  const StringLocation* home = rule->DefiningTransform;
+  const StringLocation* home = rule->Rule().DefiningTransform;
   return home != nullptr && (rule == &home->RulesDefault || rule == &home->RulesOverall);
 }
 
@@ -71,13 +71,13 @@ QUORB_API QuorbItem* DefineRule(QuorbTransform* handle, const char* comment, con
   return OnTransform<QuorbItem*>(handle, nullptr, [&](StringLocation& transform) -> QuorbItem* {
     EngineItem* rule = CompileRule(transform, from, to);
     if (rule == nullptr) return nullptr;
-    rule->Comment = TextIn(comment);
-    rule->Maximum = Limit(maximum);
-    rule->Minimum = Limit(minimum);
-    rule->MaximumHard = Limit(maximumHard);
-    rule->MinimumHard = Limit(minimumHard);
-    rule->StartAfter = Limit(startAfter);
-    rule->StopAfter = Limit(stopAfter);
+    rule->EditRule().Comment = TextIn(comment);
+    rule->EditRule().Maximum = Limit(maximum);
+    rule->EditRule().Minimum = Limit(minimum);
+    rule->EditRule().MaximumHard = Limit(maximumHard);
+    rule->EditRule().MinimumHard = Limit(minimumHard);
+    rule->EditRule().StartAfter = Limit(startAfter);
+    rule->EditRule().StopAfter = Limit(stopAfter);
     rule->Precedence = precedence;
     // The two blind bits are stored inverted: set when not sensitive.
     rule->SetBit(QuorbNameSpace::IsRewindOnChange, rewindOnChange != 0);
@@ -116,7 +116,7 @@ QUORB_API QuorbItem* RulesOverall(QuorbTransform* handle) {
   if (handle == nullptr) return nullptr;
   StringLocation* transform = Engine(handle);
   // Linked so that ReleaseRule knows it lives inside the transform.
-  transform->RulesOverall.DefiningTransform = transform;
+  transform->RulesOverall.EditRule().DefiningTransform = transform;
   return Handle(&transform->RulesOverall);
 }
 
@@ -124,7 +124,7 @@ QUORB_API void ReleaseRule(QuorbItem* handle) {
   if (handle == nullptr) return;
   EngineItem* rule = Engine(handle);
   if (IsEmbedded(rule) || rule->Has(QuorbNameSpace::IsNotFound) || rule->Has(QuorbNameSpace::IsDefaultItem)) return;
-  StringLocation* home = rule->DefiningTransform;
+  StringLocation* home = rule->Rule().DefiningTransform;
   if (home != nullptr && IsBusy(*home)) {
     Refused(*home);  // the running expansion may be reading this rule
     return;

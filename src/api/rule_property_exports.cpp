@@ -22,13 +22,13 @@ QuorbItem* SetFlag(QuorbItem* handle, ItemIsEnum bit, bool on) {
   return OnRule(handle, [&](EngineItem& rule) { rule.SetProperty(bit, on ? 1 : 0); });
 }
 
-QuorbItem* SetLimit(QuorbItem* handle, uint64_t EngineItem::*limit, int32_t value) {
+QuorbItem* SetLimit(QuorbItem* handle, uint64_t QuorbNameSpace::RuleParamStruct::*limit, int32_t value) {
   // Stored as a signed 64-bit value: -1 is "no limit".
-  return OnRule(handle, [&](EngineItem& rule) { rule.*limit = static_cast<uint64_t>(static_cast<int64_t>(value)); });
+  return OnRule(handle, [&](EngineItem& rule) { rule.EditRule().*limit = static_cast<uint64_t>(static_cast<int64_t>(value)); });
 }
 
-QuorbItem* SetText(QuorbItem* handle, std::string EngineItem::*field, const char* text) {
-  return OnRule(handle, [&](EngineItem& rule) { rule.*field = TextIn(text); });
+QuorbItem* SetText(QuorbItem* handle, std::string QuorbNameSpace::RuleParamStruct::*field, const char* text) {
+  return OnRule(handle, [&](EngineItem& rule) { rule.EditRule().*field = TextIn(text); });
 }
 
 }  // namespace
@@ -68,30 +68,30 @@ QUORB_API QuorbItem* Precedence(QuorbItem* rule, int32_t precedence) {
   return OnRule(rule, [&](EngineItem& item) { item.Precedence = precedence; });
 }
 
-QUORB_API QuorbItem* Minimum(QuorbItem* rule, int32_t value) { return SetLimit(rule, &EngineItem::Minimum, value); }
-QUORB_API QuorbItem* Maximum(QuorbItem* rule, int32_t value) { return SetLimit(rule, &EngineItem::Maximum, value); }
+QUORB_API QuorbItem* Minimum(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::Minimum, value); }
+QUORB_API QuorbItem* Maximum(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::Maximum, value); }
 QUORB_API QuorbItem* MinimumHard(QuorbItem* rule, int32_t value) {
-  return SetLimit(rule, &EngineItem::MinimumHard, value);
+  return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::MinimumHard, value);
 }
 QUORB_API QuorbItem* MaximumHard(QuorbItem* rule, int32_t value) {
-  return SetLimit(rule, &EngineItem::MaximumHard, value);
+  return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::MaximumHard, value);
 }
-QUORB_API QuorbItem* StartAfter(QuorbItem* rule, int32_t value) { return SetLimit(rule, &EngineItem::StartAfter, value); }
-QUORB_API QuorbItem* StopAfter(QuorbItem* rule, int32_t value) { return SetLimit(rule, &EngineItem::StopAfter, value); }
+QUORB_API QuorbItem* StartAfter(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::StartAfter, value); }
+QUORB_API QuorbItem* StopAfter(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::StopAfter, value); }
 
-QUORB_API QuorbItem* FindPart(QuorbItem* rule, const char* from) { return SetText(rule, &EngineItem::FromPart, from); }
-QUORB_API QuorbItem* FromPart(QuorbItem* rule, const char* from) { return SetText(rule, &EngineItem::FromPart, from); }
-QUORB_API QuorbItem* ToPart(QuorbItem* rule, const char* to) { return SetText(rule, &EngineItem::ToPart, to); }
+QUORB_API QuorbItem* FindPart(QuorbItem* rule, const char* from) { return SetText(rule, &QuorbNameSpace::RuleParamStruct::FromPart, from); }
+QUORB_API QuorbItem* FromPart(QuorbItem* rule, const char* from) { return SetText(rule, &QuorbNameSpace::RuleParamStruct::FromPart, from); }
+QUORB_API QuorbItem* ToPart(QuorbItem* rule, const char* to) { return SetText(rule, &QuorbNameSpace::RuleParamStruct::ToPart, to); }
 
 QUORB_API QuorbItem* Comment_Overload_QuorbTransform_RuleClass(QuorbItem* rule, const char* comment) {
-  return OnRule(rule, [&](EngineItem& item) { item.Comment = TextIn(comment); });
+  return OnRule(rule, [&](EngineItem& item) { item.EditRule().Comment = TextIn(comment); });
 }
 
 QUORB_API const char* ReplacementText(QuorbItem* rule) {
   static std::string text;
   if (rule == nullptr) return TextOut(text, std::string());
   EngineItem* item = Engine(rule);
-  return Guarded<const char*>(item->Owner, ErrInvalidDefinition, "", [&] { return TextOut(text, item->ReplacementText); });
+  return Guarded<const char*>(item->Owner, ErrInvalidDefinition, "", [&] { return TextOut(text, item->Rule().ReplacementText); });
 }
 
 }  // extern "C"

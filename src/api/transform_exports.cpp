@@ -83,7 +83,7 @@ QUORB_API QuorbInstance* MathParser(QuorbTransform* handle) {
 QUORB_API QuorbTransform* LocalTransform(QuorbItem* rule) {
   if (rule == nullptr) return nullptr;
   EngineItem* item = Engine(rule);
-  Quorb* instance = item->DefiningTransform != nullptr ? item->DefiningTransform->Owner : nullptr;
+  Quorb* instance = item->Rule().DefiningTransform != nullptr ? item->Rule().DefiningTransform->Owner : nullptr;
   return Guarded<QuorbTransform*>(instance, ErrInvalidDefinition, nullptr,
                                   [&] { return Handle(item->ReturnLocalTransform()); });
 }

@@ -1,6 +1,6 @@
 // The common base of items and transforms: one property word, name, text,
 // overload link, owner and data type. Items (quorb_item.h) and transforms
-// (scanner/string_location.h) inherit it virtually so both share one layout.
+// (scanner/string_location.h) inherit it; neither has a second path to it.
 #ifndef QUORB_ENGINE_BASE_CLASS_H
 #define QUORB_ENGINE_BASE_CLASS_H
 
@@ -24,7 +24,6 @@ class BaseClass {
   QuorbItem* NextOverload = nullptr;    // next older item of the same name in the same table
   Quorb* Owner = nullptr;               // instance that made it; null for sentinels
   Table* OwningTable = nullptr;         // table the item is filed in; null when filed nowhere
-  std::string Comment;                  // free comment
   QuorbDataType* DataType = nullptr;    // value, result or defined type; not owned here
 
   bool Has(ItemIsEnum bit) const { return (Properties & PropertyBit(bit)) != 0; }

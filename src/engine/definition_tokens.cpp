@@ -20,7 +20,7 @@ void NamespaceClause(DefinitionState& state) {
     // Type items and the default item outlive every table at tear-down, and
     // a token list frees its tokens after the tables: the items of a table
     // of theirs would be freed after what they use, or twice.
-    if (item->Has(IsDataType) || item == instance.DefaultItem || item->TokenList != nullptr) {
+    if (item->Has(IsDataType) || item == instance.DefaultItem || item->Token().TokenList != nullptr) {
       Refuse(state);
       return;
     }
@@ -87,11 +87,11 @@ void EndMatchClause(DefinitionState& state) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
-  if (opener->Partner != nullptr) opener->Partner->Partner = nullptr;
-  opener->TokenKind = TokenCodeBlock;
-  closer->TokenKind = TokenCodeBlockMatch;
-  opener->Partner = closer;
-  closer->Partner = opener;
+  if (opener->Token().Partner != nullptr) opener->Token().Partner->EditToken().Partner = nullptr;
+  opener->EditToken().TokenKind = TokenCodeBlock;
+  closer->EditToken().TokenKind = TokenCodeBlockMatch;
+  opener->EditToken().Partner = closer;
+  closer->EditToken().Partner = opener;
 }
 
 }  // namespace QuorbNameSpace

@@ -122,8 +122,8 @@ void BooleanClause(DefinitionState& state) {
   if (main->Tokens == nullptr) return;
   for (QuorbItem* token : *main->Tokens) {
     if (token->DataType != instance.BoolType) continue;
-    token->Pattern = pattern;
-    token->FastMatch = nullptr;  // the hand-written matcher knew the old words
+    token->EditToken().Pattern = pattern;
+    token->EditToken().FastMatch = nullptr;  // the hand-written matcher knew the old words
   }
 }
 

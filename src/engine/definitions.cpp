@@ -183,7 +183,7 @@ static void DefaultClause(DefinitionState& state) {
   // token list, and its type is Double: an item with a role of its own, a
   // token or a namespace cannot be it.
   if (instance.DefaultItem != item &&
-      (RoleOf(item) != ItemRole::None || item->TokenList != nullptr || item->Has(IsNamespace))) {
+      (RoleOf(item) != ItemRole::None || item->Token().TokenList != nullptr || item->Has(IsNamespace))) {
     Refuse(state);
     return;
   }
@@ -260,12 +260,12 @@ static void SimpleClause(DefinitionState& state, int keyword) {
     case DefQuotedText: item->SetBit(IsQuotedText, true); break;
     case DefRewindOnChange: item->SetBit(IsRewindOnChange, true); break;
     case DefSubMatch:
-      if (BodyInt(state, number)) item->SubMatch = static_cast<uint64_t>(number);
+      if (BodyInt(state, number)) item->EditToken().SubMatch = static_cast<uint64_t>(number);
       break;
     case DefSyntaxEqual: instance.SyntaxEqual = ReadBody(state.Scan()); break;
     case DefTokenType: {
       auto found = TokenType_.find(instance.Case(ReadBody(state.Scan())));
-      item->TokenKind = found != TokenType_.end() ? found->second : TokenNone;
+      item->EditToken().TokenKind = found != TokenType_.end() ? found->second : TokenNone;
       break;
     }
     case DefValue: ValueClause(state); break;
@@ -328,7 +328,7 @@ static QuorbItem* Finish(DefinitionState& state) {
     // The type object now belongs to the item that kept its address.
     if (item->Has(IsDataType) && item->DataType != nullptr) instance.BindTypeObject(item);
   }
-  if (item != instance.DefaultItem && item->OwningTable == nullptr && item->TokenList == nullptr &&
+  if (item != instance.DefaultItem && item->OwningTable == nullptr && item->Token().TokenList == nullptr &&
       !item->Has(IsAnonymous)) {
     instance.AnonymousItems[item] = 0;
     item->SetBit(IsAnonymous, true);

@@ -43,7 +43,7 @@ bool ReadArrayBrackets(Quorb& instance, QuorbItem* target, StringLocation& scann
   target->SetBit(IsArray, true);
   size = -1;
   scanner.NextToken(DefaultToken, 1);
-  if (scanner.CurrentToken->TokenKind != TokenCodeBlockMatch) {
+  if (scanner.CurrentToken->Token().TokenKind != TokenCodeBlockMatch) {
     if (!ReadInt(scanner.TokenText(), size) || size < 0) {
       instance.SetErrorIfNone(ErrInvalidDefinition);
       return false;
@@ -113,7 +113,7 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
 
   scanner.NextToken(DefaultToken, 1);
   int64_t size = -1;
-  if (scanner.CurrentToken->TokenKind == TokenCodeBlock && !ReadArrayBrackets(*this, target, scanner, size)) return;
+  if (scanner.CurrentToken->Token().TokenKind == TokenCodeBlock && !ReadArrayBrackets(*this, target, scanner, size)) return;
   const bool typed = TokenIs(scanner, "As");
   if (typed) {
     QuorbItem* typeItem = MainTransform()->SymbolHandleExp(scanner.NextTokenStr(), false);

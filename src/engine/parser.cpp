@@ -134,7 +134,7 @@ QuorbParsedExpr* ExpressionParser::Run(const std::string& text, std::vector<Expr
 void ExpressionParser::ReadToken() {
   tokenPos_ = scanner_->Pos;
   scanner_->NextToken(DefaultToken, 1);
-  switch (scanner_->CurrentToken->TokenKind) {
+  switch (scanner_->CurrentToken->Token().TokenKind) {
     case TokenNotFound: NotFound(); break;
     case TokenAlphanumeric:
     case TokenReducible: Symbol(); break;
@@ -233,7 +233,7 @@ bool ExpressionParser::NextIsOpener(bool consume) {
   const ScanState saved = *scanner_;
   const TokenMatch savedMatch = scanner_->LastMatch;
   scanner_->NextToken(DefaultToken, 1);
-  const bool opener = scanner_->CurrentToken->TokenKind == TokenCodeBlock;
+  const bool opener = scanner_->CurrentToken->Token().TokenKind == TokenCodeBlock;
   if (!opener || !consume) {
     static_cast<ScanState&>(*scanner_) = saved;
     scanner_->LastMatch = savedMatch;

@@ -11,7 +11,10 @@
 
 namespace QuorbNameSpace {
 
-QuorbItem::QuorbItem(const HostRegex& pattern) { Pattern = pattern; }
+const TokenClass_ QuorbItem::NoTokenPart;
+const RuleParamStruct QuorbItem::NoRulePart;
+
+QuorbItem::QuorbItem(const HostRegex& pattern) { EditToken().Pattern = pattern; }
 
 QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
   if (type != nullptr) ValuePtr = type->AllocScalarValue(text);
@@ -21,6 +24,16 @@ QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
 }
 
 QuorbItem::~QuorbItem() { Release(); }
+
+TokenClass_& QuorbItem::EditToken() {
+  if (token_ == nullptr) token_ = std::make_unique<TokenClass_>();
+  return *token_;
+}
+
+RuleParamStruct& QuorbItem::EditRule() {
+  if (rule_ == nullptr) rule_ = std::make_unique<RuleParamStruct>();
+  return *rule_;
+}
 
 template <typename T>
 static void EraseFirst(std::vector<T*>& list, const T* value) {
@@ -67,11 +80,12 @@ void QuorbItem::ReleasePayload() {
     // The transform that compiled the rule knows which rule a variant belongs
     // to and which token anchors a rule; it frees each exactly once, whatever
     // order a table is cleared in.
-    if (DefiningTransform != nullptr) {
-      DefiningTransform->DetachRule(this);
-    } else if (Variants != nullptr) {
-      for (QuorbItem* variant : *Variants) delete variant;
-      delete Variants;
+    const RuleParamStruct& rule = Rule();
+    if (rule.DefiningTransform != nullptr) {
+      rule.DefiningTransform->DetachRule(this);
+    } else if (rule.Variants != nullptr) {
+      for (QuorbItem* variant : *rule.Variants) delete variant;
+      delete rule.Variants;
     }
   }
 }
@@ -105,11 +119,21 @@ void QuorbItem::ReleaseNamespace() {
 void QuorbItem::FreeBodies() {
   QuorbParsedExpr::Free(ParsedExpr);
   ParsedExpr = nullptr;
-  for (ReplacementStruct& piece : Pieces) {
-    QuorbParsedExpr::Free(piece.Expression);
-    piece.Expression = nullptr;
+  if (rule_ != nullptr) {
+    for (ReplacementStruct& piece : rule_->Pieces) {
+      QuorbParsedExpr::Free(piece.Expression);
+      piece.Expression = nullptr;
+    }
   }
   if (Has(IsNamespace) && OwnTable != nullptr) FreeBodiesIn(OwnTable->Symbols);
+}
+
+static void ReleaseLocalTransform(RuleParamStruct& rule) {
+  if (rule.LocalTransform != nullptr) {
+    if (rule.LocalTransform->Owner != nullptr) rule.LocalTransform->Owner->RemoveUserTransform(rule.LocalTransform);
+    delete rule.LocalTransform;
+    rule.LocalTransform = nullptr;
+  }
 }
 
 void QuorbItem::Release() {
@@ -119,21 +143,17 @@ void QuorbItem::Release() {
   HostFunction = nullptr;
   ValuePtr = nullptr;
   DataType = nullptr;
-  Variants = nullptr;
+  if (rule_ != nullptr) rule_->Variants = nullptr;
   OwnTable = nullptr;
   // Moved out first: a sub-item's release must not see a half-emptied list.
   std::vector<QuorbItem*> subItems;
   subItems.swap(SubItems);
   for (QuorbItem* sub : subItems) delete sub;
-  if (LocalTransform != nullptr) {
-    if (LocalTransform->Owner != nullptr) LocalTransform->Owner->RemoveUserTransform(LocalTransform);
-    delete LocalTransform;
-    LocalTransform = nullptr;
-  }
+  if (rule_ != nullptr) ReleaseLocalTransform(*rule_);
   if (OwningTable != nullptr) OwningTable->Remove(this);
-  if (TokenList != nullptr) {
-    EraseFirst(*TokenList, this);
-    TokenList = nullptr;
+  if (token_ != nullptr && token_->TokenList != nullptr) {
+    EraseFirst(*token_->TokenList, this);
+    token_->TokenList = nullptr;
   }
   if (Owner != nullptr) {
     if (Has(IsAnonymous)) Owner->AnonymousItems.erase(this);
@@ -142,12 +162,12 @@ void QuorbItem::Release() {
     std::vector<QuorbItem*>& handlers = Owner->ErrorHandlers;
     handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
   }
-  if (Partner != nullptr) {
-    QuorbItem* partner = Partner;
-    Partner = nullptr;
-    partner->Partner = nullptr;
+  if (token_ != nullptr && token_->Partner != nullptr) {
+    QuorbItem* partner = token_->Partner;
+    token_->Partner = nullptr;
+    partner->EditToken().Partner = nullptr;
     // An opener owns its closer; a closer only unlinks itself.
-    if (TokenKind == TokenCodeBlock) delete partner;
+    if (token_->TokenKind == TokenCodeBlock) delete partner;
   }
 }
 
@@ -186,8 +206,8 @@ void QuorbItem::LeaveAnonymous() {
 
 QuorbItem* QuorbItem::SetProperty(int bit, int value) {
   SetBit(bit, value != 0);
-  if (DefiningTransform != nullptr && &DefiningTransform->RulesDefault == this)
-    DefiningTransform->SetBit(bit, value != 0);
+  StringLocation* transform = Rule().DefiningTransform;
+  if (transform != nullptr && &transform->RulesDefault == this) transform->SetBit(bit, value != 0);
   return this;
 }
 

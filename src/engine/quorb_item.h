@@ -12,6 +12,7 @@
 #define QUORB_ENGINE_QUORB_ITEM_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,14 +40,9 @@ using ErasedFunction = void (*)();
 
 inline constexpr uint64_t npos64 = ~0ULL;
 
-// The token part of an item: pattern, kind and code-block partner.
-class TokenClass_ : public virtual BaseClass {
- public:
-  TokenClass_() = default;
-  // Items are never copied: tables, chains and owners hold their addresses.
-  TokenClass_(const TokenClass_&) = delete;
-  TokenClass_& operator=(const TokenClass_&) = delete;
-
+// The token part of an item: pattern, kind and code-block partner. Only
+// tokens and rule parts have one (QuorbItem::EditToken makes it).
+struct TokenClass_ {
   HostRegex Pattern;                         // token or regex rule-part pattern
   int32_t PartKind = 0;                      // RulePartEnum of a rule part; a rule's first part
   TokenEnum TokenKind = TokenNone;
@@ -57,25 +53,14 @@ class TokenClass_ : public virtual BaseClass {
   TokenMatcher FastMatch = nullptr;          // equivalent of Pattern for default patterns
 };
 
-// The rule and call part of an item. The fields the evaluator and callbacks
-// touch (value, callback, body) come first.
+// The rule part of an item. Only rules, their parts and variants have one
+// (QuorbItem::EditRule makes it).
 struct RuleParamStruct {
-  void* ValuePtr = nullptr;                  // value storage; for arrays a cell holding the array
-  QuorbCallback Callback = nullptr;          // function run for the item
-  QuorbParsedExpr* ParsedExpr = nullptr;     // expression body or ByExpr argument; owned
-  ExpressionPart* CurrentCall = nullptr;     // the part calling a function with a body
-  ErasedFunction HostFunction = nullptr;     // a host body, run by CallHostFunction
-  uint64_t ElementCount = 0;                 // array length; a rule's part count
-  std::vector<QuorbItem*> SubItems;          // owned: parameters, rule parts, Bool's values
-  Table* OwnTable = nullptr;                 // a namespace item's own table; owned
-  bool OwnsArrayCell = false;                // the cell an array value is reached through
-
   uint64_t PartIndex = 0;
   uint64_t BackRefIndex = 0;
   uint64_t GroupStart = 0;                   // offset in the FROM text
   QuorbItem* GroupFirst = nullptr;
   QuorbItem* GroupLast = nullptr;
-  int32_t Precedence = 0;
   std::string FromPart;
   std::string ToPart;
   uint64_t Minimum = 0;
@@ -86,6 +71,7 @@ struct RuleParamStruct {
   uint64_t StopAfter = npos64;
   std::vector<ReplacementStruct> Pieces;     // compiled TO text
   std::string ReplacementText;
+  std::string Comment;                       // free comment
   StringLocation* DefiningTransform = nullptr;
   StringLocation* LocalTransform = nullptr;  // owned
   uint64_t MatchCount = 0;
@@ -93,7 +79,7 @@ struct RuleParamStruct {
   std::vector<QuorbItem*>* Variants = nullptr;  // owned while IsAnchored is set
 };
 
-class QuorbItem : public TokenClass_, public RuleParamStruct {
+class QuorbItem : public BaseClass {
  public:
   QuorbItem() = default;
   explicit QuorbItem(const HostRegex& pattern);
@@ -102,8 +88,30 @@ class QuorbItem : public TokenClass_, public RuleParamStruct {
   QuorbItem(QuorbDataType* type, const std::string& text);
   ~QuorbItem();
 
+  // Items are never copied: tables, chains and owners hold their addresses.
   QuorbItem(const QuorbItem&) = delete;
   QuorbItem& operator=(const QuorbItem&) = delete;
+
+  // What evaluation and definitions use. The fields the evaluator and
+  // callbacks touch (value, callback, body) come first.
+  void* ValuePtr = nullptr;                  // value storage; for arrays a cell holding the array
+  QuorbCallback Callback = nullptr;          // function run for the item
+  QuorbParsedExpr* ParsedExpr = nullptr;     // expression body or ByExpr argument; owned
+  ExpressionPart* CurrentCall = nullptr;     // the part calling a function with a body
+  ErasedFunction HostFunction = nullptr;     // a host body, run by CallHostFunction
+  uint64_t ElementCount = 0;                 // array length; a rule's part count
+  std::vector<QuorbItem*> SubItems;          // owned: parameters, rule parts, Bool's values
+  Table* OwnTable = nullptr;                 // a namespace item's own table; owned
+  int32_t Precedence = 0;                    // of an operator or a rule
+  bool OwnsArrayCell = false;                // the cell an array value is reached through
+
+  // The token and rule parts. Reading never allocates: an item without the
+  // part reads a shared part holding the defaults. Editing makes the part
+  // on first use.
+  const TokenClass_& Token() const { return token_ != nullptr ? *token_ : NoTokenPart; }
+  TokenClass_& EditToken();
+  const RuleParamStruct& Rule() const { return rule_ != nullptr ? *rule_ : NoRulePart; }
+  RuleParamStruct& EditRule();
 
   // Frees what the item owns and unfiles it everywhere, without freeing the
   // item. Safe to run more than once and on partly built items.
@@ -135,6 +143,12 @@ class QuorbItem : public TokenClass_, public RuleParamStruct {
   QuorbItem* SetProperty(int bit, int value);
 
  private:
+  static const TokenClass_ NoTokenPart;
+  static const RuleParamStruct NoRulePart;
+
+  std::unique_ptr<TokenClass_> token_;
+  std::unique_ptr<RuleParamStruct> rule_;
+
   void ReleasePayload();
   void ReleaseArray();
   void ReleaseNamespace();

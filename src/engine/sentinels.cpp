@@ -25,7 +25,7 @@ bool Initialized = false;
 
 static QuorbItem* TokenSentinel(const char* pattern) {
   auto* item = new QuorbItem(HostRegex(pattern, std::regex::ECMAScript));
-  item->FastMatch = FindTokenMatcher(pattern);  // scanned in every definition
+  item->EditToken().FastMatch = FindTokenMatcher(pattern);  // scanned in every definition
   return item;
 }
 
@@ -41,7 +41,7 @@ static void MakeSentinels() {
   DefStop->SetBit(IsCodeBlockBlind, true);
   DefCommandStop = TokenSentinel(":|~~");
   ItemNotFound = new QuorbItem();
-  ItemNotFound->TokenKind = TokenNotFound;
+  ItemNotFound->EditToken().TokenKind = TokenNotFound;
   ItemNotFound->SetBit(IsNotFound, true);
   DefaultToken = new QuorbItem();
   NullItem = new QuorbItem();

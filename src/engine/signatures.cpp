@@ -70,7 +70,7 @@ void OperatorSignature(DefinitionState& state, std::string& symbol) {
   QuorbItem* item = state.item;
   item->SetBit(IsOperator, true);
   scanner.NextToken(DefaultToken, 1);
-  if (scanner.CurrentToken->TokenKind == TokenLiteral) {
+  if (scanner.CurrentToken->Token().TokenKind == TokenLiteral) {
     int64_t precedence = 0;
     if (!ReadInt(scanner.TokenText(), precedence)) {
       instance.SetErrorIfNone(ErrInvalidDefinition);
@@ -87,7 +87,7 @@ void OperatorSignature(DefinitionState& state, std::string& symbol) {
 
   scanner.Pos = scanner.TokenStart;
   bool left = false;
-  if (scanner.CurrentToken->TokenKind == TokenCodeBlock) {
+  if (scanner.CurrentToken->Token().TokenKind == TokenCodeBlock) {
     OperandParameter(state);
     left = true;
   }
@@ -96,7 +96,7 @@ void OperatorSignature(DefinitionState& state, std::string& symbol) {
 
   scanner.NextToken(DefaultToken, 1);
   scanner.Pos = scanner.TokenStart;
-  if (scanner.CurrentToken->TokenKind == TokenCodeBlock) OperandParameter(state);
+  if (scanner.CurrentToken->Token().TokenKind == TokenCodeBlock) OperandParameter(state);
   else item->SetBit(IsPostfix, true);
   if (!item->Has(IsPrefix) && !item->Has(IsPostfix)) item->SetBit(IsInfix, true);
 

@@ -121,7 +121,7 @@ std::string SelfText(const QuorbItem* rule, const std::string& text, const std::
   uint64_t first = NoPosition;
   uint64_t last = 0;
   for (size_t i = 0; i < rule->SubItems.size() && i < captures.size(); ++i) {
-    const int32_t kind = rule->SubItems[i]->PartKind;
+    const int32_t kind = rule->SubItems[i]->Token().PartKind;
     if (kind == GroupEnd || kind == CheckEnd || kind == StartAnchor || kind == EndAnchor) continue;
     if (first == NoPosition) first = captures[i].Location;
     last = captures[i].Location + captures[i].Length;
@@ -137,12 +137,12 @@ std::string BuildReplacement(StringLocation& expander, QuorbItem* rule, const st
                              const std::vector<LocationAndLengthStruct>& captures, uint64_t stretchStart,
                              uint64_t stretchLength, const std::function<std::string()>& document) {
   std::string result;
-  result.reserve(2 * rule->ReplacementText.size());
-  const std::string& source = rule->ReplacementText;
+  result.reserve(2 * rule->Rule().ReplacementText.size());
+  const std::string& source = rule->Rule().ReplacementText;
   auto capture = [&](uint64_t index) {
     return index < captures.size() ? CaptureText(text, captures[index]) : std::string();
   };
-  for (const ReplacementStruct& piece : rule->Pieces) {
+  for (const ReplacementStruct& piece : rule->Rule().Pieces) {
     switch (piece.Kind) {
       case CapturePiece:
         result += capture(piece.PartIndex);
@@ -191,17 +191,17 @@ std::string BuildReplacement(StringLocation& expander, QuorbItem* rule, const st
 }
 
 bool NeedsTotal(const QuorbItem* head) {
-  const bool counted = head->StartAfter > 0 || head->StopAfter != npos64 || head->Maximum != npos64;
-  return head->Minimum > 0 || (head->Has(IsRightToLeft) && counted);
+  const bool counted = head->Rule().StartAfter > 0 || head->Rule().StopAfter != npos64 || head->Rule().Maximum != npos64;
+  return head->Rule().Minimum > 0 || (head->Has(IsRightToLeft) && counted);
 }
 
 bool ShouldReplace(const QuorbItem* head, const FamilyCounts& family) {
   if (head->Has(IsSkipOver)) return false;
-  if (family.totalKnown && family.total < head->Minimum) return false;
+  if (family.totalKnown && family.total < head->Rule().Minimum) return false;
   uint64_t n = family.matches;
   if (head->Has(IsRightToLeft) && family.totalKnown) n = family.total >= n ? family.total - n + 1 : 1;
-  if (n <= head->StartAfter || n > head->StopAfter) return false;
-  return n - head->StartAfter <= head->Maximum;
+  if (n <= head->Rule().StartAfter || n > head->Rule().StopAfter) return false;
+  return n - head->Rule().StartAfter <= head->Rule().Maximum;
 }
 
 void FreeChangeLog(std::vector<LogOfChangesClass*>& log, size_t keep) {
@@ -331,9 +331,9 @@ bool RuleExpansion::Step(std::vector<BlockFrame>& frames, std::vector<LocationAn
       if (!Leave(frames)) return false;
       continue;
     }
-    if (token->SubMatch != 0) continue;  // quoted text, or a regex anchor's sub-match
+    if (token->Token().SubMatch != 0) continue;  // quoted text, or a regex anchor's sub-match
     at.start = cursor_.ScanStart;
-    const bool opener = token->TokenKind == TokenCodeBlock;
+    const bool opener = token->Token().TokenKind == TokenCodeBlock;
     matched = MatchAt(token, index, captures, at);
     if (matched != nullptr) return true;
     if (opener) Enter(frames, at, runPasses);
@@ -342,7 +342,7 @@ bool RuleExpansion::Step(std::vector<BlockFrame>& frames, std::vector<LocationAn
 
 QuorbItem* RuleExpansion::MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures,
                                   TokenAt& at) {
-  QuorbItem* head = token->RegExRule != nullptr ? token->RegExRule : expander_.SymbolHandle(cursor_, true);
+  QuorbItem* head = token->Token().RegExRule != nullptr ? token->Token().RegExRule : expander_.SymbolHandle(cursor_, true);
   at.end = cursor_.Pos;
   if (head == nullptr || !head->Has(IsAnchored)) return nullptr;
   // Rules sharing an anchor are tried along the table's chain, the latest
@@ -404,14 +404,14 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
   std::vector<Open> open;
   cursor_.Pos = openerStart;
   cursor_.NextToken(DefaultToken, 1);
-  if (cursor_.CurrentToken->TokenKind == TokenCodeBlock) open.push_back({cursor_.CurrentToken, openerStart, cursor_.Pos});
+  if (cursor_.CurrentToken->Token().TokenKind == TokenCodeBlock) open.push_back({cursor_.CurrentToken, openerStart, cursor_.Pos});
   while (!open.empty() && cursor_.Pos < cursor_.RangeEnd) {
     cursor_.NextToken(DefaultToken, 1);
     QuorbItem* token = cursor_.CurrentToken;
     if (token == ItemNotFound) break;
-    if (token->TokenKind == TokenCodeBlock) {
+    if (token->Token().TokenKind == TokenCodeBlock) {
       open.push_back({token, cursor_.ScanStart, cursor_.Pos});
-    } else if (token->TokenKind == TokenCodeBlockMatch && token->Partner == open.back().opener) {
+    } else if (token->Token().TokenKind == TokenCodeBlockMatch && token->Token().Partner == open.back().opener) {
       const Open& closed = open.back();
       blocks_[closed.start] = {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart};
       open.pop_back();
@@ -441,7 +441,7 @@ void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
     if (cursor_.Pos < at.end) cursor_.Pos = at.end;
     return;
   }
-  if (family.replaces >= head->MaximumHard) {
+  if (family.replaces >= head->Rule().MaximumHard) {
     stopped_ = true;
     return;
   }
@@ -573,7 +573,7 @@ std::string RuleExpansion::Document() const {
 
 std::string RuleExpansion::ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text,
                                                  const StringLocation::DocumentAround& around) {
-  StringLocation* local = rule->LocalTransform != nullptr ? rule->LocalTransform : head->LocalTransform;
+  StringLocation* local = rule->Rule().LocalTransform != nullptr ? rule->Rule().LocalTransform : head->Rule().LocalTransform;
   if (local == nullptr) return text;
   const StringLocation::DocumentAround outer = std::exchange(local->DocumentAround_, around);
   text = local->Expand(text);
@@ -598,7 +598,7 @@ void RuleExpansion::StopAtLimit() {
 
 void RuleExpansion::Finish() {
   bool undo = false;
-  for (const auto& entry : families_) undo = undo || entry.second.replaces < entry.first->MinimumHard;
+  for (const auto& entry : families_) undo = undo || entry.second.replaces < entry.first->Rule().MinimumHard;
   if (undo) {
     target_ = std::move(original_);
     resultEnd_ = originalEnd_;
@@ -611,8 +611,8 @@ void RuleExpansion::Finish() {
     target_.swap(out_);
   }
   for (const auto& entry : ruleCounts_) {
-    entry.first->MatchCount += entry.second.matches;
-    if (!undo) entry.first->ReplaceCount += entry.second.replaces;
+    entry.first->EditRule().MatchCount += entry.second.matches;
+    if (!undo) entry.first->EditRule().ReplaceCount += entry.second.replaces;
   }
 }
 
@@ -735,7 +735,7 @@ void PopulateEvalParams(QuorbItem* rule, const std::string& text, const std::vec
         variable->DataType == nullptr || variable->DataType != instance->StringType)
       continue;
     const std::string value =
-        part->PartIndex < captures.size() ? CaptureText(text, captures[part->PartIndex]) : std::string();
+        part->Rule().PartIndex < captures.size() ? CaptureText(text, captures[part->Rule().PartIndex]) : std::string();
     variable->DataType->SetValue(variable->ValuePtr, &value);
   }
 }

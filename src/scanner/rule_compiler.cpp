@@ -76,16 +76,16 @@ bool ReachableInItsTable(const QuorbItem* item) {
 // Empties a given rule of what a compilation put in, so that the caller's
 // item is as it was before the failed definition.
 void ClearCompiledContent(QuorbItem* rule) {
-  for (ReplacementStruct& piece : rule->Pieces) QuorbParsedExpr::Free(piece.Expression);
-  rule->Pieces.clear();
+  for (ReplacementStruct& piece : rule->EditRule().Pieces) QuorbParsedExpr::Free(piece.Expression);
+  rule->EditRule().Pieces.clear();
   std::vector<QuorbItem*> parts;
   parts.swap(rule->SubItems);
   for (QuorbItem* part : parts) delete part;
   rule->SetBit(IsAnchored, false);
   rule->Name.clear();
-  rule->PartKind = 0;
+  rule->EditToken().PartKind = 0;
   rule->ElementCount = 0;
-  rule->ReplacementText.clear();
+  rule->EditRule().ReplacementText.clear();
 }
 
 // Copies the transform's rule defaults into a new rule.
@@ -93,12 +93,12 @@ void TakeDefaults(QuorbItem* rule, const QuorbItem& defaults) {
   rule->SetBit(IsActive, true);
   for (ItemIsEnum bit : {IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver, IsRewindOnChange, IsRightToLeft})
     rule->SetBit(bit, defaults.Has(bit));
-  rule->Minimum = defaults.Minimum;
-  rule->Maximum = defaults.Maximum;
-  rule->MinimumHard = defaults.MinimumHard;
-  rule->MaximumHard = defaults.MaximumHard;
-  rule->StartAfter = defaults.StartAfter;
-  rule->StopAfter = defaults.StopAfter;
+  rule->EditRule().Minimum = defaults.Rule().Minimum;
+  rule->EditRule().Maximum = defaults.Rule().Maximum;
+  rule->EditRule().MinimumHard = defaults.Rule().MinimumHard;
+  rule->EditRule().MaximumHard = defaults.Rule().MaximumHard;
+  rule->EditRule().StartAfter = defaults.Rule().StartAfter;
+  rule->EditRule().StopAfter = defaults.Rule().StopAfter;
 }
 
 }  // namespace
@@ -132,43 +132,43 @@ QuorbItem* StringLocation::DefineRule(std::string from, std::string to, QuorbIte
 void StringLocation::AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule) {
   StringLocation* root = OwningRoot();
   if (rule->OwningTable != nullptr) rule->OwningTable->Remove(rule);
-  if (rule->DefiningTransform != nullptr) rule->DefiningTransform->DetachRule(rule);
+  if (rule->Rule().DefiningTransform != nullptr) rule->Rule().DefiningTransform->DetachRule(rule);
   ClearCompiledContent(rule);
   const bool filed = fresh->OwningTable != nullptr;
   if (filed) fresh->OwningTable->Remove(fresh);
 
-  rule->Pieces.swap(fresh->Pieces);
+  rule->EditRule().Pieces.swap(fresh->EditRule().Pieces);
   rule->SubItems.swap(fresh->SubItems);
-  rule->ReplacementText.swap(fresh->ReplacementText);
-  rule->FromPart.swap(fresh->FromPart);
-  rule->ToPart.swap(fresh->ToPart);
-  rule->Variants = std::exchange(fresh->Variants, nullptr);
-  rule->PartKind = fresh->PartKind;
+  rule->EditRule().ReplacementText.swap(fresh->EditRule().ReplacementText);
+  rule->EditRule().FromPart.swap(fresh->EditRule().FromPart);
+  rule->EditRule().ToPart.swap(fresh->EditRule().ToPart);
+  rule->EditRule().Variants = std::exchange(fresh->EditRule().Variants, nullptr);
+  rule->EditToken().PartKind = fresh->Token().PartKind;
   rule->ElementCount = fresh->ElementCount;
   rule->Owner = fresh->Owner;
-  rule->DefiningTransform = fresh->DefiningTransform;
+  rule->EditRule().DefiningTransform = fresh->Rule().DefiningTransform;
   for (ItemIsEnum bit : {IsAnchored, IsActive, IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver,
                          IsRewindOnChange, IsRightToLeft})
     rule->SetBit(bit, fresh->Has(bit));
-  rule->Minimum = fresh->Minimum;
-  rule->Maximum = fresh->Maximum;
-  rule->MinimumHard = fresh->MinimumHard;
-  rule->MaximumHard = fresh->MaximumHard;
-  rule->StartAfter = fresh->StartAfter;
-  rule->StopAfter = fresh->StopAfter;
+  rule->EditRule().Minimum = fresh->Rule().Minimum;
+  rule->EditRule().Maximum = fresh->Rule().Maximum;
+  rule->EditRule().MinimumHard = fresh->Rule().MinimumHard;
+  rule->EditRule().MaximumHard = fresh->Rule().MaximumHard;
+  rule->EditRule().StartAfter = fresh->Rule().StartAfter;
+  rule->EditRule().StopAfter = fresh->Rule().StopAfter;
   // Every link that named the fresh item names the rule now.
   bool regexAnchored = false;
   for (QuorbItem* part : rule->SubItems) {
-    if (part->RegExRule != fresh) continue;
-    part->RegExRule = rule;
+    if (part->Token().RegExRule != fresh) continue;
+    part->EditToken().RegExRule = rule;
     regexAnchored = true;
   }
   if (regexAnchored && Tokens != nullptr)
     for (QuorbItem* token : *Tokens)
-      if (token->RegExRule == fresh) token->RegExRule = rule;
+      if (token->Token().RegExRule == fresh) token->EditToken().RegExRule = rule;
   rule->Name = regexAnchored ? RegexAnchorName(rule) : fresh->Name;
-  if (rule->Variants != nullptr)
-    for (QuorbItem* variant : *rule->Variants) root->VariantParents_[variant] = rule;
+  if (rule->Rule().Variants != nullptr)
+    for (QuorbItem* variant : *rule->Rule().Variants) root->VariantParents_[variant] = rule;
   if (filed) {
     QuorbItem* filedItem = rule;
     AddSymbol(rule->Name, filedItem, 0);
@@ -188,7 +188,7 @@ QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::st
 
   auto* rule = new QuorbItem();
   rule->Owner = Owner;
-  rule->DefiningTransform = root;
+  rule->EditRule().DefiningTransform = root;
 
   bool ok;
   {
@@ -209,11 +209,11 @@ QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::st
     return nullptr;
   }
 
-  if (!rule->Has(IsAnchored) && rule->Variants != nullptr) {
+  if (!rule->Has(IsAnchored) && rule->Rule().Variants != nullptr) {
     // An unfiled rule is the caller's; its filed variants stay with the table
     // on their own, unfiled ones have no other owner and go.
-    std::vector<QuorbItem*>* variants = rule->Variants;
-    rule->Variants = nullptr;
+    std::vector<QuorbItem*>* variants = rule->Rule().Variants;
+    rule->EditRule().Variants = nullptr;
     for (QuorbItem* variant : *variants) {
       root->VariantParents_.erase(variant);
       if (variant->OwningTable == nullptr) delete variant;
@@ -221,10 +221,10 @@ QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::st
     delete variants;
   }
   TakeDefaults(rule, root->RulesDefault);
-  rule->PartKind = rule->SubItems.empty() ? 0 : rule->SubItems.front()->PartKind;
+  rule->EditToken().PartKind = rule->SubItems.empty() ? 0 : rule->SubItems.front()->Token().PartKind;
   rule->ElementCount = rule->SubItems.size();
-  rule->FromPart = std::move(fromPart);
-  rule->ToPart = std::move(toPart);
+  rule->EditRule().FromPart = std::move(fromPart);
+  rule->EditRule().ToPart = std::move(toPart);
   SetBit(IsAnchored, true);
   root->SetBit(IsAnchored, true);
   return rule;
@@ -244,12 +244,12 @@ void StringLocation::DetachRule(QuorbItem* rule) {
   if (rule == nullptr || rule == &RulesDefault || rule == &RulesOverall) return;
   auto parent = VariantParents_.find(rule);
   if (parent != VariantParents_.end()) {
-    if (std::vector<QuorbItem*>* siblings = parent->second->Variants)
+    if (std::vector<QuorbItem*>* siblings = parent->second->Rule().Variants)
       siblings->erase(std::remove(siblings->begin(), siblings->end(), rule), siblings->end());
     VariantParents_.erase(parent);
   }
-  if (std::vector<QuorbItem*>* variants = rule->Variants) {
-    rule->Variants = nullptr;
+  if (std::vector<QuorbItem*>* variants = rule->Rule().Variants) {
+    rule->EditRule().Variants = nullptr;
     for (QuorbItem* variant : *variants) {
       VariantParents_.erase(variant);
       // A variant whose table entry is being cleared is destroyed by that
@@ -259,10 +259,10 @@ void StringLocation::DetachRule(QuorbItem* rule) {
     delete variants;
   }
   bool regexAnchored = false;
-  for (const QuorbItem* part : rule->SubItems) regexAnchored = regexAnchored || part->RegExRule == rule;
+  for (const QuorbItem* part : rule->SubItems) regexAnchored = regexAnchored || part->Token().RegExRule == rule;
   if (regexAnchored && Tokens != nullptr) {
     for (QuorbItem* token : *Tokens) {
-      if (token->RegExRule == rule) {
+      if (token->Token().RegExRule == rule) {
         delete token;  // its release takes it off the list
         break;
       }
@@ -273,7 +273,7 @@ void StringLocation::DetachRule(QuorbItem* rule) {
 QuorbItem* StringLocation::FamilyHead(QuorbItem* rule) {
   // Variants nest no deeper than a definition has rules.
   for (uint64_t step = 0; rule != nullptr && step < RuleBudget::MaxRules; ++step) {
-    StringLocation* home = rule->DefiningTransform;
+    StringLocation* home = rule->Rule().DefiningTransform;
     if (home == nullptr) break;
     auto parent = home->VariantParents_.find(rule);
     if (parent == home->VariantParents_.end()) break;

@@ -24,7 +24,7 @@ uint64_t MatchingProperties(const StringLocation& cursor, const QuorbItem* rule)
 LocationAndLengthStruct* SpanOwner(const std::vector<QuorbItem*>& parts,
                                    std::vector<LocationAndLengthStruct>& captures, size_t index) {
   for (size_t j = std::min(index, captures.size()); j-- > 0;) {
-    int32_t kind = parts[j]->PartKind;
+    int32_t kind = parts[j]->Token().PartKind;
     if (kind != Group && kind != StopMark) return &captures[j];
   }
   return nullptr;
@@ -32,8 +32,8 @@ LocationAndLengthStruct* SpanOwner(const std::vector<QuorbItem*>& parts,
 
 bool MatchPartPattern(const StringLocation& cursor, const QuorbItem* part, uint64_t pos, uint64_t end,
                       TokenMatch& m) {
-  if (part->FastMatch != nullptr) return part->FastMatch(*cursor.TextPtr, pos, end, part->SubMatch, m);
-  return MatchHostPattern(cursor, part->Pattern, pos, end, part->SubMatch, m);
+  if (part->Token().FastMatch != nullptr) return part->Token().FastMatch(*cursor.TextPtr, pos, end, part->Token().SubMatch, m);
+  return MatchHostPattern(cursor, part->Token().Pattern, pos, end, part->Token().SubMatch, m);
 }
 
 std::string CaptureText(const std::string& text, const LocationAndLengthStruct& capture) {
@@ -61,11 +61,11 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
   captures.reserve(parts.size());
   for (size_t i = 0; i < parts.size(); ++i) {
     QuorbItem* part = parts[i];
-    switch (part->PartKind) {
+    switch (part->Token().PartKind) {
       case Literal: {
         NextToken(DefaultToken, 1);
         bool equal = IsEqual(TokenText(), part->Text);
-        if (!equal && CurrentToken->TokenKind == TokenReducible) {
+        if (!equal && CurrentToken->Token().TokenKind == TokenReducible) {
           while (!equal && TokenLen > 1) {
             --Pos;
             --TokenLen;
@@ -88,7 +88,7 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
           SetBit(IsWhitespaceSensitive, true);
           NextToken(DefaultToken, 1);
           SetBit(IsWhitespaceSensitive, wasSensitive);
-          if (CurrentToken->TokenKind != TokenWhitespace || rule->Has(IsWhitespaceSensitive)) return nullptr;
+          if (CurrentToken->Token().TokenKind != TokenWhitespace || rule->Has(IsWhitespaceSensitive)) return nullptr;
         }
         current = {m.subStart, m.subLength};
         Pos += m.length;
@@ -103,20 +103,20 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
       }
       case GroupEnd:
         for (const QuorbItem* group : parts) {
-          if (group->PartKind != Group || group->GroupFirst == nullptr || group->GroupLast == nullptr) continue;
-          if (group->PartIndex >= captures.size() || group->GroupFirst->PartIndex >= captures.size() ||
-              group->GroupLast->PartIndex >= captures.size())
+          if (group->Token().PartKind != Group || group->Rule().GroupFirst == nullptr || group->Rule().GroupLast == nullptr) continue;
+          if (group->Rule().PartIndex >= captures.size() || group->Rule().GroupFirst->Rule().PartIndex >= captures.size() ||
+              group->Rule().GroupLast->Rule().PartIndex >= captures.size())
             continue;
-          const LocationAndLengthStruct& first = captures[group->GroupFirst->PartIndex];
-          const LocationAndLengthStruct& last = captures[group->GroupLast->PartIndex];
+          const LocationAndLengthStruct& first = captures[group->Rule().GroupFirst->Rule().PartIndex];
+          const LocationAndLengthStruct& last = captures[group->Rule().GroupLast->Rule().PartIndex];
           uint64_t stop = last.Location + last.Length;
-          captures[group->PartIndex] = {first.Location, stop > first.Location ? stop - first.Location : 0};
+          captures[group->Rule().PartIndex] = {first.Location, stop > first.Location ? stop - first.Location : 0};
         }
         break;
       case CheckEnd:
         for (size_t k = 0; k < captures.size(); ++k) {
-          if (parts[k]->PartKind == StopMark && k > 0) Pos = captures[k - 1].Location + captures[k - 1].Length;
-          uint64_t back = parts[k]->BackRefIndex;
+          if (parts[k]->Token().PartKind == StopMark && k > 0) Pos = captures[k - 1].Location + captures[k - 1].Length;
+          uint64_t back = parts[k]->Rule().BackRefIndex;
           if (back != 0 && back < captures.size() &&
               !IsEqual(CaptureText(text, captures[k]), CaptureText(text, captures[back])))
             return nullptr;
@@ -208,7 +208,7 @@ QuorbItem* StringLocation::CheckForSyntaxBlock(QuorbItem* rule, std::vector<Loca
         uint64_t offset = Tokens->size() - previousIndex + 1;
         previousIndex = NextToken(DefaultToken, offset);
         anchor = {TokenLoc, TokenLen};
-        candidate = CurrentToken != nullptr ? CurrentToken->RegExRule : nullptr;
+        candidate = CurrentToken != nullptr ? CurrentToken->Token().RegExRule : nullptr;
         if (candidate == nullptr || candidate->Has(IsActive)) break;
       }
     } else {

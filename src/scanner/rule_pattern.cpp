@@ -214,15 +214,15 @@ bool RuleCompiler::ReadParameter(const std::string& name, uint64_t bits) {
   const std::string text = cursor_.TokenText();
 
   if (token->Has(IsQuotedText)) return ReadRegexParameter(part, text);
-  if (token->TokenKind == TokenAlphanumeric) {
+  if (token->Token().TokenKind == TokenAlphanumeric) {
     std::string regex;
     if (!Evaluate(text, regex)) return false;
     return ReadRegexParameter(part, regex);
   }
-  if (token->TokenKind == TokenLiteral) {
+  if (token->Token().TokenKind == TokenLiteral) {
     uint64_t count;
     if (!ParseCount(text, count)) return false;
-    part->PartKind = CountParam;
+    part->EditToken().PartKind = CountParam;
     part->ElementCount = count;
     return ExpectClose();
   }
@@ -255,35 +255,35 @@ bool RuleCompiler::ReadRegexParameter(QuorbItem* part, const std::string& regex)
   const std::regex::flag_type flags =
       PatternFlags(GrammarFlags(grammar, target_.Grammar), target_.Has(IsCaseSensitive));
   try {
-    CompilePattern(part->Pattern, regex, flags);
+    CompilePattern(part->EditToken().Pattern, regex, flags);
   } catch (const std::regex_error&) {
     return false;
   }
-  part->FastMatch = FastMatcherFor(regex, flags);
-  part->SubMatch = subMatch;
+  part->EditToken().FastMatch = FastMatcherFor(regex, flags);
+  part->EditToken().SubMatch = subMatch;
   // The part before this one decides: a plain parameter there is ended by
   // this pattern.
   QuorbItem* before = nullptr;
   for (size_t i = rule_->SubItems.size() - 1; i-- > 0;) {
-    if (rule_->SubItems[i]->PartKind != StopMark) {
+    if (rule_->SubItems[i]->Token().PartKind != StopMark) {
       before = rule_->SubItems[i];
       break;
     }
   }
-  part->PartKind = before != nullptr && before->PartKind == Param ? RegExParamStop : RegExParam;
+  part->EditToken().PartKind = before != nullptr && before->Token().PartKind == Param ? RegExParamStop : RegExParam;
 
   if (!rule_->Has(IsAnchored)) {
     // The pattern becomes a token of the transform, tried before all others,
     // and the rule is found through it.
     auto* token = new QuorbItem();
-    token->RegExRule = rule_;
+    token->EditToken().RegExRule = rule_;
     if (target_.DefineToken(regex, TokenGeneric, "", subMatch, grammar, token) == nullptr) {
       delete token;
       return false;
     }
     rule_->SetBit(IsAnchored, true);
     rule_->Name = RegexAnchorName(rule_);
-    part->RegExRule = rule_;
+    part->EditToken().RegExRule = rule_;
   }
   return true;
 }
@@ -316,7 +316,7 @@ bool RuleCompiler::ReadAlternative(uint64_t barStart) {
   if (openGroups_.empty()) return false;
   QuorbItem* group = openGroups_.back();
   const uint64_t barEnd = cursor_.Pos;
-  const uint64_t cutStart = group->GroupStart;
+  const uint64_t cutStart = group->Rule().GroupStart;
   std::string variantFrom = from_;
   variantFrom.erase(cutStart, barEnd - cutStart);
   std::string variantTo = toBase_;
@@ -338,15 +338,15 @@ bool RuleCompiler::ReadAlternative(uint64_t barStart) {
 bool RuleCompiler::DefineVariant(const std::string& from, const std::string& to) {
   QuorbItem* variant = target_.CompileRule(from, to, from, to, budget_);
   if (variant == nullptr) return false;
-  if (rule_->Variants == nullptr) rule_->Variants = new std::vector<QuorbItem*>();
-  rule_->Variants->push_back(variant);
+  if (rule_->Rule().Variants == nullptr) rule_->EditRule().Variants = new std::vector<QuorbItem*>();
+  rule_->Rule().Variants->push_back(variant);
   target_.OwningRoot()->VariantParents_[variant] = rule_;
   return true;
 }
 
 bool RuleCompiler::OpenGroup(const std::string& name, uint64_t bits, uint64_t groupStart) {
   QuorbItem* group = NewPart(name, bits, Group);
-  group->GroupStart = groupStart;
+  group->EditRule().GroupStart = groupStart;
   openGroups_.push_back(group);
   awaitingFirst_ = group;
   hasGroups_ = true;
@@ -358,13 +358,13 @@ bool RuleCompiler::CloseGroup() {
   QuorbItem* group = openGroups_.back();
   openGroups_.pop_back();
   if (awaitingFirst_ == group) awaitingFirst_ = nullptr;
-  if (group->GroupFirst == nullptr) return false;  // an empty group captures nothing
-  group->GroupLast = rule_->SubItems.back();
+  if (group->Rule().GroupFirst == nullptr) return false;  // an empty group captures nothing
+  group->EditRule().GroupLast = rule_->SubItems.back();
   if (!openGroups_.empty()) {
     QuorbItem* outer = openGroups_.back();
     // A group that opens its enclosing group lends it its own first part:
     // group captures are filled in part order, the outer one first.
-    if (outer->GroupFirst == nullptr || outer->GroupFirst == group) outer->GroupFirst = group->GroupFirst;
+    if (outer->Rule().GroupFirst == nullptr || outer->Rule().GroupFirst == group) outer->EditRule().GroupFirst = group->Rule().GroupFirst;
   }
   return true;
 }
@@ -376,7 +376,7 @@ void RuleCompiler::AddLiteral(const std::string& token) {
     NewPart("", 0, Anchor)->Text = token;
     return;
   }
-  if (previous_ != nullptr && previous_->PartKind == Param) {
+  if (previous_ != nullptr && previous_->Token().PartKind == Param) {
     NewPart("", previous_->Properties, ParamStop)->Text = token;
     return;
   }
@@ -385,8 +385,8 @@ void RuleCompiler::AddLiteral(const std::string& token) {
 
 void RuleCompiler::FinishParts() {
   std::vector<QuorbItem*>& parts = rule_->SubItems;
-  if (!parts.empty() && parts.back()->PartKind == Param) {
-    parts.back()->PartKind = TrailingParam;
+  if (!parts.empty() && parts.back()->Token().PartKind == Param) {
+    parts.back()->EditToken().PartKind = TrailingParam;
     parts.back()->SetBit(IsStopUnread, true);
   }
   if (hasGroups_) NewPart("", 0, GroupEnd);
@@ -399,8 +399,8 @@ QuorbItem* RuleCompiler::NewPart(const std::string& name, uint64_t bits, RulePar
   auto* part = new QuorbItem();
   part->Name = name;
   part->Properties = bits;
-  part->PartKind = kind;
-  part->PartIndex = rule_->SubItems.size();
+  part->EditToken().PartKind = kind;
+  part->EditRule().PartIndex = rule_->SubItems.size();
   part->Owner = &instance_;
   rule_->SubItems.push_back(part);
   if (!name.empty()) {
@@ -410,15 +410,15 @@ QuorbItem* RuleCompiler::NewPart(const std::string& name, uint64_t bits, RulePar
     // A name first met as part 0 is recorded again by its next occurrence
     // (so "{a} = {a}" refers to the second a and checks nothing).
     if (entry.PartIndex == 0) {
-      entry.PartIndex = part->PartIndex;
+      entry.PartIndex = part->Rule().PartIndex;
     } else {
-      part->BackRefIndex = entry.PartIndex;
+      part->EditRule().BackRefIndex = entry.PartIndex;
       hasBackReferences_ = true;
     }
     if ((bits & PropertyBit(IsExpandedParam)) != 0) entry.Kind = ExpandedCapturePiece;
   }
   if (awaitingFirst_ != nullptr && awaitingFirst_ != part) {
-    awaitingFirst_->GroupFirst = part;
+    awaitingFirst_->EditRule().GroupFirst = part;
     awaitingFirst_ = nullptr;
   }
   if (kind != StopMark) previous_ = part;

@@ -12,7 +12,7 @@ namespace QuorbNameSpace {
 // Consecutive literal stretches become one piece.
 void RuleCompiler::AddLiteralPiece(uint64_t offset, uint64_t length) {
   if (length == 0) return;
-  std::vector<ReplacementStruct>& pieces = rule_->Pieces;
+  std::vector<ReplacementStruct>& pieces = rule_->EditRule().Pieces;
   if (!pieces.empty() && pieces.back().Kind == LiteralPiece && pieces.back().Offset + pieces.back().Length == offset) {
     pieces.back().Length += length;
     return;
@@ -77,7 +77,7 @@ bool RuleCompiler::ReadReplacement() {
     ReplacementStruct piece = found->second;
     piece.Offset = brace;
     piece.Length = blockLength;
-    rule_->Pieces.push_back(piece);
+    rule_->EditRule().Pieces.push_back(piece);
   }
 
   // The parameter variables leave the symbol table: the parsed pieces hold
@@ -89,7 +89,7 @@ bool RuleCompiler::ReadReplacement() {
       if (variable->OwningTable != nullptr) variable->OwningTable->Remove(variable);
     }
   }
-  rule_->ReplacementText = to_;
+  rule_->EditRule().ReplacementText = to_;
   return ok;
 }
 
@@ -125,7 +125,7 @@ bool RuleCompiler::ReadToDirective(StringLocation& cursor, uint64_t braceStart, 
   } else if (word == "subdoc") {
     piece.Kind = SubDocPiece;
   }
-  rule_->Pieces.push_back(piece);
+  rule_->EditRule().Pieces.push_back(piece);
   return true;
 }
 

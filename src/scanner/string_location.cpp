@@ -22,14 +22,14 @@ StringLocation::StringLocation(Quorb* owner) {
   RuleTable = new Table();
   SearchTables.push_back(RuleTable);
   Owner = owner;
-  RulesDefault.DefiningTransform = this;
+  RulesDefault.EditRule().DefiningTransform = this;
   bool caseSensitive = owner != nullptr && (owner->Flags & PropertyBit(IsCaseSensitive)) != 0;
   SetBit(IsCaseSensitive, caseSensitive);
   RuleTable->CaseSensitive = caseSensitive;
 }
 
 StringLocation::StringLocation(const std::string& text, StringLocation* parent) {
-  RulesDefault.DefiningTransform = this;
+  RulesDefault.EditRule().DefiningTransform = this;
   AttachText(&text);
   Parent = parent;
   if (parent != nullptr) {
@@ -66,12 +66,13 @@ static void DestroyTokens(std::vector<QuorbItem*>* tokens) {
   // Unlinked first, so that no token's release edits the list being walked
   // or frees a partner that has its own turn.
   for (QuorbItem* token : *tokens) {
-    token->TokenList = nullptr;
-    token->TokenKind = TokenNone;
+    TokenClass_& part = token->EditToken();  // a listed token has its part: it names the list
+    part.TokenList = nullptr;
+    part.TokenKind = TokenNone;
     // A partner outside the list (an opener that is no token) must not
     // keep a link to a closer freed here.
-    if (token->Partner != nullptr && token->Partner->Partner == token) token->Partner->Partner = nullptr;
-    token->Partner = nullptr;
+    if (part.Partner != nullptr && part.Partner->Token().Partner == token) part.Partner->EditToken().Partner = nullptr;
+    part.Partner = nullptr;
   }
   for (QuorbItem* token : *tokens) delete token;
   delete tokens;
@@ -121,11 +122,13 @@ void StringLocation::SetTransformInputByRef(std::string* target) {
 }
 
 StringLocation* QuorbItem::ReturnLocalTransform() {
-  if (LocalTransform != nullptr) return LocalTransform;
-  if (DefiningTransform == nullptr || DefiningTransform->Owner == nullptr) return nullptr;
-  LocalTransform = DefiningTransform->Owner->NewTransform();
-  LocalTransform->LocalOf = this;  // a release of the transform clears this link
-  return LocalTransform;
+  const RuleParamStruct& rule = Rule();
+  if (rule.LocalTransform != nullptr) return rule.LocalTransform;
+  if (rule.DefiningTransform == nullptr || rule.DefiningTransform->Owner == nullptr) return nullptr;
+  StringLocation* local = rule.DefiningTransform->Owner->NewTransform();
+  EditRule().LocalTransform = local;
+  local->LocalOf = this;  // a release of the transform clears this link
+  return local;
 }
 
 }  // namespace QuorbNameSpace

@@ -56,7 +56,7 @@ enum RegExGrammarEnum : int32_t {
   GrammarEgrep = 6,
 };
 
-class StringLocation : public virtual BaseClass, public ScanState {
+class StringLocation : public BaseClass, public ScanState {
  public:
   // An owning transform of `owner`, with an empty token list and a new root
   // table whose case sensitivity follows the instance's flag word.
@@ -171,6 +171,7 @@ class StringLocation : public virtual BaseClass, public ScanState {
   std::string ListSeparator;                    // list format of recorded steps
   std::string ListPrefix;
   std::string ListPostfix;
+  std::string Comment;                          // free comment
   Table* RuleTable = nullptr;                   // rules; the root symbol table on transform 0
   std::vector<Table*> SearchTables;             // outermost first; the last is where symbols go
   FilterClass Filter;

@@ -28,7 +28,7 @@ QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
   while (found != nullptr && found->Has(IsNamespace)) {
     QuorbItem* space = found;
     cursor.NextToken(DefaultToken, 1);
-    if (cursor.CurrentToken->TokenKind != TokenMemberAccess) {
+    if (cursor.CurrentToken->Token().TokenKind != TokenMemberAccess) {
       cursor.Pos = cursor.ScanStart;  // the token after the name is read again
       return space;
     }
@@ -38,7 +38,7 @@ QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
     if (found == nullptr && Owner != nullptr) Owner->SetErrorIfNone(ErrUnrecognizedNamespaceMember);
   }
   if (found == nullptr && shorten && cursor.CurrentToken != nullptr &&
-      cursor.CurrentToken->TokenKind == TokenReducible) {
+      cursor.CurrentToken->Token().TokenKind == TokenReducible) {
     // Shortening gives the cut-off characters back to the next token step.
     // Lengths beyond the table's longest name cannot match and are skipped
     // at once: a long run of operator characters stays linear to look up.

@@ -103,8 +103,8 @@ static bool Compile(const std::string& pattern, std::regex::flag_type flags, Hos
 // Gives `item` the compiled pattern and, for an ECMAScript pattern (of
 // either case sensitivity) with a hand-written equivalent, the fast matcher.
 static void SetPattern(QuorbItem* item, const std::string& text, HostRegex& compiled, std::regex::flag_type flags) {
-  item->Pattern.swap(compiled);
-  item->FastMatch = FastMatcherFor(text, flags);
+  item->EditToken().Pattern.swap(compiled);
+  item->EditToken().FastMatch = FastMatcherFor(text, flags);
 }
 
 QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind, const std::string& closing,
@@ -126,27 +126,27 @@ QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind,
   if (item == nullptr) item = new QuorbItem();
   // A token defined again takes its new place: listed twice it would be
   // freed twice. A new closing pattern replaces the closer it owned.
-  if (item->TokenList != nullptr) {
-    std::vector<QuorbItem*>& list = *item->TokenList;
+  if (item->Token().TokenList != nullptr) {
+    std::vector<QuorbItem*>& list = *item->Token().TokenList;
     list.erase(std::remove(list.begin(), list.end(), item), list.end());
-    item->TokenList = nullptr;
+    item->EditToken().TokenList = nullptr;
   }
-  if (!closing.empty() && item->Partner != nullptr && item->TokenKind == TokenCodeBlock) delete item->Partner;
+  if (!closing.empty() && item->Token().Partner != nullptr && item->Token().TokenKind == TokenCodeBlock) delete item->Token().Partner;
   SetPattern(item, regex, opener, flags);
-  item->TokenKind = kind;
-  item->SubMatch = subMatch;
-  item->TokenList = Tokens;
+  item->EditToken().TokenKind = kind;
+  item->EditToken().SubMatch = subMatch;
+  item->EditToken().TokenList = Tokens;
   Tokens->push_back(item);
   if (!closing.empty()) {
     auto* close = new QuorbItem();
     SetPattern(close, closing, closer, closerFlags);
-    close->TokenKind = TokenCodeBlockMatch;
-    close->TokenList = Tokens;
+    close->EditToken().TokenKind = TokenCodeBlockMatch;
+    close->EditToken().TokenList = Tokens;
     close->Owner = Owner;
     Tokens->push_back(close);
-    item->TokenKind = TokenCodeBlock;
-    item->Partner = close;
-    close->Partner = item;
+    item->EditToken().TokenKind = TokenCodeBlock;
+    item->EditToken().Partner = close;
+    close->EditToken().Partner = item;
   }
   item->Owner = Owner;
   return item;

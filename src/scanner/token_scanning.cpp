@@ -20,7 +20,7 @@ namespace {
 QuorbItem* UnmatchedByte() {
   static QuorbItem* item = [] {
     auto* generic = new QuorbItem();
-    generic->TokenKind = TokenGeneric;
+    generic->EditToken().TokenKind = TokenGeneric;
     return generic;
   }();
   return item;
@@ -36,7 +36,7 @@ bool TakeStep(ScanMemory& memory) {
   return true;
 }
 
-bool IsBlankRun(const QuorbItem* token) { return token != nullptr && token->TokenKind == TokenWhitespace; }
+bool IsBlankRun(const QuorbItem* token) { return token != nullptr && token->Token().TokenKind == TokenWhitespace; }
 
 // Appends the wanted item to the token list for the duration of a scan, so
 // its own pattern is tried first, and takes it off again however the scan
@@ -102,12 +102,12 @@ static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbI
   for (uint64_t i = first + 1; i-- > 0;) {
     QuorbItem* candidate = tokens[i];
     if (quotesOff && candidate->Has(IsQuotedText)) continue;
-    const uint64_t sub = step ? candidate->SubMatch : 0;
+    const uint64_t sub = step ? candidate->Token().SubMatch : 0;
     TokenMatch found;
     bool matched =
         RestOfRun(cursor, candidate, end, sub, found) ||
-        (candidate->FastMatch != nullptr ? candidate->FastMatch(text, cursor.Pos, end, sub, found)
-                                         : MatchHostPattern(cursor, candidate->Pattern, cursor.Pos, end, sub, found));
+        (candidate->Token().FastMatch != nullptr ? candidate->Token().FastMatch(text, cursor.Pos, end, sub, found)
+                                         : MatchHostPattern(cursor, candidate->Token().Pattern, cursor.Pos, end, sub, found));
     // An empty match would not move the scan on; only the wanted
     // terminator may match empty.
     if (!matched || (found.length == 0 && candidate != wanted)) continue;
@@ -153,13 +153,13 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
       match.subStart = Pos;
     } else {
       lastIndex = index;
-      if (match.length > 1 && item->SubMatch == 0 && MatchesRunsOfOneClass(item->FastMatch))
+      if (match.length > 1 && item->Token().SubMatch == 0 && MatchesRunsOfOneClass(item->Token().FastMatch))
         RunLeft = {item, TextPtr, TextPtr->size(), Pos, Pos + match.length};
     }
     CurrentToken = item;
     LastMatch = match;
 
-    if (item->TokenKind == TokenWhitespace && !blanksCount) {
+    if (item->Token().TokenKind == TokenWhitespace && !blanksCount) {
       if (trail != nullptr) trail->steps.back().blank = true;
       TokenStart = BlankStart = Pos;
       Pos += match.length;
@@ -187,7 +187,7 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
       break;
     }
     // While expanding, a construct that a rule recognises is one unit.
-    if (Has(IsExpanding) && !wanted->Has(IsNoExpansion) && item->SubMatch == 0 && RuleTable != nullptr) {
+    if (Has(IsExpanding) && !wanted->Has(IsNoExpansion) && item->Token().SubMatch == 0 && RuleTable != nullptr) {
       if (QuorbItem* rule = RuleTable->Handle(TextPtr->substr(TokenStart, Pos - TokenStart))) {
         ScanState kept = *this;
         CheckForSyntaxBlock(rule);
@@ -196,11 +196,11 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
         Pos = after;
       }
     }
-    if (item->TokenKind == TokenStatementSep && !wanted->Has(IsSeparatorTransparent)) {
-      if (wanted->PartKind == TrailingParam) SetBit(IsStopFound, true);
+    if (item->Token().TokenKind == TokenStatementSep && !wanted->Has(IsSeparatorTransparent)) {
+      if (wanted->Token().PartKind == TrailingParam) SetBit(IsStopFound, true);
       break;
     }
-    if (item->TokenKind == TokenCodeBlock && !wanted->Has(IsCodeBlockBlind)) {
+    if (item->Token().TokenKind == TokenCodeBlock && !wanted->Has(IsCodeBlockBlind)) {
       Pos = TokenStart;
       bool listed = wantedFirst.Active();
       wantedFirst.Remove();
@@ -265,7 +265,7 @@ void StringLocation::NextCodeBlock(bool restore) {
 
   NextToken(DefaultToken, 1);
   uint64_t innerStart = start;
-  if (CurrentToken->TokenKind != TokenCodeBlock) {
+  if (CurrentToken->Token().TokenKind != TokenCodeBlock) {
     TokenLen = BlockInnerLen = 0;
   } else {
     innerStart = Pos;
@@ -275,10 +275,10 @@ void StringLocation::NextCodeBlock(bool restore) {
     while (Pos < RangeEnd) {
       NextToken(DefaultToken, 1);
       if (CurrentToken == ItemNotFound) break;
-      if (CurrentToken->TokenKind == TokenCodeBlock) {
+      if (CurrentToken->Token().TokenKind == TokenCodeBlock) {
         open.push_back(CurrentToken);
         openStarts.push_back(ScanStart);
-      } else if (CurrentToken->TokenKind == TokenCodeBlockMatch && CurrentToken->Partner == open.back()) {
+      } else if (CurrentToken->Token().TokenKind == TokenCodeBlockMatch && CurrentToken->Token().Partner == open.back()) {
         open.pop_back();
         // Every block closed on the way is measured too.
         if (Memory_ != nullptr && setAside == nullptr)

@@ -23,7 +23,7 @@ void StringLocation::ResetForHost(TransformResetEnum kind) {
   InputRefTarget = nullptr;
   AttachText(&EmptyString);
   Grammar = std::regex::ECMAScript;
-  RulesDefault.DefiningTransform = this;
+  RulesDefault.EditRule().DefiningTransform = this;
 
   if (Parent != nullptr) {
     // A pass takes its parent's parts again, never listing itself among
@@ -67,26 +67,27 @@ void StringLocation::ImportTokens(const std::vector<QuorbItem*>& source) {
   const size_t first = Tokens->size();
   Tokens->reserve(first + items.size());
   for (const QuorbItem* item : items) {
-    auto* copy = new QuorbItem(item->Pattern);  // shares the compiled pattern
-    copy->FastMatch = item->FastMatch;
-    copy->TokenKind = item->TokenKind;
-    copy->SubMatch = item->SubMatch;
-    copy->TokenList = Tokens;
+    auto* copy = new QuorbItem(item->Token().Pattern);  // shares the compiled pattern
+    TokenClass_& part = copy->EditToken();
+    part.FastMatch = item->Token().FastMatch;
+    part.TokenKind = item->Token().TokenKind;
+    part.SubMatch = item->Token().SubMatch;
+    part.TokenList = Tokens;
     Tokens->push_back(copy);
   }
   for (size_t i = 0; i + 1 < items.size(); ++i) {
-    if (items[i]->Partner == nullptr || items[i]->Partner != items[i + 1]) continue;
+    if (items[i]->Token().Partner == nullptr || items[i]->Token().Partner != items[i + 1]) continue;
     QuorbItem* opener = (*Tokens)[first + i];
     QuorbItem* closer = (*Tokens)[first + i + 1];
-    opener->Partner = closer;
-    closer->Partner = opener;
+    opener->EditToken().Partner = closer;
+    closer->EditToken().Partner = opener;
   }
 }
 
 QuorbItem* StringLocation::NewBlankRule() {
   BlankRules_.reserve(BlankRules_.size() + 1);
   auto* rule = new QuorbItem();
-  rule->DefiningTransform = this;
+  rule->EditRule().DefiningTransform = this;
   BlankRules_.push_back(rule);
   return rule;
 }
@@ -145,7 +146,7 @@ void StringLocation::ReleaseHostParts() {
   for (QuorbItem* rule : BlankRules_) delete rule;
   BlankRules_.clear();
   RuleHandles.clear();
-  if (LocalOf != nullptr && LocalOf->LocalTransform == this) LocalOf->LocalTransform = nullptr;
+  if (LocalOf != nullptr && LocalOf->Rule().LocalTransform == this) LocalOf->EditRule().LocalTransform = nullptr;
   LocalOf = nullptr;
 }
 

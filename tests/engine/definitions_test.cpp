@@ -163,8 +163,8 @@ TEST_F(DefinitionsTest, GroupingAndPrecedenceFields) {
   QuorbItem* item = instance.Define("Grouping: RightToLeft ~~ SubMatch: 2 ~~ TokenType: literal", nullptr, nullptr);
   ASSERT_NE(item, nullptr);
   EXPECT_TRUE(item->Has(IsRightToLeft));
-  EXPECT_EQ(item->SubMatch, 2u);
-  EXPECT_EQ(item->TokenKind, TokenLiteral);
+  EXPECT_EQ(item->Token().SubMatch, 2u);
+  EXPECT_EQ(item->Token().TokenKind, TokenLiteral);
   EXPECT_EQ(instance.Define("SubMatch: many", nullptr, nullptr), nullptr);
   EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
 }
@@ -204,9 +204,9 @@ TEST_F(DefinitionsTest, FailedNamespaceLeavesNoTableOnTheStack) {
 TEST_F(DefinitionsTest, TokenAndEndMatchMakeABracketPair) {
   QuorbItem* opener = instance.Define("Token: <\\| ~~ EndMatch: \\|>", nullptr, nullptr);
   ASSERT_NE(opener, nullptr);
-  EXPECT_EQ(opener->TokenKind, TokenCodeBlock);
-  ASSERT_NE(opener->Partner, nullptr);
-  EXPECT_EQ(opener->Partner->TokenKind, TokenCodeBlockMatch);
+  EXPECT_EQ(opener->Token().TokenKind, TokenCodeBlock);
+  ASSERT_NE(opener->Token().Partner, nullptr);
+  EXPECT_EQ(opener->Token().Partner->Token().TokenKind, TokenCodeBlockMatch);
   EXPECT_FALSE(opener->Has(IsAnonymous)) << "a token belongs to its token list";
   std::string text = "<| a |> b";
   StringLocation cursor(text, instance.MainTransform());

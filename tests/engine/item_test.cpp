@@ -19,11 +19,11 @@ dt_Integer_32& intType = *NumberedType<dt_Integer_32>(TypeInt32);
 TEST(ItemState, NewItemHasOpenLimitsAndNothingElse) {
   QuorbItem item;
   EXPECT_EQ(item.Properties, 0u);
-  EXPECT_EQ(item.Maximum, ~0ULL);
-  EXPECT_EQ(item.MaximumHard, ~0ULL);
-  EXPECT_EQ(item.StopAfter, ~0ULL);
-  EXPECT_EQ(item.Minimum, 0u);
-  EXPECT_EQ(item.Pattern.flags(), std::regex::ECMAScript);
+  EXPECT_EQ(item.Rule().Maximum, ~0ULL);
+  EXPECT_EQ(item.Rule().MaximumHard, ~0ULL);
+  EXPECT_EQ(item.Rule().StopAfter, ~0ULL);
+  EXPECT_EQ(item.Rule().Minimum, 0u);
+  EXPECT_EQ(item.Token().Pattern.flags(), std::regex::ECMAScript);
   EXPECT_EQ(item.ValuePtr, nullptr);
 }
 
@@ -59,7 +59,7 @@ TEST(ItemProperties, RulesDefaultMirrorsOntoItsTransformOnly) {
   EXPECT_FALSE(transform->Has(IsActive));
 
   QuorbItem rule;
-  rule.DefiningTransform = transform;
+  rule.EditRule().DefiningTransform = transform;
   rule.SetProperty(IsSkipOver, 1);
   EXPECT_FALSE(transform->Has(IsSkipOver));
 }
@@ -99,12 +99,12 @@ TEST(ItemRelease, CodeBlockOpenerTakesItsCloserAlong) {
   std::vector<QuorbItem*> tokens;
   auto* opener = new QuorbItem();
   auto* closer = new QuorbItem();
-  opener->TokenKind = TokenCodeBlock;
-  closer->TokenKind = TokenCodeBlockMatch;
-  opener->Partner = closer;
-  closer->Partner = opener;
+  opener->EditToken().TokenKind = TokenCodeBlock;
+  closer->EditToken().TokenKind = TokenCodeBlockMatch;
+  opener->EditToken().Partner = closer;
+  closer->EditToken().Partner = opener;
   for (QuorbItem* token : {opener, closer}) {
-    token->TokenList = &tokens;
+    token->EditToken().TokenList = &tokens;
     tokens.push_back(token);
   }
   delete opener;
@@ -114,12 +114,12 @@ TEST(ItemRelease, CodeBlockOpenerTakesItsCloserAlong) {
 TEST(ItemRelease, ReleasingTheCloserOnlyUnlinksIt) {
   auto* opener = new QuorbItem();
   auto* closer = new QuorbItem();
-  opener->TokenKind = TokenCodeBlock;
-  closer->TokenKind = TokenCodeBlockMatch;
-  opener->Partner = closer;
-  closer->Partner = opener;
+  opener->EditToken().TokenKind = TokenCodeBlock;
+  closer->EditToken().TokenKind = TokenCodeBlockMatch;
+  opener->EditToken().Partner = closer;
+  closer->EditToken().Partner = opener;
   delete closer;
-  EXPECT_EQ(opener->Partner, nullptr) << "no dangling link to the freed closer";
+  EXPECT_EQ(opener->Token().Partner, nullptr) << "no dangling link to the freed closer";
   delete opener;
 }
 
@@ -159,8 +159,8 @@ TEST(ItemRelease, FiledItemLeavesItsTable) {
 TEST(ItemRelease, LocalTransformLeavesTheInstanceList) {
   Quorb instance;
   auto* rule = new QuorbItem();
-  rule->LocalTransform = new StringLocation(&instance);
-  instance.UserTransforms.push_back(rule->LocalTransform);
+  rule->EditRule().LocalTransform = new StringLocation(&instance);
+  instance.UserTransforms.push_back(rule->Rule().LocalTransform);
   delete rule;
   EXPECT_TRUE(instance.UserTransforms.empty());
 }

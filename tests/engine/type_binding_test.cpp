@@ -59,7 +59,7 @@ TEST(TypeRegistry, SecondInstanceSharesProcessTablesAndSentinels) {
   EXPECT_EQ(PrototypeOf(TypeInt32), prototype);
   EXPECT_EQ(ItemNotFound, notFound);
   EXPECT_TRUE(ItemNotFound->Has(IsNotFound));
-  EXPECT_EQ(ItemNotFound->TokenKind, TokenNotFound);
+  EXPECT_EQ(ItemNotFound->Token().TokenKind, TokenNotFound);
 }
 
 TEST_F(TypeBindingTest, EachBindingMakesItsOwnObject) {

@@ -46,7 +46,7 @@ TEST_F(ScannerTest, QuotedTextIsTheInsideOfTheQuotes) {
   StringLocation cursor(cursorText, Main());
   cursor.NextToken(DefaultToken, 1);
   EXPECT_EQ(cursor.TokenText(), "two words");
-  EXPECT_EQ(cursor.CurrentToken->TokenKind, TokenLiteral);
+  EXPECT_EQ(cursor.CurrentToken->Token().TokenKind, TokenLiteral);
   EXPECT_EQ(cursor.Pos, 11u) << "past the closing quote";
   EXPECT_EQ(cursor.NextTokenStr(), "x");
 }
@@ -97,8 +97,8 @@ TEST_F(ScannerTest, WindowsPatternsIgnoreCaseUnlessCaseSensitive) {
   instance.Flags |= PropertyBit(IsCaseSensitive);
   StringLocation* sensitive = instance.NewTransform();
   ActivePatternPlatform = buildsOwn;
-  EXPECT_TRUE(insensitive->Tokens->back()->Pattern.flags() & std::regex::icase);
-  EXPECT_FALSE(sensitive->Tokens->back()->Pattern.flags() & std::regex::icase);
+  EXPECT_TRUE(insensitive->Tokens->back()->Token().Pattern.flags() & std::regex::icase);
+  EXPECT_FALSE(sensitive->Tokens->back()->Token().Pattern.flags() & std::regex::icase);
   std::vector<ScannedToken> expected = {{"AbC_1", TokenAlphanumeric}};
   EXPECT_EQ(Scan(insensitive, "AbC_1"), expected) << "the lower-case identifier pattern takes capitals";
   std::vector<ScannedToken> sensitiveTokens = {{"A", TokenGeneric}, {"b", TokenAlphanumeric}};
@@ -116,7 +116,7 @@ TEST_F(ScannerTest, WindowsPatternsKeepTheHandWrittenMatchers) {
   ActivePatternPlatform = buildsOwn;
   for (Quorb* build : {&windows, &posix}) {
     for (StringLocation* transform : {build->MainTransform(), build->NewTransform()}) {
-      for (const QuorbItem* token : *transform->Tokens) EXPECT_NE(token->FastMatch, nullptr) << token->TokenKind;
+      for (const QuorbItem* token : *transform->Tokens) EXPECT_NE(token->Token().FastMatch, nullptr) << token->Token().TokenKind;
     }
   }
   std::vector<ScannedToken> expected = {{"TRUE", TokenLiteral}, {"#I", TokenLiteral}, {"fAlse", TokenLiteral},
@@ -131,10 +131,10 @@ TEST_F(ScannerTest, DefiningAPairAppendsOpenerThenCloser) {
   ASSERT_NE(opener, nullptr);
   ASSERT_EQ(transform->Tokens->size(), before + 2);
   QuorbItem* closer = transform->Tokens->back();
-  EXPECT_EQ(opener->TokenKind, TokenCodeBlock);
-  EXPECT_EQ(closer->TokenKind, TokenCodeBlockMatch);
-  EXPECT_EQ(opener->Partner, closer);
-  EXPECT_EQ(closer->Partner, opener);
+  EXPECT_EQ(opener->Token().TokenKind, TokenCodeBlock);
+  EXPECT_EQ(closer->Token().TokenKind, TokenCodeBlockMatch);
+  EXPECT_EQ(opener->Token().Partner, closer);
+  EXPECT_EQ(closer->Token().Partner, opener);
 }
 
 TEST_F(ScannerTest, BadPatternsDefineNothing) {

@@ -61,8 +61,8 @@ TEST_F(ExpansionTest, EveryMatchIsReplacedAndRecorded) {
     EXPECT_EQ(transform->ChangeLog[i]->NewText, "b");
     EXPECT_EQ(transform->ChangeLog[i]->Rule, rule);
   }
-  EXPECT_EQ(rule->MatchCount, 3u);
-  EXPECT_EQ(rule->ReplaceCount, 3u);
+  EXPECT_EQ(rule->Rule().MatchCount, 3u);
+  EXPECT_EQ(rule->Rule().ReplaceCount, 3u);
 
   EXPECT_EQ(Expand("c d"), "c d");
   EXPECT_FALSE(transform->WasModified());
@@ -203,26 +203,26 @@ TEST_F(ExpansionTest, SkipOverProtectsWhatItMatches) {
   RuleWith(IsSkipOver, "keep {x};", "gone");
   QuorbItem* a = Rule("a", "b");
   EXPECT_EQ(Expand("keep a; a"), "keep a; b");
-  EXPECT_EQ(a->ReplaceCount, 1u);
+  EXPECT_EQ(a->Rule().ReplaceCount, 1u);
 }
 
 TEST_F(ExpansionTest, CountLimitsChooseWhichMatchesAreReplaced) {
   struct Case {
-    uint64_t QuorbItem::*limit;
+    uint64_t RuleParamStruct::*limit;
     uint64_t value;
     bool rightToLeft;
     const char* result;
   };
   const Case cases[] = {
-      {&QuorbItem::StartAfter, 1, false, "a b b b"}, {&QuorbItem::StopAfter, 2, false, "b b a a"},
-      {&QuorbItem::Maximum, 1, false, "b a a a"},    {&QuorbItem::Maximum, 1, true, "a a a b"},
-      {&QuorbItem::StartAfter, 1, true, "b b b a"},  {&QuorbItem::Minimum, 5, false, "a a a a"},
-      {&QuorbItem::Minimum, 4, false, "b b b b"},
+      {&RuleParamStruct::StartAfter, 1, false, "a b b b"}, {&RuleParamStruct::StopAfter, 2, false, "b b a a"},
+      {&RuleParamStruct::Maximum, 1, false, "b a a a"},    {&RuleParamStruct::Maximum, 1, true, "a a a b"},
+      {&RuleParamStruct::StartAfter, 1, true, "b b b a"},  {&RuleParamStruct::Minimum, 5, false, "a a a a"},
+      {&RuleParamStruct::Minimum, 4, false, "b b b b"},
   };
   for (const Case& c : cases) {
     StringLocation* limited = instance.NewTransform();
     QuorbItem* rule = limited->DefineRule("a", "b", nullptr);
-    rule->*c.limit = c.value;
+    rule->EditRule().*c.limit = c.value;
     rule->SetBit(IsRightToLeft, c.rightToLeft);
     EXPECT_EQ(limited->Expand("a a a a"), c.result) << c.value << (c.rightToLeft ? " right to left" : "");
   }
@@ -231,10 +231,10 @@ TEST_F(ExpansionTest, CountLimitsChooseWhichMatchesAreReplaced) {
 TEST_F(ExpansionTest, HardLimitsEndOrUndoTheExpansion) {
   QuorbItem* a = Rule("a", "b");
   Rule("c", "d");
-  a->MaximumHard = 1;
+  a->EditRule().MaximumHard = 1;
   EXPECT_EQ(Expand("a c a c"), "b d a c") << "the second a ends the expansion";
-  a->MaximumHard = npos64;
-  a->MinimumHard = 3;
+  a->EditRule().MaximumHard = npos64;
+  a->EditRule().MinimumHard = 3;
   EXPECT_EQ(Expand("a c a c"), "a c a c") << "too few replacements undo them all";
   EXPECT_FALSE(transform->WasModified());
   EXPECT_TRUE(transform->ChangeLog.empty());
@@ -243,7 +243,7 @@ TEST_F(ExpansionTest, HardLimitsEndOrUndoTheExpansion) {
 
 TEST_F(ExpansionTest, LimitsOfARuleCoverItsVariants) {
   QuorbItem* rule = Rule("a [b]", "X");
-  rule->Maximum = 1;
+  rule->EditRule().Maximum = 1;
   EXPECT_EQ(Expand("a b a"), "X a");
 }
 

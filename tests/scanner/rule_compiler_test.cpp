@@ -32,7 +32,7 @@ class RuleCompilerTest : public ::testing::Test {
                                         "StopMark", "Count"};
     std::vector<std::string> parts;
     for (const QuorbItem* part : rule->SubItems) {
-      std::string text = names[part->PartKind];
+      std::string text = names[part->Token().PartKind];
       if (!part->Name.empty() && part->Name.compare(0, 4, "Arg_") != 0) text += " " + part->Name;
       if (!part->Text.empty()) text += " " + part->Text;
       parts.push_back(text);
@@ -43,9 +43,9 @@ class RuleCompilerTest : public ::testing::Test {
   // "kind:part" of each piece, literal pieces as their text.
   static std::vector<std::string> Pieces(const QuorbItem* rule) {
     std::vector<std::string> pieces;
-    for (const ReplacementStruct& piece : rule->Pieces) {
+    for (const ReplacementStruct& piece : rule->Rule().Pieces) {
       if (piece.Kind == LiteralPiece)
-        pieces.push_back("'" + rule->ReplacementText.substr(piece.Offset, piece.Length) + "'");
+        pieces.push_back("'" + rule->Rule().ReplacementText.substr(piece.Offset, piece.Length) + "'");
       else
         pieces.push_back(std::to_string(piece.Kind) + ":" + std::to_string(piece.PartIndex));
     }
@@ -77,13 +77,13 @@ TEST_F(RuleCompilerTest, CallPatternCompilesToAnchorLiteralsParametersAndStops) 
   QuorbItem* rule = Define("f({a}, {b})", "g({b}, {a})");
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(Parts(rule), (Strings{"Anchor f", "Literal (", "Param a", "ParamStop ,", "Param b", "ParamStop )"}));
-  for (size_t i = 0; i < rule->SubItems.size(); ++i) EXPECT_EQ(rule->SubItems[i]->PartIndex, i);
+  for (size_t i = 0; i < rule->SubItems.size(); ++i) EXPECT_EQ(rule->SubItems[i]->Rule().PartIndex, i);
   EXPECT_EQ(rule->Name, "f");
-  EXPECT_EQ(rule->PartKind, Anchor);
+  EXPECT_EQ(rule->Token().PartKind, Anchor);
   EXPECT_EQ(rule->ElementCount, 6u);
   EXPECT_EQ(transform->RuleTable->Handle("f"), rule);
   EXPECT_EQ(Pieces(rule), (Strings{"'g('", "0:4", "', '", "0:2", "')'"}));
-  EXPECT_EQ(rule->ReplacementText, "g({b}, {a})");
+  EXPECT_EQ(rule->Rule().ReplacementText, "g({b}, {a})");
   EXPECT_TRUE(rule->Has(IsActive));
   EXPECT_TRUE(transform->Has(IsAnchored)) << "the transform now has rules";
 }
@@ -96,7 +96,7 @@ TEST_F(RuleCompilerTest, AnchorIsTheFirstLiteralWhereverParametersStand) {
   QuorbItem* infix = Define("{x} * {y}", "times({x}, {y})");
   EXPECT_EQ(Parts(infix), (Strings{"Param x", "Anchor *", "Trailing y"}));
   EXPECT_EQ(transform->RuleTable->Handle("*"), infix);
-  EXPECT_EQ(infix->PartKind, Param) << "the rule's kind is its first part's";
+  EXPECT_EQ(infix->Token().PartKind, Param) << "the rule's kind is its first part's";
 
   QuorbItem* counted = Define("{n:2} x", "y");
   EXPECT_EQ(Parts(counted), (Strings{"Count n", "Anchor x"}));
@@ -123,7 +123,7 @@ TEST_F(RuleCompilerTest, ModifiersSetBitsAndAStopTakesThemOver) {
   for (ItemIsEnum bit : {IsSeparatorTransparent, IsCodeBlockBlind, IsNoExpansion, IsWhitespaceSensitive, IsQuoteBlind,
                          IsExpandedParam, IsModifierBang, IsModifierHash, IsModifierGreater})
     EXPECT_TRUE(x->Has(bit)) << bit;
-  EXPECT_EQ(rule->SubItems[2]->PartKind, ParamStop);
+  EXPECT_EQ(rule->SubItems[2]->Token().PartKind, ParamStop);
   EXPECT_EQ(rule->SubItems[2]->Properties, x->Properties);
   EXPECT_EQ(Pieces(rule), (Strings{std::to_string(ExpandedCapturePiece) + ":1"})) << "% expands the capture";
 }
@@ -132,13 +132,13 @@ TEST_F(RuleCompilerTest, OptionalPartMakesAVariantTriedAfterTheRule) {
   QuorbItem* rule = Define("a [b] c", "X");
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(Parts(rule), (Strings{"Anchor a", "Literal b", "Literal c"}));
-  ASSERT_NE(rule->Variants, nullptr);
-  ASSERT_EQ(rule->Variants->size(), 1u);
-  QuorbItem* variant = rule->Variants->front();
+  ASSERT_NE(rule->Rule().Variants, nullptr);
+  ASSERT_EQ(rule->Rule().Variants->size(), 1u);
+  QuorbItem* variant = rule->Rule().Variants->front();
   EXPECT_EQ(Parts(variant), (Strings{"Anchor a", "Literal c"}));
   EXPECT_EQ(Chain("a"), (std::vector<QuorbItem*>{rule, variant})) << "the fuller rule first";
   EXPECT_EQ(StringLocation::FamilyHead(variant), rule);
-  EXPECT_EQ(rule->FromPart, "a [b] c");
+  EXPECT_EQ(rule->Rule().FromPart, "a [b] c");
   EXPECT_EQ(transform->Expand("a b c a c a b"), "X X a b");
 
   QuorbItem* nested = Define("p [q [r]] s", "Y");
@@ -159,12 +159,12 @@ TEST_F(RuleCompilerTest, AlternativesSplitIntoVariantsInOrder) {
   QuorbItem* rule = Define("{x: p | q | r} s", "<{x}>");
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(Parts(rule), (Strings{"Group x", "Anchor p", "Literal s", "GroupEnd"}));
-  ASSERT_EQ(rule->Variants->size(), 1u);
-  QuorbItem* second = rule->Variants->front();
+  ASSERT_EQ(rule->Rule().Variants->size(), 1u);
+  QuorbItem* second = rule->Rule().Variants->front();
   EXPECT_EQ(Parts(second), (Strings{"Group x", "Anchor q", "Literal s", "GroupEnd"}));
-  ASSERT_EQ(second->Variants->size(), 1u);
-  EXPECT_EQ(Parts(second->Variants->front()), (Strings{"Group x", "Anchor r", "Literal s", "GroupEnd"}));
-  EXPECT_EQ(StringLocation::FamilyHead(second->Variants->front()), rule);
+  ASSERT_EQ(second->Rule().Variants->size(), 1u);
+  EXPECT_EQ(Parts(second->Rule().Variants->front()), (Strings{"Group x", "Anchor r", "Literal s", "GroupEnd"}));
+  EXPECT_EQ(StringLocation::FamilyHead(second->Rule().Variants->front()), rule);
   EXPECT_EQ(transform->Expand("p s q s r s t s"), "<p> <q> <r> t s");
 }
 
@@ -180,12 +180,12 @@ TEST_F(RuleCompilerTest, RegularExpressionParameterBecomesTheAnchorToken) {
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(Parts(rule), (Strings{"RegEx v"}));
   const QuorbItem* part = rule->SubItems[0];
-  EXPECT_EQ(part->SubMatch, 1u);
-  EXPECT_NE(part->Pattern.flags() & std::regex::extended, 0u);
-  EXPECT_EQ(part->RegExRule, rule);
+  EXPECT_EQ(part->Token().SubMatch, 1u);
+  EXPECT_NE(part->Token().Pattern.flags() & std::regex::extended, 0u);
+  EXPECT_EQ(part->Token().RegExRule, rule);
   EXPECT_EQ(rule->Name.rfind("@regex: ", 0), 0u) << rule->Name;
   ASSERT_EQ(transform->Tokens->size(), tokens + 1);
-  EXPECT_EQ(transform->Tokens->back()->RegExRule, rule) << "the newest token: tried first";
+  EXPECT_EQ(transform->Tokens->back()->Token().RegExRule, rule) << "the newest token: tried first";
   EXPECT_EQ(transform->RuleTable->Handle(rule->Name), rule);
 
   delete rule;  // releasing the rule takes its token away
@@ -193,7 +193,7 @@ TEST_F(RuleCompilerTest, RegularExpressionParameterBecomesTheAnchorToken) {
 
   QuorbItem* stop = Define("x {a} {v:'[0-9]+'}", "{v}");
   EXPECT_EQ(Parts(stop), (Strings{"Anchor x", "Param a", "RegExStop v"}));
-  EXPECT_NE(stop->SubItems[2]->Pattern.flags() & std::regex::ECMAScript, 0u) << "the transform's grammar";
+  EXPECT_NE(stop->SubItems[2]->Token().Pattern.flags() & std::regex::ECMAScript, 0u) << "the transform's grammar";
 }
 
 TEST_F(RuleCompilerTest, GrammarWordChangesWhatTheParameterMatches) {
@@ -217,9 +217,9 @@ TEST_F(RuleCompilerTest, CharacterCodesBecomeCharacters) {
   QuorbItem* rule = Define("{#65,66}", "{#67}");
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(rule->Name, "ab");
-  EXPECT_EQ(rule->ReplacementText, "C");
-  EXPECT_EQ(rule->FromPart, "{#65,66}") << "the texts as passed are kept";
-  EXPECT_EQ(rule->ToPart, "{#67}");
+  EXPECT_EQ(rule->Rule().ReplacementText, "C");
+  EXPECT_EQ(rule->Rule().FromPart, "{#65,66}") << "the texts as passed are kept";
+  EXPECT_EQ(rule->Rule().ToPart, "{#67}");
   EXPECT_EQ(transform->Expand("AB"), "C");
 }
 
@@ -245,12 +245,12 @@ TEST_F(RuleCompilerTest, RepeatedNameAfterTheFirstPartMustMatchTheSameText) {
   QuorbItem* rule = Define("let {a} = {a}", "same {a}");
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(Parts(rule), (Strings{"Anchor let", "Param a", "ParamStop =", "Trailing a", "CheckEnd"}));
-  EXPECT_EQ(rule->SubItems[3]->BackRefIndex, 1u);
+  EXPECT_EQ(rule->SubItems[3]->Rule().BackRefIndex, 1u);
   EXPECT_EQ(transform->Expand("let x = x; let x = y"), "same x; let x = y");
 
   QuorbItem* first = Define("{b} ~ {b}", "{b}");
-  EXPECT_EQ(first->SubItems[2]->BackRefIndex, 0u) << "a name first met as part 0 is no back-reference";
-  EXPECT_EQ(first->SubItems.back()->PartKind, TrailingParam);
+  EXPECT_EQ(first->SubItems[2]->Rule().BackRefIndex, 0u) << "a name first met as part 0 is no back-reference";
+  EXPECT_EQ(first->SubItems.back()->Token().PartKind, TrailingParam);
   EXPECT_EQ(Pieces(first), (Strings{"0:2"})) << "TO refers to the second occurrence";
 }
 
@@ -274,12 +274,12 @@ TEST_F(RuleCompilerTest, ExpressionPieceParametersAreVariablesOwnedByTheirParts)
   EXPECT_EQ(variable->DataType, instance.StringType);
   EXPECT_EQ(variable->OwningTable, nullptr) << "taken out of the symbol table again";
   EXPECT_EQ(instance.ItemOfByName("x", 0, true, false), ItemNotFound);
-  EXPECT_EQ(rule->Pieces[0].Kind, EvalPiece);
-  EXPECT_NE(rule->Pieces[0].Expression, nullptr);
+  EXPECT_EQ(rule->Rule().Pieces[0].Kind, EvalPiece);
+  EXPECT_NE(rule->Rule().Pieces[0].Expression, nullptr);
 
   std::string text = "is ab";
   PopulateEvalParams(rule, text, {{0, 2}, {3, 2}});
-  EXPECT_EQ(rule->Pieces[0].Expression->EvaluateStr(), "yes");
+  EXPECT_EQ(rule->Rule().Pieces[0].Expression->EvaluateStr(), "yes");
 }
 
 TEST_F(RuleCompilerTest, LaterRuleOfTheSameAnchorIsTriedFirst) {
@@ -294,25 +294,25 @@ TEST_F(RuleCompilerTest, RulesTakeTheTransformDefaults) {
   for (ItemIsEnum bit : {IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver, IsRewindOnChange, IsRightToLeft,
                          IsWhitespaceSensitive})
     defaults.SetBit(bit, true);
-  defaults.Minimum = 1;
-  defaults.Maximum = 2;
-  defaults.MinimumHard = 3;
-  defaults.MaximumHard = 4;
-  defaults.StartAfter = 5;
-  defaults.StopAfter = 6;
+  defaults.EditRule().Minimum = 1;
+  defaults.EditRule().Maximum = 2;
+  defaults.EditRule().MinimumHard = 3;
+  defaults.EditRule().MaximumHard = 4;
+  defaults.EditRule().StartAfter = 5;
+  defaults.EditRule().StopAfter = 6;
   defaults.Precedence = 7;
   QuorbItem* rule = Define("a", "b");
   for (ItemIsEnum bit : {IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver, IsRewindOnChange, IsRightToLeft})
     EXPECT_TRUE(rule->Has(bit)) << bit;
   EXPECT_FALSE(rule->Has(IsWhitespaceSensitive)) << "not taken";
   EXPECT_EQ(rule->Precedence, 0) << "not taken";
-  EXPECT_EQ(rule->Minimum, 1u);
-  EXPECT_EQ(rule->Maximum, 2u);
-  EXPECT_EQ(rule->MinimumHard, 3u);
-  EXPECT_EQ(rule->MaximumHard, 4u);
-  EXPECT_EQ(rule->StartAfter, 5u);
-  EXPECT_EQ(rule->StopAfter, 6u);
-  EXPECT_EQ(rule->DefiningTransform, transform);
+  EXPECT_EQ(rule->Rule().Minimum, 1u);
+  EXPECT_EQ(rule->Rule().Maximum, 2u);
+  EXPECT_EQ(rule->Rule().MinimumHard, 3u);
+  EXPECT_EQ(rule->Rule().MaximumHard, 4u);
+  EXPECT_EQ(rule->Rule().StartAfter, 5u);
+  EXPECT_EQ(rule->Rule().StopAfter, 6u);
+  EXPECT_EQ(rule->Rule().DefiningTransform, transform);
 }
 
 TEST_F(RuleCompilerTest, RuleWithoutAnchorIsReturnedUnfiled) {
@@ -335,7 +335,7 @@ TEST_F(RuleCompilerTest, GivenRuleIsFilledInPlaceAndCanBeCompiledAgain) {
   EXPECT_EQ(transform->DefineRule("a }", "x", given), nullptr);
   EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
   EXPECT_EQ(Chain("c"), (std::vector<QuorbItem*>{given})) << "a failed compilation leaves the rule as it was";
-  EXPECT_EQ(given->FromPart, "c");
+  EXPECT_EQ(given->Rule().FromPart, "c");
   EXPECT_EQ(RuleCount(), 1u) << "nothing of the failed one is left";
   EXPECT_EQ(transform->Expand("c a"), "y a");
   delete given;
@@ -349,7 +349,7 @@ TEST_F(RuleCompilerTest, GivenRegexAnchoredRuleIsRecompiledUnderItsOwnHandle) {
   ASSERT_EQ(transform->DefineRule("{w:'[a-z]+'} em", "<{w}>", given), given);
   EXPECT_TRUE(transform->IsEqual(given->Name, "@RegEx: " + std::to_string(reinterpret_cast<uintptr_t>(given))));
   EXPECT_EQ(transform->Tokens->size(), tokens + 1) << "the old anchor token went";
-  EXPECT_EQ(transform->Tokens->back()->RegExRule, given);
+  EXPECT_EQ(transform->Tokens->back()->Token().RegExRule, given);
   EXPECT_EQ(transform->DefineRule("{w:'['} em", "x", given), nullptr);
   EXPECT_EQ(transform->Expand("ab em 12 px"), "<ab> 12 px");
   delete given;
@@ -464,9 +464,9 @@ TEST_F(RuleCompilerTest, EachVariantIsFreedOnce) {
   EXPECT_TRUE(transform->RuleTable->Symbols.empty());
 
   QuorbItem* rule = Define("h [i] j", "x");
-  QuorbItem* variant = rule->Variants->front();
+  QuorbItem* variant = rule->Rule().Variants->front();
   delete variant;
-  EXPECT_TRUE(rule->Variants->empty()) << "a freed variant leaves its rule's list";
+  EXPECT_TRUE(rule->Rule().Variants->empty()) << "a freed variant leaves its rule's list";
   EXPECT_EQ(Chain("h"), (std::vector<QuorbItem*>{rule}));
   QuorbItem* other = Define("k [l] m", "x");
   delete other;

@@ -21,7 +21,7 @@ class RuleMatchingTest : public ScannerTest {
   }
   QuorbItem* Part(RulePartEnum kind, const std::string& text) {
     auto* part = new QuorbItem();
-    part->PartKind = kind;
+    part->EditToken().PartKind = kind;
     part->Text = text;
     return part;
   }

@@ -52,7 +52,7 @@ class ScannerTest : public ::testing::Test {
     for (int guard = 0; guard < 1000; ++guard) {
       cursor.NextToken(DefaultToken, 1);
       if (cursor.CurrentToken == ItemNotFound) break;
-      tokens.push_back({cursor.TokenText(), cursor.CurrentToken->TokenKind});
+      tokens.push_back({cursor.TokenText(), cursor.CurrentToken->Token().TokenKind});
     }
     return tokens;
   }

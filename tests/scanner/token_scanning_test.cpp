@@ -48,7 +48,7 @@ TEST_F(ScannerTest, StatementSeparatorEndsTheScanUnlessTransparent) {
 
 TEST_F(ScannerTest, TrailingParameterStopsAtTheSeparatorAndLeavesItUnread) {
   QuorbItem trailing;
-  trailing.PartKind = TrailingParam;
+  trailing.EditToken().PartKind = TrailingParam;
   trailing.SetBit(IsStopUnread, true);
   UpTo result = ScanUpTo(Main(), "x + 1 ; y", &trailing);
   EXPECT_TRUE(result.found);
@@ -66,7 +66,7 @@ TEST_F(ScannerTest, UpToWithoutTerminatorTakesTheRestLessTrailingBlanks) {
 
 TEST_F(ScannerTest, WantedItemsOwnPatternIsTriedFirst) {
   QuorbItem digits;
-  digits.Pattern = HostRegex("[0-9]");
+  digits.EditToken().Pattern = HostRegex("[0-9]");
   size_t before = Main()->Tokens->size();
   UpTo result = ScanUpTo(Main(), "abc 12", &digits);
   EXPECT_TRUE(result.found);

@@ -90,7 +90,7 @@ TEST_F(ScannerTest, NewTransformFollowsTheInstancesCaseFlag) {
 TEST_F(ScannerTest, LocalTransformIsMadeOnceAndFreedWithItsRule) {
   StringLocation* transform = instance.NewTransform();
   auto* rule = new QuorbItem();
-  rule->DefiningTransform = transform;
+  rule->EditRule().DefiningTransform = transform;
   StringLocation* local = rule->ReturnLocalTransform();
   ASSERT_NE(local, nullptr);
   EXPECT_EQ(rule->ReturnLocalTransform(), local);
