@@ -1,4 +1,4 @@
-// Fusing runs of Double arithmetic steps (see fused_steps.h).
+// Fusing runs of Double steps (see fused_steps.h).
 #include "engine/fused_steps.h"
 
 #include <memory>
@@ -28,66 +28,58 @@ const FusableStep ArithmeticSteps[] = {
     {&Divide, FusedDivide, 2}, {&UnaryMinus, FusedNegate, 1}, {&UnaryPlus, FusedCopy, 1},
 };
 
+// A record under construction, with the items it reads and writes.
+struct Record {
+  FusedOp op;
+  FusedCode code;
+  size_t operands;
+  const QuorbItem* args[2];
+  const QuorbItem* result;
+  bool leftIsPrevious = false;
+  bool rightIsPrevious = false;
+  int argSlots[2] = {-1, -1};  // the slot an operand is read from
+  int resultSlot = -1;         // the slot the result goes to
+};
+
 bool IsDouble(const QuorbItem* item) {
   return item != nullptr && item->DataType != nullptr && item->DataType->Index == TypeDouble;
 }
 
 // The code and operand count of a fusable callback; false for any other.
-bool FusableCode(QuorbCallback callback, FusedOp& op, size_t& operands) {
+bool FusableCode(QuorbCallback callback, Record& record) {
   for (const FusableStep& step : ArithmeticSteps) {
     if (step.callback != callback) continue;
-    op.code = step.code;
-    operands = step.operands;
+    record.code = step.code;
+    record.operands = step.operands;
     return true;
   }
   const RealValueFunction function = RealValueFunctionOf(callback);
   if (function.unary != nullptr) {
-    op.code = FusedUnary;
-    op.function.unary = function.unary;
-    operands = 1;
+    record.code = FusedUnary;
+    record.op.function.unary = function.unary;
+    record.operands = 1;
     return true;
   }
   if (function.binary != nullptr) {
-    op.code = FusedBinary;
-    op.function.binary = function.binary;
-    operands = 2;
+    record.code = FusedBinary;
+    record.op.function.binary = function.binary;
+    record.operands = 2;
     return true;
   }
   return false;
 }
 
-// Where an operand item is read from: a literal's value is copied (a
-// literal is a constant: nothing assigns to it), any other item is read
-// through its value pointer at every run.
-void SetOperand(const QuorbItem* item, FusedSource& from, FusedOperand& operand) {
-  if (item->Has(IsLiteral) && item->ValuePtr != nullptr) {
-    from = FromLiteral;
-    operand.literal = *static_cast<const double*>(item->ValuePtr);
-  } else {
-    from = FromCell;
-    operand.cell = &item->ValuePtr;
-  }
-}
-
 // The record of `part`, when it is a fusable step on Double items.
-bool RecordOf(const ExpressionPart& part, FusedOp& op) {
-  size_t operands = 0;
-  if (!FusableCode(part.Callback, op, operands)) return false;
-  if (part.Args.size() != operands || !IsDouble(part.Result)) return false;
+bool RecordOf(const ExpressionPart& part, Record& record) {
+  record = Record{};
+  if (!FusableCode(part.Callback, record)) return false;
+  if (part.Args.size() != record.operands || !IsDouble(part.Result)) return false;
   for (const QuorbItem* arg : part.Args)
     if (!IsDouble(arg)) return false;
-  SetOperand(part.Args[0], op.leftFrom, op.left);
-  SetOperand(part.Args[operands - 1], op.rightFrom, op.right);
-  op.result = &part.Result->ValuePtr;
-  op.store = true;
+  record.args[0] = part.Args[0];
+  record.args[1] = part.Args[record.operands - 1];
+  record.result = part.Result;
   return true;
-}
-
-// The operand of `op` is the result of `previous`: it is taken from the
-// register it is still in. The cell is that same storage only while no
-// other step runs in between, which holds inside a run.
-void ChainFrom(const FusedOp& previous, FusedSource& from, const FusedOperand& operand) {
-  if (from == FromCell && operand.cell == previous.result) from = FromPrevious;
 }
 
 // How many times each item is read in `expr`: as an argument of any of its
@@ -101,42 +93,118 @@ std::unordered_map<const QuorbItem*, int> ReadCounts(const QuorbParsedExpr& expr
   return reads;
 }
 
-// Whether the result of `previous` needs no storing: a temporary of the
-// expression that `op`, the next record, reads from the register and
-// nothing else reads.
-bool ReadOnlyByNext(const FusedOp& previous, const FusedOp& op, const QuorbItem* result,
-                    const std::unordered_map<const QuorbItem*, int>& reads) {
-  if (op.leftFrom != FromPrevious && op.rightFrom != FromPrevious) return false;
-  if (result->Has(IsNamedVariable) || result->Has(IsLiteral) || !result->Has(IsOwner)) return false;
-  auto found = reads.find(result);
-  return found != reads.end() && found->second == 1 && previous.result == &result->ValuePtr;
+// Whether `item` is a temporary of the expression that one step alone
+// reads: then it needs no storage of its own when that step is in the run.
+bool ReadOnce(const QuorbItem* item, const std::unordered_map<const QuorbItem*, int>& reads) {
+  if (item->Has(IsNamedVariable) || item->Has(IsLiteral) || !item->Has(IsOwner)) return false;
+  auto found = reads.find(item);
+  return found != reads.end() && found->second == 1;
 }
 
-inline double Operand(FusedSource from, const FusedOperand& operand, double previous) {
-  switch (from) {
-    case FromPrevious: return previous;
-    case FromLiteral: return operand.literal;
-    default: return *static_cast<const double*>(*operand.cell);
+// Gives each result that only a later record reads a slot, reusing the
+// slots of results already read; returns the number of slots. A record
+// reads its operands before it writes its result, so a slot freed by the
+// record can take that record's result.
+size_t AssignSlots(std::vector<Record>& records, const std::unordered_map<const QuorbItem*, int>& reads) {
+  std::unordered_map<const QuorbItem*, int> pending;  // results of the run not yet read
+  std::vector<int> free;
+  int count = 0;
+  for (size_t j = 0; j < records.size(); ++j) {
+    Record& record = records[j];
+    for (size_t k = 0; k < record.operands; ++k) {
+      auto found = pending.find(record.args[k]);
+      if (found == pending.end()) continue;
+      record.argSlots[k] = found->second;
+      free.push_back(found->second);
+      pending.erase(found);
+    }
+    if (!ReadOnce(record.result, reads)) continue;
+    if (free.empty()) free.push_back(count++);
+    record.resultSlot = free.back();
+    free.pop_back();
+    pending[record.result] = record.resultSlot;
+  }
+  // A result nobody in the run read stays in its item.
+  for (Record& record : records)
+    if (record.resultSlot >= 0 && pending.count(record.result) != 0) record.resultSlot = -1;
+  return static_cast<size_t>(count);
+}
+
+// The cell an operand of `record` is read through.
+void* const* OperandCell(Record& record, size_t k, FusedRun& run) {
+  if (record.argSlots[k] >= 0) return &run.slotCells[static_cast<size_t>(record.argSlots[k])];
+  return &record.args[k]->ValuePtr;
+}
+
+// Makes the records of a run, now that its slots exist. An operand that is
+// the previous record's result is taken from the register it is still in.
+void BuildOps(std::vector<Record>& records, FusedRun& run) {
+  for (size_t j = 0; j < records.size(); ++j) {
+    Record& record = records[j];
+    if (j > 0) {
+      const QuorbItem* previous = records[j - 1].result;
+      record.leftIsPrevious = record.args[0] == previous;
+      record.rightIsPrevious = record.operands == 2 && record.args[1] == previous;
+    }
+    record.op.kind = FusedKind(record.code, record.leftIsPrevious, record.rightIsPrevious);
+    record.op.left = OperandCell(record, 0, run);
+    record.op.right = OperandCell(record, record.operands - 1, run);
+    record.op.result = record.resultSlot >= 0 ? &run.slotCells[static_cast<size_t>(record.resultSlot)]
+                                              : &record.result->ValuePtr;
+    run.ops.push_back(record.op);
+  }
+  // The records are in place: each literal operand now reads the record's
+  // own copy.
+  for (size_t j = 0; j < records.size(); ++j) {
+    const Record& record = records[j];
+    FusedOp& op = run.ops[j];
+    const size_t k = record.args[0]->Has(IsLiteral) ? 0 : record.operands == 2 && record.args[1]->Has(IsLiteral) ? 1 : 2;
+    if (k == 2 || record.args[k]->ValuePtr == nullptr) continue;
+    op.literal = *static_cast<const double*>(record.args[k]->ValuePtr);
+    op.literalCell = &op.literal;
+    if (k == 0) op.left = &op.literalCell;
+    if (k == 1 || record.operands == 1) op.right = &op.literalCell;
   }
 }
 
+inline double Cell(void* const* cell) { return *static_cast<const double*>(*cell); }
+
 }  // namespace
 
+// One jump per record: every combination of code and operand source is a
+// case of its own, so no further branch decides where an operand is.
 void RunFusedDoubles(ExpressionPart& part) {
   double r = 0;
-  for (const FusedOp& op : *part.Fused) {
-    const double x = Operand(op.leftFrom, op.left, r);
-    switch (op.code) {
-      case FusedAdd: r = x + Operand(op.rightFrom, op.right, r); break;
-      case FusedSubtract: r = x - Operand(op.rightFrom, op.right, r); break;
-      case FusedMultiply: r = x * Operand(op.rightFrom, op.right, r); break;
-      case FusedDivide: r = x / Operand(op.rightFrom, op.right, r); break;
-      case FusedNegate: r = -x; break;
-      case FusedUnary: r = op.function.unary(x); break;
-      case FusedBinary: r = op.function.binary(x, Operand(op.rightFrom, op.right, r)); break;
-      default: r = x; break;
+  for (const FusedOp& op : part.Fused->ops) {
+    switch (op.kind) {
+      case FusedKind(FusedAdd, false, false): r = Cell(op.left) + Cell(op.right); break;
+      case FusedKind(FusedAdd, true, false): r = r + Cell(op.right); break;
+      case FusedKind(FusedAdd, false, true): r = Cell(op.left) + r; break;
+      case FusedKind(FusedAdd, true, true): r = r + r; break;
+      case FusedKind(FusedSubtract, false, false): r = Cell(op.left) - Cell(op.right); break;
+      case FusedKind(FusedSubtract, true, false): r = r - Cell(op.right); break;
+      case FusedKind(FusedSubtract, false, true): r = Cell(op.left) - r; break;
+      case FusedKind(FusedSubtract, true, true): r = r - r; break;
+      case FusedKind(FusedMultiply, false, false): r = Cell(op.left) * Cell(op.right); break;
+      case FusedKind(FusedMultiply, true, false): r = r * Cell(op.right); break;
+      case FusedKind(FusedMultiply, false, true): r = Cell(op.left) * r; break;
+      case FusedKind(FusedMultiply, true, true): r = r * r; break;
+      case FusedKind(FusedDivide, false, false): r = Cell(op.left) / Cell(op.right); break;
+      case FusedKind(FusedDivide, true, false): r = r / Cell(op.right); break;
+      case FusedKind(FusedDivide, false, true): r = Cell(op.left) / r; break;
+      case FusedKind(FusedDivide, true, true): r = r / r; break;
+      case FusedKind(FusedNegate, false, false): r = -Cell(op.left); break;
+      case FusedKind(FusedNegate, true, false): r = -r; break;
+      case FusedKind(FusedCopy, false, false): r = Cell(op.left); break;
+      case FusedKind(FusedUnary, false, false): r = op.function.unary(Cell(op.left)); break;
+      case FusedKind(FusedUnary, true, false): r = op.function.unary(r); break;
+      case FusedKind(FusedBinary, false, false): r = op.function.binary(Cell(op.left), Cell(op.right)); break;
+      case FusedKind(FusedBinary, true, false): r = op.function.binary(r, Cell(op.right)); break;
+      case FusedKind(FusedBinary, false, true): r = op.function.binary(Cell(op.left), r); break;
+      case FusedKind(FusedBinary, true, true): r = op.function.binary(r, r); break;
+      default: break;  // a copy of the previous result: r stays
     }
-    if (op.store) *static_cast<double*>(*op.result) = r;
+    *static_cast<double*>(*op.result) = r;
   }
 }
 
@@ -145,29 +213,28 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
   std::vector<ExpressionPart*> fused;
   ExpressionPart** link = &expr.First;  // the pointer that reaches the run
   while (*link != nullptr && (*link)->Next != nullptr) {
-    std::vector<FusedOp> ops;
+    std::vector<Record> records;
     ExpressionPart* after = *link;
-    const ExpressionPart* previous = nullptr;
-    FusedOp op{};
-    while (after->Next != nullptr && RecordOf(*after, op)) {
-      if (!ops.empty()) {
-        ChainFrom(ops.back(), op.leftFrom, op.left);
-        ChainFrom(ops.back(), op.rightFrom, op.right);
-        if (ReadOnlyByNext(ops.back(), op, previous->Result, reads)) ops.back().store = false;
-      }
-      ops.push_back(op);
-      previous = after;
+    Record record;
+    while (after->Next != nullptr && RecordOf(*after, record)) {
+      records.push_back(record);
       after = after->Next;
     }
-    if (ops.size() < 2) {
+    if (records.size() < 2) {
       link = &(*link)->Next;
       continue;
     }
+    auto run = std::make_unique<FusedRun>();
+    const size_t slots = AssignSlots(records, reads);
+    run->slots.assign(slots, 0.0);
+    for (double& slot : run->slots) run->slotCells.push_back(&slot);
+    run->ops.reserve(records.size());
+    BuildOps(records, *run);
     auto* part = new ExpressionPart();
     part->Callback = &RunFusedDoubles;
     part->OpItem = (*link)->OpItem;
     part->EnclosingFunction = (*link)->EnclosingFunction;
-    part->Fused = std::make_unique<std::vector<FusedOp>>(std::move(ops));
+    part->Fused = std::move(run);
     part->Next = after;
     *link = part;
     fused.push_back(part);

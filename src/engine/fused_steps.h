@@ -11,10 +11,11 @@
 // and own their items as before; only the chain skips them. Operands are
 // read through the items' value pointers at every run, so a storage an
 // item is pointed at later (a parameter bound per call, a dereference) is
-// the one read. Literals are the exception: they never change once parsed,
-// so their value is copied into the record. A temporary that only the next
-// record reads is passed in a register and never written: no other step,
-// and no reader of the expression's result, ever sees it.
+// the one read. A temporary that only a later record of the run reads
+// goes to a slot of the run instead of its item's storage (the record
+// right after takes it from the register): no other step, and no reader
+// of the expression's result, ever sees it. Literals never change once
+// parsed: each record keeps a copy of its literal operand beside it.
 #ifndef QUORB_ENGINE_FUSED_STEPS_H
 #define QUORB_ENGINE_FUSED_STEPS_H
 
@@ -32,33 +33,41 @@ enum FusedCode : uint8_t {
   FusedBinary,  // a math function of two Doubles
 };
 
-// Where a record's operand comes from.
-enum FusedSource : uint8_t {
-  FromCell,      // an item's storage, through its value pointer
-  FromPrevious,  // the result of the record before, still in a register
-  FromLiteral,   // a literal's value, copied into the record
-};
+// A record's code and where its operands come from, in one byte, so that a
+// single jump selects all the work of a record: an operand is read through
+// its item's value pointer, or is the result of the record before, still in
+// a register.
+constexpr uint8_t FusedKind(FusedCode code, bool leftIsPrevious, bool rightIsPrevious) {
+  return static_cast<uint8_t>(code * 4 + (leftIsPrevious ? 2 : 0) + (rightIsPrevious ? 1 : 0));
+}
 
-union FusedOperand {
-  void* const* cell;  // FromCell: the address of the item's value pointer
-  double literal;     // FromLiteral
-};
-
-// One fused step.
+// One fused step. Every operand is read through a cell holding the address
+// of its value: an item's value pointer, a slot of the run, or the
+// record's own copy of a literal.
 struct FusedOp {
-  FusedCode code;
-  FusedSource leftFrom;
-  FusedSource rightFrom;  // one-operand steps read the left operand only
-  // Whether the result is written to the result item's storage. It is not
-  // when the next record alone reads it, from the register.
-  bool store;
-  FusedOperand left;
-  FusedOperand right;
-  void* const* result;    // the address of the result item's value pointer
+  uint8_t kind;           // FusedKind
+  void* const* left;      // the left operand's cell
+  void* const* right;     // the right operand's; the left one again for one operand
+  void* const* result;    // the cell of the result's storage: an item's, or a slot
   union {
     double (*unary)(double);
     double (*binary)(double, double);
   } function;             // FusedUnary and FusedBinary
+  double literal = 0;     // a literal operand's value (literals never change)
+  void* literalCell = nullptr;
+};
+
+// The records of one fused step and the slots that hold the results only
+// later records of the run read. Neither moves once the run is made: the
+// records point into both.
+struct FusedRun {
+  std::vector<FusedOp> ops;
+  std::vector<double> slots;
+  std::vector<void*> slotCells;
+
+  FusedRun() = default;
+  FusedRun(const FusedRun&) = delete;
+  FusedRun& operator=(const FusedRun&) = delete;
 };
 
 // Links each run of two or more fusable steps of `expr`'s chain through one

@@ -20,7 +20,7 @@
 namespace QuorbNameSpace {
 
 class Quorb;
-struct FusedOp;
+struct FusedRun;
 
 class ExpressionPart {
  public:
@@ -31,7 +31,7 @@ class ExpressionPart {
   QuorbItem* Result = nullptr;               // receives the step's result
   QuorbItem* OpItem = nullptr;               // definition item whose callback runs
   QuorbItem* EnclosingFunction = nullptr;    // user function whose body holds the step
-  std::unique_ptr<std::vector<FusedOp>> Fused;  // a fused run's steps (fused_steps.h)
+  std::unique_ptr<FusedRun> Fused;           // a fused run's steps (fused_steps.h)
 
   ExpressionPart();
   ~ExpressionPart();
