@@ -25,7 +25,9 @@ QuorbItem* SetAside(const QuorbItem* result) {
 void RestoreOwnStorage(QuorbItem* result) {
   QuorbItem* kept = SetAside(result);
   if (kept == nullptr) return;
-  result->ValuePtr = kept->ValuePtr;
+  // Exchanged rather than copied: a small value the result held in its own
+  // room went to the room of the kept item and must come back into it.
+  result->SwapValues(*kept);
   result->SetBit(QuorbNameSpace::IsOwner, kept->Has(QuorbNameSpace::IsOwner));
   kept->ValuePtr = nullptr;
   kept->SetBit(QuorbNameSpace::IsOwner, false);
@@ -46,7 +48,7 @@ bool PointResultAt(QuorbItem* result, void* address) {
     auto* kept = new QuorbItem();
     kept->Callback = &SetAsideMarker;
     kept->DataType = result->DataType;
-    kept->ValuePtr = result->ValuePtr;
+    kept->SwapValues(*result);
     kept->SetBit(QuorbNameSpace::IsOwner, result->Has(QuorbNameSpace::IsOwner));
     result->SubItems.push_back(kept);
     result->SetBit(QuorbNameSpace::IsOwner, false);

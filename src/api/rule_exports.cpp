@@ -71,13 +71,14 @@ QUORB_API QuorbItem* DefineRule(QuorbTransform* handle, const char* comment, con
   return OnTransform<QuorbItem*>(handle, nullptr, [&](StringLocation& transform) -> QuorbItem* {
     EngineItem* rule = CompileRule(transform, from, to);
     if (rule == nullptr) return nullptr;
-    rule->EditRule().Comment = TextIn(comment);
-    rule->EditRule().Maximum = Limit(maximum);
-    rule->EditRule().Minimum = Limit(minimum);
-    rule->EditRule().MaximumHard = Limit(maximumHard);
-    rule->EditRule().MinimumHard = Limit(minimumHard);
-    rule->EditRule().StartAfter = Limit(startAfter);
-    rule->EditRule().StopAfter = Limit(stopAfter);
+    QuorbNameSpace::RuleParamStruct& fields = rule->EditRule();
+    fields.Comment = TextIn(comment);
+    fields.Maximum = Limit(maximum);
+    fields.Minimum = Limit(minimum);
+    fields.MaximumHard = Limit(maximumHard);
+    fields.MinimumHard = Limit(minimumHard);
+    fields.StartAfter = Limit(startAfter);
+    fields.StopAfter = Limit(stopAfter);
     rule->Precedence = precedence;
     // The two blind bits are stored inverted: set when not sensitive.
     rule->SetBit(QuorbNameSpace::IsRewindOnChange, rewindOnChange != 0);

@@ -95,7 +95,7 @@ void TakeParameterType(QuorbItem& argument, QuorbDataType* type) {
     argument.DataType = type;
     return;
   }
-  if (argument.Has(IsOwner) && argument.DataType != nullptr) argument.DataType->DeleteScalar(argument.ValuePtr);
+  argument.FreeOwnedScalar(argument.DataType);
   argument.DataType = type;
   argument.ValuePtr = type->AllocScalarValue(std::string());
   argument.SetBit(IsOwner, true);
@@ -116,7 +116,7 @@ void ConvertLiteral(QuorbItem& literal, const QuorbItem& parameter) {
   void* oldValue = literal.ValuePtr;
   void* newValue = parameter.DataType->AllocScalarValue(std::string());
   ConvertValue(&literal, &parameter, oldValue, newValue);
-  if (literal.Has(IsOwner) && oldType != nullptr) oldType->DeleteScalar(oldValue);
+  literal.FreeOwnedScalar(oldType);
   literal.ValuePtr = newValue;
   literal.DataType = parameter.DataType;
   literal.SetBit(IsOwner, true);

@@ -74,7 +74,7 @@ static void Retype(Quorb& instance, QuorbItem* item, QuorbDataType* type) {
     QuorbItem target;
     target.DataType = type;
     if (value != nullptr && instance.ConvertsTo(old->Index, type->Index)) ConvertValue(&source, &target, item->ValuePtr, value);
-    old->DeleteScalar(item->ValuePtr);
+    item->FreeOwnedScalar(old);
     item->ValuePtr = value;
   }
   item->DataType = type;

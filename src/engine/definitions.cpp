@@ -99,7 +99,7 @@ ItemRole RoleOf(const QuorbItem* item) {
 }
 
 void ReplaceStorage(QuorbItem* item, void* storage, bool owned) {
-  if (item->Has(IsOwner) && item->DataType != nullptr && !item->Has(IsArray)) item->DataType->DeleteScalar(item->ValuePtr);
+  if (!item->Has(IsArray)) item->FreeOwnedScalar(item->DataType);
   item->ValuePtr = storage;
   item->SetBit(IsOwner, owned);
 }

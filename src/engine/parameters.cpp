@@ -129,7 +129,7 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
     target->SetBit(IsPointer, true);
     scanner.NextToken(DefaultToken, 1);
     if (!isArray && PointerType != nullptr) {
-      if (target->Has(IsOwner) && target->DataType != nullptr) target->DataType->DeleteScalar(target->ValuePtr);
+      target->FreeOwnedScalar(target->DataType);
       target->ValuePtr = PointerType->AllocScalarValue(std::string());
       target->SetBit(IsOwner, true);
     }
@@ -196,7 +196,7 @@ bool Quorb::StoreValue(QuorbItem* item, QuorbDataType* source, void* value, bool
       value = converted;
     } else {
       if (!arrayItem) {
-        if (item->Has(IsOwner)) storage->DeleteScalar(item->ValuePtr);
+        item->FreeOwnedScalar(storage);
         item->ValuePtr = source->AllocScalarValue(std::string());
         item->SetBit(IsOwner, true);
       }

@@ -17,13 +17,26 @@ const RuleParamStruct QuorbItem::NoRulePart;
 QuorbItem::QuorbItem(const HostRegex& pattern) { EditToken().Pattern = pattern; }
 
 QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
-  if (type != nullptr) ValuePtr = type->AllocScalarValue(text);
+  if (type != nullptr) ValuePtr = type->MakeScalarValue(text, smallValue_);
   DataType = type;
   SetBit(IsOwner, true);
   Text = text;
 }
 
 QuorbItem::~QuorbItem() { Release(); }
+
+void QuorbItem::FreeOwnedScalar(QuorbDataType* type) {
+  if (Has(IsOwner) && type != nullptr && ValuePtr != smallValue_) type->DeleteScalar(ValuePtr);
+}
+
+void QuorbItem::SwapValues(QuorbItem& other) {
+  const bool mineInRoom = ValuePtr == smallValue_;
+  const bool theirsInRoom = other.ValuePtr == other.smallValue_;
+  std::swap(ValuePtr, other.ValuePtr);
+  std::swap(smallValue_, other.smallValue_);
+  if (mineInRoom) other.ValuePtr = other.smallValue_;
+  if (theirsInRoom) ValuePtr = smallValue_;
+}
 
 TokenClass_& QuorbItem::EditToken() {
   if (token_ == nullptr) token_ = std::make_unique<TokenClass_>();
@@ -58,7 +71,7 @@ void QuorbItem::ReleaseOutputFormat() {
 // be freed exactly once.
 void QuorbItem::ReleasePayload() {
   if (Has(IsArray)) ReleaseArray();
-  else if (Has(IsOwner) && DataType != nullptr) DataType->DeleteScalar(ValuePtr);
+  else FreeOwnedScalar(DataType);
   if (Has(IsNamespace)) ReleaseNamespace();
   if (Has(IsOutputFormat)) ReleaseOutputFormat();
   if (Has(IsDataType)) {

@@ -20,6 +20,7 @@
 #include "scanner/host_regex.h"
 #include "scanner/replacement.h"
 #include "scanner/token_kinds.h"
+#include "types/data_type.h"
 
 namespace QuorbNameSpace {
 
@@ -83,8 +84,9 @@ class QuorbItem : public BaseClass {
  public:
   QuorbItem() = default;
   explicit QuorbItem(const HostRegex& pattern);
-  // A value item of `type` parsed from `text`; owns the value. When the text
-  // does not parse, the item holds no value (ValuePtr null, IsOwner clear).
+  // A value item of `type` parsed from `text`; owns the value, which lives
+  // in the item itself when the type's values fit in SmallValueRoom. When
+  // the text does not parse, the item holds no value (ValuePtr null).
   QuorbItem(QuorbDataType* type, const std::string& text);
   ~QuorbItem();
 
@@ -104,6 +106,14 @@ class QuorbItem : public BaseClass {
   Table* OwnTable = nullptr;                 // a namespace item's own table; owned
   int32_t Precedence = 0;                    // of an operator or a rule
   bool OwnsArrayCell = false;                // the cell an array value is reached through
+
+  // Frees the scalar value the item owns (IsOwner set) through `type`, the
+  // class that made it. A value in the item's own room (see the value
+  // constructor) is not freed: it goes with the item. ValuePtr is left as is.
+  void FreeOwnedScalar(QuorbDataType* type);
+  // Exchanges the two items' value storage. A value in one item's own room
+  // moves into the other's, so that neither points into the other.
+  void SwapValues(QuorbItem& other);
 
   // The token and rule parts. Reading never allocates: an item without the
   // part reads a shared part holding the defaults. Editing makes the part
@@ -148,6 +158,9 @@ class QuorbItem : public BaseClass {
 
   std::unique_ptr<TokenClass_> token_;
   std::unique_ptr<RuleParamStruct> rule_;
+  // A small value's own storage. Items never move, so its address is fixed
+  // for the item's life.
+  alignas(8) unsigned char smallValue_[SmallValueRoom];
 
   void ReleasePayload();
   void ReleaseArray();

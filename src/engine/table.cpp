@@ -98,7 +98,7 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
 void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
   std::swap(a->Properties, b->Properties);
   std::swap(a->ParsedExpr, b->ParsedExpr);
-  std::swap(a->ValuePtr, b->ValuePtr);
+  a->SwapValues(*b);
   std::swap(a->SubItems, b->SubItems);
   std::swap(a->DataType, b->DataType);
   std::swap(a->Precedence, b->Precedence);

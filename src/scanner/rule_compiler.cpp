@@ -88,17 +88,21 @@ void ClearCompiledContent(QuorbItem* rule) {
   rule->EditRule().ReplacementText.clear();
 }
 
+static void CopyLimits(RuleParamStruct& to, const RuleParamStruct& from) {
+  to.Minimum = from.Minimum;
+  to.Maximum = from.Maximum;
+  to.MinimumHard = from.MinimumHard;
+  to.MaximumHard = from.MaximumHard;
+  to.StartAfter = from.StartAfter;
+  to.StopAfter = from.StopAfter;
+}
+
 // Copies the transform's rule defaults into a new rule.
 void TakeDefaults(QuorbItem* rule, const QuorbItem& defaults) {
   rule->SetBit(IsActive, true);
   for (ItemIsEnum bit : {IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver, IsRewindOnChange, IsRightToLeft})
     rule->SetBit(bit, defaults.Has(bit));
-  rule->EditRule().Minimum = defaults.Rule().Minimum;
-  rule->EditRule().Maximum = defaults.Rule().Maximum;
-  rule->EditRule().MinimumHard = defaults.Rule().MinimumHard;
-  rule->EditRule().MaximumHard = defaults.Rule().MaximumHard;
-  rule->EditRule().StartAfter = defaults.Rule().StartAfter;
-  rule->EditRule().StopAfter = defaults.Rule().StopAfter;
+  CopyLimits(rule->EditRule(), defaults.Rule());
 }
 
 }  // namespace
@@ -137,25 +141,22 @@ void StringLocation::AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule) {
   const bool filed = fresh->OwningTable != nullptr;
   if (filed) fresh->OwningTable->Remove(fresh);
 
-  rule->EditRule().Pieces.swap(fresh->EditRule().Pieces);
+  RuleParamStruct& target = rule->EditRule();
+  RuleParamStruct& source = fresh->EditRule();
+  target.Pieces.swap(source.Pieces);
   rule->SubItems.swap(fresh->SubItems);
-  rule->EditRule().ReplacementText.swap(fresh->EditRule().ReplacementText);
-  rule->EditRule().FromPart.swap(fresh->EditRule().FromPart);
-  rule->EditRule().ToPart.swap(fresh->EditRule().ToPart);
-  rule->EditRule().Variants = std::exchange(fresh->EditRule().Variants, nullptr);
+  target.ReplacementText.swap(source.ReplacementText);
+  target.FromPart.swap(source.FromPart);
+  target.ToPart.swap(source.ToPart);
+  target.Variants = std::exchange(source.Variants, nullptr);
   rule->EditToken().PartKind = fresh->Token().PartKind;
   rule->ElementCount = fresh->ElementCount;
   rule->Owner = fresh->Owner;
-  rule->EditRule().DefiningTransform = fresh->Rule().DefiningTransform;
+  target.DefiningTransform = source.DefiningTransform;
   for (ItemIsEnum bit : {IsAnchored, IsActive, IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver,
                          IsRewindOnChange, IsRightToLeft})
     rule->SetBit(bit, fresh->Has(bit));
-  rule->EditRule().Minimum = fresh->Rule().Minimum;
-  rule->EditRule().Maximum = fresh->Rule().Maximum;
-  rule->EditRule().MinimumHard = fresh->Rule().MinimumHard;
-  rule->EditRule().MaximumHard = fresh->Rule().MaximumHard;
-  rule->EditRule().StartAfter = fresh->Rule().StartAfter;
-  rule->EditRule().StopAfter = fresh->Rule().StopAfter;
+  CopyLimits(target, source);
   // Every link that named the fresh item names the rule now.
   bool regexAnchored = false;
   for (QuorbItem* part : rule->SubItems) {

@@ -4,6 +4,7 @@
 
 #include <locale>
 #include <sstream>
+#include <utility>
 
 namespace QuorbNameSpace {
 
@@ -22,6 +23,8 @@ std::string StreamText(Number value) {
 }
 
 }  // namespace
+
+void* QuorbDataType::MakeScalarValue(std::string text, void*) { return AllocScalarValue(std::move(text)); }
 
 std::string To_String(uint64_t value) { return StreamText(value); }
 std::string To_String(int64_t value) { return StreamText(value); }

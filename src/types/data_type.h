@@ -14,6 +14,12 @@ namespace QuorbNameSpace {
 
 class QuorbItem;
 
+// The room an item keeps for a small value of its own: every fixed-width
+// number class of at most 8 bytes fits, so a literal or temporary of those
+// needs no allocation for its value. Wider values (Complex), text and Void
+// slots are allocated.
+inline constexpr size_t SmallValueRoom = 8;
+
 class QuorbDataType {
  public:
   std::string Name;                      // the type's name as defined; empty in prototypes
@@ -33,6 +39,12 @@ class QuorbDataType {
   virtual void* AllocScalarValue(std::string text) = 0;
   // A new value holding a copy of the value at `value`.
   virtual void* AllocScalarValue(const void* value) = 0;
+  // A new value parsed from text, made in `room` (SmallValueRoom bytes,
+  // aligned to 8) when the class's values fit there and allocated as by
+  // AllocScalarValue(text) otherwise; null when the text does not parse. A
+  // value made in `room` lives as long as the room and is never passed to
+  // DeleteScalar.
+  virtual void* MakeScalarValue(std::string text, void* room);
   virtual void DeleteScalar(void* value) = 0;   // null does nothing
   virtual void DeleteArray(void* array) = 0;    // null does nothing
   virtual void SetValue(void* dest, const void* source) = 0;

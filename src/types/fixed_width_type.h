@@ -42,6 +42,17 @@ void* FixedWidthType<Derived, T>::AllocScalarValue(const void* value) {
 }
 
 template <typename Derived, typename T>
+void* FixedWidthType<Derived, T>::MakeScalarValue(std::string text, void* room) {
+  if constexpr (sizeof(T) <= SmallValueRoom && alignof(T) <= 8) {
+    T value{};
+    if (!static_cast<const Derived*>(this)->ParseText(text, value)) return nullptr;
+    return new (room) T(value);
+  } else {
+    return AllocScalarValue(std::move(text));
+  }
+}
+
+template <typename Derived, typename T>
 void FixedWidthType<Derived, T>::DeleteScalar(void* value) {
   delete static_cast<T*>(value);
 }

@@ -50,6 +50,7 @@ class FixedWidthType : public QuorbDataType {
   void* AllocArrayValue(size_t n) override;
   void* AllocScalarValue(std::string text) override;
   void* AllocScalarValue(const void* value) override;
+  void* MakeScalarValue(std::string text, void* room) override;
   void DeleteScalar(void* value) override;
   void DeleteArray(void* array) override;
   void SetValue(void* dest, const void* source) override;
