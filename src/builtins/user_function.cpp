@@ -17,6 +17,7 @@
 #include "builtins/call_level.h"
 #include "builtins/language_callbacks.h"
 #include "builtins/value_copy.h"
+#include "engine/fused_steps.h"
 #include "engine/item_properties.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
@@ -84,6 +85,15 @@ static uint32_t PlainBytes(QuorbDataType* type) {
   }
 }
 
+// Lists `result`, an item a step writes, unless it is listed, named (named
+// variables keep their values across calls) or a literal.
+static void AddWritten(std::vector<QuorbParsedExpr::Temporary>& items, QuorbItem* result) {
+  if (result == nullptr || IsNamed(result) || result->Has(IsLiteral)) return;
+  for (const QuorbParsedExpr::Temporary& t : items)
+    if (t.Item == result) return;
+  items.push_back({result, result->Has(IsOwner) ? PlainBytes(result->DataType) : 0});
+}
+
 // The items whose values steps of `expr` write while it runs: every step's
 // result that the expression owns (named variables keep their values across
 // calls; literals and defaults are never written), in the expression and in
@@ -96,11 +106,9 @@ static const std::vector<QuorbParsedExpr::Temporary>& ActivationItems(QuorbParse
     QuorbParsedExpr* current = pending.back();
     pending.pop_back();
     for (ExpressionPart* part : current->Parts) {
-      QuorbItem* result = part->Result;
-      const bool listed = std::any_of(items.begin(), items.end(),
-                                      [result](const QuorbParsedExpr::Temporary& t) { return t.Item == result; });
-      if (part->Next != nullptr && result != nullptr && !IsNamed(result) && !result->Has(IsLiteral) && !listed)
-        items.push_back({result, result->Has(IsOwner) ? PlainBytes(result->DataType) : 0});
+      if (part->Next != nullptr) AddWritten(items, part->Result);
+      if (part->Fused != nullptr)
+        for (QuorbItem* written : part->Fused->written) AddWritten(items, written);
       // A function item passed along holds another body, not part of this.
       for (QuorbItem* arg : part->Args)
         if (arg != nullptr && arg->ParsedExpr != nullptr && !arg->Has(IsFunction) && !arg->Has(IsOperator))

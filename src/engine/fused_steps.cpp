@@ -1,8 +1,10 @@
 // Fusing runs of Double steps (see fused_steps.h).
 #include "engine/fused_steps.h"
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "builtins/double_arithmetic.h"
 #include "builtins/real_math.h"
@@ -30,6 +32,7 @@ const FusableStep ArithmeticSteps[] = {
 
 // A record under construction, with the items it reads and writes.
 struct Record {
+  ExpressionPart* part;
   FusedOp op;
   FusedCode code;
   size_t operands;
@@ -39,6 +42,7 @@ struct Record {
   bool rightIsPrevious = false;
   int argSlots[2] = {-1, -1};  // the slot an operand is read from
   int resultSlot = -1;         // the slot the result goes to
+  int literalArg = -1;         // the literal operand the record keeps a copy of
 };
 
 bool IsDouble(const QuorbItem* item) {
@@ -70,8 +74,9 @@ bool FusableCode(QuorbCallback callback, Record& record) {
 }
 
 // The record of `part`, when it is a fusable step on Double items.
-bool RecordOf(const ExpressionPart& part, Record& record) {
+bool RecordOf(ExpressionPart& part, Record& record) {
   record = Record{};
+  record.part = &part;
   if (!FusableCode(part.Callback, record)) return false;
   if (part.Args.size() != record.operands || !IsDouble(part.Result)) return false;
   for (const QuorbItem* arg : part.Args)
@@ -156,14 +161,35 @@ void BuildOps(std::vector<Record>& records, FusedRun& run) {
   // The records are in place: each literal operand now reads the record's
   // own copy.
   for (size_t j = 0; j < records.size(); ++j) {
-    const Record& record = records[j];
+    Record& record = records[j];
     FusedOp& op = run.ops[j];
     const size_t k = record.args[0]->Has(IsLiteral) ? 0 : record.operands == 2 && record.args[1]->Has(IsLiteral) ? 1 : 2;
     if (k == 2 || record.args[k]->ValuePtr == nullptr) continue;
+    record.literalArg = static_cast<int>(k);
     op.literal = *static_cast<const double*>(record.args[k]->ValuePtr);
     op.literalCell = &op.literal;
     if (k == 0) op.left = &op.literalCell;
     if (k == 1 || record.operands == 1) op.right = &op.literalCell;
+  }
+}
+
+// The run's own steps go, and with them every item only the run used: the
+// temporaries it passes in slots and the literals it copied. What the
+// records still read through an item's cell stays, held by `fused` as its
+// arguments (so it frees what it owns, and a release of the item sees it in
+// use); the items they still write are listed for the activation records
+// of function bodies.
+void ReplaceSteps(const std::vector<Record>& records, ExpressionPart& fused, std::unordered_set<ExpressionPart*>& gone) {
+  for (const Record& record : records) {
+    ExpressionPart* part = record.part;
+    for (size_t i = 0; i < part->Args.size(); ++i) {
+      const bool unused = (i < 2 && record.argSlots[i] >= 0) || static_cast<int>(i) == record.literalArg;
+      if (!unused) fused.Args.push_back(part->Args[i]);
+      else if (OwnsArgument(*part, i)) delete part->Args[i];
+    }
+    if (record.resultSlot < 0) fused.Fused->written.push_back(part->Result);
+    gone.insert(part);
+    delete part;
   }
 }
 
@@ -210,6 +236,7 @@ void RunFusedDoubles(ExpressionPart& part) {
 
 void FuseDoubleRuns(QuorbParsedExpr& expr) {
   const std::unordered_map<const QuorbItem*, int> reads = ReadCounts(expr);
+  std::unordered_set<ExpressionPart*> gone;
   std::vector<ExpressionPart*> fused;
   ExpressionPart** link = &expr.First;  // the pointer that reaches the run
   while (*link != nullptr && (*link)->Next != nullptr) {
@@ -236,10 +263,13 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
     part->EnclosingFunction = (*link)->EnclosingFunction;
     part->Fused = std::move(run);
     part->Next = after;
+    ReplaceSteps(records, *part, gone);
     *link = part;
     fused.push_back(part);
     link = &part->Next;
   }
+  auto isGone = [&gone](ExpressionPart* part) { return gone.count(part) != 0; };
+  expr.Parts.erase(std::remove_if(expr.Parts.begin(), expr.Parts.end(), isGone), expr.Parts.end());
   expr.Parts.insert(expr.Parts.end(), fused.begin(), fused.end());
 }
 

@@ -7,8 +7,8 @@
 // very value function the callback calls) and writes it to the same result
 // item, so results, flags and the values later steps read stay as they were.
 //
-// The original steps stay in the expression's part list, linked as before,
-// and own their items as before; only the chain skips them. Operands are
+// The original steps leave the expression, with the items only they used;
+// the fused step holds the items its records still read. Operands are
 // read through the items' value pointers at every run, so a storage an
 // item is pointed at later (a parameter bound per call, a dereference) is
 // the one read. A temporary that only a later record of the run reads
@@ -25,6 +25,7 @@
 namespace QuorbNameSpace {
 
 class ExpressionPart;
+class QuorbItem;
 class QuorbParsedExpr;
 
 enum FusedCode : uint8_t {
@@ -64,6 +65,7 @@ struct FusedRun {
   std::vector<FusedOp> ops;
   std::vector<double> slots;
   std::vector<void*> slotCells;
+  std::vector<QuorbItem*> written;  // the items the records write (not owned)
 
   FusedRun() = default;
   FusedRun(const FusedRun&) = delete;

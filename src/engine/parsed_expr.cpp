@@ -38,12 +38,16 @@ static bool IsSpared(const ExpressionPart& part, size_t index, const QuorbItem* 
   return IsDefinition(arg) || arg->Callback == &ValueAt;
 }
 
+bool OwnsArgument(const ExpressionPart& part, size_t index) {
+  const QuorbItem* arg = part.Args[index];
+  return arg != nullptr && !IsSpared(part, index, arg);
+}
+
 void QuorbParsedExpr::Clean(std::vector<ExpressionPart*>& parts, Quorb*) {
   for (ExpressionPart* part : parts) {
     if (part == nullptr) continue;
     for (size_t i = 0; i < part->Args.size(); ++i) {
-      QuorbItem* arg = part->Args[i];
-      if (arg != nullptr && !IsSpared(*part, i, arg)) delete arg;
+      if (OwnsArgument(*part, i)) delete part->Args[i];
     }
     // Only the terminator owns its operation item. A step that calls the
     // EvalReturn built-in by name runs a definition that stays filed, also

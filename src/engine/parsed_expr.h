@@ -51,6 +51,11 @@ class ExpressionPart {
 void EvalReturn(ExpressionPart& part);   // normal end
 void ReturnError(ExpressionPart& part);  // failed parse; result holds the error number
 
+// Whether `part` owns its argument `index` (frees it with itself): not
+// when it is a named variable or definition, an assignment target, or a
+// dereferenced pointer whose storage is not its own.
+bool OwnsArgument(const ExpressionPart& part, size_t index);
+
 inline bool IsTerminator(QuorbCallback callback) {
   return callback == &EvalReturn || callback == &ReturnError;
 }

@@ -71,6 +71,10 @@ TEST_F(FusedRuns, AFunctionBodyReadsTheArgumentsOfEachCall) {
   ASSERT_NE(Define_Overload_Quorb(q, "Function: Steps(n) = IIf(n < 1, 0, Steps(n - 1)*2 + n*n)", nullptr, nullptr),
             nullptr);
   EXPECT_EQ(Eval(q, "Steps(4)"), ((((0 * 2 + 1) * 2 + 4) * 2 + 9) * 2 + 16));
+  // The run's result is kept across the recursive call that follows it.
+  ASSERT_NE(Define_Overload_Quorb(q, "Function: Rise(n) = IIf(n < 1, 0, n*2 + n/4 - 1 + Rise(n - 1))", nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(Eval(q, "Rise(3)"), (3 * 2 + 3 / 4.0 - 1) + (2 * 2 + 2 / 4.0 - 1) + (1 * 2 + 1 / 4.0 - 1));
 }
 
 TEST_F(FusedRuns, FlagsOfAFusedRunAreReported) {
