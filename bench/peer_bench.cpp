@@ -17,6 +17,7 @@
 
 #include <muParser.h>
 
+#include "bench_timing.h"
 #include "quorb.h"
 
 namespace {
@@ -38,22 +39,6 @@ std::vector<std::string> ReadExpressions(const std::string& path) {
     expressions.push_back(line);
   }
   return expressions;
-}
-
-// Nanoseconds per call of `run`, repeated for about `budget` milliseconds.
-template <typename Run>
-double NanosecondsPerCall(Run run, double budget) {
-  size_t count = 1;
-  double seconds = 0;
-  volatile double sink = 0;
-  for (;;) {
-    auto start = Clock::now();
-    for (size_t i = 0; i < count; ++i) sink = sink + run();
-    seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (seconds * 1000 >= budget || count >= (1u << 30)) break;
-    count *= 2;
-  }
-  return seconds * 1e9 / static_cast<double>(count);
 }
 
 double Median(std::vector<double> values) {

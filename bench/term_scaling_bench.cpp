@@ -18,11 +18,10 @@
 
 #include <muParser.h>
 
+#include "bench_timing.h"
 #include "quorb.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 double HeapInUse() { return static_cast<double>(mallinfo2().uordblks); }
 
@@ -34,21 +33,9 @@ std::string SumOf(const std::string& term, int count) {
 }
 
 // Nanoseconds per call of `run`, the least of `rounds` measurements.
-double NanosecondsPerCall(const std::function<double()>& run, double budget, int rounds) {
+double LeastNanosecondsPerCall(const std::function<double()>& run, double budget, int rounds) {
   double best = INFINITY;
-  for (int round = 0; round < rounds; ++round) {
-    size_t count = 1;
-    double seconds = 0;
-    volatile double sink = 0;
-    for (;;) {
-      auto start = Clock::now();
-      for (size_t i = 0; i < count; ++i) sink = sink + run();
-      seconds = std::chrono::duration<double>(Clock::now() - start).count();
-      if (seconds * 1000 >= budget || count >= (1u << 30)) break;
-      count *= 2;
-    }
-    best = std::min(best, seconds * 1e9 / static_cast<double>(count));
-  }
+  for (int round = 0; round < rounds; ++round) best = std::min(best, NanosecondsPerCall(run, budget));
   return best;
 }
 
@@ -62,7 +49,7 @@ Measure QuorbSum(QuorbInstance* q, const std::string& term, int count, double bu
   double before = HeapInUse();
   QuorbExpression* parsed = Parse(q, text.c_str(), "Double");
   double bytes = (HeapInUse() - before) / count;
-  double ns = NanosecondsPerCall([&] { return Evaluate(parsed); }, budget, rounds) / count;
+  double ns = LeastNanosecondsPerCall([&] { return Evaluate(parsed); }, budget, rounds) / count;
   ReleaseExpr(parsed);
   return {bytes, ns};
 }
@@ -77,7 +64,7 @@ Measure PeerSum(mu::Parser& peer, const std::string& term, int count, double bud
     return {NAN, NAN};
   }
   double bytes = (HeapInUse() - before) / count;
-  double ns = NanosecondsPerCall([&] { return peer.Eval(); }, budget, rounds) / count;
+  double ns = LeastNanosecondsPerCall([&] { return peer.Eval(); }, budget, rounds) / count;
   return {bytes, ns};
 }
 
