@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "engine/fp_status.h"
+#include "engine/fused_steps.h"
 #include "engine/parsed_expr.h"
 #include "types/builtin_types.h"
 #include "types/data_type.h"
@@ -49,8 +50,26 @@ inline double ResultAsDouble(const QuorbItem* result) {
   return ValueAsDouble(type, result->ValuePtr);
 }
 
+// EvaluateToDouble of an expression that is one fused run: the records run
+// without the loop, and the result comes from the register. The part
+// bookkeeping is the loop's. Should the exact flag test run (and with it
+// the host's handlers), the result is read from its item, as the loop does.
+inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
+  ExpressionPart* const outer = expr.Current;
+  ++expr.Running;
+  expr.Current = expr.First;
+  const double result = RunFusedRecords(*expr.WholeRun);
+  ExpressionPart* const end = expr.First->Next;
+  expr.Current = end;
+  if (expr.ReraiseInexact) RaiseInexact();
+  if (--expr.Running > 0) expr.Current = outer;
+  if (TestFlagsAfterRun(expr.Owner, expr.MayUseX87)) return ResultAsDouble(end->Result);
+  return result;
+}
+
 // Runs, tests the floating-point flags, and reads the result as a double.
 inline double EvaluateToDouble(QuorbParsedExpr& expr) {
+  if (expr.WholeRun != nullptr) return EvaluateWholeRun(expr);
   const ExpressionPart* end = RunSteps(expr);
   TestFlagsAfterRun(expr.Owner, expr.MayUseX87);
   return ResultAsDouble(end->Result);

@@ -61,13 +61,16 @@ inline void RaiseInexact() { std::feraiseexcept(FE_INEXACT); }
 
 // The test after a run: nothing to do unless an unignored flag is up. A
 // host's error handler may run inside any step, so with handlers installed
-// the x87 word is read whatever the steps are.
-inline void TestFlagsAfterRun(Quorb* instance, bool readX87) {
-  if (instance == nullptr) return;
+// the x87 word is read whatever the steps are. True when the exact test
+// (TestException, which may run handlers) ran.
+inline bool TestFlagsAfterRun(Quorb* instance, bool readX87) {
+  if (instance == nullptr) return false;
   const int ignored = instance->IgnoredExceptions & FiveExceptionFlags;
-  if (ignored == FiveExceptionFlags) return;
+  if (ignored == FiveExceptionFlags) return false;
   readX87 = readX87 || !instance->ErrorHandlers.empty();
-  if ((RaisedFlags(readX87) & ~ignored) != 0) TestException(instance);
+  if ((RaisedFlags(readX87) & ~ignored) == 0) return false;
+  TestException(instance);
+  return true;
 }
 
 }  // namespace QuorbNameSpace

@@ -193,15 +193,26 @@ void ReplaceSteps(const std::vector<Record>& records, ExpressionPart& fused, std
   }
 }
 
+// Whether `end` ends the expression normally.
+bool IsTerminatorOf(const ExpressionPart* end) {
+  return end != nullptr && end->Next == nullptr && end->Callback == &EvalReturn;
+}
+
+// Whether `end`, the part after a run, is the terminator and hands out the
+// result of the run's last record.
+bool IsWholeResult(const ExpressionPart* end, const std::vector<Record>& records) {
+  return IsTerminatorOf(end) && !records.empty() && end->Result == records.back().result;
+}
+
 inline double Cell(void* const* cell) { return *static_cast<const double*>(*cell); }
 
 }  // namespace
 
 // One jump per record: every combination of code and operand source is a
 // case of its own, so no further branch decides where an operand is.
-void RunFusedDoubles(ExpressionPart& part) {
+double RunFusedRecords(const FusedRun& run) {
   double r = 0;
-  for (const FusedOp& op : part.Fused->ops) {
+  for (const FusedOp& op : run.ops) {
     switch (op.kind) {
       case FusedKind(FusedAdd, false, false): r = Cell(op.left) + Cell(op.right); break;
       case FusedKind(FusedAdd, true, false): r = r + Cell(op.right); break;
@@ -232,7 +243,24 @@ void RunFusedDoubles(ExpressionPart& part) {
     }
     *static_cast<double*>(*op.result) = r;
   }
+  return r;
 }
+
+void RunFusedDoubles(ExpressionPart& part) { RunFusedRecords(*part.Fused); }
+
+namespace {
+
+// An expression that is a single fusable step keeps it as it is (a step
+// of its own is as fast in the loop); Evaluate runs its record instead.
+void SetWholeRun(QuorbParsedExpr& expr, std::vector<Record>& records) {
+  auto run = std::make_unique<FusedRun>();
+  run->ops.reserve(1);
+  BuildOps(records, *run);
+  expr.WholeRun = run.get();
+  expr.OwnRun = std::move(run);
+}
+
+}  // namespace
 
 void FuseDoubleRuns(QuorbParsedExpr& expr) {
   const std::unordered_map<const QuorbItem*, int> reads = ReadCounts(expr);
@@ -246,6 +274,10 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
     while (after->Next != nullptr && RecordOf(*after, record)) {
       records.push_back(record);
       after = after->Next;
+    }
+    if (records.size() == 1 && *link == expr.First && IsWholeResult(after, records)) {
+      SetWholeRun(expr, records);
+      return;
     }
     if (records.size() < 2) {
       link = &(*link)->Next;
@@ -267,6 +299,12 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
     *link = part;
     fused.push_back(part);
     link = &part->Next;
+  }
+  if (expr.First->Callback == &RunFusedDoubles) {
+    const ExpressionPart* end = expr.First->Next;
+    const FusedRun& run = *expr.First->Fused;
+    if (IsTerminatorOf(end) && end->Result != nullptr && run.ops.back().result == &end->Result->ValuePtr)
+      expr.WholeRun = expr.First->Fused.get();
   }
   auto isGone = [&gone](ExpressionPart* part) { return gone.count(part) != 0; };
   expr.Parts.erase(std::remove_if(expr.Parts.begin(), expr.Parts.end(), isGone), expr.Parts.end());

@@ -73,8 +73,14 @@ struct FusedRun {
 };
 
 // Links each run of two or more fusable steps of `expr`'s chain through one
-// new step (added to its part list) instead. Run once, after the parse.
+// new step (added to its part list) instead; a single such step too when it
+// is all the expression computes. When the whole expression is one run
+// whose last result is the expression's result, sets expr.WholeRun. Run
+// once, after the parse.
 void FuseDoubleRuns(QuorbParsedExpr& expr);
+
+// Runs the records of `run` in order; the last record's result.
+double RunFusedRecords(const FusedRun& run);
 
 // The callback of a fused step: runs its records in order.
 void RunFusedDoubles(ExpressionPart& part);

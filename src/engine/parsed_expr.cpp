@@ -9,6 +9,8 @@ namespace QuorbNameSpace {
 // Out of line: the fused-run records are a complete type only here.
 ExpressionPart::ExpressionPart() = default;
 ExpressionPart::~ExpressionPart() = default;
+QuorbParsedExpr::QuorbParsedExpr() = default;
+QuorbParsedExpr::~QuorbParsedExpr() = default;
 
 std::vector<size_t>& ExpressionPart::ArgStarts() {
   if (argStarts_ == nullptr) argStarts_ = std::make_unique<std::vector<size_t>>();

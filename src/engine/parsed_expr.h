@@ -70,6 +70,16 @@ class QuorbParsedExpr {
   QuorbItem* FunctionItem = nullptr;         // the function whose body this is, if any
   bool MayUseX87 = false;                    // a step may raise flags in the x87 status word
   bool ReraiseInexact = false;               // a step computed while parsing raised inexact
+  // The expression is one fused run whose last result is its result:
+  // Evaluate runs the records directly (evaluation_loop.h). The run is its
+  // first step's, or OwnRun when the expression is a single step.
+  FusedRun* WholeRun = nullptr;
+  std::unique_ptr<FusedRun> OwnRun;
+
+  QuorbParsedExpr();
+  ~QuorbParsedExpr();
+  QuorbParsedExpr(const QuorbParsedExpr&) = delete;
+  QuorbParsedExpr& operator=(const QuorbParsedExpr&) = delete;
   // The temporaries its steps (and those of its ByExpr arguments) write,
   // which a run that re-enters the expression sets aside and puts back
   // (builtins/activation.h). Filled on first need; the items are not owned.
