@@ -33,6 +33,11 @@ TEST_F(FusedRuns, ComputeWhatTheStepsComputeBitForBit) {
   };
   const Case cases[] = {
       {"a+b*c", [](double a, double b, double c) { return a + b * c; }},
+      // Single steps: the whole expression is one record.
+      {"a/b", [](double a, double b, double) { return a / b; }},
+      {"-c", [](double, double, double c) { return -c; }},
+      {"Log(a)", [](double a, double, double) { return std::log(a); }},
+      {"Pow(c, a)", [](double a, double, double c) { return std::pow(c, a); }},
       {"a/((a+b)*(a-b))/b", [](double a, double b, double) { return a / ((a + b) * (a - b)) / b; }},
       {"c - (a - b)", [](double a, double b, double c) { return c - (a - b); }},
       {"(a - b) - c", [](double a, double b, double c) { return (a - b) - c; }},
@@ -55,10 +60,12 @@ TEST_F(FusedRuns, ComputeWhatTheStepsComputeBitForBit) {
     QuorbExpression* expr = Parse(q, test.text, "Double");
     for (const auto& v : values) {
       a = v[0], b = v[1], c = v[2];
-      const double mine = EvaluateNTE(expr);
       const double expected = test.expected(a, b, c);
-      EXPECT_TRUE(SameBits(mine, expected) || (std::isnan(mine) && std::isnan(expected)))
-          << mine << " against " << expected;
+      // Evaluate runs a whole-expression run directly, EvaluateNTE through
+      // the loop: both give the steps' result.
+      for (const double mine : {Evaluate(expr), EvaluateNTE(expr)})
+        EXPECT_TRUE(SameBits(mine, expected) || (std::isnan(mine) && std::isnan(expected)))
+            << mine << " against " << expected;
     }
     ReleaseExpr(expr);
   }
