@@ -11,6 +11,7 @@
 #ifndef QUORB_ENGINE_QUORB_ITEM_H
 #define QUORB_ENGINE_QUORB_ITEM_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -104,6 +105,12 @@ class QuorbItem : public TokenClass_, public RuleParamStruct {
 
   QuorbItem(const QuorbItem&) = delete;
   QuorbItem& operator=(const QuorbItem&) = delete;
+
+  // Items are made and freed by the hundred with every instance: a thread
+  // keeps the blocks of the items it frees for the next ones it makes
+  // (item_allocation.cpp).
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
 
   // Frees what the item owns and unfiles it everywhere, without freeing the
   // item. Safe to run more than once and on partly built items.

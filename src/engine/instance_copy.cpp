@@ -1,0 +1,273 @@
+// Making a new instance a copy of the prototype by its plan
+// (instance_plan.h): the transforms first, then the type objects, then
+// every item placed where it belongs and filled, field by field, with each
+// link redirected into the copy.
+#include <memory>
+
+#include "engine/instance_plan.h"
+#include "engine/quorb.h"
+#include "engine/quorb_item.h"
+#include "engine/table.h"
+#include "scanner/string_location.h"
+#include "types/data_type.h"
+#include "types/type_registry.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+// The links of one item's copy, already redirected into the new instance.
+struct ItemLinks {
+  Quorb* owner = nullptr;
+  Table* owningTable = nullptr;
+  QuorbItem* nextOverload = nullptr;
+  QuorbDataType* dataType = nullptr;
+  std::vector<QuorbItem*>* tokenList = nullptr;
+  QuorbItem* partner = nullptr;
+  QuorbItem* regExRule = nullptr;
+  QuorbItem* groupFirst = nullptr;
+  QuorbItem* groupLast = nullptr;
+  StringLocation* definingTransform = nullptr;
+};
+
+// Most texts of most items are empty: those are not assigned at all.
+void CopyText(std::string& to, const std::string& from) {
+  if (!from.empty() || !to.empty()) to = from;
+}
+
+// The links of an item to items the plan may make after it: set with the
+// other fields, and again once every item exists.
+void LinkItem(QuorbItem& to, const ItemLinks& links) {
+  to.Partner = links.partner;
+  to.RegExRule = links.regExRule;
+  to.GroupFirst = links.groupFirst;
+  to.GroupLast = links.groupLast;
+}
+
+// Every field of an item, the one place that knows them all. The sub-items
+// are already in place (made and appended in plan order); what the plan
+// refuses to copy (a parsed body, a namespace table, a local transform,
+// variants, a running call) is null in the source. The value is copied
+// through the copy's type object, which is what will free it.
+void CopyItemFields(const QuorbItem& from, QuorbItem& to, const ItemLinks& links) {
+  // BaseClass
+  to.Properties = from.Properties;
+  CopyText(to.Name, from.Name);
+  CopyText(to.Text, from.Text);
+  to.NextOverload = links.nextOverload;
+  to.Owner = links.owner;
+  to.OwningTable = links.owningTable;
+  CopyText(to.Comment, from.Comment);
+  to.DataType = links.dataType;
+  // TokenClass_
+  to.Pattern = from.Pattern;  // shares the compiled form
+  to.PartKind = from.PartKind;
+  to.TokenKind = from.TokenKind;
+  to.TokenList = links.tokenList;
+  to.SubMatch = from.SubMatch;
+  to.FastMatch = from.FastMatch;
+  LinkItem(to, links);
+  // RuleParamStruct
+  to.Callback = from.Callback;
+  to.HostFunction = from.HostFunction;
+  to.ElementCount = from.ElementCount;
+  to.OwnsArrayCell = from.OwnsArrayCell;
+  to.PartIndex = from.PartIndex;
+  to.BackRefIndex = from.BackRefIndex;
+  to.GroupStart = from.GroupStart;
+  to.Precedence = from.Precedence;
+  CopyText(to.FromPart, from.FromPart);
+  CopyText(to.ToPart, from.ToPart);
+  to.Minimum = from.Minimum;
+  to.Maximum = from.Maximum;
+  to.MinimumHard = from.MinimumHard;
+  to.MaximumHard = from.MaximumHard;
+  to.StartAfter = from.StartAfter;
+  to.StopAfter = from.StopAfter;
+  if (!from.Pieces.empty() || !to.Pieces.empty()) to.Pieces = from.Pieces;
+  CopyText(to.ReplacementText, from.ReplacementText);
+  to.DefiningTransform = links.definingTransform;
+  to.MatchCount = from.MatchCount;
+  to.ReplaceCount = from.ReplaceCount;
+  if (from.ValuePtr != nullptr) to.ValuePtr = links.dataType->AllocScalarValue(static_cast<const void*>(from.ValuePtr));
+}
+
+// The transform's own settings and scanning state; its tokens and rules are
+// items of the plan.
+void CopyTransformFields(const StringLocation& from, StringLocation& to, const TransformPlan& links,
+                         const std::vector<QuorbItem*>& items) {
+  auto item = [&](const PlanLink<QuorbItem>& link) { return link.index != NoObject ? items[link.index] : link.shared; };
+  to.Properties = from.Properties;
+  to.Name = from.Name;
+  to.Text = from.Text;
+  to.Comment = from.Comment;
+  static_cast<ScanState&>(to) = static_cast<const ScanState&>(from);
+  to.CurrentToken = item(links.currentToken);
+  to.PrevToken = item(links.prevToken);
+  to.OwnText = from.OwnText;
+  to.TextLength = from.TextLength;
+  to.LastMatch = from.LastMatch;
+  to.RunLeft = from.RunLeft;  // holds no link (the plan checked)
+  to.ListSeparator = from.ListSeparator;
+  to.ListPrefix = from.ListPrefix;
+  to.ListPostfix = from.ListPostfix;
+  to.Filter = from.Filter;
+  to.Steps = from.Steps;
+  to.Grammar = from.Grammar;
+  to.RuleTable->CaseSensitive = from.RuleTable->CaseSensitive;
+  to.RuleTable->LongestKey = from.RuleTable->LongestKey;
+}
+
+// Makes the copy of a planned item and puts it in its place at once.
+QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<QuorbItem*>& items) {
+  StringLocation* transform = plan.at != NoObject && plan.at < 4 ? instance.Transforms[plan.at] : nullptr;
+  if (plan.place == ItemPlace::RulesDefault) return &transform->RulesDefault;
+  if (plan.place == ItemPlace::RulesOverall) return &transform->RulesOverall;
+  // Default-initialised: every field has its initialiser, and the copy
+  // writes most of them again.
+  std::unique_ptr<QuorbItem> made(new QuorbItem);
+  QuorbItem* item = made.get();
+  switch (plan.place) {
+    case ItemPlace::ChainHead:
+      transform->RuleTable->Symbols.emplace_hint(transform->RuleTable->Symbols.end(), plan.key, item);
+      item->OwningTable = transform->RuleTable;
+      break;
+    case ItemPlace::ChainNext:
+      items[plan.at]->NextOverload = item;
+      item->OwningTable = items[plan.at]->OwningTable;
+      break;
+    case ItemPlace::SubItem: items[plan.at]->SubItems.push_back(item); break;  // reserved
+    case ItemPlace::Token:
+      transform->Tokens->push_back(item);
+      item->TokenList = transform->Tokens;
+      break;
+    case ItemPlace::DefaultItem: instance.DefaultItem = item; break;
+    case ItemPlace::OutputTextItem: instance.OutputTextItem = item; break;
+    default: break;
+  }
+  item->SubItems.reserve(plan.subItems);
+  return made.release();
+}
+
+constexpr size_t PrefetchDistance = 2;
+
+void Prefetch(const QuorbItem* item) {
+  const char* bytes = reinterpret_cast<const char*>(item);
+  for (size_t offset = 0; offset < sizeof(QuorbItem); offset += 64) __builtin_prefetch(bytes + offset);
+}
+
+// Resolves the plan's links into the copy; a link to an item not made yet
+// is null until the second look.
+class CopyLinks {
+ public:
+  CopyLinks(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types)
+      : instance_(instance), types_(types), items_(plan.items.size(), nullptr) {}
+
+  std::vector<QuorbItem*>& Items() { return items_; }
+  QuorbItem* Item(const PlanLink<QuorbItem>& link) const {
+    return link.index != NoObject ? items_[link.index] : link.shared;
+  }
+  QuorbDataType* Type(const PlanLink<QuorbDataType>& link) const {
+    return link.index != NoObject ? types_[link.index] : link.shared;
+  }
+  StringLocation* Transform(int32_t t) const { return t != NoObject ? instance_.Transforms[t] : nullptr; }
+
+  ItemLinks Of(const ItemPlan& entry) const {
+    ItemLinks links;
+    links.owner = entry.owned ? &instance_ : nullptr;
+    links.owningTable = entry.owningTable != NoObject ? Transform(entry.owningTable)->RuleTable : nullptr;
+    links.nextOverload = Item(entry.nextOverload);
+    links.dataType = Type(entry.dataType);
+    links.tokenList = entry.tokenList != NoObject ? Transform(entry.tokenList)->Tokens : nullptr;
+    links.partner = Item(entry.partner);
+    links.regExRule = Item(entry.regExRule);
+    links.groupFirst = Item(entry.groupFirst);
+    links.groupLast = Item(entry.groupLast);
+    links.definingTransform = Transform(entry.definingTransform);
+    return links;
+  }
+
+ private:
+  Quorb& instance_;
+  const std::vector<QuorbDataType*>& types_;
+  std::vector<QuorbItem*> items_;
+};
+
+void CopyItems(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types) {
+  CopyLinks links(plan, instance, types);
+  std::vector<QuorbItem*>& items = links.Items();
+  // Each item is filled as soon as it is made, while it is in the cache. A
+  // chain's next link is set by the placing of the next item.
+  for (size_t k = 0; k < plan.items.size(); ++k) {
+    // The prototype's items are rarely in the cache: the next ones are
+    // fetched while this one is copied.
+    if (k + PrefetchDistance < plan.items.size()) Prefetch(plan.items[k + PrefetchDistance].source);
+    items[k] = PlaceItem(plan.items[k], instance, items);
+    CopyItemFields(*plan.items[k].source, *items[k], links.Of(plan.items[k]));
+  }
+  for (const ItemPlan& entry : plan.items)
+    if (entry.linksAhead) LinkItem(*items[&entry - plan.items.data()], links.Of(entry));
+  for (size_t k = 0; k < plan.types.size(); ++k) {
+    const QuorbDataType& from = *plan.types[k].source;
+    types[k]->Name = from.Name;
+    types[k]->Item = links.Item(plan.types[k].item);
+    for (const PlanLink<QuorbItem>& output : plan.types[k].outputs) types[k]->Outputs.push_back(links.Item(output));
+  }
+  for (int32_t t = 0; t < 4; ++t)
+    CopyTransformFields(*plan.source->Transforms[t], *instance.Transforms[t], plan.transforms[t], items);
+}
+
+// The instance's own settings: flags, error block, conversions, type table.
+void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types) {
+  const Quorb& from = *plan.source;
+  auto type = [&](const PlanLink<QuorbDataType>& link) {
+    return link.index != NoObject ? types[link.index] : link.shared;
+  };
+  instance.Flags = from.Flags;
+  instance.Error.Messages = from.Error.Messages;
+  instance.Error.Number = from.Error.Number;
+  instance.Error.Where = from.Error.Where;
+  instance.Error.Text = from.Error.Text;
+  instance.Error.Response = from.Error.Response;
+  instance.ConversionTable = from.ConversionTable;
+  instance.DataTypes.clear();
+  for (const PlanLink<QuorbDataType>& link : plan.dataTypes) instance.DataTypes.push_back(type(link));
+  std::array<QuorbDataType**, 7> slots = TypeSlots(instance);
+  for (size_t k = 0; k < slots.size(); ++k) *slots[k] = type(plan.typeSlots[k]);
+  instance.DefSeparator = from.DefSeparator;
+  instance.SyntaxEqual = from.SyntaxEqual;
+  instance.IgnoredExceptions = from.IgnoredExceptions;
+}
+
+// A type object no item has taken yet belongs to nobody but the copy.
+bool TakenByAnItem(const QuorbDataType* type, const Quorb& instance) {
+  const Table* root = instance.RootTable();
+  if (root == nullptr) return false;
+  for (const auto& entry : root->Symbols)
+    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
+      if (item->Has(IsDataType) && item->DataType == type) return true;
+  return false;
+}
+
+}  // namespace
+
+void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
+  const Quorb& from = *plan.source;
+  instance.Flags = from.Flags;
+  for (StringLocation*& transform : instance.Transforms) transform = new StringLocation(&instance);
+  std::vector<QuorbDataType*> types;
+  types.reserve(plan.types.size());
+  try {
+    for (const TypePlan& entry : plan.types) types.push_back(NewDataTypeOfNumber(entry.source->Index));
+    CopyItems(plan, instance, types);
+    CopyInstanceFields(plan, instance, types);
+  } catch (...) {
+    // The tear-down that follows reads the type table: no freed object in it.
+    instance.DataTypes.clear();
+    for (QuorbDataType** slot : TypeSlots(instance)) *slot = nullptr;
+    for (QuorbDataType* type : types)
+      if (!TakenByAnItem(type, instance)) delete type;
+    throw;
+  }
+}
+
+}  // namespace QuorbNameSpace
