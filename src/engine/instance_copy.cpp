@@ -148,19 +148,14 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
   return made.release();
 }
 
-constexpr size_t PrefetchDistance = 2;
-
-void Prefetch(const QuorbItem* item) {
-  const char* bytes = reinterpret_cast<const char*>(item);
-  for (size_t offset = 0; offset < sizeof(QuorbItem); offset += 64) __builtin_prefetch(bytes + offset);
-}
-
 // Resolves the plan's links into the copy; a link to an item not made yet
 // is null until the second look.
 class CopyLinks {
  public:
   CopyLinks(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types)
-      : instance_(instance), types_(types), items_(plan.items.size(), nullptr) {}
+      : instance_(instance), types_(types), items_(Scratch()) {
+    items_.assign(plan.items.size(), nullptr);
+  }
 
   std::vector<QuorbItem*>& Items() { return items_; }
   QuorbItem* Item(const PlanLink<QuorbItem>& link) const {
@@ -189,7 +184,16 @@ class CopyLinks {
  private:
   Quorb& instance_;
   const std::vector<QuorbDataType*>& types_;
-  std::vector<QuorbItem*> items_;
+  std::vector<QuorbItem*>& items_;
+
+  // The thread's list of the copy's items, kept between copies: asked for
+  // anew each time, a block that size would first have the allocator merge
+  // every small block the last instance's release freed. A copy runs no
+  // code that could start another copy on the same thread.
+  static std::vector<QuorbItem*>& Scratch() {
+    static thread_local std::vector<QuorbItem*> items;
+    return items;
+  }
 };
 
 void CopyItems(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types) {
@@ -198,9 +202,6 @@ void CopyItems(const InstancePlan& plan, Quorb& instance, const std::vector<Quor
   // Each item is filled as soon as it is made, while it is in the cache. A
   // chain's next link is set by the placing of the next item.
   for (size_t k = 0; k < plan.items.size(); ++k) {
-    // The prototype's items are rarely in the cache: the next ones are
-    // fetched while this one is copied.
-    if (k + PrefetchDistance < plan.items.size()) Prefetch(plan.items[k + PrefetchDistance].source);
     items[k] = PlaceItem(plan.items[k], instance, items);
     CopyItemFields(*plan.items[k].source, *items[k], links.Of(plan.items[k]));
   }
@@ -249,6 +250,17 @@ bool TakenByAnItem(const QuorbDataType* type, const Quorb& instance) {
 }
 
 }  // namespace
+
+void SnapshotPlannedItems(InstancePlan& plan) {
+  // Never freed: the plan reads it for as long as the process runs.
+  auto* snapshot = new QuorbItem[plan.items.size()];
+  for (size_t k = 0; k < plan.items.size(); ++k) {
+    ItemLinks links;
+    links.dataType = plan.items[k].source->DataType;  // the value's type, to copy it
+    CopyItemFields(*plan.items[k].source, snapshot[k], links);
+    plan.items[k].source = &snapshot[k];
+  }
+}
 
 void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
   const Quorb& from = *plan.source;

@@ -225,6 +225,7 @@ const InstancePlan* MakePrototype() {
   plan->copiedRows = rows;
   plan->platform = ActivePatternPlatform;
   if (!MakeInstancePlan(*prototype, rows, *plan)) return nullptr;
+  SnapshotPlannedItems(*plan);
   prototype.release();
   return plan.release();
 }

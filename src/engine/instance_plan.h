@@ -46,7 +46,7 @@ enum class ItemPlace : int8_t {
 };
 
 struct ItemPlan {
-  const QuorbItem* source = nullptr;
+  const QuorbItem* source = nullptr;  // the item's fields (its links are the plan's)
   ItemPlace place = ItemPlace::SubItem;
   int32_t at = NoObject;  // transform number or item number, by place
   std::string key;        // ChainHead: the table key
@@ -94,6 +94,11 @@ bool ItemIsCopyable(const QuorbItem& item);
 
 // The well-known type slots of an instance, in TypePlan order.
 std::array<QuorbDataType**, 7> TypeSlots(Quorb& instance);
+
+// Points the plan's items at copies of their fields (links left out) made
+// side by side in one block, in plan order: a copy then reads them in
+// order, instead of from wherever the prototype's reading put them.
+void SnapshotPlannedItems(InstancePlan& plan);
 
 // Makes `instance` a copy by `plan` (instance_copy.cpp).
 void CopyByPlan(const InstancePlan& plan, Quorb& instance);

@@ -108,7 +108,7 @@ class QuorbItem : public TokenClass_, public RuleParamStruct {
 
   // Items are made and freed by the hundred with every instance: a thread
   // keeps the blocks of the items it frees for the next ones it makes
-  // (item_allocation.cpp).
+  // (kept_blocks.cpp).
   static void* operator new(size_t size);
   static void operator delete(void* block, size_t size) noexcept;
 
