@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/instance_plan.h"
+#include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/table.h"
@@ -117,8 +118,24 @@ void CopyTransformFields(const StringLocation& from, StringLocation& to, const T
   to.RuleTable->LongestKey = from.RuleTable->LongestKey;
 }
 
+// What a copy has made that nothing owns yet: the temporaries of parsed
+// bodies until the bodies are given to their items, and the bodies.
+struct Unowned {
+  std::vector<QuorbItem*> temporaries;
+  std::vector<QuorbParsedExpr*> bodies;
+
+  // After a failure: a body is freed part by part, its temporaries apart.
+  void Free() {
+    for (QuorbParsedExpr* body : bodies) {
+      for (ExpressionPart* part : body->Parts) delete part;
+      delete body;
+    }
+    for (QuorbItem* item : temporaries) delete item;
+  }
+};
+
 // Makes the copy of a planned item and puts it in its place at once.
-QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<QuorbItem*>& items) {
+QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<QuorbItem*>& items, Unowned& unowned) {
   StringLocation* transform = plan.at != NoObject && plan.at < 4 ? instance.Transforms[plan.at] : nullptr;
   if (plan.place == ItemPlace::RulesDefault) return &transform->RulesDefault;
   if (plan.place == ItemPlace::RulesOverall) return &transform->RulesOverall;
@@ -142,6 +159,7 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
       break;
     case ItemPlace::DefaultItem: instance.DefaultItem = item; break;
     case ItemPlace::OutputTextItem: instance.OutputTextItem = item; break;
+    case ItemPlace::Temporary: unowned.temporaries.push_back(item); break;
     default: break;
   }
   item->SubItems.reserve(plan.subItems);
@@ -196,13 +214,13 @@ class CopyLinks {
   }
 };
 
-void CopyItems(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types) {
-  CopyLinks links(plan, instance, types);
+void CopyItems(const InstancePlan& plan, Quorb& instance, CopyLinks& links, std::vector<QuorbDataType*>& types,
+               Unowned& unowned) {
   std::vector<QuorbItem*>& items = links.Items();
   // Each item is filled as soon as it is made, while it is in the cache. A
   // chain's next link is set by the placing of the next item.
   for (size_t k = 0; k < plan.items.size(); ++k) {
-    items[k] = PlaceItem(plan.items[k], instance, items);
+    items[k] = PlaceItem(plan.items[k], instance, items, unowned);
     CopyItemFields(*plan.items[k].source, *items[k], links.Of(plan.items[k]));
   }
   for (const ItemPlan& entry : plan.items)
@@ -217,12 +235,41 @@ void CopyItems(const InstancePlan& plan, Quorb& instance, const std::vector<Quor
     CopyTransformFields(*plan.source->Transforms[t], *instance.Transforms[t], plan.transforms[t], items);
 }
 
+// A parsed body's copy, its steps linked to the copy's items.
+QuorbParsedExpr* MakeBody(const BodyPlan& plan, const CopyLinks& links, Quorb& instance) {
+  std::vector<std::unique_ptr<ExpressionPart>> parts;
+  parts.reserve(plan.parts.size());
+  for (size_t k = 0; k < plan.parts.size(); ++k) parts.emplace_back(new ExpressionPart());
+  auto part = [&](int32_t index) { return index != NoObject ? parts[index].get() : nullptr; };
+  for (size_t k = 0; k < plan.parts.size(); ++k) {
+    const PartPlan& from = plan.parts[k];
+    ExpressionPart& to = *parts[k];
+    to.Callback = from.callback;
+    to.Next = part(from.next);
+    to.Args.reserve(from.args.size());
+    for (const PlanLink<QuorbItem>& arg : from.args) to.Args.push_back(links.Item(arg));
+    to.ArgStarts = from.argStarts;
+    to.Result = links.Item(from.result);
+    to.OpItem = links.Item(from.opItem);
+    to.EnclosingFunction = links.Item(from.enclosingFunction);
+  }
+  std::unique_ptr<QuorbParsedExpr> body(new QuorbParsedExpr());
+  body->Parts.reserve(parts.size());
+  body->First = part(plan.first);
+  body->Current = part(plan.current);
+  body->ResultType = links.Type(plan.resultType);
+  body->Owner = plan.owned ? &instance : nullptr;
+  body->FunctionItem = links.Item(plan.functionItem);
+  body->MayUseX87 = plan.source->MayUseX87;
+  body->ReraiseInexact = plan.source->ReraiseInexact;
+  for (std::unique_ptr<ExpressionPart>& made : parts) body->Parts.push_back(made.release());
+  return body.release();
+}
+
 // The instance's own settings: flags, error block, conversions, type table.
-void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types) {
+void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const CopyLinks& links) {
   const Quorb& from = *plan.source;
-  auto type = [&](const PlanLink<QuorbDataType>& link) {
-    return link.index != NoObject ? types[link.index] : link.shared;
-  };
+  auto type = [&](const PlanLink<QuorbDataType>& link) { return links.Type(link); };
   instance.Flags = from.Flags;
   instance.Error.Messages = from.Error.Messages;
   instance.Error.Number = from.Error.Number;
@@ -268,11 +315,16 @@ void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
   for (StringLocation*& transform : instance.Transforms) transform = new StringLocation(&instance);
   std::vector<QuorbDataType*> types;
   types.reserve(plan.types.size());
+  CopyLinks links(plan, instance, types);
+  Unowned unowned;
   try {
     for (const TypePlan& entry : plan.types) types.push_back(NewDataTypeOfNumber(entry.source->Index));
-    CopyItems(plan, instance, types);
-    CopyInstanceFields(plan, instance, types);
+    CopyItems(plan, instance, links, types, unowned);
+    unowned.bodies.reserve(plan.bodies.size());
+    for (const BodyPlan& body : plan.bodies) unowned.bodies.push_back(MakeBody(body, links, instance));
+    CopyInstanceFields(plan, instance, links);
   } catch (...) {
+    unowned.Free();
     // The tear-down that follows reads the type table: no freed object in it.
     instance.DataTypes.clear();
     for (QuorbDataType** slot : TypeSlots(instance)) *slot = nullptr;
@@ -280,6 +332,8 @@ void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
       if (!TakenByAnItem(type, instance)) delete type;
     throw;
   }
+  // Each body takes its item and its temporaries; nothing here can fail.
+  for (size_t k = 0; k < plan.bodies.size(); ++k) links.Items()[plan.bodies[k].holder]->ParsedExpr = unowned.bodies[k];
 }
 
 }  // namespace QuorbNameSpace

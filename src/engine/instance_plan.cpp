@@ -4,11 +4,15 @@
 #include "engine/instance_plan.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <unordered_map>
 
+#include "builtins/core_callbacks.h"
+
 #include "builtins/builtin_definitions.h"
 #include "engine/instance_prototype.h"
+#include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/sentinels.h"
@@ -25,8 +29,51 @@ std::array<QuorbDataType**, 7> TypeSlots(Quorb& instance) {
           &instance.StringType, &instance.PointerType, &instance.ComplexType};
 }
 
+namespace {
+
+// Items every instance shares: a link to one is kept as it is.
+bool IsProcessWideItem(const QuorbItem* item) {
+  for (const QuorbItem* shared : {OpenCurlyBrace, CloseCurlyBrace, ArgStop, DefStop, DefCommandStop, ItemNotFound,
+                                  DefaultToken, NullItem, Parenth})
+    if (item == shared) return true;
+  return item == CloseBraceTerminator();
+}
+
+// What a body's steps name that the body does not own.
+bool IsDefinitionItem(const QuorbItem* item) {
+  return item->Has(IsNamedVariable) || item->Has(IsFunction) || item->Has(IsOperator) || IsProcessWideItem(item);
+}
+
+}  // namespace
+
+bool BodyIsCopyable(const QuorbParsedExpr& body) {
+  if (body.Running != 0 || body.ActivationItemsKnown || !body.ActivationItems.empty()) return false;
+  // Each temporary and how many times freeing the body frees it: its
+  // arguments, but for an assignment's target and a dereferenced pointer,
+  // and the terminator's own operation item.
+  std::map<const QuorbItem*, int> freed;
+  for (const ExpressionPart* part : body.Parts) {
+    if (part == nullptr || part->Fused != nullptr) return false;
+    for (size_t k = 0; k < part->Args.size(); ++k) {
+      const QuorbItem* arg = part->Args[k];
+      if (arg == nullptr || IsDefinitionItem(arg)) continue;
+      if ((k == 0 && part->Callback == &SetVar) || arg->Callback == &ValueAt) return false;
+      ++freed[arg];
+    }
+    if (part->OpItem != nullptr && !IsDefinitionItem(part->OpItem)) {
+      if (part->Next != nullptr || !IsTerminator(part->Callback)) return false;
+      ++freed[part->OpItem];
+    }
+    if (part->Result != nullptr && !IsDefinitionItem(part->Result)) freed[part->Result] += 0;
+  }
+  for (const auto& entry : freed)
+    if (entry.second != 1 || entry.first->ParsedExpr != nullptr || !ItemIsCopyable(*entry.first)) return false;
+  return true;
+}
+
 bool ItemIsCopyable(const QuorbItem& item) {
-  if (item.ParsedExpr != nullptr || item.CurrentCall != nullptr || item.OwnTable != nullptr ||
+  if (item.ParsedExpr != nullptr && !BodyIsCopyable(*item.ParsedExpr)) return false;
+  if (item.CurrentCall != nullptr || item.OwnTable != nullptr ||
       item.LocalTransform != nullptr || item.Variants != nullptr || item.OwnsArrayCell || item.Has(IsArray) ||
       item.Has(IsNamespace))
     return false;
@@ -38,14 +85,6 @@ bool ItemIsCopyable(const QuorbItem& item) {
 }
 
 namespace {
-
-// Items every instance shares: a link to one is kept as it is.
-bool IsProcessWideItem(const QuorbItem* item) {
-  for (const QuorbItem* shared : {OpenCurlyBrace, CloseCurlyBrace, ArgStop, DefStop, DefCommandStop, ItemNotFound,
-                                  DefaultToken, NullItem, Parenth})
-    if (item == shared) return true;
-  return item == CloseBraceTerminator();
-}
 
 // Whether an owning transform holds only what a copy reproduces: its own
 // token list and rule table, nothing run on it that left passes, change
@@ -80,8 +119,12 @@ class PlanMaker {
     for (int32_t t = 0; t < 4; ++t) PlaceTransform(t);
     if (!Placed(prototype_.DefaultItem)) Place(prototype_.DefaultItem, ItemPlace::DefaultItem, NoObject);
     if (!Placed(prototype_.OutputTextItem)) Place(prototype_.OutputTextItem, ItemPlace::OutputTextItem, NoObject);
+    // Bodies last: what their steps name may be filed anywhere.
+    for (size_t k = 0; k < plan_.items.size() && ok_; ++k)
+      if (plan_.items[k].source->ParsedExpr != nullptr) PlaceBody(static_cast<int32_t>(k));
     for (QuorbDataType* type : const_cast<Quorb&>(prototype_).AllTypeObjects()) PlanType(type);
     for (ItemPlan& item : plan_.items) LinkItem(item);
+    for (BodyPlan& body : plan_.bodies) LinkBody(body);
     for (int32_t t = 0; t < 4 && ok_; ++t) {
       plan_.transforms[t].currentToken = ItemLink(prototype_.Transforms[t]->CurrentToken);
       plan_.transforms[t].prevToken = ItemLink(prototype_.Transforms[t]->PrevToken);
@@ -119,6 +162,55 @@ class PlanMaker {
     items_[item] = number;
     for (const QuorbItem* sub : item->SubItems) Place(sub, ItemPlace::SubItem, number);
     return number;
+  }
+
+  // Numbers the body's temporaries: whatever its steps name that is not
+  // planned already.
+  void PlaceBody(int32_t holder) {
+    BodyPlan body;
+    body.source = plan_.items[holder].source->ParsedExpr;
+    body.holder = holder;
+    plan_.bodies.push_back(std::move(body));
+    for (const ExpressionPart* part : plan_.bodies.back().source->Parts) {
+      for (const QuorbItem* item : part->Args) PlaceTemporary(item);
+      PlaceTemporary(part->Result);
+      PlaceTemporary(part->OpItem);
+      PlaceTemporary(part->EnclosingFunction);
+    }
+  }
+
+  void PlaceTemporary(const QuorbItem* item) {
+    if (item != nullptr && !Placed(item) && !IsProcessWideItem(item))
+      Place(item, ItemPlace::Temporary, static_cast<int32_t>(plan_.bodies.size() - 1));
+  }
+
+  void LinkBody(BodyPlan& body) {
+    const QuorbParsedExpr& expr = *body.source;
+    std::unordered_map<const ExpressionPart*, int32_t> parts;
+    for (size_t k = 0; k < expr.Parts.size(); ++k) parts[expr.Parts[k]] = static_cast<int32_t>(k);
+    auto part = [&](const ExpressionPart* p) {
+      if (p == nullptr) return NoObject;
+      auto found = parts.find(p);
+      if (found == parts.end()) ok_ = false;
+      return found != parts.end() ? found->second : NoObject;
+    };
+    body.first = part(expr.First);
+    body.current = part(expr.Current);
+    body.resultType = TypeLink(expr.ResultType);
+    body.functionItem = ItemLink(expr.FunctionItem);
+    if (expr.Owner != nullptr && expr.Owner != &prototype_) ok_ = false;
+    body.owned = expr.Owner != nullptr;
+    for (const ExpressionPart* from : expr.Parts) {
+      PartPlan to;
+      to.callback = from->Callback;
+      to.next = part(from->Next);
+      for (const QuorbItem* arg : from->Args) to.args.push_back(ItemLink(arg));
+      to.argStarts = from->ArgStarts;
+      to.result = ItemLink(from->Result);
+      to.opItem = ItemLink(from->OpItem);
+      to.enclosingFunction = ItemLink(from->EnclosingFunction);
+      body.parts.push_back(std::move(to));
+    }
   }
 
   void PlaceTransform(int32_t t) {

@@ -17,9 +17,11 @@
 
 namespace QuorbNameSpace {
 
+class ExpressionPart;
 class Quorb;
 class QuorbDataType;
 class QuorbItem;
+class QuorbParsedExpr;
 
 inline constexpr int32_t NoObject = -1;
 
@@ -43,6 +45,7 @@ enum class ItemPlace : int8_t {
   RulesOverall,
   DefaultItem,     // owned by the instance itself
   OutputTextItem,
+  Temporary,       // a temporary of a parsed body: its body owns it once made
 };
 
 struct ItemPlan {
@@ -61,6 +64,27 @@ struct ItemPlan {
   bool linksAhead = false;         // a link other than the chain's names an item planned later
 };
 
+// One step of a parsed body; parts are named by their number in the body.
+struct PartPlan {
+  void (*callback)(ExpressionPart&) = nullptr;
+  int32_t next = NoObject;
+  std::vector<PlanLink<QuorbItem>> args;
+  std::vector<size_t> argStarts;
+  PlanLink<QuorbItem> result, opItem, enclosingFunction;
+};
+
+// The parsed body of item `holder`: its steps and the temporaries they
+// write, which are items of the plan (ItemPlace::Temporary).
+struct BodyPlan {
+  const QuorbParsedExpr* source = nullptr;
+  int32_t holder = NoObject;
+  int32_t first = NoObject, current = NoObject;
+  PlanLink<QuorbDataType> resultType;
+  PlanLink<QuorbItem> functionItem;
+  bool owned = false;  // its owner is the instance (else none)
+  std::vector<PartPlan> parts;
+};
+
 struct TypePlan {
   const QuorbDataType* source = nullptr;
   PlanLink<QuorbItem> item;
@@ -76,6 +100,7 @@ struct InstancePlan {
   size_t copiedRows = 0;          // built-in rows the prototype holds
   PatternPlatform platform{};     // the token patterns it was built with
   std::vector<ItemPlan> items;
+  std::vector<BodyPlan> bodies;
   std::vector<TypePlan> types;
   std::array<TransformPlan, 4> transforms;
   std::vector<PlanLink<QuorbDataType>> dataTypes;      // Quorb::DataTypes
@@ -87,10 +112,15 @@ struct InstancePlan {
 // reproduce (see ItemIsCopyable, and instance_plan.cpp).
 bool MakeInstancePlan(const Quorb& prototype, size_t copiedRows, InstancePlan& plan);
 
-// Whether a copy can reproduce `item` and its sub-items: no parsed body,
-// namespace, array, local transform or rule variants, and any value one
-// the item owns.
+// Whether a copy can reproduce `item` and its sub-items: no namespace,
+// array, local transform or rule variants, any value one the item owns,
+// and any parsed body one of plain steps (BodyIsCopyable).
 bool ItemIsCopyable(const QuorbItem& item);
+
+// Whether a copy can reproduce a parsed body: steps that were never fused
+// or run, whose temporaries are plain items without bodies of their own,
+// each freed once by the body (see QuorbParsedExpr::Clean).
+bool BodyIsCopyable(const QuorbParsedExpr& body);
 
 // The well-known type slots of an instance, in TypePlan order.
 std::array<QuorbDataType**, 7> TypeSlots(Quorb& instance);
