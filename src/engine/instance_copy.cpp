@@ -202,16 +202,22 @@ class CopyLinks {
  private:
   Quorb& instance_;
   const std::vector<QuorbDataType*>& types_;
-  std::vector<QuorbItem*>& items_;
-
   // The thread's list of the copy's items, kept between copies: asked for
   // anew each time, a block that size would first have the allocator merge
   // every small block the last instance's release freed. A copy runs no
-  // code that could start another copy on the same thread.
+  // code that could start another copy on the same thread. Windows builds
+  // keep no thread's memory past a call (see kept_blocks.cpp).
+#if defined(_WIN32)
+  std::vector<QuorbItem*> own_;
+  std::vector<QuorbItem*>& Scratch() { return own_; }
+#else
   static std::vector<QuorbItem*>& Scratch() {
     static thread_local std::vector<QuorbItem*> items;
     return items;
   }
+#endif
+  std::vector<QuorbItem*>& items_;
+
 };
 
 void CopyItems(const InstancePlan& plan, Quorb& instance, CopyLinks& links, std::vector<QuorbDataType*>& types,
