@@ -8,9 +8,9 @@
 #include <memory>
 #include <unordered_map>
 
-#include "builtins/core_callbacks.h"
-
 #include "builtins/builtin_definitions.h"
+#include "builtins/core_callbacks.h"
+#include "engine/exception_flags.h"
 #include "engine/instance_prototype.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
@@ -179,9 +179,14 @@ class PlanMaker {
     }
   }
 
+  // A temporary belongs to one body: two would both free it.
   void PlaceTemporary(const QuorbItem* item) {
-    if (item != nullptr && !Placed(item) && !IsProcessWideItem(item))
-      Place(item, ItemPlace::Temporary, static_cast<int32_t>(plan_.bodies.size() - 1));
+    if (item == nullptr || IsProcessWideItem(item)) return;
+    const auto body = static_cast<int32_t>(plan_.bodies.size() - 1);
+    auto found = items_.find(item);
+    if (found == items_.end()) Place(item, ItemPlace::Temporary, body);
+    else if (plan_.items[found->second].place == ItemPlace::Temporary && plan_.items[found->second].at != body)
+      ok_ = false;
   }
 
   void LinkBody(BodyPlan& body) {
@@ -346,6 +351,9 @@ bool CopyInstancePrototype(Quorb& instance) {
       ActivePatternPlatform.IdentifierPattern != plan->platform.IdentifierPattern)
     return false;
   CopyByPlan(*plan, instance);
+  // Building from the texts leaves the caller's floating-point flags
+  // cleared (compiling the alias rules clears them); so does a copy.
+  ClearExceptionFlags();
   DefineBuiltins(instance, plan->copiedRows, BuiltinDefinitionCount);
   return true;
 }

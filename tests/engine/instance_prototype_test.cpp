@@ -195,5 +195,24 @@ TEST(InstancePrototype, ACopyHoldsWhatTheTextsBuild) {
   for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(actual[k], expected[k]);
 }
 
+// What a host does to a copy's transforms (tokens, rules, rule defaults)
+// stays with that copy: the next copy is as new. (The C test of the same
+// covers the definitions; the transform family is not exported everywhere.)
+TEST(InstancePrototype, AChangedCopysTransformsLeaveTheNextCopyAsNew) {
+  Quorb parsed(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+  const std::vector<std::string> expected = InstanceDump(parsed).Lines();
+  {
+    Quorb changed;
+    ASSERT_NE(changed.ParserTransform()->DefineRule("Sine", "Sin", nullptr), nullptr);
+    ASSERT_NE(changed.MainTransform()->DefineToken("@@", TokenGeneric, "", 0), nullptr);
+    changed.ParserTransform()->RulesDefault.SetProperty(IsSkipOver, 1);
+    (*changed.MainTransform()->Tokens)[0]->SubMatch = 7;
+    changed.RootTable()->Handle("inf")->ParsedExpr->Parts[0]->Args[0]->Text = "changed";
+    EXPECT_EQ(changed.Eval("Sine(0)"), 0.0);
+  }
+  Quorb later;
+  EXPECT_EQ(InstanceDump(later).Lines(), expected);
+}
+
 }  // namespace
 }  // namespace QuorbNameSpace
