@@ -312,19 +312,26 @@ size_t CopyableRows() {
   return BuiltinDefinitionCount;
 }
 
-// The plan, or null when copies cannot serve. The prototype and its plan
-// live as long as the process.
-const InstancePlan* MakePrototype() {
-  const size_t rows = CopyableRows();
+// The plan of a prototype holding the first `rows` rows, or null when a
+// copy cannot reproduce it. A prototype that serves lives as long as the
+// process.
+const InstancePlan* PlanOfRows(size_t rows) {
   auto prototype = std::make_unique<Quorb>(Quorb::FromDefinitionTexts{rows});
   auto plan = std::make_unique<InstancePlan>();
-  plan->source = prototype.get();
-  plan->copiedRows = rows;
   plan->platform = ActivePatternPlatform;
   if (!MakeInstancePlan(*prototype, rows, *plan)) return nullptr;
   SnapshotPlannedItems(*plan);
   prototype.release();
   return plan.release();
+}
+
+// The plan, or null when copies cannot serve. Every row is usually
+// copyable, and the texts are read once; otherwise the rows are probed for
+// the first one a copy cannot reproduce, and the prototype stops before it.
+const InstancePlan* MakePrototype() {
+  if (const InstancePlan* plan = PlanOfRows(BuiltinDefinitionCount)) return plan;
+  const size_t rows = CopyableRows();
+  return rows < BuiltinDefinitionCount ? PlanOfRows(rows) : nullptr;
 }
 
 const InstancePlan* PrototypePlan() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "builtins/builtin_definitions.h"
+#include "engine/instance_plan.h"
 #include "engine/instance_prototype.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
@@ -193,6 +194,31 @@ TEST(InstancePrototype, ACopyHoldsWhatTheTextsBuild) {
   const std::vector<std::string> actual = InstanceDump(copied).Lines();
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(actual[k], expected[k]);
+}
+
+// A prototype holding what a copy cannot reproduce makes no plan: the
+// instances are then built from the texts.
+TEST(InstancePrototype, APlanRefusesWhatACopyCannotReproduce) {
+  static double hostValue = 1;
+  struct Case {
+    const char* definition;
+    QuorbCallback address;
+  };
+  const Case cases[] = {
+      {"", nullptr},  // nothing added: the plan is made
+      {"Name: geo ~~ Namespace: begin", nullptr},
+      {"Variable: cells[3]", nullptr},
+      {"Variable: host", reinterpret_cast<QuorbCallback>(&hostValue)},
+      {"Function: Blend(x, y) = x*y + x/y - y", nullptr},  // a body whose steps run fused
+  };
+  for (const Case& test : cases) {
+    Quorb prototype(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+    if (*test.definition != '\0') {
+      ASSERT_NE(prototype.Define(test.definition, test.address, nullptr), nullptr);
+    }
+    InstancePlan plan;
+    EXPECT_EQ(MakeInstancePlan(prototype, BuiltinDefinitionCount, plan), *test.definition == '\0') << test.definition;
+  }
 }
 
 // What a host does to a copy's transforms (tokens, rules, rule defaults)
