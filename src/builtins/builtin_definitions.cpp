@@ -267,8 +267,9 @@ const BuiltinDefinition BuiltinDefinitionList[] = {
 
 const size_t BuiltinDefinitionCount = sizeof BuiltinDefinitionList / sizeof BuiltinDefinitionList[0];
 
-void DefineBuiltins(Quorb& instance) {
-  for (const BuiltinDefinition& row : BuiltinDefinitionList) instance.Define(row.Text, row.Callback, nullptr);
+void DefineBuiltins(Quorb& instance, size_t first, size_t end) {
+  for (size_t row = first; row < end && row < BuiltinDefinitionCount; ++row)
+    instance.Define(BuiltinDefinitionList[row].Text, BuiltinDefinitionList[row].Callback, nullptr);
 }
 
 }  // namespace QuorbNameSpace

@@ -29,10 +29,11 @@ struct BuiltinDefinition {
 extern const BuiltinDefinition BuiltinDefinitionList[];
 extern const size_t BuiltinDefinitionCount;
 
-// Defines every row on `instance`, in order, with no existing item. The
-// results are not checked and no row stops the others: a rejected row
-// leaves its name undefined and the instance's error number set.
-void DefineBuiltins(Quorb& instance);
+// Defines the rows from `first` up to (not including) `end` on `instance`,
+// in order, with no existing item. The results are not checked and no row
+// stops the others: a rejected row leaves its name undefined and the
+// instance's error number set.
+void DefineBuiltins(Quorb& instance, size_t first = 0, size_t end = BuiltinDefinitionCount);
 
 }  // namespace QuorbNameSpace
 

@@ -5,6 +5,7 @@
 #include <cfenv>
 
 #include "builtins/builtin_definitions.h"
+#include "engine/instance_prototype.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb_item.h"
 #include "engine/sentinels.h"
@@ -52,7 +53,8 @@ static const char* const TypeDefinitions[] = {
 
 Quorb::Quorb(void*) {
   try {
-    Build();
+    InitializeProcessTables();
+    if (!CopyInstancePrototype(*this)) Build(BuiltinDefinitionCount);
   } catch (...) {
     // A half-built instance frees what it made; the caller sees the failure.
     TearDown();
@@ -60,9 +62,18 @@ Quorb::Quorb(void*) {
   }
 }
 
+Quorb::Quorb(FromDefinitionTexts texts) {
+  try {
+    InitializeProcessTables();
+    Build(texts.builtinRows);
+  } catch (...) {
+    TearDown();
+    throw;
+  }
+}
+
 // The construction steps; their order matters (see the comments).
-void Quorb::Build() {
-  InitializeProcessTables();
+void Quorb::Build(size_t builtinRows) {
   for (StringLocation*& transform : Transforms) transform = new StringLocation(this);
   // The token and definition transforms get their tokens before any type
   // exists; the main and parser transforms after, so literals carry types.
@@ -89,7 +100,7 @@ void Quorb::Build() {
                                               {"Byte", "Int8u"},     {"Int32", "Int"},         {"Integer", "Int"},
                                               {"Float", "Single"}};
   for (const auto& alias : AliasRules) Transforms[1]->DefineRule(alias[0], alias[1], nullptr);
-  DefineBuiltins(*this);
+  DefineBuiltins(*this, 0, builtinRows);
 }
 
 // Every registered expression of every instance, so that a handle given back
@@ -152,7 +163,16 @@ void Quorb::TearDown() {
   }
   delete DefaultItem;
   DefaultItem = nullptr;
-  for (QuorbItem* item : typeItems) delete item;
+  for (QuorbItem* item : typeItems) {
+    // Every type object goes last, with the retired ones: taken from its
+    // item here, the item's release has no other object to search for it.
+    QuorbDataType* type = item->Has(IsDataType) ? item->DataType : nullptr;
+    if (type != nullptr && std::find(RetiredTypes.begin(), RetiredTypes.end(), type) == RetiredTypes.end())
+      RetiredTypes.push_back(type);
+    item->SetBit(IsDataType, false);
+    item->DataType = nullptr;
+    delete item;
+  }
   for (QuorbDataType* type : RetiredTypes) {
     type->FreeValuePool();
     delete type;

@@ -5,6 +5,7 @@
 #ifndef QUORB_ENGINE_QUORB_H
 #define QUORB_ENGINE_QUORB_H
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -40,7 +41,17 @@ using ErrorHandlerCallback = ::QuorbErrorHandler;
 
 class Quorb {
  public:
+  // A new instance: a copy of the process's prototype instance
+  // (instance_prototype.h), or built from the definition texts when no
+  // prototype can serve.
   explicit Quorb(void* unused = nullptr);
+  // An instance built from the definition texts alone, defining only the
+  // first `builtinRows` rows of the built-in list: how the prototype is
+  // made, and what a copy is compared with.
+  struct FromDefinitionTexts {
+    size_t builtinRows;
+  };
+  explicit Quorb(FromDefinitionTexts texts);
   ~Quorb();
 
   Quorb(const Quorb&) = delete;
@@ -224,7 +235,7 @@ class Quorb {
   // run: an overwrite frees the former body.
   bool HandlerInsideEvaluation() const { return HandlerDepth > 0 && EvaluationsUnderHandler > 0; }
   int EvaluationsUnderHandler = 0;  // evaluations running when the handler loop began
-  void Build();
+  void Build(size_t builtinRows);
   void TearDown();
   void DestroyUserTransforms();
   void FreeAllExpressions();

@@ -1,6 +1,8 @@
 // Item construction, release, renaming and property bits.
 #include "engine/quorb_item.h"
 
+#include <cstring>
+
 #include <algorithm>
 
 #include "engine/parsed_expr.h"
@@ -27,6 +29,16 @@ QuorbItem::~QuorbItem() { Release(); }
 
 void QuorbItem::FreeOwnedScalar(QuorbDataType* type) {
   if (Has(IsOwner) && type != nullptr && ValuePtr != smallValue_) type->DeleteScalar(ValuePtr);
+}
+
+void QuorbItem::CopyValueOf(const QuorbItem& from, QuorbDataType* type) {
+  if (from.ValuePtr == nullptr) return;
+  if (from.ValuePtr == from.smallValue_) {
+    std::memcpy(smallValue_, from.smallValue_, sizeof smallValue_);
+    ValuePtr = smallValue_;
+  } else {
+    ValuePtr = type->AllocScalarValue(static_cast<const void*>(from.ValuePtr));
+  }
 }
 
 void QuorbItem::SwapValues(QuorbItem& other) {

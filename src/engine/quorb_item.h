@@ -11,6 +11,7 @@
 #ifndef QUORB_ENGINE_QUORB_ITEM_H
 #define QUORB_ENGINE_QUORB_ITEM_H
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -122,6 +123,19 @@ class QuorbItem : public BaseClass {
   TokenClass_& EditToken();
   const RuleParamStruct& Rule() const { return rule_ != nullptr ? *rule_ : NoRulePart; }
   RuleParamStruct& EditRule();
+  bool HasTokenPart() const { return token_ != nullptr; }
+  bool HasRulePart() const { return rule_ != nullptr; }
+
+  // Gives the item, which holds no value yet, a copy of `from`'s value,
+  // made by `type` (which then frees it), or in the item's own room when
+  // `from`'s value is in its room.
+  void CopyValueOf(const QuorbItem& from, QuorbDataType* type);
+
+  // Items are made and freed by the hundred with every instance: a thread
+  // keeps the blocks of the items it frees for the next ones it makes
+  // (kept_blocks.cpp).
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
 
   // Frees what the item owns and unfiles it everywhere, without freeing the
   // item. Safe to run more than once and on partly built items.

@@ -72,6 +72,10 @@ class StringLocation : public BaseClass, public ScanState {
   StringLocation(const StringLocation&) = delete;
   StringLocation& operator=(const StringLocation&) = delete;
 
+  // Blocks kept for reuse by the thread (engine/kept_blocks.cpp).
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
+
   // Frees owned parts by kind (only on an owning transform): the rules
   // and/or the tokens, and always the passes and change records. Freed
   // pointers are left null, never dangling.

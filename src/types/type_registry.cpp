@@ -65,6 +65,17 @@ QuorbDataType* NewDataTypeForWord(const std::string& word) {
   return nullptr;
 }
 
+QuorbDataType* NewDataTypeOfNumber(int32_t number) {
+  for (const ClassWord& entry : ClassWords) {
+    if (entry.number == number) {
+      QuorbDataType* type = entry.make();
+      type->Index = entry.number;
+      return type;
+    }
+  }
+  return nullptr;
+}
+
 QuorbDataType* PrototypeOf(int32_t number) {
   if (number < 0 || number >= BuiltInTypeCount) return nullptr;
   return BuiltInTypes[number];

@@ -31,6 +31,10 @@ void SetBuiltInTypes();
 // null when the word names no class. The caller owns it.
 QuorbDataType* NewDataTypeForWord(const std::string& word);
 
+// A new object of the class of type number `number`, numbered; null for a
+// number no class word gives. The caller owns it.
+QuorbDataType* NewDataTypeOfNumber(int32_t number);
+
 // The prototype of `number`, or null outside the table or for an unused number.
 QuorbDataType* PrototypeOf(int32_t number);
 

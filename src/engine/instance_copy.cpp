@@ -1,0 +1,359 @@
+// Making a new instance a copy of the prototype by its plan
+// (instance_plan.h): the transforms first, then the type objects, then
+// every item placed where it belongs and filled, field by field, with each
+// link redirected into the copy.
+#include <memory>
+
+#include "engine/fused_steps.h"
+#include "engine/instance_plan.h"
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+#include "engine/quorb_item.h"
+#include "engine/table.h"
+#include "scanner/string_location.h"
+#include "types/data_type.h"
+#include "types/type_registry.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+// The links of one item's copy, already redirected into the new instance.
+struct ItemLinks {
+  Quorb* owner = nullptr;
+  Table* owningTable = nullptr;
+  QuorbItem* nextOverload = nullptr;
+  QuorbDataType* dataType = nullptr;
+  std::vector<QuorbItem*>* tokenList = nullptr;
+  QuorbItem* partner = nullptr;
+  QuorbItem* regExRule = nullptr;
+  QuorbItem* groupFirst = nullptr;
+  QuorbItem* groupLast = nullptr;
+  StringLocation* definingTransform = nullptr;
+};
+
+// Most texts of most items are empty: those are not assigned at all.
+void CopyText(std::string& to, const std::string& from) {
+  if (!from.empty() || !to.empty()) to = from;
+}
+
+// The links of an item to items the plan may make after it: set with the
+// other fields, and again once every item exists. Only an item whose source
+// has the token or rule part has them.
+void LinkItem(QuorbItem& to, const ItemLinks& links) {
+  if (to.HasTokenPart()) {
+    TokenClass_& token = to.EditToken();
+    token.Partner = links.partner;
+    token.RegExRule = links.regExRule;
+  }
+  if (to.HasRulePart()) {
+    RuleParamStruct& rule = to.EditRule();
+    rule.GroupFirst = links.groupFirst;
+    rule.GroupLast = links.groupLast;
+  }
+}
+
+void CopyTokenPart(const TokenClass_& from, TokenClass_& to, const ItemLinks& links) {
+  to.Pattern = from.Pattern;  // shares the compiled form
+  to.PartKind = from.PartKind;
+  to.TokenKind = from.TokenKind;
+  to.TokenList = links.tokenList;
+  to.SubMatch = from.SubMatch;
+  to.FastMatch = from.FastMatch;
+}
+
+void CopyRulePart(const RuleParamStruct& from, RuleParamStruct& to, const ItemLinks& links) {
+  to.PartIndex = from.PartIndex;
+  to.BackRefIndex = from.BackRefIndex;
+  to.GroupStart = from.GroupStart;
+  CopyText(to.FromPart, from.FromPart);
+  CopyText(to.ToPart, from.ToPart);
+  to.Minimum = from.Minimum;
+  to.Maximum = from.Maximum;
+  to.MinimumHard = from.MinimumHard;
+  to.MaximumHard = from.MaximumHard;
+  to.StartAfter = from.StartAfter;
+  to.StopAfter = from.StopAfter;
+  if (!from.Pieces.empty() || !to.Pieces.empty()) to.Pieces = from.Pieces;
+  CopyText(to.ReplacementText, from.ReplacementText);
+  CopyText(to.Comment, from.Comment);
+  to.DefiningTransform = links.definingTransform;
+  to.MatchCount = from.MatchCount;
+  to.ReplaceCount = from.ReplaceCount;
+}
+
+// Every field of an item, the one place that knows them all. The sub-items
+// are already in place (made and appended in plan order); what the plan
+// refuses to copy (a parsed body, a namespace table, a local transform,
+// variants, a running call) is null in the source. The value is copied
+// through the copy's type object, which is what will free it.
+void CopyItemFields(const QuorbItem& from, QuorbItem& to, const ItemLinks& links) {
+  to.Properties = from.Properties;
+  CopyText(to.Name, from.Name);
+  CopyText(to.Text, from.Text);
+  to.NextOverload = links.nextOverload;
+  to.Owner = links.owner;
+  to.OwningTable = links.owningTable;
+  to.DataType = links.dataType;
+  to.Callback = from.Callback;
+  to.HostFunction = from.HostFunction;
+  to.ElementCount = from.ElementCount;
+  to.OwnsArrayCell = from.OwnsArrayCell;
+  to.Precedence = from.Precedence;
+  if (from.HasTokenPart()) CopyTokenPart(from.Token(), to.EditToken(), links);
+  if (from.HasRulePart()) CopyRulePart(from.Rule(), to.EditRule(), links);
+  LinkItem(to, links);
+  to.CopyValueOf(from, links.dataType);
+}
+
+// The transform's own settings and scanning state; its tokens and rules are
+// items of the plan.
+void CopyTransformFields(const StringLocation& from, StringLocation& to, const TransformPlan& links,
+                         const std::vector<QuorbItem*>& items) {
+  auto item = [&](const PlanLink<QuorbItem>& link) { return link.index != NoObject ? items[link.index] : link.shared; };
+  to.Properties = from.Properties;
+  to.Name = from.Name;
+  to.Text = from.Text;
+  to.Comment = from.Comment;
+  static_cast<ScanState&>(to) = static_cast<const ScanState&>(from);
+  to.CurrentToken = item(links.currentToken);
+  to.PrevToken = item(links.prevToken);
+  to.OwnText = from.OwnText;
+  to.TextLength = from.TextLength;
+  to.LastMatch = from.LastMatch;
+  to.RunLeft = from.RunLeft;  // holds no link (the plan checked)
+  to.ListSeparator = from.ListSeparator;
+  to.ListPrefix = from.ListPrefix;
+  to.ListPostfix = from.ListPostfix;
+  to.Filter = from.Filter;
+  to.Steps = from.Steps;
+  to.Grammar = from.Grammar;
+  to.RuleTable->CaseSensitive = from.RuleTable->CaseSensitive;
+  to.RuleTable->LongestKey = from.RuleTable->LongestKey;
+}
+
+// What a copy has made that nothing owns yet: the temporaries of parsed
+// bodies until the bodies are given to their items, and the bodies.
+struct Unowned {
+  std::vector<QuorbItem*> temporaries;
+  std::vector<QuorbParsedExpr*> bodies;
+
+  // After a failure: a body is freed part by part, its temporaries apart.
+  void Free() {
+    for (QuorbParsedExpr* body : bodies) {
+      for (ExpressionPart* part : body->Parts) delete part;
+      delete body;
+    }
+    for (QuorbItem* item : temporaries) delete item;
+  }
+};
+
+// Makes the copy of a planned item and puts it in its place at once.
+QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<QuorbItem*>& items, Unowned& unowned) {
+  StringLocation* transform = plan.at != NoObject && plan.at < 4 ? instance.Transforms[plan.at] : nullptr;
+  if (plan.place == ItemPlace::RulesDefault) return &transform->RulesDefault;
+  if (plan.place == ItemPlace::RulesOverall) return &transform->RulesOverall;
+  // Default-initialised: every field has its initialiser, and the copy
+  // writes most of them again.
+  std::unique_ptr<QuorbItem> made(new QuorbItem);
+  QuorbItem* item = made.get();
+  switch (plan.place) {
+    case ItemPlace::ChainHead:
+      transform->RuleTable->Symbols.emplace_hint(transform->RuleTable->Symbols.end(), plan.key, item);
+      item->OwningTable = transform->RuleTable;
+      break;
+    case ItemPlace::ChainNext:
+      items[plan.at]->NextOverload = item;
+      item->OwningTable = items[plan.at]->OwningTable;
+      break;
+    case ItemPlace::SubItem: items[plan.at]->SubItems.push_back(item); break;  // reserved
+    case ItemPlace::Token:
+      transform->Tokens->push_back(item);
+      item->EditToken().TokenList = transform->Tokens;
+      break;
+    case ItemPlace::DefaultItem: instance.DefaultItem = item; break;
+    case ItemPlace::OutputTextItem: instance.OutputTextItem = item; break;
+    case ItemPlace::Temporary: unowned.temporaries.push_back(item); break;
+    default: break;
+  }
+  item->SubItems.reserve(plan.subItems);
+  return made.release();
+}
+
+// Resolves the plan's links into the copy; a link to an item not made yet
+// is null until the second look.
+class CopyLinks {
+ public:
+  CopyLinks(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types)
+      : instance_(instance), types_(types), items_(Scratch()) {
+    items_.assign(plan.items.size(), nullptr);
+  }
+
+  std::vector<QuorbItem*>& Items() { return items_; }
+  QuorbItem* Item(const PlanLink<QuorbItem>& link) const {
+    return link.index != NoObject ? items_[link.index] : link.shared;
+  }
+  QuorbDataType* Type(const PlanLink<QuorbDataType>& link) const {
+    return link.index != NoObject ? types_[link.index] : link.shared;
+  }
+  StringLocation* Transform(int32_t t) const { return t != NoObject ? instance_.Transforms[t] : nullptr; }
+
+  ItemLinks Of(const ItemPlan& entry) const {
+    ItemLinks links;
+    links.owner = entry.owned ? &instance_ : nullptr;
+    links.owningTable = entry.owningTable != NoObject ? Transform(entry.owningTable)->RuleTable : nullptr;
+    links.nextOverload = Item(entry.nextOverload);
+    links.dataType = Type(entry.dataType);
+    links.tokenList = entry.tokenList != NoObject ? Transform(entry.tokenList)->Tokens : nullptr;
+    links.partner = Item(entry.partner);
+    links.regExRule = Item(entry.regExRule);
+    links.groupFirst = Item(entry.groupFirst);
+    links.groupLast = Item(entry.groupLast);
+    links.definingTransform = Transform(entry.definingTransform);
+    return links;
+  }
+
+ private:
+  Quorb& instance_;
+  const std::vector<QuorbDataType*>& types_;
+  // The thread's list of the copy's items, kept between copies: asked for
+  // anew each time, a block that size would first have the allocator merge
+  // every small block the last instance's release freed. A copy runs no
+  // code that could start another copy on the same thread. Windows builds
+  // keep no thread's memory past a call (see kept_blocks.cpp).
+#if defined(_WIN32)
+  std::vector<QuorbItem*> own_;
+  std::vector<QuorbItem*>& Scratch() { return own_; }
+#else
+  static std::vector<QuorbItem*>& Scratch() {
+    static thread_local std::vector<QuorbItem*> items;
+    return items;
+  }
+#endif
+  std::vector<QuorbItem*>& items_;
+
+};
+
+void CopyItems(const InstancePlan& plan, Quorb& instance, CopyLinks& links, std::vector<QuorbDataType*>& types,
+               Unowned& unowned) {
+  std::vector<QuorbItem*>& items = links.Items();
+  // Each item is filled as soon as it is made, while it is in the cache. A
+  // chain's next link is set by the placing of the next item.
+  for (size_t k = 0; k < plan.items.size(); ++k) {
+    items[k] = PlaceItem(plan.items[k], instance, items, unowned);
+    CopyItemFields(*plan.items[k].source, *items[k], links.Of(plan.items[k]));
+  }
+  for (const ItemPlan& entry : plan.items)
+    if (entry.linksAhead) LinkItem(*items[&entry - plan.items.data()], links.Of(entry));
+  for (size_t k = 0; k < plan.types.size(); ++k) {
+    const QuorbDataType& from = *plan.types[k].source;
+    types[k]->Name = from.Name;
+    types[k]->Item = links.Item(plan.types[k].item);
+    for (const PlanLink<QuorbItem>& output : plan.types[k].outputs) types[k]->Outputs.push_back(links.Item(output));
+  }
+  for (int32_t t = 0; t < 4; ++t)
+    CopyTransformFields(*plan.source->Transforms[t], *instance.Transforms[t], plan.transforms[t], items);
+}
+
+// A parsed body's copy, its steps linked to the copy's items.
+QuorbParsedExpr* MakeBody(const BodyPlan& plan, const CopyLinks& links, Quorb& instance) {
+  std::vector<std::unique_ptr<ExpressionPart>> parts;
+  parts.reserve(plan.parts.size());
+  for (size_t k = 0; k < plan.parts.size(); ++k) parts.emplace_back(new ExpressionPart());
+  auto part = [&](int32_t index) { return index != NoObject ? parts[index].get() : nullptr; };
+  for (size_t k = 0; k < plan.parts.size(); ++k) {
+    const PartPlan& from = plan.parts[k];
+    ExpressionPart& to = *parts[k];
+    to.Callback = from.callback;
+    to.Next = part(from.next);
+    for (const PlanLink<QuorbItem>& arg : from.args) to.Args.push_back(links.Item(arg));
+    to.Result = links.Item(from.result);
+    to.OpItem = links.Item(from.opItem);
+    to.EnclosingFunction = links.Item(from.enclosingFunction);
+  }
+  std::unique_ptr<QuorbParsedExpr> body(new QuorbParsedExpr());
+  body->Parts.reserve(parts.size());
+  body->First = part(plan.first);
+  body->Current = part(plan.current);
+  body->ResultType = links.Type(plan.resultType);
+  body->Owner = plan.owned ? &instance : nullptr;
+  body->FunctionItem = links.Item(plan.functionItem);
+  body->MayUseX87 = plan.source->MayUseX87;
+  body->ReraiseInexact = plan.source->ReraiseInexact;
+  for (std::unique_ptr<ExpressionPart>& made : parts) body->Parts.push_back(made.release());
+  // A single-step body is evaluated by its record, as the source is (the
+  // plan refuses bodies with fused runs, whose making frees steps).
+  if (plan.source->WholeRun != nullptr) FuseDoubleRuns(*body);
+  return body.release();
+}
+
+// The instance's own settings: flags, error block, conversions, type table.
+void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const CopyLinks& links) {
+  const Quorb& from = *plan.source;
+  auto type = [&](const PlanLink<QuorbDataType>& link) { return links.Type(link); };
+  instance.Flags = from.Flags;
+  instance.Error.Messages = from.Error.Messages;
+  instance.Error.Number = from.Error.Number;
+  instance.Error.Where = from.Error.Where;
+  instance.Error.Text = from.Error.Text;
+  instance.Error.Response = from.Error.Response;
+  instance.ConversionTable = from.ConversionTable;
+  instance.DataTypes.clear();
+  for (const PlanLink<QuorbDataType>& link : plan.dataTypes) instance.DataTypes.push_back(type(link));
+  std::array<QuorbDataType**, 7> slots = TypeSlots(instance);
+  for (size_t k = 0; k < slots.size(); ++k) *slots[k] = type(plan.typeSlots[k]);
+  instance.DefSeparator = from.DefSeparator;
+  instance.SyntaxEqual = from.SyntaxEqual;
+  instance.IgnoredExceptions = from.IgnoredExceptions;
+}
+
+// A type object no item has taken yet belongs to nobody but the copy.
+bool TakenByAnItem(const QuorbDataType* type, const Quorb& instance) {
+  const Table* root = instance.RootTable();
+  if (root == nullptr) return false;
+  for (const auto& entry : root->Symbols)
+    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
+      if (item->Has(IsDataType) && item->DataType == type) return true;
+  return false;
+}
+
+}  // namespace
+
+void SnapshotPlannedItems(InstancePlan& plan) {
+  // Never freed: the plan reads it for as long as the process runs.
+  auto* snapshot = new QuorbItem[plan.items.size()];
+  for (size_t k = 0; k < plan.items.size(); ++k) {
+    ItemLinks links;
+    links.dataType = plan.items[k].source->DataType;  // the value's type, to copy it
+    CopyItemFields(*plan.items[k].source, snapshot[k], links);
+    plan.items[k].source = &snapshot[k];
+  }
+}
+
+void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
+  const Quorb& from = *plan.source;
+  instance.Flags = from.Flags;
+  for (StringLocation*& transform : instance.Transforms) transform = new StringLocation(&instance);
+  std::vector<QuorbDataType*> types;
+  types.reserve(plan.types.size());
+  CopyLinks links(plan, instance, types);
+  Unowned unowned;
+  try {
+    for (const TypePlan& entry : plan.types) types.push_back(NewDataTypeOfNumber(entry.source->Index));
+    CopyItems(plan, instance, links, types, unowned);
+    unowned.bodies.reserve(plan.bodies.size());
+    for (const BodyPlan& body : plan.bodies) unowned.bodies.push_back(MakeBody(body, links, instance));
+    CopyInstanceFields(plan, instance, links);
+  } catch (...) {
+    unowned.Free();
+    // The tear-down that follows reads the type table: no freed object in it.
+    instance.DataTypes.clear();
+    for (QuorbDataType** slot : TypeSlots(instance)) *slot = nullptr;
+    for (QuorbDataType* type : types)
+      if (!TakenByAnItem(type, instance)) delete type;
+    throw;
+  }
+  // Each body takes its item and its temporaries; nothing here can fail.
+  for (size_t k = 0; k < plan.bodies.size(); ++k) links.Items()[plan.bodies[k].holder]->ParsedExpr = unowned.bodies[k];
+}
+
+}  // namespace QuorbNameSpace

@@ -1,0 +1,244 @@
+// A new instance is a copy of the process's prototype: it must hold exactly
+// what an instance built from the definition texts holds. Both are written
+// out field by field, every link as the path of what it names, and compared
+// line by line; a link the walk cannot name prints its address and differs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "builtins/builtin_definitions.h"
+#include "engine/instance_plan.h"
+#include "engine/instance_prototype.h"
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+#include "engine/sentinels.h"
+#include "engine/table.h"
+#include "scanner/string_location.h"
+#include "types/data_type.h"
+#include "types/type_registry.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+class InstanceDump {
+ public:
+  explicit InstanceDump(Quorb& instance) : instance_(instance) {
+    for (int t = 0; t < 4; ++t) NameTransform(t);
+    NameItem(instance.DefaultItem, "default");
+    NameItem(instance.OutputTextItem, "output-text");
+    for (QuorbDataType* type : instance.AllTypeObjects()) names_[type] = "type " + type->Name;
+    for (int t = 0; t < 4; ++t) WriteTransform(t);
+    WriteInstance();
+  }
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+ private:
+  Quorb& instance_;
+  std::map<const void*, std::string> names_;
+  std::vector<const QuorbItem*> order_;
+  std::vector<std::string> lines_;
+
+  void NameItem(const QuorbItem* item, const std::string& path) {
+    if (item == nullptr || names_.count(item) != 0) return;
+    names_[item] = path;
+    order_.push_back(item);
+    for (size_t k = 0; k < item->SubItems.size(); ++k) NameItem(item->SubItems[k], path + ".sub" + std::to_string(k));
+    if (item->ParsedExpr != nullptr) NameExpression(item->ParsedExpr, path + ".body");
+  }
+
+  void NameExpression(const QuorbParsedExpr* expr, const std::string& path) {
+    names_[expr] = path;
+    for (size_t p = 0; p < expr->Parts.size(); ++p) {
+      const ExpressionPart* part = expr->Parts[p];
+      const std::string at = path + ".part" + std::to_string(p);
+      names_[part] = at;
+      for (size_t a = 0; a < part->Args.size(); ++a) NameItem(part->Args[a], at + ".arg" + std::to_string(a));
+      NameItem(part->Result, at + ".result");
+      NameItem(part->OpItem, at + ".op");
+    }
+  }
+
+  void NameTransform(int t) {
+    const StringLocation* transform = instance_.Transforms[t];
+    const std::string path = "T" + std::to_string(t);
+    names_[transform] = path;
+    names_[transform->RuleTable] = path + ".rules";
+    names_[transform->Tokens] = path + ".tokens";
+    NameItem(&transform->RulesDefault, path + ".default");
+    NameItem(&transform->RulesOverall, path + ".overall");
+    for (size_t k = 0; k < transform->Tokens->size(); ++k)
+      NameItem((*transform->Tokens)[k], path + ".token" + std::to_string(k));
+    for (const auto& entry : transform->RuleTable->Symbols) {
+      int n = 0;
+      for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
+        NameItem(item, path + "[" + entry.first + "]#" + std::to_string(n++));
+    }
+  }
+
+  std::string Of(const void* object) const {
+    if (object == nullptr) return "-";
+    if (object == &instance_) return "instance";
+    auto found = names_.find(object);
+    if (found != names_.end()) return found->second;
+    for (const QuorbItem* shared : {OpenCurlyBrace, CloseCurlyBrace, ArgStop, DefStop, DefCommandStop, ItemNotFound,
+                                    DefaultToken, NullItem, Parenth})
+      if (object == shared) return "sentinel";
+    for (int32_t n = 0; n < BuiltInTypeCount; ++n)
+      if (object == PrototypeOf(n)) return "prototype type " + std::to_string(n);
+    std::ostringstream address;
+    address << "unnamed " << object;
+    return address.str();
+  }
+
+  template <typename Function>
+  static std::string Code(Function function) {
+    std::ostringstream out;
+    out << reinterpret_cast<const void*>(function);
+    return out.str();
+  }
+
+  void WriteItem(const QuorbItem* item) {
+    std::ostringstream out;
+    out << Of(item) << ": parts " << item->HasTokenPart() << item->HasRulePart() << " props " << item->Properties << " name '" << item->Name << "' text '" << item->Text
+        << "' comment '" << item->Rule().Comment << "' next " << Of(item->NextOverload) << " owner " << Of(item->Owner)
+        << " table " << Of(item->OwningTable) << " type " << Of(item->DataType) << " pattern "
+        << item->Token().Pattern.Compiled() << "/" << item->Token().Pattern.flags() << " part " << item->Token().PartKind << " token "
+        << item->Token().TokenKind << " list " << Of(item->Token().TokenList) << " partner " << Of(item->Token().Partner) << " regex "
+        << Of(item->Token().RegExRule) << " sub-match " << item->Token().SubMatch << " fast " << Code(item->Token().FastMatch)
+        << " callback " << Code(item->Callback) << " host " << Code(item->HostFunction) << " body "
+        << Of(item->ParsedExpr) << " call " << Of(item->CurrentCall) << " count " << item->ElementCount
+        << " own-table " << Of(item->OwnTable) << " cell " << item->OwnsArrayCell << " indices " << item->Rule().PartIndex
+        << "/" << item->Rule().BackRefIndex << "/" << item->Rule().GroupStart << " group " << Of(item->Rule().GroupFirst) << ".."
+        << Of(item->Rule().GroupLast) << " precedence " << item->Precedence << " from '" << item->Rule().FromPart << "' to '"
+        << item->Rule().ToPart << "' limits " << item->Rule().Minimum << "/" << item->Rule().Maximum << "/" << item->Rule().MinimumHard << "/"
+        << item->Rule().MaximumHard << "/" << item->Rule().StartAfter << "/" << item->Rule().StopAfter << " replacement '"
+        << item->Rule().ReplacementText << "' defined-by " << Of(item->Rule().DefiningTransform) << " local "
+        << Of(item->Rule().LocalTransform) << " counts " << item->Rule().MatchCount << "/" << item->Rule().ReplaceCount << " variants "
+        << Of(item->Rule().Variants) << " subs";
+    for (const QuorbItem* sub : item->SubItems) out << " " << Of(sub);
+    for (const ReplacementStruct& piece : item->Rule().Pieces)
+      out << " piece " << piece.Kind << "/" << piece.PartIndex << "/" << piece.Offset << "/" << piece.Length << "/"
+          << Of(piece.Expression);
+    if (item->ValuePtr != nullptr && item->DataType != nullptr && !item->Has(IsArray))
+      out << " value '" << item->DataType->ToString(item->ValuePtr) << "'";
+    lines_.push_back(out.str());
+    if (item->ParsedExpr != nullptr) WriteExpression(item->ParsedExpr);
+  }
+
+  void WriteExpression(const QuorbParsedExpr* expr) {
+    std::ostringstream out;
+    out << Of(expr) << ": first " << Of(expr->First) << " type " << Of(expr->ResultType) << " owner "
+        << Of(expr->Owner) << " function " << Of(expr->FunctionItem) << " x87 " << expr->MayUseX87 << " inexact "
+        << expr->ReraiseInexact;
+    for (const ExpressionPart* part : expr->Parts) {
+      out << " | " << Code(part->Callback) << " next " << Of(part->Next) << " result " << Of(part->Result) << " op "
+          << Of(part->OpItem) << " in " << Of(part->EnclosingFunction) << " args";
+      for (const QuorbItem* arg : part->Args) out << " " << Of(arg);
+    }
+    lines_.push_back(out.str());
+  }
+
+  void WriteTransform(int t) {
+    const StringLocation& transform = *instance_.Transforms[t];
+    std::ostringstream out;
+    out << Of(&transform) << ": props " << transform.Properties << " name '" << transform.Name << "' text '"
+        << transform.Text << "' pos " << transform.RangeStart << "/" << transform.Pos << "/" << transform.RangeEnd
+        << "/" << transform.TokenLoc << "/" << transform.TokenLen << " token " << Of(transform.CurrentToken) << "/"
+        << Of(transform.PrevToken) << " status " << transform.Status << " own-text '" << transform.OwnText
+        << "' grammar " << transform.Grammar << " case " << transform.RuleTable->CaseSensitive << " longest "
+        << transform.RuleTable->LongestKey << " steps " << transform.Steps.size() << " changes "
+        << transform.ChangeLog.size() << " passes " << transform.Passes.size() << " search "
+        << transform.SearchTables.size();
+    lines_.push_back(out.str());
+  }
+
+  void WriteInstance() {
+    for (const QuorbItem* item : order_) WriteItem(item);
+    std::ostringstream out;
+    out << "instance: flags " << instance_.Flags << " error " << instance_.Error.Number << " ignored "
+        << instance_.IgnoredExceptions << " separator '" << instance_.DefSeparator << "' equal '"
+        << instance_.SyntaxEqual << "' anonymous " << instance_.AnonymousItems.size() << " handlers "
+        << instance_.ErrorHandlers.size() << " retired " << instance_.RetiredTypes.size() << " slots";
+    for (QuorbDataType* slot : {instance_.AnyType, instance_.IntType, instance_.BoolType, instance_.DoubleType,
+                                instance_.StringType, instance_.PointerType, instance_.ComplexType})
+      out << " " << Of(slot);
+    for (QuorbDataType* type : instance_.DataTypes) out << " " << Of(type);
+    for (const auto& message : instance_.Error.Messages) out << " message " << message.first << " '" << message.second << "'";
+    for (const std::vector<int32_t>& row : instance_.ConversionTable) {
+      out << " row";
+      for (int32_t to : row) out << " " << to;
+    }
+    lines_.push_back(out.str());
+    // In name order: the instance lists its type objects by address.
+    std::vector<std::string> types;
+    for (QuorbDataType* type : instance_.AllTypeObjects()) {
+      std::ostringstream line;
+      line << Of(type) << ": index " << type->Index << " item " << Of(type->Item) << " outputs";
+      for (const QuorbItem* output : type->Outputs) line << " " << Of(output);
+      types.push_back(line.str());
+    }
+    std::sort(types.begin(), types.end());
+    lines_.insert(lines_.end(), types.begin(), types.end());
+  }
+};
+
+TEST(InstancePrototype, ACopyHoldsWhatTheTextsBuild) {
+  ASSERT_TRUE(InstancePrototypeUsable());
+  Quorb parsed(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+  Quorb copied;
+  const std::vector<std::string> expected = InstanceDump(parsed).Lines();
+  const std::vector<std::string> actual = InstanceDump(copied).Lines();
+  ASSERT_EQ(actual.size(), expected.size());
+  for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(actual[k], expected[k]);
+}
+
+// A prototype holding what a copy cannot reproduce makes no plan: the
+// instances are then built from the texts.
+TEST(InstancePrototype, APlanRefusesWhatACopyCannotReproduce) {
+  static double hostValue = 1;
+  struct Case {
+    const char* definition;
+    QuorbCallback address;
+  };
+  const Case cases[] = {
+      {"", nullptr},  // nothing added: the plan is made
+      {"Name: geo ~~ Namespace: begin", nullptr},
+      {"Variable: cells[3]", nullptr},
+      {"Variable: host", reinterpret_cast<QuorbCallback>(&hostValue)},
+      {"Function: Blend(x, y) = x*y + x/y - y", nullptr},  // a body whose steps run fused
+  };
+  for (const Case& test : cases) {
+    Quorb prototype(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+    if (*test.definition != '\0') {
+      ASSERT_NE(prototype.Define(test.definition, test.address, nullptr), nullptr);
+    }
+    InstancePlan plan;
+    EXPECT_EQ(MakeInstancePlan(prototype, BuiltinDefinitionCount, plan), *test.definition == '\0') << test.definition;
+  }
+}
+
+// What a host does to a copy's transforms (tokens, rules, rule defaults)
+// stays with that copy: the next copy is as new. (The C test of the same
+// covers the definitions; the transform family is not exported everywhere.)
+TEST(InstancePrototype, AChangedCopysTransformsLeaveTheNextCopyAsNew) {
+  Quorb parsed(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+  const std::vector<std::string> expected = InstanceDump(parsed).Lines();
+  {
+    Quorb changed;
+    ASSERT_NE(changed.ParserTransform()->DefineRule("Sine", "Sin", nullptr), nullptr);
+    ASSERT_NE(changed.MainTransform()->DefineToken("@@", TokenGeneric, "", 0), nullptr);
+    changed.ParserTransform()->RulesDefault.SetProperty(IsSkipOver, 1);
+    (*changed.MainTransform()->Tokens)[0]->EditToken().SubMatch = 7;
+    changed.RootTable()->Handle("inf")->ParsedExpr->Parts[0]->Args[0]->Text = "changed";
+    EXPECT_EQ(changed.Eval("Sine(0)"), 0.0);
+  }
+  Quorb later;
+  EXPECT_EQ(InstanceDump(later).Lines(), expected);
+}
+
+}  // namespace
+}  // namespace QuorbNameSpace
