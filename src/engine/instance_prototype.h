@@ -9,10 +9,11 @@
 // named. Process-wide objects (the sentinels, the type prototypes) are
 // shared, as they are by instances built from the texts.
 //
-// Rows of the built-in list that leave a parsed body behind (a function
-// defined by an expression) are not copied: the prototype stops before the
-// first such row, and each copy defines that row and every later one from
-// its text, in list order, so the result is the one the texts give.
+// Parsed bodies of built-in functions are copied step by step with their
+// temporaries. Should a row of the built-in list leave something a copy
+// cannot reproduce (instance_plan.cpp says what), the prototype stops
+// before the first such row, and each copy defines that row and every later
+// one from its text, in list order, so the result is the one the texts give.
 #ifndef QUORB_ENGINE_INSTANCE_PROTOTYPE_H
 #define QUORB_ENGINE_INSTANCE_PROTOTYPE_H
 

@@ -54,14 +54,24 @@ bool ReadArrayBrackets(Quorb& instance, QuorbItem* target, StringLocation& scann
   return true;
 }
 
+// The most storage an array declared in a text gets (256 MiB): a mistyped
+// or hostile count must not reserve gigabytes.
+constexpr uint64_t MaxDeclaredArrayBytes = 256ULL << 20;
+
+bool FitsDeclaredArray(QuorbDataType* elementType, uint64_t count) {
+  const uint64_t size = elementType->SizeOf();
+  return size == 0 || count <= MaxDeclaredArrayBytes / size;
+}
+
 // Gives the array its storage and values, and makes it reachable through
-// a cell, as every array is.
+// a cell, as every array is. A count too large for the storage allowed is
+// an invalid definition, as a failed allocation is.
 void SettleArray(Quorb& instance, QuorbItem* target, int64_t size, ArrayValues& collected) {
   QuorbDataType* elementType = ElementType(instance, target);
   const uint64_t count = size >= 0 ? static_cast<uint64_t>(size) : collected.values.size();
   void* array = target->ValuePtr;
   if (array == nullptr && elementType != nullptr) {
-    array = elementType->AllocArrayValue(count);
+    array = FitsDeclaredArray(elementType, count) ? elementType->AllocArrayValue(count) : nullptr;
     if (array == nullptr) {
       instance.SetErrorIfNone(ErrInvalidDefinition);
     } else {

@@ -206,6 +206,11 @@ TEST_F(Definitions, ArrayElementsShareTheFirstValuesType) {
   // An array of pointers to texts holds addresses, made and freed as such.
   EXPECT_NE(DefineVariable(q, "a[5] As String Ptr", nullptr), nullptr);
   EXPECT_EQ(Def("Variable: a2[2] ~~ Value: 2"), nullptr) << "an array holds no scalar";
+  // A declared count past 256 MiB of storage is refused, not allocated.
+  EXPECT_EQ(DefineVariable(q, "huge[1676219209]", nullptr), nullptr);
+  EXPECT_EQ(ErrorNumber(q), 9);
+  EXPECT_EQ(Def("Function: h(v[1676219209]) = 1"), nullptr);
+  EXPECT_NE(DefineVariable(q, "large[1000]", nullptr), nullptr);
   double host[2] = {5, 6};
   EXPECT_EQ(DefineVariable(q, "over[2] = {\"a\", \"b\"}", host), nullptr) << "host doubles never become texts";
   ASSERT_NE(DefineVariable(q, "hosted[2] = {True, 7}", host), nullptr);
