@@ -67,12 +67,7 @@ void CopyRulePart(const RuleParamStruct& from, RuleParamStruct& to, const ItemLi
   to.GroupStart = from.GroupStart;
   CopyText(to.FromPart, from.FromPart);
   CopyText(to.ToPart, from.ToPart);
-  to.Minimum = from.Minimum;
-  to.Maximum = from.Maximum;
-  to.MinimumHard = from.MinimumHard;
-  to.MaximumHard = from.MaximumHard;
-  to.StartAfter = from.StartAfter;
-  to.StopAfter = from.StopAfter;
+  to.CopyLimits(from);
   if (!from.Pieces.empty() || !to.Pieces.empty()) to.Pieces = from.Pieces;
   CopyText(to.ReplacementText, from.ReplacementText);
   CopyText(to.Comment, from.Comment);

@@ -79,6 +79,16 @@ struct RuleParamStruct {
   uint64_t MatchCount = 0;
   uint64_t ReplaceCount = 0;
   std::vector<QuorbItem*>* Variants = nullptr;  // owned while IsAnchored is set
+
+  // Takes the count limits (Minimum to StopAfter) of `from`.
+  void CopyLimits(const RuleParamStruct& from) {
+    Minimum = from.Minimum;
+    Maximum = from.Maximum;
+    MinimumHard = from.MinimumHard;
+    MaximumHard = from.MaximumHard;
+    StartAfter = from.StartAfter;
+    StopAfter = from.StopAfter;
+  }
 };
 
 class QuorbItem : public BaseClass {

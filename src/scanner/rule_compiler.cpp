@@ -88,21 +88,12 @@ void ClearCompiledContent(QuorbItem* rule) {
   rule->EditRule().ReplacementText.clear();
 }
 
-static void CopyLimits(RuleParamStruct& to, const RuleParamStruct& from) {
-  to.Minimum = from.Minimum;
-  to.Maximum = from.Maximum;
-  to.MinimumHard = from.MinimumHard;
-  to.MaximumHard = from.MaximumHard;
-  to.StartAfter = from.StartAfter;
-  to.StopAfter = from.StopAfter;
-}
-
 // Copies the transform's rule defaults into a new rule.
 void TakeDefaults(QuorbItem* rule, const QuorbItem& defaults) {
   rule->SetBit(IsActive, true);
   for (ItemIsEnum bit : {IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver, IsRewindOnChange, IsRightToLeft})
     rule->SetBit(bit, defaults.Has(bit));
-  CopyLimits(rule->EditRule(), defaults.Rule());
+  rule->EditRule().CopyLimits(defaults.Rule());
 }
 
 }  // namespace
@@ -156,7 +147,7 @@ void StringLocation::AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule) {
   for (ItemIsEnum bit : {IsAnchored, IsActive, IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver,
                          IsRewindOnChange, IsRightToLeft})
     rule->SetBit(bit, fresh->Has(bit));
-  CopyLimits(target, source);
+  target.CopyLimits(source);
   // Every link that named the fresh item names the rule now.
   bool regexAnchored = false;
   for (QuorbItem* part : rule->SubItems) {
