@@ -1,8 +1,8 @@
 // Runs of Double steps fused into one step. A run of two or more
 // consecutive steps of Double arithmetic, or of the Double math functions
 // (real_math.h), becomes a single step that performs each of them in order,
-// in a switch over small records, instead of one indirect call and three
-// indirections through the argument vector per step. Each record computes
+// in a switch over small records, instead of one indirect call per step
+// and a load of each operand through the step's argument list. Each record computes
 // exactly what the step's callback computes (math functions through the
 // very value function the callback calls) and writes it to the same result
 // item, so results, flags and the values later steps read stay as they were.
@@ -72,11 +72,11 @@ struct FusedRun {
   FusedRun& operator=(const FusedRun&) = delete;
 };
 
-// Links each run of two or more fusable steps of `expr`'s chain through one
-// new step (added to its part list) instead; a single such step too when it
-// is all the expression computes. When the whole expression is one run
-// whose last result is the expression's result, sets expr.WholeRun. Run
-// once, after the parse.
+// Replaces each run of two or more fusable steps of `expr`'s chain with one
+// new step. When the whole expression is one such run, whose last result is
+// the expression's result, sets expr.WholeRun to it; an expression that is
+// a single fusable step keeps its step and gets a run of its own
+// (expr.OwnRun) that Evaluate runs instead. Run once, after the parse.
 void FuseDoubleRuns(QuorbParsedExpr& expr);
 
 // Runs the records of `run` in order; the last record's result.
