@@ -16,25 +16,34 @@
 
 namespace QuorbNameSpace {
 
-// Runs the steps of `expr`; the part the run ended at (the terminator).
-// Current is re-read after every call: a callback that changed its part's
-// link, or the expression's Current, steers the loop. A step may run this
-// same expression again (Evaluate of its own handle, a loop in a body that
+// What every run of `expr` does around its steps, which `steps` runs: the
+// re-entry count and Current, and the inexact flag of steps folded at parse
+// time, raised again as the step would have. A step may run this same
+// expression again (Evaluate of its own handle, a loop in a body that
 // recurses): the inner run leaves Current where the outer one stands.
-inline ExpressionPart* RunSteps(QuorbParsedExpr& expr) {
+// Returns the part the run ended at (the terminator).
+template <typename Steps>
+inline ExpressionPart* RunBookkept(QuorbParsedExpr& expr, Steps steps) {
   ExpressionPart* const outer = expr.Current;
   ++expr.Running;
   expr.Current = expr.First;
-  while (expr.Current->Next != nullptr) {
-    expr.Current->Callback(*expr.Current);
-    expr.Current = expr.Current->Next;
-  }
-  // A step folded at parse time raised inexact there; each evaluation
-  // raises it again, as the step would have.
+  steps();
   if (expr.ReraiseInexact) RaiseInexact();
   ExpressionPart* const end = expr.Current;
   if (--expr.Running > 0) expr.Current = outer;
   return end;
+}
+
+// Runs the steps of `expr`. Current is re-read after every call: a
+// callback that changed its part's link, or the expression's Current,
+// steers the loop.
+inline ExpressionPart* RunSteps(QuorbParsedExpr& expr) {
+  return RunBookkept(expr, [&expr] {
+    while (expr.Current->Next != nullptr) {
+      expr.Current->Callback(*expr.Current);
+      expr.Current = expr.Current->Next;
+    }
+  });
 }
 
 // The result as a double: Double results, the common case, without the
@@ -55,14 +64,11 @@ inline double ResultAsDouble(const QuorbItem* result) {
 // bookkeeping is the loop's. Should the exact flag test run (and with it
 // the host's handlers), the result is read from its item, as the loop does.
 inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
-  ExpressionPart* const outer = expr.Current;
-  ++expr.Running;
-  expr.Current = expr.First;
-  const double result = RunFusedRecords(*expr.WholeRun);
-  ExpressionPart* const end = expr.First->Next;
-  expr.Current = end;
-  if (expr.ReraiseInexact) RaiseInexact();
-  if (--expr.Running > 0) expr.Current = outer;
+  double result = 0;
+  const ExpressionPart* end = RunBookkept(expr, [&expr, &result] {
+    result = RunFusedRecords(*expr.WholeRun);
+    expr.Current = expr.First->Next;
+  });
   if (TestFlagsAfterRun(expr.Owner, expr.MayUseX87)) return ResultAsDouble(end->Result);
   return result;
 }

@@ -193,15 +193,11 @@ void ReplaceSteps(const std::vector<Record>& records, ExpressionPart& fused, std
   }
 }
 
-// Whether `end` ends the expression normally.
-bool IsTerminatorOf(const ExpressionPart* end) {
-  return end != nullptr && end->Next == nullptr && end->Callback == &EvalReturn;
-}
-
 // Whether `end`, the part after a run, is the terminator and hands out the
 // result of the run's last record.
 bool IsWholeResult(const ExpressionPart* end, const std::vector<Record>& records) {
-  return IsTerminatorOf(end) && !records.empty() && end->Result == records.back().result;
+  return end != nullptr && end->Next == nullptr && end->Callback == &EvalReturn && !records.empty() &&
+         end->Result == records.back().result;
 }
 
 inline double Cell(void* const* cell) { return *static_cast<const double*>(*cell); }
@@ -275,7 +271,8 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
       records.push_back(record);
       after = after->Next;
     }
-    if (records.size() == 1 && *link == expr.First && IsWholeResult(after, records)) {
+    const bool whole = *link == expr.First && IsWholeResult(after, records);
+    if (records.size() == 1 && whole) {
       SetWholeRun(expr, records);
       return;
     }
@@ -296,15 +293,10 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
     part->Fused = std::move(run);
     part->Next = after;
     ReplaceSteps(records, *part, gone);
+    if (whole) expr.WholeRun = part->Fused.get();
     *link = part;
     fused.push_back(part);
     link = &part->Next;
-  }
-  if (expr.First->Callback == &RunFusedDoubles) {
-    const ExpressionPart* end = expr.First->Next;
-    const FusedRun& run = *expr.First->Fused;
-    if (IsTerminatorOf(end) && end->Result != nullptr && run.ops.back().result == &end->Result->ValuePtr)
-      expr.WholeRun = expr.First->Fused.get();
   }
   auto isGone = [&gone](ExpressionPart* part) { return gone.count(part) != 0; };
   expr.Parts.erase(std::remove_if(expr.Parts.begin(), expr.Parts.end(), isGone), expr.Parts.end());
