@@ -4,9 +4,15 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-# libquorb.so.MAJOR is the soname: hosts linked against one major version
-# keep loading every later release of it.
-set_target_properties(quorb PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+# The soname names the releases a host can load in place of the one it was
+# linked with: every later release of one major version, and before 1.0
+# (when a minor release may change the interface) of one minor version.
+if(PROJECT_VERSION_MAJOR EQUAL 0)
+  set(QUORB_SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+else()
+  set(QUORB_SOVERSION ${PROJECT_VERSION_MAJOR})
+endif()
+set_target_properties(quorb PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${QUORB_SOVERSION})
 # A project that adds this tree with add_subdirectory uses the same name as
 # one that finds the installed package.
 add_library(Quorb::quorb ALIAS quorb)

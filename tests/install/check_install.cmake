@@ -7,7 +7,10 @@
 #   CONSUMER_DIR  the consumer project (tests/install/consumer)
 #   GENERATOR, C_COMPILER, C_FLAGS, TOOLCHAIN   as the Quorb build used them
 #   EMULATOR      the command that runs the build's programs, if any
-#   LIBDIR, VERSION                   where libraries go, and the version
+#   LIBDIR, VERSION, SOVERSION        where libraries go, the version and the
+#                                     soname's version
+#   SOURCE_DIR, CHECK_SUBPROJECT, CXX_COMPILER   the Quorb source tree, and
+#                 whether to build it as a subproject with that compiler
 cmake_minimum_required(VERSION 3.20)
 
 function(run what)
@@ -35,13 +38,21 @@ if(CONFIG)
 endif()
 run("installing" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} ${config_args})
 
-string(REGEX MATCH "^[0-9]+" major "${VERSION}")
-foreach(installed include/quorb.h ${LIBDIR}/libquorb.so.${major} ${LIBDIR}/libquorb.so.${VERSION}
+foreach(installed include/quorb.h ${LIBDIR}/libquorb.so.${SOVERSION} ${LIBDIR}/libquorb.so.${VERSION}
                   ${LIBDIR}/cmake/Quorb/QuorbConfig.cmake ${LIBDIR}/pkgconfig/quorb.pc)
   if(NOT EXISTS ${prefix}/${installed})
     message(FATAL_ERROR "the install lacks ${installed}")
   endif()
 endforeach()
+
+# The soname the library itself carries, where binutils can read it.
+find_program(READELF readelf)
+if(READELF)
+  run("reading the soname" ${READELF} -d ${prefix}/${LIBDIR}/libquorb.so.${VERSION})
+  if(NOT run_output MATCHES "\\[libquorb\\.so\\.${SOVERSION}\\]")
+    message(FATAL_ERROR "the library's soname is not libquorb.so.${SOVERSION}:\n${run_output}")
+  endif()
+endif()
 
 # Through the CMake package.
 run("configuring the consumer" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake -G ${GENERATOR}
@@ -64,4 +75,15 @@ file(MAKE_DIRECTORY ${WORK_DIR}/pkg-config)
 run("compiling the consumer with pkg-config's flags" ${C_COMPILER} ${c_flags} ${CONSUMER_DIR}/consumer.c ${pc_flags}
     -Wl,-rpath,${prefix}/${LIBDIR} -o ${WORK_DIR}/pkg-config/consumer)
 expect_host_runs("the consumer built with pkg-config" ${WORK_DIR}/pkg-config/consumer)
-message(STATUS "installed package works through find_package and pkg-config")
+# As a subproject of a project without GoogleTest, from the source tree.
+if(NOT CHECK_SUBPROJECT)
+  message(STATUS "installed package works through find_package and pkg-config")
+  return()
+endif()
+run("configuring the add_subdirectory consumer" ${CMAKE_COMMAND} -S ${CONSUMER_DIR}/../subproject
+    -B ${WORK_DIR}/subproject -G ${GENERATOR} -DQUORB_SOURCE_DIR=${SOURCE_DIR}
+    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_CXX_COMPILER=${CXX_COMPILER})
+run("building the add_subdirectory consumer" ${CMAKE_COMMAND} --build ${WORK_DIR}/subproject --target consumer
+    --parallel 4)
+expect_host_runs("the consumer built with add_subdirectory" ${WORK_DIR}/subproject/consumer)
+message(STATUS "installed package works through find_package and pkg-config, the source tree through add_subdirectory")
