@@ -6,7 +6,7 @@
 // Two forms in the reference state a result, and both become checks:
 // - in prose, `expression` → `result`: EvalStr of the expression on a new
 //   instance returns the result;
-// - in a ```c block, a call of Eval, Evaluate, EvalStr or EvaluateStr ended
+// - in a ```c block, a call of Eval, Evaluate, EvalStr, EvaluateStr or Expand ended
 //   by a comment that opens with the result: /* 5 */ or /* 5: why */ checks
 //   the number, /* "text" */ the text, /* error 3: why */ the error number.
 // Every ```c block is compiled whole, in the order of the reference, on one
@@ -65,7 +65,7 @@ int BraceDepthChange(const std::string& line) {
 // A statement whose comment states its result becomes a check of it.
 std::string CheckedStatement(const std::string& line, int line_number) {
   static const std::regex stated(
-      R"(^(\s*)((Eval|EvalStr|Evaluate|EvaluateStr)\(.*\));\s*/\* (.*) \*/\s*$)");
+      R"(^(\s*)((Eval|EvalStr|Evaluate|EvaluateStr|Expand)\(.*\));\s*/\* (.*) \*/\s*$)");
   static const std::regex text_result(R"(^"((?:[^"\\]|\\.)*)\".*)");
   static const std::regex error_result(R"(^error ([0-9]+)\b.*)");
   static const std::regex number_result(R"(^(-?[0-9][0-9.eE+-]*)(:.*|,.*| .*)?$)");
@@ -73,7 +73,7 @@ std::string CheckedStatement(const std::string& line, int line_number) {
   if (!std::regex_match(line, m, stated)) return line;
   const std::string indent = m[1], call = m[2], function = m[3], comment = m[4];
   const std::string where = std::to_string(line_number);
-  const bool gives_text = function == "EvalStr" || function == "EvaluateStr";
+  const bool gives_text = function == "EvalStr" || function == "EvaluateStr" || function == "Expand";
   if (std::regex_match(comment, r, text_result) && gives_text)
     return indent + "CHECK_TEXT(" + call + ", \"" + r[1].str() + "\", " + where + ");";
   if (std::regex_match(comment, r, error_result))
