@@ -19,18 +19,25 @@
  *
  * Texts out belong to the export that returned them: one buffer per export,
  * shared by all instances, valid and unchanged until the next call of the
- * same export. Copy what you keep. The trap: two calls of one export in one
- * statement, as in
+ * same export, which may free it. Copy what you keep. The trap: two calls
+ * of one export in one statement, as in
  *     printf("%s %s", EvalStr(q, "1+1"), EvalStr(q, "2+2"));
- * print the same text twice, since both pointers point to that one buffer.
+ * leave the first pointer dangling: it may print garbage or crash, not
+ * merely the same text twice.
  *
  * Failures. No export throws or aborts on bad input. A definition that
  * fails returns null; a parse that fails returns an expression whose run
  * yields the error (its number through Evaluate, its message through
  * EvaluateStr). The instance holds one error number (0 for none): the
  * first error of the last parse or definition, or one raised while
- * evaluating; it stays until the next parse or definition starts. Each
- * error raised calls the host's error handlers (AddErrorHandler).
+ * evaluating. It is sticky: evaluation never clears it, so after a failed
+ * evaluation ErrorNumber keeps reporting it, and every later EvaluateStr
+ * of any expression returns its message, until the next parse, definition
+ * or rule definition starts (Parse, Eval, EvalStr, a Define export,
+ * FromTo, DefineRule). No export clears it alone: a host that evaluates
+ * parsed expressions again after a failure starts clean by parsing
+ * something (Eval(q, "0") is the cheapest).
+ * Each error raised calls the host's error handlers (AddErrorHandler).
  *
  * The not-found item. Lookups (HandleOf, GetItemOf, GetItemOfProperty)
  * never return null: a miss returns the not-found item, one item shared by
@@ -113,7 +120,8 @@ typedef void(QUORB_CALLBACK* QuorbErrorHandler)(QuorbInstance* instance);
 
 /* Instance life. */
 /* A new instance that knows the built-in language; `unused` is not read
- * (pass NULL). Null only when memory runs out. Free it with ReleaseQuorb. */
+ * (pass NULL). Null only when memory runs out. Free it with ReleaseQuorb.
+ * It clears the calling thread's floating-point flags. */
 QUORB_API QuorbInstance* CreateQuorb(void* unused);
 /* Frees the instance and everything made from it; their handles die with
  * it. Null is ignored, and so is a call from inside one of its callbacks. */
@@ -143,8 +151,17 @@ QUORB_API QuorbTransform* CreateTransform(void);
 /* Defines from a definition text such as "Function: Hyp(a, b) = Sqrt(a*a +
  * b*b)". `callbackOrAddress` is the QuorbCallback of a function, operator
  * or output clause, the QuorbErrorHandler of an error-handler clause, or
- * the host storage of a variable, or null. A non-null `existing` item is
- * redefined in place. Null with error 0: the clauses made no item. */
+ * the host storage of a variable, or null. A non-null `existing` item of
+ * this instance takes the clauses instead of a new item: clauses that set
+ * its properties ("Value: 5", "Lock", "Precedence: 42", "Name: other")
+ * change it in place and return it. A "Function:", "Operator:" or
+ * "Variable:" clause for an existing item that is filed by name is
+ * refused (null, error 9): to replace a function's or operator's
+ * definition, define it again with "Overwrite ~~ Function: ..." and a null
+ * `existing`, and expressions parsed earlier run the new definition. A
+ * variable is never overwritten: declared again, it is filed anew, and
+ * expressions parsed earlier keep the old one. Null with error 0: the
+ * clauses made no item. */
 QUORB_API QuorbItem* Define_Overload_Quorb(QuorbInstance* instance, const char* definition, void* callbackOrAddress,
                                            QuorbItem* existing);
 /* Defines "Function: " + signature: "Hyp(a, b) = Sqrt(a*a + b*b)" has a
@@ -175,7 +192,12 @@ QUORB_API QuorbItem* AddErrorHandler(QuorbInstance* instance, QuorbErrorHandler 
  * expression that yields its error. Owned by the instance; see ReleaseExpr. */
 QUORB_API QuorbExpression* Parse(QuorbInstance* instance, const char* expression, const char* typeName);
 /* Runs the expression; the result as a double (NaN for a non-numeric type).
- * Floating-point exceptions not ignored become errors 20 to 24. */
+ * Then the floating-point flags are tested: every flag raised and not
+ * ignored (FPEnvSetExceptionMask) becomes error 20 to 24, also one the
+ * host raised before the call, so clear the flags first
+ * (FPEnvClearException) when they are not the expression's. The error
+ * number is sticky (see Failures above): the run does not clear an earlier
+ * error, and the result of a run that raised one is its number. */
 QUORB_API double Evaluate(QuorbExpression* expression);
 /* As Evaluate without the floating-point test: no errors 20 to 24, and the
  * raised flags stay raised. */
@@ -184,7 +206,8 @@ QUORB_API double EvaluateNTE(QuorbExpression* expression);
  * low 32 bits, floats are truncated and saturated, other types give 0. */
 QUORB_API int32_t EvaluateInt32(QuorbExpression* expression);
 /* As Evaluate, the result as text through its type's output formats, or
- * the error message when the run ends with an error set (text out). */
+ * the error message when the run ends with an error set (text out); the
+ * error may be an earlier one, still set (see Failures above). */
 QUORB_API const char* EvaluateStr(QuorbExpression* expression);
 /* Runs it without the floating-point test; the address of the result
  * value, owned by the expression, valid until its next run or release. */
@@ -319,13 +342,18 @@ QUORB_API void ReleaseRule(QuorbItem* rule);
 
 /* Non-zero: the rule is applied; 0: it is passed over. */
 QUORB_API QuorbItem* Active(QuorbItem* rule, int32_t flag);
-/* Non-zero: the rule's words match only in the same case. */
+/* Non-zero: the rule's words, its first word included, match only in the
+ * same case; rules ignore ASCII case unless made case-sensitive. */
 QUORB_API QuorbItem* CaseSensitive(QuorbItem* rule, int32_t flag);
-/* Non-zero: blanks are tokens the rule sees. */
+/* Non-zero: blanks are tokens the rule sees, so its words must touch as in
+ * the pattern: "f(" then does not match "f (". */
 QUORB_API QuorbItem* WhitespaceSensitive(QuorbItem* rule, int32_t flag);
-/* Non-zero: a code block is entered and rewritten; 0: it is left alone. */
+/* Stored and read back only: whether a rule's matches reach into code
+ * blocks is the transform's setting (CodeBlockSensitive on RulesDefault). */
 QUORB_API QuorbItem* CodeBlockSensitive(QuorbItem* rule, int32_t flag);
-/* Non-zero: quoted text is one token, left alone; 0: its inside is read. */
+/* Non-zero: quoted text is one token, left alone; 0: its inside is read.
+ * On a rule it governs the words after the first: the first word is found
+ * by the transform's scan, which follows the flag on RulesDefault. */
 QUORB_API QuorbItem* QuoteSensitive(QuorbItem* rule, int32_t flag);
 /* Non-zero: matches are passed over, not replaced. */
 QUORB_API QuorbItem* SkipOver(QuorbItem* rule, int32_t flag);
@@ -333,7 +361,8 @@ QUORB_API QuorbItem* SkipOver(QuorbItem* rule, int32_t flag);
 QUORB_API QuorbItem* RewindOnChange(QuorbItem* rule, int32_t flag);
 /* Non-zero: the match limits count from the end of the text. */
 QUORB_API QuorbItem* RightToLeft(QuorbItem* rule, int32_t flag);
-/* Among rules of the same first word, higher precedence is tried first. */
+/* Stored and read back only: rules under one first word are tried newest
+ * first, whatever their precedence. */
 QUORB_API QuorbItem* Precedence(QuorbItem* rule, int32_t precedence);
 /* No match is replaced when the text holds fewer than `value` of them. */
 QUORB_API QuorbItem* Minimum(QuorbItem* rule, int32_t value);
@@ -364,15 +393,18 @@ QUORB_API const char* ReplacementText(QuorbItem* rule);
 /* Makes a copy of `text` the input and drops a by-reference link. Returns
  * the transform; null (error 9) while it runs. */
 QUORB_API QuorbTransform* SetInput(QuorbTransform* transform, const char* text);
-/* C++ hosts: `target` is a std::string the caller owns and keeps alive;
- * it becomes the input by exchange and each Transform hands the result back
+/* C++ hosts: `target` is a std::string the caller owns and keeps alive.
+ * Its text moves into the transform by exchange (the host's string is left
+ * with the transform's earlier input, usually empty), so edits the host
+ * makes to it later are not seen; each Transform copies its result back
  * into it. Null drops the link. Returns the transform; null while it runs. */
 QUORB_API QuorbTransform* SetInputByRef(QuorbTransform* transform, void* target);
 /* Rewrites the stored input in place by the passes, then the rules.
  * Returns the transform; null (error 9) while it runs. */
 QUORB_API QuorbTransform* Transform(QuorbTransform* transform);
-/* The transform's current text; "" for null. Library-owned, valid until
- * the next ResultStr call. */
+/* The transform's current text; "" for null, and one blank before the
+ * first SetInput and after a Reset. Library-owned, valid until the next
+ * ResultStr call. */
 QUORB_API const char* ResultStr(QuorbTransform* transform);
 /* 1 when the transform's last expansion changed its text, else 0 (0 for null). */
 QUORB_API int32_t WasModified(QuorbTransform* transform);
@@ -553,7 +585,9 @@ QUORB_API QuorbType* Handle_Overload_DataType(QuorbType* type);  /* returns `typ
 
 /* ---- Errors -----------------------------------------------------------
  * Texts are valid until the next call of the same export. */
-QUORB_API int32_t ErrorNumber(QuorbInstance* instance);         /* 0 when none */
+/* The current error number, 0 when none. It stays set until the next parse
+ * or definition starts, whatever is evaluated meanwhile. */
+QUORB_API int32_t ErrorNumber(QuorbInstance* instance);
 /* The message of error n (n = 0: the current error); "" for a number
  * without a message. */
 QUORB_API const char* ErrorMessage(QuorbInstance* instance, int32_t n);
