@@ -36,12 +36,29 @@ void FunctionSignature(DefinitionState& state, std::string& name) {
   QuorbItem* item = state.item;
   item->SetBit(IsFunction, true);
   name = NextTokenText(scanner);
+  if (!IsNameToken(scanner)) {
+    // Filed under "=" or "(" it would take that symbol from every expression.
+    instance.SetErrorIfNone(ErrInvalidDefinition);
+    name.clear();
+    return;
+  }
   scanner.NextToken(DefaultToken, 1);
+  bool closed = scanner.TokenText().empty();  // no list at all
   while (!scanner.TokenText().empty() && instance.Error.Number == 0) {
-    if (scanner.TokenText() == ")" || StoppedAt(scanner, ")")) break;
+    if (scanner.TokenText() == ")" || StoppedAt(scanner, ")")) {
+      closed = true;
+      break;
+    }
     scanner.NextToken(DefaultToken, 1);
-    if (scanner.TokenText() == ")") break;
+    if (scanner.TokenText() == ")") {
+      closed = true;
+      break;
+    }
     instance.ParamParse(item, scanner);
+  }
+  if (!closed) {
+    instance.SetErrorIfNone(ErrInvalidDefinition);
+    return;
   }
   if (!Folded(instance, NextTokenText(scanner), "as")) return;
   QuorbDataType* type = ResultType(instance, NextTokenText(scanner));

@@ -182,7 +182,8 @@ TEST_F(Definitions, ANamespaceIsFiledOutsideItself) {
   // with the instance, bodies before the items they read.
   ASSERT_NE(Def("Namespace: begin"), nullptr);
   ASSERT_NE(DefineConstant(q, "k2", nullptr), nullptr);
-  EXPECT_NE(DefineOperator(q, "{}N{}*{k2}", 50, 0, nullptr), nullptr);
+  EXPECT_EQ(DefineOperator(q, "{}N{}*{k2}", 50, 0, nullptr), nullptr) << "operands without names";
+  EXPECT_NE(DefineOperator(q, "{a} N {b} = a * k2", 50, 0, nullptr), nullptr);
 }
 
 TEST_F(Definitions, PointerDeclarationsStoreAddressesOnly) {
@@ -261,9 +262,9 @@ TEST_F(Definitions, ALiteralTokenWithoutATypeIsNoValue) {
 }
 
 TEST_F(Definitions, AnItemWithoutCallbackNeverRuns) {
-  ASSERT_NE(DefineVariable(q, "@", nullptr), nullptr);
+  EXPECT_EQ(DefineVariable(q, "@", nullptr), nullptr) << "a variable's name is a name";
   ASSERT_NE(DefineOperator(q, "@", 44, 0, nullptr), nullptr);
-  EXPECT_EQ(Show("@"), "0") << "the variable further down the chain";
+  EXPECT_EQ(Show("@"), "Syntax error") << "never run";
   EXPECT_EQ(Show("1 @ 2"), "Syntax error");
   ASSERT_NE(DefineFunction(q, "nothing(x)", nullptr), nullptr);
   EXPECT_EQ(Show("nothing(1)"), "Undefined callback");
