@@ -30,6 +30,19 @@ bool StoppedAt(const StringLocation& scanner, const char* text) {
   return scanner.StopLoc != NoPosition && scanner.Input().compare(scanner.StopLoc, scanner.StopLen, text) == 0;
 }
 
+// The parameters after "(", up to its ")"; false, with error 9, when the
+// list is never closed.
+bool ReadParameterList(Quorb& instance, QuorbItem* item, StringLocation& scanner) {
+  while (!scanner.TokenText().empty() && instance.Error.Number == 0) {
+    if (scanner.TokenText() == ")" || StoppedAt(scanner, ")")) return true;
+    scanner.NextToken(DefaultToken, 1);
+    if (scanner.TokenText() == ")") return true;
+    instance.ParamParse(item, scanner);
+  }
+  instance.SetErrorIfNone(ErrInvalidDefinition);
+  return false;
+}
+
 void FunctionSignature(DefinitionState& state, std::string& name) {
   Quorb& instance = state.instance;
   StringLocation& scanner = state.Scan();
@@ -43,21 +56,9 @@ void FunctionSignature(DefinitionState& state, std::string& name) {
     return;
   }
   scanner.NextToken(DefaultToken, 1);
-  bool closed = scanner.TokenText().empty();  // no list at all
-  while (!scanner.TokenText().empty() && instance.Error.Number == 0) {
-    if (scanner.TokenText() == ")" || StoppedAt(scanner, ")")) {
-      closed = true;
-      break;
-    }
-    scanner.NextToken(DefaultToken, 1);
-    if (scanner.TokenText() == ")") {
-      closed = true;
-      break;
-    }
-    instance.ParamParse(item, scanner);
-  }
-  if (!closed) {
-    instance.SetErrorIfNone(ErrInvalidDefinition);
+  if (scanner.TokenText() != "(") {
+    scanner.Pos = scanner.TokenStart;  // no parameter list: "As" or the body follows
+  } else if (!ReadParameterList(instance, item, scanner)) {
     return;
   }
   if (!Folded(instance, NextTokenText(scanner), "as")) return;

@@ -210,6 +210,8 @@ TEST_F(Definitions, ADeclarationWithoutANameOrWithAnOpenListMakesNoItem) {
   ASSERT_NE(DefineFunction(q, "twice(a, a) = a + a", nullptr), nullptr) << "a repeated parameter name is kept";
   ASSERT_NE(DefineFunction(q, "h() = 4", nullptr), nullptr);
   EXPECT_EQ(Show("h()"), "4");
+  ASSERT_NE(DefineFunction(q, "k As Int = 5", nullptr), nullptr) << "no list at all";
+  EXPECT_EQ(Show("k"), "5");
 }
 
 TEST_F(Definitions, PointerDeclarationsStoreAddressesOnly) {
