@@ -309,7 +309,10 @@ QUORB_API QuorbItem* Define_Overload_QuorbTransform_Tokens(QuorbTransform* trans
 
 /* ===== Transforms: rules =====
  * A rule belongs to its transform and is freed with it or by ReleaseRule.
- * Limits are counts of matches; -1 means none. */
+ * Limits are counts of matches; any negative value means none. A FROM
+ * pattern is matched from its first word (or first regular-expression
+ * parameter) on, so one that starts with a plain or count parameter is
+ * malformed. */
 
 /* Defines the rule `from` -> `to` with its comment, limits, precedence and
  * flags (non-zero sets a flag). Returns the rule; null, with nothing set,

@@ -6,9 +6,6 @@ using namespace QuorbApi;
 
 namespace {
 
-// A limit as the host gives it: -1 (any negative) is "none".
-uint64_t Limit(int32_t value) { return static_cast<uint64_t>(static_cast<int64_t>(value)); }
-
 // The rule `from` -> `to` compiled on the transform; null when none is made
 // or the transform is running. A rule no table filed is kept by its
 // transform: the host holds only a handle and may never release it.
@@ -73,20 +70,20 @@ QUORB_API QuorbItem* DefineRule(QuorbTransform* handle, const char* comment, con
     if (rule == nullptr) return nullptr;
     QuorbNameSpace::RuleParamStruct& fields = rule->EditRule();
     fields.Comment = TextIn(comment);
-    fields.Maximum = Limit(maximum);
-    fields.Minimum = Limit(minimum);
-    fields.MaximumHard = Limit(maximumHard);
-    fields.MinimumHard = Limit(minimumHard);
-    fields.StartAfter = Limit(startAfter);
-    fields.StopAfter = Limit(stopAfter);
+    fields.Maximum = UpperLimit(maximum);
+    fields.Minimum = LowerLimit(minimum);
+    fields.MaximumHard = UpperLimit(maximumHard);
+    fields.MinimumHard = LowerLimit(minimumHard);
+    fields.StartAfter = LowerLimit(startAfter);
+    fields.StopAfter = UpperLimit(stopAfter);
     rule->Precedence = precedence;
     // The two blind bits are stored inverted: set when not sensitive.
-    rule->SetBit(QuorbNameSpace::IsRewindOnChange, rewindOnChange != 0);
-    rule->SetBit(QuorbNameSpace::IsCaseSensitive, caseSensitive != 0);
-    rule->SetBit(QuorbNameSpace::IsCodeBlockBlind, codeBlockSensitive == 0);
-    rule->SetBit(QuorbNameSpace::IsQuoteBlind, quoteSensitive == 0);
-    rule->SetBit(QuorbNameSpace::IsSkipOver, skipOver != 0);
-    rule->SetBit(QuorbNameSpace::IsRightToLeft, rightToLeft != 0);
+    SetOnFamily(*rule, QuorbNameSpace::IsRewindOnChange, rewindOnChange != 0);
+    SetOnFamily(*rule, QuorbNameSpace::IsCaseSensitive, caseSensitive != 0);
+    SetOnFamily(*rule, QuorbNameSpace::IsCodeBlockBlind, codeBlockSensitive == 0);
+    SetOnFamily(*rule, QuorbNameSpace::IsQuoteBlind, quoteSensitive == 0);
+    SetOnFamily(*rule, QuorbNameSpace::IsSkipOver, skipOver != 0);
+    SetOnFamily(*rule, QuorbNameSpace::IsRightToLeft, rightToLeft != 0);
     return Handle(rule);
   });
 }

@@ -19,12 +19,11 @@ QuorbItem* OnRule(QuorbItem* handle, Set set) noexcept {
 }
 
 QuorbItem* SetFlag(QuorbItem* handle, ItemIsEnum bit, bool on) {
-  return OnRule(handle, [&](EngineItem& rule) { rule.SetProperty(bit, on ? 1 : 0); });
+  return OnRule(handle, [&](EngineItem& rule) { SetOnFamily(rule, bit, on); });
 }
 
-QuorbItem* SetLimit(QuorbItem* handle, uint64_t QuorbNameSpace::RuleParamStruct::*limit, int32_t value) {
-  // Stored as a signed 64-bit value: -1 is "no limit".
-  return OnRule(handle, [&](EngineItem& rule) { rule.EditRule().*limit = static_cast<uint64_t>(static_cast<int64_t>(value)); });
+QuorbItem* SetLimit(QuorbItem* handle, uint64_t QuorbNameSpace::RuleParamStruct::*limit, uint64_t value) {
+  return OnRule(handle, [&](EngineItem& rule) { rule.EditRule().*limit = value; });
 }
 
 QuorbItem* SetText(QuorbItem* handle, std::string QuorbNameSpace::RuleParamStruct::*field, const char* text) {
@@ -68,16 +67,16 @@ QUORB_API QuorbItem* Precedence(QuorbItem* rule, int32_t precedence) {
   return OnRule(rule, [&](EngineItem& item) { item.Precedence = precedence; });
 }
 
-QUORB_API QuorbItem* Minimum(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::Minimum, value); }
-QUORB_API QuorbItem* Maximum(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::Maximum, value); }
+QUORB_API QuorbItem* Minimum(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::Minimum, LowerLimit(value)); }
+QUORB_API QuorbItem* Maximum(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::Maximum, UpperLimit(value)); }
 QUORB_API QuorbItem* MinimumHard(QuorbItem* rule, int32_t value) {
-  return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::MinimumHard, value);
+  return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::MinimumHard, LowerLimit(value));
 }
 QUORB_API QuorbItem* MaximumHard(QuorbItem* rule, int32_t value) {
-  return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::MaximumHard, value);
+  return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::MaximumHard, UpperLimit(value));
 }
-QUORB_API QuorbItem* StartAfter(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::StartAfter, value); }
-QUORB_API QuorbItem* StopAfter(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::StopAfter, value); }
+QUORB_API QuorbItem* StartAfter(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::StartAfter, LowerLimit(value)); }
+QUORB_API QuorbItem* StopAfter(QuorbItem* rule, int32_t value) { return SetLimit(rule, &QuorbNameSpace::RuleParamStruct::StopAfter, UpperLimit(value)); }
 
 QUORB_API QuorbItem* FindPart(QuorbItem* rule, const char* from) { return SetText(rule, &QuorbNameSpace::RuleParamStruct::FromPart, from); }
 QUORB_API QuorbItem* FromPart(QuorbItem* rule, const char* from) { return SetText(rule, &QuorbNameSpace::RuleParamStruct::FromPart, from); }

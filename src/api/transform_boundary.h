@@ -3,6 +3,8 @@
 #ifndef QUORB_API_TRANSFORM_BOUNDARY_H
 #define QUORB_API_TRANSFORM_BOUNDARY_H
 
+#include <vector>
+
 #include "api/boundary.h"
 
 namespace QuorbApi {
@@ -13,6 +15,26 @@ using EngineItem = QuorbNameSpace::QuorbItem;
 // List indices past this are refused: growing a list to a host's stray
 // index would take gigabytes.
 constexpr int32_t MaxListIndex = 1 << 20;
+
+// A rule's count limit as the host gives it: any negative value is "none",
+// which for a lower limit (Minimum, MinimumHard, StartAfter) is 0 and for
+// an upper one (Maximum, MaximumHard, StopAfter) the largest count.
+inline uint64_t LowerLimit(int32_t value) { return value < 0 ? 0 : static_cast<uint64_t>(value); }
+inline uint64_t UpperLimit(int32_t value) { return value < 0 ? QuorbNameSpace::npos64 : static_cast<uint64_t>(value); }
+
+// Sets a flag on a rule and on every variant its optional parts and
+// alternatives spun off: to the host they are one rule, and each variant is
+// matched with its own flags.
+inline void SetOnFamily(EngineItem& rule, QuorbNameSpace::ItemIsEnum bit, bool on) {
+  std::vector<EngineItem*> pending{&rule};
+  while (!pending.empty()) {
+    EngineItem* item = pending.back();
+    pending.pop_back();
+    item->SetProperty(bit, on ? 1 : 0);
+    if (const std::vector<EngineItem*>* variants = item->Rule().Variants)
+      pending.insert(pending.end(), variants->begin(), variants->end());
+  }
+}
 
 inline StringLocation* Engine(QuorbTransform* handle) { return reinterpret_cast<StringLocation*>(handle); }
 

@@ -65,6 +65,7 @@ std::string NextTokenText(StringLocation& scanner);   // one token step; its tex
 std::string ReadBody(StringLocation& scanner);        // up to "~~", trimmed
 std::string ReadElement(StringLocation& scanner);     // up to "," ")" or "}", trimmed
 bool ReadInt(const std::string& text, int64_t& out);  // a decimal int, as the definitions read numbers
+bool IsNameToken(const StringLocation& scanner);      // the current token is an identifier
 void FileByName(DefinitionState& state, const std::string& name);
 // The item a name stands for in the current tables; the name is taken
 // whole when the main transform has no tokens yet.

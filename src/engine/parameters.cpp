@@ -35,20 +35,39 @@ QuorbDataType* ElementType(const Quorb& instance, const QuorbItem* target) {
 
 bool TokenIs(StringLocation& scanner, const char* text) { return scanner.IsEqual(scanner.TokenText(), text); }
 
+}  // namespace
+
+bool IsNameToken(const StringLocation& scanner) {
+  const QuorbItem* token = scanner.CurrentToken;
+  return token != nullptr && token != ItemNotFound && token->Token().TokenKind == TokenAlphanumeric &&
+         !scanner.TokenText().empty();
+}
+
+namespace {
+
 // Moves the scanner back so the current token is read again.
 void Unread(StringLocation& scanner) { scanner.Pos = scanner.TokenStart; }
 
-// Reads the array brackets after a name; SIZE is -1 when absent.
+bool IsCloser(const StringLocation& scanner) {
+  return scanner.CurrentToken->Token().TokenKind == TokenCodeBlockMatch;
+}
+
+// Reads the array brackets after a name; SIZE is -1 when absent. A bracket
+// left open is an invalid definition, as a SIZE that is no count is.
 bool ReadArrayBrackets(Quorb& instance, QuorbItem* target, StringLocation& scanner, int64_t& size) {
   target->SetBit(IsArray, true);
   size = -1;
   scanner.NextToken(DefaultToken, 1);
-  if (scanner.CurrentToken->Token().TokenKind != TokenCodeBlockMatch) {
+  if (!IsCloser(scanner)) {
     if (!ReadInt(scanner.TokenText(), size) || size < 0) {
       instance.SetErrorIfNone(ErrInvalidDefinition);
       return false;
     }
     scanner.NextToken(DefaultToken, 1);
+    if (!IsCloser(scanner)) {
+      instance.SetErrorIfNone(ErrInvalidDefinition);
+      return false;
+    }
   }
   scanner.NextToken(DefaultToken, 1);
   return true;
@@ -107,15 +126,18 @@ void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elemen
 }  // namespace
 
 void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
-  if (scanner.TokenText().empty()) return;
   const bool parameter = item->Has(IsFunction) || item->Has(IsOperator);
+  auto passing = IsByMap.find(Case(scanner.TokenText()));
+  if (passing != IsByMap.end()) scanner.NextToken(DefaultToken, 1);
+  // A name no expression can read (none, an operator, a bracket) would
+  // only hide the symbol it is filed under.
+  if (!IsNameToken(scanner)) {
+    SetErrorIfNone(ErrInvalidDefinition);
+    return;
+  }
   QuorbItem* target = parameter ? new QuorbItem() : item;
   target->DataType = DefaultType();
-  auto passing = IsByMap.find(Case(scanner.TokenText()));
-  if (passing != IsByMap.end()) {
-    target->SetBit(passing->second, true);
-    scanner.NextToken(DefaultToken, 1);
-  }
+  if (passing != IsByMap.end()) target->SetBit(passing->second, true);
   target->SetBit(IsNamedVariable, true);
   target->Owner = this;
   MainTransform()->AddSymbol(scanner.TokenText(), target, 0);
@@ -180,6 +202,8 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   // What a dereference reads: the pointed-to type, or for an array what its
   // elements were made with.
   QuorbDataType* elementType = isArray ? ElementType(*this, target) : target->DataType;
+  // Every value written must find its element: none is dropped unseen.
+  if (size >= 0 && collected.values.size() > static_cast<uint64_t>(size)) SetErrorIfNone(ErrInvalidDefinition);
   if (isArray) SettleArray(*this, target, size, collected);
   if (!collected.values.empty()) collected.Release();
   if (target->Has(IsPointer)) MakeDereferencing(*this, target, elementType);

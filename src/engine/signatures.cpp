@@ -30,18 +30,36 @@ bool StoppedAt(const StringLocation& scanner, const char* text) {
   return scanner.StopLoc != NoPosition && scanner.Input().compare(scanner.StopLoc, scanner.StopLen, text) == 0;
 }
 
+// The parameters after "(", up to its ")"; false, with error 9, when the
+// list is never closed.
+bool ReadParameterList(Quorb& instance, QuorbItem* item, StringLocation& scanner) {
+  while (!scanner.TokenText().empty() && instance.Error.Number == 0) {
+    if (scanner.TokenText() == ")" || StoppedAt(scanner, ")")) return true;
+    scanner.NextToken(DefaultToken, 1);
+    if (scanner.TokenText() == ")") return true;
+    instance.ParamParse(item, scanner);
+  }
+  instance.SetErrorIfNone(ErrInvalidDefinition);
+  return false;
+}
+
 void FunctionSignature(DefinitionState& state, std::string& name) {
   Quorb& instance = state.instance;
   StringLocation& scanner = state.Scan();
   QuorbItem* item = state.item;
   item->SetBit(IsFunction, true);
   name = NextTokenText(scanner);
+  if (!IsNameToken(scanner)) {
+    // Filed under "=" or "(" it would take that symbol from every expression.
+    instance.SetErrorIfNone(ErrInvalidDefinition);
+    name.clear();
+    return;
+  }
   scanner.NextToken(DefaultToken, 1);
-  while (!scanner.TokenText().empty() && instance.Error.Number == 0) {
-    if (scanner.TokenText() == ")" || StoppedAt(scanner, ")")) break;
-    scanner.NextToken(DefaultToken, 1);
-    if (scanner.TokenText() == ")") break;
-    instance.ParamParse(item, scanner);
+  if (scanner.TokenText() != "(") {
+    scanner.Pos = scanner.TokenStart;  // no parameter list: "As" or the body follows
+  } else if (!ReadParameterList(instance, item, scanner)) {
+    return;
   }
   if (!Folded(instance, NextTokenText(scanner), "as")) return;
   QuorbDataType* type = ResultType(instance, NextTokenText(scanner));

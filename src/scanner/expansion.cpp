@@ -35,6 +35,11 @@
 // MatchCount and ReplaceCount of each matched rule add up its matches and
 // the replacements that were kept.
 //
+// An expression directive ({@Eval}, {@Exec}, {@Param}) runs with the error
+// number cleared, so one failure does not become every later directive's.
+// A directive that fails leaves its match as it is (its message never
+// becomes text), and the expansion's first such error stays set.
+//
 // Every expansion ends: it stops with error 18 after 4 x length + 4096
 // replacements, after 4 Mi + 64 x length token steps (the text after the
 // stop stays as it is), or before a replacement would make the text longer
@@ -132,11 +137,47 @@ std::string SelfText(const QuorbItem* rule, const std::string& text, const std::
   return last > first ? Slice(text, first, last - first) : std::string();
 }
 
+// The error a directive's expression failed to parse with when its rule
+// was defined; 0 for an expression that parsed.
+int32_t ParseErrorOf(const QuorbParsedExpr& expression) {
+  const ExpressionPart* first = expression.First;
+  if (first == nullptr) return ErrSyntax;
+  if (first->Callback != &ReturnError) return 0;
+  const QuorbItem* result = first->Result;
+  const int32_t number = result != nullptr ? ValueAsInt32(result->DataType, result->ValuePtr) : 0;
+  return number != 0 ? number : ErrSyntax;
+}
+
+// Runs one expression directive with the error number cleared, so that an
+// error left by an earlier directive or call is not taken for its own;
+// whether it ran without error. The first error of the expansion
+// (`firstError`) stays set for the host to read; an error that was pending
+// before stays until the expansion has one of its own.
+template <typename Run>
+bool RunDirective(const QuorbParsedExpr& expression, int32_t& firstError, Run run) {
+  Quorb* instance = expression.Owner;
+  const int32_t parseError = ParseErrorOf(expression);
+  if (instance == nullptr) {
+    if (parseError == 0) run();
+    return parseError == 0;
+  }
+  const int32_t pending = instance->Error.Number;
+  instance->Error.Number = 0;
+  if (parseError == 0) run();
+  const int32_t raised = parseError != 0 ? parseError : instance->Error.Number;
+  if (raised != 0 && firstError == 0) firstError = raised;
+  instance->Error.Number = firstError != 0 ? firstError : pending;
+  return raised == 0;
+}
+
 // The text a rule's pieces make for one match; `text` holds the captures.
-std::string BuildReplacement(StringLocation& expander, QuorbItem* rule, const std::string& text,
-                             const std::vector<LocationAndLengthStruct>& captures, uint64_t stretchStart,
-                             uint64_t stretchLength, const std::function<std::string()>& document) {
-  std::string result;
+// False, with `result` unfinished, when an expression directive failed: the
+// match is then left as it is.
+bool BuildReplacement(StringLocation& expander, QuorbItem* rule, const std::string& text,
+                      const std::vector<LocationAndLengthStruct>& captures, uint64_t stretchStart,
+                      uint64_t stretchLength, const std::function<std::string()>& document, int32_t& firstError,
+                      std::string& result) {
+  result.clear();
   result.reserve(2 * rule->Rule().ReplacementText.size());
   const std::string& source = rule->Rule().ReplacementText;
   auto capture = [&](uint64_t index) {
@@ -156,13 +197,16 @@ std::string BuildReplacement(StringLocation& expander, QuorbItem* rule, const st
       case EvalPiece:
         if (piece.Expression != nullptr) {
           PopulateEvalParams(rule, text, captures);
-          result += piece.Expression->EvaluateStr();
+          std::string value;
+          if (!RunDirective(*piece.Expression, firstError, [&] { value = piece.Expression->EvaluateStr(); }))
+            return false;
+          result += value;
         }
         break;
       case ExecPiece:
         if (piece.Expression != nullptr) {
           PopulateEvalParams(rule, text, captures);
-          piece.Expression->Execute();
+          if (!RunDirective(*piece.Expression, firstError, [&] { piece.Expression->Execute(); })) return false;
         }
         break;
       case FilePiece:
@@ -174,7 +218,9 @@ std::string BuildReplacement(StringLocation& expander, QuorbItem* rule, const st
       case ParamPiece:
         if (piece.Expression != nullptr) {
           PopulateEvalParams(rule, text, captures);
-          const double number = piece.Expression->Evaluate();
+          double number = 0;
+          if (!RunDirective(*piece.Expression, firstError, [&] { number = piece.Expression->Evaluate(); }))
+            return false;
           // NaN and infinities fail both tests; no out-of-range conversion.
           if (number >= 0 && number < static_cast<double>(captures.size()))
             result += capture(static_cast<uint64_t>(number));
@@ -187,7 +233,7 @@ std::string BuildReplacement(StringLocation& expander, QuorbItem* rule, const st
         break;
     }
   }
-  return result;
+  return true;
 }
 
 bool NeedsTotal(const QuorbItem* head) {
@@ -281,6 +327,7 @@ class RuleExpansion {
   size_t logMark_;
   size_t stepMark_;
   uint64_t stepBytes_ = 0;    // bytes of steps recorded by this expansion
+  int32_t firstError_ = 0;     // of the expression directives run so far
   bool modified_ = false;
   bool stopped_ = false;
 };
@@ -479,7 +526,12 @@ uint64_t RuleExpansion::CountFamily(const QuorbItem* head, const TokenAt& at) {
 
 bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at) {
   const uint64_t end = start + length;
-  std::string result = BuildReplacement(expander_, rule, work_, captures_, start, length, [this] { return Document(); });
+  std::string result;
+  if (!BuildReplacement(expander_, rule, work_, captures_, start, length, [this] { return Document(); }, firstError_,
+                        result)) {
+    if (cursor_.Pos < at.end) cursor_.Pos = at.end;  // passed over whole
+    return false;
+  }
   Emit(start);
   result = ThroughLocalTransform(rule, head, std::move(result), {&out_, out_.size(), &work_, end});
   if (out_.size() + (work_.size() - done_) - length + result.size() > lengthLimit_) {
@@ -710,7 +762,14 @@ void StringLocation::ModifyText(QuorbItem* rule, std::vector<LocationAndLengthSt
   const uint64_t start = std::min(TokenLoc == NoPosition ? Pos : TokenLoc, size);
   const uint64_t length = std::min(TokenLen, size - start);
   QuorbItem* head = FamilyHead(rule);
-  std::string result = BuildReplacement(*this, rule, OwnText, captures, start, length, [this] { return OwnText; });
+  std::string result;
+  int32_t firstError = 0;
+  if (!BuildReplacement(*this, rule, OwnText, captures, start, length, [this] { return OwnText; }, firstError,
+                        result)) {
+    Pos = start + length;  // the match stays as it is
+    captures.clear();
+    return;
+  }
   result = RuleExpansion::ThroughLocalTransform(rule, head, std::move(result),
                                                {&OwnText, start, &OwnText, start + length});
   std::string oldText = OwnText.substr(start, length);

@@ -74,6 +74,7 @@ class RuleCompiler {
   bool ExpectClose();
   bool Evaluate(const std::string& text, std::string& value);
   bool DefineVariant(const std::string& from, const std::string& to);
+  bool ParameterBeforeAnchor() const;
   void FinishParts();
   QuorbItem* NewPart(const std::string& name, uint64_t bits, RulePartEnum kind);
   std::string GeneratedName();

@@ -57,6 +57,7 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
   const std::string& text = *TextPtr;
   const uint64_t end = std::min<uint64_t>(RangeEnd, text.size());
   LocationAndLengthStruct current = captures.empty() ? LocationAndLengthStruct{} : captures.front();
+  const LocationAndLengthStruct anchor = current;
   captures.clear();
   captures.reserve(parts.size());
   for (size_t i = 0; i < parts.size(); ++i) {
@@ -155,7 +156,14 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
         current = {first, Pos - first};
         break;
       }
-      default:  // Anchor, Param, Group, StopMark: their captures are filled by later parts
+      case Anchor:
+        // The rule table folds case, so a case-sensitive rule checks the
+        // word it was found under itself.
+        if (Has(IsCaseSensitive) && (anchor.Location > text.size() || anchor.Length != part->Text.size() ||
+                                     text.compare(anchor.Location, anchor.Length, part->Text) != 0))
+          return nullptr;
+        break;
+      default:  // Param, Group, StopMark: their captures are filled by later parts
         break;
     }
     captures.push_back(current);

@@ -103,8 +103,22 @@ bool RuleCompiler::ReadPattern() {
   // Groups still open at the end are closed as if their braces followed.
   while (!openGroups_.empty())
     if (!CloseGroup()) return false;
+  if (ParameterBeforeAnchor()) return false;
   FinishParts();
   return true;
+}
+
+// Matching begins at the anchor and never looks back, so a plain or count
+// parameter before it would capture the anchor itself (or nothing) instead
+// of the text before it: such a pattern cannot do what it says.
+bool RuleCompiler::ParameterBeforeAnchor() const {
+  if (!rule_->Has(IsAnchored)) return false;  // never filed, never matched
+  for (const QuorbItem* part : rule_->SubItems) {
+    const int32_t kind = part->Token().PartKind;
+    if (kind == Anchor || part->Token().RegExRule == rule_) return false;
+    if (kind == Param || kind == CountParam) return true;
+  }
+  return false;
 }
 
 // After "{": a directive, a group or a parameter.

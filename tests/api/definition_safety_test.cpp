@@ -182,7 +182,36 @@ TEST_F(Definitions, ANamespaceIsFiledOutsideItself) {
   // with the instance, bodies before the items they read.
   ASSERT_NE(Def("Namespace: begin"), nullptr);
   ASSERT_NE(DefineConstant(q, "k2", nullptr), nullptr);
-  EXPECT_NE(DefineOperator(q, "{}N{}*{k2}", 50, 0, nullptr), nullptr);
+  EXPECT_EQ(DefineOperator(q, "{}N{}*{k2}", 50, 0, nullptr), nullptr) << "operands without names";
+  EXPECT_NE(DefineOperator(q, "{a} N {b} = a * k2", 50, 0, nullptr), nullptr);
+}
+
+// Regression: each of these made an item with error 0, and the ones filed
+// under a symbol broke every expression using it.
+TEST_F(Definitions, ADeclarationWithoutANameOrWithAnOpenListMakesNoItem) {
+  const char* const functions[] = {"= 3", "(((", "f(a = ", "f(", "f(a, ", "g(+)", "g(ByVal)", ""};
+  for (const char* signature : functions) {
+    EXPECT_EQ(DefineFunction(q, signature, nullptr), nullptr) << signature;
+    EXPECT_EQ(ErrorNumber(q), 9) << signature;
+  }
+  const char* const variables[] = {"", "+", "=", "(", "v(3", "v(3) = {1, 2, 3, 4}", "w[1] = {5, 6}"};
+  for (const char* declaration : variables) {
+    EXPECT_EQ(DefineVariable(q, declaration, nullptr), nullptr) << declaration;
+    EXPECT_EQ(ErrorNumber(q), 9) << declaration;
+  }
+  EXPECT_EQ(Def("Variable: "), nullptr);
+  EXPECT_EQ(ErrorNumber(q), 9);
+  EXPECT_EQ(Show("1+2"), "3");
+  ASSERT_NE(DefineVariable(q, "x = 1", nullptr), nullptr);
+  EXPECT_EQ(Show("x = 2"), "2") << "assignment still works";
+  EXPECT_EQ(Show("f"), kUndefined);
+  ASSERT_NE(DefineVariable(q, "v(3) = {1, 2, 3}", nullptr), nullptr);
+  EXPECT_EQ(Show("v(2)"), "3");
+  ASSERT_NE(DefineFunction(q, "twice(a, a) = a + a", nullptr), nullptr) << "a repeated parameter name is kept";
+  ASSERT_NE(DefineFunction(q, "h() = 4", nullptr), nullptr);
+  EXPECT_EQ(Show("h()"), "4");
+  ASSERT_NE(DefineFunction(q, "k As Int = 5", nullptr), nullptr) << "no list at all";
+  EXPECT_EQ(Show("k"), "5");
 }
 
 TEST_F(Definitions, PointerDeclarationsStoreAddressesOnly) {
@@ -261,9 +290,9 @@ TEST_F(Definitions, ALiteralTokenWithoutATypeIsNoValue) {
 }
 
 TEST_F(Definitions, AnItemWithoutCallbackNeverRuns) {
-  ASSERT_NE(DefineVariable(q, "@", nullptr), nullptr);
+  EXPECT_EQ(DefineVariable(q, "@", nullptr), nullptr) << "a variable's name is a name";
   ASSERT_NE(DefineOperator(q, "@", 44, 0, nullptr), nullptr);
-  EXPECT_EQ(Show("@"), "0") << "the variable further down the chain";
+  EXPECT_EQ(Show("@"), "Syntax error") << "never run";
   EXPECT_EQ(Show("1 @ 2"), "Syntax error");
   ASSERT_NE(DefineFunction(q, "nothing(x)", nullptr), nullptr);
   EXPECT_EQ(Show("nothing(1)"), "Undefined callback");

@@ -37,6 +37,13 @@ const PropertyCase kPropertyCases[] = {
     {"hard maximum ends the run", MaximumHard, 1, "b a a"},
     {"hard minimum undoes the run", MinimumHard, 4, "a a a"},
     {"no limit", Maximum, -1, "b b b"},
+    // Regression: a negative lower limit made the rule never apply.
+    {"no minimum", Minimum, -1, "b b b"},
+    {"no hard minimum", MinimumHard, -1, "b b b"},
+    {"no first matches skipped", StartAfter, -1, "b b b"},
+    {"any negative maximum is none", Maximum, -7, "b b b"},
+    {"any negative hard maximum is none", MaximumHard, -2, "b b b"},
+    {"any negative stop is none", StopAfter, -3, "b b b"},
     {"skipped over", SkipOver, 1, "a a a"},
 };
 
@@ -67,6 +74,66 @@ TEST_F(TransformHost, DefineRuleTakesItsThirteenNumbersInOrder) {
   QuorbItem* one = DefineRule(t, "", "c", "d", 0, 1, 0, -1, 0, 0, -1, 0, 0, 0, 1, 1, 0);
   EXPECT_EQ(Run("c c"), "d c") << "maximum is the second number";
   EXPECT_STREQ(ReplacementText(one), "d");
+  // Regression: -1, "none", as a lower limit made the rule never apply.
+  ASSERT_NE(DefineRule(t, "", "e", "f", -1, -1, -1, -1, 0, -1, -1, 0, 0, 0, 1, 1, 0), nullptr);
+  EXPECT_EQ(Run("e e"), "f f") << "every negative limit is none";
+}
+
+// Regression: matching starts at the anchor, so a parameter before it took
+// the anchor itself ("x plus y" became "x add(plus, y)").
+TEST_F(TransformHost, APatternStartingWithAPlainOrCountParameterIsRefused) {
+  for (const char* from : {"{a} plus {b}", "{n:2} x", "{@Start}{a} plus", "[w] {a} plus"}) {
+    EXPECT_EQ(FromTo(t, from, "add({a}, {b})"), nullptr) << from;
+    EXPECT_EQ(ErrorNumber(q), 9) << from;
+    EXPECT_EQ(DefineRule(t, "", from, "z", 0, -1, 0, -1, 0, 0, -1, 0, 0, 0, 1, 1, 0), nullptr) << from;
+  }
+  EXPECT_EQ(Run("x plus y;"), "x plus y;") << "nothing was filed";
+  ASSERT_NE(FromTo(t, "{v:'[0-9]+'} plus {b}", "add({v}, {b})"), nullptr) << "a regex parameter is the anchor";
+  EXPECT_EQ(Run("1 plus y;"), "add(1, y);");
+  ASSERT_NE(FromTo(t, "plus {a}", "+{a}"), nullptr);
+  EXPECT_EQ(Run("x plus y;"), "x +y;");
+}
+
+// Regression: the rule table folds case, so "cat" matched "CAT" however
+// the rule's case flag was set.
+TEST_F(TransformHost, ACaseSensitiveRuleComparesItsFirstWordExactly) {
+  QuorbTransform* byDefault = NewTransform(q);
+  CaseSensitive(RulesDefault(byDefault), 1);
+  ASSERT_NE(FromTo(byDefault, "cat", "dog"), nullptr);
+  EXPECT_STREQ(Expand(byDefault, "cat CAT Cat"), "dog CAT Cat") << "by RulesDefault";
+  ReleaseTransform(byDefault);
+
+  ASSERT_NE(DefineRule(t, "", "cow", "ox", 0, -1, 0, -1, 0, 0, -1, 0, 0, 1, 1, 1, 0), nullptr);
+  EXPECT_EQ(Run("cow COW"), "ox COW") << "by DefineRule";
+  QuorbItem* hen = FromTo(t, "hen [s]", "fowl");
+  ASSERT_NE(hen, nullptr);
+  EXPECT_EQ(Run("HEN HEN s"), "fowl fowl");
+  CaseSensitive(hen, 1);
+  EXPECT_EQ(Run("hen HEN HEN s hen s"), "fowl HEN HEN s fowl") << "by the setter, variants included";
+}
+
+// Regression: a failing directive pasted its error's message into the text
+// and, the error number being sticky, every later directive did too.
+TEST_F(TransformHost, AFailingDirectiveLeavesItsMatchAndItsError) {
+  ASSERT_NE(FromTo(t, "KB({n})", "{@Eval: Eval(n) * 1024}"), nullptr);
+  EXPECT_EQ(Run("KB(2) KB(abc) KB(3)"), "2048 KB(abc) 3072");
+  EXPECT_EQ(ErrorNumber(q), 3) << "the first error stays for the host";
+  EXPECT_EQ(Run("KB(1) KB(zz) KB(yy)"), "1024 KB(zz) KB(yy)");
+  EXPECT_EQ(ErrorNumber(q), 3);
+  SetInput(t, "KB(4)");
+  Transform(t);
+  EXPECT_STREQ(ResultStr(t), "4096") << "a later expansion is not spoiled by the earlier error";
+  EXPECT_TRUE(WasModified(t));
+  SetInput(t, "KB(q)");
+  Transform(t);
+  EXPECT_STREQ(ResultStr(t), "KB(q)");
+  EXPECT_FALSE(WasModified(t)) << "a failed directive changes nothing";
+
+  ASSERT_NE(FromTo(t, "pick {a}, {b}", "{@Param: Eval(a)}"), nullptr);  // part 3 is b
+  EXPECT_EQ(Run("pick 3, w;"), "w;");
+  EXPECT_EQ(Run("pick nope, w;"), "pick nope, w;");
+  ASSERT_NE(FromTo(t, "run {x}", "ran{@Exec: Eval(x)}"), nullptr);
+  EXPECT_EQ(Run("run 1; run bad;"), "ran; run bad;");
 }
 
 // Regression: the quote and code-block setters store their bits in the same
@@ -342,10 +409,13 @@ TEST_F(TransformHost, ARunningTransformRefusesChanges) {
   FromTo(t, "x", "y");
   SetInput(t, "x poke x");
   Transform(t);
-  EXPECT_STREQ(ResultStr(t), "y done y");
-  EXPECT_STREQ(Expand(t, "poke x"), "done y");
+  // Each refusal is error 9 raised inside the directive: it failed, so its
+  // match stays, and the error is left for the host.
+  EXPECT_STREQ(ResultStr(t), "y poke y");
+  EXPECT_EQ(ErrorNumber(q), 9);
+  EXPECT_STREQ(Expand(t, "poke x"), "poke y");
   QuorbTransform* pass = NewPass(t, 1);
-  EXPECT_STREQ(Expand(pass, "poke"), "done") << "a sharing pass runs on its parent's rules";
+  EXPECT_STREQ(Expand(pass, "poke"), "poke") << "a sharing pass runs on its parent's rules";
   meddled = nullptr;
 }
 
