@@ -335,8 +335,11 @@ QUORB_API QuorbItem* RulesDefault(QuorbTransform* transform);
 /* The transform's second embedded rule item, read by nothing. Lives inside
  * the transform. */
 QUORB_API QuorbItem* RulesOverall(QuorbTransform* transform);
-/* Frees a rule or token item at once. Null, the embedded items and the
- * not-found item are ignored. */
+/* Frees a rule or token item of a transform at once. Null does nothing;
+ * anything else (a variable, function or type, the embedded items, the
+ * not-found item) is refused with error 9, as is any rule while its
+ * transform runs; a rule still in use (a variant, a code-block closer) is
+ * refused with error 13. */
 QUORB_API void ReleaseRule(QuorbItem* rule);
 
 /* ===== Transforms: rule properties =====
@@ -500,7 +503,9 @@ QUORB_API size_t ElementCount(QuorbItem* item);       /* an array's length */
 QUORB_API QuorbInstance* GetQuorb_Overload_Item(QuorbItem* item); /* owning instance; null for sentinels */
 QUORB_API QuorbItem* Handle_Overload_Item(QuorbItem* item);       /* returns `item` */
 /* Refiles the item under a new name in the current namespace; an empty or
- * locked name sets error 9 and keeps the old filing. */
+ * locked name sets error 9 and keeps the old filing. Only items filed in a
+ * namespace of the instance (or held anonymously) move: rules and tokens of
+ * a transform are refused with error 9. */
 QUORB_API void Rename(QuorbItem* item, const char* name);
 /* Frees the item and takes it out of every list. Null is ignored; sentinels,
  * the default and output-text items, items held inside other objects (a

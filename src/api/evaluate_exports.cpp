@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "api/boundary.h"
+#include "builtins/activation.h"
 #include "engine/evaluation_loop.h"
 
 using namespace QuorbApi;
@@ -13,13 +14,34 @@ const double NaN = std::numeric_limits<double>::quiet_NaN();
 
 Quorb* OwnerOf(QuorbExpression* expression) { return expression != nullptr ? Engine(expression)->Owner : nullptr; }
 
+// A run of an expression that a step of a run still under way started (a
+// host callback evaluating the expression it was called from): both share
+// the expression's temporaries, so the outer run's are set aside for the
+// time of the inner one and put back after it, as the built-in Evaluate
+// does. Nothing happens for a run that is the only one.
+class SetAside {
+ public:
+  explicit SetAside(QuorbParsedExpr& expr) : expr_(expr.Running > 0 && expr.Owner != nullptr ? &expr : nullptr) {
+    if (expr_ != nullptr) QuorbNameSpace::SaveActivation(*expr_, expr_->Owner->ValueSaveStack);
+  }
+  ~SetAside() {
+    if (expr_ != nullptr) QuorbNameSpace::RestoreActivation(*expr_, expr_->Owner->ValueSaveStack, nullptr);
+  }
+  SetAside(const SetAside&) = delete;
+  SetAside& operator=(const SetAside&) = delete;
+
+ private:
+  QuorbParsedExpr* expr_;
+};
+
 // Runs one evaluation variant, counted as running for the time it takes
 // (EvaluationScope): the result is read before anything released meanwhile
-// is freed.
+// is freed, and before a run it re-entered gets its temporaries back.
 template <typename Result>
 Result EvaluateCounted(QuorbExpression* expression, Result (QuorbParsedExpr::*variant)()) {
   QuorbParsedExpr* expr = Engine(expression);
   QuorbNameSpace::EvaluationScope running(expr->Owner);
+  SetAside outer(*expr);
   return (expr->*variant)();
 }
 
@@ -41,6 +63,7 @@ QUORB_API double Evaluate(QuorbExpression* expression) {
   return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] {
     QuorbParsedExpr& expr = *Engine(expression);
     QuorbNameSpace::EvaluationScope running(expr.Owner);
+    SetAside outer(expr);
     return QuorbNameSpace::EvaluateToDouble(expr);
   });
 }
@@ -64,7 +87,23 @@ QUORB_API const char* EvaluateStr(QuorbExpression* expression) {
 
 QUORB_API void* EvaluateVoid(QuorbExpression* expression) {
   if (expression == nullptr) return nullptr;
-  return Guarded<void*>(OwnerOf(expression), ErrSyntax, nullptr, [&] { return EvaluateCounted(expression, &QuorbParsedExpr::EvaluateVoid); });
+  return Guarded<void*>(OwnerOf(expression), ErrSyntax, nullptr, [&]() -> void* {
+    // The address handed out is the result's storage, which gets the outer
+    // run's value back as soon as a re-entering run ends: refused then.
+    if (Engine(expression)->Running > 0) {
+      if (Quorb* owner = OwnerOf(expression)) owner->SetErrorIfNone(ErrNotModifiable);
+      return nullptr;
+    }
+    // This variant keeps no count of its own: counted here, so that a run
+    // it calls back into sets its temporaries aside.
+    struct Counted {
+      QuorbParsedExpr& expr;
+      explicit Counted(QuorbParsedExpr& e) : expr(e) { ++expr.Running; }
+      ~Counted() { --expr.Running; }
+    } counted(*Engine(expression));
+    QuorbNameSpace::EvaluationScope running(counted.expr.Owner);
+    return counted.expr.EvaluateVoid();
+  });
 }
 
 QUORB_API void Execute(QuorbExpression* expression) {

@@ -4,9 +4,12 @@
 #include "api/item_release.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 
+#include "api/transform_boundary.h"
 #include "api/value_registry.h"
+#include "engine/fused_steps.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
@@ -32,8 +35,7 @@ class ReferenceSearch {
   bool found() const { return found_; }
 
   void Instance(const QuorbNameSpace::Quorb& instance) {
-    for (const QuorbNameSpace::StringLocation* transform : instance.Transforms) Transform(transform);
-    for (const QuorbNameSpace::StringLocation* transform : instance.UserTransforms) Transform(transform);
+    ForEachTransform(instance, [this](const QuorbNameSpace::StringLocation* transform) { Transform(transform); });
     for (const auto& entry : instance.AnonymousItems) Item(entry.first, false);
     for (const auto& entry : instance.ParsedExprs) Expression(entry.first);
     Item(instance.DefaultItem, false);
@@ -60,7 +62,6 @@ class ReferenceSearch {
     Table(transform->RuleTable);
     if (transform->Tokens != nullptr)
       for (const QuorbItem* token : *transform->Tokens) Item(token, false);
-    for (const QuorbNameSpace::StringLocation* pass : transform->Passes) Transform(pass);
   }
 
   void Table(const QuorbNameSpace::Table* table) {
@@ -95,6 +96,10 @@ class ReferenceSearch {
       for (const QuorbItem* arg : part->Args) Value(arg);
       Value(part->Result);
       Value(part->OpItem);
+      // A fused step stands for the steps it replaced: their operations
+      // are as much in use as the first one's.
+      if (part->Fused != nullptr)
+        for (const QuorbItem* operation : part->Fused->operations) Value(operation);
     }
   }
 
@@ -127,28 +132,53 @@ bool TypeInUse(const QuorbItem* item) {
 
 }  // namespace
 
+void ForEachTransform(const QuorbNameSpace::Quorb& instance,
+                      const std::function<void(QuorbNameSpace::StringLocation*)>& visit) {
+  std::set<const QuorbNameSpace::StringLocation*> seen;
+  std::vector<QuorbNameSpace::StringLocation*> pending(std::begin(instance.Transforms), std::end(instance.Transforms));
+  pending.insert(pending.end(), instance.UserTransforms.begin(), instance.UserTransforms.end());
+  while (!pending.empty()) {
+    QuorbNameSpace::StringLocation* transform = pending.back();
+    pending.pop_back();
+    if (transform == nullptr || !seen.insert(transform).second) continue;
+    visit(transform);
+    pending.insert(pending.end(), transform->Passes.begin(), transform->Passes.end());
+  }
+}
+
+bool ReadByRunningExpansion(const QuorbItem* item) {
+  if (const QuorbNameSpace::StringLocation* home = item->Rule().DefiningTransform) {
+    const QuorbNameSpace::StringLocation* local = item->Rule().LocalTransform;
+    return IsBusy(*home) || (local != nullptr && IsBusy(*local));
+  }
+  if (item->Token().TokenList == nullptr) return false;
+  // A token list may be shared by passes and cursors: any run may read it.
+  if (item->Owner == nullptr) return true;
+  bool running = false;
+  ForEachTransform(*item->Owner, [&running](const QuorbNameSpace::StringLocation* transform) {
+    running = running || transform->IsRunning();
+  });
+  return running;
+}
+
 bool MayRelease(const QuorbItem* item) {
   if (item->Owner == nullptr || item->Has(QuorbNameSpace::IsNotFound) || item == QuorbNameSpace::ItemNotFound) return false;
   if (item->Owner->InUse() || IsInstanceItem(item) || !IsFiled(item) || TypeInUse(item)) return false;
+  if (ReadByRunningExpansion(item)) return false;
   ReferenceSearch search(item);
   search.Instance(*item->Owner);
   return !search.found();
 }
 
-static void UnlistFrom(QuorbNameSpace::StringLocation* transform, const QuorbItem* item) {
-  if (transform == nullptr) return;
-  std::vector<QuorbItem*>& rules = transform->RuleHandles;
-  rules.erase(std::remove(rules.begin(), rules.end(), item), rules.end());
-  for (QuorbNameSpace::LogOfChangesClass* change : transform->ChangeLog)
-    if (change != nullptr && change->Rule == item) change->Rule = nullptr;
-  for (QuorbNameSpace::StringLocation* pass : transform->Passes) UnlistFrom(pass, item);
-}
-
 void Unlist(QuorbItem* item) {
   QuorbNameSpace::Quorb* owner = item->Owner;
   if (owner == nullptr) return;
-  for (QuorbNameSpace::StringLocation* transform : owner->Transforms) UnlistFrom(transform, item);
-  for (QuorbNameSpace::StringLocation* transform : owner->UserTransforms) UnlistFrom(transform, item);
+  ForEachTransform(*owner, [item](QuorbNameSpace::StringLocation* transform) {
+    std::vector<QuorbItem*>& rules = transform->RuleHandles;
+    rules.erase(std::remove(rules.begin(), rules.end(), item), rules.end());
+    for (QuorbNameSpace::LogOfChangesClass* change : transform->ChangeLog)
+      if (change != nullptr && change->Rule == item) change->Rule = nullptr;
+  });
 }
 
 }  // namespace QuorbApi

@@ -5,8 +5,12 @@
 #ifndef QUORB_API_ITEM_RELEASE_H
 #define QUORB_API_ITEM_RELEASE_H
 
+#include <functional>
+
 namespace QuorbNameSpace {
+class Quorb;
 class QuorbItem;
+class StringLocation;
 }
 
 namespace QuorbApi {
@@ -19,6 +23,18 @@ namespace QuorbApi {
 // a running call's buffer or a host allocation); and every item while the
 // instance runs host code (a callback or handler could free what runs).
 bool MayRelease(const QuorbNameSpace::QuorbItem* item);
+
+// Whether `item` is a rule or token that a running expansion may read: a
+// rule of a transform that runs (or whose local transform runs), a token
+// while any transform of its instance runs. Host code called back from a
+// rule's directive must not free or refile those.
+bool ReadByRunningExpansion(const QuorbNameSpace::QuorbItem* item);
+
+// Calls `visit` once for every transform of `instance`: its own, the
+// host's, and every pass below them. Pass lists may share passes or even
+// lead back to a transform already seen; each is visited once all the same.
+void ForEachTransform(const QuorbNameSpace::Quorb& instance,
+                      const std::function<void(QuorbNameSpace::StringLocation*)>& visit);
 
 // Takes the item out of the lists its own release does not know: every
 // transform's rules listed for the host and its change records.

@@ -1,5 +1,6 @@
 // Exports: tokens and rules of a transform, and the rule list the host
 // reads by index.
+#include "api/item_release.h"
 #include "api/transform_boundary.h"
 
 using namespace QuorbApi;
@@ -120,18 +121,33 @@ QUORB_API QuorbItem* RulesOverall(QuorbTransform* handle) {
 
 QUORB_API void ReleaseRule(QuorbItem* handle) {
   if (handle == nullptr) return;
-  EngineItem* rule = Engine(handle);
-  if (IsEmbedded(rule) || rule->Has(QuorbNameSpace::IsNotFound) || rule->Has(QuorbNameSpace::IsDefaultItem)) return;
-  StringLocation* home = rule->Rule().DefiningTransform;
-  if (home != nullptr && IsBusy(*home)) {
-    Refused(*home);  // the running expansion may be reading this rule
-    return;
-  }
-  Quorb* instance = home != nullptr ? home->Owner : rule->Owner;
+  EngineItem* item = Engine(handle);
+  StringLocation* home = item->Rule().DefiningTransform;
+  const bool token = item->Token().TokenList != nullptr;
+  Quorb* instance = home != nullptr && home->Owner != nullptr ? home->Owner : item->Owner;
   GuardedVoid(instance, ErrInvalidDefinition, [&] {
-    if (home != nullptr) home->DisownBlankRule(rule);
-    rule->Release();
-    delete rule;
+    // Only what a transform made for the host goes here: its rules and its
+    // tokens. A variable, a function or a type is the instance's.
+    if ((home == nullptr && !token) || IsEmbedded(item) || item->Has(QuorbNameSpace::IsNotFound) ||
+        item->Has(QuorbNameSpace::IsDefaultItem)) {
+      if (instance != nullptr) instance->SetErrorIfNone(ErrInvalidDefinition);
+      return;
+    }
+    if (home != nullptr && IsBusy(*home)) {
+      Refused(*home);  // the running expansion may be reading this rule
+      return;
+    }
+    if (home != nullptr && home->DisownBlankRule(item)) {
+      // A blank or unfiled rule: the transform's list held it alone.
+      delete item;
+      return;
+    }
+    if (!MayRelease(item)) {
+      if (instance != nullptr) instance->SetErrorIfNone(ErrNotModifiable);
+      return;
+    }
+    Unlist(item);
+    delete item;
   });
 }
 

@@ -243,8 +243,13 @@ void UserFunction(ExpressionPart& part) {
   QuorbItem* function = part.Args.back();
   Quorb* instance = function->Owner;
   if (instance == nullptr) return;
-  // A call parsed before an overwrite gave the function more parameters
-  // has no argument for the new ones.
+  // A call parsed before an overwrite made the function a host's (or left
+  // it without a body) has no body to run; one that gave it more
+  // parameters has no argument for the new ones.
+  if (function->Callback != &UserFunction) {
+    instance->ErrorRaise(&part, ErrUndefinedCallback);
+    return;
+  }
   if (part.Args.size() - 1 < function->SubItems.size()) {
     instance->ErrorRaise(&part, ErrArgumentCount);
     return;

@@ -188,6 +188,7 @@ void ReplaceSteps(const std::vector<Record>& records, ExpressionPart& fused, std
       else if (OwnsArgument(*part, i)) delete part->Args[i];
     }
     if (record.resultSlot < 0) fused.Fused->written.push_back(part->Result);
+    fused.Fused->operations.push_back(part->OpItem);
     gone.insert(part);
     delete part;
   }

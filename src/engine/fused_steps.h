@@ -66,6 +66,7 @@ struct FusedRun {
   std::vector<double> slots;
   std::vector<void*> slotCells;
   std::vector<QuorbItem*> written;  // the items the records write (not owned)
+  std::vector<QuorbItem*> operations;  // the definitions of the fused steps, for release checks (not owned)
 
   FusedRun() = default;
   FusedRun(const FusedRun&) = delete;

@@ -7,6 +7,7 @@
 // file.
 #include <quorb.h>
 
+#include "engine/errors.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 
@@ -17,6 +18,12 @@ static_assert(std::is_same_v<ErrorHandlerCallback, ::QuorbErrorHandler>,
 
 void CallHostFunction(ExpressionPart& part) {
   auto function = reinterpret_cast<::QuorbCallback>(part.OpItem->HostFunction);
+  if (function == nullptr) {
+    // Overwritten since this step was parsed with a definition that is no
+    // host function (a body, or none): there is nothing of the host's to call.
+    if (Quorb* instance = part.OpItem->Owner) instance->ErrorRaise(&part, ErrUndefinedCallback);
+    return;
+  }
   function(reinterpret_cast<QuorbPart*>(&part));
 }
 

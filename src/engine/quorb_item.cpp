@@ -196,12 +196,27 @@ void QuorbItem::Release() {
   }
 }
 
+// Whether `table` is one of `owner`'s namespace tables: the root symbol
+// table or the table of a namespace filed below it.
+static bool IsNamespaceTable(const Quorb& owner, const Table* table) {
+  const Table* root = owner.RootTable();
+  if (table == nullptr || root == nullptr) return false;
+  if (table == root) return true;
+  return AnyFiledItem(root->Symbols,
+                      [table](const QuorbItem* item) { return item->Has(IsNamespace) && item->OwnTable == table; });
+}
+
 void QuorbItem::Rename(const std::string& name) {
-  // Only an item whose owner is a table, the anonymous-item map or the
-  // instance may be filed: a parameter belongs to its function, a temporary
-  // to its expression, a token to its list, and a table would be a second
-  // owner freeing it again.
-  const bool movable = OwningTable != nullptr || Has(IsAnonymous) || (Owner != nullptr && Owner->DefaultItem == this);
+  // Only an item whose owner is a namespace table, the anonymous-item map
+  // or the instance may be filed: a parameter belongs to its function, a
+  // temporary to its expression, a token to its list, a rule to its
+  // transform's table (which it would silently leave), and a second table
+  // would be a second owner freeing it again.
+  const bool transformItem = (rule_ != nullptr && rule_->DefiningTransform != nullptr) ||
+                             (token_ != nullptr && token_->TokenList != nullptr);
+  const bool filedInNamespace = Owner != nullptr && IsNamespaceTable(*Owner, OwningTable);
+  const bool movable = !transformItem && (filedInNamespace || (OwningTable == nullptr && Has(IsAnonymous)) ||
+                                          (Owner != nullptr && Owner->DefaultItem == this));
   if (name.empty() || !movable) {
     if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
     return;

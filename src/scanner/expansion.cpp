@@ -43,7 +43,11 @@
 // Every expansion ends: it stops with error 18 after 4 x length + 4096
 // replacements, after 4 Mi + 64 x length token steps (the text after the
 // stop stays as it is), or before a replacement would make the text longer
-// than its length + max(16 MiB, 8 x length). Work that failing rules repeat
+// than its length + max(16 MiB, 8 x length). The length is that of the text
+// the outermost call expands, and the limits bound that call as a whole:
+// every run nested in it (passes, which may run passes of their own,
+// captures expanded, local transforms) spends from the same budget, so
+// passes that run each other cannot multiply it. Work that failing rules repeat
 // at later anchors is remembered instead (scan_memory.h), so hostile texts
 // stay linear long before the step limit. Expansions nest (a piece expanding a
 // capture, a rule's local transform, passes) at most 16 deep per transform,
@@ -75,6 +79,42 @@ constexpr uint64_t MaxStepBytes = 64ull << 20;
 // A range start that no token can be at: the range start is already copied
 // out, so nothing still to be scanned stands at it.
 constexpr uint64_t GoneRangeStart = NoPosition - 1;
+
+// What one outermost expansion call may still spend, shared by every run
+// nested in it. The run whose cursor counts steps now keeps its count in
+// its own scan memory; a run nested in it takes the count over and hands
+// it back when it ends.
+struct ExpansionBudget {
+  uint64_t replacementsLeft = 0;
+  uint64_t stepsLeft = 0;
+  uint64_t lengthLimit = 0;
+  ScanMemory* counting = nullptr;
+};
+
+// The budget of the outermost expansion running on this thread; null when
+// none runs. A plain pointer: nothing to destroy when the thread ends.
+thread_local ExpansionBudget* ActiveBudget = nullptr;
+
+// Makes the budget of an outermost call for a text of `length`; a nested
+// call uses the one in force.
+class BudgetScope {
+ public:
+  explicit BudgetScope(uint64_t length) {
+    if (ActiveBudget != nullptr) return;
+    own_.replacementsLeft = 4 * length + 4096;
+    own_.stepsLeft = ActiveStepLimit.minimum + ActiveStepLimit.perByte * length;
+    own_.lengthLimit = length + std::max<uint64_t>(16ull << 20, 8 * length);
+    ActiveBudget = &own_;
+  }
+  ~BudgetScope() {
+    if (ActiveBudget == &own_) ActiveBudget = nullptr;
+  }
+  BudgetScope(const BudgetScope&) = delete;
+  BudgetScope& operator=(const BudgetScope&) = delete;
+
+ private:
+  ExpansionBudget own_;
+};
 
 struct TokenAt {
   uint64_t start = 0;  // where the anchor token's match begins
@@ -262,6 +302,7 @@ void FreeChangeLog(std::vector<LogOfChangesClass*>& log, size_t keep) {
 class RuleExpansion {
  public:
   RuleExpansion(StringLocation& expander, std::string& text, uint64_t start, uint64_t end);
+  ~RuleExpansion();
   RuleExpansion(const RuleExpansion&) = delete;
   RuleExpansion& operator=(const RuleExpansion&) = delete;
 
@@ -321,9 +362,8 @@ class RuleExpansion {
   std::vector<LocationAndLengthStruct> captures_;
   std::unordered_map<const QuorbItem*, FamilyCounts> families_;
   std::unordered_map<QuorbItem*, RuleCounts> ruleCounts_;
-  uint64_t replacements_ = 0;
-  uint64_t replacementLimit_;
-  uint64_t lengthLimit_;
+  ExpansionBudget& budget_;     // of the outermost call (BudgetScope)
+  ScanMemory* outerCounting_;   // the run that counted steps before this one
   size_t logMark_;
   size_t stepMark_;
   uint64_t stepBytes_ = 0;    // bytes of steps recorded by this expansion
@@ -342,6 +382,8 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
       start_(start),
       originalEnd_(end),
       end_(end),
+      budget_(*ActiveBudget),
+      outerCounting_(budget_.counting),
       logMark_(expander.ChangeLog.size()),
       stepMark_(expander.Steps.size()) {
   cursor_.SetBit(IsExpanding, true);
@@ -349,10 +391,16 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
   cursor_.Memory_ = &memory_;
   cursor_.RangeStart = cursor_.Pos = start;
   cursor_.RangeEnd = end;
-  const uint64_t length = work_.size();
-  replacementLimit_ = 4 * length + 4096;
-  memory_.stepsLeft = ActiveStepLimit.minimum + ActiveStepLimit.perByte * length;
-  lengthLimit_ = length + std::max<uint64_t>(16ull << 20, 8 * length);
+  // The steps left are counted here until this run ends.
+  if (outerCounting_ != nullptr) budget_.stepsLeft = outerCounting_->stepsLeft;
+  memory_.stepsLeft = budget_.stepsLeft;
+  budget_.counting = &memory_;
+}
+
+RuleExpansion::~RuleExpansion() {
+  budget_.stepsLeft = memory_.stepsLeft;
+  budget_.counting = outerCounting_;
+  if (outerCounting_ != nullptr) outerCounting_->stepsLeft = budget_.stepsLeft;
 }
 
 void RuleExpansion::Run() {
@@ -492,14 +540,14 @@ void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
     stopped_ = true;
     return;
   }
-  if (replacements_ >= replacementLimit_) {
+  if (budget_.replacementsLeft == 0) {
     StopAtLimit();
     return;
   }
   if (!Replace(rule, head, start, length, at)) return;
   ++family.replaces;
   ++ruleCounts_[rule].replaces;
-  ++replacements_;
+  --budget_.replacementsLeft;
 }
 
 // The matches of a family from the current one to the end of the range, the
@@ -534,7 +582,7 @@ bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
   }
   Emit(start);
   result = ThroughLocalTransform(rule, head, std::move(result), {&out_, out_.size(), &work_, end});
-  if (out_.size() + (work_.size() - done_) - length + result.size() > lengthLimit_) {
+  if (out_.size() + (work_.size() - done_) - length + result.size() > budget_.lengthLimit) {
     StopAtLimit();
     return false;
   }
@@ -700,6 +748,7 @@ bool RuleExpansion::RunPasses(StringLocation& expander, std::string& text, uint6
 
 bool RuleExpansion::ExpandRange(StringLocation& expander, std::string& text, uint64_t start, uint64_t& end) {
   if (expander.ExpansionDepth_ >= MaxExpansionDepth) return false;
+  const BudgetScope budget(text.size());
   // The change log holds the records of the current expansion only.
   if (expander.ExpansionDepth_ == 0) FreeChangeLog(expander.ChangeLog, 0);
   ++expander.ExpansionDepth_;

@@ -3,6 +3,7 @@
 // move it to another instance. Parts a reset replaces without freeing are
 // kept here until the transform goes, so no handle the host holds dangles.
 #include <algorithm>
+#include <unordered_set>
 
 #include "engine/quorb.h"
 #include "engine/table.h"
@@ -14,6 +15,22 @@ namespace QuorbNameSpace {
 template <typename T>
 static void EraseAll(std::vector<T*>& list, const T* value) {
   list.erase(std::remove(list.begin(), list.end(), value), list.end());
+}
+
+// Every pass that `from` runs, directly or below, each once; a list that
+// leads back to one already seen is not followed again.
+static std::vector<StringLocation*> PassesBelow(const StringLocation* from) {
+  std::unordered_set<const StringLocation*> seen{from};
+  std::vector<StringLocation*> found;
+  std::vector<StringLocation*> pending(from->Passes.begin(), from->Passes.end());
+  while (!pending.empty()) {
+    StringLocation* at = pending.back();
+    pending.pop_back();
+    if (at == nullptr || !seen.insert(at).second) continue;
+    found.push_back(at);
+    pending.insert(pending.end(), at->Passes.begin(), at->Passes.end());
+  }
+  return found;
 }
 
 void StringLocation::ResetForHost(TransformResetEnum kind) {
@@ -35,7 +52,17 @@ void StringLocation::ResetForHost(TransformResetEnum kind) {
     Owner = Parent->Owner;
     SearchTables = Parent->SearchTables;
     Passes = Parent->Passes;
-    EraseAll(Passes, this);
+    EraseAll(Passes, static_cast<const StringLocation*>(this));
+    // Pass lists never form a cycle: a sharing pass that would run this one
+    // in turn, now that this one runs it, no longer does.
+    // (A pass owning its list keeps it; this one then runs none.)
+    bool cycle = false;
+    for (StringLocation* pass : PassesBelow(this)) {
+      std::vector<StringLocation*>& list = pass->Passes;
+      if (!pass->IsOwning()) EraseAll(list, static_cast<const StringLocation*>(this));
+      cycle = cycle || std::find(list.begin(), list.end(), this) != list.end();
+    }
+    if (cycle) Passes.clear();
     return;
   }
 
@@ -124,6 +151,10 @@ void StringLocation::SetOwnerInstance(Quorb* owner) {
 
 bool StringLocation::HoldsRules() const {
   if (!Retired_.empty()) return true;
+  // A compiled rule no table filed is as much the instance's as a filed
+  // one (its parts, variables and owner); a blank one holds nothing of it.
+  for (const QuorbItem* rule : BlankRules_)
+    if (rule->Owner != nullptr || !rule->SubItems.empty() || rule->Rule().LocalTransform != nullptr) return true;
   if (IsOwning() && RuleTable != nullptr && !RuleTable->Symbols.empty()) return true;
   for (const StringLocation* pass : Passes)
     if (pass != nullptr && pass != this && pass->Parent != this && pass->HoldsRules()) return true;

@@ -113,4 +113,58 @@ TEST_F(Callbacks, TheErrorLocationOutlivesTheParse) {
   EXPECT_STREQ(ErrorSymbol(q), "ab");
 }
 
+void QUORB_CALLBACK Tenfold(QuorbPart* part) { Return(part, Arg(part, 1) * 10); }
+
+// Regression: an expression parsed before an overwrite that swapped a host
+// function for a body (or back) called a null host function, or ran a body
+// that was gone. It fails with error 11 now; a new parse runs the new one.
+TEST_F(Callbacks, AnOverwriteBetweenHostAndBodyNeverRunsTheOldDefinition) {
+  ASSERT_NE(DefineFunction(q, "hf(k)", Tenfold), nullptr);
+  QuorbExpression* host = Parse(q, "hf(2)", "");
+  EXPECT_EQ(Evaluate(host), 20.0);
+  ASSERT_NE(Define_Overload_Quorb(q, "Overwrite ~~ Function: hf(k) = k", nullptr, nullptr), nullptr);
+  Evaluate(host);
+  EXPECT_EQ(ErrorNumber(q), 11);
+  EXPECT_EQ(Eval(q, "hf(2)"), 2.0);
+
+  ASSERT_NE(Define_Overload_Quorb(q, "Function: bf(k) = k + 1", nullptr, nullptr), nullptr);
+  QuorbExpression* body = Parse(q, "bf(2)", "");
+  EXPECT_EQ(Evaluate(body), 3.0);
+  ASSERT_NE(Define_Overload_Quorb(q, "Overwrite ~~ Function: bf(k)", reinterpret_cast<void*>(&Tenfold), nullptr),
+            nullptr);
+  Evaluate(body);
+  EXPECT_EQ(ErrorNumber(q), 11);
+  EXPECT_EQ(Eval(q, "bf(2)"), 20.0);
+}
+
+QuorbExpression* reentered = nullptr;
+int reentries = 0;
+// Evaluates the expression it is called from, once, with every export.
+void QUORB_CALLBACK Reenters(QuorbPart* part) {
+  const double value = Arg(part, 1);
+  if (reentered != nullptr && reentries++ == 0) {
+    EXPECT_NEAR(Evaluate(reentered), 26.6667, 1e-4);
+    EXPECT_EQ(EvaluateInt32(reentered), 26);
+    EXPECT_EQ(std::string(EvaluateStr(reentered)).substr(0, 5), "26.66");
+    Execute(reentered);
+    EXPECT_EQ(EvaluateVoid(reentered), nullptr) << "its storage would change under the host";
+    EXPECT_EQ(ErrorNumber(GetQuorb_Overload_Callback(part)), 13);
+  }
+  Return(part, value);
+}
+
+// Regression: a callback that evaluated the running expression through an
+// export overwrote the outer run's pending values (315.67, not 21.67).
+TEST_F(Callbacks, ReenteringTheRunningExpressionKeepsTheOuterRun) {
+  for (const char* declaration : {"va = 5", "vb = 3", "vc = 2"}) ASSERT_NE(DefineVariable(q, declaration, nullptr), nullptr);
+  ASSERT_NE(DefineFunction(q, "cb(x)", Reenters), nullptr);
+  reentered = Parse(q, "va * vb + cb(va) * vc + va / vb", "");
+  reentries = 0;
+  EXPECT_NEAR(Evaluate(reentered), 26.6667, 1e-4);
+  EvalStr(q, "0");  // a parse clears the refusal's error number
+  reentries = 0;
+  EXPECT_NEAR(*static_cast<double*>(EvaluateVoid(reentered)), 26.6667, 1e-4);
+  reentered = nullptr;
+}
+
 }  // namespace

@@ -382,6 +382,49 @@ TEST_F(TransformHost, NullHandlesAndExportsThatDoNothing) {
   EXPECT_EQ(Comment_Overload_QuorbTransform_Tokens(t, "c"), t);
 }
 
+// Regression: a rule no table filed (a pattern without an anchor) belongs
+// to the instance like a filed one: SetParser refuses to move it, so the
+// rule is not left with the instance that frees it first.
+TEST_F(TransformHost, SetParserRefusesATransformHoldingAnUnfiledRule) {
+  QuorbInstance* other = CreateQuorb(nullptr);
+  ASSERT_NE(FromTo(t, "{x}", "n"), nullptr);
+  EXPECT_EQ(SetParser(t, other), nullptr);
+  EXPECT_EQ(MathParser(t), q);
+  ReleaseQuorb(other);
+  QuorbTransform* blank = NewTransform(q);
+  GetRule(blank, 0);
+  QuorbInstance* third = CreateQuorb(nullptr);
+  EXPECT_EQ(SetParser(blank, third), blank) << "a blank rule holds nothing of the instance";
+  ReleaseQuorb(third);
+}
+
+// Regression: resetting one of two sharing passes made them run each other;
+// every later release walked that cycle until the stack ran out.
+TEST_F(TransformHost, ResettingSharingPassesMakesNoCycle) {
+  QuorbTransform* first = NewPass(t, 1);
+  QuorbTransform* second = NewPass(t, 1);
+  FromTo(t, "a", "b");
+  Reset(first, 0);
+  Reset(second, 0);
+  Reset(first, 0);
+  EXPECT_TRUE(Pass(first, 0, 1) != second || Pass(second, 0, 1) != first) << "never each other's pass";
+  ASSERT_NE(DefineVariable(q, "unrelated = 1", nullptr), nullptr);
+  ReleaseItem(HandleOf(q, "unrelated", 0, 1));
+  EXPECT_EQ(IsProperty(HandleOf(q, "unrelated", 0, 1), 56), 1);
+  EXPECT_EQ(Run("a a"), "b b");
+}
+
+// Regression: each sharing pass ran the passes before it again with a
+// budget of its own, so five of them and a doubling rule took minutes and
+// gigabytes. One expansion call has one budget: it stops with error 18.
+TEST_F(TransformHost, SharingPassesShareOneBudget) {
+  FromTo(t, "a", " a a");
+  for (int i = 0; i < 5; ++i) ASSERT_NE(NewPass(t, 1), nullptr);
+  const std::string result = Run("a");
+  EXPECT_EQ(ErrorNumber(q), 18);
+  EXPECT_LT(result.size(), 64u * 1024u) << "bounded by the replacements allowed for a one-byte text";
+}
+
 }  // namespace
 
 namespace {

@@ -197,13 +197,28 @@ TEST_F(RenameTest, EmptyNameIsRefusedBeforeAnythingIsUnfiled) {
 }
 
 TEST_F(RenameTest, UnfilesFromItsOwnTableNotTheRoot) {
-  Table nested;
+  QuorbItem* space = File("space");
+  space->SetBit(IsNamespace, true);
+  space->OwnTable = new Table();  // freed with the namespace item
+  Table& nested = *space->OwnTable;
   auto* item = new QuorbItem();
   item->Owner = &instance;
   nested.Add("inner", item, false);
   item->Rename("outer");
   EXPECT_TRUE(nested.Symbols.empty());
   EXPECT_EQ(instance.CurrentNamespaceTable()->Handle("outer"), item);
+
+  // A table that is no namespace of the instance (a transform's rules) is
+  // not left: the item would stop doing its work there.
+  Table foreign;
+  auto* stranger = new QuorbItem();
+  stranger->Owner = &instance;
+  foreign.Add("rule", stranger, false);
+  stranger->Rename("moved");
+  EXPECT_EQ(foreign.Handle("rule"), stranger);
+  EXPECT_EQ(instance.CurrentNamespaceTable()->Handle("moved"), nullptr);
+  foreign.Remove(stranger);
+  delete stranger;
 }
 
 TEST_F(RenameTest, LockedTargetKeepsTheOldFiling) {
