@@ -23,10 +23,6 @@ namespace {
 // switch, so turning it on again is a one-line change.
 // Overwriting a callback function with a body, or a body with a callback.
 constexpr bool kOverwriteAcrossKinds = false;
-// A callback evaluating the very expression that is running it.
-constexpr bool kReenterRunningExpression = false;
-// ReleaseItem of an operator or function while a kept expression uses it.
-constexpr bool kReleaseItemsInUse = true;
 
 constexpr size_t kMaxOps = 160;
 constexpr size_t kMaxKept = 8;
@@ -219,11 +215,7 @@ class CallbackHost {
         break;
       }
       case 4: OverwriteOp(); break;
-      case 5: {
-        if (!kReleaseItemsInUse && !kept_.empty()) break;
-        ReleaseItem(PickItem());
-        break;
-      }
+      case 5: ReleaseItem(PickItem()); break;
       case 6: Rename(PickItem(), program_.Text(kNames, sizeof kNames / sizeof *kNames).c_str()); break;
       case 7: SetValueOp(); break;
       case 8: {
@@ -256,10 +248,6 @@ class CallbackHost {
   void EvaluateKept(int32_t at) {
     if (static_cast<size_t>(at) >= kept_.size()) return;
     QuorbExpression* expression = kept_[static_cast<size_t>(at)];
-    if (!kReenterRunningExpression)
-      for (const QuorbExpression* busy : running_)
-        if (busy == expression) return;
-    running_.push_back(expression);
     switch (program_.Below(6)) {
       case 0: (void)Evaluate(expression); break;
       case 1: (void)EvaluateNTE(expression); break;
@@ -268,7 +256,6 @@ class CallbackHost {
       case 4: (void)EvaluateVoid(expression); break;
       default: Execute(expression); break;
     }
-    running_.pop_back();
   }
 
   QuorbItem* PickItem() {
@@ -323,7 +310,6 @@ class CallbackHost {
   quorb_fuzz::ByteProgram& program_;
   QuorbInstance* instance_;
   std::vector<QuorbExpression*> kept_;
-  std::vector<const QuorbExpression*> running_;
   int depth_ = 0;
 };
 

@@ -21,14 +21,10 @@ namespace {
 
 // Sequences left out while their faults are mended elsewhere; each is one
 // switch, so turning it on again is a one-line change.
-// ReleaseRule of items that are not rules or tokens (variables, functions).
-constexpr bool kReleaseRuleOfOtherItems = false;
 // Rename of a rule or token.
 constexpr bool kRenameRules = false;
 // ReleaseItem of a rule or token from inside the running transform.
 constexpr bool kReleaseItemWhileRunning = false;
-// SetParser of a transform that holds rules made by GetRule.
-constexpr bool kSetParserWithBlankRules = false;
 // Reset of a sharing pass while its transform has another sharing pass.
 constexpr bool kResetSharingPassBesideAnother = false;
 // More than two sharing passes on one transform (each multiplies the
@@ -56,7 +52,6 @@ struct TransformSlot {
   const QuorbItem* rule = nullptr;  // the rule whose local transform it is
   bool sharing = false;
   bool hostMade = false;          // from NewTransform: ReleaseTransform frees it
-  bool blankRules = false;        // GetRule made rules no table filed
 };
 
 struct RuleSlot {
@@ -72,7 +67,7 @@ class TransformHost {
     instances_[1] = CreateQuorb(nullptr);
     for (QuorbInstance* instance : instances_) {
       (void)DefineFunction(instance, "hook(k)", Hook);
-      variables_.push_back(DefineVariable(instance, "vr = 2", nullptr));
+      (void)DefineVariable(instance, "vr = 2", nullptr);
       AddTransform(ParserTransform(instance), -1, nullptr, false, false);
     }
   }
@@ -98,7 +93,7 @@ class TransformHost {
   }
 
   void Step() {
-    switch (program_.Below(27)) {
+    switch (program_.Below(28)) {
       case 0: AddTransform(NewTransform(Instance()), -1, nullptr, false, true); break;
       case 1: MakePass(false); break;
       case 2: MakePass(true); break;
@@ -126,7 +121,6 @@ class TransformHost {
       case 7: DefineRuleOp(); break;
       case 8: {
         const int at = PickTransform();
-        if (at >= 0 && transforms_[at].handle != nullptr) transforms_[at].blankRules = true;
         AddRule(GetRule(Transform(at), program_.Below(6)), at, false);
         break;
       }
@@ -187,12 +181,20 @@ class TransformHost {
         Rename(rules_[rule].handle, program_.Byte() & 1 ? "x" : "");
         break;
       }
-      default:
-        if (kReleaseRuleOfOtherItems && !variables_.empty()) {
-          ReleaseRule(variables_.back());
-          variables_.pop_back();
+      case 26: {
+        // A variable is no rule: ReleaseRule must refuse it, ReleaseItem
+        // frees it (the pass lists are walked for references either way).
+        QuorbInstance* instance = Instance();
+        QuorbItem* variable = HandleOf(instance, "vr", 0, 1);
+        if (program_.Byte() & 1) {
+          ReleaseItem(variable);
+        } else {
+          ReleaseRule(variable);
         }
+        if (IsProperty(HandleOf(instance, "vr", 0, 1), 56) != 0) (void)DefineVariable(instance, "vr = 2", nullptr);
         break;
+      }
+      default: break;
     }
   }
 
@@ -321,13 +323,11 @@ class TransformHost {
     const int top = sharing ? slot.parent : at;
     if (Reset(transforms_[at].handle, kind) == nullptr) return;
     ForgetBelow(top, sharing ? 0 : kind);
-    if (!sharing && (kind == 0 || kind == 3)) transforms_[at].blankRules = false;
   }
 
   void SetParserOp() {
     const int at = PickTransform();
     if (Transform(at) == nullptr) return;
-    if (!kSetParserWithBlankRules && FamilyHasBlankRules(at)) return;
     (void)SetParser(transforms_[at].handle, Instance());
   }
 
@@ -356,13 +356,6 @@ class TransformHost {
   bool IsBelow(int at, int top) const {
     for (int walk = at, steps = 0; walk >= 0 && steps < 64; walk = transforms_[walk].parent, ++steps)
       if (walk == top) return true;
-    return false;
-  }
-
-  bool FamilyHasBlankRules(int top) const {
-    for (size_t i = 0; i < transforms_.size(); ++i)
-      if (transforms_[i].handle != nullptr && transforms_[i].blankRules && IsBelow(static_cast<int>(i), top))
-        return true;
     return false;
   }
 
@@ -413,7 +406,6 @@ class TransformHost {
   QuorbInstance* instances_[2] = {nullptr, nullptr};
   std::vector<TransformSlot> transforms_;
   std::vector<RuleSlot> rules_;
-  std::vector<QuorbItem*> variables_;
   std::deque<std::string> targets_;
   int hookDepth_ = 0;
 };
