@@ -316,10 +316,5 @@ class CallbackHost {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  quorb_fuzz::ByteProgram program(data, size);
-  {
-    CallbackHost host(program);
-    host.Run();
-  }
-  return 0;
+  return quorb_fuzz::RunProgram<CallbackHost>(data, size);
 }

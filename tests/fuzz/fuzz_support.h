@@ -49,6 +49,16 @@ class ByteProgram {
   size_t at_ = 0;
 };
 
+// Runs the input as the program of a fresh `Host` (constructed from the
+// program, driven by Run, destroyed before returning, so leaks count).
+template <class Host>
+int RunProgram(const uint8_t* data, size_t size) {
+  ByteProgram program(data, size);
+  Host host(program);
+  host.Run();
+  return 0;
+}
+
 // Parses `expression`, evaluates it in each result form the exports offer,
 // twice (a second run reuses every step), then releases it.
 void ParseAndRun(QuorbInstance* instance, const std::string& expression);

@@ -38,8 +38,9 @@ constexpr int kMaxHookDepth = 2;
 
 const char* const kFroms[] = {"a", "cat", "{x} + {y}", "[opt] b", "sq({x})", "{@Start} a", "a {@End}", "({x})",
                               "{n:2} c", "\"q\"", "x", "", "{x}", "a {@Stop}", "{ {x} }", "b"};
-const char* const kTos[] = {" a a",  "dog",  "{y} + {x}", "b",  "(({x})*({x}))", "{@Eval: hook(1)}", "{@Eval: 1+2}",
-                            "{@Self}", "{x}{x}", "", "z", "{@Exec: hook(2)}", "[{x}]", "{@Doc}", "a"};
+const char* const kTos[] = {" a a",         "dog",     "{y} + {x}", "b", "(({x})*({x}))", "{@Eval: hook(1)}",
+                            "{@Eval: 1+2}", "{@Self}", "{x}{x}",    "",  "z",             "{@Exec: hook(2)}",
+                            "[{x}]",        "{@Doc}",  "a"};
 const char* const kInputs[] = {"a b c", "cat sat", "1 + 2", "sq(a+b)", "(a (b (c)))", "\"q\" a", "x y z {a}",
                                "{ block }", "a a a a", "", "b opt b", "sq(sq(2))"};
 const char* const kPatterns[] = {"[a-z]+", "\\{", "<\\|", "[0-9]+", "\\(", "a|b", "x*", "[", "([a-z])L", "\\s+"};
@@ -48,10 +49,10 @@ const char* const kExpressions[] = {"sq(3)", "1+2", "cat", "a + 1", "hook(3)", "
 
 struct TransformSlot {
   QuorbTransform* handle = nullptr;
-  int parent = -1;                // slot of the transform that owns it; -1 for none
+  int parent = -1;                  // slot of the transform that owns it; -1 for none
   const QuorbItem* rule = nullptr;  // the rule whose local transform it is
   bool sharing = false;
-  bool hostMade = false;          // from NewTransform: ReleaseTransform frees it
+  bool hostMade = false;            // from NewTransform: ReleaseTransform frees it
 };
 
 struct RuleSlot {
@@ -415,10 +416,5 @@ TransformHost* TransformHost::current_ = nullptr;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  quorb_fuzz::ByteProgram program(data, size);
-  {
-    TransformHost host(program);
-    host.Run();
-  }
-  return 0;
+  return quorb_fuzz::RunProgram<TransformHost>(data, size);
 }
