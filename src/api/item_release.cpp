@@ -89,11 +89,16 @@ class ReferenceSearch {
     if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable != nullptr) Table(item->OwnTable);
   }
 
+  // An argument passed ByExpr holds its own parsed expression, whose
+  // references count as the outer one's: its release frees them too.
   void Expression(const QuorbParsedExpr* expr) {
-    if (expr == nullptr || found_) return;
+    if (expr == nullptr || found_ || !seenExpressions_.insert(expr).second) return;
     for (const ExpressionPart* part : expr->Parts) {
       if (part == nullptr) continue;
-      for (const QuorbItem* arg : part->Args) Value(arg);
+      for (const QuorbItem* arg : part->Args) {
+        Value(arg);
+        if (arg != nullptr) Expression(arg->ParsedExpr);
+      }
       Value(part->Result);
       Value(part->OpItem);
       // A fused step stands for the steps it replaced: their operations
@@ -112,6 +117,7 @@ class ReferenceSearch {
   const QuorbItem* target_;
   std::set<const QuorbItem*> doomed_;
   std::set<const QuorbNameSpace::QuorbDataType*> doomedTypes_;
+  std::set<const QuorbParsedExpr*> seenExpressions_;
   bool found_ = false;
 };
 

@@ -116,6 +116,20 @@ TEST_F(Items, ReleasesThatWouldLeaveDanglingPointersAreRefused) {
   EXPECT_FALSE(Defined("Money")) << "a type without values is released";
 }
 
+// An argument passed unevaluated (ByExpr) keeps its own parsed expression;
+// a variable named only there is in use all the same.
+TEST_F(Items, AVariableNamedOnlyInAnUnevaluatedArgumentIsInUse) {
+  ASSERT_NE(DefineVariable(q, "late = 4", nullptr), nullptr);
+  QuorbExpression* uses = Parse(q, "IIf(1 < 2, late * 2, 0)", "");
+  EvalStr(q, "0");
+  ReleaseItem(Find("late"));
+  EXPECT_EQ(ErrorNumber(q), 13);
+  EXPECT_EQ(Evaluate(uses), 8.0);
+  ReleaseExpr(uses);
+  ReleaseItem(Find("late"));
+  EXPECT_FALSE(Defined("late")) << "unused now, it is released";
+}
+
 // A namespace goes with everything filed in it: refused while an
 // expression outside uses a member.
 TEST_F(Items, ANamespaceIsReleasedOnlyWhenNoMemberIsInUse) {

@@ -32,6 +32,24 @@ std::string InputText(const uint8_t* data, size_t size, size_t maxLength) {
   return std::string(reinterpret_cast<const char*>(data), std::min(size, maxLength));
 }
 
+int32_t ByteProgram::Number() {
+  static const int32_t kNumbers[] = {-1, 0, 1, 2, 3, 5, 100, INT32_MAX, INT32_MIN, -2};
+  const uint8_t pick = Byte();
+  if (pick < 200) return kNumbers[pick % (sizeof kNumbers / sizeof kNumbers[0])];
+  return static_cast<int32_t>(pick - 200);
+}
+
+std::string ByteProgram::Text(const char* const* table, size_t count) {
+  const uint8_t pick = Byte();
+  if (pick < 0xe0) return table[pick % count];
+  std::string raw;
+  for (int length = pick & 31; length > 0 && !Done(); --length) {
+    const char c = static_cast<char>(Byte());
+    if (c != '\0') raw += c;
+  }
+  return NamesTrustedHostFeature(raw) ? std::string() : raw;
+}
+
 void ParseAndRun(QuorbInstance* instance, const std::string& expression) {
   QuorbExpression* parsed = Parse(instance, expression.c_str(), "");
   for (int run = 0; run < 2; ++run) {

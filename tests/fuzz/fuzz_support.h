@@ -27,6 +27,38 @@ bool NamesTrustedHostFeature(const std::string& text);
 // The input as text, cut at `maxLength` bytes so one input stays cheap.
 std::string InputText(const uint8_t* data, size_t size, size_t maxLength);
 
+// The input of the op-program targets: a byte stream read from the front,
+// giving 0 once it runs out, so every input is a complete program.
+class ByteProgram {
+ public:
+  ByteProgram(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool Done() const { return at_ >= size_; }
+  uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+  // A number below `count` (count > 0).
+  int32_t Below(int32_t count) { return static_cast<int32_t>(Byte() % count); }
+  // A count or limit as hosts pass them: small ones, -1, 0 and the extremes.
+  int32_t Number();
+  // One of the `count` texts of `table`, or (when the byte says so) up to
+  // 31 raw bytes of the input; a raw text naming a trusted-host feature
+  // reads as the empty text.
+  std::string Text(const char* const* table, size_t count);
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t at_ = 0;
+};
+
+// Runs the input as the program of a fresh `Host` (constructed from the
+// program, driven by Run, destroyed before returning, so leaks count).
+template <class Host>
+int RunProgram(const uint8_t* data, size_t size) {
+  ByteProgram program(data, size);
+  Host host(program);
+  host.Run();
+  return 0;
+}
+
 // Parses `expression`, evaluates it in each result form the exports offer,
 // twice (a second run reuses every step), then releases it.
 void ParseAndRun(QuorbInstance* instance, const std::string& expression);
