@@ -19,11 +19,6 @@
 
 namespace {
 
-// Sequences left out while their faults are mended elsewhere; each is one
-// switch, so turning it on again is a one-line change.
-// Overwriting a callback function with a body, or a body with a callback.
-constexpr bool kOverwriteAcrossKinds = false;
-
 constexpr size_t kMaxOps = 160;
 constexpr size_t kMaxKept = 8;
 constexpr int kMaxDepth = 3;
@@ -271,7 +266,7 @@ class CallbackHost {
   }
 
   void OverwriteOp() {
-    if (kOverwriteAcrossKinds && (program_.Byte() & 1)) {
+    if (program_.Byte() & 1) {
       const size_t count = sizeof kCrossOverwrites / sizeof *kCrossOverwrites;
       (void)Define_Overload_Quorb(instance_, kCrossOverwrites[program_.Below(static_cast<int32_t>(count))], nullptr,
                                   nullptr);

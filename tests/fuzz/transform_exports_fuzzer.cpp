@@ -19,18 +19,6 @@
 
 namespace {
 
-// Sequences left out while their faults are mended elsewhere; each is one
-// switch, so turning it on again is a one-line change.
-// Rename of a rule or token.
-constexpr bool kRenameRules = false;
-// ReleaseItem of a rule or token from inside the running transform.
-constexpr bool kReleaseItemWhileRunning = false;
-// Reset of a sharing pass while its transform has another sharing pass.
-constexpr bool kResetSharingPassBesideAnother = false;
-// More than two sharing passes on one transform (each multiplies the
-// expansion budget).
-constexpr bool kManySharingPasses = false;
-
 constexpr size_t kMaxTransforms = 12;
 constexpr size_t kMaxRules = 24;
 constexpr size_t kMaxOps = 200;
@@ -102,7 +90,6 @@ class TransformHost {
         const int at = PickTransform();
         const int32_t index = program_.Below(5);
         const bool share = program_.Byte() & 1;
-        if (share && !SharingPassAllowed(at)) break;
         AddTransform(Pass(Transform(at), index, share), at, nullptr, share, false);
         break;
       }
@@ -178,7 +165,7 @@ class TransformHost {
       }
       case 25: {
         const int rule = PickRule();
-        if (!kRenameRules || rule < 0) break;
+        if (rule < 0) break;
         Rename(rules_[rule].handle, program_.Byte() & 1 ? "x" : "");
         break;
       }
@@ -240,17 +227,8 @@ class TransformHost {
     rules_.push_back(RuleSlot{handle, owner, token});
   }
 
-  size_t SharingPasses(int at) const {
-    size_t count = 0;
-    for (const TransformSlot& slot : transforms_)
-      if (slot.handle != nullptr && slot.parent == at && slot.sharing) ++count;
-    return count;
-  }
-  bool SharingPassAllowed(int at) const { return kManySharingPasses || SharingPasses(at) < 2; }
-
   void MakePass(bool share) {
     const int at = PickTransform();
-    if (share && !SharingPassAllowed(at)) return;
     AddTransform(NewPass(Transform(at), share ? 1 : 0), at, nullptr, share, false);
   }
 
@@ -303,7 +281,6 @@ class TransformHost {
   void ReleaseRuleOp(bool asItem) {
     const int rule = PickRule();
     if (rule < 0) return;
-    if (asItem && hookDepth_ > 0 && !kReleaseItemWhileRunning) return;
     QuorbItem* item = rules_[rule].handle;
     ForgetRule(item);
     if (asItem)
@@ -317,7 +294,6 @@ class TransformHost {
     if (Transform(at) == nullptr) return;
     const int32_t kind = program_.Below(6) - 1;
     const TransformSlot& slot = transforms_[at];
-    if (slot.sharing && !kResetSharingPassBesideAnother && SharingPasses(slot.parent) > 1) return;
     // A sharing pass's reset reaches its transform's parts: forget the
     // whole family below that transform.
     const bool sharing = slot.sharing;
