@@ -536,9 +536,9 @@ QUORB_API void SetScalar(QuorbType* type, void* destination, const void* source)
 QUORB_API void SetArray(QuorbType* type, void* array, const void* source, int32_t index);
 QUORB_API void SwapScalarValues(QuorbType* type, void* a, void* b); /* exchanges two values */
 QUORB_API void ResetScalar(QuorbType* type, void* value);          /* sets the zero value */
-/* Resets every element of an array from AllocArray and returns it; null
- * (error 13) for any other pointer. */
-QUORB_API void* ResetArray(QuorbType* type, void* array);
+/* Resets every element of an array from AllocArray; any other pointer is
+ * refused with error 13. */
+QUORB_API void ResetArray(QuorbType* type, void* array);
 /* The value formatted by the type's output formats; valid until the next
  * call of the same export. */
 QUORB_API const char* ToString_Overload_DataType__ByPtr(QuorbType* type, const void* value);
