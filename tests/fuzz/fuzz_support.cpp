@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace quorb_fuzz {
 
@@ -32,12 +33,22 @@ std::string InputText(const uint8_t* data, size_t size, size_t maxLength) {
   return std::string(reinterpret_cast<const char*>(data), std::min(size, maxLength));
 }
 
-void ParseAndRun(QuorbInstance* instance, const std::string& expression) {
+void ParseAndRun(QuorbInstance* instance, const std::string& expression, std::string* transcript,
+                 bool numbersOnly) {
   QuorbExpression* parsed = Parse(instance, expression.c_str(), "");
+  auto note = [&](const std::string& answer) {
+    if (transcript == nullptr) return;
+    if (!numbersOnly) *transcript += answer;
+    *transcript += " #" + std::to_string(ErrorNumber(instance)) + "\n";
+  };
+  note("parsed");
   for (int run = 0; run < 2; ++run) {
-    (void)Evaluate(parsed);
-    (void)EvaluateInt32(parsed);
-    (void)EvaluateStr(parsed);
+    const double value = Evaluate(parsed);
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    note(std::to_string(bits));
+    note(std::to_string(EvaluateInt32(parsed)));
+    note(EvaluateStr(parsed));
   }
   ReleaseExpr(parsed);
 }

@@ -28,8 +28,11 @@ bool NamesTrustedHostFeature(const std::string& text);
 std::string InputText(const uint8_t* data, size_t size, size_t maxLength);
 
 // Parses `expression`, evaluates it in each result form the exports offer,
-// twice (a second run reuses every step), then releases it.
-void ParseAndRun(QuorbInstance* instance, const std::string& expression);
+// twice (a second run reuses every step), then releases it. With a
+// transcript, each answer and the error number after it are appended to it;
+// `numbersOnly` leaves out the values, keeping the error numbers.
+void ParseAndRun(QuorbInstance* instance, const std::string& expression, std::string* transcript = nullptr,
+                 bool numbersOnly = false);
 
 }  // namespace quorb_fuzz
 
