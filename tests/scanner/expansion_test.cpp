@@ -477,7 +477,7 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
 TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
   const std::vector<std::pair<const char*, const char*>> rules = {
       {"x", "BAD yyyyyyyyyyyy"},  {"x", ""},           {"y", "z"},          {"a b", "c"},
-      {"( {p} ) ;", "[{p}]"},     {"c", "cc dd"},      {"z {q} ;", "{q}"},  {"[ {p} ]", "<{p}>"},
+      {"( {p} ) ;", "[{p}]"},     {"c", "cc dd"},      {"z {q} ;", "{q}"},  {"z {p} z", "<{p}>"},
       {"a", "{@Self}{@Self}"},    {"b {x+} ;", "S{x}"}, {"x", "(y)"},       {"( x )", "x"},
       {"yyyyyyyyyyyy )", "Q"},    {"{@Start} a", "S"}, {"b {@End}", "E"},   {"dd ]", "R"},
       {"x", "BAD y y y"},         {"y )", "LOST"},     {") x", "LOST"}};
@@ -509,10 +509,9 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
       transform->RulesDefault.SetBit(IsQuoteBlind, quoteBlind);
       for (const auto& rule : chosen) transform->DefineRule(rule.first, rule.second, nullptr);
       if (pass) {
-        auto* first = new StringLocation(&instance);
-        first->DefineTokens();
-        first->DefineRule("y", "yy yy", nullptr);
+        StringLocation* first = transform->MakePass(false);
         transform->Passes = {first};
+        first->DefineRule("y", "yy yy", nullptr);
       }
       transform->SetBit(IsRecordingSteps, true);
       transform->SetTransformInput(text);
