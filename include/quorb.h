@@ -377,7 +377,8 @@ QUORB_API const char* ResultStr(QuorbTransform* transform);
 /* 1 when the transform's last expansion changed its text, else 0 (0 for null). */
 QUORB_API int32_t WasModified(QuorbTransform* transform);
 /* `text` rewritten by the transform; the stored input is untouched. "" for
- * null. Library-owned, valid until the next Expand call. */
+ * null. Library-owned, valid until the next Expand call (and may be passed
+ * back to it). */
 QUORB_API const char* Expand(QuorbTransform* transform, const char* text);
 /* As Expand, but lists the steps: the text, then the text after each
  * change, joined by `separator` between `prefix` and `postfix` (an empty one
@@ -508,7 +509,7 @@ QUORB_API void SetVariableValueByPtr(QuorbItem* item, const void* value);
 /* Assigns the text to a String item; other types: error 7. */
 QUORB_API void SetVariableValueStr(QuorbItem* item, const char* text);
 /* Reads the text as a value expression and stores it, converting to the
- * item's type; a failure leaves the engine's error number. */
+ * item's type; the error number is this call's: 0, or its failure's. */
 QUORB_API void SetVariableValueAny(QuorbItem* item, const char* text);
 
 /* ---- Data types -------------------------------------------------------
@@ -599,7 +600,8 @@ QUORB_API void* NamespaceParent(void);       /* always null */
 
 /* ---- Output formats ---------------------------------------------------
  * `format` is the text after "Output:". The output item, or null
- * with the error number set. */
+ * with the error number set (9 for a type name the instance does not
+ * know). */
 /* The callback reads the text being printed as argument 1 (ArgStr) and
  * writes the new text with ReturnStr. */
 QUORB_API QuorbItem* SetOutput_Overload_Quorb__Callback(QuorbInstance* instance, QuorbCallback callback,
