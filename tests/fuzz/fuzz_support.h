@@ -28,11 +28,8 @@ bool NamesTrustedHostFeature(const std::string& text);
 std::string InputText(const uint8_t* data, size_t size, size_t maxLength);
 
 // Parses `expression`, evaluates it in each result form the exports offer,
-// twice (a second run reuses every step), then releases it. With a
-// transcript, each answer and the error number after it are appended to it;
-// `numbersOnly` leaves out the values, keeping the error numbers.
-void ParseAndRun(QuorbInstance* instance, const std::string& expression, std::string* transcript = nullptr,
-                 bool numbersOnly = false);
+// twice (a second run reuses every step), then releases it.
+void ParseAndRun(QuorbInstance* instance, const std::string& expression);
 
 }  // namespace quorb_fuzz
 

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,6 +48,25 @@ bool MayPrintAddresses(const std::string& text) {
   for (const char* word : {"define", "parse", "c_str"})
     if (folded.find(word) != std::string::npos) return true;
   return false;
+}
+
+// Parses and runs `expression` as every target does (fuzz_support.h),
+// noting each answer of the exports and the error number after it.
+void RunNoted(QuorbInstance* instance, const std::string& expression, bool numbersOnly, std::string& transcript) {
+  auto note = [&](const std::string& answer) {
+    transcript += (numbersOnly ? std::string() : answer) + " #" + std::to_string(ErrorNumber(instance)) + "\n";
+  };
+  QuorbExpression* parsed = Parse(instance, expression.c_str(), "");
+  note("parsed");
+  for (int run = 0; run < 2; ++run) {
+    uint64_t bits = 0;
+    const double value = Evaluate(parsed);
+    std::memcpy(&bits, &value, sizeof bits);
+    note(std::to_string(bits));
+    note(std::to_string(EvaluateInt32(parsed)));
+    note(EvaluateStr(parsed));
+  }
+  ReleaseExpr(parsed);
 }
 
 // Runs the session on a new instance, copied or built from the texts; the
@@ -78,7 +98,7 @@ std::string RunSession(const std::string& text, bool copied, bool numbersOnly) {
           note("kept", kept.back() != nullptr);
         }
         break;
-      default: quorb_fuzz::ParseAndRun(instance, line, &transcript, numbersOnly); break;
+      default: RunNoted(instance, line, numbersOnly, transcript); break;
     }
   }
   for (QuorbExpression* expression : kept) {
