@@ -415,7 +415,8 @@ QUORB_API const char* ResultStr(QuorbTransform* transform);
 /* 1 when the transform's last expansion changed its text, else 0 (0 for null). */
 QUORB_API int32_t WasModified(QuorbTransform* transform);
 /* `text` rewritten by the transform; the stored input is untouched. "" for
- * null. Library-owned, valid until the next Expand call. */
+ * null. Library-owned, valid until the next Expand call (and may be passed
+ * back to it). */
 QUORB_API const char* Expand(QuorbTransform* transform, const char* text);
 /* As Expand, but lists the steps: the text, then the text after each
  * change, joined by `separator` between `prefix` and `postfix` (an empty one
@@ -548,7 +549,7 @@ QUORB_API void SetVariableValueByPtr(QuorbItem* item, const void* value);
 /* Assigns the text to a String item; other types: error 7. */
 QUORB_API void SetVariableValueStr(QuorbItem* item, const char* text);
 /* Reads the text as a value expression and stores it, converting to the
- * item's type; a failure leaves the engine's error number. */
+ * item's type; the error number is this call's: 0, or its failure's. */
 QUORB_API void SetVariableValueAny(QuorbItem* item, const char* text);
 
 /* ---- Data types -------------------------------------------------------
@@ -576,9 +577,9 @@ QUORB_API void SetScalar(QuorbType* type, void* destination, const void* source)
 QUORB_API void SetArray(QuorbType* type, void* array, const void* source, int32_t index);
 QUORB_API void SwapScalarValues(QuorbType* type, void* a, void* b); /* exchanges two values */
 QUORB_API void ResetScalar(QuorbType* type, void* value);          /* sets the zero value */
-/* Resets every element of an array from AllocArray and returns it; null
- * (error 13) for any other pointer. */
-QUORB_API void* ResetArray(QuorbType* type, void* array);
+/* Resets every element of an array from AllocArray; any other pointer is
+ * refused with error 13. */
+QUORB_API void ResetArray(QuorbType* type, void* array);
 /* The value formatted by the type's output formats; valid until the next
  * call of the same export. */
 QUORB_API const char* ToString_Overload_DataType__ByPtr(QuorbType* type, const void* value);
@@ -641,7 +642,8 @@ QUORB_API void* NamespaceParent(void);       /* always null */
 
 /* ---- Output formats ---------------------------------------------------
  * `format` is the text after "Output:". The output item, or null
- * with the error number set. */
+ * with the error number set (9 for a type name the instance does not
+ * know). */
 /* The callback reads the text being printed as argument 1 (ArgStr) and
  * writes the new text with ReturnStr. */
 QUORB_API QuorbItem* SetOutput_Overload_Quorb__Callback(QuorbInstance* instance, QuorbCallback callback,

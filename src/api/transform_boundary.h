@@ -47,6 +47,18 @@ Result OnTransform(QuorbTransform* handle, Result neutral, Body body) noexcept {
   return Guarded<Result>(transform->Owner, ErrInvalidDefinition, neutral, [&] { return body(*transform); });
 }
 
+// Runs `body` on a transform for a text result kept in `slot`; a null
+// handle or a failure gives the empty text. The slot is written only once
+// `body` has read its inputs: a host may pass the export's own previous
+// result back in.
+template <typename Body>
+const char* TextFromTransform(QuorbTransform* handle, std::string& slot, Body body) noexcept {
+  const char* text = OnTransform<const char*>(handle, nullptr, [&](StringLocation& transform) {
+    return TextOut(slot, body(transform));
+  });
+  return text != nullptr ? text : TextOut(slot, std::string());
+}
+
 // Whether an expansion that reads `transform`'s parts runs: its own, its
 // parents' (a sharing pass uses theirs) or a sharing pass's (it uses
 // this one's). Host code called back from a rule's directive must not

@@ -55,8 +55,7 @@ QUORB_API QuorbTransform* Transform(QuorbTransform* handle) {
 
 QUORB_API const char* ResultStr(QuorbTransform* handle) {
   static std::string text;
-  return OnTransform<const char*>(handle, TextOut(text, std::string()),
-                                  [&](StringLocation& transform) { return TextOut(text, transform.Input()); });
+  return TextFromTransform(handle, text, [](StringLocation& transform) { return transform.Input(); });
 }
 
 QUORB_API int32_t WasModified(QuorbTransform* handle) {
@@ -65,14 +64,13 @@ QUORB_API int32_t WasModified(QuorbTransform* handle) {
 
 QUORB_API const char* Expand(QuorbTransform* handle, const char* text) {
   static std::string result;
-  return OnTransform<const char*>(handle, TextOut(result, std::string()),
-                                  [&](StringLocation& transform) { return TextOut(result, transform.Expand(TextIn(text))); });
+  return TextFromTransform(handle, result, [&](StringLocation& transform) { return transform.Expand(TextIn(text)); });
 }
 
 QUORB_API const char* ExpandWithSteps(QuorbTransform* handle, const char* text, const char* separator,
                                       const char* prefix, const char* postfix) {
   static std::string result;
-  return OnTransform<const char*>(handle, TextOut(result, std::string()), [&](StringLocation& transform) {
+  return TextFromTransform(handle, result, [&](StringLocation& transform) {
     const std::string input = TextIn(text);
     transform.Steps.clear();
     transform.Steps.push_back(input);
@@ -89,7 +87,7 @@ QUORB_API const char* ExpandWithSteps(QuorbTransform* handle, const char* text, 
       list += transform.Steps[i];
     }
     list += ListText(postfix, transform.ListPostfix);
-    return TextOut(result, std::move(list));
+    return list;
   });
 }
 

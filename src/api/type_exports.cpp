@@ -123,16 +123,13 @@ QUORB_API void ResetScalar(QuorbType* type, void* value) {
   });
 }
 
-QUORB_API void* ResetArray(QuorbType* type, void* array) {
-  if (array == nullptr) return nullptr;
-  return WithType<void*>(type, nullptr, [&](QuorbDataType* t) -> void* {
+QUORB_API void ResetArray(QuorbType* type, void* array) {
+  if (array == nullptr) return;
+  WithTypeVoid(type, [&](QuorbDataType* t) {
     // Resetting reads the length kept in front of the elements: only an
     // array made by AllocArray has one.
-    if (!IsHostValue(t, array, HostAllocation::Array)) {
-      Refuse(t);
-      return nullptr;
-    }
-    return t->ResetArray(array);
+    if (IsHostValue(t, array, HostAllocation::Array)) t->ResetArray(array);
+    else Refuse(t);
   });
 }
 

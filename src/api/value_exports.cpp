@@ -72,6 +72,9 @@ QUORB_API void SetVariableValueAny(QuorbItem* item, const char* text) {
   EngineItem* target = Engine(item);
   if (target == nullptr || target->Owner == nullptr) return;
   Quorb* owner = target->Owner;
+  // Each call reports its own failure: one left by an earlier call would
+  // otherwise stand in for it.
+  owner->Error.Number = 0;
   // Definitions are not values: parsing a value into one would re-type it.
   const uint64_t definitions = QuorbNameSpace::PropertyBit(QuorbNameSpace::IsFunction) |
                                QuorbNameSpace::PropertyBit(QuorbNameSpace::IsOperator);

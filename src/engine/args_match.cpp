@@ -11,6 +11,7 @@
 #include "builtins/core_callbacks.h"
 #include "builtins/language_callbacks.h"
 #include "builtins/pointer_callbacks.h"
+#include "builtins/string_callbacks.h"
 #include "builtins/value_callbacks.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
@@ -201,6 +202,25 @@ QuorbDataType* PointedTo(const QuorbItem* pointer) {
 // expression, which a later step may have converted in place).
 bool IsConstant(const QuorbItem& item) { return item.Has(IsLocked) || item.Has(IsLiteral); }
 
+// Steps that write into their first argument where it stands: the loop's
+// counter at every pass, and the string editors that change their first
+// argument in place. A constant cannot be that argument.
+bool WritesFirstArgument(QuorbCallback callback) {
+  return callback == &ForLoop || callback == &String_Append || callback == &String_Insert ||
+         callback == &String_Erase || callback == &String_Replace;
+}
+
+// Whether an assignment to `target` is kept: a named variable, or the
+// storage a ValueAt step designates (an array element, a dereferenced
+// pointer). Any other value is a step's temporary, which would take the
+// value and lose it. `output` holds the steps made so far.
+bool KeepsAssignment(const QuorbItem& target, const std::vector<ExpressionPart*>& output) {
+  if (target.Has(IsNamedVariable)) return true;
+  for (auto step = output.rbegin(); step != output.rend(); ++step)
+    if ((*step)->Result == &target) return (*step)->Callback == &ValueAt;
+  return false;
+}
+
 // Swap and Reset take their variables by handle and the variables' type
 // number after them: they change the variables in place, so a constant
 // cannot be one.
@@ -298,12 +318,12 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
 
   const QuorbCallback callback = chosen->Callback;
   QuorbItem* firstArg = args.empty() ? nullptr : args[0];
-  // The loop writes its counter at every pass.
-  if (callback == &ForLoop && firstArg != nullptr && IsConstant(*firstArg)) SetErrorIfNone(ErrNotAssignable);
+  if (WritesFirstArgument(callback) && firstArg != nullptr && IsConstant(*firstArg))
+    SetErrorIfNone(ErrNotAssignable);
   if (callback == &SetVar && firstArg != nullptr) {
     // A literal is a constant of the expression: a later step may convert
     // it in place to another width, under the assignment's feet.
-    if (firstArg->Has(IsLocked) || firstArg->Has(IsLiteral)) SetErrorIfNone(ErrNotAssignable);
+    if (IsConstant(*firstArg) || !KeepsAssignment(*firstArg, output)) SetErrorIfNone(ErrNotAssignable);
     // SetVar copies with the target's width: a value of any other type
     // (an AnyType target fits everything) would be read past its end.
     if (!firstArg->Has(IsPointer) && args.size() > 1 && args[1]->DataType != firstArg->DataType)

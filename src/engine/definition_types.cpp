@@ -207,6 +207,13 @@ static void OutputBody(DefinitionState& state, const std::string& name) {
   scanner.Pos = state.text.size();
 }
 
+// Whether `word` begins like a name (ASCII letter or underscore).
+static bool IsNameStart(const std::string& word) {
+  if (word.empty()) return false;
+  const char c = word[0];
+  return c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 void OutputClause(DefinitionState& state) {
   Quorb& instance = state.instance;
   if (!TakeRole(state, ItemRole::Output)) return;
@@ -232,6 +239,11 @@ void OutputClause(DefinitionState& state) {
       onlyType = typeItem->DataType;
     } else if (NextTokenText(scanner) == "=") {
       OutputBody(state, word);
+    } else if (IsNameStart(word)) {
+      // A name that is neither a type nor followed by "=": a type this
+      // instance does not know, which the format would silently miss.
+      instance.SetErrorIfNone(ErrInvalidDefinition);
+      return;
     }
   }
   QuorbItem* item = state.item;

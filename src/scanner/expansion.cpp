@@ -70,6 +70,7 @@
 namespace QuorbNameSpace {
 
 ExpansionStepLimit ActiveStepLimit{64, 4u << 20};
+bool InPlaceReplacements = true;
 
 namespace {
 
@@ -335,6 +336,9 @@ class RuleExpansion {
   bool Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at);
   void Emit(uint64_t upTo);
   uint64_t Place(uint64_t start, uint64_t end, const std::string& text);
+  bool Rebuild(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at,
+               std::string result);
+  uint64_t Rebuilt(uint64_t start, uint64_t end, const std::string& text);
   void UpdateRangeStart();
   std::string Document() const;
   void Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule);
@@ -370,6 +374,8 @@ class RuleExpansion {
   int32_t firstError_ = 0;     // of the expression directives run so far
   bool modified_ = false;
   bool stopped_ = false;
+  const bool inPlace_ = InPlaceReplacements;
+  uint64_t committed_ = 0;    // rebuilding: the text before this is final, as out_ is in place
 };
 
 RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64_t start, uint64_t end)
@@ -475,7 +481,8 @@ void RuleExpansion::Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bo
   uint64_t insideEnd = inside.size();
   if (!RunPasses(expander_, inside, 0, insideEnd)) return;
   modified_ = true;
-  cursor_.Pos = Place(innerStart, innerStart + innerLength, inside);
+  const uint64_t innerEnd = innerStart + innerLength;
+  cursor_.Pos = inPlace_ ? Place(innerStart, innerEnd, inside) : Rebuilt(innerStart, innerEnd, inside);
 }
 
 // Measures the block at `openerStart` as NextCodeBlock does (closers of
@@ -580,6 +587,7 @@ bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
     if (cursor_.Pos < at.end) cursor_.Pos = at.end;  // passed over whole
     return false;
   }
+  if (!inPlace_) return Rebuild(rule, head, start, length, at, std::move(result));
   Emit(start);
   result = ThroughLocalTransform(rule, head, std::move(result), {&out_, out_.size(), &work_, end});
   if (out_.size() + (work_.size() - done_) - length + result.size() > budget_.lengthLimit) {
@@ -600,6 +608,62 @@ bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
   Record(location, std::move(oldText), result, rule);
   captures_.clear();
   return true;
+}
+
+// The slow twin of the in-place replacement: the same steps on a text that
+// is rebuilt whole at every replacement, nothing copied out.
+bool RuleExpansion::Rebuild(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at,
+                            std::string result) {
+  const uint64_t end = start + length;
+  result = ThroughLocalTransform(rule, head, std::move(result), {&work_, start, &work_, end});
+  if (work_.size() - length + result.size() > budget_.lengthLimit) {
+    StopAtLimit();
+    return false;
+  }
+  std::string oldText = work_.substr(start, length);
+  if (head->Has(IsRewindOnChange) && result != oldText) {
+    cursor_.Pos = Rebuilt(start, end, result);
+  } else {
+    Rebuilt(start, end, result);
+    committed_ = start + result.size();
+    UpdateRangeStart();
+    cursor_.Pos = std::max(end, at.end) - length + result.size();
+  }
+  modified_ = true;
+  Record(start, std::move(oldText), result, rule);
+  captures_.clear();
+  return true;
+}
+
+// `text` in place of [start, end) in a new whole text; every position from
+// `end` on moves by the change of length, and the scan reads on from
+// `start`. Returns `start`.
+uint64_t RuleExpansion::Rebuilt(uint64_t start, uint64_t end, const std::string& text) {
+  cursor_.RunLeft = StringLocation::RunRemainder();
+  memory_.Forget();
+  std::string whole;
+  whole.reserve(work_.size() - (end - start) + text.size());
+  whole.append(work_, 0, start).append(text).append(work_, end, std::string::npos);
+  work_.swap(whole);
+  cursor_.TextLength = work_.size();
+  const uint64_t newEnd = start + text.size();
+  auto moved = [&](uint64_t at) { return at >= end ? at - end + newEnd : std::min(at, newEnd); };
+  cursor_.RangeEnd = moved(cursor_.RangeEnd);
+  end_ = moved(end_);
+  for (BlockFrame& frame : frames_) {
+    frame.resume = moved(frame.resume);
+    frame.outerEnd = moved(frame.outerEnd);
+  }
+  std::map<uint64_t, BlockExtent> kept;
+  for (auto block = blocks_.lower_bound(end); block != blocks_.end(); ++block) {
+    BlockExtent extent = block->second;
+    if (extent.length != 0) extent.innerStart = moved(extent.innerStart);
+    kept.emplace_hint(kept.end(), moved(block->first), extent);
+  }
+  blocks_.swap(kept);
+  committed_ = std::max(committed_, start);
+  UpdateRangeStart();
+  return start;
 }
 
 // Copies the text before `upTo` into the result.
@@ -657,6 +721,10 @@ uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& t
 // The range start for {@Start}: where the text still to be scanned begins,
 // as long as nothing of the range has been copied out yet.
 void RuleExpansion::UpdateRangeStart() {
+  if (!inPlace_) {
+    cursor_.RangeStart = committed_ <= start_ ? start_ : GoneRangeStart;
+    return;
+  }
   cursor_.RangeStart = out_.size() <= start_ ? done_ + (start_ - out_.size()) : GoneRangeStart;
 }
 

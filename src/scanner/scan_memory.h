@@ -35,6 +35,10 @@ struct ExpansionStepLimit {
 extern ExpansionStepLimit ActiveStepLimit;
 // Whether expansions remember blocks and stop scans (tests compare both ways).
 extern bool RememberScanWork;
+// Whether a replacement is written in place, the text before it copied out
+// once (false: the slow twin rebuilds the whole text at every replacement
+// and moves every later position; tests compare both ways).
+extern bool InPlaceReplacements;
 
 struct ScanMemory {
   // A code block measured from its opener: the position after its closer

@@ -265,7 +265,9 @@ TEST_F(Definitions, AssignmentNeedsATargetOfItsOwnWidth) {
   EXPECT_EQ(Show("(True = 1) + 1"), "Value cannot be assigned here");
   EXPECT_EQ(Show("True"), "true") << "a literal stays what it says";
   ASSERT_NE(DefineFunction(q, "anything() As AnyType = 1", nullptr), nullptr);
-  EXPECT_EQ(Show("anything = True"), "Data type mismatch");
+  EXPECT_EQ(Show("anything = True"), "Value cannot be assigned here") << "a call's result keeps nothing";
+  ASSERT_NE(DefineVariable(q, "slot As AnyType", nullptr), nullptr);
+  EXPECT_EQ(Show("slot = True"), "Data type mismatch");
   ASSERT_NE(DefineVariable(q, "n As Int = 1", nullptr), nullptr);
   EXPECT_EQ(Show("n = 2.9"), "2") << "a value of another type is converted first";
 }

@@ -186,6 +186,28 @@ TEST_F(Language, ExpressionTextGetsNoneOfTheHostsPowers) {
   EXPECT_STREQ(EvalStr(q, "EvaluateStr(handle)"), "Array or list bound exceeded");
 }
 
+// An assignment keeps its value in a named variable, an array element or
+// what a pointer designates; a computed value would take it and lose it.
+TEST_F(Language, AssignmentTargetsKeepTheValueOrAreRefused) {
+  Define("Variable: x = 0");
+  Define("Variable: arr[3]");
+  const char* const refused = "Value cannot be assigned here";
+  Expect({
+      {"(1+2) = 4", refused},
+      {"-3 = 4", refused},
+      {"Sin(0) = 5", refused},
+      {"IIf(1, x, x) = 6", refused},
+      {"SetVar(x + 1, 2)", refused},
+      {"3 = 4", refused},
+      {"x = 1", "1"},
+      {"(x) = 2", "2"},
+      {"arr(1) = 5", "5"},
+      {"arr(1) + x", "7"},
+      {"ValueAt(AddressOf(x)) = 8", "8"},
+      {"x", "8"},
+  });
+}
+
 TEST_F(Language, ValuesOfAnotherTypeConvertOrFailWithErrorSeven) {
   Define("Function: first(a As String) = Arg(1)");
   Define("Function: asText(n) As String = Str(n)");

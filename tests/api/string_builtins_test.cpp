@@ -75,6 +75,18 @@ TEST_F(StringBuiltins, InPlaceEditsChangeTheVariableOnlyWhenThePositionFits) {
   });
 }
 
+// An in-place editor writes its first argument: a locked constant or a
+// literal refuses it, as assignment does, and keeps its text.
+TEST_F(StringBuiltins, InPlaceEditsRefuseConstants) {
+  ASSERT_NE(DefineConstant(q, "k As String = \"abc\"", nullptr), nullptr);
+  for (const char* edit : {"Append(k, \"!\")", "Insert(k, 0, \">\")", "Erase(k, 0, 1)", "Replace(k, 0, 1, \"J\")",
+                           "Append(\"lit\", \"!\")"}) {
+    EXPECT_STREQ(EvalStr(q, edit), "Value cannot be assigned here") << edit;
+    EXPECT_EQ(ErrorNumber(q), 17) << edit;
+  }
+  EXPECT_STREQ(EvalStr(q, "k"), "abc");
+}
+
 TEST_F(StringBuiltins, SearchesAndTheirDefaults) {
   ExpectRows({
       {"Find(\"hello\", \"l\")", "2"},

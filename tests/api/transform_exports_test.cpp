@@ -164,6 +164,17 @@ TEST_F(TransformHost, ExpandLeavesTheStoredInputAlone) {
   EXPECT_FALSE(WasModified(t)) << "nothing left to change";
 }
 
+// Each export reads its input before it replaces its previous result, which
+// a host may hand straight back.
+TEST_F(TransformHost, ExpansionsReadTheirOwnPreviousResult) {
+  FromTo(t, "x", "y y");
+  FromTo(t, "y", "z");
+  EXPECT_STREQ(Expand(t, Expand(t, "x")), "z z");
+  const char* steps = ExpandWithSteps(t, "y", " ", "", "");
+  ASSERT_STREQ(steps, "y z");
+  EXPECT_STREQ(ExpandWithSteps(t, steps, steps, "", ""), "y zy zz z");
+}
+
 TEST_F(TransformHost, StepListsUseTheTransformsTextsOnlyWhereNoneIsGiven) {
   FromTo(t, "x", "y");
   EXPECT_EQ(ListDelimiters(t, "<", "|", ">"), t);

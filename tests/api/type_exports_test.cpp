@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "quorb.h"
 
@@ -94,7 +95,8 @@ TEST_F(Types, ArraysAreWrittenByIndexAndReset) {
   EXPECT_EQ(strings[0], "");
   SetArray(type, array, value, 3);
   EXPECT_EQ(ErrorNumber(q), 13) << "an index past the end is refused";
-  EXPECT_EQ(ResetArray(type, array), array);
+  static_assert(std::is_void<decltype(ResetArray(type, array))>::value, "ResetArray has no result");
+  ResetArray(type, array);
   EXPECT_EQ(strings[1], "");
   ReleaseArray(type, array);
   ReleaseScalar(type, value);
@@ -112,6 +114,10 @@ TEST_F(Types, OutputFormatsApplyToPrintedValues) {
   ResetOutput(q);
   EXPECT_STREQ(ToString_Overload_DataType__ByStr(type, "0.5"), "0.5");
   EXPECT_STREQ(ToString_Overload_DataType__ByStr(type, "not a number"), "");
+  // A type this instance does not know: refused, nothing formatted.
+  EXPECT_EQ(SetOutput_Overload_Quorb__NoCallback(q, " Dbl T = \"never\""), nullptr);
+  EXPECT_EQ(ErrorNumber(q), 9);
+  EXPECT_STREQ(EvalStr(q, "0.5"), "0.5");
 }
 
 // Only values the Alloc exports made are freed, and only once, and only by

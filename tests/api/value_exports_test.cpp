@@ -151,6 +151,14 @@ TEST_F(Values, TextCopiedAndParsedWrites) {
   EXPECT_EQ(ValueDbl(d), 6.5);
   SetVariableValueAny(d, "1 + 2");
   EXPECT_EQ(*static_cast<double*>(ValueAddr(d)), 3.0) << "the address is the value's storage";
+  // Each call reports its own failure, not one an earlier call left.
+  SetVariableValueAny(d, "\"text\"");
+  EXPECT_EQ(ErrorNumber(q), 7);
+  SetVariableValueAny(d, "no_such_name");
+  EXPECT_EQ(ErrorNumber(q), 3);
+  SetVariableValueAny(d, "4");
+  EXPECT_EQ(ErrorNumber(q), 0);
+  EXPECT_EQ(ValueDbl(d), 4.0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -194,6 +195,26 @@ TEST(InstancePrototype, ACopyHoldsWhatTheTextsBuild) {
   const std::vector<std::string> actual = InstanceDump(copied).Lines();
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(actual[k], expected[k]);
+}
+
+void SetInstanceCopies(const char* setting) {
+#if defined(_WIN32)
+  _putenv_s("QUORB_INSTANCE_COPIES", setting);
+#else
+  setenv("QUORB_INSTANCE_COPIES", setting, 1);
+#endif
+}
+
+// The environment switches new instances to their slow twin, built from the
+// texts, and back; such an instance holds what any other does.
+TEST(InstancePrototype, TheEnvironmentChoosesCopiesOrTexts) {
+  SetInstanceCopies("0");
+  EXPECT_FALSE(InstanceCopiesWanted());
+  Quorb fromTexts;
+  SetInstanceCopies("1");
+  EXPECT_TRUE(InstanceCopiesWanted());
+  Quorb parsed(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+  EXPECT_EQ(InstanceDump(fromTexts).Lines(), InstanceDump(parsed).Lines());
 }
 
 // A prototype holding what a copy cannot reproduce makes no plan: the

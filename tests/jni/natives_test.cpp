@@ -240,6 +240,9 @@ TEST(JavaValues, CrossUnchanged) {
   EXPECT_EQ(session.Call("WasModified", {Int(0)}).integer, 0);
 }
 
+// ResetArray gives nothing back: its Java method is void, as its export.
+TEST(JavaValues, ResetArrayHasNoResult) { EXPECT_EQ(NativeNamed("ResetArray").result, "void"); }
+
 // A byte value reads back sign-extended into the Java byte, and a Java byte
 // is stored with the same bits.
 TEST(JavaValues, BytesKeepTheirBits) {

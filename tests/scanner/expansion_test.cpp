@@ -467,6 +467,93 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
   }
 }
 
+// The in-place replacement against its slow twin, which rebuilds the whole
+// text at every replacement: random rules that grow and shrink what they
+// match, inside code blocks, beside quoted text, rescanned or not, with a
+// pass that rewrites block insides, over a random range of the attached
+// text, give the same text, range end, error, change records and steps.
+// A rule that matches across a closer sees whether the scan resumed
+// exactly after the block.
+TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
+  const std::vector<std::pair<const char*, const char*>> rules = {
+      {"x", "BAD yyyyyyyyyyyy"},  {"x", ""},           {"y", "z"},          {"a b", "c"},
+      {"( {p} ) ;", "[{p}]"},     {"c", "cc dd"},      {"z {q} ;", "{q}"},  {"z {p} z", "<{p}>"},
+      {"a", "{@Self}{@Self}"},    {"b {x+} ;", "S{x}"}, {"x", "(y)"},       {"( x )", "x"},
+      {"yyyyyyyyyyyy )", "Q"},    {"{@Start} a", "S"}, {"b {@End}", "E"},   {"dd ]", "R"},
+      {"x", "BAD y y y"},         {"y )", "LOST"},     {") x", "LOST"}};
+  const std::vector<std::string> pieces = {"x", "y", "z", "a", "b", "c", "(", ")", "[", "]", ";", " ",
+                                           "'x'", "\"(x\"", "'a b'", "(x)", "[y]", "x x", "\n", "(c)"};
+  struct Outcome {
+    std::string text;
+    uint64_t rangeEnd;
+    int32_t error;
+    std::vector<std::string> changes;
+    std::vector<std::string> steps;
+  };
+  std::mt19937 random(2806u);
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<std::pair<const char*, const char*>> chosen;
+    for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) chosen.push_back(rules[random() % rules.size()]);
+    const bool rewind = random() % 3 == 0;
+    const bool quoteBlind = random() % 2 == 0;
+    const bool pass = random() % 4 == 0;
+    std::string text;
+    for (int k = static_cast<int>(random() % 30); k > 0; --k) text += pieces[random() % pieces.size()];
+    const uint64_t from = random() % 3 == 0 ? random() % (text.size() + 1) : 0;
+    const uint64_t to = random() % 3 == 0 ? from + random() % (text.size() - from + 1) : text.size();
+    Outcome outcomes[2];
+    for (int inPlace = 0; inPlace < 2; ++inPlace) {
+      InPlaceReplacements = inPlace == 1;
+      transform = instance.NewTransform();
+      transform->RulesDefault.SetBit(IsRewindOnChange, rewind);
+      transform->RulesDefault.SetBit(IsQuoteBlind, quoteBlind);
+      for (const auto& rule : chosen) transform->DefineRule(rule.first, rule.second, nullptr);
+      if (pass) {
+        StringLocation* first = transform->MakePass(false);
+        transform->Passes = {first};
+        first->DefineRule("y", "yy yy", nullptr);
+      }
+      transform->SetBit(IsRecordingSteps, true);
+      transform->SetTransformInput(text);
+      instance.Error.Number = 0;
+      transform->Expand(from, to);
+      Outcome& outcome = outcomes[inPlace];
+      outcome.text = transform->OwnText;
+      outcome.rangeEnd = transform->RangeEnd;
+      outcome.error = instance.Error.Number;
+      for (const LogOfChangesClass* change : transform->ChangeLog)
+        outcome.changes.push_back(std::to_string(change->Location) + ":" + change->OldText + ">" + change->NewText);
+      outcome.steps = transform->Steps;
+    }
+    InPlaceReplacements = true;
+    const std::string where = "text \"" + text + "\" [" + std::to_string(from) + ", " + std::to_string(to) +
+                              ") round " + std::to_string(round);
+    ASSERT_EQ(outcomes[1].text, outcomes[0].text) << where;
+    ASSERT_EQ(outcomes[1].rangeEnd, outcomes[0].rangeEnd) << where;
+    ASSERT_EQ(outcomes[1].error, outcomes[0].error) << where;
+    ASSERT_EQ(outcomes[1].changes, outcomes[0].changes) << where;
+    ASSERT_EQ(outcomes[1].steps, outcomes[0].steps) << where;
+  }
+}
+
+// A replacement longer than the text before it, inside a block and scanned
+// again, moves the block's end and the text after it by the same amount:
+// the scan resumes right after the closer, where a rule over the closer
+// cannot match.
+TEST_F(ExpansionTest, GrowingReplacementInsideABlockResumesAfterTheBlock) {
+  for (bool inPlace : {true, false}) {
+    InPlaceReplacements = inPlace;
+    transform = instance.NewTransform();
+    transform->RulesDefault.SetBit(IsRewindOnChange, true);
+    Rule("x", "BAD y y y y");
+    Rule("y )", "LOST");
+    Rule(") x", "LOST");
+    EXPECT_EQ(Expand("(x) x"), "(BAD y y y y) BAD y y y y") << inPlace;
+    EXPECT_EQ(Expand("[(x)] (x)"), "[(BAD y y y y)] (BAD y y y y)") << inPlace;
+  }
+  InPlaceReplacements = true;
+}
+
 TEST_F(ExpansionTest, WorkBeyondTheStepLimitStopsWithError18) {
   // Each anchor counts tokens up to the end of the text, where the count
   // fails: work that grows with the square of the text. A lower limit keeps
