@@ -4,8 +4,6 @@
 #include "engine/instance_plan.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -351,13 +349,10 @@ bool MakeInstancePlan(const Quorb& prototype, size_t copiedRows, InstancePlan& p
 
 bool InstancePrototypeUsable() { return PrototypePlan() != nullptr; }
 
-bool InstanceCopiesWanted() {
-  const char* setting = std::getenv("QUORB_INSTANCE_COPIES");
-  return setting == nullptr || std::strcmp(setting, "0") != 0;
-}
+bool InstanceCopies = true;
 
 bool CopyInstancePrototype(Quorb& instance) {
-  if (!InstanceCopiesWanted()) return false;
+  if (!InstanceCopies) return false;
   const InstancePlan* plan = PrototypePlan();
   if (plan == nullptr) return false;
   // Tests switch the platform's patterns for the instances they make next.

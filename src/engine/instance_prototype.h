@@ -34,11 +34,11 @@ bool CopyInstancePrototype(Quorb& instance);
 // the definition texts).
 bool InstancePrototypeUsable();
 
-// The switch to the slow twin of the copies: while the environment holds
-// QUORB_INSTANCE_COPIES=0, each new instance is built from the definition
-// texts, so that a host or a test can check a copy against its original.
-// Read each time an instance is made.
-bool InstanceCopiesWanted();
+// The switch to the slow twin of the copies: while it is false, each new
+// instance is built from the definition texts, so that a test can check a
+// copy against its original. Process-wide, read each time an instance is
+// made; only tests change it.
+extern bool InstanceCopies;
 
 }  // namespace QuorbNameSpace
 

@@ -197,22 +197,12 @@ TEST(InstancePrototype, ACopyHoldsWhatTheTextsBuild) {
   for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(actual[k], expected[k]);
 }
 
-void SetInstanceCopies(const char* setting) {
-#if defined(_WIN32)
-  _putenv_s("QUORB_INSTANCE_COPIES", setting);
-#else
-  setenv("QUORB_INSTANCE_COPIES", setting, 1);
-#endif
-}
-
-// The environment switches new instances to their slow twin, built from the
-// texts, and back; such an instance holds what any other does.
-TEST(InstancePrototype, TheEnvironmentChoosesCopiesOrTexts) {
-  SetInstanceCopies("0");
-  EXPECT_FALSE(InstanceCopiesWanted());
+// The switch sends new instances to their slow twin, built from the texts,
+// and back; such an instance holds what any other does.
+TEST(InstancePrototype, TheSwitchChoosesCopiesOrTexts) {
+  InstanceCopies = false;
   Quorb fromTexts;
-  SetInstanceCopies("1");
-  EXPECT_TRUE(InstanceCopiesWanted());
+  InstanceCopies = true;
   Quorb parsed(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
   EXPECT_EQ(InstanceDump(fromTexts).Lines(), InstanceDump(parsed).Lines());
 }

@@ -13,8 +13,8 @@
 // convert into anything; no host memory or callback is given.
 //
 // Every input runs twice: on an instance copied from the prototype and on
-// one built from the definition texts (QUORB_INSTANCE_COPIES=0, the copies'
-// slow twin). Each answer and error number of the one must be the other's,
+// one built from the definition texts (the copies' slow twin, chosen by the
+// engine's switch). Each answer and error number of the one must be the other's,
 // or the target aborts. Where a text can print an address (Define, Parse
 // and C_Str give them), only the error numbers are compared.
 #include <cstdint>
@@ -25,19 +25,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/instance_prototype.h"
 #include "fuzz_support.h"
 
 namespace {
 
 constexpr size_t kMaxKeptExpressions = 16;
 
-void SetCopies(bool copies) {
-#if defined(_WIN32)
-  _putenv_s("QUORB_INSTANCE_COPIES", copies ? "1" : "0");
-#else
-  setenv("QUORB_INSTANCE_COPIES", copies ? "1" : "0", 1);
-#endif
-}
+void SetCopies(bool copies) { QuorbNameSpace::InstanceCopies = copies; }
 
 // Whether the text may call a built-in whose value is an address of this
 // instance's own, which differs between any two instances.
