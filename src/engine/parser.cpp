@@ -123,9 +123,9 @@ QuorbParsedExpr* ExpressionParser::Run(const std::string& text, std::vector<Expr
   } catch (...) {
     // Nothing thrown inside a parse (allocation, a pattern the standard
     // library rejects while scanning, a host's handler) leaves it: the
-    // parse fails as a syntax error.
+    // parse fails, as a syntax error unless memory ran out.
     q_.Error.LocationScanner = nullptr;
-    q_.SetErrorIfNone(ErrSyntax);
+    q_.SetErrorIfNone(ErrorOfException(ErrSyntax));
   }
   scanner_ = nullptr;
   return Finish();

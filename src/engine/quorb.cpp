@@ -132,17 +132,37 @@ void Quorb::FreeAllExpressions() {
 
 Quorb::~Quorb() { TearDown(); }
 
-// Safe on a half-built instance: every step checks what exists.
-void Quorb::TearDown() {
+// The first data-type item filed in `root`; null when none is left.
+static QuorbItem* FirstTypeItem(const Table& root) {
+  for (const auto& entry : root.Symbols)
+    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
+      if (item->Has(IsDataType)) return item;
+  return nullptr;
+}
+
+// Whether `type` is the type object of an item of the chain from `item`.
+static bool TypeOfAChainItem(const QuorbDataType* type, const QuorbItem* item) {
+  for (; item != nullptr; item = item->NextOverload)
+    if (item->DataType == type) return true;
+  return false;
+}
+
+// Safe on a half-built instance: every step checks what exists. Allocates
+// nothing, so that an instance can be freed when memory has run out: the
+// data-type items taken out of the table are chained through their own
+// overload links.
+void Quorb::TearDown() noexcept {
   DestroyUserTransforms();
   // Data-type items go last: every other item and transform may still hold
   // values of their types.
-  std::vector<QuorbItem*> typeItems;
+  QuorbItem* typeItems = nullptr;
+  QuorbItem** typeItemsEnd = &typeItems;
   if (Table* root = RootTable()) {
-    for (auto& entry : root->Symbols)
-      for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
-        if (item->Has(IsDataType)) typeItems.push_back(item);
-    for (QuorbItem* item : typeItems) root->Remove(item);
+    while (QuorbItem* item = FirstTypeItem(*root)) {
+      root->Remove(item);
+      *typeItemsEnd = item;
+      typeItemsEnd = &item->NextOverload;
+    }
   }
   DeferredReleases.clear();  // registered: freed with the others next
   FreeAllExpressions();
@@ -163,21 +183,28 @@ void Quorb::TearDown() {
   }
   delete DefaultItem;
   DefaultItem = nullptr;
-  for (QuorbItem* item : typeItems) {
+  while (typeItems != nullptr) {
     // Every type object goes last, with the retired ones: taken from its
     // item here, the item's release has no other object to search for it.
-    QuorbDataType* type = item->Has(IsDataType) ? item->DataType : nullptr;
-    if (type != nullptr && std::find(RetiredTypes.begin(), RetiredTypes.end(), type) == RetiredTypes.end())
-      RetiredTypes.push_back(type);
+    QuorbItem* item = typeItems;
+    typeItems = item->NextOverload;
+    item->NextOverload = nullptr;
+    QuorbDataType* type = item->DataType;
     item->SetBit(IsDataType, false);
     item->DataType = nullptr;
     delete item;
+    // A type object held twice is freed with the last of its holders.
+    if (type != nullptr && !TypeOfAChainItem(type, typeItems) &&
+        std::find(RetiredTypes.begin(), RetiredTypes.end(), type) == RetiredTypes.end())
+      FreeTypeObject(type);
   }
-  for (QuorbDataType* type : RetiredTypes) {
-    type->FreeValuePool();
-    delete type;
-  }
+  for (QuorbDataType* type : RetiredTypes) FreeTypeObject(type);
   RetiredTypes.clear();
+}
+
+void Quorb::FreeTypeObject(QuorbDataType* type) noexcept {
+  type->FreeValuePool();
+  delete type;
 }
 
 // A transform's destruction may release a rule whose local transform takes

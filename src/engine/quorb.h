@@ -28,6 +28,7 @@ class QuorbParsedExpr;
 class StringLocation;
 class Table;
 struct ArrayValues;
+struct DefinitionState;
 
 // The one-blank text a transform points at before it has text of its own.
 extern const std::string EmptyString;
@@ -235,8 +236,11 @@ class Quorb {
   // run: an overwrite frees the former body.
   bool HandlerInsideEvaluation() const { return HandlerDepth > 0 && EvaluationsUnderHandler > 0; }
   int EvaluationsUnderHandler = 0;  // evaluations running when the handler loop began
+  // The clause loop of Define, which may throw what allocation throws.
+  void ReadClauses(DefinitionState& state, QuorbItem* ExistingItem);
   void Build(size_t builtinRows);
-  void TearDown();
+  void TearDown() noexcept;
+  static void FreeTypeObject(QuorbDataType* type) noexcept;
   void DestroyUserTransforms();
   void FreeAllExpressions();
 };

@@ -245,6 +245,8 @@ class StringLocation : public BaseClass, public ScanState {
  private:
   friend class RuleCompiler;
   friend class RuleExpansion;
+  // The owning object's own token list and root table, made safely.
+  void MakeOwnParts();
   // Compiles a new rule and files it; null (error 9, nothing left behind)
   // when the pattern or TO text is malformed.
   QuorbItem* CompileRule(std::string from, std::string to, std::string fromPart, std::string toPart,

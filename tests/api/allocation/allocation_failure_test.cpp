@@ -1,0 +1,214 @@
+// Allocation failure through the public exports: the N-th allocation of a
+// call throws, for every N of CreateQuorb and a spread of N in definitions,
+// parses, evaluations and expansions. Each failed call must give its neutral
+// result, error 18 on an instance that lives on, and leave that instance
+// working; the sanitizer build's leak check proves nothing was lost.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "failing_allocator.h"
+#include "quorb.h"
+
+namespace {
+
+constexpr int32_t OutOfMemory = 18;
+constexpr int32_t NotFoundBit = 56;
+
+// Runs `call` once with nothing failing, to count its allocations, then
+// again with one allocation failing, at `points` places spread over that
+// count (every place when it makes fewer). `settle(failed)` checks the
+// outcome of each run and undoes a successful one. Returns the runs in
+// which an allocation failed.
+int Sweep(long points, const std::function<void()>& call, const std::function<void(bool)>& settle) {
+  FailingAllocator::Disarm();
+  call();
+  const long total = FailingAllocator::Count();
+  settle(false);
+  const long stride = points >= total ? 1 : total / points;
+  int failures = 0;
+  for (long n = 1; n <= total + 1; n += stride) {
+    FailingAllocator::FailAt(n);
+    call();
+    const bool failed = FailingAllocator::Failed();
+    FailingAllocator::Disarm();
+    settle(failed);
+    failures += failed ? 1 : 0;
+    if (::testing::Test::HasFatalFailure()) break;
+  }
+  return failures;
+}
+
+bool Defined(QuorbInstance* q, const char* name) { return IsProperty(HandleOf(q, name, 0, 0), NotFoundBit) == 0; }
+
+class AllocationFailure : public ::testing::Test {
+ protected:
+  AllocationFailure() : q(CreateQuorb(nullptr)) {}
+  ~AllocationFailure() override { ReleaseQuorb(q); }
+  // The instance still parses, defines and evaluates.
+  void ExpectUsable() {
+    EXPECT_EQ(Eval(q, "1 + 2 * 3"), 7.0);
+    QuorbItem* item = DefineFunction(q, "Probe(x) = x + 1", nullptr);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(Eval(q, "Probe(4)"), 5.0);
+    ReleaseItem(item);
+  }
+  QuorbInstance* q;
+};
+
+TEST(AllocationFailureOfCreation, EveryPointGivesNoInstance) {
+  ReleaseQuorb(CreateQuorb(nullptr));  // the first instance makes what later ones copy
+  QuorbInstance* made = nullptr;
+  const int failures = Sweep(
+      LONG_MAX, [&] { made = CreateQuorb(nullptr); },
+      [&](bool failed) {
+        if (failed) EXPECT_EQ(made, nullptr);
+        else EXPECT_EQ(Eval(made, "Sqrt(16) + 1"), 5.0);
+        ReleaseQuorb(made);
+      });
+  EXPECT_GT(failures, 20);
+}
+
+TEST(AllocationFailureOfCreation, TearDownSurvivesAnExhaustedAllocator) {
+  QuorbInstance* q = CreateQuorb(nullptr);
+  ASSERT_NE(DefineFunction(q, "Twice(x) = x * 2", nullptr), nullptr);
+  ASSERT_NE(DefineVariable(q, "s As String = \"text\"", nullptr), nullptr);
+  QuorbExpression* e = Parse(q, "Twice(3) + Length(s)", "");
+  EXPECT_EQ(Evaluate(e), 10.0);
+  QuorbTransform* t = NewTransform(q);
+  ASSERT_NE(FromTo(t, "cat", "dog"), nullptr);
+  FailingAllocator::FailAt(1, true);
+  ReleaseQuorb(q);  // every later allocation fails: nothing may be needed
+  FailingAllocator::Disarm();
+}
+
+TEST_F(AllocationFailure, DefinitionsLeaveNothingBehind) {
+  QuorbItem* item = nullptr;
+  const int failures = Sweep(
+      80, [&] { item = Define_Overload_Quorb(q, "Function: Poly(x, n As Int) As Double = x * n + Sqrt(x)", nullptr, nullptr); },
+      [&](bool failed) {
+        if (failed) {
+          EXPECT_EQ(item, nullptr);
+          EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+          EXPECT_FALSE(Defined(q, "Poly"));
+        } else {
+          ASSERT_NE(item, nullptr);
+          EXPECT_EQ(Eval(q, "Poly(4, 3)"), 14.0);
+          ReleaseItem(item);
+        }
+      });
+  EXPECT_GT(failures, 40);
+  ExpectUsable();
+}
+
+// The exports that build a definition text of their own, at their first
+// allocations and a few later ones.
+TEST_F(AllocationFailure, EveryDefinitionExportRefusesCleanly) {
+  struct Row {
+    const char* name;
+    std::function<QuorbItem*()> define;
+  };
+  static double cell = 2;
+  const std::vector<Row> rows = {
+      {"DefineFunction", [&] { return DefineFunction(q, "Fa(x) = x + 1", nullptr); }},
+      {"DefineOperator", [&] { return DefineOperator(q, "a <+> b = a + b", 5, 1, nullptr); }},
+      {"DefineVariable", [&] { return DefineVariable(q, "Va As Double", &cell); }},
+      {"DefineConstant", [&] { return DefineConstant(q, "Ca As Double = 3", nullptr); }},
+      {"SetOutput", [&] { return SetOutput_Overload_Quorb__NoCallback(q, "Text = Text + \"!\""); }},
+      {"AddErrorHandler", [&] { return AddErrorHandler(q, nullptr, 0); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    QuorbItem* item = nullptr;
+    Sweep(
+        12, [&] { item = row.define(); },
+        [&](bool failed) {
+          if (failed) {
+            EXPECT_EQ(item, nullptr);
+            EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+          } else {
+            EXPECT_NE(item, nullptr);
+          }
+          if (item != nullptr) ReleaseItem(item);
+        });
+  }
+  FailingAllocator::FailAt(1);
+  ResetOutput(q);
+  FailingAllocator::Disarm();
+  ExpectUsable();
+}
+
+TEST_F(AllocationFailure, ParsesFailWithTheirExpression) {
+  ASSERT_NE(DefineFunction(q, "Cube(x) = x * x * x", nullptr), nullptr);
+  QuorbExpression* e = nullptr;
+  const int failures = Sweep(
+      80, [&] { e = Parse(q, "Cube(2) + Sin(0) * 4 - Abs(-1) + IIf(1 > 0, 10, 20)", ""); },
+      [&](bool failed) {
+        ASSERT_NE(e, nullptr);
+        if (failed) EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+        else EXPECT_EQ(Evaluate(e), 17.0);
+        ReleaseExpr(e);
+      });
+  EXPECT_GT(failures, 40);
+  ExpectUsable();
+}
+
+// A failed evaluation leaves the expression itself sound: run again, it
+// gives its result.
+TEST_F(AllocationFailure, EvaluationsOfBodiesStaySound) {
+  ASSERT_NE(Define_Overload_Quorb(q, "Function: Framed(s As String, n) As String = \"[\" + s * n + \"]\"", nullptr,
+                                  nullptr),
+            nullptr);
+  QuorbExpression* e = Parse(q, "Framed(\"ab\", 3) + Framed(\"c\", 2)", "");
+  ASSERT_EQ(ErrorNumber(q), 0);
+  std::string text;
+  const int failures = Sweep(
+      40, [&] { text = EvaluateStr(e); },
+      [&](bool failed) {
+        if (failed) EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+        else EXPECT_EQ(text, "[ababab][cc]");
+        EXPECT_STREQ(EvaluateStr(e), "[ababab][cc]");
+      });
+  EXPECT_GT(failures, 0);
+  ReleaseExpr(e);
+  ExpectUsable();
+}
+
+TEST_F(AllocationFailure, ExpansionsAndRulesFailCleanly) {
+  QuorbTransform* t = NewTransform(q);
+  QuorbItem* rule = nullptr;
+  Sweep(
+      40, [&] { rule = FromTo(t, "cat", "dog"); },
+      [&](bool failed) {
+        if (failed) {
+          EXPECT_EQ(rule, nullptr);
+          EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+        }
+        if (rule != nullptr) ReleaseRule(rule);
+      });
+  ASSERT_NE(FromTo(t, "cat", "dog"), nullptr);
+  ASSERT_NE(FromTo(t, "dog {x}", "{x} dog"), nullptr);
+  const char* const input = "a cat sat with a cat";
+  const std::string expected = Expand(t, input);
+  ASSERT_NE(expected, input);
+  std::string text;
+  const int failures = Sweep(
+      80, [&] { text = Expand(t, input); },
+      [&](bool failed) {
+        if (failed) {
+          EXPECT_EQ(text, "");
+          EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+        } else {
+          EXPECT_EQ(text, expected);
+        }
+        EXPECT_EQ(Expand(t, input), expected);
+      });
+  EXPECT_GT(failures, 10);
+  ExpectUsable();
+}
+
+}  // namespace
