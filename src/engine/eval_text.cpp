@@ -10,22 +10,28 @@
 
 namespace QuorbNameSpace {
 
+namespace {
+
+// The expression of one Eval, freed however the evaluation ends.
+struct OneOff {
+  QuorbParsedExpr* expr;
+  ~OneOff() { QuorbParsedExpr::Free(expr); }
+};
+
+}  // namespace
+
 double Quorb::Eval(const std::string& text) {
   ExceptionFlagsKept flags;
-  QuorbParsedExpr* expr = Parse(text, DoubleType);
+  OneOff once{Parse(text, DoubleType)};
   EvaluationScope running(this);
-  const double result = expr->Evaluate();
-  QuorbParsedExpr::Free(expr);
-  return result;
+  return once.expr->Evaluate();
 }
 
 std::string Quorb::EvalStr(const std::string& text) {
   ExceptionFlagsKept flags;
-  QuorbParsedExpr* expr = Parse(text, nullptr);
+  OneOff once{Parse(text, nullptr)};
   EvaluationScope running(this);
-  std::string result = expr->EvaluateStr();
-  QuorbParsedExpr::Free(expr);
-  return result;
+  return once.expr->EvaluateStr();
 }
 
 }  // namespace QuorbNameSpace

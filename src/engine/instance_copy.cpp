@@ -277,14 +277,8 @@ QuorbParsedExpr* MakeBody(const BodyPlan& plan, const CopyLinks& links, Quorb& i
   body->ReraiseInexact = plan.source->ReraiseInexact;
   for (std::unique_ptr<ExpressionPart>& made : parts) body->Parts.push_back(made.release());
   // A single-step body is evaluated by its record, as the source is (the
-  // plan refuses bodies with fused runs, whose making frees steps). The
-  // body does not free its steps itself.
-  try {
-    if (plan.source->WholeRun != nullptr) FuseDoubleRuns(*body);
-  } catch (...) {
-    for (ExpressionPart* made : body->Parts) delete made;
-    throw;
-  }
+  // plan refuses bodies with fused runs, whose making frees steps).
+  if (plan.source->WholeRun != nullptr) FuseDoubleRuns(*body);
   return body.release();
 }
 

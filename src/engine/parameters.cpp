@@ -1,6 +1,7 @@
 // Declarations of parameters and variables, their values, and the "variable"
 // clause: [passing] name [array] [As type] [Ptr] [= value | = {values}] [...]
 #include <algorithm>
+#include <memory>
 
 #include "builtins/core_callbacks.h"
 #include "engine/definition_state.h"
@@ -94,9 +95,10 @@ void SettleArray(Quorb& instance, QuorbItem* target, int64_t size, ArrayValues& 
 // its elements were made with: an array declared with "Ptr" holds addresses.
 void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elementType) {
   for (QuorbDataType* type : {elementType, instance.PointerType, instance.IntType}) {
-    auto* sub = new QuorbItem();
+    auto sub = std::make_unique<QuorbItem>();
     sub->DataType = type;
-    target->SubItems.push_back(sub);
+    target->SubItems.push_back(sub.get());
+    sub.release();
   }
   target->SetBit(IsFunction, true);
   target->SetBit(IsCallable, true);
@@ -109,7 +111,14 @@ void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elemen
 void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   if (scanner.TokenText().empty()) return;
   const bool parameter = item->Has(IsFunction) || item->Has(IsOperator);
-  QuorbItem* target = parameter ? new QuorbItem() : item;
+  QuorbItem* target = item;
+  if (parameter) {
+    // The function's from the start: a failure later frees it with the
+    // function, out of the table it joins.
+    auto made = std::make_unique<QuorbItem>();
+    item->SubItems.push_back(made.get());
+    target = made.release();
+  }
   target->DataType = DefaultType();
   auto passing = IsByMap.find(Case(scanner.TokenText()));
   if (passing != IsByMap.end()) {
@@ -119,7 +128,6 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   target->SetBit(IsNamedVariable, true);
   target->Owner = this;
   MainTransform()->AddSymbol(scanner.TokenText(), target, 0);
-  if (parameter) item->SubItems.push_back(target);
 
   scanner.NextToken(DefaultToken, 1);
   int64_t size = -1;

@@ -108,6 +108,8 @@ class QuorbParsedExpr {
   // Frees the parts and the temporaries they own; spares named items,
   // assignment targets and dereferenced pointers. The instance is not read.
   static void Clean(std::vector<ExpressionPart*>& parts, Quorb* instance);
+  // Clean of one part; null does nothing. Allocates nothing.
+  static void CleanPart(ExpressionPart* part);
   // Clean, then the record itself; null does nothing.
   static void Free(QuorbParsedExpr* expr);
 

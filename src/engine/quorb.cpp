@@ -226,9 +226,15 @@ Table* Quorb::CurrentNamespaceTable() const {
   return Transforms[0]->SearchTables.back();
 }
 
+// In both maps or in neither.
 void Quorb::RegisterExpression(QuorbParsedExpr* expr) {
-  ParsedExprs[expr] = true;
-  LiveExpressions()[expr] = this;
+  auto mine = ParsedExprs.emplace(expr, true).first;
+  try {
+    LiveExpressions()[expr] = this;
+  } catch (...) {
+    ParsedExprs.erase(mine);
+    throw;
+  }
 }
 
 bool Quorb::ReleaseExpression(QuorbParsedExpr* expr) {
