@@ -98,6 +98,7 @@ void ExpressionParser::Begin() {
 // expression, in order, and its value becomes this expression's result.
 void ExpressionParser::TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing, ExpressionPart& part,
                                          uint64_t index) {
+  terminator_->Args.reserve(terminator_->Args.size() + 1);
   uint64_t begin = 0;
   uint64_t end = 0;
   // The call itself is the last entry of the list and never moves.
@@ -105,6 +106,7 @@ void ExpressionParser::TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing
     const uint64_t limit = enclosing.size() - 1;
     if (end > limit) end = limit;
     if (begin < end) {
+      output_.reserve(output_.size() + (end - begin));
       output_.insert(output_.end(), enclosing.begin() + static_cast<std::ptrdiff_t>(begin),
                      enclosing.begin() + static_cast<std::ptrdiff_t>(end));
       enclosing.erase(enclosing.begin() + static_cast<std::ptrdiff_t>(begin),
@@ -120,18 +122,20 @@ void ExpressionParser::TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing
 QuorbParsedExpr* ExpressionParser::Run(const std::string& text, std::vector<ExpressionPart*>* enclosing,
                                        ExpressionPart* enclosingPart, uint64_t index) {
   Begin();
+  // A ByExpr argument's steps move in first, wholly or not at all: a
+  // failure here leaves them with the enclosing parse, which frees them.
+  const bool nested = enclosing != nullptr && enclosingPart != nullptr;
+  if (nested) TakeArgumentSteps(*enclosing, *enclosingPart, index);
   try {
     // The parser transform's rules rewrite the text first (not for a
     // ByExpr argument, whose text is empty); a text they leave alone is
     // scanned where it is.
     std::string rewritten;
-    const bool nested = enclosing != nullptr && enclosingPart != nullptr;
     if (!nested) rewritten = q_.RewriteByParserRules(text);
     const std::string& source = !nested && rewritten != text ? rewritten : text;
     StringLocation scanner(source, q_.MainTransform());
     scanner.SetBit(IsCodeBlockBlind, true);
     scanner_ = &scanner;
-    if (nested) TakeArgumentSteps(*enclosing, *enclosingPart, index);
 
     while (!stack_.empty()) {
       resumable_ = false;

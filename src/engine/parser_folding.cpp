@@ -57,9 +57,7 @@ bool ExpressionParser::FoldConstantStep(ExpressionPart* part) {
   inexact = inexact || (raised & FE_INEXACT) != 0;
   if (inexact && InsideByExprCall()) return false;
 
-  // Room first: once the step is taken apart, nothing may fail.
-  folded_.reserve(folded_.size() + 1);
-  Current()->Args.reserve(Current()->Args.size() + 1);
+  // CompletePart made room for the result: nothing below fails.
   output_.pop_back();
   for (QuorbItem* arg : part->Args) {
     for (size_t i = 0; i < folded_.size(); ++i) {

@@ -97,8 +97,10 @@ void ExpressionParser::CompletePart() {
   ExpressionPart* part = Top().part;
   output_.push_back(part);
   stack_.pop_back();
-  // Room for the result in the part below: once made, it must reach it.
+  // Room for the result in the part below and among the folded constants:
+  // once matching has made it, nothing owns it until it gets there.
   Current()->Args.reserve(Current()->Args.size() + 1);
+  folded_.reserve(folded_.size() + 1);
   QuorbItem* op = part->OpItem;
   if (part == terminator_) return;
   // Only a callable item can run as a step; the loop never calls null.

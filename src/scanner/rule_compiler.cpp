@@ -178,9 +178,12 @@ QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::st
   }
   --budget.rulesLeft;
 
-  auto* rule = new QuorbItem();
+  std::unique_ptr<QuorbItem> made(new QuorbItem());
+  QuorbItem* rule = made.get();
   rule->Owner = Owner;
   rule->EditRule().DefiningTransform = root;
+  rule->EditToken();  // made now: nothing may fail once the rule compiled
+  made.release();
 
   bool ok;
   try {
