@@ -156,7 +156,17 @@ QuorbParsedExpr* ExpressionParser::Run(const std::string& text, std::vector<Expr
     q_.SetErrorIfNone(ErrorOfException(ErrSyntax));
   }
   scanner_ = nullptr;
-  return Finish();
+  if (!nested) return Finish();
+  // The argument's steps are this parse's now, freed with it when even the
+  // error step cannot be made: the enclosing call then gets no expression
+  // (and fails with the error), never a throw that would leave it holding
+  // the freed argument.
+  try {
+    return Finish();
+  } catch (...) {
+    q_.SetErrorIfNone(ErrorOfException(ErrSyntax));
+    return nullptr;
+  }
 }
 
 void ExpressionParser::ReadToken() {

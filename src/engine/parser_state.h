@@ -59,7 +59,8 @@ class ExpressionParser {
   QuorbParsedExpr* Refuse(int32_t number);
   // Parses `text` into a new expression; never null. With `enclosing` and
   // `enclosingPart` the expression is ByExpr argument `index` of that part:
-  // the steps of that argument move out of `enclosing` into it.
+  // the steps of that argument move out of `enclosing` into it (null, with
+  // error 18, only when memory ran out after they moved).
   QuorbParsedExpr* Run(const std::string& text, std::vector<ExpressionPart*>* enclosing,
                        ExpressionPart* enclosingPart, uint64_t index);
 

@@ -17,16 +17,19 @@
 namespace {
 
 constexpr int32_t OutOfMemory = 18;
+constexpr long EveryPoint = LONG_MAX;
 constexpr int32_t NotFoundBit = 56;
 
 // Runs `call` once with nothing failing, to count its allocations, then
-// again with one allocation failing, at `points` places spread over that
-// count (every place when it makes fewer). `settle(failed)` checks the
+// again with one allocation failing (with `exhausted`, that one and every
+// later one), at `points` places spread over that count (every place when
+// it makes fewer). `settle(failed)` checks the
 // outcome of each run and undoes a successful one; a call may succeed in
 // spite of a failed allocation where the library could do without it (an
 // unfused run), but then its result must be whole. Returns the runs in
 // which an allocation failed.
-int Sweep(long points, const std::function<void()>& call, const std::function<void(bool)>& settle) {
+int Sweep(long points, const std::function<void()>& call, const std::function<void(bool)>& settle,
+          bool exhausted = false) {
   FailingAllocator::Disarm();
   call();
   const long total = FailingAllocator::Count();
@@ -34,7 +37,7 @@ int Sweep(long points, const std::function<void()>& call, const std::function<vo
   const long stride = points >= total ? 1 : total / points;
   int failures = 0;
   for (long n = 1; n <= total + 1; n += stride) {
-    FailingAllocator::FailAt(n);
+    FailingAllocator::FailAt(n, exhausted);
     call();
     const bool failed = FailingAllocator::Failed();
     FailingAllocator::Disarm();
@@ -66,12 +69,28 @@ TEST(AllocationFailureOfCreation, EveryPointGivesNoInstance) {
   ReleaseQuorb(CreateQuorb(nullptr));  // the first instance makes what later ones copy
   QuorbInstance* made = nullptr;
   const int failures = Sweep(
-      LONG_MAX, [&] { made = CreateQuorb(nullptr); },
+      EveryPoint, [&] { made = CreateQuorb(nullptr); },
       [&](bool failed) {
         if (made != nullptr) EXPECT_EQ(Eval(made, "Sqrt(16) + 1"), 5.0);
         else EXPECT_TRUE(failed);
         ReleaseQuorb(made);
       });
+  EXPECT_GT(failures, 20);
+}
+
+// Memory that stays exhausted from some point on: the clean-up of a failed
+// copy must need none.
+TEST(AllocationFailureOfCreation, ExhaustedMemoryGivesNoInstance) {
+  ReleaseQuorb(CreateQuorb(nullptr));
+  QuorbInstance* made = nullptr;
+  const int failures = Sweep(
+      60, [&] { made = CreateQuorb(nullptr); },
+      [&](bool failed) {
+        if (made != nullptr) EXPECT_EQ(Eval(made, "Sqrt(16) + 1"), 5.0);
+        else EXPECT_TRUE(failed);
+        ReleaseQuorb(made);
+      },
+      true);
   EXPECT_GT(failures, 20);
 }
 
@@ -91,7 +110,7 @@ TEST(AllocationFailureOfCreation, TearDownSurvivesAnExhaustedAllocator) {
 TEST_F(AllocationFailure, DefinitionsLeaveNothingBehind) {
   QuorbItem* item = nullptr;
   const int failures = Sweep(
-      80, [&] { item = Define_Overload_Quorb(q, "Function: Poly(x, n As Int) As Double = x * n + Sqrt(x)", nullptr, nullptr); },
+      EveryPoint, [&] { item = Define_Overload_Quorb(q, "Function: Poly(x, n As Int) As Double = x * n + Sqrt(x)", nullptr, nullptr); },
       [&](bool failed) {
         if (item == nullptr) {
           EXPECT_TRUE(failed);
@@ -126,7 +145,7 @@ TEST_F(AllocationFailure, EveryDefinitionExportRefusesCleanly) {
     SCOPED_TRACE(row.name);
     QuorbItem* item = nullptr;
     Sweep(
-        12, [&] { item = row.define(); },
+        EveryPoint, [&] { item = row.define(); },
         [&](bool failed) {
           if (item == nullptr) {
             EXPECT_TRUE(failed);
@@ -141,11 +160,32 @@ TEST_F(AllocationFailure, EveryDefinitionExportRefusesCleanly) {
   ExpectUsable();
 }
 
+TEST_F(AllocationFailure, DefinitionsAndParsesSurviveExhaustedMemory) {
+  QuorbItem* item = nullptr;
+  Sweep(
+      EveryPoint, [&] { item = DefineFunction(q, "Halve(x As Double) = IIf(x > 0, x / 2, 0)", nullptr); },
+      [&](bool) {
+        if (item == nullptr) EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+        else ReleaseItem(item);
+      },
+      true);
+  QuorbExpression* e = nullptr;
+  Sweep(
+      EveryPoint, [&] { e = Parse(q, "IIf(Abs(-2) > 1, \"a\" + \"b\", \"c\")", ""); },
+      [&](bool) {
+        if (e == nullptr || ErrorNumber(q) != 0) EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+        else EXPECT_STREQ(EvaluateStr(e), "ab");
+        ReleaseExpr(e);
+      },
+      true);
+  ExpectUsable();
+}
+
 TEST_F(AllocationFailure, ParsesFailWithTheirExpression) {
   ASSERT_NE(DefineFunction(q, "Cube(x) = x * x * x", nullptr), nullptr);
   QuorbExpression* e = nullptr;
   const int failures = Sweep(
-      80, [&] { e = Parse(q, "Cube(2) + Sin(0) * 4 - Abs(-1) + IIf(1 > 0, 10, 20)", ""); },
+      EveryPoint, [&] { e = Parse(q, "Cube(2) + Sin(0) * 4 - Abs(-1) + IIf(1 > 0, 10, 20)", ""); },
       [&](bool failed) {
         // Null only when not even the expression could be made.
         if (e == nullptr || ErrorNumber(q) != 0) {
@@ -171,7 +211,7 @@ TEST_F(AllocationFailure, EvaluationsOfBodiesStaySound) {
   ASSERT_EQ(ErrorNumber(q), 0);
   std::string text;
   const int failures = Sweep(
-      40, [&] { text = EvaluateStr(e); },
+      EveryPoint, [&] { text = EvaluateStr(e); },
       [&](bool failed) {
         if (ErrorNumber(q) != 0) {
           EXPECT_TRUE(failed);
@@ -191,7 +231,7 @@ TEST_F(AllocationFailure, ExpansionsAndRulesFailCleanly) {
   QuorbTransform* t = NewTransform(q);
   QuorbItem* rule = nullptr;
   Sweep(
-      40, [&] { rule = FromTo(t, "cat", "dog"); },
+      EveryPoint, [&] { rule = FromTo(t, "cat", "dog"); },
       [&](bool failed) {
         if (rule == nullptr) {
           EXPECT_TRUE(failed);
@@ -206,7 +246,7 @@ TEST_F(AllocationFailure, ExpansionsAndRulesFailCleanly) {
   ASSERT_NE(expected, input);
   std::string text;
   const int failures = Sweep(
-      80, [&] { text = Expand(t, input); },
+      EveryPoint, [&] { text = Expand(t, input); },
       [&](bool failed) {
         if (text != expected) {
           EXPECT_TRUE(failed);
