@@ -83,7 +83,7 @@ void Quorb::Build(size_t builtinRows) {
   for (int32_t n : MessageLoadOrder) SetErrorMessage(n, DefaultErrorMessages[n], false);
   Flags &= ~PropertyBit(IsCaseSensitive);
   DataTypes.assign(BuiltInTypeCount, nullptr);
-  for (const char* definition : TypeDefinitions) Define(definition, nullptr, nullptr);
+  for (const char* definition : TypeDefinitions) DefineOwn(definition, nullptr);
   DefaultItem = new QuorbItem();
   DefaultItem->SetBit(IsDefaultItem, true);
   DefaultItem->Precedence = 1;
@@ -101,6 +101,12 @@ void Quorb::Build(size_t builtinRows) {
                                               {"Float", "Single"}};
   for (const auto& alias : AliasRules) Transforms[1]->DefineRule(alias[0], alias[1], nullptr);
   DefineBuiltins(*this, 0, builtinRows);
+}
+
+QuorbItem* Quorb::DefineOwn(const std::string& text, QuorbCallback callback) {
+  QuorbItem* item = Define(text, callback, nullptr);
+  if (item == nullptr && Error.Number == ErrOutOfMemory) throw std::bad_alloc();
+  return item;
 }
 
 // Every registered expression of every instance, so that a handle given back

@@ -109,6 +109,9 @@ class Quorb {
   // whose body is running cannot be redefined (error 13).
   QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress = false,
                     bool callbackOnly = false);
+  // Define of one of the instance's own start-up definitions. Memory running
+  // out throws instead, so that no instance is made without one of them.
+  QuorbItem* DefineOwn(const std::string& text, QuorbCallback callback);
   // Whether a value of type number `from` converts implicitly to `to`.
   bool ConvertsTo(int32_t from, int32_t to) const;
   // Reads one parameter or variable declaration at the scanner's token.
