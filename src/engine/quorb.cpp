@@ -138,11 +138,17 @@ void Quorb::FreeAllExpressions() {
 
 Quorb::~Quorb() { TearDown(); }
 
-// The first data-type item filed in `root`; null when none is left.
-static QuorbItem* FirstTypeItem(const Table& root) {
-  for (const auto& entry : root.Symbols)
-    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
+// The first data-type item filed in `table` or its namespaces; null when
+// none is left.
+static QuorbItem* FirstTypeItem(const Table* table) {
+  if (table == nullptr) return nullptr;
+  for (const auto& entry : table->Symbols) {
+    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
       if (item->Has(IsDataType)) return item;
+      if (item->Has(IsNamespace))
+        if (QuorbItem* found = FirstTypeItem(item->OwnTable)) return found;
+    }
+  }
   return nullptr;
 }
 
@@ -163,12 +169,15 @@ void Quorb::TearDown() noexcept {
   // values of their types.
   QuorbItem* typeItems = nullptr;
   QuorbItem** typeItemsEnd = &typeItems;
-  if (Table* root = RootTable()) {
-    while (QuorbItem* item = FirstTypeItem(*root)) {
-      root->Remove(item);
-      *typeItemsEnd = item;
-      typeItemsEnd = &item->NextOverload;
-    }
+  // Those of namespaces too: a namespace's release would free its types
+  // before the items holding their values, and retire them (allocating).
+  while (QuorbItem* item = FirstTypeItem(RootTable())) {
+    if (item->OwningTable != nullptr) item->OwningTable->Remove(item);
+    // One filed under a key other than its name stays filed, and goes with
+    // its table as any item there.
+    if (FirstTypeItem(RootTable()) == item) break;
+    *typeItemsEnd = item;
+    typeItemsEnd = &item->NextOverload;
   }
   DeferredReleases.clear();  // registered: freed with the others next
   FreeAllExpressions();

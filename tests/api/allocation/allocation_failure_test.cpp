@@ -100,8 +100,20 @@ TEST(AllocationFailureOfCreation, TearDownSurvivesAnExhaustedAllocator) {
   ASSERT_NE(DefineVariable(q, "s As String = \"text\"", nullptr), nullptr);
   QuorbExpression* e = Parse(q, "Twice(3) + Length(s)", "");
   EXPECT_EQ(Evaluate(e), 10.0);
+  ASSERT_NE(Define_Overload_Quorb(q, "DataType: Celsius : Type_Float_Double", nullptr, nullptr), nullptr);
+  ASSERT_NE(Define_Overload_Quorb(q, "Name: geo ~~ Namespace: begin", nullptr, nullptr), nullptr);
+  ASSERT_NE(Define_Overload_Quorb(q, "DataType: Kelvin : Type_Float_Double", nullptr, nullptr), nullptr);
+  ASSERT_NE(DefineVariable(q, "k As Kelvin = 3", nullptr), nullptr);
+  Define_Overload_Quorb(q, "Namespace: end", nullptr, nullptr);
+  ASSERT_NE(DefineVariable(q, "grid[4] As String", nullptr), nullptr);
+  ASSERT_NE(SetOutput_Overload_Quorb__NoCallback(q, "Double t = t"), nullptr);
+  ASSERT_NE(AddErrorHandler(q, [](QuorbInstance*) {}, 0), nullptr);
   QuorbTransform* t = NewTransform(q);
   ASSERT_NE(FromTo(t, "cat", "dog"), nullptr);
+  ASSERT_NE(FromTo(t, "{x} cat", "{x} dog"), nullptr);
+  ASSERT_NE(NewPass(t, 1), nullptr);
+  ASSERT_NE(NewPass(t, 0), nullptr);
+  EXPECT_STRNE(Expand(t, "a cat"), "");
   FailingAllocator::FailAt(1, true);
   ReleaseQuorb(q);  // every later allocation fails: nothing may be needed
   FailingAllocator::Disarm();
