@@ -10,26 +10,16 @@
 
 namespace QuorbNameSpace {
 
-namespace {
-
-// The expression of one Eval, freed however the evaluation ends.
-struct OneOff {
-  QuorbParsedExpr* expr;
-  ~OneOff() { QuorbParsedExpr::Free(expr); }
-};
-
-}  // namespace
-
 double Quorb::Eval(const std::string& text) {
   ExceptionFlagsKept flags;
-  OneOff once{Parse(text, DoubleType)};
+  OwnExpression once{Parse(text, DoubleType)};
   EvaluationScope running(this);
   return once.expr->Evaluate();
 }
 
 std::string Quorb::EvalStr(const std::string& text) {
   ExceptionFlagsKept flags;
-  OneOff once{Parse(text, nullptr)};
+  OwnExpression once{Parse(text, nullptr)};
   EvaluationScope running(this);
   return once.expr->EvaluateStr();
 }

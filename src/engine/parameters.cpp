@@ -253,23 +253,20 @@ void* Quorb::ConvertedCopy(QuorbDataType* source, QuorbDataType* target, const v
 bool Quorb::SetVariableValue(QuorbItem* item, StringLocation& scanner, bool convert, unsigned long) {
   scanner.upto(ArgStop);
   const std::string text = scanner.TokenText();
-  QuorbParsedExpr* expr;
+  QuorbParsedExpr* parsed;
   {
     PendingErrorKept kept(*this);
-    expr = Parse(text, nullptr);
+    parsed = Parse(text, nullptr);
   }
+  OwnExpression own{parsed};
+  QuorbParsedExpr* expr = own.expr;
   // A value that does not parse stores nothing; its error stays set.
-  if (expr->First == nullptr || expr->First->Callback == &ReturnError) {
-    QuorbParsedExpr::Free(expr);
-    return true;
-  }
+  if (expr->First == nullptr || expr->First->Callback == &ReturnError) return true;
   expr->Execute();
   QuorbItem* result = expr->Current->Result;
-  bool stored = true;
   if (result != nullptr && result->ValuePtr != nullptr && result->DataType != nullptr && item->DataType != nullptr)
-    stored = StoreValue(item, result->DataType, result->ValuePtr, convert);
-  QuorbParsedExpr::Free(expr);
-  return stored;
+    return StoreValue(item, result->DataType, result->ValuePtr, convert);
+  return true;
 }
 
 void Quorb::SetVariableValueAny_(QuorbItem* item, const std::string& text) {

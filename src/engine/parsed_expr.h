@@ -118,6 +118,13 @@ class QuorbParsedExpr {
   ExpressionPart* Run();
 };
 
+// An expression the engine parsed for its own use (no host holds it),
+// freed however the scope that parsed it ends.
+struct OwnExpression {
+  QuorbParsedExpr* expr;
+  ~OwnExpression() { QuorbParsedExpr::Free(expr); }
+};
+
 // Reads a numeric value of any built-in numeric class as a double; NaN for
 // other classes or a missing type. Never reads past the type's size.
 double ValueAsDouble(const QuorbDataType* type, const void* value);

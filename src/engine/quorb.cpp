@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <memory>
 
 #include "builtins/builtin_definitions.h"
 #include "engine/instance_prototype.h"
@@ -276,10 +277,10 @@ void Quorb::FreeDeferredReleases() {
 }
 
 StringLocation* Quorb::NewTransform() {
-  auto* transform = new StringLocation(this);
+  std::unique_ptr<StringLocation> transform(new StringLocation(this));
   transform->DefineTokens();
-  UserTransforms.push_back(transform);
-  return transform;
+  UserTransforms.push_back(transform.get());
+  return transform.release();
 }
 
 void Quorb::RemoveUserTransform(StringLocation* t) {

@@ -236,7 +236,14 @@ void QuorbItem::Rename(const std::string& name) {
   std::string oldName = Name;
   if (oldTable != nullptr) oldTable->Remove(this);
   QuorbItem* self = this;
-  target->Add(name, self, false);
+  try {
+    target->Add(name, self, false);
+  } catch (...) {
+    // Memory ran out: the old filing comes back, as for a locked name.
+    Name = oldName;
+    if (oldTable != nullptr && OwningTable == nullptr) oldTable->Add(oldName, self, false);
+    throw;
+  }
   if (OwningTable == nullptr) {
     // The new name is held by a locked item: keep the old filing, so the
     // item is neither lost nor leaked.

@@ -271,4 +271,62 @@ TEST_F(AllocationFailure, ExpansionsAndRulesFailCleanly) {
   ExpectUsable();
 }
 
+// Assorted exports at every allocation point: whatever a failed call
+// leaves, it is error 18 (when any), nothing lost, and a working instance.
+TEST_F(AllocationFailure, AssortedExportsSurviveEveryPoint) {
+  QuorbItem* text = DefineVariable(q, "note As String = \"abc\"", nullptr);
+  QuorbItem* number = DefineVariable(q, "count As Int = 2", nullptr);
+  ASSERT_NE(text, nullptr);
+  ASSERT_NE(number, nullptr);
+  QuorbExpression* e = Parse(q, "note + \"!\" * count", "");
+  QuorbTransform* t = NewTransform(q);
+  QuorbItem* rule = FromTo(t, "cat", "dog");
+  ASSERT_NE(rule, nullptr);
+  QuorbType* stringType = GetDataType(text);
+  int32_t value = 7;
+  struct Row {
+    const char* name;
+    std::function<void()> call;
+  };
+  const std::vector<Row> rows = {
+      {"EvalStr", [&] { EvalStr(q, "Substr(\"hello\", 1, 3) + \"x\""); }},
+      {"Eval", [&] { Eval(q, "Sqrt(16) + count"); }},
+      {"EvaluateStr", [&] { EvaluateStr(e); }},
+      {"EvaluateInt32", [&] { EvaluateInt32(e); }},
+      {"SetVariableValueStr", [&] { SetVariableValueStr(text, "a text longer than any short string buffer"); }},
+      {"SetVariableValueAny", [&] { SetVariableValueAny(number, "41 + 1"); }},
+      {"ValueStr", [&] { ValueStr(text); }},
+      {"Rename", [&] { Rename(number, "total"); }},
+      {"HandleOf", [&] { HandleOf(q, "note", 0, 0); }},
+      {"Precedence", [&] { Precedence_Overload_Quorb(q, "+", "*"); }},
+      {"ValueAt", [&] { ValueAt(q, &value, "Int"); }},
+      {"ToString", [&] { ToString_Overload_DataType__ByStr(stringType, "a text longer than any short string"); }},
+      {"ErrorMessage", [&] { ErrorMessage(q, 9); }},
+      {"ErrorSetExpression", [&] { ErrorSetExpression(q, "a text longer than any short string buffer"); }},
+      {"NewTransform", [&] { NewTransform(q); }},
+      {"DefineToken", [&] { DefineToken(t, "[0-9]+", 1, "", 0, 0); }},
+      {"SetInput", [&] { SetInput(t, "a cat and another cat"); }},
+      {"ResultStr", [&] { ResultStr(t); }},
+      {"ExpandWithSteps", [&] { ExpandWithSteps(t, "a cat, a cat", " | ", "<", ">"); }},
+      {"Comment", [&] { Comment_Overload_QuorbTransform_RuleClass(rule, "a comment longer than any short buffer"); }},
+      {"NewPass", [&] { NewPass(t, 1); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Sweep(EveryPoint, row.call, [&](bool failed) {
+      const int32_t error = ErrorNumber(q);
+      if (failed && error != 0) {
+        EXPECT_EQ(error, OutOfMemory);
+      }
+      ReleaseExpr(Parse(q, "0", ""));  // a parse clears the error
+    });
+  }
+  Rename(HandleOf(q, "total", 0, 0), "count");
+  SetVariableValueStr(text, "abc");
+  SetVariableValueInt32(number, 2);
+  EXPECT_STREQ(EvaluateStr(e), "abc!!");
+  EXPECT_STREQ(Expand(t, "a cat"), "a dog");
+  ExpectUsable();
+}
+
 }  // namespace
