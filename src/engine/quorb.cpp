@@ -205,7 +205,7 @@ void Quorb::TearDown() noexcept {
     QuorbItem* item = typeItems;
     typeItems = item->NextOverload;
     item->NextOverload = nullptr;
-    QuorbDataType* type = item->DataType;
+    QuorbDataType* type = item->Has(IsDataType) ? item->DataType : nullptr;
     item->SetBit(IsDataType, false);
     item->DataType = nullptr;
     delete item;
