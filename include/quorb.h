@@ -39,6 +39,12 @@
  * something (Eval(q, "0") is the cheapest).
  * Each error raised calls the host's error handlers (AddErrorHandler).
  *
+ * Memory running out. An export that cannot get memory gives its neutral
+ * result (null, 0, NaN or ""; Parse may then return null too) and sets
+ * error 18 on the instance, which keeps working: nothing is lost or left
+ * half made, and the call can be made again. CreateQuorb then returns
+ * null; ReleaseQuorb needs no memory of its own.
+ *
  * The not-found item. Lookups (HandleOf, GetItemOf, GetItemOfProperty)
  * never return null: a miss returns the not-found item, one item shared by
  * every instance of the process. Recognise it by comparing with the result
@@ -188,8 +194,9 @@ QUORB_API QuorbItem* AddErrorHandler(QuorbInstance* instance, QuorbErrorHandler 
 
 /* Parse once, evaluate any number of times. */
 /* Parses `expression`, converting its result to the type named `typeName`
- * ("" or null: its own type). Never null: a failed parse gives an
- * expression that yields its error. Owned by the instance; see ReleaseExpr. */
+ * ("" or null: its own type). A failed parse gives an expression that
+ * yields its error; null only when memory ran out (error 18). Owned by the
+ * instance; see ReleaseExpr. */
 QUORB_API QuorbExpression* Parse(QuorbInstance* instance, const char* expression, const char* typeName);
 /* Runs the expression; the result as a double (NaN for a non-numeric type).
  * Then the floating-point flags are tested: every flag raised and not

@@ -4,6 +4,7 @@
 #define QUORB_API_BOUNDARY_H
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "engine/errors.h"
@@ -60,18 +61,18 @@ inline size_t TextOutLength(const char* text) {
 }
 
 // Runs `body`; an exception becomes `error` on the instance (unless one is
-// pending) and `neutral` as the result.
+// pending) and `neutral` as the result. Memory running out is error 18, a
+// limit reached, whatever the export.
 template <typename Result, typename Body>
 Result Guarded(Quorb* instance, int32_t error, Result neutral, Body body) noexcept {
   try {
     return body();
+  } catch (const std::bad_alloc&) {
+    if (instance != nullptr) instance->SetErrorIfNone(ErrOutOfMemory);
   } catch (...) {
-    try {
-      if (instance != nullptr) instance->SetErrorIfNone(error);
-    } catch (...) {
-    }
-    return neutral;
+    if (instance != nullptr) instance->SetErrorIfNone(error);
   }
+  return neutral;
 }
 
 template <typename Body>

@@ -8,12 +8,15 @@ using EngineCallbackType = QuorbNameSpace::QuorbCallback;
 
 namespace {
 
-QuorbNameSpace::QuorbItem* DefineGuarded(QuorbInstance* instance, const std::string& text, EngineCallbackType addr,
-                                         QuorbNameSpace::QuorbItem* existing) {
+// Defines `keyword` followed by the host's text. The text is built inside
+// the guard: making it may run out of memory too.
+QuorbNameSpace::QuorbItem* DefineGuarded(QuorbInstance* instance, const char* keyword, const char* text,
+                                         EngineCallbackType addr, QuorbNameSpace::QuorbItem* existing) {
   if (instance == nullptr) return nullptr;
   Quorb* engine = Engine(instance);
-  return Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr,
-                                             [&] { return engine->Define(text, addr, existing, true); });
+  return Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr, [&] {
+    return engine->Define(keyword + TextIn(text), addr, existing, true);
+  });
 }
 
 // A definition's second argument is a callback or a host address; the
@@ -33,18 +36,18 @@ extern "C" {
 
 QUORB_API QuorbItem* Define_Overload_Quorb(QuorbInstance* instance, const char* definition, void* callbackOrAddress,
                                            QuorbItem* existing) {
-  return Handle(DefineGuarded(instance, TextIn(definition), AddressAsCallback(callbackOrAddress), Engine(existing)));
+  return Handle(DefineGuarded(instance, "", definition, AddressAsCallback(callbackOrAddress), Engine(existing)));
 }
 
 QUORB_API QuorbItem* DefineFunction(QuorbInstance* instance, const char* signature, QuorbCallback callback) {
-  QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, "Function: " + TextIn(signature), nullptr, nullptr);
+  QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, "Function: ", signature, nullptr, nullptr);
   if (item != nullptr && callback != nullptr) QuorbNameSpace::SetHostFunction(item, Erased(callback));
   return Handle(item);
 }
 
 QUORB_API QuorbItem* DefineOperator(QuorbInstance* instance, const char* signature, int32_t precedence,
                                     int32_t associativity, QuorbCallback callback) {
-  QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, "Operator: " + TextIn(signature), nullptr, nullptr);
+  QuorbNameSpace::QuorbItem* item = DefineGuarded(instance, "Operator: ", signature, nullptr, nullptr);
   if (item == nullptr) return nullptr;
   if (precedence != 0) item->Precedence = precedence;
   item->SetBit(QuorbNameSpace::IsRightToLeft, associativity == 1);
@@ -53,12 +56,12 @@ QUORB_API QuorbItem* DefineOperator(QuorbInstance* instance, const char* signatu
 }
 
 QUORB_API QuorbItem* DefineVariable(QuorbInstance* instance, const char* declaration, void* address) {
-  return Handle(DefineGuarded(instance, "Variable: " + TextIn(declaration), AddressAsCallback(address), nullptr));
+  return Handle(DefineGuarded(instance, "Variable: ", declaration, AddressAsCallback(address), nullptr));
 }
 
 QUORB_API QuorbItem* DefineConstant(QuorbInstance* instance, const char* declaration, void* address) {
   QuorbNameSpace::QuorbItem* item =
-      DefineGuarded(instance, "Variable: " + TextIn(declaration), AddressAsCallback(address), nullptr);
+      DefineGuarded(instance, "Variable: ", declaration, AddressAsCallback(address), nullptr);
   if (item != nullptr) item->SetBit(QuorbNameSpace::IsLocked, true);
   return Handle(item);
 }

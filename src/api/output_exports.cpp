@@ -5,12 +5,15 @@ using namespace QuorbApi;
 
 namespace {
 
-QuorbItem* DefineOutput(QuorbInstance* instance, const std::string& format, QuorbCallback callback) {
+// The format text is built inside the guard: making it may run out of
+// memory too.
+QuorbItem* DefineOutput(QuorbInstance* instance, const char* format, QuorbCallback callback) {
   if (instance == nullptr) return nullptr;
   Quorb* engine = Engine(instance);
   return Handle(Guarded<QuorbNameSpace::QuorbItem*>(engine, ErrInvalidDefinition, nullptr, [&] {
     // Kept erased and called back through the host's own callback type.
-    return engine->Define("Output:" + format, reinterpret_cast<QuorbNameSpace::QuorbCallback>(reinterpret_cast<void (*)()>(callback)),
+    return engine->Define("Output:" + TextIn(format),
+                          reinterpret_cast<QuorbNameSpace::QuorbCallback>(reinterpret_cast<void (*)()>(callback)),
                           nullptr, true);
   }));
 }
@@ -21,13 +24,13 @@ extern "C" {
 
 QUORB_API QuorbItem* SetOutput_Overload_Quorb__Callback(QuorbInstance* instance, QuorbCallback callback,
                                                        const char* format) {
-  return DefineOutput(instance, TextIn(format), callback);
+  return DefineOutput(instance, format, callback);
 }
 
 QUORB_API QuorbItem* SetOutput_Overload_Quorb__NoCallback(QuorbInstance* instance, const char* format) {
-  return DefineOutput(instance, TextIn(format), nullptr);
+  return DefineOutput(instance, format, nullptr);
 }
 
-QUORB_API void ResetOutput(QuorbInstance* instance) { DefineOutput(instance, std::string(), nullptr); }
+QUORB_API void ResetOutput(QuorbInstance* instance) { DefineOutput(instance, nullptr, nullptr); }
 
 }  // extern "C"

@@ -15,6 +15,8 @@ EngineItem* CompileRule(StringLocation& transform, const char* from, const char*
     Refused(transform);
     return nullptr;
   }
+  // Room first: a rule kept by nothing once compiled would be lost.
+  transform.ReserveUnfiledRule();
   EngineItem* rule = transform.DefineRule(TextIn(from), TextIn(to), nullptr);
   if (rule != nullptr && rule->OwningTable == nullptr && rule->Rule().DefiningTransform != nullptr)
     rule->Rule().DefiningTransform->KeepUnfiledRule(rule);

@@ -20,6 +20,7 @@ class QuorbParsedExpr;
 // Sets aside the temporaries of the running activation of `expr`: the
 // address of an item that points into other storage (a dereference) and a
 // plain number onto `saved`, any other value into a pool entry of its type.
+// Memory running out part way throws, with nothing set aside.
 void SaveActivation(QuorbParsedExpr& expr, std::vector<void*>& saved);
 
 // Puts back what SaveActivation set aside, in reverse order. `keep` (may be

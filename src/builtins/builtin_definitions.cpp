@@ -269,7 +269,7 @@ const size_t BuiltinDefinitionCount = sizeof BuiltinDefinitionList / sizeof Buil
 
 void DefineBuiltins(Quorb& instance, size_t first, size_t end) {
   for (size_t row = first; row < end && row < BuiltinDefinitionCount; ++row)
-    instance.Define(BuiltinDefinitionList[row].Text, BuiltinDefinitionList[row].Callback, nullptr);
+    instance.DefineOwn(BuiltinDefinitionList[row].Text, BuiltinDefinitionList[row].Callback);
 }
 
 }  // namespace QuorbNameSpace

@@ -7,7 +7,8 @@
 // Errors: a position past the end of the string in Insert, Erase, Replace,
 // their copies and Substr raises error 19 (a copy then gives the empty text,
 // an in-place edit leaves the string as it was); so does a text that would
-// grow past MaxBuiltTextLength, or running out of memory. No exception ever
+// grow past MaxBuiltTextLength. Running out of memory raises error 18, as
+// everywhere in the library. No exception ever
 // leaves one of these callbacks. The Find family and the file functions
 // never raise an error.
 #ifndef QUORB_BUILTINS_STRING_CALLBACKS_H

@@ -8,8 +8,8 @@
 
 namespace QuorbNameSpace {
 
-void RaiseBoundExceeded(ExpressionPart& part) {
-  if (Quorb* instance = OwnerOf(part)) instance->ErrorRaise(&part, ErrBoundExceeded);
+void RaiseBoundExceeded(ExpressionPart& part, int32_t n) {
+  if (Quorb* instance = OwnerOf(part)) instance->ErrorRaise(&part, n);
 }
 
 bool PositionFits(ExpressionPart& part, const std::string& text, size_t position) {

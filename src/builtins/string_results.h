@@ -8,13 +8,15 @@
 #include <string>
 
 #include "builtins/string_callbacks.h"
+#include "engine/errors.h"
 
 namespace QuorbNameSpace {
 
 class ExpressionPart;
 
-// Raises error 19 on the instance that owns the running definition.
-void RaiseBoundExceeded(ExpressionPart& part);
+// Raises error `n` (19 when not given) on the instance that owns the
+// running definition.
+void RaiseBoundExceeded(ExpressionPart& part, int32_t n = ErrBoundExceeded);
 
 // True when `position` is within `text` (the end included); otherwise
 // raises error 19 and gives false.
@@ -27,20 +29,20 @@ bool LengthFits(ExpressionPart& part, size_t length);
 // Empties the String result.
 void ClearTextResult(ExpressionPart& part);
 
-// Runs `body`. An exception from it (out of memory, a length the string
-// cannot hold) is caught: the String result, when `textResult` says there is
-// one, is emptied and error 19 is raised.
+// Runs `body`. An exception from it is caught: the String result, when
+// `textResult` says there is one, is emptied and an error is raised: 18 when
+// memory ran out, 19 for a length the string cannot hold.
 template <typename Body>
 void RunGuarded(ExpressionPart& part, bool textResult, Body body) {
-  bool failed = false;
+  int32_t error = 0;
   try {
     body();
   } catch (...) {
-    failed = true;
+    error = ErrorOfException(ErrBoundExceeded);
   }
-  if (!failed) return;
+  if (error == 0) return;
   if (textResult) ClearTextResult(part);
-  RaiseBoundExceeded(part);
+  RaiseBoundExceeded(part, error);
 }
 
 }  // namespace QuorbNameSpace

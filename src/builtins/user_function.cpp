@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ namespace QuorbNameSpace {
 // entries are taken. Null only when the type cannot make a value.
 static void* AcquirePoolEntry(QuorbDataType* type) {
   if (type->ValuePoolUsed == type->ValuePool.size()) {
+    type->ValuePool.reserve(type->ValuePool.size() + 1);  // a fresh value must not be lost
     void* fresh = type->AllocScalarValue(std::string());
     if (fresh == nullptr) return nullptr;
     type->ValuePool.push_back(fresh);
@@ -151,26 +153,14 @@ static void PopBytes(std::vector<void*>& saved, void* value, uint32_t bytes) {
   if (value != nullptr) CopyPlain(value, slots, bytes);
 }
 
-void SaveActivation(QuorbParsedExpr& expr, std::vector<void*>& saved) {
-  for (const QuorbParsedExpr::Temporary& t : ActivationItems(expr)) {
-    QuorbItem* item = t.Item;
-    if (!item->Has(IsOwner)) {
-      saved.push_back(item->ValuePtr);
-    } else if (item->ValuePtr == nullptr) {
-      continue;
-    } else if (t.Bytes != 0) {
-      PushBytes(saved, item->ValuePtr, t.Bytes);
-    } else if (QuorbDataType* type = item->DataType) {
-      if (void* entry = AcquirePoolEntry(type)) type->SetValue(entry, item->ValuePtr);
-    }
-  }
-}
-
-void RestoreActivation(QuorbParsedExpr& expr, std::vector<void*>& saved, const QuorbItem* keep) {
+// Puts back (or, with `restore` false, only drops) what SaveActivation set
+// aside for the first `count` temporaries of `expr`, in reverse order.
+static void RestoreFirst(QuorbParsedExpr& expr, std::vector<void*>& saved, const QuorbItem* keep, size_t count,
+                         bool restoreAny) {
   const std::vector<QuorbParsedExpr::Temporary>& items = expr.ActivationItems;
-  for (size_t i = items.size(); i-- > 0;) {
+  for (size_t i = count; i-- > 0;) {
     QuorbItem* item = items[i].Item;
-    const bool restore = item != keep;
+    const bool restore = restoreAny && item != keep;
     if (!item->Has(IsOwner)) {
       if (restore) item->ValuePtr = saved.back();
       saved.pop_back();
@@ -186,6 +176,43 @@ void RestoreActivation(QuorbParsedExpr& expr, std::vector<void*>& saved, const Q
       if (restore) type->SetValue(item->ValuePtr, entry);
     }
   }
+}
+
+void SaveActivation(QuorbParsedExpr& expr, std::vector<void*>& saved) {
+  const std::vector<QuorbParsedExpr::Temporary>& items = ActivationItems(expr);
+  // Room first; then only a text's copy can fail, and what was set aside
+  // before it is dropped again.
+  saved.reserve(saved.size() + items.size() * MaxPlainSlots);
+  size_t done = 0;
+  try {
+    for (; done < items.size(); ++done) {
+      const QuorbParsedExpr::Temporary& t = items[done];
+      QuorbItem* item = t.Item;
+      if (!item->Has(IsOwner)) {
+        saved.push_back(item->ValuePtr);
+      } else if (item->ValuePtr == nullptr) {
+        continue;
+      } else if (t.Bytes != 0) {
+        PushBytes(saved, item->ValuePtr, t.Bytes);
+      } else if (QuorbDataType* type = item->DataType) {
+        void* entry = AcquirePoolEntry(type);
+        if (entry == nullptr) continue;
+        try {
+          type->SetValue(entry, item->ValuePtr);
+        } catch (...) {
+          ReleasePoolEntry(type);
+          throw;
+        }
+      }
+    }
+  } catch (...) {
+    RestoreFirst(expr, saved, nullptr, done, false);
+    throw;
+  }
+}
+
+void RestoreActivation(QuorbParsedExpr& expr, std::vector<void*>& saved, const QuorbItem* keep) {
+  RestoreFirst(expr, saved, keep, expr.ActivationItems.size(), true);
 }
 
 // ---------------------------------------------------------------------------
@@ -209,19 +236,39 @@ static void ArgumentInto(ExpressionPart& part, const QuorbItem* argument, const 
 // Binds the parameters to copies of the arguments. Every argument is read
 // before any parameter changes: an argument may refer to a parameter of the
 // same function (a recursive call), whose value it must see as it was.
+static void UnbindParameters(QuorbItem* function, size_t count, const BoundSet& bound, std::vector<void*>& saved);
+
+// Memory running out part way throws, with no parameter bound.
 static void BindParameters(ExpressionPart& part, QuorbItem* function, size_t count, BoundSet& bound,
                            std::vector<void*>& saved) {
   const size_t base = saved.size();
-  for (size_t k = 0; k < count; ++k) {
-    const QuorbItem* argument = part.Args[k];
-    const QuorbItem* parameter = function->SubItems[k];
-    QuorbDataType* type = parameter->DataType;
-    if (type == nullptr || (argument->ValuePtr == nullptr && argument->ParsedExpr == nullptr)) continue;
-    void* entry = AcquirePoolEntry(type);
-    if (entry == nullptr) continue;
-    ArgumentInto(part, argument, parameter, entry);
-    saved.push_back(entry);
-    bound.Mark(k);
+  saved.reserve(base + count);
+  size_t k = 0;
+  try {
+    for (; k < count; ++k) {
+      const QuorbItem* argument = part.Args[k];
+      const QuorbItem* parameter = function->SubItems[k];
+      QuorbDataType* type = parameter->DataType;
+      if (type == nullptr || (argument->ValuePtr == nullptr && argument->ParsedExpr == nullptr)) continue;
+      void* entry = AcquirePoolEntry(type);
+      if (entry == nullptr) continue;
+      try {
+        ArgumentInto(part, argument, parameter, entry);
+      } catch (...) {
+        ReleasePoolEntry(type);
+        throw;
+      }
+      saved.push_back(entry);
+      bound.Mark(k);
+    }
+  } catch (...) {
+    // Nothing swapped in yet: the entries only go back to their pools.
+    for (size_t j = k; j-- > 0;) {
+      if (!bound.Has(j)) continue;
+      ReleasePoolEntry(function->SubItems[j]->DataType);
+      saved.pop_back();
+    }
+    throw;
   }
   size_t next = base;
   for (size_t k = 0; k < count; ++k)
@@ -236,6 +283,49 @@ static void UnbindParameters(QuorbItem* function, size_t count, const BoundSet& 
     parameter->ValuePtr = saved.back();
     saved.pop_back();
   }
+}
+
+// One call: binds the parameters, runs the body, unbinds them. Memory
+// running out throws, with every stage entered undone.
+static void RunCall(ExpressionPart& part, QuorbItem* function, Quorb& instance) {
+  std::vector<void*>& saved = instance.ValueSaveStack;
+  const size_t count = std::min(part.Args.size() - 1, function->SubItems.size());
+  BoundSet bound(count);
+  BindParameters(part, function, count, bound, saved);
+
+  QuorbParsedExpr* body = function->ParsedExpr;
+  const bool reentered = body != nullptr && function->CurrentCall != nullptr;
+  try {
+    if (reentered) SaveActivation(*body, saved);
+  } catch (...) {
+    UnbindParameters(function, count, bound, saved);
+    throw;
+  }
+  try {
+    saved.push_back(function->CurrentCall);
+  } catch (...) {
+    if (reentered) RestoreActivation(*body, saved, nullptr);
+    UnbindParameters(function, count, bound, saved);
+    throw;
+  }
+  function->CurrentCall = &part;
+
+  std::exception_ptr failure;
+  try {
+    if (body != nullptr) {
+      void* value = body->EvaluateVoid();
+      QuorbItem* result = part.Result;
+      if (result != nullptr) CopyTypedValueAs(part, body->ResultType, value, result, result->ValuePtr);
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+
+  function->CurrentCall = static_cast<ExpressionPart*>(saved.back());
+  saved.pop_back();
+  if (reentered) RestoreActivation(*body, saved, part.Result);
+  UnbindParameters(function, count, bound, saved);
+  if (failure) std::rethrow_exception(failure);
 }
 
 void UserFunction(ExpressionPart& part) {
@@ -256,27 +346,16 @@ void UserFunction(ExpressionPart& part) {
   }
   CallLevel level(*instance, part);
   if (!level.Entered()) return;
-  std::vector<void*>& saved = instance->ValueSaveStack;
-  const size_t count = std::min(part.Args.size() - 1, function->SubItems.size());
-  BoundSet bound(count);
-  BindParameters(part, function, count, bound, saved);
-
-  QuorbParsedExpr* body = function->ParsedExpr;
-  const bool reentered = body != nullptr && function->CurrentCall != nullptr;
-  if (reentered) SaveActivation(*body, saved);
-  saved.push_back(function->CurrentCall);
-  function->CurrentCall = &part;
-
-  if (body != nullptr) {
-    void* value = body->EvaluateVoid();
-    QuorbItem* result = part.Result;
-    if (result != nullptr) CopyTypedValueAs(part, body->ResultType, value, result, result->ValuePtr);
+  // Memory running out anywhere in the call (the binding, the body's own
+  // steps) ends it as an error: every stage undoes itself before the error
+  // is raised, so the function and the save stack are as before the call.
+  int32_t failure = 0;
+  try {
+    RunCall(part, function, *instance);
+  } catch (...) {
+    failure = ErrorOfException(ErrBoundExceeded);
   }
-
-  function->CurrentCall = static_cast<ExpressionPart*>(saved.back());
-  saved.pop_back();
-  if (reentered) RestoreActivation(*body, saved, part.Result);
-  UnbindParameters(function, count, bound, saved);
+  if (failure != 0) instance->ErrorRaise(&part, failure);
 }
 
 }  // namespace QuorbNameSpace

@@ -50,6 +50,10 @@ class ArgList {
     if (size_ == capacity_) Grow();
     data_[size_++] = item;
   }
+  // Room for `count` items: pushes and inserts up to it allocate nothing.
+  void reserve(size_t count) {
+    while (capacity_ < count) Grow();
+  }
   void pop_back() { --size_; }
   void clear() { size_ = 0; }
 

@@ -5,6 +5,7 @@
 // call); supplies defaults; wraps ByExpr arguments into expressions of their
 // own; and makes the result item the callback expects. All of it happens
 // once, at parse time, so evaluation does no lookup and no type dispatch.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -131,18 +132,26 @@ void InsertConversion(ExpressionPart& part, size_t i, const QuorbItem& parameter
                       std::vector<ExpressionPart*>& output, QuorbCallback conversion = &ConvertPartFunc) {
   QuorbItem* argument = part.Args[i];
   QuorbDataType* target = parameter.DataType;
-  auto* step = new ExpressionPart();
+  std::unique_ptr<ExpressionPart> step(new ExpressionPart());
   step->Callback = conversion;
   step->OpItem = target->Item;
-  step->Args = {new QuorbItem(argument->DataType, ""), new QuorbItem(target, ""), argument};
-  step->Result = new QuorbItem(target, "");
+  auto source = std::make_unique<QuorbItem>(argument->DataType, "");
+  auto converted = std::make_unique<QuorbItem>(target, "");
+  auto result = std::make_unique<QuorbItem>(target, "");
+  step->Args.reserve(3);
+  output.reserve(output.size() + 1);
+  // Nothing below fails: the step takes its items and the output the step.
+  step->Args.push_back(source.release());
+  step->Args.push_back(converted.release());
+  step->Args.push_back(argument);
+  step->Result = result.release();
   part.Args[i] = step->Result;
   size_t at = output.size() - 1;  // directly before the call
   if (parameter.Has(IsByExpr) && i + 1 < part.ArgStarts().size()) {
     at = part.ArgStarts()[i + 1];
     for (size_t j = i + 1; j < part.ArgStarts().size(); ++j) ++part.ArgStarts()[j];
   }
-  output.insert(output.begin() + static_cast<std::ptrdiff_t>(at), step);
+  output.insert(output.begin() + static_cast<std::ptrdiff_t>(at), step.release());
 }
 
 void ConvertArguments(const Quorb& instance, ExpressionPart& part, const QuorbItem& chosen,
@@ -171,26 +180,28 @@ bool AppendDefaults(ExpressionPart& part, const QuorbItem& chosen) {
   for (size_t j = part.Args.size(); j < chosen.SubItems.size(); ++j) {
     const QuorbItem* parameter = chosen.SubItems[j];
     if (!parameter->Has(IsDefaulted)) return false;
-    auto* value = new QuorbItem();
+    auto value = std::make_unique<QuorbItem>();
     value->DataType = parameter->DataType;
     if (QuorbDataType* type = parameter->DataType) {
       value->ValuePtr = parameter->ValuePtr != nullptr ? type->AllocScalarValue(static_cast<const void*>(parameter->ValuePtr))
                                                        : type->AllocScalarValue(std::string());
     }
     value->SetBit(IsOwner, true);
-    part.Args.push_back(value);
+    part.Args.push_back(value.get());
+    value.release();
   }
   return true;
 }
 
 // A new pointer value item whose one sub-item carries the pointed-to type.
 QuorbItem* NewPointerItem(QuorbDataType* pointerType, QuorbDataType* pointedTo) {
-  auto* pointer = new QuorbItem(pointerType, "");
+  auto pointer = std::make_unique<QuorbItem>(pointerType, "");
   pointer->SetBit(IsPointer, true);
-  auto* element = new QuorbItem();
+  auto element = std::make_unique<QuorbItem>();
   element->DataType = pointedTo;
-  pointer->SubItems.push_back(element);
-  return pointer;
+  pointer->SubItems.push_back(element.get());
+  element.release();
+  return pointer.release();
 }
 
 QuorbDataType* PointedTo(const QuorbItem* pointer) {
@@ -247,12 +258,22 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
   // Preparation: the hidden pointed-to type, and an assignment's value
   // matched (and converted) to the target's type.
   if (TakesTypeCarrier(requested->Callback) && !args.empty() && args[0]->Has(IsPointer)) {
-    args.insert(args.begin(), new QuorbItem(PointedTo(args[0]), ""));
+    auto carrier = std::make_unique<QuorbItem>(PointedTo(args[0]), "");
+    args.insert(args.begin(), carrier.get());
+    carrier.release();
     if (!part->ArgStarts().empty()) part->ArgStarts().insert(part->ArgStarts().begin(), part->ArgStarts().front());
   }
   // Every assignment overload on the chain, not only the first: an older
   // one taking AnyType would otherwise accept a value of another width.
-  std::vector<std::pair<QuorbItem*, QuorbDataType*>> valueParameters;
+  // Matched with the target's type, given back when matching ends, also
+  // when it throws.
+  struct KeptTypes {
+    std::vector<std::pair<QuorbItem*, QuorbDataType*>> saved;
+    ~KeptTypes() {
+      for (auto& [parameter, type] : saved) parameter->DataType = type;
+    }
+  } kept;
+  std::vector<std::pair<QuorbItem*, QuorbDataType*>>& valueParameters = kept.saved;
   if (!args.empty()) {
     for (QuorbItem* candidate = requested; candidate != nullptr; candidate = candidate->NextOverload) {
       if (candidate->Callback != &SetVar || candidate->SubItems.size() < 2) continue;
@@ -309,10 +330,10 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     for (size_t i = args.size(); i-- > 0;) {
       const QuorbItem* parameter = ParameterFor(*chosen, i);
       if (parameter == nullptr || !parameter->Has(IsByExpr)) continue;
-      auto* wrapper = new QuorbItem();
+      auto wrapper = std::make_unique<QuorbItem>();
       wrapper->DataType = args[i]->DataType;
       wrapper->ParsedExpr = Parse(NoText, wrapper->DataType, &output, part, i);
-      args[i] = wrapper;
+      args[i] = wrapper.release();
     }
   }
 
@@ -347,16 +368,16 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     for (const QuorbItem* variable : args)
       if (IsConstant(*variable)) SetErrorIfNone(ErrNotAssignable);
     const int32_t number = firstArg->DataType != nullptr ? firstArg->DataType->Index : -1;
-    args.push_back(new QuorbItem(IntType, std::to_string(number)));
+    auto typeNumber = std::make_unique<QuorbItem>(IntType, std::to_string(number));
+    args.push_back(typeNumber.get());
+    typeNumber.release();
     part->Result = new QuorbItem(chosen->DataType, "");
   } else if ((callback == &AddPtr || callback == &SubtractPtr) && args.size() > 1) {
     part->Result = NewPointerItem(args[1]->DataType, PointedTo(args[1]));
   } else {
-    part->Result = new QuorbItem(chosen->DataType, "");
     if (callback == &UserFunction) args.push_back(chosen);
+    part->Result = new QuorbItem(chosen->DataType, "");
   }
-
-  for (auto& [parameter, type] : valueParameters) parameter->DataType = type;
 }
 
 }  // namespace QuorbNameSpace

@@ -328,10 +328,16 @@ static QuorbItem* Finish(DefinitionState& state) {
     // The type object now belongs to the item that kept its address.
     if (item->Has(IsDataType) && item->DataType != nullptr) instance.BindTypeObject(item);
   }
-  if (item != instance.DefaultItem && item->OwningTable == nullptr && item->Token().TokenList == nullptr &&
+  // A failed item of this definition's own is freed below: not filed first.
+  const bool freed = instance.Error.Number != 0 && state.madeItem;
+  if (!freed && item != instance.DefaultItem && item->OwningTable == nullptr && item->Token().TokenList == nullptr &&
       !item->Has(IsAnonymous)) {
-    instance.AnonymousItems[item] = 0;
-    item->SetBit(IsAnonymous, true);
+    try {
+      instance.AnonymousItems[item] = 0;
+      item->SetBit(IsAnonymous, true);
+    } catch (const std::bad_alloc&) {
+      instance.SetErrorIfNone(ErrOutOfMemory);
+    }
   }
   item->Owner = &instance;
   if (instance.Error.Number == 0) return item;
@@ -366,6 +372,17 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
   state.addr = Addr;
   state.hostAddress = hostAddress;
   state.addrCallbackOnly = callbackOnly;
+  try {
+    ReadClauses(state, ExistingItem);
+  } catch (...) {
+    // Memory ran out (or the standard library refused something) part way:
+    // the definition fails as a whole, as after an error of its own.
+    SetErrorIfNone(ErrorOfException(ErrInvalidDefinition));
+  }
+  return Finish(state);
+}
+
+void Quorb::ReadClauses(DefinitionState& state, QuorbItem* ExistingItem) {
   state.scanner.reset(new StringLocation(state.text, Transforms[3]));
   state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);
@@ -374,21 +391,21 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
     // or another instance's item, filed here would have two owners.
     if (ExistingItem->Owner != this) {
       SetErrorIfNone(ErrInvalidDefinition);
-      return nullptr;
+      return;
     }
     // Its body, parameters or value are in use by the call running now.
     if (ExistingItem->CurrentCall != nullptr) {
       SetErrorIfNone(ErrNotModifiable);
-      return nullptr;
+      return;
     }
     state.item = ExistingItem;
   } else {
     state.item = new QuorbItem();
+    state.madeItem = true;
     // Owned from the start: releasing it early (a failure, "from") must
     // take it out of the handler list and the namespace stack it joined.
     state.item->Owner = this;
-    state.madeItem = true;
-    state.item->Text = Def;
+    state.item->Text = state.text;
     state.item->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
   }
 
@@ -406,7 +423,6 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
     if (found->second != DefEmpty) ++state.clauseCount;
     PerformClause(state, found->second);
   }
-  return Finish(state);
 }
 
 }  // namespace QuorbNameSpace

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <new>
 #include <string>
 
 namespace QuorbNameSpace {
@@ -35,6 +36,7 @@ enum ErrorNumberEnum : int32_t {
   ErrUnbalancedQuote = 16,
   ErrNotAssignable = 17,
   ErrReparseLimit = 18,
+  ErrOutOfMemory = 18,  // memory ran out: a limit reached, as the reparse limit is
   ErrBoundExceeded = 19,
   ErrDivisionByZero = 20,
   ErrInexact = 21,
@@ -44,6 +46,18 @@ enum ErrorNumberEnum : int32_t {
 };
 
 namespace QuorbNameSpace {
+
+// The error number of the exception being handled (called from a catch
+// block): memory running out is error 18, anything else `otherwise`.
+inline int32_t ErrorOfException(int32_t otherwise) noexcept {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return ErrOutOfMemory;
+  } catch (...) {
+    return otherwise;
+  }
+}
 
 // The default message of every error number, in number order.
 extern const char* const DefaultErrorMessages[25];

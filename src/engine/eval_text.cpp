@@ -12,20 +12,16 @@ namespace QuorbNameSpace {
 
 double Quorb::Eval(const std::string& text) {
   ExceptionFlagsKept flags;
-  QuorbParsedExpr* expr = Parse(text, DoubleType);
+  OwnExpression once{Parse(text, DoubleType)};
   EvaluationScope running(this);
-  const double result = expr->Evaluate();
-  QuorbParsedExpr::Free(expr);
-  return result;
+  return once.expr->Evaluate();
 }
 
 std::string Quorb::EvalStr(const std::string& text) {
   ExceptionFlagsKept flags;
-  QuorbParsedExpr* expr = Parse(text, nullptr);
+  OwnExpression once{Parse(text, nullptr)};
   EvaluationScope running(this);
-  std::string result = expr->EvaluateStr();
-  QuorbParsedExpr::Free(expr);
-  return result;
+  return once.expr->EvaluateStr();
 }
 
 }  // namespace QuorbNameSpace

@@ -22,16 +22,21 @@ namespace QuorbNameSpace {
 // expression again (Evaluate of its own handle, a loop in a body that
 // recurses): the inner run leaves Current where the outer one stands.
 // Returns the part the run ended at (the terminator).
+// A step that throws (memory ran out) ends the run as a return would.
 template <typename Steps>
 inline ExpressionPart* RunBookkept(QuorbParsedExpr& expr, Steps steps) {
-  ExpressionPart* const outer = expr.Current;
+  struct RunCount {
+    QuorbParsedExpr& expr;
+    ExpressionPart* const outer;
+    ~RunCount() {
+      if (--expr.Running > 0) expr.Current = outer;
+    }
+  } count{expr, expr.Current};
   ++expr.Running;
   expr.Current = expr.First;
   steps();
   if (expr.ReraiseInexact) RaiseInexact();
-  ExpressionPart* const end = expr.Current;
-  if (--expr.Running > 0) expr.Current = outer;
-  return end;
+  return expr.Current;
 }
 
 // Runs the steps of `expr`. Current is re-read after every call: a

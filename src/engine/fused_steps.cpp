@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <memory>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "builtins/double_arithmetic.h"
 #include "builtins/real_math.h"
@@ -179,7 +178,13 @@ void BuildOps(std::vector<Record>& records, FusedRun& run) {
 // arguments (so it frees what it owns, and a release of the item sees it in
 // use); the items they still write are listed for the activation records
 // of function bodies.
-void ReplaceSteps(const std::vector<Record>& records, ExpressionPart& fused, std::unordered_set<ExpressionPart*>& gone) {
+void ReplaceSteps(const std::vector<Record>& records, ExpressionPart& fused, std::vector<ExpressionPart*>& gone) {
+  // Room first: once the first step is freed, nothing may fail.
+  size_t args = fused.Args.size();
+  for (const Record& record : records) args += record.part->Args.size();
+  fused.Args.reserve(args);
+  fused.Fused->written.reserve(fused.Fused->written.size() + records.size());
+  fused.Fused->operations.reserve(fused.Fused->operations.size() + records.size());
   for (const Record& record : records) {
     ExpressionPart* part = record.part;
     for (size_t i = 0; i < part->Args.size(); ++i) {
@@ -189,7 +194,7 @@ void ReplaceSteps(const std::vector<Record>& records, ExpressionPart& fused, std
     }
     if (record.resultSlot < 0) fused.Fused->written.push_back(part->Result);
     fused.Fused->operations.push_back(part->OpItem);
-    gone.insert(part);
+    gone.push_back(part);  // reserved by the caller
     delete part;
   }
 }
@@ -257,12 +262,12 @@ void SetWholeRun(QuorbParsedExpr& expr, std::vector<Record>& records) {
   expr.OwnRun = std::move(run);
 }
 
-}  // namespace
-
-void FuseDoubleRuns(QuorbParsedExpr& expr) {
-  const std::unordered_map<const QuorbItem*, int> reads = ReadCounts(expr);
-  std::unordered_set<ExpressionPart*> gone;
-  std::vector<ExpressionPart*> fused;
+// Fuses the runs from `*link` on, one at a time: each run is made whole
+// before its steps are replaced, so that running out of memory stops the
+// fusing between two runs and leaves a sound chain. The steps freed go to
+// `gone`, the new ones to `fused`, both with room for every step.
+void FuseRuns(QuorbParsedExpr& expr, const std::unordered_map<const QuorbItem*, int>& reads,
+              std::vector<ExpressionPart*>& gone, std::vector<ExpressionPart*>& fused) {
   ExpressionPart** link = &expr.First;  // the pointer that reaches the run
   while (*link != nullptr && (*link)->Next != nullptr) {
     std::vector<Record> records;
@@ -287,7 +292,7 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
     for (double& slot : run->slots) run->slotCells.push_back(&slot);
     run->ops.reserve(records.size());
     BuildOps(records, *run);
-    auto* part = new ExpressionPart();
+    auto part = std::make_unique<ExpressionPart>();
     part->Callback = &RunFusedDoubles;
     part->OpItem = (*link)->OpItem;
     part->EnclosingFunction = (*link)->EnclosingFunction;
@@ -295,11 +300,29 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
     part->Next = after;
     ReplaceSteps(records, *part, gone);
     if (whole) expr.WholeRun = part->Fused.get();
-    *link = part;
-    fused.push_back(part);
-    link = &part->Next;
+    *link = part.get();
+    fused.push_back(part.release());
+    link = &(*link)->Next;
   }
-  auto isGone = [&gone](ExpressionPart* part) { return gone.count(part) != 0; };
+}
+
+}  // namespace
+
+void FuseDoubleRuns(QuorbParsedExpr& expr) {
+  std::vector<ExpressionPart*> gone;
+  std::vector<ExpressionPart*> fused;
+  try {
+    const std::unordered_map<const QuorbItem*, int> reads = ReadCounts(expr);
+    gone.reserve(expr.Parts.size());
+    fused.reserve(expr.Parts.size());
+    FuseRuns(expr, reads, gone, fused);
+  } catch (...) {
+    // Fusing only speeds the steps up (memory running out, say): the runs
+    // not fused run unfused.
+  }
+  // Each fused step replaced two or more: the list keeps its room.
+  std::sort(gone.begin(), gone.end());
+  auto isGone = [&gone](ExpressionPart* part) { return std::binary_search(gone.begin(), gone.end(), part); };
   expr.Parts.erase(std::remove_if(expr.Parts.begin(), expr.Parts.end(), isGone), expr.Parts.end());
   expr.Parts.insert(expr.Parts.end(), fused.begin(), fused.end());
 }

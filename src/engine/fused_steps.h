@@ -78,6 +78,7 @@ struct FusedRun {
 // the expression's result, sets expr.WholeRun to it; an expression that is
 // a single fusable step keeps its step and gets a run of its own
 // (expr.OwnRun) that Evaluate runs instead. Run once, after the parse.
+// Throws nothing: what it cannot fuse (memory ran out) stays unfused.
 void FuseDoubleRuns(QuorbParsedExpr& expr);
 
 // Runs the records of `run` in order; the last record's result.

@@ -151,6 +151,8 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
   // writes most of them again.
   std::unique_ptr<QuorbItem> made(new QuorbItem);
   QuorbItem* item = made.get();
+  // What may fail comes first: once placed, the item is its place's to free.
+  item->SubItems.reserve(plan.subItems);
   switch (plan.place) {
     case ItemPlace::ChainHead:
       transform->RuleTable->Symbols.emplace_hint(transform->RuleTable->Symbols.end(), plan.key, item);
@@ -162,15 +164,14 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
       break;
     case ItemPlace::SubItem: items[plan.at]->SubItems.push_back(item); break;  // reserved
     case ItemPlace::Token:
-      transform->Tokens->push_back(item);
       item->EditToken().TokenList = transform->Tokens;
+      transform->Tokens->push_back(item);
       break;
     case ItemPlace::DefaultItem: instance.DefaultItem = item; break;
     case ItemPlace::OutputTextItem: instance.OutputTextItem = item; break;
     case ItemPlace::Temporary: unowned.temporaries.push_back(item); break;
     default: break;
   }
-  item->SubItems.reserve(plan.subItems);
   return made.release();
 }
 
@@ -301,16 +302,6 @@ void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const CopyLin
   instance.IgnoredExceptions = from.IgnoredExceptions;
 }
 
-// A type object no item has taken yet belongs to nobody but the copy.
-bool TakenByAnItem(const QuorbDataType* type, const Quorb& instance) {
-  const Table* root = instance.RootTable();
-  if (root == nullptr) return false;
-  for (const auto& entry : root->Symbols)
-    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
-      if (item->Has(IsDataType) && item->DataType == type) return true;
-  return false;
-}
-
 }  // namespace
 
 void SnapshotPlannedItems(InstancePlan& plan) {
@@ -332,6 +323,9 @@ void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
   types.reserve(plan.types.size());
   CopyLinks links(plan, instance, types);
   Unowned unowned;
+  // A failed copy retires every type object it made, so that the tear-down
+  // frees each once and after every item that may hold a value of it.
+  instance.RetiredTypes.reserve(plan.types.size());
   try {
     for (const TypePlan& entry : plan.types) types.push_back(NewDataTypeOfNumber(entry.source->Index));
     CopyItems(plan, instance, links, types, unowned);
@@ -343,8 +337,7 @@ void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
     // The tear-down that follows reads the type table: no freed object in it.
     instance.DataTypes.clear();
     for (QuorbDataType** slot : TypeSlots(instance)) *slot = nullptr;
-    for (QuorbDataType* type : types)
-      if (!TakenByAnItem(type, instance)) delete type;
+    instance.RetiredTypes.insert(instance.RetiredTypes.end(), types.begin(), types.end());
     throw;
   }
   // Each body takes its item and its temporaries; nothing here can fail.

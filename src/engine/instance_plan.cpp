@@ -305,7 +305,7 @@ class PlanMaker {
 size_t CopyableRows() {
   Quorb probe(Quorb::FromDefinitionTexts{0});
   for (size_t row = 0; row < BuiltinDefinitionCount; ++row) {
-    QuorbItem* item = probe.Define(BuiltinDefinitionList[row].Text, BuiltinDefinitionList[row].Callback, nullptr);
+    QuorbItem* item = probe.DefineOwn(BuiltinDefinitionList[row].Text, BuiltinDefinitionList[row].Callback);
     if (item != nullptr && !ItemIsCopyable(*item)) return row;
   }
   return BuiltinDefinitionCount;

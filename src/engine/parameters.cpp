@@ -1,6 +1,7 @@
 // Declarations of parameters and variables, their values, and the "variable"
 // clause: [passing] name [array] [As type] [Ptr] [= value | = {values}] [...]
 #include <algorithm>
+#include <memory>
 
 #include "builtins/core_callbacks.h"
 #include "engine/definition_state.h"
@@ -113,9 +114,10 @@ void SettleArray(Quorb& instance, QuorbItem* target, int64_t size, ArrayValues& 
 // its elements were made with: an array declared with "Ptr" holds addresses.
 void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elementType) {
   for (QuorbDataType* type : {elementType, instance.PointerType, instance.IntType}) {
-    auto* sub = new QuorbItem();
+    auto sub = std::make_unique<QuorbItem>();
     sub->DataType = type;
-    target->SubItems.push_back(sub);
+    target->SubItems.push_back(sub.get());
+    sub.release();
   }
   target->SetBit(IsFunction, true);
   target->SetBit(IsCallable, true);
@@ -135,13 +137,19 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
     SetErrorIfNone(ErrInvalidDefinition);
     return;
   }
-  QuorbItem* target = parameter ? new QuorbItem() : item;
+  QuorbItem* target = item;
+  if (parameter) {
+    // The function's from the start: a failure later frees it with the
+    // function, out of the table it joins.
+    auto made = std::make_unique<QuorbItem>();
+    item->SubItems.push_back(made.get());
+    target = made.release();
+  }
   target->DataType = DefaultType();
   if (passing != IsByMap.end()) target->SetBit(passing->second, true);
   target->SetBit(IsNamedVariable, true);
   target->Owner = this;
   MainTransform()->AddSymbol(scanner.TokenText(), target, 0);
-  if (parameter) item->SubItems.push_back(target);
 
   scanner.NextToken(DefaultToken, 1);
   int64_t size = -1;
@@ -269,23 +277,20 @@ void* Quorb::ConvertedCopy(QuorbDataType* source, QuorbDataType* target, const v
 bool Quorb::SetVariableValue(QuorbItem* item, StringLocation& scanner, bool convert, unsigned long) {
   scanner.upto(ArgStop);
   const std::string text = scanner.TokenText();
-  QuorbParsedExpr* expr;
+  QuorbParsedExpr* parsed;
   {
     PendingErrorKept kept(*this);
-    expr = Parse(text, nullptr);
+    parsed = Parse(text, nullptr);
   }
+  OwnExpression own{parsed};
+  QuorbParsedExpr* expr = own.expr;
   // A value that does not parse stores nothing; its error stays set.
-  if (expr->First == nullptr || expr->First->Callback == &ReturnError) {
-    QuorbParsedExpr::Free(expr);
-    return true;
-  }
+  if (expr->First == nullptr || expr->First->Callback == &ReturnError) return true;
   expr->Execute();
   QuorbItem* result = expr->Current->Result;
-  bool stored = true;
   if (result != nullptr && result->ValuePtr != nullptr && result->DataType != nullptr && item->DataType != nullptr)
-    stored = StoreValue(item, result->DataType, result->ValuePtr, convert);
-  QuorbParsedExpr::Free(expr);
-  return stored;
+    return StoreValue(item, result->DataType, result->ValuePtr, convert);
+  return true;
 }
 
 void Quorb::SetVariableValueAny_(QuorbItem* item, const std::string& text) {

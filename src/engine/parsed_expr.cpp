@@ -46,19 +46,20 @@ bool OwnsArgument(const ExpressionPart& part, size_t index) {
 }
 
 void QuorbParsedExpr::Clean(std::vector<ExpressionPart*>& parts, Quorb*) {
-  for (ExpressionPart* part : parts) {
-    if (part == nullptr) continue;
-    for (size_t i = 0; i < part->Args.size(); ++i) {
-      if (OwnsArgument(*part, i)) delete part->Args[i];
-    }
-    // Only the terminator owns its operation item. A step that calls the
-    // EvalReturn built-in by name runs a definition that stays filed, also
-    // when a failed parse leaves that step unlinked.
-    if (part->Next == nullptr && IsTerminator(part->Callback) && part->OpItem != nullptr &&
-        !IsDefinition(part->OpItem))
-      delete part->OpItem;
-    delete part;
+  for (ExpressionPart* part : parts) CleanPart(part);
+}
+
+void QuorbParsedExpr::CleanPart(ExpressionPart* part) {
+  if (part == nullptr) return;
+  for (size_t i = 0; i < part->Args.size(); ++i) {
+    if (OwnsArgument(*part, i)) delete part->Args[i];
   }
+  // Only the terminator owns its operation item. A step that calls the
+  // EvalReturn built-in by name runs a definition that stays filed, also
+  // when a failed parse leaves that step unlinked.
+  if (part->Next == nullptr && IsTerminator(part->Callback) && part->OpItem != nullptr && !IsDefinition(part->OpItem))
+    delete part->OpItem;
+  delete part;
 }
 
 void QuorbParsedExpr::Free(QuorbParsedExpr* expr) {

@@ -108,12 +108,21 @@ class QuorbParsedExpr {
   // Frees the parts and the temporaries they own; spares named items,
   // assignment targets and dereferenced pointers. The instance is not read.
   static void Clean(std::vector<ExpressionPart*>& parts, Quorb* instance);
+  // Clean of one part; null does nothing. Allocates nothing.
+  static void CleanPart(ExpressionPart* part);
   // Clean, then the record itself; null does nothing.
   static void Free(QuorbParsedExpr* expr);
 
  private:
   // Runs the steps; the part the run ended at (the terminator).
   ExpressionPart* Run();
+};
+
+// An expression the engine parsed for its own use (no host holds it),
+// freed however the scope that parsed it ends.
+struct OwnExpression {
+  QuorbParsedExpr* expr;
+  ~OwnExpression() { QuorbParsedExpr::Free(expr); }
 };
 
 // Reads a numeric value of any built-in numeric class as a double; NaN for

@@ -38,11 +38,33 @@ bool ArgumentRange(const ExpressionPart& part, uint64_t k, uint64_t& begin, uint
 
 ExpressionParser::ExpressionParser(Quorb& instance, QuorbDataType* wanted) : q_(instance), wanted_(wanted) {}
 
+ExpressionParser::~ExpressionParser() {
+  if (expr_ == nullptr) return;  // finished: the expression owns the parts
+  if (expr_->Parts.empty()) CleanParts();
+  else QuorbParsedExpr::Clean(expr_->Parts, &q_);
+  delete expr_;
+}
+
+void ExpressionParser::CleanParts() {
+  for (OpenPart& open : stack_) QuorbParsedExpr::CleanPart(open.part);
+  for (ExpressionPart*& part : output_) QuorbParsedExpr::CleanPart(part);
+  QuorbParsedExpr::CleanPart(commaHolder_);
+  stack_.clear();
+  output_.clear();
+  commaHolder_ = nullptr;
+  terminator_ = nullptr;
+}
+
 ExpressionPart* ExpressionParser::Current() const {
   return stack_.empty() ? terminator_ : stack_.back().part;
 }
 
 void ExpressionParser::AddOperand(QuorbItem* item) { Current()->Args.push_back(item); }
+
+void ExpressionParser::AddOperand(std::unique_ptr<QuorbItem> item) {
+  Current()->Args.push_back(item.get());
+  item.release();
+}
 
 bool ExpressionParser::AtEnd() const {
   return scanner_->Pos >= scanner_->RangeEnd || scanner_->Pos >= scanner_->TextPtr->size();
@@ -60,12 +82,14 @@ void ExpressionParser::Fail(int32_t number) {
 
 void ExpressionParser::Begin() {
   expr_ = new QuorbParsedExpr();
-  terminator_ = new ExpressionPart();
-  terminator_->Callback = &EvalReturn;
-  terminator_->OpItem = new QuorbItem();
-  terminator_->OpItem->Owner = &q_;
-  terminator_->OpItem->Callback = &EvalReturn;
-  stack_.push_back({terminator_, false});
+  stack_.reserve(8);
+  std::unique_ptr<ExpressionPart> terminator(new ExpressionPart());
+  terminator->Callback = &EvalReturn;
+  terminator->OpItem = new QuorbItem();
+  terminator->OpItem->Owner = &q_;
+  terminator->OpItem->Callback = &EvalReturn;
+  terminator_ = terminator.release();
+  stack_.push_back({terminator_, false});  // reserved
   q_.Error.Number = 0;
   q_.Error.RecordLocation(nullptr);
 }
@@ -74,6 +98,7 @@ void ExpressionParser::Begin() {
 // expression, in order, and its value becomes this expression's result.
 void ExpressionParser::TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing, ExpressionPart& part,
                                          uint64_t index) {
+  terminator_->Args.reserve(terminator_->Args.size() + 1);
   uint64_t begin = 0;
   uint64_t end = 0;
   // The call itself is the last entry of the list and never moves.
@@ -81,6 +106,7 @@ void ExpressionParser::TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing
     const uint64_t limit = enclosing.size() - 1;
     if (end > limit) end = limit;
     if (begin < end) {
+      output_.reserve(output_.size() + (end - begin));
       output_.insert(output_.end(), enclosing.begin() + static_cast<std::ptrdiff_t>(begin),
                      enclosing.begin() + static_cast<std::ptrdiff_t>(end));
       enclosing.erase(enclosing.begin() + static_cast<std::ptrdiff_t>(begin),
@@ -96,18 +122,20 @@ void ExpressionParser::TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing
 QuorbParsedExpr* ExpressionParser::Run(const std::string& text, std::vector<ExpressionPart*>* enclosing,
                                        ExpressionPart* enclosingPart, uint64_t index) {
   Begin();
+  // A ByExpr argument's steps move in first, wholly or not at all: a
+  // failure here leaves them with the enclosing parse, which frees them.
+  const bool nested = enclosing != nullptr && enclosingPart != nullptr;
+  if (nested) TakeArgumentSteps(*enclosing, *enclosingPart, index);
   try {
     // The parser transform's rules rewrite the text first (not for a
     // ByExpr argument, whose text is empty); a text they leave alone is
     // scanned where it is.
     std::string rewritten;
-    const bool nested = enclosing != nullptr && enclosingPart != nullptr;
     if (!nested) rewritten = q_.RewriteByParserRules(text);
     const std::string& source = !nested && rewritten != text ? rewritten : text;
     StringLocation scanner(source, q_.MainTransform());
     scanner.SetBit(IsCodeBlockBlind, true);
     scanner_ = &scanner;
-    if (nested) TakeArgumentSteps(*enclosing, *enclosingPart, index);
 
     while (!stack_.empty()) {
       resumable_ = false;
@@ -123,12 +151,22 @@ QuorbParsedExpr* ExpressionParser::Run(const std::string& text, std::vector<Expr
   } catch (...) {
     // Nothing thrown inside a parse (allocation, a pattern the standard
     // library rejects while scanning, a host's handler) leaves it: the
-    // parse fails as a syntax error.
+    // parse fails, as a syntax error unless memory ran out.
     q_.Error.LocationScanner = nullptr;
-    q_.SetErrorIfNone(ErrSyntax);
+    q_.SetErrorIfNone(ErrorOfException(ErrSyntax));
   }
   scanner_ = nullptr;
-  return Finish();
+  if (!nested) return Finish();
+  // The argument's steps are this parse's now, freed with it when even the
+  // error step cannot be made: the enclosing call then gets no expression
+  // (and fails with the error), never a throw that would leave it holding
+  // the freed argument.
+  try {
+    return Finish();
+  } catch (...) {
+    q_.SetErrorIfNone(ErrorOfException(ErrSyntax));
+    return nullptr;
+  }
 }
 
 void ExpressionParser::ReadToken() {
@@ -149,7 +187,7 @@ void ExpressionParser::ReadToken() {
 
 // A text of blanks only has the empty String as its value.
 void ExpressionParser::NotFound() {
-  if (stack_.size() == 1 && terminator_->Args.empty()) AddOperand(new QuorbItem(q_.StringType, ""));
+  if (stack_.size() == 1 && terminator_->Args.empty()) AddOperand(std::make_unique<QuorbItem>(q_.StringType, ""));
 }
 
 void ExpressionParser::Symbol() {
@@ -160,7 +198,7 @@ void ExpressionParser::Symbol() {
   // converts its argument.
   if (item->Has(IsDataType) && !NextIsOpener(false)) {
     if (item->DataType == nullptr) return Fail(ErrUndefinedIdentifier);
-    AddOperand(new QuorbItem(item->DataType, ""));
+    AddOperand(std::make_unique<QuorbItem>(item->DataType, ""));
     operandSeen_ = true;
     return;
   }
@@ -257,7 +295,7 @@ void ExpressionParser::PushCall(QuorbItem* item) {
       return;
     }
   }
-  auto* part = new ExpressionPart();
+  std::unique_ptr<ExpressionPart> part(new ExpressionPart());
   part->OpItem = item;
   const size_t here = output_.size();
   if (bracketed) {
@@ -272,11 +310,12 @@ void ExpressionParser::PushCall(QuorbItem* item) {
     if (infix || postfix) part->ArgStarts().push_back(here);
     if (!postfix) part->ArgStarts().push_back(here);
   }
+  stack_.reserve(stack_.size() + 1);  // nothing may fail once the operand moved
   if (infix || postfix) {
     part->Args.push_back(current->Args.back());
     current->Args.pop_back();
   }
-  stack_.push_back({part, bracketed});
+  stack_.push_back({part.release(), bracketed});
   if (item->Has(IsFunction) && !bracketed) reducePending_ = true;
   if (!postfix) operandSeen_ = false;
 }
@@ -284,15 +323,14 @@ void ExpressionParser::PushCall(QuorbItem* item) {
 void ExpressionParser::Literal() {
   if (operandSeen_) return Fail(ErrSyntax);
   QuorbDataType* type = scanner_->CurrentToken->DataType;
-  auto* literal = new QuorbItem(type, scanner_->TokenText());
+  auto literal = std::make_unique<QuorbItem>(type, scanner_->TokenText());
   if (literal->ValuePtr == nullptr) {
     // A number its type cannot hold ("1e999" as a Double), or a host's
     // token declared a literal without a type to hold its text.
-    delete literal;
     return Fail(ErrUnrecognizedToken);
   }
   literal->SetBit(IsLiteral, true);
-  AddOperand(literal);
+  AddOperand(std::move(literal));
   operandSeen_ = true;
 }
 
@@ -305,9 +343,8 @@ void ExpressionParser::Separator() {
   } else if (op == Parenth) {
     ExpressionPart* bracket = top.part;
     if (!bracket->Args.empty()) {
-      QuorbItem* earlier = bracket->Args.back();
+      HoldAside(bracket->Args.back());
       bracket->Args.pop_back();
-      HoldAside(earlier);
     }
   } else if (top.bracketed) {
     // Every argument slot must hold exactly one value: "f(,x)" and
@@ -319,9 +356,10 @@ void ExpressionParser::Separator() {
 }
 
 void ExpressionParser::Opener() {
-  auto* bracket = new ExpressionPart();
+  std::unique_ptr<ExpressionPart> bracket(new ExpressionPart());
   bracket->OpItem = Parenth;
-  stack_.push_back({bracket, true});
+  stack_.push_back({bracket.get(), true});
+  bracket.release();
   operandSeen_ = false;
 }
 
@@ -397,22 +435,16 @@ QuorbParsedExpr* ExpressionParser::Finish() {
   if (!terminator_->Args.empty()) terminator_->Result = terminator_->Args.back();
   ExpressionPart* last = terminator_;
   if (q_.Error.Number != 0) {
-    std::vector<ExpressionPart*> all;
-    all.reserve(stack_.size() + output_.size() + 1);
-    for (const OpenPart& open : stack_) all.push_back(open.part);
-    all.insert(all.end(), output_.begin(), output_.end());
-    if (commaHolder_ != nullptr) all.push_back(commaHolder_);
-    stack_.clear();
-    output_.clear();
-    commaHolder_ = nullptr;
-    QuorbParsedExpr::Clean(all, &q_);
-    auto* failed = new ExpressionPart();
+    // Also the path of a parse that ran out of memory: the parts go first,
+    // and what the error step needs is held until it is in place.
+    CleanParts();
+    std::unique_ptr<ExpressionPart> failed(new ExpressionPart());
     failed->Callback = &ReturnError;
-    auto* number = new QuorbItem(q_.IntType, std::to_string(q_.Error.Number));
+    auto number = std::make_unique<QuorbItem>(q_.IntType, std::to_string(q_.Error.Number));
     number->Owner = &q_;
-    failed->Result = failed->OpItem = number;
-    output_.push_back(failed);
-    last = failed;
+    output_.push_back(failed.get());
+    failed->Result = failed->OpItem = number.release();
+    last = failed.release();
   }
   for (size_t i = 0; i + 1 < output_.size(); ++i) output_[i]->Next = output_[i + 1];
   for (ExpressionPart* part : output_) {
@@ -466,7 +498,12 @@ QuorbParsedExpr* Quorb::UserParse(const std::string& text, const std::string& ty
   } else {
     expr = Parse(text, wanted);
   }
-  RegisterExpression(expr);
+  try {
+    RegisterExpression(expr);
+  } catch (...) {
+    QuorbParsedExpr::Free(expr);  // no room to register it: the host gets none
+    throw;
+  }
   return expr;
 }
 

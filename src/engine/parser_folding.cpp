@@ -57,6 +57,7 @@ bool ExpressionParser::FoldConstantStep(ExpressionPart* part) {
   inexact = inexact || (raised & FE_INEXACT) != 0;
   if (inexact && InsideByExprCall()) return false;
 
+  // CompletePart made room for the result: nothing below fails.
   output_.pop_back();
   for (QuorbItem* arg : part->Args) {
     for (size_t i = 0; i < folded_.size(); ++i) {

@@ -1,6 +1,8 @@
 // Completing the part on top of the operator stack: the conversion of the
 // result to the wanted type, bracket groups, and calls and operators, which
 // argument matching (args_match.cpp) turns into steps of the output list.
+#include <memory>
+
 #include "builtins/core_callbacks.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
@@ -39,12 +41,13 @@ bool ExpressionParser::ConvertToWanted() {
   // As AnyType).
   if (type == wanted_ || IsAnyType(wanted_)) return false;
   if (wanted_->Item != nullptr && ConvertsImplicitly(q_, type, wanted_)) {
-    terminator_->Args.pop_back();
-    auto* conversion = new ExpressionPart();
+    std::unique_ptr<ExpressionPart> conversion(new ExpressionPart());
     conversion->Callback = &ConvertPartFunc;
     conversion->OpItem = wanted_->Item;
     conversion->Args.push_back(value);
-    stack_.push_back({conversion, false});
+    stack_.push_back({conversion.get(), false});
+    conversion.release();
+    terminator_->Args.pop_back();  // the value is the conversion's now
     return true;
   }
   // A Pointer result is taken as it is: hosts read addresses as any type.
@@ -61,6 +64,10 @@ void ExpressionParser::ReduceBracket() {
     q_.SetErrorIfNone(ErrCodeBlockDelimiter);
     return;
   }
+  // Room first: once the values start to move, nothing may fail.
+  ExpressionPart* below = stack_.size() > 1 ? stack_[stack_.size() - 2].part : terminator_;
+  below->Args.reserve(below->Args.size() + 1);
+  if (bracket->Args.size() > 1) ReserveAside(bracket->Args.size() - 1);
   stack_.pop_back();
   QuorbItem* value = bracket->Args.back();
   bracket->Args.pop_back();
@@ -69,11 +76,17 @@ void ExpressionParser::ReduceBracket() {
   AddOperand(value);
 }
 
-void ExpressionParser::HoldAside(QuorbItem* value) {
+void ExpressionParser::ReserveAside(size_t count) {
   if (commaHolder_ == nullptr) {
-    commaHolder_ = new ExpressionPart();
-    commaHolder_->OpItem = Parenth;
+    auto holder = std::make_unique<ExpressionPart>();
+    holder->OpItem = Parenth;
+    commaHolder_ = holder.release();
   }
+  commaHolder_->Args.reserve(commaHolder_->Args.size() + count);
+}
+
+void ExpressionParser::HoldAside(QuorbItem* value) {
+  ReserveAside(1);
   commaHolder_->Args.push_back(value);
 }
 
@@ -82,8 +95,12 @@ void ExpressionParser::HoldAside(QuorbItem* value) {
 // part below as an operand.
 void ExpressionParser::CompletePart() {
   ExpressionPart* part = Top().part;
-  stack_.pop_back();
   output_.push_back(part);
+  stack_.pop_back();
+  // Room for the result in the part below and among the folded constants:
+  // once matching has made it, nothing owns it until it gets there.
+  Current()->Args.reserve(Current()->Args.size() + 1);
+  folded_.reserve(folded_.size() + 1);
   QuorbItem* op = part->OpItem;
   if (part == terminator_) return;
   // Only a callable item can run as a step; the loop never calls null.
@@ -105,7 +122,12 @@ void ExpressionParser::CompletePart() {
     // The layout of a conversion step: source-type item, target-type item,
     // the value.
     QuorbDataType* source = part->Args.back()->DataType;
-    part->Args.insert(part->Args.begin(), {new QuorbItem(source, ""), new QuorbItem(op->DataType, "")});
+    auto sourceItem = std::make_unique<QuorbItem>(source, "");
+    auto targetItem = std::make_unique<QuorbItem>(op->DataType, "");
+    part->Args.reserve(part->Args.size() + 2);
+    part->Args.insert(part->Args.begin(), {sourceItem.get(), targetItem.get()});
+    sourceItem.release();
+    targetItem.release();
     if (!part->ArgStarts().empty()) part->ArgStarts().insert(part->ArgStarts().begin(), 2, part->ArgStarts().front());
   }
   q_.ArgsMatch(part, output_);

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <memory>
 #include <vector>
 
 namespace QuorbNameSpace {
@@ -51,12 +52,15 @@ class ExpressionParser {
   ExpressionParser(Quorb& instance, QuorbDataType* wanted);
   ExpressionParser(const ExpressionParser&) = delete;
   ExpressionParser& operator=(const ExpressionParser&) = delete;
+  // A parse that threw before it finished frees what it made.
+  ~ExpressionParser();
 
   // The parse that is not made: a single error step holding `number`.
   QuorbParsedExpr* Refuse(int32_t number);
   // Parses `text` into a new expression; never null. With `enclosing` and
   // `enclosingPart` the expression is ByExpr argument `index` of that part:
-  // the steps of that argument move out of `enclosing` into it.
+  // the steps of that argument move out of `enclosing` into it (null, with
+  // error 18, only when memory ran out after they moved).
   QuorbParsedExpr* Run(const std::string& text, std::vector<ExpressionPart*>* enclosing,
                        ExpressionPart* enclosingPart, uint64_t index);
 
@@ -87,6 +91,7 @@ class ExpressionParser {
   void ReduceBracket();
   void CompletePart();
   void HoldAside(QuorbItem* value);
+  void ReserveAside(size_t count);  // room for `count` more held values
 
   // parser_folding.cpp: steps computed while parsing.
   bool FoldConstantStep(ExpressionPart* part);
@@ -96,6 +101,12 @@ class ExpressionParser {
   OpenPart& Top() { return stack_.back(); }
   ExpressionPart* Current() const;
   void AddOperand(QuorbItem* item);
+  // A new operand the current part owns from then on: freed when the part
+  // cannot take it.
+  void AddOperand(std::unique_ptr<QuorbItem> item);
+  // Frees every part the parse holds (the stack, the output, the comma
+  // holder), allocating nothing.
+  void CleanParts();
   bool AtEnd() const;
   void PushBack();
 

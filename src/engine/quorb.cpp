@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <memory>
 
 #include "builtins/builtin_definitions.h"
 #include "engine/instance_prototype.h"
@@ -83,7 +84,7 @@ void Quorb::Build(size_t builtinRows) {
   for (int32_t n : MessageLoadOrder) SetErrorMessage(n, DefaultErrorMessages[n], false);
   Flags &= ~PropertyBit(IsCaseSensitive);
   DataTypes.assign(BuiltInTypeCount, nullptr);
-  for (const char* definition : TypeDefinitions) Define(definition, nullptr, nullptr);
+  for (const char* definition : TypeDefinitions) DefineOwn(definition, nullptr);
   DefaultItem = new QuorbItem();
   DefaultItem->SetBit(IsDefaultItem, true);
   DefaultItem->Precedence = 1;
@@ -101,6 +102,12 @@ void Quorb::Build(size_t builtinRows) {
                                               {"Float", "Single"}};
   for (const auto& alias : AliasRules) Transforms[1]->DefineRule(alias[0], alias[1], nullptr);
   DefineBuiltins(*this, 0, builtinRows);
+}
+
+QuorbItem* Quorb::DefineOwn(const std::string& text, QuorbCallback callback) {
+  QuorbItem* item = Define(text, callback, nullptr);
+  if (item == nullptr && Error.Number == ErrOutOfMemory) throw std::bad_alloc();
+  return item;
 }
 
 // Every registered expression of every instance, so that a handle given back
@@ -132,17 +139,46 @@ void Quorb::FreeAllExpressions() {
 
 Quorb::~Quorb() { TearDown(); }
 
-// Safe on a half-built instance: every step checks what exists.
-void Quorb::TearDown() {
+// The first data-type item filed in `table` or its namespaces; null when
+// none is left.
+static QuorbItem* FirstTypeItem(const Table* table) {
+  if (table == nullptr) return nullptr;
+  for (const auto& entry : table->Symbols) {
+    for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      if (item->Has(IsDataType)) return item;
+      if (item->Has(IsNamespace))
+        if (QuorbItem* found = FirstTypeItem(item->OwnTable)) return found;
+    }
+  }
+  return nullptr;
+}
+
+// Whether `type` is the type object of an item of the chain from `item`.
+static bool TypeOfAChainItem(const QuorbDataType* type, const QuorbItem* item) {
+  for (; item != nullptr; item = item->NextOverload)
+    if (item->DataType == type) return true;
+  return false;
+}
+
+// Safe on a half-built instance: every step checks what exists. Allocates
+// nothing, so that an instance can be freed when memory has run out: the
+// data-type items taken out of the table are chained through their own
+// overload links.
+void Quorb::TearDown() noexcept {
   DestroyUserTransforms();
   // Data-type items go last: every other item and transform may still hold
   // values of their types.
-  std::vector<QuorbItem*> typeItems;
-  if (Table* root = RootTable()) {
-    for (auto& entry : root->Symbols)
-      for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload)
-        if (item->Has(IsDataType)) typeItems.push_back(item);
-    for (QuorbItem* item : typeItems) root->Remove(item);
+  QuorbItem* typeItems = nullptr;
+  QuorbItem** typeItemsEnd = &typeItems;
+  // Those of namespaces too: a namespace's release would free its types
+  // before the items holding their values, and retire them (allocating).
+  while (QuorbItem* item = FirstTypeItem(RootTable())) {
+    if (item->OwningTable != nullptr) item->OwningTable->Remove(item);
+    // One filed under a key other than its name stays filed, and goes with
+    // its table as any item there.
+    if (FirstTypeItem(RootTable()) == item) break;
+    *typeItemsEnd = item;
+    typeItemsEnd = &item->NextOverload;
   }
   DeferredReleases.clear();  // registered: freed with the others next
   FreeAllExpressions();
@@ -163,21 +199,28 @@ void Quorb::TearDown() {
   }
   delete DefaultItem;
   DefaultItem = nullptr;
-  for (QuorbItem* item : typeItems) {
+  while (typeItems != nullptr) {
     // Every type object goes last, with the retired ones: taken from its
     // item here, the item's release has no other object to search for it.
+    QuorbItem* item = typeItems;
+    typeItems = item->NextOverload;
+    item->NextOverload = nullptr;
     QuorbDataType* type = item->Has(IsDataType) ? item->DataType : nullptr;
-    if (type != nullptr && std::find(RetiredTypes.begin(), RetiredTypes.end(), type) == RetiredTypes.end())
-      RetiredTypes.push_back(type);
     item->SetBit(IsDataType, false);
     item->DataType = nullptr;
     delete item;
+    // A type object held twice is freed with the last of its holders.
+    if (type != nullptr && !TypeOfAChainItem(type, typeItems) &&
+        std::find(RetiredTypes.begin(), RetiredTypes.end(), type) == RetiredTypes.end())
+      FreeTypeObject(type);
   }
-  for (QuorbDataType* type : RetiredTypes) {
-    type->FreeValuePool();
-    delete type;
-  }
+  for (QuorbDataType* type : RetiredTypes) FreeTypeObject(type);
   RetiredTypes.clear();
+}
+
+void Quorb::FreeTypeObject(QuorbDataType* type) noexcept {
+  type->FreeValuePool();
+  delete type;
 }
 
 // A transform's destruction may release a rule whose local transform takes
@@ -199,9 +242,15 @@ Table* Quorb::CurrentNamespaceTable() const {
   return Transforms[0]->SearchTables.back();
 }
 
+// In both maps or in neither.
 void Quorb::RegisterExpression(QuorbParsedExpr* expr) {
-  ParsedExprs[expr] = true;
-  LiveExpressions()[expr] = this;
+  auto mine = ParsedExprs.emplace(expr, true).first;
+  try {
+    LiveExpressions()[expr] = this;
+  } catch (...) {
+    ParsedExprs.erase(mine);
+    throw;
+  }
 }
 
 bool Quorb::ReleaseExpression(QuorbParsedExpr* expr) {
@@ -228,10 +277,10 @@ void Quorb::FreeDeferredReleases() {
 }
 
 StringLocation* Quorb::NewTransform() {
-  auto* transform = new StringLocation(this);
+  std::unique_ptr<StringLocation> transform(new StringLocation(this));
   transform->DefineTokens();
-  UserTransforms.push_back(transform);
-  return transform;
+  UserTransforms.push_back(transform.get());
+  return transform.release();
 }
 
 void Quorb::RemoveUserTransform(StringLocation* t) {

@@ -28,6 +28,7 @@ class QuorbParsedExpr;
 class StringLocation;
 class Table;
 struct ArrayValues;
+struct DefinitionState;
 
 // The one-blank text a transform points at before it has text of its own.
 extern const std::string EmptyString;
@@ -108,6 +109,9 @@ class Quorb {
   // whose body is running cannot be redefined (error 13).
   QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress = false,
                     bool callbackOnly = false);
+  // Define of one of the instance's own start-up definitions. Memory running
+  // out throws instead, so that no instance is made without one of them.
+  QuorbItem* DefineOwn(const std::string& text, QuorbCallback callback);
   // Whether a value of type number `from` converts implicitly to `to`.
   bool ConvertsTo(int32_t from, int32_t to) const;
   // Reads one parameter or variable declaration at the scanner's token.
@@ -235,8 +239,11 @@ class Quorb {
   // run: an overwrite frees the former body.
   bool HandlerInsideEvaluation() const { return HandlerDepth > 0 && EvaluationsUnderHandler > 0; }
   int EvaluationsUnderHandler = 0;  // evaluations running when the handler loop began
+  // The clause loop of Define, which may throw what allocation throws.
+  void ReadClauses(DefinitionState& state, QuorbItem* ExistingItem);
   void Build(size_t builtinRows);
-  void TearDown();
+  void TearDown() noexcept;
+  static void FreeTypeObject(QuorbDataType* type) noexcept;
   void DestroyUserTransforms();
   void FreeAllExpressions();
 };

@@ -66,15 +66,38 @@ static void EraseFirst(std::vector<T*>& list, const T* value) {
   if (found != list.end()) list.erase(found);
 }
 
+// Calls `visit` for each type object of `table` and its namespaces.
+template <typename Visit>
+static void VisitTypesIn(const Table* table, Visit& visit) {
+  if (table == nullptr) return;
+  for (const auto& entry : table->Symbols) {
+    for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
+      if (item->Has(IsDataType) && item->DataType != nullptr) visit(item->DataType);
+      if (item->Has(IsNamespace)) VisitTypesIn(item->OwnTable, visit);
+    }
+  }
+}
+
+// Calls `visit` for each of Quorb::AllTypeObjects, some maybe more than
+// once, allocating nothing: releases run in the tear-down of an instance,
+// which memory having run out must not stop.
+template <typename Visit>
+static void VisitTypeObjects(const Quorb& instance, Visit visit) {
+  for (QuorbDataType* type : instance.RetiredTypes) visit(type);
+  for (QuorbDataType* type : instance.DataTypes)
+    if (type != nullptr) visit(type);
+  VisitTypesIn(instance.RootTable(), visit);
+}
+
 // Takes the item out of the output list of every type of the owner: of a
 // type filed in a namespace, and of a retired type whose values may still
 // be printed, too.
 void QuorbItem::ReleaseOutputFormat() {
   if (Owner == nullptr) return;
-  for (QuorbDataType* type : Owner->AllTypeObjects()) {
+  VisitTypeObjects(*Owner, [this](QuorbDataType* type) {
     std::vector<QuorbItem*>& outputs = type->Outputs;
     outputs.erase(std::remove(outputs.begin(), outputs.end(), this), outputs.end());
-  }
+  });
 }
 
 // Frees what the item's kind bits say it owns. The kinds are released one
@@ -93,8 +116,9 @@ void QuorbItem::ReleasePayload() {
       // Whatever object still names this item (this one, or one it gave up
       // earlier) must stop reading it: Bool's words, the instance behind the
       // output formats.
-      for (QuorbDataType* type : Owner->AllTypeObjects())
+      VisitTypeObjects(*Owner, [this](QuorbDataType* type) {
         if (type->Item == this) type->Item = nullptr;
+      });
       Owner->RetireDataType(DataType);
     } else if (DataType != nullptr) {
       DataType->FreeValuePool();
@@ -227,7 +251,14 @@ void QuorbItem::Rename(const std::string& name) {
   std::string oldName = Name;
   if (oldTable != nullptr) oldTable->Remove(this);
   QuorbItem* self = this;
-  target->Add(name, self, false);
+  try {
+    target->Add(name, self, false);
+  } catch (...) {
+    // Memory ran out: the old filing comes back, as for a locked name.
+    Name = oldName;
+    if (oldTable != nullptr && OwningTable == nullptr) oldTable->Add(oldName, self, false);
+    throw;
+  }
   if (OwningTable == nullptr) {
     // The new name is held by a locked item: keep the old filing, so the
     // item is neither lost nor leaked.

@@ -120,6 +120,8 @@ HostRegex::HostRegex(const std::string& pattern, flag_type flags) : flags_(flags
     compiled->pattern.assign(ecma ? StandardDots(pattern) : pattern, SyntaxOptions(flags));
   } catch (const boost::regex_error& error) {
     throw std::regex_error(StandardError(error.code()));
+  } catch (const std::bad_alloc&) {
+    throw;  // memory ran out: not a fault of the pattern
   } catch (const std::exception&) {
     throw std::regex_error(std_rc::error_space);
   }

@@ -178,21 +178,29 @@ QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::st
   }
   --budget.rulesLeft;
 
-  auto* rule = new QuorbItem();
+  std::unique_ptr<QuorbItem> made(new QuorbItem());
+  QuorbItem* rule = made.get();
   rule->Owner = Owner;
   rule->EditRule().DefiningTransform = root;
+  rule->EditToken();  // made now: nothing may fail once the rule compiled
+  made.release();
 
   bool ok;
-  {
+  try {
     // On the heap: variants compile recursively, one compiler per level.
     auto compiler = std::make_unique<RuleCompiler>(*this, *definitions, *Owner, rule, std::move(from), std::move(to),
                                                    budget);
     ok = compiler->ReadPattern() && compiler->ReadReplacement();
-  }
-  if (ok && !rule->Name.empty()) {
-    QuorbItem* filed = rule;
-    AddSymbol(rule->Name, filed, 0);
-    ok = filed == rule && rule->OwningTable != nullptr;  // a locked name refuses it
+    if (ok && !rule->Name.empty()) {
+      QuorbItem* filed = rule;
+      AddSymbol(rule->Name, filed, 0);
+      ok = filed == rule && rule->OwningTable != nullptr;  // a locked name refuses it
+    }
+  } catch (...) {
+    // Memory ran out part way: the rule goes as a refused one does.
+    root->DetachRule(rule);
+    delete rule;
+    throw;
   }
   if (!ok) {
     Owner->SetErrorIfNone(ErrInvalidDefinition);

@@ -2,6 +2,8 @@
 // in braces with their modifiers and forms, groups with alternatives,
 // optional parts, and "{@...}" directives. Optional parts and alternatives
 // are spun off as variant rules on the way.
+#include <memory>
+
 #include "engine/file_reading.h"
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
@@ -410,13 +412,15 @@ void RuleCompiler::FinishParts() {
 // Appends a part to the rule (which owns it from now on) and records its
 // name.
 QuorbItem* RuleCompiler::NewPart(const std::string& name, uint64_t bits, RulePartEnum kind) {
-  auto* part = new QuorbItem();
+  auto made = std::make_unique<QuorbItem>();
+  QuorbItem* part = made.get();
   part->Name = name;
   part->Properties = bits;
   part->EditToken().PartKind = kind;
   part->EditRule().PartIndex = rule_->SubItems.size();
   part->Owner = &instance_;
   rule_->SubItems.push_back(part);
+  made.release();
   if (!name.empty()) {
     auto found = names_.try_emplace(name);
     ReplacementStruct& entry = found.first->second;

@@ -1,6 +1,8 @@
 // Construction, reset and input of transforms and cursors.
 #include "scanner/string_location.h"
 
+#include <memory>
+
 #include "engine/quorb.h"
 #include "engine/table.h"
 
@@ -15,14 +17,22 @@ void StringLocation::AttachText(const std::string* text) {
   TextLength = text->size();
 }
 
+// A constructor that fails frees nothing through the destructor: the parts
+// are held here until nothing after them can fail.
+void StringLocation::MakeOwnParts() {
+  SetBit(IsOwner, true);
+  std::unique_ptr<std::vector<QuorbItem*>> tokens(new std::vector<QuorbItem*>());
+  std::unique_ptr<Table> table(new Table());
+  SearchTables.push_back(table.get());
+  Tokens = tokens.release();
+  RuleTable = table.release();
+}
+
 StringLocation::StringLocation(Quorb* owner) {
   AttachText(&EmptyString);
-  SetBit(IsOwner, true);
-  Tokens = new std::vector<QuorbItem*>();
-  RuleTable = new Table();
-  SearchTables.push_back(RuleTable);
-  Owner = owner;
   RulesDefault.EditRule().DefiningTransform = this;
+  MakeOwnParts();
+  Owner = owner;
   bool caseSensitive = owner != nullptr && (owner->Flags & PropertyBit(IsCaseSensitive)) != 0;
   SetBit(IsCaseSensitive, caseSensitive);
   RuleTable->CaseSensitive = caseSensitive;
@@ -40,10 +50,7 @@ StringLocation::StringLocation(const std::string& text, StringLocation* parent) 
     SearchTables = parent->SearchTables;
     Passes = parent->Passes;
   } else {
-    SetBit(IsOwner, true);
-    Tokens = new std::vector<QuorbItem*>();
-    RuleTable = new Table();
-    SearchTables.push_back(RuleTable);
+    MakeOwnParts();
   }
 }
 

@@ -245,6 +245,8 @@ class StringLocation : public BaseClass, public ScanState {
  private:
   friend class RuleCompiler;
   friend class RuleExpansion;
+  // The owning object's own token list and root table, made safely.
+  void MakeOwnParts();
   // Compiles a new rule and files it; null (error 9, nothing left behind)
   // when the pattern or TO text is malformed.
   QuorbItem* CompileRule(std::string from, std::string to, std::string fromPart, std::string toPart,
@@ -298,6 +300,9 @@ class StringLocation : public BaseClass, public ScanState {
   // gave it no name), so that a rule handed to the host is freed with the
   // transform like a blank one; DisownBlankRule gives it back.
   void KeepUnfiledRule(QuorbItem* rule);
+  // Room for one more kept rule in the root transform, which keeps the
+  // rules compiled here: the next KeepUnfiledRule allocates nothing.
+  void ReserveUnfiledRule() { OwningRoot()->BlankRules_.reserve(OwningRoot()->BlankRules_.size() + 1); }
   // Makes `owner` the owner instance of this transform, its passes and its
   // token items; literal tokens take `owner`'s type of the same number.
   void SetOwnerInstance(Quorb* owner);

@@ -2,6 +2,7 @@
 #include "scanner/token_definitions.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "engine/errors.h"
 #include "engine/quorb.h"
@@ -122,8 +123,15 @@ QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind,
   if (!Compile(regex, flags, opener, Owner)) return nullptr;
   if (!closing.empty() && !Compile(closing, closerFlags, closer, Owner)) return nullptr;
   if (Tokens == nullptr) Tokens = new std::vector<QuorbItem*>();
+  // What may fail comes first: once a token leaves its old place or joins
+  // the list, nothing may.
+  Tokens->reserve(Tokens->size() + 2);
+  std::unique_ptr<QuorbItem> made(item == nullptr ? new QuorbItem() : nullptr);
+  if (made != nullptr) item = made.get();
+  std::unique_ptr<QuorbItem> close(closing.empty() ? nullptr : new QuorbItem());
+  item->EditToken();
+  if (close != nullptr) close->EditToken();
 
-  if (item == nullptr) item = new QuorbItem();
   // A token defined again takes its new place: listed twice it would be
   // freed twice. A new closing pattern replaces the closer it owned.
   if (item->Token().TokenList != nullptr) {
@@ -137,16 +145,17 @@ QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind,
   item->EditToken().SubMatch = subMatch;
   item->EditToken().TokenList = Tokens;
   Tokens->push_back(item);
-  if (!closing.empty()) {
-    auto* close = new QuorbItem();
-    SetPattern(close, closing, closer, closerFlags);
+  made.release();
+  if (close != nullptr) {
+    SetPattern(close.get(), closing, closer, closerFlags);
     close->EditToken().TokenKind = TokenCodeBlockMatch;
     close->EditToken().TokenList = Tokens;
     close->Owner = Owner;
-    Tokens->push_back(close);
+    Tokens->push_back(close.get());
     item->EditToken().TokenKind = TokenCodeBlock;
-    item->EditToken().Partner = close;
+    item->EditToken().Partner = close.get();
     close->EditToken().Partner = item;
+    close.release();
   }
   item->Owner = Owner;
   return item;
