@@ -17,8 +17,7 @@
 namespace QuorbNameSpace {
 
 // What every run of `expr` does around its steps, which `steps` runs: the
-// re-entry count and Current, and the inexact flag of steps folded at parse
-// time, raised again as the step would have. A step may run this same
+// re-entry count and Current. A step may run this same
 // expression again (Evaluate of its own handle, a loop in a body that
 // recurses): the inner run leaves Current where the outer one stands.
 // Returns the part the run ended at (the terminator).
@@ -28,7 +27,6 @@ inline ExpressionPart* RunBookkept(QuorbParsedExpr& expr, Steps steps) {
   ++expr.Running;
   expr.Current = expr.First;
   steps();
-  if (expr.ReraiseInexact) RaiseInexact();
   ExpressionPart* const end = expr.Current;
   if (--expr.Running > 0) expr.Current = outer;
   return end;
@@ -69,7 +67,7 @@ inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
     result = RunFusedRecords(*expr.WholeRun);
     expr.Current = expr.First->Next;
   });
-  if (TestFlagsAfterRun(expr.Owner, expr.MayUseX87)) return ResultAsDouble(end->Result);
+  if (TestFlagsAfterRun(expr.Owner)) return ResultAsDouble(end->Result);
   return result;
 }
 
@@ -77,7 +75,7 @@ inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
 inline double EvaluateToDouble(QuorbParsedExpr& expr) {
   if (expr.WholeRun != nullptr) return EvaluateWholeRun(expr);
   const ExpressionPart* end = RunSteps(expr);
-  TestFlagsAfterRun(expr.Owner, expr.MayUseX87);
+  TestFlagsAfterRun(expr.Owner);
   return ResultAsDouble(end->Result);
 }
 
