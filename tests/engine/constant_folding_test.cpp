@@ -91,8 +91,9 @@ TEST_F(ConstantFoldingTest, FoldedAndUnfoldedTwinsAgreeBitForBitAndFlagForFlag) 
         QuorbParsedExpr* twin = ParseText(c.twin);
         EXPECT_EQ(std::fegetround(), parseMode) << "folding keeps the caller's rounding mode";
         ASSERT_EQ(instance.Error.Number, 0);
-        if (c.folds != TwinCase::Either)
+        if (c.folds != TwinCase::Either) {
           EXPECT_EQ(folded->Parts.size() == 1, c.folds == TwinCase::Folds) << "only the terminator is left when it all folds";
+        }
         EXPECT_GT(twin->Parts.size(), 1u);
         for (int runMode : modes) {
           ASSERT_EQ(std::fesetround(runMode), 0);
