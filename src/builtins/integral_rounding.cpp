@@ -1,11 +1,10 @@
 // Integral rounding on the bits of a double (see integral_rounding.h).
-// Every operation below is exact on the values that reach it, so none
-// raises a flag: the fraction bits are cleared, and an integer of less
-// than 2^52 plus or minus one, or a value minus its integral part, is
-// representable.
+// Integer operations only: a compiler that assumes the default floating-
+// point environment may compute both sides of a choice between x + 1 and x,
+// or turn x into x + -0, which raises inexact or changes the sign of a zero
+// outside the default rounding mode; integer arithmetic has no such licence.
 #include "builtins/integral_rounding.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -13,42 +12,71 @@ namespace QuorbNameSpace {
 
 namespace {
 
-// Whether x has fraction bits at all: |x| < 2^52, tested quietly (NaN is
-// not below anything, and the quiet test raises no invalid flag for it).
-bool MayHaveFraction(double x) { return std::isless(std::fabs(x), 0x1p52); }
+constexpr uint64_t SignBit = 1ULL << 63;
+constexpr uint64_t OneBits = 0x3ff0000000000000ULL;  // 1.0
 
-}  // namespace
-
-double TruncWithoutFlags(double x) {
-  if (!MayHaveFraction(x)) return x;
+// A double's bits split at its binary point.
+struct Split {
   uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  const int exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1023;
-  if (exponent < 0) {
-    bits &= 1ULL << 63;  // |x| < 1: a zero of x's sign
+  uint64_t integral;  // the bits with the fraction cleared: the truncation
+  bool fraction;      // any fraction bit was set
+  bool half;          // the first fraction bit, worth one half, was set
+  bool negative;
+};
+
+Split SplitAtPoint(double x) {
+  Split s{};
+  std::memcpy(&s.bits, &x, sizeof s.bits);
+  s.negative = (s.bits & SignBit) != 0;
+  const int exponent = static_cast<int>((s.bits >> 52) & 0x7ff) - 1023;
+  if (exponent >= 52) {  // integral already, an infinity or a NaN
+    s.integral = s.bits;
+  } else if (exponent < 0) {  // |x| < 1: a zero of x's sign
+    s.integral = s.bits & SignBit;
+    s.fraction = (s.bits & ~SignBit) != 0;
+    s.half = exponent == -1;
   } else {
-    bits &= ~((1ULL << (52 - exponent)) - 1);  // the fraction bits below the binary point
+    const uint64_t fractionBits = (1ULL << (52 - exponent)) - 1;
+    s.integral = s.bits & ~fractionBits;
+    s.fraction = (s.bits & fractionBits) != 0;
+    s.half = (s.bits & (1ULL << (51 - exponent))) != 0;
   }
+  return s;
+}
+
+// The integral part one further from zero: for |t| >= 1 one unit in its
+// last integral place added to the bits (a carry into the exponent is the
+// next power of two), for a zero +-1.
+uint64_t AwayFromZero(const Split& s) {
+  const uint64_t magnitude = s.integral & ~SignBit;
+  if (magnitude == 0) return (s.integral & SignBit) | OneBits;
+  const int exponent = static_cast<int>(magnitude >> 52) - 1023;
+  return s.integral + (1ULL << (52 - exponent));
+}
+
+double FromBits(uint64_t bits) {
+  double x;
   std::memcpy(&x, &bits, sizeof x);
   return x;
 }
 
+}  // namespace
+
+double TruncWithoutFlags(double x) { return FromBits(SplitAtPoint(x).integral); }
+
 double FloorWithoutFlags(double x) {
-  const double t = TruncWithoutFlags(x);
-  return std::isless(x, t) ? t - 1.0 : t;
+  const Split s = SplitAtPoint(x);
+  return FromBits(s.fraction && s.negative ? AwayFromZero(s) : s.integral);
 }
 
 double CeilWithoutFlags(double x) {
-  // Trunc keeps the sign: -0.5 rounds up to -0, as ceil gives it.
-  const double t = TruncWithoutFlags(x);
-  return std::isgreater(x, t) ? t + 1.0 : t;
+  const Split s = SplitAtPoint(x);
+  return FromBits(s.fraction && !s.negative ? AwayFromZero(s) : s.integral);
 }
 
 double RoundWithoutFlags(double x) {
-  if (!MayHaveFraction(x)) return x;  // infinity - infinity would be invalid
-  const double t = TruncWithoutFlags(x);
-  if (!std::isgreaterequal(std::fabs(x - t), 0.5)) return t;
-  return t + std::copysign(1.0, x);
+  const Split s = SplitAtPoint(x);
+  return FromBits(s.half ? AwayFromZero(s) : s.integral);
 }
 
 }  // namespace QuorbNameSpace
