@@ -54,37 +54,19 @@ Complex ComplexProduct(Complex z, Complex w) {
   return Complex(x, y);
 }
 
+// The compiler's own division of C complex numbers, the one <complex.h>
+// code gets: its runtime's routine recovers infinities and zeros as the
+// C standard's annex asks, and divides an infinite divisor's parts by a
+// ratio instead of squaring them, so 1 / (inf + 0i) gives 0 without the
+// invalid flag that inf / inf would raise.
 Complex ComplexQuotient(Complex z, Complex w) {
-  double a = z.real(), b = z.imag(), c = w.real(), d = w.imag();
-  // Scale the divisor by a power of two near its size so that c*c + d*d
-  // neither overflows nor underflows for representable operands.
-  const double logbw = std::logb(std::fmax(std::fabs(c), std::fabs(d)));
-  int scale = 0;
-  if (std::isfinite(logbw)) {
-    scale = static_cast<int>(logbw);
-    c = std::scalbn(c, -scale);
-    d = std::scalbn(d, -scale);
-  }
-  const double denominator = c * c + d * d;
-  double x = std::scalbn((a * c + b * d) / denominator, -scale);
-  double y = std::scalbn((b * c - a * d) / denominator, -scale);
-  if (!std::isnan(x) || !std::isnan(y)) return Complex(x, y);
-
-  if (denominator == 0.0 && (!std::isnan(a) || !std::isnan(b))) {
-    x = std::copysign(HUGE_VAL, c) * a;
-    y = std::copysign(HUGE_VAL, c) * b;
-  } else if ((std::isinf(a) || std::isinf(b)) && std::isfinite(c) && std::isfinite(d)) {
-    a = BoxInfinity(a);
-    b = BoxInfinity(b);
-    x = HUGE_VAL * (a * c + b * d);
-    y = HUGE_VAL * (b * c - a * d);
-  } else if (std::isinf(logbw) && logbw > 0 && std::isfinite(a) && std::isfinite(b)) {
-    c = BoxInfinity(c);
-    d = BoxInfinity(d);
-    x = 0.0 * (a * c + b * d);
-    y = 0.0 * (b * c - a * d);
-  }
-  return Complex(x, y);
+  __complex__ double dividend, divisor;
+  __real__ dividend = z.real();
+  __imag__ dividend = z.imag();
+  __real__ divisor = w.real();
+  __imag__ divisor = w.imag();
+  const __complex__ double quotient = dividend / divisor;
+  return Complex(__real__ quotient, __imag__ quotient);
 }
 
 void Complex_Add(ExpressionPart& part) { ResultComplex(part) = ArgComplex(part, 0) + ArgComplex(part, 1); }

@@ -43,10 +43,10 @@ void Complex_NotEqual(ExpressionPart& part);
 // left to std::complex, whose behaviour here differs between compilers.
 std::complex<double> ComplexProduct(std::complex<double> z, std::complex<double> w);
 
-// z / w by the scaled textbook formula. When both parts come out NaN it
-// recovers: a non-NaN value divided by a complex zero is infinite, an
+// z / w exactly as the platform's C complex division computes it, value
+// and flags: a non-NaN value divided by a complex zero is infinite, an
 // infinite value divided by a finite one is infinite, and a finite value
-// divided by an infinite one is zero.
+// divided by an infinite one is zero, raising no flag of its own.
 std::complex<double> ComplexQuotient(std::complex<double> z, std::complex<double> w);
 
 }  // namespace QuorbNameSpace

@@ -7,9 +7,9 @@
 
 namespace QuorbNameSpace {
 
-void Add(ExpressionPart& part) { ResultDouble(part) = ArgDouble(part, 0) + ArgDouble(part, 1); }
+void Add(ExpressionPart& part) { ResultDouble(part) = AddDoubles(ArgDouble(part, 0), ArgDouble(part, 1)); }
 void Subtract(ExpressionPart& part) { ResultDouble(part) = ArgDouble(part, 0) - ArgDouble(part, 1); }
-void Multiply(ExpressionPart& part) { ResultDouble(part) = ArgDouble(part, 0) * ArgDouble(part, 1); }
+void Multiply(ExpressionPart& part) { ResultDouble(part) = MultiplyDoubles(ArgDouble(part, 0), ArgDouble(part, 1)); }
 void Divide(ExpressionPart& part) { ResultDouble(part) = ArgDouble(part, 0) / ArgDouble(part, 1); }
 void UnaryPlus(ExpressionPart& part) { ResultDouble(part) = ArgDouble(part, 0); }
 // Negation flips the sign bit only; it never raises a flag, even for a NaN.

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "builtins/callback_args.h"
+#include "builtins/integral_rounding.h"
 
 namespace QuorbNameSpace {
 
@@ -125,15 +126,15 @@ void Tgamma(ExpressionPart& part) { Unary<TgammaOf>(part); }
 static double LgammaOf(double x) { return Checked(std::lgamma(x), x); }
 void Lgamma(ExpressionPart& part) { Unary<LgammaOf>(part); }
 
-static double CeilOf(double x) { return std::ceil(x); }
+static double CeilOf(double x) { return CeilWithoutFlags(x); }
 void Ceil(ExpressionPart& part) { Unary<CeilOf>(part); }
-static double FloorOf(double x) { return std::floor(x); }
+static double FloorOf(double x) { return FloorWithoutFlags(x); }
 void Floor(ExpressionPart& part) { Unary<FloorOf>(part); }
 static double FmodOf(double x, double y) { return Checked(std::fmod(x, y), x, y); }
 void Fmod(ExpressionPart& part) { Binary<FmodOf>(part); }
-static double TruncOf(double x) { return std::trunc(x); }
+static double TruncOf(double x) { return TruncWithoutFlags(x); }
 void Trunc(ExpressionPart& part) { Unary<TruncOf>(part); }
-static double RoundOf(double x) { return std::round(x); }
+static double RoundOf(double x) { return RoundWithoutFlags(x); }
 void Round(ExpressionPart& part) { Unary<RoundOf>(part); }
 
 // The integer the rounding functions answer when the rounded value does not

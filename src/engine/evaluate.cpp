@@ -78,7 +78,7 @@ double QuorbParsedExpr::EvaluateNTE() { return ResultAsDouble(Run()->Result); }
 
 int32_t QuorbParsedExpr::EvaluateInt() {
   const ExpressionPart* end = Run();
-  TestFlagsAfterRun(Owner, MayUseX87);
+  TestFlagsAfterRun(Owner);
   const QuorbItem* result = end->Result;
   return result != nullptr ? ValueAsInt32(result->DataType, result->ValuePtr) : 0;
 }
@@ -89,7 +89,6 @@ void* QuorbParsedExpr::EvaluateVoid() {
     part->Callback(*part);
     part = part->Next;
   }
-  if (ReraiseInexact) RaiseInexact();
   return part->Result != nullptr ? part->Result->ValuePtr : nullptr;
 }
 
@@ -97,7 +96,7 @@ void QuorbParsedExpr::Execute() { Run(); }
 
 std::string QuorbParsedExpr::EvaluateStr() {
   const ExpressionPart* end = Run();
-  TestFlagsAfterRun(Owner, MayUseX87);
+  TestFlagsAfterRun(Owner);
   const QuorbItem* result = end->Result;
   if (Owner == nullptr) return std::string();
   int32_t number = Owner->Error.Number;

@@ -17,8 +17,7 @@
 namespace QuorbNameSpace {
 
 // What every run of `expr` does around its steps, which `steps` runs: the
-// re-entry count and Current, and the inexact flag of steps folded at parse
-// time, raised again as the step would have. A step may run this same
+// re-entry count and Current. A step may run this same
 // expression again (Evaluate of its own handle, a loop in a body that
 // recurses): the inner run leaves Current where the outer one stands.
 // Returns the part the run ended at (the terminator).
@@ -35,8 +34,7 @@ inline ExpressionPart* RunBookkept(QuorbParsedExpr& expr, Steps steps) {
   ++expr.Running;
   expr.Current = expr.First;
   steps();
-  if (expr.ReraiseInexact) RaiseInexact();
-  return expr.Current;
+  return expr.Current;  // read before the count's restore
 }
 
 // Runs the steps of `expr`. Current is re-read after every call: a
@@ -74,7 +72,7 @@ inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
     result = RunFusedRecords(*expr.WholeRun);
     expr.Current = expr.First->Next;
   });
-  if (TestFlagsAfterRun(expr.Owner, expr.MayUseX87)) return ResultAsDouble(end->Result);
+  if (TestFlagsAfterRun(expr.Owner)) return ResultAsDouble(end->Result);
   return result;
 }
 
@@ -82,7 +80,7 @@ inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
 inline double EvaluateToDouble(QuorbParsedExpr& expr) {
   if (expr.WholeRun != nullptr) return EvaluateWholeRun(expr);
   const ExpressionPart* end = RunSteps(expr);
-  TestFlagsAfterRun(expr.Owner, expr.MayUseX87);
+  TestFlagsAfterRun(expr.Owner);
   return ResultAsDouble(end->Result);
 }
 

@@ -211,22 +211,24 @@ inline double Cell(void* const* cell) { return *static_cast<const double*>(*cell
 }  // namespace
 
 // One jump per record: every combination of code and operand source is a
-// case of its own, so no further branch decides where an operand is.
+// case of its own, so no further branch decides where an operand is. Sums
+// and products go through the callbacks' own functions, which fix the NaN
+// of two NaN operands whatever order the compiler gives them.
 double RunFusedRecords(const FusedRun& run) {
   double r = 0;
   for (const FusedOp& op : run.ops) {
     switch (op.kind) {
-      case FusedKind(FusedAdd, false, false): r = Cell(op.left) + Cell(op.right); break;
-      case FusedKind(FusedAdd, true, false): r = r + Cell(op.right); break;
-      case FusedKind(FusedAdd, false, true): r = Cell(op.left) + r; break;
+      case FusedKind(FusedAdd, false, false): r = AddDoubles(Cell(op.left), Cell(op.right)); break;
+      case FusedKind(FusedAdd, true, false): r = AddDoubles(r, Cell(op.right)); break;
+      case FusedKind(FusedAdd, false, true): r = AddDoubles(Cell(op.left), r); break;
       case FusedKind(FusedAdd, true, true): r = r + r; break;
       case FusedKind(FusedSubtract, false, false): r = Cell(op.left) - Cell(op.right); break;
       case FusedKind(FusedSubtract, true, false): r = r - Cell(op.right); break;
       case FusedKind(FusedSubtract, false, true): r = Cell(op.left) - r; break;
       case FusedKind(FusedSubtract, true, true): r = r - r; break;
-      case FusedKind(FusedMultiply, false, false): r = Cell(op.left) * Cell(op.right); break;
-      case FusedKind(FusedMultiply, true, false): r = r * Cell(op.right); break;
-      case FusedKind(FusedMultiply, false, true): r = Cell(op.left) * r; break;
+      case FusedKind(FusedMultiply, false, false): r = MultiplyDoubles(Cell(op.left), Cell(op.right)); break;
+      case FusedKind(FusedMultiply, true, false): r = MultiplyDoubles(r, Cell(op.right)); break;
+      case FusedKind(FusedMultiply, false, true): r = MultiplyDoubles(Cell(op.left), r); break;
       case FusedKind(FusedMultiply, true, true): r = r * r; break;
       case FusedKind(FusedDivide, false, false): r = Cell(op.left) / Cell(op.right); break;
       case FusedKind(FusedDivide, true, false): r = r / Cell(op.right); break;

@@ -273,8 +273,6 @@ QuorbParsedExpr* MakeBody(const BodyPlan& plan, const CopyLinks& links, Quorb& i
   body->ResultType = links.Type(plan.resultType);
   body->Owner = plan.owned ? &instance : nullptr;
   body->FunctionItem = links.Item(plan.functionItem);
-  body->MayUseX87 = plan.source->MayUseX87;
-  body->ReraiseInexact = plan.source->ReraiseInexact;
   for (std::unique_ptr<ExpressionPart>& made : parts) body->Parts.push_back(made.release());
   // A single-step body is evaluated by its record, as the source is (the
   // plan refuses bodies with fused runs, whose making frees steps).
@@ -300,6 +298,8 @@ void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const CopyLin
   instance.DefSeparator = from.DefSeparator;
   instance.SyntaxEqual = from.SyntaxEqual;
   instance.IgnoredExceptions = from.IgnoredExceptions;
+  instance.FoldConstants = from.FoldConstants;
+  instance.FuseRuns = from.FuseRuns;
 }
 
 }  // namespace

@@ -68,8 +68,6 @@ class QuorbParsedExpr {
   QuorbDataType* ResultType = nullptr;       // type of the terminator's result item
   Quorb* Owner = nullptr;                    // the instance that parsed it
   QuorbItem* FunctionItem = nullptr;         // the function whose body this is, if any
-  bool MayUseX87 = false;                    // a step may raise flags in the x87 status word
-  bool ReraiseInexact = false;               // a step computed while parsing raised inexact
   // The expression is one fused run whose last result is its result:
   // Evaluate runs the records directly (evaluation_loop.h). The run is its
   // first step's, or OwnRun when the expression is a single step.

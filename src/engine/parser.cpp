@@ -14,7 +14,6 @@
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/sentinels.h"
-#include "engine/step_classes.h"
 #include "scanner/string_location.h"
 #include "types/builtin_types.h"
 #include "types/data_type.h"
@@ -447,19 +446,14 @@ QuorbParsedExpr* ExpressionParser::Finish() {
     last = failed.release();
   }
   for (size_t i = 0; i + 1 < output_.size(); ++i) output_[i]->Next = output_[i + 1];
-  for (ExpressionPart* part : output_) {
-    if (part->Next != nullptr && StepMayUseX87(part->Callback)) expr_->MayUseX87 = true;
-    // Argument ranges serve the parse only; a finished step keeps no copy.
-    part->DropArgStarts();
-  }
-  for (const FoldedConstant& constant : folded_)
-    if (constant.inexact) expr_->ReraiseInexact = true;
+  // Argument ranges serve the parse only; a finished step keeps no copy.
+  for (ExpressionPart* part : output_) part->DropArgStarts();
   if (commaHolder_ != nullptr) output_.push_back(commaHolder_);
   expr_->Parts.swap(output_);
   expr_->First = expr_->Parts.front();
   expr_->ResultType = last->Result != nullptr ? last->Result->DataType : nullptr;
   expr_->Owner = &q_;
-  if (q_.Error.Number == 0) FuseDoubleRuns(*expr_);
+  if (q_.Error.Number == 0 && q_.FuseRuns) FuseDoubleRuns(*expr_);
   QuorbParsedExpr* done = expr_;
   expr_ = nullptr;
   terminator_ = nullptr;

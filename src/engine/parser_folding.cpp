@@ -1,11 +1,17 @@
 // Constant folding: a step of a pure numeric built-in whose arguments are
 // all constants (literals, or results of steps folded before) is computed
 // once, here, and its result item takes the step's place as an operand.
-// The evaluation then runs the same callback zero times instead of once,
-// on the same values, so the result is bit for bit the same. A step that
-// raises any flag but inexact stays a step: its flag and error belong to
-// each evaluation. Inexact is raised again by every evaluation instead.
+// The evaluation then runs the same callback zero times instead of once.
+//
+// Only an exact step folds: one that raises no flag at all and gives the
+// same result bits in every rounding mode. Its result then cannot depend
+// on the floating-point environment of a later evaluation, and leaving it
+// out of the run loses no flag. Raising no flag is not enough on its own:
+// Nearbyint rounds in the current mode without inexact, and an exact zero
+// sum (1 - 1) is -0 when rounding downward.
 #include <cfenv>
+#include <cstring>
+#include <vector>
 
 #include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
@@ -13,61 +19,78 @@
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/step_classes.h"
+#include "types/data_type.h"
 
 namespace QuorbNameSpace {
+
+namespace {
+
+// The rounding modes this platform has, each of which a folded result
+// must agree with.
+const int RoundingModes[] = {
+    FE_TONEAREST,
+#ifdef FE_UPWARD
+    FE_UPWARD,
+#endif
+#ifdef FE_DOWNWARD
+    FE_DOWNWARD,
+#endif
+#ifdef FE_TOWARDZERO
+    FE_TOWARDZERO,
+#endif
+};
+
+// Runs `part` once in each rounding mode; true when no run raised a flag
+// and every run wrote the same bytes. The caller's flags and rounding mode
+// are as they were afterwards.
+bool ExactInEveryMode(ExpressionPart& part, size_t bytes) {
+  ExceptionFlagsKept callerFlags;
+  const int callerMode = std::fegetround();
+  std::vector<unsigned char> first(bytes);
+  bool exact = true;
+  for (size_t i = 0; exact && i < sizeof RoundingModes / sizeof RoundingModes[0]; ++i) {
+    if (std::fesetround(RoundingModes[i]) != 0) continue;
+    part.Callback(part);
+    exact = RaisedExceptionFlags() == 0;
+    if (i == 0) std::memcpy(first.data(), part.Result->ValuePtr, bytes);
+    else exact = exact && std::memcmp(first.data(), part.Result->ValuePtr, bytes) == 0;
+  }
+  std::fesetround(callerMode);
+  return exact;
+}
+
+}  // namespace
 
 bool ExpressionParser::IsConstant(const QuorbItem* item) const {
   if (item == nullptr) return false;
   if (item->Has(IsLiteral)) return true;
-  for (const FoldedConstant& constant : folded_)
-    if (constant.item == item) return true;
-  return false;
-}
-
-// Whether an open call on the stack may take a ByExpr argument: the step
-// might then run only on some evaluations, or none, and an inexact flag
-// raised once at parse time could not stand for it.
-bool ExpressionParser::InsideByExprCall() const {
-  for (const OpenPart& open : stack_)
-    for (const QuorbItem* candidate = open.part->OpItem; candidate != nullptr; candidate = candidate->NextOverload)
-      for (const QuorbItem* parameter : candidate->SubItems)
-        if (parameter != nullptr && parameter->Has(IsByExpr)) return true;
+  for (const QuorbItem* constant : folded_)
+    if (constant == item) return true;
   return false;
 }
 
 // Runs `part`, the step just completed, when it can be folded; true when it
 // was: the step is gone and its result is the operand of the part below.
 bool ExpressionParser::FoldConstantStep(ExpressionPart* part) {
+  if (!q_.FoldConstants) return false;
   if (q_.Error.Number != 0 || output_.empty() || output_.back() != part) return false;
   if (!IsPureNumericStep(part->Callback) || part->Result->ValuePtr == nullptr) return false;
-  bool inexact = false;
-  for (const QuorbItem* arg : part->Args) {
+  if (part->Result->DataType == nullptr) return false;
+  for (const QuorbItem* arg : part->Args)
     if (!IsConstant(arg)) return false;
-    for (const FoldedConstant& constant : folded_)
-      if (constant.item == arg) inexact = inexact || constant.inexact;
-  }
-  // The caller's flags are kept: only what the step raises is looked at.
-  int raised;
-  {
-    ExceptionFlagsKept callerFlags;
-    part->Callback(*part);
-    raised = std::fetestexcept(FiveExceptionFlags);
-  }
-  if ((raised & ~FE_INEXACT) != 0) return false;
-  inexact = inexact || (raised & FE_INEXACT) != 0;
-  if (inexact && InsideByExprCall()) return false;
+  if (!ExactInEveryMode(*part, part->Result->DataType->SizeOf())) return false;
 
   // CompletePart made room for the result: nothing below fails.
   output_.pop_back();
   for (QuorbItem* arg : part->Args) {
     for (size_t i = 0; i < folded_.size(); ++i) {
-      if (folded_[i].item != arg) continue;
+      if (folded_[i] != arg) continue;
       folded_.erase(folded_.begin() + static_cast<std::ptrdiff_t>(i));
       break;
     }
     delete arg;
   }
-  folded_.push_back({part->Result, inexact});
+  folded_.push_back(part->Result);
   AddOperand(part->Result);
   delete part;
   return true;

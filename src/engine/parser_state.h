@@ -96,7 +96,6 @@ class ExpressionParser {
   // parser_folding.cpp: steps computed while parsing.
   bool FoldConstantStep(ExpressionPart* part);
   bool IsConstant(const QuorbItem* item) const;
-  bool InsideByExprCall() const;
 
   OpenPart& Top() { return stack_.back(); }
   ExpressionPart* Current() const;
@@ -124,13 +123,9 @@ class ExpressionParser {
   bool reducePending_ = false;
   bool resumable_ = false;               // the pending error left the state as before the token
   std::vector<uint64_t> resumedAt_;      // token positions already resumed once
-  // A step computed while parsing: its result item, now an operand like a
-  // literal, and whether computing it (or its arguments) raised inexact.
-  struct FoldedConstant {
-    QuorbItem* item;
-    bool inexact;
-  };
-  std::vector<FoldedConstant> folded_;   // not yet consumed by a further fold
+  // The result items of steps computed while parsing, now operands like
+  // literals, not yet consumed by a further fold.
+  std::vector<QuorbItem*> folded_;
 };
 
 }  // namespace QuorbNameSpace

@@ -82,6 +82,11 @@ class Quorb {
   std::string DefSeparator;
   std::string SyntaxEqual;
   int32_t IgnoredExceptions = 0;                     // FE_* flags the test ignores
+  // The parser's fast paths, each with its slow twin when switched off:
+  // steps computed while parsing, and runs of Double steps fused into one.
+  // Expressions parsed afterwards follow the setting; tests compare twins.
+  bool FoldConstants = true;
+  bool FuseRuns = true;
   std::vector<QuorbDataType*> RetiredTypes;          // owned; freed last
   int CallDepth = 0;                                 // nesting of function bodies running now
   bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound

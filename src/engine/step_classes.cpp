@@ -1,5 +1,5 @@
-// The classes of library steps the parser tells apart: pure numeric steps
-// (may be computed while parsing) and steps that never use the x87 unit.
+// The library steps the parser may compute while parsing: pure numeric
+// steps.
 #include "engine/step_classes.h"
 
 #include <algorithm>
@@ -9,18 +9,15 @@
 #include "builtins/comparisons.h"
 #include "builtins/complex_arithmetic.h"
 #include "builtins/complex_functions.h"
-#include "builtins/core_callbacks.h"
 #include "builtins/double_arithmetic.h"
 #include "builtins/int_arithmetic.h"
 #include "builtins/real_math.h"
-#include "engine/fused_steps.h"
 
 namespace QuorbNameSpace {
 
 // Pure numeric steps: the result depends on the argument values alone, no
-// state is read or written, no error is raised through the instance and
-// the arithmetic runs in SSE registers. Steps of these with constant
-// arguments may be computed while parsing.
+// state is read or written and no error is raised through the instance.
+// Steps of these with constant arguments may be computed while parsing.
 static const QuorbCallback PureNumericSteps[] = {
     // Arithmetic and comparisons (the Int division and modulo raise error
     // 20 through the instance and are left out).
@@ -45,39 +42,19 @@ static const QuorbCallback PureNumericSteps[] = {
     &Asin_Complex, &Asinh_Complex, &Atan_Complex, &Atanh_Complex,
 };
 
-// The other steps that compute in SSE or integer registers only. Nexttoward
-// is left out (it computes in long double), and so is every step that runs
-// other steps or host code: a function body, a ByExpr argument, a callback.
-static const QuorbCallback OtherSseOnlySteps[] = {
-    &SetVar, &ConvertPartFunc, &ValueAt, &RunFusedDoubles, &Divide_Int, &Modulo_Int, &Frexp, &Modf, &Remquo,
-    &Equal_Str, &NotEqual_Str, &LessThan_Str, &GreaterThan_Str, &LessThanOrEqual_Str, &GreaterThanOrEqual_Str,
-};
-
-// Sorted by address once per process; callback addresses compare as
-// integers, which std::less defines for unrelated pointers.
 using StepSet = std::vector<QuorbCallback>;
 
-// Both tables sorted by address, built once per process; callback
-// addresses compare through std::less, which orders unrelated pointers.
-static StepSet* SortedSet(bool withOthers) {
+// The table sorted by address, built once per process; callback addresses
+// compare through std::less, which orders unrelated pointers.
+static StepSet* SortedPureSteps() {
   auto* steps = new StepSet(std::begin(PureNumericSteps), std::end(PureNumericSteps));
-  if (withOthers) steps->insert(steps->end(), std::begin(OtherSseOnlySteps), std::end(OtherSseOnlySteps));
   std::sort(steps->begin(), steps->end(), std::less<QuorbCallback>());
   return steps;
 }
 
-static bool Contains(const StepSet& steps, QuorbCallback callback) {
-  return std::binary_search(steps.begin(), steps.end(), callback, std::less<QuorbCallback>());
-}
-
 bool IsPureNumericStep(QuorbCallback callback) {
-  static const StepSet* pure = SortedSet(false);
-  return Contains(*pure, callback);
-}
-
-bool StepMayUseX87(QuorbCallback callback) {
-  static const StepSet* sseOnly = SortedSet(true);
-  return !Contains(*sseOnly, callback);
+  static const StepSet* pure = SortedPureSteps();
+  return std::binary_search(pure->begin(), pure->end(), callback, std::less<QuorbCallback>());
 }
 
 }  // namespace QuorbNameSpace

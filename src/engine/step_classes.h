@@ -1,6 +1,6 @@
-// What the parser knows about a step from its callback alone. Both answers
-// are conservative: a callback the library does not list (a host's, a
-// function body's call, a ByExpr step) is neither pure nor free of x87 use.
+// What the parser knows about a step from its callback alone. The answer is
+// conservative: a callback the library does not list (a host's, a function
+// body's call, a ByExpr step) is not pure.
 #ifndef QUORB_ENGINE_STEP_CLASSES_H
 #define QUORB_ENGINE_STEP_CLASSES_H
 
@@ -13,10 +13,6 @@ using QuorbCallback = void (*)(ExpressionPart&);
 // changes nothing else, raises no error through the instance and computes
 // in SSE registers: with constant arguments it may run while parsing.
 bool IsPureNumericStep(QuorbCallback callback);
-
-// Whether a step running `callback` may leave a flag in the x87 status
-// word: false only for library steps known to compute in SSE registers.
-bool StepMayUseX87(QuorbCallback callback);
 
 }  // namespace QuorbNameSpace
 

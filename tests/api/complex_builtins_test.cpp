@@ -5,12 +5,16 @@
 // the host Complex variable z.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "quorb.h"
+
+extern "C" int CComplexDivide(const double z[2], const double w[2], double quotient[2]);
 
 namespace {
 
@@ -99,6 +103,40 @@ TEST_F(ComplexBuiltins, FunctionsAndBranchCuts) {
       EXPECT_EQ(std::signbit(im), std::signbit(row.expectedIm));
     }
   }
+}
+
+// Every pair of parts from zeros, tiny, huge, infinite and NaN values: an
+// infinite divisor gives its zero without an invalid or overflow flag, and
+// an infinite dividend keeps its infinity, as the platform's C division.
+TEST_F(ComplexBuiltins, DivisionIsThePlatformsCDivisionInValueAndFlags) {
+  const int five = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW | FE_INEXACT;
+  double w[2] = {1, 0};
+  ASSERT_NE(DefineVariable(q, "w As Complex", w), nullptr);
+  QuorbExpression* expr = Parse(q, "z / w", nullptr);
+  ASSERT_EQ(ErrorNumber(q), 0);
+  const double parts[] = {0.0, -0.0, 1.0, -2.5, 3e300, 1e-310, Inf, -Inf, NaN};
+  int mismatches = 0;
+  for (double a : parts)
+    for (double b : parts)
+      for (double c : parts)
+        for (double d : parts) {
+          z[0] = a, z[1] = b, w[0] = c, w[1] = d;
+          std::feclearexcept(five);
+          const void* mine = EvaluateVoid(expr);
+          const int myFlags = std::fetestexcept(five);
+          double theirs[2];
+          const int theirFlags = CComplexDivide(z, w, theirs);
+          if (std::memcmp(mine, theirs, sizeof theirs) == 0 && myFlags == theirFlags) continue;
+          if (++mismatches <= 5) {
+            const double* got = static_cast<const double*>(mine);
+            ADD_FAILURE() << "(" << a << ", " << b << ") / (" << c << ", " << d << "): (" << got[0] << ", " << got[1]
+                          << ") flags " << myFlags << " against (" << theirs[0] << ", " << theirs[1] << ") flags "
+                          << theirFlags;
+          }
+        }
+  EXPECT_EQ(mismatches, 0);
+  std::feclearexcept(five);
+  ReleaseExpr(expr);
 }
 
 }  // namespace

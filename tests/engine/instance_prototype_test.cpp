@@ -133,8 +133,7 @@ class InstanceDump {
   void WriteExpression(const QuorbParsedExpr* expr) {
     std::ostringstream out;
     out << Of(expr) << ": first " << Of(expr->First) << " type " << Of(expr->ResultType) << " owner "
-        << Of(expr->Owner) << " function " << Of(expr->FunctionItem) << " x87 " << expr->MayUseX87 << " inexact "
-        << expr->ReraiseInexact;
+        << Of(expr->Owner) << " function " << Of(expr->FunctionItem);
     for (const ExpressionPart* part : expr->Parts) {
       out << " | " << Code(part->Callback) << " next " << Of(part->Next) << " result " << Of(part->Result) << " op "
           << Of(part->OpItem) << " in " << Of(part->EnclosingFunction) << " args";

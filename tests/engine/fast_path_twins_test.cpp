@@ -1,0 +1,169 @@
+// The parser's fast paths against their slow twins: generated Double
+// expressions (every Double operator and fusable function, literals and
+// variables mixed) parsed once with folding and fusion and once without,
+// run in every rounding mode with inexact masked and unmasked, give the
+// same result bits (NaN sign and payload included), the same error number
+// and the same flags left.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/exception_flags.h"
+#include "engine/parsed_expr.h"
+#include "engine/quorb.h"
+#include "engine/quorb_item.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+double FromBits(uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// Quiet NaNs of both signs with different payloads: which operand's NaN
+// a result carries shows in its bits.
+const double PositiveNaN = FromBits(0x7ff8000000000001ULL);
+const double NegativeNaN = FromBits(0xfff8000000000002ULL);
+const double OtherNaN = FromBits(0x7ff80000000000abULL);
+
+const char* const UnaryFunctions[] = {"Cos",   "Sin",   "Tan",   "Acos",  "Asin", "Atan",   "Cosh",  "Sinh",
+                                      "Tanh",  "Acosh", "Asinh", "Atanh", "Exp",  "Log",    "Log10", "Exp2",
+                                      "Expm1", "Log1p", "Log2",  "Sqrt",  "Cbrt", "Erf",    "Erfc",  "Tgamma",
+                                      "Lgamma", "Ceil", "Floor", "Trunc", "Round", "Abs",   "Fabs"};
+const char* const BinaryFunctions[] = {"Atan2", "Pow", "Hypot", "Fmod"};
+const char* const BinaryOperators[] = {" + ", " - ", " * ", " / ", " ^ ", " mod "};
+const char* const Literals[] = {"0", "1", "2.5", "0.1", "3", "1e300", "1e-300", "0.5", "7"};
+const char* const Variables[] = {"a", "b", "c"};
+
+// Random expression texts over a, b and c, from a fixed seed.
+class ExpressionGenerator {
+ public:
+  std::string Make(int depth) {
+    if (depth == 0 || Pick(4) == 0) return Leaf();
+    switch (Pick(5)) {
+      case 0: return "(" + Make(depth - 1) + BinaryOperators[Pick(6)] + Make(depth - 1) + ")";
+      case 1: return "(" + Make(depth - 1) + BinaryOperators[Pick(4)] + Make(depth - 1) + ")";
+      case 2: return std::string(Pick(2) == 0 ? "-" : "+") + "(" + Make(depth - 1) + ")";
+      case 3: return std::string(UnaryFunctions[Pick(sizeof UnaryFunctions / sizeof *UnaryFunctions)]) + "(" +
+                     Make(depth - 1) + ")";
+      default: return std::string(BinaryFunctions[Pick(4)]) + "(" + Make(depth - 1) + ", " + Make(depth - 1) + ")";
+    }
+  }
+
+ private:
+  size_t Pick(size_t count) { return static_cast<size_t>(random_() % count); }
+  std::string Leaf() { return Pick(2) == 0 ? Variables[Pick(3)] : Literals[Pick(sizeof Literals / sizeof *Literals)]; }
+  std::mt19937 random_{2028};
+};
+
+// One instance with the fast paths, one with their slow twins, each with
+// its variables a, b and c.
+class FastPathTwins : public ::testing::Test {
+ protected:
+  FastPathTwins() {
+    slow.FoldConstants = false;
+    slow.FuseRuns = false;
+    for (Quorb* instance : {&fast, &slow})
+      for (const char* name : Variables)
+        values.push_back(static_cast<double*>(
+            instance->Define(std::string("Variable: ") + name + " As Double = 0", nullptr, nullptr)->ValuePtr));
+  }
+  ~FastPathTwins() override {
+    std::feclearexcept(FiveExceptionFlags);
+    std::fesetround(FE_TONEAREST);
+  }
+  void SetVariables(const double (&abc)[3]) {
+    for (size_t i = 0; i < values.size(); ++i) *values[i] = abc[i % 3];
+  }
+  struct Outcome {
+    double value;
+    int32_t error;
+    int flags;
+  };
+  static Outcome Run(Quorb& instance, QuorbParsedExpr* expr) {
+    std::feclearexcept(FiveExceptionFlags);
+    instance.Error.Number = 0;
+    const double value = expr->Evaluate();
+    return {value, instance.Error.Number, std::fetestexcept(FiveExceptionFlags)};
+  }
+  // Runs both twins of `text` with every set of values, in every rounding
+  // mode, with inexact masked and unmasked; the number of runs that differ.
+  int Mismatches(const std::string& text, int parseMode) {
+    std::fesetround(parseMode);
+    QuorbParsedExpr* mine = fast.Parse(text, nullptr);
+    QuorbParsedExpr* theirs = slow.Parse(text, nullptr);
+    int mismatches = 0;
+    if (fast.Error.Number != slow.Error.Number) ++mismatches;
+    if (fast.Error.Number != 0) ++parseFailures;
+    if (mine->Parts.size() < theirs->Parts.size()) ++shortened;
+    const double valueSets[][3] = {{1.1, 2.2, 3.3},          {-0.5, 1e300, 7.0},           {0.0, -0.0, 2.0},
+                                   {PositiveNaN, NegativeNaN, OtherNaN}, {NegativeNaN, 3.0, PositiveNaN},
+                                   {1e-310, -1e308, 0.75}};
+    for (const auto& abc : valueSets) {
+      SetVariables(abc);
+      for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        std::fesetround(mode);
+        for (int mask : {0, FE_INEXACT | FE_UNDERFLOW}) {
+          fast.IgnoredExceptions = slow.IgnoredExceptions = mask;
+          const Outcome a = Run(fast, mine);
+          const Outcome b = Run(slow, theirs);
+          if (std::memcmp(&a.value, &b.value, sizeof a.value) == 0 && a.error == b.error && a.flags == b.flags)
+            continue;
+          if (++mismatches <= 2)
+            ADD_FAILURE() << text << " with a=" << abc[0] << " b=" << abc[1] << " c=" << abc[2] << ", mode " << mode
+                          << ", mask " << mask << ": " << a.value << " error " << a.error << " flags " << a.flags
+                          << " against " << b.value << " error " << b.error << " flags " << b.flags;
+        }
+      }
+    }
+    std::fesetround(FE_TONEAREST);
+    QuorbParsedExpr::Free(mine);
+    QuorbParsedExpr::Free(theirs);
+    return mismatches;
+  }
+  Quorb fast;
+  Quorb slow;
+  std::vector<double*> values;  // fast's a, b, c, then slow's
+  int parseFailures = 0;
+  int shortened = 0;  // texts whose fast twin has fewer steps: folded or fused
+};
+
+TEST_F(FastPathTwins, TheSwitchTurnsFoldingAndFusionOff) {
+  QuorbParsedExpr* fused = fast.Parse("a*b + c/a - 2*3", nullptr);
+  QuorbParsedExpr* plain = slow.Parse("a*b + c/a - 2*3", nullptr);
+  EXPECT_LT(fused->Parts.size(), plain->Parts.size());
+  EXPECT_EQ(plain->Parts.size(), 6u) << "four operators on variables, the literal product, the terminator";
+  QuorbParsedExpr::Free(fused);
+  QuorbParsedExpr::Free(plain);
+}
+
+// Operand orders a fused record could get wrong, each the run's second
+// record reading the first record's result on one side only.
+TEST_F(FastPathTwins, OperandOrderOfFusedRecords) {
+  const char* const texts[] = {"Pow(a*b, c)",  "Pow(c, a*b)",  "Atan2(a*b, c)", "Atan2(c, a-b)", "Fmod(a+b, c)",
+                               "Fmod(c, a+b)", "Hypot(a/b, c)", "c - a*b",      "a*b - c",       "c / (a+b)",
+                               "(a+b) / c",    "c + a*b",      "a*b + c",       "c * (a-b)",     "(a-b) * c",
+                               "a + b",        "a * b",        "(a+b) + (b+c)", "(a*b) * (b*c)", "a ^ (b*c)"};
+  for (const char* text : texts) EXPECT_EQ(Mismatches(text, FE_TONEAREST), 0) << text;
+}
+
+TEST_F(FastPathTwins, GeneratedExpressionsAgreeInEveryEnvironment) {
+  ExpressionGenerator generator;
+  const int modes[] = {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO};
+  int mismatches = 0;
+  const int count = 400;
+  for (int i = 0; i < count && mismatches < 10; ++i) mismatches += Mismatches(generator.Make(4), modes[i % 4]);
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(parseFailures, 0) << "every generated text is an expression";
+  EXPECT_GT(shortened, count / 2) << "most texts take a fast path";
+}
+
+}  // namespace
+}  // namespace QuorbNameSpace
