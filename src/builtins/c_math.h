@@ -16,7 +16,7 @@
 #define QUORB_C_MATH_FUNCTIONS(X1, X2)                                                                 \
   X1(acos) X1(acosh) X1(asin) X1(asinh) X1(atan) X2(atan2) X1(atanh) X1(cbrt) X1(cos) X1(cosh) X1(erf) \
   X1(erfc) X1(exp) X1(exp2) X1(expm1) X2(fmod) X2(hypot) X1(lgamma) X1(log) X1(log10) X1(log1p)       \
-  X1(log2) X2(pow) X1(sin) X1(sinh) X1(sqrt) X1(tan) X1(tanh) X1(tgamma)
+  X1(log2) X1(logb) X2(pow) X1(sin) X1(sinh) X1(sqrt) X1(tan) X1(tanh) X1(tgamma)
 
 extern "C" {
 #define QUORB_DECLARE_1(name) double quorb_crt_##name(double);
@@ -44,7 +44,7 @@ namespace QuorbNameSpace {
 namespace CMath {
 using std::acos, std::acosh, std::asin, std::asinh, std::atan, std::atan2, std::atanh, std::cbrt, std::cos,
     std::cosh, std::erf, std::erfc, std::exp, std::exp2, std::expm1, std::fmod, std::hypot, std::lgamma,
-    std::log, std::log10, std::log1p, std::log2, std::pow, std::sin, std::sinh, std::sqrt, std::tan, std::tanh,
+    std::log, std::log10, std::log1p, std::log2, std::logb, std::pow, std::sin, std::sinh, std::sqrt, std::tan, std::tanh,
     std::tgamma;
 }  // namespace CMath
 }  // namespace QuorbNameSpace

@@ -94,12 +94,26 @@ static double Exp2Of(double x) { return CMath::exp2(x); }
 void Exp2(ExpressionPart& part) { Unary<Exp2Of>(part); }
 static double Expm1Of(double x) { return CMath::expm1(x); }
 void Expm1(ExpressionPart& part) { Unary<Expm1Of>(part); }
-void Ilogb(ExpressionPart& part) { ResultDouble(part) = static_cast<double>(std::ilogb(ArgDouble(part, 0))); }
+// Zero, infinity and NaN have no binary exponent: an invalid operation, as
+// the GNU C library reports it, with its answers (C libraries differ in
+// both: some raise nothing, Android's answers are other numbers).
+static double IlogbOf(double x) {
+  if (x == 0 || std::isnan(x)) {
+    std::feraiseexcept(FE_INVALID);
+    return static_cast<double>(INT32_MIN);
+  }
+  if (std::isinf(x)) {
+    std::feraiseexcept(FE_INVALID);
+    return static_cast<double>(INT32_MAX);
+  }
+  return static_cast<double>(std::ilogb(x));
+}
+void Ilogb(ExpressionPart& part) { ResultDouble(part) = IlogbOf(ArgDouble(part, 0)); }
 static double Log1pOf(double x) { return Checked(CMath::log1p(x), x); }
 void Log1p(ExpressionPart& part) { Unary<Log1pOf>(part); }
 static double Log2Of(double x) { return Checked(CMath::log2(x), x); }
 void Log2(ExpressionPart& part) { Unary<Log2Of>(part); }
-void Logb(ExpressionPart& part) { ResultDouble(part) = std::logb(ArgDouble(part, 0)); }
+void Logb(ExpressionPart& part) { ResultDouble(part) = CMath::logb(ArgDouble(part, 0)); }
 void Scalbn(ExpressionPart& part) { ResultDouble(part) = std::scalbn(ArgDouble(part, 0), ArgInt(part, 1)); }
 void Scalbln(ExpressionPart& part) {
   ResultDouble(part) = std::scalbln(ArgDouble(part, 0), static_cast<long>(ArgInt(part, 1)));
