@@ -69,9 +69,17 @@ uint64_t UlpsBetween(double a, double b) {
                  : static_cast<uint64_t>(ib) - static_cast<uint64_t>(ia);
 }
 
-bool WithinTwoUlps(double a, double b) {
+// How far a result may lie from Linux's. Lgamma of a negative argument
+// near one of its zeros (-2.5 lies 0.04 from one) is a difference of
+// nearly equal logarithms: only the GNU C library computes it to the last
+// bits, other C runtimes to 5-10 ulps.
+uint64_t UlpsAllowed(const GridValue& c) {
+  return std::string(c.function) == "Lgamma" && c.x < -2 && c.x > -3 ? 16 : 2;
+}
+
+bool CloseEnough(double a, double b, uint64_t ulps) {
   if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
-  return UlpsBetween(a, b) <= 2;
+  return UlpsBetween(a, b) <= ulps;
 }
 
 std::string Literal(double v) {
@@ -131,7 +139,8 @@ TEST_F(MathGrid, ResultsAndErrorsAsOnLinux) {
     ASSERT_STREQ(cases[row].function, expected.function) << "row " << row;
     int32_t error = 0;
     const double result = Run(expected, error);
-    const bool same = error == expected.error && (error != 0 || WithinTwoUlps(result, expected.result));
+    const bool same =
+        error == expected.error && (error != 0 || CloseEnough(result, expected.result, UlpsAllowed(expected)));
     EXPECT_TRUE(same) << expected.function << " " << kFormNames[expected.form] << " at " << Literal(expected.x)
                       << ", " << Literal(expected.y) << ": " << Literal(result) << " error " << error
                       << ", on Linux " << Literal(expected.result) << " error " << expected.error;
