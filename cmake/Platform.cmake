@@ -29,3 +29,25 @@ if(WIN32)
   target_sources(quorb PRIVATE ${def_file})
   set_target_properties(quorb PROPERTIES OUTPUT_NAME ${QUORB_DLL_NAME} PREFIX "")
 endif()
+
+if(WIN32)
+  # The math functions the built-ins take from the Universal C runtime
+  # (src/builtins/c_math.h): an import library of just those, so that the
+  # rest of the C runtime stays the one the toolchain links.
+  if(NOT CMAKE_DLLTOOL)
+    string(REGEX REPLACE "g\\+\\+(-posix)?$" "dlltool" dlltool_guess "${CMAKE_CXX_COMPILER}")
+    find_program(CMAKE_DLLTOOL NAMES ${dlltool_guess} dlltool REQUIRED)
+  endif()
+  set(crt_math_def ${PROJECT_SOURCE_DIR}/cmake/windows_crt_math.def)
+  set(crt_math_lib ${CMAKE_CURRENT_BINARY_DIR}/libquorb_crt_math.a)
+  add_custom_command(
+    OUTPUT ${crt_math_lib}
+    COMMAND ${CMAKE_DLLTOOL} -d ${crt_math_def} -l ${crt_math_lib}
+    DEPENDS ${crt_math_def}
+    COMMENT "Import library of the C runtime's math functions")
+  add_custom_target(quorb_crt_math_import DEPENDS ${crt_math_lib})
+  add_library(quorb_crt_math INTERFACE)
+  add_dependencies(quorb_crt_math quorb_crt_math_import)
+  target_link_libraries(quorb_crt_math INTERFACE ${crt_math_lib})
+  target_link_libraries(quorb_core PUBLIC quorb_crt_math)
+endif()

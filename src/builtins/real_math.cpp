@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "builtins/c_math.h"
 #include "builtins/callback_args.h"
 #include "builtins/integral_rounding.h"
 
@@ -35,34 +36,34 @@ static inline void Binary(ExpressionPart& part) {
   ResultDouble(part) = F(ArgDouble(part, 0), ArgDouble(part, 1));
 }
 
-static double CosOf(double x) { return Checked(std::cos(x), x); }
+static double CosOf(double x) { return Checked(CMath::cos(x), x); }
 void Cos(ExpressionPart& part) { Unary<CosOf>(part); }
-static double SinOf(double x) { return Checked(std::sin(x), x); }
+static double SinOf(double x) { return Checked(CMath::sin(x), x); }
 void Sin(ExpressionPart& part) { Unary<SinOf>(part); }
-static double TanOf(double x) { return Checked(std::tan(x), x); }
+static double TanOf(double x) { return Checked(CMath::tan(x), x); }
 void Tan(ExpressionPart& part) { Unary<TanOf>(part); }
-static double AcosOf(double x) { return Checked(std::acos(x), x); }
+static double AcosOf(double x) { return Checked(CMath::acos(x), x); }
 void Acos(ExpressionPart& part) { Unary<AcosOf>(part); }
-static double AsinOf(double x) { return Checked(std::asin(x), x); }
+static double AsinOf(double x) { return Checked(CMath::asin(x), x); }
 void Asin(ExpressionPart& part) { Unary<AsinOf>(part); }
-static double AtanOf(double x) { return std::atan(x); }
+static double AtanOf(double x) { return CMath::atan(x); }
 void Atan(ExpressionPart& part) { Unary<AtanOf>(part); }
-static double Atan2Of(double x, double y) { return std::atan2(x, y); }
+static double Atan2Of(double x, double y) { return CMath::atan2(x, y); }
 void Atan2(ExpressionPart& part) { Binary<Atan2Of>(part); }
-static double CoshOf(double x) { return std::cosh(x); }
+static double CoshOf(double x) { return CMath::cosh(x); }
 void Cosh(ExpressionPart& part) { Unary<CoshOf>(part); }
-static double SinhOf(double x) { return std::sinh(x); }
+static double SinhOf(double x) { return CMath::sinh(x); }
 void Sinh(ExpressionPart& part) { Unary<SinhOf>(part); }
-static double TanhOf(double x) { return std::tanh(x); }
+static double TanhOf(double x) { return CMath::tanh(x); }
 void Tanh(ExpressionPart& part) { Unary<TanhOf>(part); }
-static double AcoshOf(double x) { return Checked(std::acosh(x), x); }
+static double AcoshOf(double x) { return Checked(CMath::acosh(x), x); }
 void Acosh(ExpressionPart& part) { Unary<AcoshOf>(part); }
-static double AsinhOf(double x) { return std::asinh(x); }
+static double AsinhOf(double x) { return CMath::asinh(x); }
 void Asinh(ExpressionPart& part) { Unary<AsinhOf>(part); }
-static double AtanhOf(double x) { return Checked(std::atanh(x), x); }
+static double AtanhOf(double x) { return Checked(CMath::atanh(x), x); }
 void Atanh(ExpressionPart& part) { Unary<AtanhOf>(part); }
 
-static double ExpOf(double x) { return std::exp(x); }
+static double ExpOf(double x) { return CMath::exp(x); }
 void Exp(ExpressionPart& part) { Unary<ExpOf>(part); }
 
 // The second outputs of Frexp, Modf and Remquo go to the storage their
@@ -78,9 +79,9 @@ void Frexp(ExpressionPart& part) {
 }
 
 void Ldexp(ExpressionPart& part) { ResultDouble(part) = std::ldexp(ArgDouble(part, 0), ArgInt(part, 1)); }
-static double LogOf(double x) { return Checked(std::log(x), x); }
+static double LogOf(double x) { return Checked(CMath::log(x), x); }
 void Log(ExpressionPart& part) { Unary<LogOf>(part); }
-static double Log10Of(double x) { return Checked(std::log10(x), x); }
+static double Log10Of(double x) { return Checked(CMath::log10(x), x); }
 void Log10(ExpressionPart& part) { Unary<Log10Of>(part); }
 
 void Modf(ExpressionPart& part) {
@@ -90,47 +91,61 @@ void Modf(ExpressionPart& part) {
   if (double* target = ArgPointee<double>(part, 1)) *target = integral;
 }
 
-static double Exp2Of(double x) { return std::exp2(x); }
+static double Exp2Of(double x) { return CMath::exp2(x); }
 void Exp2(ExpressionPart& part) { Unary<Exp2Of>(part); }
-static double Expm1Of(double x) { return std::expm1(x); }
+static double Expm1Of(double x) { return CMath::expm1(x); }
 void Expm1(ExpressionPart& part) { Unary<Expm1Of>(part); }
-void Ilogb(ExpressionPart& part) { ResultDouble(part) = static_cast<double>(std::ilogb(ArgDouble(part, 0))); }
-static double Log1pOf(double x) { return Checked(std::log1p(x), x); }
+// Zero, infinity and NaN have no binary exponent: an invalid operation, as
+// the GNU C library reports it, with its answers (C libraries differ in
+// both: some raise nothing, Android's answers are other numbers).
+static double IlogbOf(double x) {
+  if (x == 0 || std::isnan(x)) {
+    std::feraiseexcept(FE_INVALID);
+    return static_cast<double>(INT32_MIN);
+  }
+  if (std::isinf(x)) {
+    std::feraiseexcept(FE_INVALID);
+    return static_cast<double>(INT32_MAX);
+  }
+  return static_cast<double>(std::ilogb(x));
+}
+void Ilogb(ExpressionPart& part) { ResultDouble(part) = IlogbOf(ArgDouble(part, 0)); }
+static double Log1pOf(double x) { return Checked(CMath::log1p(x), x); }
 void Log1p(ExpressionPart& part) { Unary<Log1pOf>(part); }
-static double Log2Of(double x) { return Checked(std::log2(x), x); }
+static double Log2Of(double x) { return Checked(CMath::log2(x), x); }
 void Log2(ExpressionPart& part) { Unary<Log2Of>(part); }
-void Logb(ExpressionPart& part) { ResultDouble(part) = std::logb(ArgDouble(part, 0)); }
+void Logb(ExpressionPart& part) { ResultDouble(part) = CMath::logb(ArgDouble(part, 0)); }
 void Scalbn(ExpressionPart& part) { ResultDouble(part) = std::scalbn(ArgDouble(part, 0), ArgInt(part, 1)); }
 void Scalbln(ExpressionPart& part) {
   ResultDouble(part) = std::scalbln(ArgDouble(part, 0), static_cast<long>(ArgInt(part, 1)));
 }
 
 void Pow_Int(ExpressionPart& part) {
-  ResultDouble(part) = std::pow(ArgDouble(part, 0), static_cast<double>(ArgInt(part, 1)));
+  ResultDouble(part) = CMath::pow(ArgDouble(part, 0), static_cast<double>(ArgInt(part, 1)));
 }
-static double PowOf(double x, double y) { return Checked(std::pow(x, y), x, y); }
+static double PowOf(double x, double y) { return Checked(CMath::pow(x, y), x, y); }
 void Pow(ExpressionPart& part) { Binary<PowOf>(part); }
-static double SqrtOf(double x) { return Checked(std::sqrt(x), x); }
+static double SqrtOf(double x) { return Checked(CMath::sqrt(x), x); }
 void Sqrt(ExpressionPart& part) { Unary<SqrtOf>(part); }
-static double CbrtOf(double x) { return std::cbrt(x); }
+static double CbrtOf(double x) { return CMath::cbrt(x); }
 void Cbrt(ExpressionPart& part) { Unary<CbrtOf>(part); }
-static double HypotOf(double x, double y) { return std::hypot(x, y); }
+static double HypotOf(double x, double y) { return CMath::hypot(x, y); }
 void Hypot(ExpressionPart& part) { Binary<HypotOf>(part); }
 
-static double ErfOf(double x) { return std::erf(x); }
+static double ErfOf(double x) { return CMath::erf(x); }
 void Erf(ExpressionPart& part) { Unary<ErfOf>(part); }
-static double ErfcOf(double x) { return std::erfc(x); }
+static double ErfcOf(double x) { return CMath::erfc(x); }
 void Erfc(ExpressionPart& part) { Unary<ErfcOf>(part); }
-static double TgammaOf(double x) { return Checked(std::tgamma(x), x); }
+static double TgammaOf(double x) { return Checked(CMath::tgamma(x), x); }
 void Tgamma(ExpressionPart& part) { Unary<TgammaOf>(part); }
-static double LgammaOf(double x) { return Checked(std::lgamma(x), x); }
+static double LgammaOf(double x) { return Checked(CMath::lgamma(x), x); }
 void Lgamma(ExpressionPart& part) { Unary<LgammaOf>(part); }
 
 static double CeilOf(double x) { return CeilWithoutFlags(x); }
 void Ceil(ExpressionPart& part) { Unary<CeilOf>(part); }
 static double FloorOf(double x) { return FloorWithoutFlags(x); }
 void Floor(ExpressionPart& part) { Unary<FloorOf>(part); }
-static double FmodOf(double x, double y) { return Checked(std::fmod(x, y), x, y); }
+static double FmodOf(double x, double y) { return Checked(CMath::fmod(x, y), x, y); }
 void Fmod(ExpressionPart& part) { Binary<FmodOf>(part); }
 static double TruncOf(double x) { return TruncWithoutFlags(x); }
 void Trunc(ExpressionPart& part) { Unary<TruncOf>(part); }

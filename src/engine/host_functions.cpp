@@ -7,6 +7,7 @@
 // file.
 #include <quorb.h>
 
+#include "builtins/builtin_definitions.h"
 #include "engine/errors.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
@@ -27,7 +28,21 @@ void CallHostFunction(ExpressionPart& part) {
   function(reinterpret_cast<QuorbPart*>(&part));
 }
 
+// The built-in callback at `function`'s address, or null for a host's.
+static QuorbCallback BuiltinCallbackAt(ErasedFunction function) {
+  for (size_t row = 0; row < BuiltinDefinitionCount; ++row) {
+    const QuorbCallback callback = BuiltinDefinitionList[row].Callback;
+    if (callback != nullptr && reinterpret_cast<ErasedFunction>(callback) == function) return callback;
+  }
+  return nullptr;
+}
+
 void SetHostFunction(QuorbItem* item, ErasedFunction function) {
+  if (const QuorbCallback own = BuiltinCallbackAt(function)) {
+    item->HostFunction = nullptr;
+    item->Callback = own;
+    return;
+  }
   item->HostFunction = function;
   item->Callback = function != nullptr ? &CallHostFunction : nullptr;
 }

@@ -18,7 +18,11 @@ class Quorb;
 void CallHostFunction(ExpressionPart& part);
 
 // Makes `function`, a QuorbCallback erased to ErasedFunction, the body of
-// `item`; null leaves the item without a callback.
+// `item`; null leaves the item without a callback. A host may hand back the
+// address of one of the engine's own built-in callbacks (read with
+// FunctionAddress): that code has the engine's calling convention, not the
+// host callbacks' (stdcall on Windows x86), so it is bound as the engine's
+// own callback and called directly.
 void SetHostFunction(QuorbItem* item, ErasedFunction function);
 
 // Calls the error handler kept in `handler`'s callback field (a

@@ -2,6 +2,7 @@
 // class prints through.
 #include "types/data_type.h"
 
+#include <cmath>
 #include <locale>
 #include <sstream>
 #include <utility>
@@ -28,8 +29,13 @@ void* QuorbDataType::MakeScalarValue(std::string text, void*) { return AllocScal
 
 std::string To_String(uint64_t value) { return StreamText(value); }
 std::string To_String(int64_t value) { return StreamText(value); }
-std::string To_String(double value) { return StreamText(value); }
-std::string To_String(float value) { return StreamText(static_cast<double>(value)); }
+// A NaN is spelled by its sign bit: C runtimes disagree on whether a stream
+// shows it (mingw-w64's never does), and every build must print the same.
+std::string To_String(double value) {
+  if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
+  return StreamText(value);
+}
+std::string To_String(float value) { return To_String(static_cast<double>(value)); }
 
 void QuorbDataType::FreeValuePool() {
   for (void* value : ValuePool) DeleteScalar(value);

@@ -48,6 +48,19 @@ TEST_F(Items, FieldsReadBackAsDefined) {
   EXPECT_EQ(ValueInt32(array), 0) << "its storage is an address, not an Int";
 }
 
+// A built-in's address handed back as a host callback runs in the
+// engine's own convention (on Windows x86 host callbacks are stdcall, the
+// engine's cdecl: called as the other, the stack was left unbalanced).
+TEST_F(Items, ABuiltinsAddressBindsAsTheBuiltin) {
+  void* sqrtAddress = FunctionAddress(HandleOf(q, "Sqrt", 0, 0));
+  ASSERT_NE(sqrtAddress, nullptr);
+  const auto asCallback = reinterpret_cast<QuorbCallback>(reinterpret_cast<uintptr_t>(sqrtAddress));
+  QuorbItem* root = DefineFunction(q, "Root(x As Double) As Double", asCallback);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(FunctionAddress(root), sqrtAddress);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Eval(q, "Root(16) + Root(2.25)"), 5.5);
+}
+
 // Property bits are read modulo 64 and come back as exactly 0 or 1.
 TEST_F(Items, PropertyBitsReadAsZeroOrOne) {
   QuorbItem* missing = Find("no_such_name");
