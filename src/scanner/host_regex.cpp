@@ -17,6 +17,7 @@ namespace QuorbNameSpace {
 struct CompiledHostRegex {
   boost::regex pattern;
   boost::regex_constants::match_flag_type matchFlags;
+  ByteSet firstBytes;
 };
 
 namespace {
@@ -43,6 +44,18 @@ boost::regex::flag_type SyntaxOptions(HostRegex::flag_type flags) {
   if (Has(flags, std_rc::nosubs)) options |= boost::regex::nosubs;
   if (Has(flags, std_rc::collate)) options |= boost::regex::collate;
   return options;
+}
+
+// The engine's start map: the bytes its own search would try a match at.
+// A pattern that can match empty may match anywhere.
+ByteSet StartBytes(const boost::regex& pattern) {
+  if (pattern.can_be_null()) return ByteSet::All();
+  ByteSet bytes;
+  const unsigned char* map = pattern.get_map();
+  constexpr unsigned char takeOrSkip = boost::BOOST_REGEX_DETAIL_NS::mask_any;
+  for (unsigned byte = 0; byte < 256; ++byte)
+    if ((map[byte] & takeOrSkip) != 0) bytes.Add(static_cast<unsigned char>(byte));
+  return bytes;
 }
 
 bool IsECMAScript(HostRegex::flag_type flags) { return (flags & kGrammars) == 0 || Has(flags, std_rc::ECMAScript); }
@@ -123,8 +136,11 @@ HostRegex::HostRegex(const std::string& pattern, flag_type flags) : flags_(flags
   } catch (const std::exception&) {
     throw std::regex_error(std_rc::error_space);
   }
+  compiled->firstBytes = StartBytes(compiled->pattern);
   compiled_ = std::move(compiled);
 }
+
+ByteSet HostRegex::FirstBytes() const { return compiled_ != nullptr ? compiled_->firstBytes : ByteSet(); }
 
 void HostRegex::swap(HostRegex& other) noexcept {
   compiled_.swap(other.compiled_);
