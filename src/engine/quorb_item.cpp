@@ -181,6 +181,7 @@ void QuorbItem::Release() {
   if (rule_ != nullptr) ReleaseLocalTransform(*rule_);
   if (OwningTable != nullptr) OwningTable->Remove(this);
   if (token_ != nullptr && token_->TokenList != nullptr) {
+    TokenPartEdits.fetch_add(1, std::memory_order_relaxed);  // a list changes in place
     EraseFirst(*token_->TokenList, this);
     token_->TokenList = nullptr;
   }

@@ -10,6 +10,7 @@
 #include <boost/regex.hpp>
 
 #include "scanner/host_regex.h"
+#include "scanner/pattern_first_bytes.h"
 #include "scanner/pattern_guard.h"
 
 namespace QuorbNameSpace {
@@ -136,7 +137,11 @@ HostRegex::HostRegex(const std::string& pattern, flag_type flags) : flags_(flags
   } catch (const std::exception&) {
     throw std::regex_error(std_rc::error_space);
   }
+  // Both readings are supersets of the truth, so is what they share.
   compiled->firstBytes = StartBytes(compiled->pattern);
+  ByteSet read;
+  if (ecma && !Has(flags, std_rc::collate) && ReadFirstBytes(pattern, Has(flags, std_rc::icase), read))
+    for (int i = 0; i < 4; ++i) compiled->firstBytes.words[i] &= read.words[i];
   compiled_ = std::move(compiled);
 }
 

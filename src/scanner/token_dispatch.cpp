@@ -20,22 +20,29 @@ ByteSet PossibleFirstBytes(const QuorbItem* token) {
 }
 
 uint64_t TokenDispatch::Covered(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted) {
+  const uint64_t edits = TokenPartEdits.load(std::memory_order_relaxed);
+  // The same buffer of the same length with no token edited or released
+  // since: the same items (every change of a list in place goes with one).
+  if (built_ && edits == edits_ && tokens.data() == checkedData_ && tokens.size() == checkedSize_) return items_.size();
   uint64_t covered = tokens.size();
   if (covered != 0 && tokens.back() == wanted) --covered;
-  if (built_ && Matches(tokens, covered)) return covered;
-  built_ = false;
-  if (covered == 0 || ++stepsWithout_ < kStepsBeforeBuilding) return 0;
-  Build(tokens, covered);
+  if (!built_ || !Matches(tokens, covered, edits)) {
+    built_ = false;
+    if (covered == 0 || ++stepsWithout_ < kStepsBeforeBuilding) return 0;
+    Build(tokens, covered, edits);
+  }
+  checkedData_ = tokens.data();
+  checkedSize_ = tokens.size();
   return covered;
 }
 
-bool TokenDispatch::Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered) const {
-  return covered == items_.size() && edits_ == TokenPartEdits.load(std::memory_order_relaxed) &&
+bool TokenDispatch::Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) const {
+  return covered == items_.size() && edits_ == edits &&
          std::memcmp(items_.data(), tokens.data(), covered * sizeof(QuorbItem*)) == 0;
 }
 
-void TokenDispatch::Build(const std::vector<QuorbItem*>& tokens, uint64_t covered) {
-  edits_ = TokenPartEdits.load(std::memory_order_relaxed);
+void TokenDispatch::Build(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) {
+  edits_ = edits;
   items_.assign(tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(covered));
   std::vector<ByteSet> firstBytes;
   firstBytes.reserve(covered);

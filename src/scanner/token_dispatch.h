@@ -7,8 +7,9 @@
 // engine's own start map, case folding included); a pattern that can match
 // the empty string, or whose first bytes cannot be told, is listed under
 // every byte. A table describes the list it was built from: it is checked
-// against the list (the items themselves) and against a process-wide count
-// of token-part edits (any change of a pattern) before each use, and built
+// against a process-wide count of token-part edits (any change of a
+// pattern) and against the list before each use (its items, or, where the
+// list's buffer and length are those last checked, those alone), and built
 // again when either changed. Items above the ones the table covers (the
 // terminator of an up-to scan, appended for the scan) are tried first, one
 // by one, as the slow path does.
@@ -29,8 +30,8 @@ class QuorbItem;
 // the list in turn (false: the slow twin; tests compare both ways).
 extern bool DispatchTokensByFirstByte;
 
-// Counts edits of token parts (QuorbItem::EditToken); a table built before
-// the latest edit is not trusted.
+// Counts edits of token parts (QuorbItem::EditToken) and releases of listed
+// tokens; a table built before the latest is not trusted.
 extern std::atomic<uint64_t> TokenPartEdits;
 
 // The bytes a match of `token`'s pattern can start with (all of them when
@@ -55,13 +56,16 @@ class TokenDispatch {
   // (most parses) never pays for a table.
   static constexpr uint32_t kStepsBeforeBuilding = 32;
 
-  bool Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered) const;
-  void Build(const std::vector<QuorbItem*>& tokens, uint64_t covered);
+  bool Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) const;
+  void Build(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits);
 
   std::vector<QuorbItem*> items_;  // the covered items, as the table was built
   std::vector<uint32_t> starts_;   // 257 offsets into entries_, by byte
   std::vector<uint32_t> entries_;
   uint64_t edits_ = 0;             // TokenPartEdits when built
+  // The list last found to hold items_ first: its buffer and length.
+  QuorbItem* const* checkedData_ = nullptr;
+  uint64_t checkedSize_ = 0;
   uint32_t stepsWithout_ = 0;
   bool built_ = false;
 };
