@@ -9,6 +9,7 @@
 #include "engine/quorb.h"
 #include "engine/table.h"
 #include "scanner/string_location.h"
+#include "scanner/token_dispatch.h"
 #include "types/data_type.h"
 
 namespace QuorbNameSpace {
@@ -51,6 +52,9 @@ void QuorbItem::SwapValues(QuorbItem& other) {
 }
 
 TokenClass_& QuorbItem::EditToken() {
+  // Whatever the caller changes may be a listed token's pattern: token
+  // dispatch tables built before no longer hold.
+  TokenPartEdits.fetch_add(1, std::memory_order_relaxed);
   if (token_ == nullptr) token_ = std::make_unique<TokenClass_>();
   return *token_;
 }
@@ -201,6 +205,7 @@ void QuorbItem::Release() {
   if (rule_ != nullptr) ReleaseLocalTransform(*rule_);
   if (OwningTable != nullptr) OwningTable->Remove(this);
   if (token_ != nullptr && token_->TokenList != nullptr) {
+    TokenPartEdits.fetch_add(1, std::memory_order_relaxed);  // a list changes in place
     EraseFirst(*token_->TokenList, this);
     token_->TokenList = nullptr;
   }

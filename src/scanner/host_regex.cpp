@@ -10,6 +10,7 @@
 #include <boost/regex.hpp>
 
 #include "scanner/host_regex.h"
+#include "scanner/pattern_first_bytes.h"
 #include "scanner/pattern_guard.h"
 
 namespace QuorbNameSpace {
@@ -17,6 +18,7 @@ namespace QuorbNameSpace {
 struct CompiledHostRegex {
   boost::regex pattern;
   boost::regex_constants::match_flag_type matchFlags;
+  ByteSet firstBytes;
 };
 
 namespace {
@@ -43,6 +45,18 @@ boost::regex::flag_type SyntaxOptions(HostRegex::flag_type flags) {
   if (Has(flags, std_rc::nosubs)) options |= boost::regex::nosubs;
   if (Has(flags, std_rc::collate)) options |= boost::regex::collate;
   return options;
+}
+
+// The engine's start map: the bytes its own search would try a match at.
+// A pattern that can match empty may match anywhere.
+ByteSet StartBytes(const boost::regex& pattern) {
+  if (pattern.can_be_null()) return ByteSet::All();
+  ByteSet bytes;
+  const unsigned char* map = pattern.get_map();
+  constexpr unsigned char takeOrSkip = boost::BOOST_REGEX_DETAIL_NS::mask_any;
+  for (unsigned byte = 0; byte < 256; ++byte)
+    if ((map[byte] & takeOrSkip) != 0) bytes.Add(static_cast<unsigned char>(byte));
+  return bytes;
 }
 
 bool IsECMAScript(HostRegex::flag_type flags) { return (flags & kGrammars) == 0 || Has(flags, std_rc::ECMAScript); }
@@ -125,8 +139,15 @@ HostRegex::HostRegex(const std::string& pattern, flag_type flags) : flags_(flags
   } catch (const std::exception&) {
     throw std::regex_error(std_rc::error_space);
   }
+  // Both readings are supersets of the truth, so is what they share.
+  compiled->firstBytes = StartBytes(compiled->pattern);
+  ByteSet read;
+  if (ecma && !Has(flags, std_rc::collate) && ReadFirstBytes(pattern, Has(flags, std_rc::icase), read))
+    for (int i = 0; i < 4; ++i) compiled->firstBytes.words[i] &= read.words[i];
   compiled_ = std::move(compiled);
 }
+
+ByteSet HostRegex::FirstBytes() const { return compiled_ != nullptr ? compiled_->firstBytes : ByteSet(); }
 
 void HostRegex::swap(HostRegex& other) noexcept {
   compiled_.swap(other.compiled_);

@@ -19,6 +19,7 @@
 #include <regex>
 #include <string>
 
+#include "scanner/byte_set.h"
 #include "scanner/token_matchers.h"
 
 namespace QuorbNameSpace {
@@ -55,6 +56,10 @@ class HostRegex {
   // The flags the pattern was compiled with.
   flag_type flags() const { return flags_; }
   bool Compiled() const { return compiled_ != nullptr; }
+  // The bytes an anchored match can start with, as the engine knows them
+  // (case folding included); every byte for a pattern that can match the
+  // empty string, none for an uncompiled pattern (it matches nothing).
+  ByteSet FirstBytes() const;
   void swap(HostRegex& other) noexcept;
 
  private:

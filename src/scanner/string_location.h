@@ -27,6 +27,7 @@
 #include "scanner/host_regex.h"
 #include "scanner/scan_memory.h"
 #include "scanner/scan_state.h"
+#include "scanner/token_dispatch.h"
 #include "scanner/token_kinds.h"
 #include "scanner/token_matchers.h"
 #include "scanner/transform_records.h"
@@ -157,6 +158,7 @@ class StringLocation : public BaseClass, public ScanState {
   std::string* InputRefTarget = nullptr;        // receives the result of an expansion
   StringLocation* Parent = nullptr;             // parent of a cursor or pass
   std::vector<QuorbItem*>* Tokens = nullptr;    // token list, in definition order
+  TokenDispatch FirstByteDispatch;              // this cursor's table of Tokens by first byte
   std::vector<LogOfChangesClass*> ChangeLog;    // records of the current expansion; owned
   uint64_t TextLength = 0;                      // length when attached or last updated
   TokenMatch LastMatch;                         // the match of the last token tried

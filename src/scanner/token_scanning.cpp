@@ -10,6 +10,7 @@
 #include "engine/table.h"
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
+#include "scanner/token_dispatch.h"
 
 namespace QuorbNameSpace {
 namespace {
@@ -92,28 +93,61 @@ bool MatchHostPattern(const StringLocation& cursor, const HostRegex& pattern, ui
   return outcome == RegexOutcome::Match;
 }
 
+// Whether `candidate` matches at the cursor's position with a length the
+// step can take: an empty match would not move the scan on, so only the
+// wanted terminator may match empty.
+static bool TokenMatchesAt(const StringLocation& cursor, QuorbItem* candidate, uint64_t end, const QuorbItem* wanted,
+                           bool step, bool quotesOff, TokenMatch& found) {
+  if (quotesOff && candidate->Has(IsQuotedText)) return false;
+  const TokenClass_& part = candidate->Token();
+  const uint64_t sub = step ? part.SubMatch : 0;
+  const bool matched =
+      RestOfRun(cursor, candidate, end, sub, found) ||
+      (part.FastMatch != nullptr ? part.FastMatch(*cursor.TextPtr, cursor.Pos, end, sub, found)
+                                 : MatchHostPattern(cursor, part.Pattern, cursor.Pos, end, sub, found));
+  return matched && (found.length != 0 || candidate == wanted);
+}
+
 // The highest-priority token item that matches at Pos, from list index
-// `first` down; its index, or NoPosition with `item` null.
-static uint64_t FindToken(const StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
-                          QuorbItem* wanted, bool step, QuorbItem*& item, TokenMatch& match) {
-  const std::string& text = *cursor.TextPtr;
-  const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, text.size());
+// `first` down; its index, or NoPosition with `item` null. The slow twin of
+// the dispatch below: every item in turn.
+static uint64_t FindTokenInTurn(const StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
+                                uint64_t covered, QuorbItem* wanted, bool step, QuorbItem*& item, TokenMatch& match) {
+  const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, cursor.TextPtr->size());
   const bool quotesOff = cursor.Has(IsQuoteBlind);
-  for (uint64_t i = first + 1; i-- > 0;) {
-    QuorbItem* candidate = tokens[i];
-    if (quotesOff && candidate->Has(IsQuotedText)) continue;
-    const uint64_t sub = step ? candidate->Token().SubMatch : 0;
+  for (uint64_t i = first + 1; i-- > covered;) {
     TokenMatch found;
-    bool matched =
-        RestOfRun(cursor, candidate, end, sub, found) ||
-        (candidate->Token().FastMatch != nullptr ? candidate->Token().FastMatch(text, cursor.Pos, end, sub, found)
-                                         : MatchHostPattern(cursor, candidate->Token().Pattern, cursor.Pos, end, sub, found));
-    // An empty match would not move the scan on; only the wanted
-    // terminator may match empty.
-    if (!matched || (found.length == 0 && candidate != wanted)) continue;
-    item = candidate;
+    if (!TokenMatchesAt(cursor, tokens[i], end, wanted, step, quotesOff, found)) continue;
+    item = tokens[i];
     match = found;
     return i;
+  }
+  item = nullptr;
+  return NoPosition;
+}
+
+// As FindTokenInTurn, trying only the items whose patterns can start with
+// the byte at Pos, in the same order: first the items above the table one
+// by one, then the table's list for that byte.
+static uint64_t FindToken(StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
+                          QuorbItem* wanted, bool step, QuorbItem*& item, TokenMatch& match) {
+  const uint64_t covered = DispatchTokensByFirstByte ? cursor.FirstByteDispatch.Covered(tokens, wanted) : 0;
+  if (covered == 0) return FindTokenInTurn(cursor, tokens, first, 0, wanted, step, item, match);
+  if (first >= covered) {
+    const uint64_t above = FindTokenInTurn(cursor, tokens, first, covered, wanted, step, item, match);
+    if (above != NoPosition) return above;
+  }
+  const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, cursor.TextPtr->size());
+  const bool quotesOff = cursor.Has(IsQuoteBlind);
+  const auto byte = static_cast<unsigned char>((*cursor.TextPtr)[cursor.Pos]);
+  const TokenDispatch& dispatch = cursor.FirstByteDispatch;
+  for (const uint32_t* entry = dispatch.Begin(byte); entry != dispatch.End(byte); ++entry) {
+    if (*entry > first) continue;
+    TokenMatch found;
+    if (!TokenMatchesAt(cursor, tokens[*entry], end, wanted, step, quotesOff, found)) continue;
+    item = tokens[*entry];
+    match = found;
+    return *entry;
   }
   item = nullptr;
   return NoPosition;

@@ -1,0 +1,62 @@
+// Token dispatch by first byte: building the table and checking that it
+// still describes the list.
+#include "scanner/token_dispatch.h"
+
+#include <cstring>
+
+#include "engine/quorb_item.h"
+
+namespace QuorbNameSpace {
+
+bool DispatchTokensByFirstByte = true;
+std::atomic<uint64_t> TokenPartEdits{0};
+
+ByteSet PossibleFirstBytes(const QuorbItem* token) {
+  const TokenClass_& part = token->Token();
+  // A hand-written matcher stands for the compiled pattern beside it; one
+  // without it is not known.
+  if (part.Pattern.Compiled()) return part.Pattern.FirstBytes();
+  return part.FastMatch != nullptr ? ByteSet::All() : ByteSet();
+}
+
+uint64_t TokenDispatch::Covered(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted) {
+  const uint64_t edits = TokenPartEdits.load(std::memory_order_relaxed);
+  // The same buffer of the same length with no token edited or released
+  // since: the same items (every change of a list in place goes with one).
+  if (built_ && edits == edits_ && tokens.data() == checkedData_ && tokens.size() == checkedSize_) return items_.size();
+  uint64_t covered = tokens.size();
+  if (covered != 0 && tokens.back() == wanted) --covered;
+  if (!built_ || !Matches(tokens, covered, edits)) {
+    built_ = false;
+    if (covered == 0 || ++stepsWithout_ < kStepsBeforeBuilding) return 0;
+    Build(tokens, covered, edits);
+  }
+  checkedData_ = tokens.data();
+  checkedSize_ = tokens.size();
+  return covered;
+}
+
+bool TokenDispatch::Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) const {
+  return covered == items_.size() && edits_ == edits &&
+         std::memcmp(items_.data(), tokens.data(), covered * sizeof(QuorbItem*)) == 0;
+}
+
+void TokenDispatch::Build(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) {
+  edits_ = edits;
+  items_.assign(tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(covered));
+  std::vector<ByteSet> firstBytes;
+  firstBytes.reserve(covered);
+  for (const QuorbItem* token : items_) firstBytes.push_back(PossibleFirstBytes(token));
+  starts_.assign(257, 0);
+  entries_.clear();
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    starts_[byte] = static_cast<uint32_t>(entries_.size());
+    for (uint64_t i = covered; i-- > 0;)
+      if (firstBytes[i].Has(static_cast<unsigned char>(byte))) entries_.push_back(static_cast<uint32_t>(i));
+  }
+  starts_[256] = static_cast<uint32_t>(entries_.size());
+  stepsWithout_ = 0;
+  built_ = true;
+}
+
+}  // namespace QuorbNameSpace

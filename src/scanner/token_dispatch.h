@@ -1,0 +1,75 @@
+// Token dispatch by first byte: for each byte, the token items of a list
+// whose patterns can start with it, in the order the scanner tries them
+// (highest list index first). A position then tries only those items, in
+// their priority order, instead of every item of the list.
+//
+// A pattern's possible first bytes come from its compiled form (the
+// engine's own start map, case folding included); a pattern that can match
+// the empty string, or whose first bytes cannot be told, is listed under
+// every byte. A table describes the list it was built from: it is checked
+// against a process-wide count of token-part edits (any change of a
+// pattern) and against the list before each use (its items, or, where the
+// list's buffer and length are those last checked, those alone), and built
+// again when either changed. Items above the ones the table covers (the
+// terminator of an up-to scan, appended for the scan) are tried first, one
+// by one, as the slow path does.
+#ifndef QUORB_SCANNER_TOKEN_DISPATCH_H
+#define QUORB_SCANNER_TOKEN_DISPATCH_H
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "scanner/byte_set.h"
+
+namespace QuorbNameSpace {
+
+class QuorbItem;
+
+// Whether token steps dispatch by first byte (true) or try every item of
+// the list in turn (false: the slow twin; tests compare both ways).
+extern bool DispatchTokensByFirstByte;
+
+// Counts edits of token parts (QuorbItem::EditToken) and releases of listed
+// tokens; a table built before the latest is not trusted.
+extern std::atomic<uint64_t> TokenPartEdits;
+
+// The bytes a match of `token`'s pattern can start with (all of them when
+// not known).
+ByteSet PossibleFirstBytes(const QuorbItem* token);
+
+class TokenDispatch {
+ public:
+  // How many items from the start of `tokens` the table covers, building
+  // it first where needed; 0 when it cannot be used for this step (the list
+  // changed and the scan has not yet stayed on one list long enough to make
+  // a new table worth its cost). A trailing `wanted` is left uncovered.
+  uint64_t Covered(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted);
+
+  // The list indices of the covered items that can start with `byte`,
+  // highest first.
+  const uint32_t* Begin(unsigned char byte) const { return entries_.data() + starts_[byte]; }
+  const uint32_t* End(unsigned char byte) const { return entries_.data() + starts_[byte + 1u]; }
+
+ private:
+  // Steps on a list without a table before one is built: a short scan
+  // (most parses) never pays for a table.
+  static constexpr uint32_t kStepsBeforeBuilding = 32;
+
+  bool Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) const;
+  void Build(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits);
+
+  std::vector<QuorbItem*> items_;  // the covered items, as the table was built
+  std::vector<uint32_t> starts_;   // 257 offsets into entries_, by byte
+  std::vector<uint32_t> entries_;
+  uint64_t edits_ = 0;             // TokenPartEdits when built
+  // The list last found to hold items_ first: its buffer and length.
+  QuorbItem* const* checkedData_ = nullptr;
+  uint64_t checkedSize_ = 0;
+  uint32_t stepsWithout_ = 0;
+  bool built_ = false;
+};
+
+}  // namespace QuorbNameSpace
+
+#endif  // QUORB_SCANNER_TOKEN_DISPATCH_H

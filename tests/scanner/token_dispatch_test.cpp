@@ -1,0 +1,213 @@
+// Token dispatch by first byte against its slow twin (every token pattern
+// tried in turn): generated token sets, texts and scans must give the same
+// tokens, kinds and positions; and the first bytes read from pattern texts.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/quorb.h"
+#include "engine/sentinels.h"
+#include "scanner/pattern_first_bytes.h"
+#include "scanner/pattern_platform.h"
+#include "scanner/rule_parts.h"
+#include "scanner/string_location.h"
+#include "scanner/token_dispatch.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+// Default patterns (with their hand-written matchers), host patterns whose
+// first bytes are known, and some whose first bytes are not (look-aheads,
+// empty matches, named classes, other grammars below).
+const char* const kPatterns[] = {
+    ".", "\\.", "\\.\\.\\.", "~~", "\\(", "\\)", ";", "\\r?\\n", ",", "'([^']*)'", "[-:|+/*^$&#=%@!`\\\\<>?]+",
+    "[\\t ]+", "[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?", "[a-zA-Z][a-zA-Z0-9_]*", "[a-z][a-z0-9_]*", "(True|False)\\b",
+    "#i", "[0-9]+", "[a-z]+", "ab|cd", "x*y", "(?=a)\\w+", "\\bq\\w*", "[^,;]+", "a?", "$", "\\d+(\\.\\d+)?",
+    "[-+*/]+", "(ab)+c", "[[:alpha:]]+", "\\w+", "A|b", "[Q-Z]{2,3}", "[\\]x]", "\\xE9", "[^a]", "(?:T|F)(x)?",
+    "(b|)c", "[a-c]{0,2}d",
+};
+const size_t kPatternCount = sizeof(kPatterns) / sizeof(kPatterns[0]);
+const TokenEnum kKinds[] = {TokenGeneric, TokenAlphanumeric, TokenLiteral, TokenWhitespace, TokenStatementSep,
+                            TokenReducible, TokenArgSeparator};
+
+// What one scan left: enough to tell any difference in tokens, kinds or
+// positions.
+struct Seen {
+  uint64_t index, kind, pos, tokenLoc, tokenLen, stopLoc, stopLen;
+  bool stopFound;
+  bool operator==(const Seen& o) const {
+    return index == o.index && kind == o.kind && pos == o.pos && tokenLoc == o.tokenLoc && tokenLen == o.tokenLen &&
+           stopLoc == o.stopLoc && stopLen == o.stopLen && stopFound == o.stopFound;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Seen& s) {
+  return out << "{index " << s.index << ", kind " << s.kind << ", pos " << s.pos << ", token " << s.tokenLoc << "+"
+             << s.tokenLen << ", stop " << s.stopLoc << "+" << s.stopLen << (s.stopFound ? " found" : "") << "}";
+}
+
+Seen Record(const StringLocation& cursor, uint64_t index) {
+  const QuorbItem* token = cursor.CurrentToken;
+  return {index, token != nullptr ? static_cast<uint64_t>(token->Token().TokenKind) : 99, cursor.Pos, cursor.TokenLoc,
+          cursor.TokenLen, cursor.StopLoc, cursor.StopLen, cursor.Has(IsStopFound)};
+}
+
+// One generated case, replayed identically in either mode.
+class DispatchCase {
+ public:
+  explicit DispatchCase(uint32_t seed) : seed_(seed) {}
+
+  std::vector<Seen> Run(bool dispatch) {
+    DispatchTokensByFirstByte = dispatch;
+    std::mt19937 random(seed_);
+    const std::string empty;
+    StringLocation transform(empty, nullptr);
+    if (random() % 3 == 0) transform.SetBit(IsCaseSensitive, true);
+    const size_t count = 3 + random() % 12;
+    for (size_t i = 0; i < count; ++i) Define(transform, random, nullptr);
+    const std::string text = Text(random);
+    std::vector<Seen> seen;
+    StringLocation cursor(text, &transform);
+    StepToEnd(cursor, random, seen);
+    Mutate(transform, random);
+    cursor.Pos = 0;
+    StepToEnd(cursor, random, seen);
+    for (int scan = 0; scan < 4; ++scan) UpTo(cursor, random, text.size(), seen);
+    DispatchTokensByFirstByte = true;
+    return seen;
+  }
+
+ private:
+  static const char* Pick(std::mt19937& random) { return kPatterns[random() % kPatternCount]; }
+
+  static void Define(StringLocation& transform, std::mt19937& random, QuorbItem* item) {
+    const char* pattern = Pick(random);
+    const TokenEnum kind = kKinds[random() % (sizeof(kKinds) / sizeof(kKinds[0]))];
+    const int32_t grammar = random() % 8 == 0 ? (random() % 2 == 0 ? GrammarExtended : GrammarBasic) : GrammarDefault;
+    const std::string closing = random() % 10 == 0 ? std::string("\\)") : std::string();
+    transform.DefineToken(pattern, kind, closing, random() % 4 == 0 ? 1 : 0, grammar, item);
+  }
+
+  static std::string Text(std::mt19937& random) {
+    static const std::string alphabet = "abcdqxyzABQTXZ019 \t\n\r,;.'()+-*/_#i~\xE9";
+    std::string text;
+    const size_t length = 40 + random() % 300;
+    for (size_t i = 0; i < length; ++i) {
+      if (random() % 12 == 0) {
+        text += random() % 2 == 0 ? "True" : "False";
+      } else {
+        text += alphabet[random() % alphabet.size()];
+      }
+    }
+    return text;
+  }
+
+  // Token steps to the end, now and then reading a token again from below
+  // the item taken (as a regex anchor that failed does).
+  static void StepToEnd(StringLocation& cursor, std::mt19937& random, std::vector<Seen>& seen) {
+    for (int guard = 0; guard < 2000 && cursor.Pos < cursor.TextPtr->size(); ++guard) {
+      const uint64_t from = cursor.Pos;
+      uint64_t index = cursor.NextToken(DefaultToken, 1);
+      seen.push_back(Record(cursor, index));
+      if (random() % 5 == 0 && index != NoPosition && index > 0) {
+        cursor.Pos = from;
+        index = cursor.NextToken(DefaultToken, cursor.Tokens->size() - index + 1);
+        seen.push_back(Record(cursor, index));
+      }
+    }
+  }
+
+  // A change of the list the cursor's table was built for: a token added,
+  // one defined again with another pattern, or one released.
+  static void Mutate(StringLocation& transform, std::mt19937& random) {
+    std::vector<QuorbItem*>& tokens = *transform.Tokens;
+    switch (random() % 3) {
+      case 0: Define(transform, random, nullptr); break;
+      case 1:
+        if (!tokens.empty() && tokens.back()->Token().TokenKind != TokenCodeBlockMatch)
+          Define(transform, random, tokens.back());
+        break;
+      default:
+        if (!tokens.empty() && tokens.back()->Token().TokenKind != TokenCodeBlockMatch) delete tokens.back();
+        break;
+    }
+  }
+
+  // An up-to scan for a terminator pattern (appended to the list for the
+  // scan) from a random place.
+  static void UpTo(StringLocation& cursor, std::mt19937& random, size_t size, std::vector<Seen>& seen) {
+    QuorbItem stop(HostRegex(Pick(random)));
+    if (random() % 2 == 0) stop.SetBit(IsSeparatorTransparent, true);
+    cursor.Pos = size == 0 ? 0 : random() % size;
+    cursor.RangeEnd = size;
+    cursor.upto(&stop);
+    seen.push_back(Record(cursor, 0));
+  }
+
+  uint32_t seed_;
+};
+
+TEST(TokenDispatch, AgreesWithTryingEveryPatternInTurn) {
+  Quorb instance;  // the scanner's sentinel items
+  const PatternPlatform own = ActivePatternPlatform;
+  for (const PatternPlatform& platform : {PosixPatterns, WindowsPatterns}) {
+    ActivePatternPlatform = platform;
+    for (uint32_t seed = 0; seed < 400; ++seed) {
+      DispatchCase generated(seed);
+      const std::vector<Seen> slow = generated.Run(false);
+      const std::vector<Seen> fast = generated.Run(true);
+      ASSERT_EQ(fast, slow) << "seed " << seed << (platform.CaseInsensitivePatterns ? ", case-insensitive" : "");
+    }
+  }
+  ActivePatternPlatform = own;
+}
+
+// Which bytes a pattern can start with, read from its text: "" for no
+// answer (any byte may start a match).
+std::string FirstBytesOf(const std::string& pattern, bool ignoreCase) {
+  ByteSet bytes;
+  if (!ReadFirstBytes(pattern, ignoreCase, bytes)) return "";
+  std::string listed;
+  for (unsigned byte = 0; byte < 256; ++byte)
+    if (bytes.Has(static_cast<unsigned char>(byte))) listed += static_cast<char>(byte);
+  return listed;
+}
+
+TEST(TokenDispatch, ReadsFirstBytesOrGivesUp) {
+  struct Case {
+    const char* pattern;
+    bool ignoreCase;
+    const char* bytes;
+  };
+  const Case cases[] = {
+      {"[0-9]+", false, "0123456789"},
+      {"[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?", false, ".0123456789"},
+      {"(True|False)\\b", false, "FT"},
+      {"(True|False)\\b", true, "FTft"},
+      {"\\r?\\n", false, "\n\r"},
+      {"[a-c]{0,2}d", true, "ABCDabcd"},
+      {"x{0}y", false, "xy"},
+      {"\\bq", false, "q"},
+      {"(?:ab)+|[\\]-]", false, "-]a"},
+      {"a?", false, ""},           // matches empty
+      {"(b|)c", false, "bc"},
+      {"(?=a)\\w", false, ""},     // a look-ahead
+      {"[[:alpha:]]", false, ""},  // a named class
+      {"\\s", false, ""},
+      {"a\\1", false, ""},         // a back-reference
+      {"\\xE9", false, ""},
+      {"[]a]", false, ""},
+      {"a{2", false, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FirstBytesOf(c.pattern, c.ignoreCase), c.bytes) << c.pattern;
+  // "[^a]" may start with anything but "a": any byte is a superset.
+  ByteSet negated;
+  ASSERT_TRUE(ReadFirstBytes("[^a]", false, negated));
+  EXPECT_TRUE(negated.Has('b') && negated.Has('a') && negated.Has(0xE9));
+}
+
+}  // namespace
+}  // namespace QuorbNameSpace
