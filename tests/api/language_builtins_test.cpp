@@ -186,6 +186,28 @@ TEST_F(Language, ExpressionTextGetsNoneOfTheHostsPowers) {
   EXPECT_STREQ(EvalStr(q, "EvaluateStr(handle)"), "Array or list bound exceeded");
 }
 
+// An array's storage is a cell holding its elements' address: the address
+// of the array is that of its elements, so indexing through it stays inside
+// them, for the array's own name and for an array parameter.
+TEST_F(Language, AddressOfAnArrayIsTheAddressOfItsElements) {
+  Define("Variable: v[4] As Int = {1, 2, 3, 4}");
+  Define("Variable: t[2] = {\"a\", \"b\"}");
+  Define("Variable: p As Int Ptr");
+  Define("Function: second(a[4] As Int) = ValueAt(AddressOf(a), 1)");
+  Expect({
+      {"ValueAt(AddressOf(v), 3)", "4"},
+      {"ValueAt(AddressOf(t), 1)", "b"},
+      {"p(2) = 9", "Array or list bound exceeded"},
+  });
+  EvalStr(q, "p = AddressOf(v)");
+  Expect({
+      {"p(2) = 9", "9"},
+      {"v(2)", "9"},
+      {"second(v)", "2"},
+      {"ValueAt(AddressOf(v(1)), 1)", "9"},
+  });
+}
+
 TEST_F(Language, ValuesOfAnotherTypeConvertOrFailWithErrorSeven) {
   Define("Function: first(a As String) = Arg(1)");
   Define("Function: asText(n) As String = Str(n)");
