@@ -503,7 +503,9 @@ QUORB_API void SetVariableValueInt64(QuorbItem* item, int64_t value); /* stores 
 /* Stores an address into a Pointer or AnyType item; the host keeps owning
  * the memory it points at. */
 QUORB_API void SetVariableValuePtr(QuorbItem* item, void* value);
-/* Copies one value of the item's own type from `value`; null does nothing. */
+/* Copies one value of the item's own type from `value`; null does nothing.
+ * For a String or OmniType item `value` must be a text value the data-type
+ * exports made (see below); any other pointer: error 7. */
 QUORB_API void SetVariableValueByPtr(QuorbItem* item, const void* value);
 /* Assigns the text to a String item; other types: error 7. */
 QUORB_API void SetVariableValueStr(QuorbItem* item, const char* text);
@@ -516,7 +518,14 @@ QUORB_API void SetVariableValueAny(QuorbItem* item, const char* text);
  * passes them to ReleaseScalar of a type of the same kind; arrays from
  * AllocArray likewise to ReleaseArray. The release exports refuse (error 13)
  * anything else, so host memory and library values are never freed. A null
- * type or value does nothing and reads 0, null or "". */
+ * type or value does nothing and reads 0, null or "".
+ * String and OmniType values are library text objects, not C strings: the
+ * exports below that take a value by pointer accept for these types only a
+ * value from AllocScalar or AllocByPtr, or an element of an array from
+ * AllocArray, made by a type of the same kind; any other pointer (a C
+ * string, host memory, ValueAddr or ArgAddr of an item) is refused with
+ * error 7. Texts go in and out of items through SetVariableValueStr,
+ * ValueStr and ArgStr. */
 QUORB_API size_t ByteSize(QuorbType* type);                     /* bytes of one value */
 /* A new array of n reset values; null for a negative or too large n. */
 QUORB_API void* AllocArray(QuorbType* type, int32_t n);
