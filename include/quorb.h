@@ -48,6 +48,15 @@
  * the library, with the QUORB_CALLBACK convention; they must not let a C++
  * exception or a longjmp leave them.
  *
+ * Stack. Calls of functions with bodies and the built-ins that evaluate a
+ * text or a parsed expression (Eval, EvalStr, Evaluate, ...) nest on the
+ * calling thread's stack. They stop with error 18 once 2000 are nested or
+ * once the nested ones have used 160 KiB of stack, whichever comes first
+ * (a level takes some hundred bytes in an optimised build, more in a
+ * debugging one). A thread that evaluates needs 256 KiB of stack beside
+ * what the host itself has used when it calls in, and may not switch
+ * stacks inside a callback.
+ *
  * The pointer built-ins of the expression language (AddressOf, ValueAt,
  * AddPtr, SubtractPtr, assignment through a pointer) work on raw addresses
  * that the expression supplies and are meant for trusted hosts and text:

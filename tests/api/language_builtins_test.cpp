@@ -6,6 +6,13 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <pthread.h>
+#endif
 
 #include "quorb.h"
 
@@ -78,6 +85,62 @@ TEST_F(Language, RecursionPastTheDepthLimitStopsWithErrorEighteen) {
       {"deep(100000)", "Reparsing has passed the specified limit"},
       {"deep(10)", "10"},
   });
+}
+
+// Runs `work` on a thread of its own with a stack of `bytes`.
+void OnSmallStack(size_t bytes, void (*work)(QuorbInstance*), QuorbInstance* q) {
+  struct Job {
+    void (*work)(QuorbInstance*);
+    QuorbInstance* q;
+  } job{work, q};
+#if defined(_WIN32)
+  HANDLE thread = CreateThread(
+      nullptr, bytes,
+      [](LPVOID data) -> DWORD {
+        static_cast<Job*>(data)->work(static_cast<Job*>(data)->q);
+        return 0;
+      },
+      &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  ASSERT_NE(thread, nullptr);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+#else
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
+  pthread_t thread;
+  const int made = pthread_create(
+      &thread, &attributes,
+      [](void* data) -> void* {
+        static_cast<Job*>(data)->work(static_cast<Job*>(data)->q);
+        return nullptr;
+      },
+      &job);
+  pthread_attr_destroy(&attributes);
+  ASSERT_EQ(made, 0);
+  pthread_join(thread, nullptr);
+#endif
+}
+
+// Nesting below the count limit is still bounded by the stack it uses: on
+// a thread of 256 KiB, bodies and Eval nested as deep as the count allows
+// stop with error 18 instead of overflowing the stack, whatever a level
+// costs in this build; the next evaluation runs again.
+TEST_F(Language, NestingOnASmallThreadStackStopsWithErrorEighteen) {
+  Define("Function: sum(n) = IIf(n < 1, 0, n + sum(n - 1))");
+  Define("Variable: k = 0");
+  Define("Function: viaEval(n) = IIf((k = n) < 1, 0, n + Eval(\"viaEval(k - 1)\"))");
+  Define("Function: mixed(n) = IIf((k = n) < 1, 0, n + IIf(n % 2 == 0, mixed(n - 1), Eval(\"mixed(k - 1)\")))");
+  static std::vector<std::string> answers;
+  answers.clear();
+  OnSmallStack(256 * 1024, [](QuorbInstance* instance) {
+    for (const char* text : {"sum(1998)", "viaEval(1998)", "mixed(1998)", "sum(100)", "viaEval(20)"})
+      answers.push_back(EvalStr(instance, text));
+  }, q);
+  const std::vector<std::string> expected = {"Reparsing has passed the specified limit",
+                                             "Reparsing has passed the specified limit",
+                                             "Reparsing has passed the specified limit", "5050", "210"};
+  EXPECT_EQ(answers, expected);
 }
 
 TEST_F(Language, ControlFlowRunsOnlyWhatItChooses) {
