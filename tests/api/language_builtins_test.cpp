@@ -87,20 +87,25 @@ TEST_F(Language, RecursionPastTheDepthLimitStopsWithErrorEighteen) {
   });
 }
 
+struct SmallStackJob {
+  void (*work)(QuorbInstance*);
+  QuorbInstance* q;
+};
+
+#if defined(_WIN32)
+DWORD WINAPI RunSmallStackJob(LPVOID data) {
+#else
+void* RunSmallStackJob(void* data) {
+#endif
+  static_cast<SmallStackJob*>(data)->work(static_cast<SmallStackJob*>(data)->q);
+  return 0;
+}
+
 // Runs `work` on a thread of its own with a stack of `bytes`.
 void OnSmallStack(size_t bytes, void (*work)(QuorbInstance*), QuorbInstance* q) {
-  struct Job {
-    void (*work)(QuorbInstance*);
-    QuorbInstance* q;
-  } job{work, q};
+  SmallStackJob job{work, q};
 #if defined(_WIN32)
-  HANDLE thread = CreateThread(
-      nullptr, bytes,
-      [](LPVOID data) -> DWORD {
-        static_cast<Job*>(data)->work(static_cast<Job*>(data)->q);
-        return 0;
-      },
-      &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  HANDLE thread = CreateThread(nullptr, bytes, RunSmallStackJob, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   ASSERT_NE(thread, nullptr);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
@@ -109,13 +114,7 @@ void OnSmallStack(size_t bytes, void (*work)(QuorbInstance*), QuorbInstance* q) 
   pthread_attr_init(&attributes);
   ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
   pthread_t thread;
-  const int made = pthread_create(
-      &thread, &attributes,
-      [](void* data) -> void* {
-        static_cast<Job*>(data)->work(static_cast<Job*>(data)->q);
-        return nullptr;
-      },
-      &job);
+  const int made = pthread_create(&thread, &attributes, RunSmallStackJob, &job);
   pthread_attr_destroy(&attributes);
   ASSERT_EQ(made, 0);
   pthread_join(thread, nullptr);
