@@ -61,6 +61,15 @@
  * the library, with the QUORB_CALLBACK convention; they must not let a C++
  * exception or a longjmp leave them.
  *
+ * Stack. Calls of functions with bodies and the built-ins that evaluate a
+ * text or a parsed expression (Eval, EvalStr, Evaluate, ...) nest on the
+ * calling thread's stack. They stop with error 18 once 2000 are nested or
+ * once the nested ones have used 160 KiB of stack, whichever comes first
+ * (a level takes some hundred bytes in an optimised build, more in a
+ * debugging one). A thread that evaluates needs 256 KiB of stack beside
+ * what the host itself has used when it calls in, and may not switch
+ * stacks inside a callback.
+ *
  * The pointer built-ins of the expression language (AddressOf, ValueAt,
  * AddPtr, SubtractPtr, assignment through a pointer) work on raw addresses
  * that the expression supplies and are meant for trusted hosts and text:
@@ -551,7 +560,9 @@ QUORB_API void SetVariableValueInt64(QuorbItem* item, int64_t value); /* stores 
 /* Stores an address into a Pointer or AnyType item; the host keeps owning
  * the memory it points at. */
 QUORB_API void SetVariableValuePtr(QuorbItem* item, void* value);
-/* Copies one value of the item's own type from `value`; null does nothing. */
+/* Copies one value of the item's own type from `value`; null does nothing.
+ * For a String or OmniType item `value` must be a text value the data-type
+ * exports made (see below); any other pointer: error 7. */
 QUORB_API void SetVariableValueByPtr(QuorbItem* item, const void* value);
 /* Assigns the text to a String item; other types: error 7. */
 QUORB_API void SetVariableValueStr(QuorbItem* item, const char* text);
@@ -564,7 +575,14 @@ QUORB_API void SetVariableValueAny(QuorbItem* item, const char* text);
  * passes them to ReleaseScalar of a type of the same kind; arrays from
  * AllocArray likewise to ReleaseArray. The release exports refuse (error 13)
  * anything else, so host memory and library values are never freed. A null
- * type or value does nothing and reads 0, null or "". */
+ * type or value does nothing and reads 0, null or "".
+ * String and OmniType values are library text objects, not C strings: the
+ * exports below that take a value by pointer accept for these types only a
+ * value from AllocScalar or AllocByPtr, or an element of an array from
+ * AllocArray, made by a type of the same kind; any other pointer (a C
+ * string, host memory, ValueAddr or ArgAddr of an item) is refused with
+ * error 7. Texts go in and out of items through SetVariableValueStr,
+ * ValueStr and ArgStr. */
 QUORB_API size_t ByteSize(QuorbType* type);                     /* bytes of one value */
 /* A new array of n reset values; null for a negative or too large n. */
 QUORB_API void* AllocArray(QuorbType* type, int32_t n);

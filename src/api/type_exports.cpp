@@ -28,17 +28,25 @@ void WithTypeVoid(QuorbType* handle, Body body) {
   });
 }
 
-void Refuse(QuorbDataType* type) {
-  if (Quorb* owner = OwnerOf(type)) owner->SetErrorIfNone(ErrNotModifiable);
+void Refuse(QuorbDataType* type, int32_t error = ErrNotModifiable) {
+  if (Quorb* owner = OwnerOf(type)) owner->SetErrorIfNone(error);
 }
 
 // Refuses (true) when one of the scalars was made by a type of another
-// class: a String object written as a Double would be corrupted.
+// class (error 13): a String object written as a Double would be
+// corrupted; or when the type's values are text objects and the pointer
+// is not one the exports made (error 7): a C string read as one would be
+// dereferenced as whatever lies there.
 bool RefusedScalars(QuorbDataType* type, std::initializer_list<const void*> values) {
   for (const void* value : values) {
-    if (!IsForeignValue(type, value)) continue;
-    Refuse(type);
-    return true;
+    if (IsForeignValue(type, value)) {
+      Refuse(type);
+      return true;
+    }
+    if (IsUnknownObjectValue(type, value)) {
+      Refuse(type, ErrTypeMismatch);
+      return true;
+    }
   }
   return false;
 }
@@ -66,7 +74,8 @@ QUORB_API void* AllocScalar(QuorbType* type, const char* text) {
 
 QUORB_API void* AllocByPtr(QuorbType* type, const void* value) {
   if (value == nullptr) return nullptr;
-  return WithType<void*>(type, nullptr, [&](QuorbDataType* t) {
+  return WithType<void*>(type, nullptr, [&](QuorbDataType* t) -> void* {
+    if (RefusedScalars(t, {value})) return nullptr;
     return RecordHostValue(t, t->AllocScalarValue(value), HostAllocation::Scalar);
   });
 }
@@ -98,8 +107,13 @@ QUORB_API void SetArray(QuorbType* type, void* array, const void* source, int32_
   if (array == nullptr || source == nullptr || index < 0) return;
   WithTypeVoid(type, [&](QuorbDataType* t) {
     // An array the exports made knows its length; a scalar they made is no
-    // array; the host's own arrays are the host's to size.
+    // array; the host's own arrays are the host's to size, except arrays of
+    // text objects, which only the exports make.
     const bool ours = IsHostValue(t, array, HostAllocation::Array);
+    if (!ours && IsUnknownObjectValue(t, array)) {
+      Refuse(t, ErrTypeMismatch);
+      return;
+    }
     if ((ours && static_cast<size_t>(index) >= QuorbNameSpace::CountedArrayLength(array)) ||
         IsHostValue(t, array, HostAllocation::Scalar) || RefusedScalars(t, {array, source})) {
       Refuse(t);

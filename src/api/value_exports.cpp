@@ -2,6 +2,7 @@
 // a host's width is read or stored (typed_value.h).
 #include "api/boundary.h"
 #include "api/typed_value.h"
+#include "api/value_registry.h"
 
 using namespace QuorbApi;
 using EngineItem = QuorbNameSpace::QuorbItem;
@@ -55,8 +56,10 @@ QUORB_API void SetVariableValuePtr(QuorbItem* item, void* value) { WriteItem<voi
 QUORB_API void SetVariableValueByPtr(QuorbItem* item, const void* value) {
   EngineItem* target = Engine(item);
   if (value == nullptr || !HoldsValue(target)) return;
-  // Arrays and pointer items hold an address, not a value of their type.
-  if (target->Has(QuorbNameSpace::IsArray) || target->Has(QuorbNameSpace::IsPointer)) {
+  // Arrays and pointer items hold an address, not a value of their type;
+  // a text object is read only from one the data-type exports made.
+  if (target->Has(QuorbNameSpace::IsArray) || target->Has(QuorbNameSpace::IsPointer) ||
+      IsUnknownObjectValue(target->DataType, value) || IsForeignValue(target->DataType, value)) {
     if (target->Owner != nullptr) target->Owner->SetErrorIfNone(ErrTypeMismatch);
     return;
   }

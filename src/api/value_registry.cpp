@@ -1,10 +1,13 @@
 // Host allocations by address (value_registry.h).
 #include "api/value_registry.h"
 
+#include <cstdint>
 #include <map>
+#include <string>
 #include <typeinfo>
 
-#include "types/data_type.h"
+#include "types/counted_array.h"
+#include "types/value_classes.h"
 
 namespace QuorbApi {
 
@@ -42,6 +45,22 @@ bool IsHostValue(const QuorbNameSpace::QuorbDataType* type, const void* value, H
 bool IsForeignValue(const QuorbNameSpace::QuorbDataType* type, const void* value) {
   auto found = Allocations().find(value);
   return found != Allocations().end() && !Matches(found->second, type, found->second.shape);
+}
+
+bool IsUnknownObjectValue(const QuorbNameSpace::QuorbDataType* type, const void* value) {
+  if (dynamic_cast<const QuorbNameSpace::dt_String*>(type) == nullptr) return false;
+  auto& allocations = Allocations();
+  // The recorded value at or below the address: the scalar itself, or the
+  // array the address may be an element of.
+  auto found = allocations.upper_bound(value);
+  if (found == allocations.begin()) return true;
+  --found;
+  const Allocation& allocation = found->second;
+  if (*allocation.kind != typeid(*type)) return true;
+  if (allocation.shape == HostAllocation::Scalar) return found->first != value;
+  const uintptr_t offset = reinterpret_cast<uintptr_t>(value) - reinterpret_cast<uintptr_t>(found->first);
+  const size_t size = sizeof(std::string);
+  return offset % size != 0 || offset / size >= QuorbNameSpace::CountedArrayLength(found->first);
 }
 
 bool ForgetHostValue(const QuorbNameSpace::QuorbDataType* type, const void* value, HostAllocation kind) {

@@ -30,6 +30,12 @@ bool ForgetHostValue(const QuorbNameSpace::QuorbDataType* type, const void* valu
 // one of `type`'s values would misread it.
 bool IsForeignValue(const QuorbNameSpace::QuorbDataType* type, const void* value);
 
+// Whether `type`'s values are library objects (a String or OmniType text
+// object) that only a value the exports made can stand for: a scalar
+// handed out for the type's class, or an element of such an array.
+// Reading any other pointer as one would dereference whatever lies there.
+bool IsUnknownObjectValue(const QuorbNameSpace::QuorbDataType* type, const void* value);
+
 // Whether any value made by exactly this type object is still out.
 bool HostValuesOf(const QuorbNameSpace::QuorbDataType* type);
 

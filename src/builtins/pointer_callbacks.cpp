@@ -28,8 +28,14 @@ void SetVarPtr(ExpressionPart& part) {
   if (part.Result != part.Args[0]) StoreAddress(part.Result, address);
 }
 
+// An array's storage is a cell holding the address of its elements: the
+// address of the array is that of its elements, not of the cell, so that
+// indexing through it reaches the elements.
 void AddressOf(ExpressionPart& part) {
-  StoreAddress(part.Result, reinterpret_cast<uintptr_t>(part.Args[0]->ValuePtr));
+  const QuorbItem* target = part.Args[0];
+  const uintptr_t address =
+      target->Has(IsArray) ? LoadAddress(target) : reinterpret_cast<uintptr_t>(target->ValuePtr);
+  StoreAddress(part.Result, address);
 }
 
 // The address in argument 2 moved by `direction` times argument 3 elements

@@ -357,7 +357,9 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
       if (!OwnedElsewhere(*firstArg)) part->Result = NewPointerItem(firstArg->DataType, PointedTo(firstArg));
     }
   } else if (callback == &AddressOf && firstArg != nullptr) {
-    part->Result = NewPointerItem(PointerType, firstArg->DataType);
+    // The address of an array is that of its elements (AddressOf).
+    const bool array = firstArg->Has(IsArray) && PointedTo(firstArg) != nullptr;
+    part->Result = NewPointerItem(PointerType, array ? PointedTo(firstArg) : firstArg->DataType);
   } else if (callback == &ValueAt && firstArg != nullptr) {
     // No storage of its own: the callback points it at the target memory.
     part->Result = new QuorbItem();

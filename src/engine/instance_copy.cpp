@@ -2,6 +2,7 @@
 // (instance_plan.h): the transforms first, then the type objects, then
 // every item placed where it belongs and filled, field by field, with each
 // link redirected into the copy.
+#include <atomic>
 #include <memory>
 
 #include "engine/fused_steps.h"
@@ -175,12 +176,36 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
   return made.release();
 }
 
+// The list of a copy's items, kept between copies in one process-wide spare
+// slot: asked for anew each time, a block that size would first have the
+// allocator merge every small block the last instance's release freed. The
+// slot is a plain pointer that is never destroyed, so that a copy works at
+// any time a call can be made: from an atexit handler, a static destructor
+// or a thread's clean-up, after the thread's own objects are gone. Copies
+// on two threads at once take the slot in turn; one of them makes a list
+// of its own.
+std::atomic<std::vector<QuorbItem*>*> spareItemList{nullptr};
+
+class ScratchList {
+ public:
+  ScratchList() : list_(spareItemList.exchange(nullptr)) {
+    if (list_ == nullptr) list_ = new std::vector<QuorbItem*>();
+  }
+  ~ScratchList() { delete spareItemList.exchange(list_); }
+  ScratchList(const ScratchList&) = delete;
+  ScratchList& operator=(const ScratchList&) = delete;
+  std::vector<QuorbItem*>& List() { return *list_; }
+
+ private:
+  std::vector<QuorbItem*>* list_;
+};
+
 // Resolves the plan's links into the copy; a link to an item not made yet
 // is null until the second look.
 class CopyLinks {
  public:
   CopyLinks(const InstancePlan& plan, Quorb& instance, const std::vector<QuorbDataType*>& types)
-      : instance_(instance), types_(types), items_(Scratch()) {
+      : instance_(instance), types_(types), items_(scratch_.List()) {
     items_.assign(plan.items.size(), nullptr);
   }
 
@@ -211,20 +236,7 @@ class CopyLinks {
  private:
   Quorb& instance_;
   const std::vector<QuorbDataType*>& types_;
-  // The thread's list of the copy's items, kept between copies: asked for
-  // anew each time, a block that size would first have the allocator merge
-  // every small block the last instance's release freed. A copy runs no
-  // code that could start another copy on the same thread. Windows builds
-  // keep no thread's memory past a call (see kept_blocks.cpp).
-#if defined(_WIN32)
-  std::vector<QuorbItem*> own_;
-  std::vector<QuorbItem*>& Scratch() { return own_; }
-#else
-  static std::vector<QuorbItem*>& Scratch() {
-    static thread_local std::vector<QuorbItem*> items;
-    return items;
-  }
-#endif
+  ScratchList scratch_;
   std::vector<QuorbItem*>& items_;
 
 };

@@ -90,6 +90,7 @@ class Quorb {
   std::vector<QuorbDataType*> RetiredTypes;          // owned; freed last
   int CallDepth = 0;                                 // nesting of function bodies running now
   bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound
+  uintptr_t CallStackBase = 0;                       // stack address at the outermost body call running
   int DefinitionDepth = 0;                           // Define calls running now, nested ones included
   int FormatDepth = 0;                               // output formattings running now, nested ones included
   int RunningEvaluations = 0;                        // evaluations a host started, running now

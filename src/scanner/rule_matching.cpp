@@ -179,13 +179,17 @@ bool StringLocation::ScanUpToStop(QuorbItem* part) {
     return Has(IsStopFound);
   }
   ScanMemory::StopScans& known = Memory_->stopScans[{part, RangeEnd}];
+  ScanMemory::AnyRange& anyRange = Memory_->anyRange[part];
   ScanMemory::Trail trail;
+  trail.anyRange = &anyRange;
   Memory_->trail = &trail;
   Memory_->known = &known;
   NextToken(part, 1);
   const bool found = Has(IsStopFound);
-  if (!Memory_->exhausted)
+  if (!Memory_->exhausted) {
     ScanMemory::Remember(known, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});
+    ScanMemory::RememberForOtherRanges(anyRange, known, trail, found);
+  }
   return found;
 }
 

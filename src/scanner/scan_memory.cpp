@@ -1,6 +1,8 @@
 // Filing what a scan up to a rule's stop part met, position by position.
 #include "scanner/scan_memory.h"
 
+#include <algorithm>
+
 #include "scanner/scan_state.h"
 
 namespace QuorbNameSpace {
@@ -25,6 +27,39 @@ void ScanMemory::Remember(StopScans& scans, const Trail& trail, bool found, cons
     else if (from.lastBlank == NoPosition) from.lastBlank = step.pos;
     scans.from[step.pos] = from;
   }
+}
+
+void ScanMemory::RememberForOtherRanges(AnyRange& any, const StopScans& scans, const Trail& trail, bool found) {
+  if (found) {
+    for (const Trail::Step& step : trail.steps) any.foundAt[step.pos] = &scans;
+    return;
+  }
+  if (trail.steps.size() < 2) return;  // reaches no range end beyond its start
+  const auto index = static_cast<uint32_t>(any.failedTrails.size());
+  std::vector<uint64_t> positions;
+  positions.reserve(trail.steps.size());
+  for (const Trail::Step& step : trail.steps) {
+    any.failedAt[step.pos] = {index, static_cast<uint32_t>(positions.size())};
+    positions.push_back(step.pos);
+  }
+  any.failedTrails.push_back(std::move(positions));
+}
+
+bool ScanMemory::AnyRange::Fails(uint64_t pos, uint64_t rangeEnd) const {
+  auto seen = failedAt.find(pos);
+  if (seen == failedAt.end() || rangeEnd <= pos) return false;
+  const std::vector<uint64_t>& steps = failedTrails[seen->second.first];
+  return std::binary_search(steps.begin() + seen->second.second + 1, steps.end(), rangeEnd);
+}
+
+const ScanMemory::StopScans* ScanMemory::AnyRange::Finds(uint64_t pos, uint64_t rangeEnd) const {
+  auto seen = foundAt.find(pos);
+  if (seen == foundAt.end()) return nullptr;
+  const StopScans* scans = seen->second;
+  auto from = scans->from.find(pos);
+  if (from == scans->from.end() || from->second.end == StopScans::Fails) return nullptr;
+  const StopScans::End& end = scans->ends[from->second.end];
+  return end.stopLoc + end.stopLen <= rangeEnd ? scans : nullptr;
 }
 
 }  // namespace QuorbNameSpace

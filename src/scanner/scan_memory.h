@@ -78,6 +78,26 @@ struct ScanMemory {
   };
   std::map<std::pair<const QuorbItem*, uint64_t>, StopScans> stopScans;
 
+  // Scans up to one stop part under any range end, for a scan under a
+  // nearer range end (inside a code block an earlier scan ran through):
+  // from a position an earlier scan took a step from, it retraces that
+  // scan up to its own range end. So it finds the stop the earlier one
+  // found when that stop ends within its range, and fails as a failed one
+  // did when that one also took a step from its range end. Deep nesting
+  // under a failing rule so costs what flat text does, not one whole scan
+  // per level.
+  struct AnyRange {
+    std::vector<std::vector<uint64_t>> failedTrails;  // the step positions of each, ascending
+    // By position: the latest failed trail that took a step there, and
+    // which step it was; the scans (of one range end) that found their
+    // stop from there.
+    std::unordered_map<uint64_t, std::pair<uint32_t, uint32_t>> failedAt;
+    std::unordered_map<uint64_t, const StopScans*> foundAt;
+    bool Fails(uint64_t pos, uint64_t rangeEnd) const;
+    const StopScans* Finds(uint64_t pos, uint64_t rangeEnd) const;
+  };
+  std::unordered_map<const QuorbItem*, AnyRange> anyRange;
+
   // The steps of one scan up to a stop part: where each began and whether
   // it skipped a blank run; and the remembered position it ran into, if any.
   struct Trail {
@@ -88,6 +108,7 @@ struct ScanMemory {
     std::vector<Step> steps;
     bool hit = false;
     StopScans::From hitFrom;
+    const AnyRange* anyRange = nullptr;  // scans for the same stop part under other range ends
   };
 
   // Token steps the expansion may still take; when they run out every scan
@@ -101,10 +122,14 @@ struct ScanMemory {
 
   // Files the steps of a scan that ended; `found`: at `end`.
   static void Remember(StopScans& scans, const Trail& trail, bool found, const StopScans::End& end);
+  // Files the steps of a scan, kept in `scans`, for scans under other
+  // range ends.
+  static void RememberForOtherRanges(AnyRange& any, const StopScans& scans, const Trail& trail, bool found);
 
   void Forget() {
     blocks.clear();
     stopScans.clear();
+    anyRange.clear();
   }
 };
 

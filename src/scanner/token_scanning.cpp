@@ -346,14 +346,26 @@ void StringLocation::NextCodeBlock(bool restore) {
 }
 
 bool StringLocation::ResumeKnownStop(const ScanMemory::StopScans& known, ScanMemory::Trail& trail) {
+  const ScanMemory::StopScans* scans = &known;
   auto seen = known.from.find(Pos);
-  if (seen == known.from.end()) return false;
+  if (seen == known.from.end()) {
+    // Scans under other range ends that took a step here.
+    if (trail.anyRange == nullptr) return false;
+    if (trail.anyRange->Fails(Pos, RangeEnd)) {
+      trail.hit = true;
+      trail.hitFrom = ScanMemory::StopScans::From();
+      return true;
+    }
+    scans = trail.anyRange->Finds(Pos, RangeEnd);
+    if (scans == nullptr) return false;
+    seen = scans->from.find(Pos);
+  }
   const ScanMemory::StopScans::From& from = seen->second;
   trail.hit = true;
   trail.hitFrom = from;
   if (from.end == ScanMemory::StopScans::Fails) return true;
   // The state the earlier scan's remaining steps would leave.
-  const ScanMemory::StopScans::End& end = known.ends[from.end];
+  const ScanMemory::StopScans::End& end = scans->ends[from.end];
   PrevToken = Pos == end.stopLoc ? CurrentToken : end.previous;
   if (from.lastBlank != NoPosition) BlankStart = from.lastBlank;
   if (TokenLoc == NoPosition && from.firstToken != NoPosition) TokenLoc = ScanStart = from.firstToken;

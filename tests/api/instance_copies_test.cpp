@@ -118,4 +118,27 @@ TEST(InstanceCopies, InstancesMadeByManyThreadsAtOnceAreWhole) {
   }
 }
 
+// An instance made by a thread's clean-up, after the thread's own objects
+// (the library's among them) are destroyed, is whole: a host's thread-local
+// object made before the library's is destroyed after them.
+double madeAtThreadEnd = 0;
+struct MakesAnInstanceWhenDestroyed {
+  ~MakesAnInstanceWhenDestroyed() {
+    QuorbInstance* instance = CreateQuorb(nullptr);
+    madeAtThreadEnd = instance != nullptr ? Eval(instance, "Sqrt(16) + 1") : -1;
+    ReleaseQuorb(instance);
+  }
+};
+
+TEST(InstanceCopies, AnInstanceCanBeMadeAfterTheThreadsObjectsAreGone) {
+  std::thread thread([] {
+    thread_local MakesAnInstanceWhenDestroyed late;
+    (void)&late;
+    QuorbInstance* instance = CreateQuorb(nullptr);
+    ReleaseQuorb(instance);
+  });
+  thread.join();
+  EXPECT_EQ(madeAtThreadEnd, 5.0);
+}
+
 }  // namespace

@@ -6,6 +6,13 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <pthread.h>
+#endif
 
 #include "quorb.h"
 
@@ -78,6 +85,61 @@ TEST_F(Language, RecursionPastTheDepthLimitStopsWithErrorEighteen) {
       {"deep(100000)", "Reparsing has passed the specified limit"},
       {"deep(10)", "10"},
   });
+}
+
+struct SmallStackJob {
+  void (*work)(QuorbInstance*);
+  QuorbInstance* q;
+};
+
+#if defined(_WIN32)
+DWORD WINAPI RunSmallStackJob(LPVOID data) {
+#else
+void* RunSmallStackJob(void* data) {
+#endif
+  static_cast<SmallStackJob*>(data)->work(static_cast<SmallStackJob*>(data)->q);
+  return 0;
+}
+
+// Runs `work` on a thread of its own with a stack of `bytes`.
+void OnSmallStack(size_t bytes, void (*work)(QuorbInstance*), QuorbInstance* q) {
+  SmallStackJob job{work, q};
+#if defined(_WIN32)
+  HANDLE thread = CreateThread(nullptr, bytes, RunSmallStackJob, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  ASSERT_NE(thread, nullptr);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+#else
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
+  pthread_t thread;
+  const int made = pthread_create(&thread, &attributes, RunSmallStackJob, &job);
+  pthread_attr_destroy(&attributes);
+  ASSERT_EQ(made, 0);
+  pthread_join(thread, nullptr);
+#endif
+}
+
+// Nesting below the count limit is still bounded by the stack it uses: on
+// a thread of 256 KiB, bodies and Eval nested as deep as the count allows
+// stop with error 18 instead of overflowing the stack, whatever a level
+// costs in this build; the next evaluation runs again.
+TEST_F(Language, NestingOnASmallThreadStackStopsWithErrorEighteen) {
+  Define("Function: sum(n) = IIf(n < 1, 0, n + sum(n - 1))");
+  Define("Variable: k = 0");
+  Define("Function: viaEval(n) = IIf((k = n) < 1, 0, n + Eval(\"viaEval(k - 1)\"))");
+  Define("Function: mixed(n) = IIf((k = n) < 1, 0, n + IIf(n % 2 == 0, mixed(n - 1), Eval(\"mixed(k - 1)\")))");
+  static std::vector<std::string> answers;
+  answers.clear();
+  OnSmallStack(256 * 1024, [](QuorbInstance* instance) {
+    for (const char* text : {"sum(1998)", "viaEval(1998)", "mixed(1998)", "sum(100)", "viaEval(20)"})
+      answers.push_back(EvalStr(instance, text));
+  }, q);
+  const std::vector<std::string> expected = {"Reparsing has passed the specified limit",
+                                             "Reparsing has passed the specified limit",
+                                             "Reparsing has passed the specified limit", "5050", "210"};
+  EXPECT_EQ(answers, expected);
 }
 
 TEST_F(Language, ControlFlowRunsOnlyWhatItChooses) {
@@ -205,6 +267,28 @@ TEST_F(Language, AssignmentTargetsKeepTheValueOrAreRefused) {
       {"arr(1) + x", "7"},
       {"ValueAt(AddressOf(x)) = 8", "8"},
       {"x", "8"},
+  });
+}
+
+// An array's storage is a cell holding its elements' address: the address
+// of the array is that of its elements, so indexing through it stays inside
+// them, for the array's own name and for an array parameter.
+TEST_F(Language, AddressOfAnArrayIsTheAddressOfItsElements) {
+  Define("Variable: v[4] As Int = {1, 2, 3, 4}");
+  Define("Variable: t[2] = {\"a\", \"b\"}");
+  Define("Variable: p As Int Ptr");
+  Define("Function: second(a[4] As Int) = ValueAt(AddressOf(a), 1)");
+  Expect({
+      {"ValueAt(AddressOf(v), 3)", "4"},
+      {"ValueAt(AddressOf(t), 1)", "b"},
+      {"p(2) = 9", "Array or list bound exceeded"},
+  });
+  EvalStr(q, "p = AddressOf(v)");
+  Expect({
+      {"p(2) = 9", "9"},
+      {"v(2)", "9"},
+      {"second(v)", "2"},
+      {"ValueAt(AddressOf(v(1)), 1)", "9"},
   });
 }
 

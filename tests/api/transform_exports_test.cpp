@@ -187,6 +187,22 @@ TEST_F(TransformHost, StepListsUseTheTransformsTextsOnlyWhereNoneIsGiven) {
 // Regression: GetRule and Pass refuse a negative index; blank rules made by
 // GetRule belong to the transform (the leak check frees none twice and
 // loses none).
+// A rule that fails at every bracket of a deep nesting, scanning through
+// the inner brackets (^), costs what it does on flat text: the expansion
+// ends within its limits and the later rules still apply.
+TEST_F(TransformHost, FailingRulesUnderDeepNestingLeaveTheRestToLaterRules) {
+  const std::string nest = std::string(100000, '(') + "a" + std::string(100000, ')');
+  for (const char* failing : {"( {x^} zzz", "( {x^} ) zzz"}) {
+    SCOPED_TRACE(failing);
+    QuorbTransform* fresh = NewTransform(q);
+    ASSERT_NE(FromTo(fresh, failing, "R"), nullptr);
+    ASSERT_NE(FromTo(fresh, "b", "B"), nullptr);
+    EXPECT_EQ(Expand(fresh, ("b " + nest + " b").c_str()), "B " + nest + " B");
+    EXPECT_EQ(ErrorNumber(q), 0);
+    ReleaseTransform(fresh);
+  }
+}
+
 TEST_F(TransformHost, ListsByIndex) {
   EXPECT_EQ(GetRule(t, -1), nullptr);
   QuorbItem* blank = GetRule(t, 3);

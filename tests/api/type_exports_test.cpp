@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "quorb.h"
 
@@ -151,6 +154,52 @@ TEST_F(Types, ReleaseFreesOnlyWhatTheExportsMade) {
   EXPECT_EQ(Eval(q, "v + 1"), 1.0);
   ResetArray(doubleType, &onStack);  // not an array the exports made
   EXPECT_EQ(onStack, 1.0);
+}
+
+// Text values are library objects: a C string, or any pointer the exports
+// did not make, is refused by every export that reads or writes a value by
+// pointer, for String and for OmniType; what they made (an array's
+// elements included) is accepted.
+TEST_F(Types, TextValuesByPointerAreOnlyThoseTheExportsMade) {
+  char cText[64] = "not a text object, only characters";
+  for (const char* name : {"String", "OmniType"}) {
+    SCOPED_TRACE(name);
+    QuorbType* type = TypeNamed(name);
+    QuorbItem* item = DefineVariable(q, (std::string("kept As ") + name + " = \"kept\"").c_str(), nullptr);
+    ASSERT_NE(item, nullptr);
+    void* made = AllocScalar(type, "made");
+    void* array = AllocArray(type, 2);
+    const std::vector<std::pair<const char*, std::function<void()>>> refused = {
+        {"SetVariableValueByPtr", [&] { SetVariableValueByPtr(item, cText); }},
+        {"AllocByPtr", [&] { EXPECT_EQ(AllocByPtr(type, cText), nullptr); }},
+        {"ToString ByPtr", [&] { EXPECT_STREQ(ToString_Overload_DataType__ByPtr(type, cText), ""); }},
+        {"SetScalar to", [&] { SetScalar(type, cText, made); }},
+        {"SetScalar from", [&] { SetScalar(type, made, cText); }},
+        {"SetArray into", [&] { SetArray(type, cText, made, 0); }},
+        {"SetArray from", [&] { SetArray(type, array, cText, 0); }},
+        {"SwapScalarValues", [&] { SwapScalarValues(type, made, cText); }},
+        {"ResetScalar", [&] { ResetScalar(type, cText); }},
+        {"the item's own storage", [&] { ResetScalar(type, ValueAddr(item)); }},
+        {"inside an array", [&] { ResetScalar(type, static_cast<char*>(array) + 1); }},
+    };
+    for (const auto& [what, call] : refused) {
+      EvalStr(q, "0");
+      call();
+      EXPECT_EQ(ErrorNumber(q), 7) << what;
+    }
+    EXPECT_STREQ(cText, "not a text object, only characters");
+    EXPECT_STREQ(ValueStr(item), "kept");
+    EXPECT_STREQ(ToString_Overload_DataType__ByPtr(type, made), "made");
+    EvalStr(q, "0");
+    void* second = static_cast<char*>(array) + ByteSize(type);
+    SetArray(type, array, made, 1);
+    EXPECT_STREQ(ToString_Overload_DataType__ByPtr(type, second), "made") << "an element is a value the exports made";
+    SetVariableValueByPtr(item, second);
+    EXPECT_STREQ(ValueStr(item), "made");
+    EXPECT_EQ(ErrorNumber(q), 0);
+    ReleaseArray(type, array);
+    ReleaseScalar(type, made);
+  }
 }
 
 }  // namespace

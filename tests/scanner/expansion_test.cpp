@@ -433,7 +433,7 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
       {"a {x} b", "<{x}>"},      {"a {x} b c", "1"},      {"( {x} ) z", "P{x}"},     {"f({p}, {q})", "g({q},{p})"},
       {"a {x$} b", "[{x}]"},     {"b {x+} ;", "S{x}"},    {"{v:'[0-9]+'} a", "N"},   {"c {x} {@Stop} b", "C{x}"},
       {"let {x} = {x}", "same"}, {"a [{y} z] b", "o{y}"}, {"z {x~} )", "Z{x}"},      {"x {x^} ]", "X{x}"},
-      {"a {x} b {x} ;", "B{x}"}, {"let {x$} = {x$}", "S"}};
+      {"a {x} b {x} ;", "B{x}"}, {"let {x$} = {x$}", "S"},  {"( {x^} ) z", "Q{x}"},   {"( {x^} z", "W"}};
   // Captures that a later part compares (a repeated name) show where a scan
   // that ran into a remembered one took its span from.
   const std::vector<std::string> pieces = {"a", "b", "c", "z", "(", ")", "[", "]", "f", ",", ";", " ", "  ", "1",
