@@ -11,7 +11,6 @@
 // sum (1 - 1) is -0 when rounding downward.
 #include <cfenv>
 #include <cstring>
-#include <vector>
 
 #include "engine/exception_flags.h"
 #include "engine/parsed_expr.h"
@@ -44,16 +43,20 @@ const int RoundingModes[] = {
 // and every run wrote the same bytes. The caller's flags and rounding mode
 // are as they were afterwards.
 bool ExactInEveryMode(ExpressionPart& part, size_t bytes) {
+  // The first run's bytes stay on the stack: a folding that allocated could
+  // fail with the step's result owned by nobody yet. Pure numeric results
+  // are at most a Complex wide.
+  unsigned char first[32];
+  if (bytes > sizeof first) return false;
   ExceptionFlagsKept callerFlags;
   const int callerMode = std::fegetround();
-  std::vector<unsigned char> first(bytes);
   bool exact = true;
   for (size_t i = 0; exact && i < sizeof RoundingModes / sizeof RoundingModes[0]; ++i) {
     if (std::fesetround(RoundingModes[i]) != 0) continue;
     part.Callback(part);
     exact = RaisedExceptionFlags() == 0;
-    if (i == 0) std::memcpy(first.data(), part.Result->ValuePtr, bytes);
-    else exact = exact && std::memcmp(first.data(), part.Result->ValuePtr, bytes) == 0;
+    if (i == 0) std::memcpy(first, part.Result->ValuePtr, bytes);
+    else exact = exact && std::memcmp(first, part.Result->ValuePtr, bytes) == 0;
   }
   std::fesetround(callerMode);
   return exact;
