@@ -300,7 +300,7 @@ TEST_F(Host, RunawayRecursionIsStoppedNotACrash) {
   EXPECT_STREQ(EvalStr(q, "forever(1)"), "Reparsing has passed the specified limit");
   ASSERT_NE(Define_Overload_Quorb(q, "Function: down(n) = IIf(n < 1, 0, down(n - 1) + 1)", nullptr, nullptr), nullptr);
   // Within the stack bound in every build, a debugging one included.
-  EXPECT_EQ(Eval(q, "down(200)"), 200.0) << "deep but bounded recursion still works";
+  EXPECT_EQ(Eval(q, "down(100)"), 100.0) << "deep but bounded recursion still works";
 }
 
 TEST(HostInstances, ManyInstancesLiveSideBySide) {
