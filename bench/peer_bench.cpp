@@ -3,6 +3,13 @@
 // parse-and-evaluate of one-off texts, and instance creation. Prints
 // per-expression times and the ratios Quorb/muparser.
 //
+// Creation is reported three ways: the first instance of the process (which
+// also fills the process-wide tables; the second, which makes the prototype
+// of later ones, apart), cold (instances made one after the
+// other and kept alive, on a thread that has freed nothing before, so that
+// no block of an earlier instance is reused; with the heap each live one
+// holds) and warm (create and release in a loop, the heap warm).
+//
 //   peer_bench [expression file] [milliseconds per measurement] [rounds]
 //
 // Each time is the least of `rounds` measurements (default 3), Quorb's and
@@ -13,11 +20,13 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <muParser.h>
 
 #include "bench_timing.h"
+#include "heap_counting.h"
 #include "quorb.h"
 
 namespace {
@@ -78,6 +87,35 @@ void DefinePeerVariables(mu::Parser& p, Variables& v) {
   p.DefineConst("e", v.e);
 }
 
+struct Creation {
+  double nanoseconds;  // median of the creations
+  double bytes;        // heap each live instance holds
+};
+
+// Makes `count` instances with `create`, each timed, all alive at the end,
+// then frees them with `release`; on a new thread, whose first allocations
+// get no block an earlier instance freed.
+template <typename Object, typename Create, typename Release>
+Creation ColdCreation(int count, Create create, Release release) {
+  Creation result{};
+  std::thread([&] {
+    std::vector<Object*> live;
+    std::vector<double> times;
+    live.reserve(count);
+    times.reserve(count);
+    size_t before = HeapBytesInUse();
+    for (int i = 0; i < count; ++i) {
+      auto start = Clock::now();
+      live.push_back(create());
+      times.push_back(std::chrono::duration<double, std::nano>(Clock::now() - start).count());
+    }
+    result.bytes = (static_cast<double>(HeapBytesInUse()) - static_cast<double>(before)) / count;
+    for (Object* object : live) release(object);
+    result.nanoseconds = Median(times);
+  }).join();
+  return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,9 +129,22 @@ int main(int argc, char** argv) {
   }
   Variables v;
   // The first instance of a process also fills the process-wide tables.
+  size_t heapBeforeFirst = HeapBytesInUse();
   auto firstStart = Clock::now();
   QuorbInstance* q = CreateQuorb(nullptr);
   double firstInstance = std::chrono::duration<double, std::nano>(Clock::now() - firstStart).count();
+  double firstBytes = static_cast<double>(HeapBytesInUse()) - static_cast<double>(heapBeforeFirst);
+  // The second instance makes the prototype that later ones copy; out of
+  // the cold figures, which are for copies.
+  auto secondStart = Clock::now();
+  ReleaseQuorb(CreateQuorb(nullptr));
+  double secondInstance = std::chrono::duration<double, std::nano>(Clock::now() - secondStart).count();
+  // Cold creation before anything else has used and freed memory.
+  const int coldCount = 16;
+  Creation quorbCold = ColdCreation<QuorbInstance>(
+      coldCount, [] { return CreateQuorb(nullptr); }, [](QuorbInstance* instance) { ReleaseQuorb(instance); });
+  Creation peerCold = ColdCreation<mu::Parser>(
+      coldCount, [] { return new mu::Parser(); }, [](mu::Parser* parser) { delete parser; });
   DefineQuorbVariables(q, v);
   mu::Parser peer;
   DefinePeerVariables(peer, v);
@@ -160,7 +211,15 @@ int main(int argc, char** argv) {
               mismatches, skipped);
   std::printf("evaluation, median ratio quorb/peer:        %.2f\n", Median(evalRatios));
   std::printf("parse and evaluate, median ratio quorb/peer: %.2f\n", Median(oneOffRatios));
-  std::printf("instance creation: quorb first %.0f ns, later %.0f ns (with release); peer %.0f ns; ratio %.1f\n",
-              firstInstance, laterInstance, peerInstance, laterInstance / peerInstance);
+  std::printf("instance creation, first of the process: quorb %.0f ns, %.0f bytes of heap\n", firstInstance,
+              firstBytes);
+  std::printf("instance creation, second of the process (makes the prototype, with release): quorb %.0f ns\n",
+              secondInstance);
+  std::printf("instance creation, cold (live, fresh memory, median of %d): quorb %.0f ns, %.0f bytes each; "
+              "peer %.0f ns, %.0f bytes each; ratio %.1f\n",
+              coldCount, quorbCold.nanoseconds, quorbCold.bytes, peerCold.nanoseconds, peerCold.bytes,
+              quorbCold.nanoseconds / peerCold.nanoseconds);
+  std::printf("instance creation, warm (create and release): quorb %.0f ns; peer %.0f ns; ratio %.1f\n",
+              laterInstance, peerInstance, laterInstance / peerInstance);
   return mismatches == 0 ? 0 : 2;
 }

@@ -351,8 +351,15 @@ bool InstancePrototypeUsable() { return PrototypePlan() != nullptr; }
 
 bool InstanceCopies = true;
 
+// Most hosts make one instance, and for them a prototype would only double
+// the cost of reading the texts (and hold a second instance's memory for
+// good). So the first instance reads the texts itself; the second one makes
+// the prototype, which every later one copies.
+std::atomic<bool> firstInstanceAsked{false};
+
 bool CopyInstancePrototype(Quorb& instance) {
   if (!InstanceCopies) return false;
+  if (!firstInstanceAsked.exchange(true)) return false;
   const InstancePlan* plan = PrototypePlan();
   if (plan == nullptr) return false;
   // Tests switch the platform's patterns for the instances they make next.

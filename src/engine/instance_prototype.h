@@ -24,8 +24,10 @@ class Quorb;
 // Makes `instance` (just constructed, nothing built yet) a copy of the
 // prototype, building the prototype on first use, once per process and
 // safely when several threads create instances at once. False, leaving
-// `instance` untouched, when the prototype holds something a copy cannot
-// reproduce: the caller then builds from the texts. Throws only what
+// `instance` untouched, for the first instance of the process (which is
+// cheaper read from the texts than through a prototype) and when the
+// prototype holds something a copy cannot reproduce: the caller then builds
+// from the texts. Throws only what
 // allocation throws; whatever was copied by then is reachable from
 // `instance`, so its tear-down frees it.
 bool CopyInstancePrototype(Quorb& instance);

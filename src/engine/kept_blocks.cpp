@@ -35,51 +35,88 @@ struct FreeBlock {
   FreeBlock* next;
 };
 
+// Reached on every item made and freed, so it is plain data: no
+// constructor or destructor, hence no guard or wrapper on each access, and
+// (where the platform allows) the initial-exec model, which reads it at a
+// fixed offset from the thread pointer instead of calling for its address.
+// Plain data also stays readable after the thread's objects are destroyed.
+#if defined(__GNUC__) && defined(__linux__) && !defined(__ANDROID__)
+#define QUORB_FIXED_TLS __attribute__((tls_model("initial-exec")))
+#else
+#define QUORB_FIXED_TLS
+#endif
+
 // The blocks one thread keeps for objects of `Size` bytes, at most `Bound`.
 template <size_t Size, size_t Bound>
-class KeptBlocks {
- public:
-  KeptBlocks() = default;
-  KeptBlocks(const KeptBlocks&) = delete;
-  KeptBlocks& operator=(const KeptBlocks&) = delete;
-  ~KeptBlocks() {
-    closed_ = true;
-    while (head_ != nullptr) {
-      FreeBlock* block = head_;
-      head_ = block->next;
-      ::operator delete(block);
-    }
-  }
+struct KeptBlocks {
+  FreeBlock* head;
+  size_t count;
+  bool closed;  // the thread is ending: nothing more is kept
 
   void* Allocate(size_t size) {
-    if (size != Size || head_ == nullptr) return ::operator new(size);
-    FreeBlock* block = head_;
-    head_ = block->next;
-    --count_;
+    if (size != Size || head == nullptr) return ::operator new(size);
+    FreeBlock* block = head;
+    head = block->next;
+    --count;
     return block;
   }
 
   // Blocks beyond the bound, of another size (a derived class), or freed
   // while the thread ends go back at once.
-  void Free(void* memory, size_t size) {
-    if (memory == nullptr) return;
-    if (size != Size || count_ >= Bound || closed_) {
-      ::operator delete(memory);
-      return;
-    }
-    head_ = new (memory) FreeBlock{head_};
-    ++count_;
-  }
+  void Free(void* memory, size_t size);
 
- private:
-  FreeBlock* head_ = nullptr;
-  size_t count_ = 0;
-  bool closed_ = false;
+  void Close() {
+    closed = true;
+    while (head != nullptr) {
+      FreeBlock* block = head;
+      head = block->next;
+      ::operator delete(block);
+    }
+    count = 0;
+  }
 };
 
 // Enough for a few instances' worth of each.
-thread_local KeptBlocks<sizeof(QuorbItem), 4096> keptItems;
-thread_local KeptBlocks<sizeof(StringLocation), 64> keptTransforms;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(QuorbItem), 4096> keptItems;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(StringLocation), 64> keptTransforms;
+
+// Gives a thread's kept blocks back when the thread ends. Made by the first
+// block a thread keeps, so that only a thread that keeps any pays for it.
+struct ThreadEnd {
+  ThreadEnd() = default;
+  ThreadEnd(const ThreadEnd&) = delete;
+  ThreadEnd& operator=(const ThreadEnd&) = delete;
+  ~ThreadEnd() {
+    keptItems.Close();
+    keptTransforms.Close();
+  }
+};
+thread_local QUORB_FIXED_TLS bool threadEndArranged;
+
+// Whether the thread's clean-up is arranged; registering it may allocate,
+// and should that fail, the caller keeps nothing this time.
+bool ArrangeThreadEnd() noexcept {
+  if (threadEndArranged) return true;
+  try {
+    static thread_local ThreadEnd end;
+    (void)end;
+  } catch (...) {
+    return false;
+  }
+  threadEndArranged = true;
+  return true;
+}
+
+template <size_t Size, size_t Bound>
+void KeptBlocks<Size, Bound>::Free(void* memory, size_t size) {
+  if (memory == nullptr) return;
+  if (size != Size || count >= Bound || closed || !ArrangeThreadEnd()) {
+    ::operator delete(memory);
+    return;
+  }
+  head = new (memory) FreeBlock{head};
+  ++count;
+}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <iterator>
 #include <memory>
 
 #include "builtins/builtin_definitions.h"
@@ -153,6 +154,37 @@ static QuorbItem* FirstTypeItem(const Table* table) {
   return nullptr;
 }
 
+// The data-type items of the root table and its namespaces, one at a time
+// in key order. Each search starts at the entry where the last one stopped:
+// every entry before it holds none, and taking the item found out of its
+// table erases no entry before it, so restarting from the first entry each
+// time (as many searches as types, each over the whole table) finds the
+// same items.
+class TypeItemSearch {
+ public:
+  explicit TypeItemSearch(const Table* root) : root_(root) {}
+
+  QuorbItem* Next() {
+    if (root_ == nullptr) return nullptr;
+    auto entry = cleared_ ? std::next(last_) : root_->Symbols.begin();
+    for (; entry != root_->Symbols.end(); ++entry) {
+      for (QuorbItem* item = entry->second; item != nullptr; item = item->NextOverload) {
+        QuorbItem* found = item->Has(IsDataType) ? item : item->Has(IsNamespace) ? FirstTypeItem(item->OwnTable) : nullptr;
+        if (found == nullptr) continue;
+        cleared_ = entry != root_->Symbols.begin();
+        if (cleared_) last_ = std::prev(entry);
+        return found;
+      }
+    }
+    return nullptr;
+  }
+
+ private:
+  const Table* root_;
+  SymbolMap::const_iterator last_;  // the last entry known to hold none
+  bool cleared_ = false;
+};
+
 // Whether `type` is the type object of an item of the chain from `item`.
 static bool TypeOfAChainItem(const QuorbDataType* type, const QuorbItem* item) {
   for (; item != nullptr; item = item->NextOverload)
@@ -172,13 +204,16 @@ void Quorb::TearDown() noexcept {
   QuorbItem** typeItemsEnd = &typeItems;
   // Those of namespaces too: a namespace's release would free its types
   // before the items holding their values, and retire them (allocating).
-  while (QuorbItem* item = FirstTypeItem(RootTable())) {
+  TypeItemSearch search(RootTable());
+  for (QuorbItem* item = search.Next(); item != nullptr;) {
     if (item->OwningTable != nullptr) item->OwningTable->Remove(item);
     // One filed under a key other than its name stays filed, and goes with
     // its table as any item there.
-    if (FirstTypeItem(RootTable()) == item) break;
+    QuorbItem* next = search.Next();
+    if (next == item) break;
     *typeItemsEnd = item;
     typeItemsEnd = &item->NextOverload;
+    item = next;
   }
   DeferredReleases.clear();  // registered: freed with the others next
   FreeAllExpressions();

@@ -78,7 +78,9 @@ TEST(InstanceCopies, AChangedInstanceLeavesLaterInstancesAsNew) {
 // host had left raised, and expressions of the new instance relied on it;
 // a copy clears them too.
 TEST(InstanceCopies, ANewInstanceStartsWithoutTheHostsRaisedFlags) {
-  ReleaseQuorb(CreateQuorb(nullptr));  // the prototype exists
+  // The first instance is read from the texts; the second is the first copy.
+  ReleaseQuorb(CreateQuorb(nullptr));
+  ReleaseQuorb(CreateQuorb(nullptr));
   std::feraiseexcept(FE_OVERFLOW | FE_DIVBYZERO);
   QuorbInstance* instance = CreateQuorb(nullptr);
   QuorbExpression* text = Parse(instance, "\"x\"", "String");

@@ -82,6 +82,25 @@ TEST(Instance, TearDownWithEverythingLeftOpen) {
   delete instance;  // ASan and LSan check every item, type and transform is freed once
 }
 
+// The tear-down takes every data-type item out before the other items go:
+// those filed first and last, beside one another, and in namespaces at
+// either end, each with a variable holding a value of its type.
+TEST(Instance, TearDownFreesTypesAfterTheValuesOfThemAnywhereInTheTable) {
+  auto* instance = new Quorb();
+  const char* const definitions[] = {
+      "DataType: Aaa : Type_String",         "DataType: Aab : Type_String",
+      "Variable: aaa1 As Aaa",     "Variable: aab1 As Aab",
+      "Name: aa_space ~~ Namespace: begin",  "DataType: Inner : Type_String",
+      "Variable: inner1 As Inner",    "Namespace: end",
+      "DataType: Zzz : Type_String",         "Variable: zzz1 As Zzz",
+      "Name: zz_space ~~ Namespace: begin",  "DataType: Outer : Type_String",
+      "Variable: outer1 As Outer",
+  };
+  for (const char* definition : definitions)
+    ASSERT_NE(instance->Define(definition, nullptr, nullptr), nullptr) << definition << ": " << instance->Error.Text;
+  delete instance;  // ASan: no value is freed through a type object freed before it
+}
+
 TEST(Instance, SecondInstanceReusesTheSentinels) {
   Quorb first;
   QuorbItem* notFound = ItemNotFound;

@@ -65,8 +65,15 @@ class AllocationFailure : public ::testing::Test {
   QuorbInstance* q;
 };
 
+// The first instance of a process is read from the texts, the second makes
+// the prototype: the sweeps are of the copies every later instance is.
+void MakeThePrototype() {
+  ReleaseQuorb(CreateQuorb(nullptr));
+  ReleaseQuorb(CreateQuorb(nullptr));
+}
+
 TEST(AllocationFailureOfCreation, EveryPointGivesNoInstance) {
-  ReleaseQuorb(CreateQuorb(nullptr));  // the first instance makes what later ones copy
+  MakeThePrototype();
   QuorbInstance* made = nullptr;
   const int failures = Sweep(
       EveryPoint, [&] { made = CreateQuorb(nullptr); },
@@ -81,7 +88,7 @@ TEST(AllocationFailureOfCreation, EveryPointGivesNoInstance) {
 // Memory that stays exhausted from some point on: the clean-up of a failed
 // copy must need none.
 TEST(AllocationFailureOfCreation, ExhaustedMemoryGivesNoInstance) {
-  ReleaseQuorb(CreateQuorb(nullptr));
+  MakeThePrototype();
   QuorbInstance* made = nullptr;
   const int failures = Sweep(
       60, [&] { made = CreateQuorb(nullptr); },
