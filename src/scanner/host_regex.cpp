@@ -48,14 +48,31 @@ boost::regex::flag_type SyntaxOptions(HostRegex::flag_type flags) {
 }
 
 // The engine's start map: the bytes its own search would try a match at.
-// A pattern that can match empty may match anywhere.
-ByteSet StartBytes(const boost::regex& pattern) {
+// A pattern that can match empty may match anywhere. Compiled to ignore
+// case, the map follows the C++ library's case tables, which the matcher
+// need not (libc++'s differ): each letter brings its other ASCII case, and
+// any byte above ASCII brings all of them.
+ByteSet StartBytes(const boost::regex& pattern, bool ignoreCase) {
   if (pattern.can_be_null()) return ByteSet::All();
   ByteSet bytes;
   const unsigned char* map = pattern.get_map();
   constexpr unsigned char takeOrSkip = boost::BOOST_REGEX_DETAIL_NS::mask_any;
-  for (unsigned byte = 0; byte < 256; ++byte)
-    if ((map[byte] & takeOrSkip) != 0) bytes.Add(static_cast<unsigned char>(byte));
+  bool high = false;
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    if ((map[byte] & takeOrSkip) == 0) continue;
+    bytes.Add(static_cast<unsigned char>(byte));
+    high = high || byte >= 0x80;
+  }
+  if (!ignoreCase) return bytes;
+  for (unsigned char lower = 'a'; lower <= 'z'; ++lower) {
+    const unsigned char upper = static_cast<unsigned char>(lower - 'a' + 'A');
+    if (bytes.Has(lower) || bytes.Has(upper)) {
+      bytes.Add(lower);
+      bytes.Add(upper);
+    }
+  }
+  if (high)
+    for (unsigned byte = 0x80; byte < 256; ++byte) bytes.Add(static_cast<unsigned char>(byte));
   return bytes;
 }
 
@@ -140,7 +157,7 @@ HostRegex::HostRegex(const std::string& pattern, flag_type flags) : flags_(flags
     throw std::regex_error(std_rc::error_space);
   }
   // Both readings are supersets of the truth, so is what they share.
-  compiled->firstBytes = StartBytes(compiled->pattern);
+  compiled->firstBytes = StartBytes(compiled->pattern, Has(flags, std_rc::icase));
   ByteSet read;
   if (ecma && !Has(flags, std_rc::collate) && ReadFirstBytes(pattern, Has(flags, std_rc::icase), read))
     for (int i = 0; i < 4; ++i) compiled->firstBytes.words[i] &= read.words[i];

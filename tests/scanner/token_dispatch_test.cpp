@@ -159,7 +159,12 @@ TEST(TokenDispatch, AgreesWithTryingEveryPatternInTurn) {
       DispatchCase generated(seed);
       const std::vector<Seen> slow = generated.Run(false);
       const std::vector<Seen> fast = generated.Run(true);
-      ASSERT_EQ(fast, slow) << "seed " << seed << (platform.CaseInsensitivePatterns ? ", case-insensitive" : "");
+      size_t first = 0;
+      while (first < fast.size() && first < slow.size() && fast[first] == slow[first]) ++first;
+      ASSERT_EQ(fast, slow) << "seed " << seed << (platform.CaseInsensitivePatterns ? ", case-insensitive" : "")
+                            << ", first difference at step " << first << " of " << slow.size() << ": "
+                            << (first < fast.size() ? ::testing::PrintToString(fast[first]) : "none") << " against "
+                            << (first < slow.size() ? ::testing::PrintToString(slow[first]) : "none");
     }
   }
   ActivePatternPlatform = own;
