@@ -26,9 +26,6 @@ namespace {
 namespace std_rc = std::regex_constants;
 namespace boost_rc = boost::regex_constants;
 
-constexpr HostRegex::flag_type kGrammars =
-    std_rc::ECMAScript | std_rc::basic | std_rc::extended | std_rc::awk | std_rc::grep | std_rc::egrep;
-
 bool Has(HostRegex::flag_type flags, HostRegex::flag_type flag) { return (flags & flag) == flag; }
 
 // The engine's syntax options for a standard grammar (ECMAScript when none
@@ -76,7 +73,12 @@ ByteSet StartBytes(const boost::regex& pattern, bool ignoreCase) {
   return bytes;
 }
 
-bool IsECMAScript(HostRegex::flag_type flags) { return (flags & kGrammars) == 0 || Has(flags, std_rc::ECMAScript); }
+// ECMAScript unless another grammar is named: the library's ECMAScript flag
+// may be 0 (libc++), which every set of flags "has".
+bool IsECMAScript(HostRegex::flag_type flags) {
+  constexpr HostRegex::flag_type others = std_rc::basic | std_rc::extended | std_rc::awk | std_rc::grep | std_rc::egrep;
+  return (flags & others) == 0;
+}
 
 // Skips a bracket expression starting after its "[" at `i`; `i` ends after
 // its "]" (or at the end of an unclosed one). "[:name:]" and its kin inside
