@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "engine/errors.h"
+#include "engine/invariant.h"
 #include "engine/quorb.h"
 
 namespace QuorbNameSpace {
@@ -51,6 +52,7 @@ class CallLevel {
     entered_ = true;
   }
   ~CallLevel() {
+    QUORB_ASSERT(!entered_ || instance_.CallDepth > 0);
     if (entered_ && --instance_.CallDepth == 0) instance_.CallsStopped = false;
   }
   bool Entered() const { return entered_; }

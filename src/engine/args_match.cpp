@@ -14,6 +14,7 @@
 #include "builtins/pointer_callbacks.h"
 #include "builtins/string_callbacks.h"
 #include "builtins/value_callbacks.h"
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -150,6 +151,7 @@ void InsertConversion(ExpressionPart& part, size_t i, const QuorbItem& parameter
   if (parameter.Has(IsByExpr) && i + 1 < part.ArgStarts().size()) {
     at = part.ArgStarts()[i + 1];
     for (size_t j = i + 1; j < part.ArgStarts().size(); ++j) ++part.ArgStarts()[j];
+    QUORB_ASSERT(ArgStartsAligned(part));
   }
   output.insert(output.begin() + static_cast<std::ptrdiff_t>(at), step.release());
 }
@@ -262,6 +264,7 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     args.insert(args.begin(), carrier.get());
     carrier.release();
     if (!part->ArgStarts().empty()) part->ArgStarts().insert(part->ArgStarts().begin(), part->ArgStarts().front());
+    QUORB_ASSERT(ArgStartsAligned(*part));
   }
   // Every assignment overload on the chain, not only the first: an older
   // one taking AnyType would otherwise accept a value of another width.

@@ -5,6 +5,7 @@
 #include "engine/definition_state.h"
 #include "engine/exception_flags.h"
 #include "engine/host_functions.h"
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
@@ -352,7 +353,10 @@ static QuorbItem* Finish(DefinitionState& state) {
 class DefinitionLevel {
  public:
   explicit DefinitionLevel(Quorb& instance) : instance_(instance) { ++instance_.DefinitionDepth; }
-  ~DefinitionLevel() { --instance_.DefinitionDepth; }
+  ~DefinitionLevel() {
+    QUORB_ASSERT(instance_.DefinitionDepth > 0);
+    --instance_.DefinitionDepth;
+  }
   DefinitionLevel(const DefinitionLevel&) = delete;
   DefinitionLevel& operator=(const DefinitionLevel&) = delete;
 

@@ -8,6 +8,7 @@
 #include "engine/host_functions.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
+#include "engine/scope_restore.h"
 #include "scanner/string_location.h"
 
 namespace QuorbNameSpace {
@@ -69,9 +70,11 @@ int32_t Quorb::SetErrorMessage(int32_t n, const std::string& text, bool flag) {
 
 int32_t Quorb::CallErrorHandlers() {
   if (HandlerDepth >= MaxHandlerDepth) return 0;
-  ++HandlerDepth;
-  DefinitionsUnderHandler = DefinitionDepth;
-  EvaluationsUnderHandler = RunningEvaluations;
+  // Outside the loop these are zero: the loop sets them and puts them back.
+  QUORB_ASSERT(DefinitionsUnderHandler == 0 && EvaluationsUnderHandler == 0);
+  const ScopedCount<int> level(HandlerDepth);
+  const ScopedValue<int> definitions(DefinitionsUnderHandler, DefinitionDepth);
+  const ScopedValue<int> evaluations(EvaluationsUnderHandler, RunningEvaluations);
   int32_t resumed = 0;
   // What the handlers are told about; a handler's own parses and
   // definitions overwrite the state, the next handler must see it again.
@@ -92,9 +95,6 @@ int32_t Quorb::CallErrorHandlers() {
       break;
     }
   }
-  --HandlerDepth;
-  DefinitionsUnderHandler = 0;
-  EvaluationsUnderHandler = 0;
   return resumed;
 }
 

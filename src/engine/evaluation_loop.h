@@ -10,6 +10,7 @@
 
 #include "engine/fp_status.h"
 #include "engine/fused_steps.h"
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "types/builtin_types.h"
 #include "types/data_type.h"
@@ -28,6 +29,7 @@ inline ExpressionPart* RunBookkept(QuorbParsedExpr& expr, Steps steps) {
     QuorbParsedExpr& expr;
     ExpressionPart* const outer;
     ~RunCount() {
+      QUORB_ASSERT(expr.Running > 0);
       if (--expr.Running > 0) expr.Current = outer;
     }
   } count{expr, expr.Current};

@@ -7,6 +7,7 @@
 
 #include "builtins/double_arithmetic.h"
 #include "builtins/real_math.h"
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb_item.h"
 #include "types/builtin_types.h"
@@ -140,6 +141,16 @@ void* const* OperandCell(Record& record, size_t k, FusedRun& run) {
   return &record.args[k]->ValuePtr;
 }
 
+// Whether the records and slots of `run` are where they were made: every
+// slot cell and literal cell points at its own slot or record.
+[[maybe_unused]] bool RunInPlace(const FusedRun& run) {
+  for (size_t i = 0; i < run.slotCells.size(); ++i)
+    if (i >= run.slots.size() || run.slotCells[i] != &run.slots[i]) return false;
+  for (const FusedOp& op : run.ops)
+    if (op.literalCell != nullptr && op.literalCell != &op.literal) return false;
+  return true;
+}
+
 // Makes the records of a run, now that its slots exist. An operand that is
 // the previous record's result is taken from the register it is still in.
 void BuildOps(std::vector<Record>& records, FusedRun& run) {
@@ -170,6 +181,7 @@ void BuildOps(std::vector<Record>& records, FusedRun& run) {
     if (k == 0) op.left = &op.literalCell;
     if (k == 1 || record.operands == 1) op.right = &op.literalCell;
   }
+  QUORB_ASSERT(RunInPlace(run));
 }
 
 // The run's own steps go, and with them every item only the run used: the

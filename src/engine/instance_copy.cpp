@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 
+#include "engine/copied_fields.h"
 #include "engine/fused_steps.h"
 #include "engine/instance_plan.h"
 #include "engine/parsed_expr.h"
@@ -53,6 +54,7 @@ void LinkItem(QuorbItem& to, const ItemLinks& links) {
   }
 }
 
+static_assert(sizeof(TokenClass_) == sizeof(CopiedTokenFields), "a token field the copy does not know");
 void CopyTokenPart(const TokenClass_& from, TokenClass_& to, const ItemLinks& links) {
   to.Pattern = from.Pattern;  // shares the compiled form
   to.PartKind = from.PartKind;
@@ -62,6 +64,7 @@ void CopyTokenPart(const TokenClass_& from, TokenClass_& to, const ItemLinks& li
   to.FastMatch = from.FastMatch;
 }
 
+static_assert(sizeof(RuleParamStruct) == sizeof(CopiedRuleFields), "a rule field the copy does not know");
 void CopyRulePart(const RuleParamStruct& from, RuleParamStruct& to, const ItemLinks& links) {
   to.PartIndex = from.PartIndex;
   to.BackRefIndex = from.BackRefIndex;
@@ -82,6 +85,7 @@ void CopyRulePart(const RuleParamStruct& from, RuleParamStruct& to, const ItemLi
 // refuses to copy (a parsed body, a namespace table, a local transform,
 // variants, a running call) is null in the source. The value is copied
 // through the copy's type object, which is what will free it.
+static_assert(sizeof(QuorbItem) == sizeof(CopiedItemFields), "an item field the copy does not know");
 void CopyItemFields(const QuorbItem& from, QuorbItem& to, const ItemLinks& links) {
   to.Properties = from.Properties;
   CopyText(to.Name, from.Name);
@@ -103,6 +107,7 @@ void CopyItemFields(const QuorbItem& from, QuorbItem& to, const ItemLinks& links
 
 // The transform's own settings and scanning state; its tokens and rules are
 // items of the plan.
+static_assert(sizeof(StringLocation) == sizeof(CopiedTransformFields), "a transform field the copy does not know");
 void CopyTransformFields(const StringLocation& from, StringLocation& to, const TransformPlan& links,
                          const std::vector<QuorbItem*>& items) {
   auto item = [&](const PlanLink<QuorbItem>& link) { return link.index != NoObject ? items[link.index] : link.shared; };

@@ -10,20 +10,41 @@
 // thread ends.
 //
 // Builds with AddressSanitizer leave every object to the general allocator,
-// so that a use after free is still reported; so do Windows builds, where a
-// thread's clean-up in a library that is unloaded first is not safe.
+// so that every use after free is reported; so do Windows builds, where a
+// thread's clean-up in a library that is unloaded first is not safe. With
+// QUORB_SANITIZE_KEPT_BLOCKS an AddressSanitizer build keeps blocks too, so
+// that their reuse is checked, and poisons a block while it is kept (all but
+// its link to the next): a use after free is reported until the block is
+// handed out again.
 #include <new>
 
+#include "engine/invariant.h"
 #include "engine/quorb_item.h"
 #include "scanner/string_location.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define QUORB_PLAIN_ALLOCATION 1
+#define QUORB_UNDER_ASAN 1
 #endif
 #endif
-#if defined(__SANITIZE_ADDRESS__) || defined(_WIN32)
+#if defined(__SANITIZE_ADDRESS__)
+#define QUORB_UNDER_ASAN 1
+#endif
+#if defined(_WIN32) || (defined(QUORB_UNDER_ASAN) && !defined(QUORB_SANITIZE_KEPT_BLOCKS))
 #define QUORB_PLAIN_ALLOCATION 1
+#elif defined(QUORB_UNDER_ASAN)
+#define QUORB_POISON_KEPT_BLOCKS 1
+#endif
+
+#ifdef QUORB_POISON_KEPT_BLOCKS
+#include <sanitizer/asan_interface.h>
+// All but the link to the next block, which the leak checker follows.
+#define QUORB_KEPT(block, size) \
+  ASAN_POISON_MEMORY_REGION(static_cast<char*>(block) + sizeof(FreeBlock), size - sizeof(FreeBlock))
+#define QUORB_HANDED_OUT(block, size) ASAN_UNPOISON_MEMORY_REGION(block, size)
+#else
+#define QUORB_KEPT(block, size) static_cast<void>(0)
+#define QUORB_HANDED_OUT(block, size) static_cast<void>(0)
 #endif
 
 namespace QuorbNameSpace {
@@ -56,7 +77,9 @@ struct KeptBlocks {
   void* Allocate(size_t size) {
     if (size != Size || head == nullptr) return ::operator new(size);
     FreeBlock* block = head;
+    QUORB_HANDED_OUT(block, Size);
     head = block->next;
+    QUORB_ASSERT(count > 0);
     --count;
     return block;
   }
@@ -69,6 +92,7 @@ struct KeptBlocks {
     closed = true;
     while (head != nullptr) {
       FreeBlock* block = head;
+      QUORB_HANDED_OUT(block, Size);
       head = block->next;
       ::operator delete(block);
     }
@@ -115,6 +139,7 @@ void KeptBlocks<Size, Bound>::Free(void* memory, size_t size) {
     return;
   }
   head = new (memory) FreeBlock{head};
+  QUORB_KEPT(memory, Size);
   ++count;
 }
 

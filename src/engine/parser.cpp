@@ -4,11 +4,14 @@
 // the stack; completing a part (parser_reduce.cpp) appends it to the output
 // list, which is the program. This file holds the set-up, the token loop,
 // the handling of each token kind, the error path and the finish.
+#include <algorithm>
 #include <cfenv>
+#include <new>
 
 #include "builtins/core_callbacks.h"
 #include "engine/exception_flags.h"
 #include "engine/fused_steps.h"
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -44,7 +47,26 @@ ExpressionParser::~ExpressionParser() {
   delete expr_;
 }
 
+bool ExpressionParser::PartsHeldOnce() const {
+  std::vector<const ExpressionPart*> held;
+  try {
+    held.reserve(stack_.size() + output_.size() + 1);
+  } catch (const std::bad_alloc&) {
+    return true;  // memory ran out: the check cannot be made, and must not fail the parse
+  }
+  for (const OpenPart& open : stack_) held.push_back(open.part);
+  held.insert(held.end(), output_.begin(), output_.end());
+  if (commaHolder_ != nullptr) held.push_back(commaHolder_);
+  std::sort(held.begin(), held.end());
+  return std::adjacent_find(held.begin(), held.end()) == held.end();
+}
+
+bool ArgStartsAligned(const ExpressionPart& part) {
+  return part.ArgStarts().empty() || part.ArgStarts().size() == part.Args.size() + 1;
+}
+
 void ExpressionParser::CleanParts() {
+  QUORB_ASSERT(PartsHeldOnce());
   for (OpenPart& open : stack_) QuorbParsedExpr::CleanPart(open.part);
   for (ExpressionPart*& part : output_) QuorbParsedExpr::CleanPart(part);
   QuorbParsedExpr::CleanPart(commaHolder_);
@@ -111,6 +133,7 @@ void ExpressionParser::TakeArgumentSteps(std::vector<ExpressionPart*>& enclosing
       enclosing.erase(enclosing.begin() + static_cast<std::ptrdiff_t>(begin),
                       enclosing.begin() + static_cast<std::ptrdiff_t>(end));
     }
+    QUORB_ASSERT(enclosing.back() == &part);
   }
   if (index < part.Args.size() && part.Args[index] != nullptr) {
     terminator_->Args.push_back(part.Args[index]);
@@ -448,6 +471,7 @@ QuorbParsedExpr* ExpressionParser::Finish() {
   for (size_t i = 0; i + 1 < output_.size(); ++i) output_[i]->Next = output_[i + 1];
   // Argument ranges serve the parse only; a finished step keeps no copy.
   for (ExpressionPart* part : output_) part->DropArgStarts();
+  QUORB_ASSERT(PartsHeldOnce());
   if (commaHolder_ != nullptr) output_.push_back(commaHolder_);
   expr_->Parts.swap(output_);
   expr_->First = expr_->Parts.front();

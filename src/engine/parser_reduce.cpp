@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "builtins/core_callbacks.h"
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
@@ -130,6 +131,7 @@ void ExpressionParser::CompletePart() {
     targetItem.release();
     if (!part->ArgStarts().empty()) part->ArgStarts().insert(part->ArgStarts().begin(), 2, part->ArgStarts().front());
   }
+  QUORB_ASSERT(ArgStartsAligned(*part));
   q_.ArgsMatch(part, output_);
   if (part->Result == nullptr) return;
   if (FoldConstantStep(part)) return;

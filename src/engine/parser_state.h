@@ -40,6 +40,9 @@ bool IsAnyType(const QuorbDataType* type);
 // then owns the steps [ArgStarts[k], ArgStarts[k + 1]); an argument without
 // such a pair (a default value, or a part without starts) owns none.
 bool ArgumentRange(const ExpressionPart& part, uint64_t k, uint64_t& begin, uint64_t& end);
+// Whether `part`'s starts are aligned with its arguments as above (or it
+// has none): checked wherever a complete part's ranges are read or shifted.
+bool ArgStartsAligned(const ExpressionPart& part);
 
 // One entry of the operator stack.
 struct OpenPart {
@@ -106,6 +109,8 @@ class ExpressionParser {
   // Frees every part the parse holds (the stack, the output, the comma
   // holder), allocating nothing.
   void CleanParts();
+  // Whether no part is held in two places (the ownership rule above).
+  bool PartsHeldOnce() const;
   bool AtEnd() const;
   void PushBack();
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/invariant.h"
 
 // Angle brackets: the public header, not this file.
 #include <quorb.h>
@@ -263,6 +264,7 @@ class EvaluationScope {
     if (instance_ != nullptr) ++instance_->RunningEvaluations;
   }
   ~EvaluationScope() {
+    QUORB_ASSERT(instance_ == nullptr || instance_->RunningEvaluations > 0);
     if (instance_ != nullptr && --instance_->RunningEvaluations == 0 && !instance_->DeferredReleases.empty())
       instance_->FreeDeferredReleases();
   }

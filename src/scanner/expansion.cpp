@@ -62,6 +62,7 @@
 #include "engine/file_reading.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
+#include "engine/scope_restore.h"
 #include "engine/sentinels.h"
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
@@ -743,10 +744,8 @@ std::string RuleExpansion::ThroughLocalTransform(QuorbItem* rule, QuorbItem* hea
                                                  const StringLocation::DocumentAround& around) {
   StringLocation* local = rule->Rule().LocalTransform != nullptr ? rule->Rule().LocalTransform : head->Rule().LocalTransform;
   if (local == nullptr) return text;
-  const StringLocation::DocumentAround outer = std::exchange(local->DocumentAround_, around);
-  text = local->Expand(text);
-  local->DocumentAround_ = outer;
-  return text;
+  const ScopedValue<StringLocation::DocumentAround> outer(local->DocumentAround_, around);
+  return local->Expand(text);
 }
 
 void RuleExpansion::Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule) {
@@ -819,7 +818,7 @@ bool RuleExpansion::ExpandRange(StringLocation& expander, std::string& text, uin
   const BudgetScope budget(text.size());
   // The change log holds the records of the current expansion only.
   if (expander.ExpansionDepth_ == 0) FreeChangeLog(expander.ChangeLog, 0);
-  ++expander.ExpansionDepth_;
+  const ScopedCount<int32_t> depth(expander.ExpansionDepth_);
   bool modified = RunPasses(expander, text, start, end);
   if (start < end && HasRules(expander)) {
     RuleExpansion run(expander, text, start, end);
@@ -827,7 +826,6 @@ bool RuleExpansion::ExpandRange(StringLocation& expander, std::string& text, uin
     modified = run.Modified() || modified;
     end = run.End();
   }
-  --expander.ExpansionDepth_;
   return modified;
 }
 
@@ -844,9 +842,11 @@ void StringLocation::Expand(uint64_t start, uint64_t end) {
   end = std::min(std::max(end, start), size);
   SetBit(IsExpanding, true);
   SetBit(IsModified, false);
-  RangeExpanding_ = true;
-  const bool modified = RuleExpansion::ExpandRange(*this, OwnText, start, end);
-  RangeExpanding_ = false;
+  bool modified = false;
+  {
+    const ScopedValue<bool> expanding(RangeExpanding_, true);
+    modified = RuleExpansion::ExpandRange(*this, OwnText, start, end);
+  }
   SetBit(IsModified, modified);
   static_cast<ScanState&>(*this) = ScanState();
   RangeStart = Pos = start;

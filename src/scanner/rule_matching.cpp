@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/invariant.h"
 #include "engine/sentinels.h"
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
@@ -182,9 +183,13 @@ bool StringLocation::ScanUpToStop(QuorbItem* part) {
   ScanMemory::AnyRange& anyRange = Memory_->anyRange[part];
   ScanMemory::Trail trail;
   trail.anyRange = &anyRange;
+  // Handed to the one scan started here, which takes it at once: no trail
+  // is left over from before, none outlives its scan.
+  QUORB_ASSERT(Memory_->trail == nullptr && Memory_->known == nullptr);
   Memory_->trail = &trail;
   Memory_->known = &known;
   NextToken(part, 1);
+  QUORB_ASSERT(Memory_->trail == nullptr && Memory_->known == nullptr);
   const bool found = Has(IsStopFound);
   if (!Memory_->exhausted) {
     ScanMemory::Remember(known, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});

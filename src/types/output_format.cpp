@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/exception_flags.h"
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
@@ -31,6 +32,7 @@ class FormattingScope {
     ++instance_->FormatDepth;
   }
   ~FormattingScope() {
+    QUORB_ASSERT(instance_->FormatDepth > 0);
     --instance_->FormatDepth;
     instance_->IgnoredExceptions = savedMask_;
   }
