@@ -1,5 +1,6 @@
 // Measures Quorb against muparser on bench/bench_expr.txt (or another file
-// of one expression a line): evaluation of a parsed expression,
+// of one expression a line): evaluation of a parsed expression (with the
+// floating-point test, Evaluate, and without it, EvaluateNTE),
 // parse-and-evaluate of one-off texts, and instance creation. Prints
 // per-expression times and the ratios Quorb/muparser.
 //
@@ -149,10 +150,10 @@ int main(int argc, char** argv) {
   mu::Parser peer;
   DefinePeerVariables(peer, v);
 
-  std::vector<double> evalRatios, oneOffRatios;
+  std::vector<double> evalRatios, untestedRatios, oneOffRatios;
   int mismatches = 0, skipped = 0;
-  std::printf("%-48s %10s %10s %7s %10s %10s %7s\n", "expression", "quorb ns", "peer ns", "ratio", "q once", "p once",
-              "ratio");
+  std::printf("%-48s %10s %10s %7s %10s %7s %10s %10s %7s\n", "expression", "quorb ns", "peer ns", "ratio", "nte ns",
+              "ratio", "q once", "p once", "ratio");
   for (const std::string& text : expressions) {
     double theirs;
     try {
@@ -171,9 +172,11 @@ int main(int argc, char** argv) {
       continue;
     }
     double quorbEval = INFINITY, peerEval = INFINITY, quorbOnce = INFINITY, peerOnce = INFINITY;
+    double quorbUntested = INFINITY;
     for (int round = 0; round < rounds; ++round) {
       quorbEval = std::min(quorbEval, NanosecondsPerCall([&] { return Evaluate(parsed); }, budget));
       peerEval = std::min(peerEval, NanosecondsPerCall([&] { return peer.Eval(); }, budget));
+      quorbUntested = std::min(quorbUntested, NanosecondsPerCall([&] { return EvaluateNTE(parsed); }, budget));
       quorbOnce = std::min(quorbOnce, NanosecondsPerCall([&] { return Eval(q, text.c_str()); }, budget));
       peerOnce = std::min(peerOnce, NanosecondsPerCall(
                                         [&] {
@@ -184,9 +187,11 @@ int main(int argc, char** argv) {
     }
     ReleaseExpr(parsed);
     evalRatios.push_back(quorbEval / peerEval);
+    untestedRatios.push_back(quorbUntested / peerEval);
     oneOffRatios.push_back(quorbOnce / peerOnce);
-    std::printf("%-48.48s %10.1f %10.1f %7.2f %10.0f %10.0f %7.2f\n", text.c_str(), quorbEval, peerEval,
-                quorbEval / peerEval, quorbOnce, peerOnce, quorbOnce / peerOnce);
+    std::printf("%-48.48s %10.1f %10.1f %7.2f %10.1f %7.2f %10.0f %10.0f %7.2f\n", text.c_str(), quorbEval, peerEval,
+                quorbEval / peerEval, quorbUntested, quorbUntested / peerEval, quorbOnce, peerOnce,
+                quorbOnce / peerOnce);
   }
 
   double laterInstance = INFINITY, peerInstance = INFINITY;
@@ -210,6 +215,7 @@ int main(int argc, char** argv) {
   std::printf("\nexpressions compared: %zu, mismatched: %d, not accepted by the peer: %d\n", evalRatios.size(),
               mismatches, skipped);
   std::printf("evaluation, median ratio quorb/peer:        %.2f\n", Median(evalRatios));
+  std::printf("EvaluateNTE, median ratio quorb/peer:        %.2f\n", Median(untestedRatios));
   std::printf("parse and evaluate, median ratio quorb/peer: %.2f\n", Median(oneOffRatios));
   std::printf("instance creation, first of the process: quorb %.0f ns, %.0f bytes of heap\n", firstInstance,
               firstBytes);

@@ -45,6 +45,21 @@ Result EvaluateCounted(QuorbExpression* expression, Result (QuorbParsedExpr::*va
   return (expr->*variant)();
 }
 
+// Evaluate and EvaluateNTE, with the loop in place: these are the exports
+// hosts call in their own loops. A bare run needs neither the count nor the
+// setting aside.
+template <typename Bare, typename Counted>
+double EvaluateInPlace(QuorbExpression* expression, Bare bare, Counted counted) {
+  if (expression == nullptr) return NaN;
+  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] {
+    QuorbParsedExpr& expr = *Engine(expression);
+    if (QuorbNameSpace::RunsBare(expr)) return bare(expr);
+    QuorbNameSpace::EvaluationScope running(expr.Owner);
+    SetAside outer(expr);
+    return counted(expr);
+  });
+}
+
 }  // namespace
 
 extern "C" {
@@ -57,20 +72,15 @@ QUORB_API QuorbExpression* Parse(QuorbInstance* instance, const char* expression
 }
 
 QUORB_API double Evaluate(QuorbExpression* expression) {
-  if (expression == nullptr) return NaN;
-  // The loop runs in place here: this is the export hosts call in their
-  // own loops.
-  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] {
-    QuorbParsedExpr& expr = *Engine(expression);
-    QuorbNameSpace::EvaluationScope running(expr.Owner);
-    SetAside outer(expr);
-    return QuorbNameSpace::EvaluateToDouble(expr);
-  });
+  return EvaluateInPlace(
+      expression, [](QuorbParsedExpr& expr) { return QuorbNameSpace::EvaluateBare(expr); },
+      [](QuorbParsedExpr& expr) { return QuorbNameSpace::EvaluateToDouble(expr); });
 }
 
 QUORB_API double EvaluateNTE(QuorbExpression* expression) {
-  if (expression == nullptr) return NaN;
-  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] { return EvaluateCounted(expression, &QuorbParsedExpr::EvaluateNTE); });
+  return EvaluateInPlace(
+      expression, [](QuorbParsedExpr& expr) { return QuorbNameSpace::RunBare(expr); },
+      [](QuorbParsedExpr& expr) { return QuorbNameSpace::EvaluateUntested(expr); });
 }
 
 QUORB_API int32_t EvaluateInt32(QuorbExpression* expression) {

@@ -12,14 +12,14 @@ namespace QuorbNameSpace {
 
 double Quorb::Eval(const std::string& text) {
   ExceptionFlagsKept flags;
-  OwnExpression once{Parse(text, DoubleType)};
+  OwnExpression once{Parse(text, DoubleType, nullptr, nullptr, 0, true)};
   EvaluationScope running(this);
   return once.expr->Evaluate();
 }
 
 std::string Quorb::EvalStr(const std::string& text) {
   ExceptionFlagsKept flags;
-  OwnExpression once{Parse(text, nullptr)};
+  OwnExpression once{Parse(text, nullptr, nullptr, nullptr, 0, true)};
   EvaluationScope running(this);
   return once.expr->EvaluateStr();
 }

@@ -72,9 +72,16 @@ int32_t ValueAsInt32(const QuorbDataType* type, const void* value) {
   }
 }
 
+double TestAfterBareRun(QuorbParsedExpr& expr) {
+  const ExpressionPart* end = expr.Current;
+  EvaluationScope running(expr.Owner);
+  TestException(expr.Owner);
+  return ResultAsDouble(end->Result);
+}
+
 double QuorbParsedExpr::Evaluate() { return EvaluateToDouble(*this); }
 
-double QuorbParsedExpr::EvaluateNTE() { return ResultAsDouble(Run()->Result); }
+double QuorbParsedExpr::EvaluateNTE() { return EvaluateUntested(*this); }
 
 int32_t QuorbParsedExpr::EvaluateInt() {
   const ExpressionPart* end = Run();

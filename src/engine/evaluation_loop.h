@@ -64,26 +64,71 @@ inline double ResultAsDouble(const QuorbItem* result) {
   return ValueAsDouble(type, result->ValuePtr);
 }
 
+// Whether `expr` may run bare: it is one fused run, whose records are
+// pure numeric work (no callback that can steer the loop, re-enter the
+// expression or throw), and no run of it is under way. Such a run needs
+// none of the entry and exit bookkeeping: Current ends at the terminator,
+// as a counted run that is the only one leaves it, and nothing can be
+// released or set aside while it runs. KeepBookkeeping is its slow twin.
+inline bool RunsBare(const QuorbParsedExpr& expr) {
+  return expr.WholeRun != nullptr && !expr.KeepBookkeeping && expr.Running == 0;
+}
+
+// The records of a bare run; the last result, from the register.
+inline double RunBare(QuorbParsedExpr& expr) {
+  const double result = RunFusedRecords(*expr.WholeRun);
+  expr.Current = expr.First->Next;
+  return result;
+}
+
+// The records of a one-run expression, counted as any run is; the last
+// result, from the register.
+inline double RunWholeBookkept(QuorbParsedExpr& expr) {
+  double result = 0;
+  RunBookkept(expr, [&expr, &result] {
+    result = RunFusedRecords(*expr.WholeRun);
+    expr.Current = expr.First->Next;
+  });
+  return result;
+}
+
+// The exact test after a bare run found a flag up: it may run the host's
+// handlers, which may evaluate or release expressions, so it runs counted
+// as an evaluation, and the result is read from its item, as the loop does.
+double TestAfterBareRun(QuorbParsedExpr& expr);
+
+// EvaluateToDouble of an expression that runs bare.
+inline double EvaluateBare(QuorbParsedExpr& expr) {
+  const double result = RunBare(expr);
+  if (FlagsNeedTest(expr.Owner)) return TestAfterBareRun(expr);
+  return result;
+}
+
 // EvaluateToDouble of an expression that is one fused run: the records run
 // without the loop, and the result comes from the register. The part
 // bookkeeping is the loop's. Should the exact flag test run (and with it
 // the host's handlers), the result is read from its item, as the loop does.
 inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
-  double result = 0;
-  const ExpressionPart* end = RunBookkept(expr, [&expr, &result] {
-    result = RunFusedRecords(*expr.WholeRun);
-    expr.Current = expr.First->Next;
-  });
+  const double result = RunWholeBookkept(expr);
+  const ExpressionPart* end = expr.First->Next;
   if (TestFlagsAfterRun(expr.Owner)) return ResultAsDouble(end->Result);
   return result;
 }
 
 // Runs, tests the floating-point flags, and reads the result as a double.
 inline double EvaluateToDouble(QuorbParsedExpr& expr) {
+  if (RunsBare(expr)) return EvaluateBare(expr);
   if (expr.WholeRun != nullptr) return EvaluateWholeRun(expr);
   const ExpressionPart* end = RunSteps(expr);
   TestFlagsAfterRun(expr.Owner);
   return ResultAsDouble(end->Result);
+}
+
+// Runs and reads the result as a double, without the floating-point test.
+inline double EvaluateUntested(QuorbParsedExpr& expr) {
+  if (RunsBare(expr)) return RunBare(expr);
+  if (expr.WholeRun != nullptr) return RunWholeBookkept(expr);
+  return ResultAsDouble(RunSteps(expr)->Result);
 }
 
 }  // namespace QuorbNameSpace

@@ -40,13 +40,18 @@ inline int RaisedFlags() {
 inline int RaisedFlags() { return std::fetestexcept(FiveExceptionFlags); }
 #endif
 
-// The test after a run: nothing to do unless an unignored flag is up. True
-// when the exact test (TestException, which may run handlers) ran.
-inline bool TestFlagsAfterRun(Quorb* instance) {
+// Whether the exact test has work after a run: an unignored flag is up.
+inline bool FlagsNeedTest(const Quorb* instance) {
   if (instance == nullptr) return false;
   const int ignored = instance->IgnoredExceptions & FiveExceptionFlags;
   if (ignored == FiveExceptionFlags) return false;
-  if ((RaisedFlags() & ~ignored) == 0) return false;
+  return (RaisedFlags() & ~ignored) != 0;
+}
+
+// The test after a run: nothing to do unless an unignored flag is up. True
+// when the exact test (TestException, which may run handlers) ran.
+inline bool TestFlagsAfterRun(Quorb* instance) {
+  if (!FlagsNeedTest(instance)) return false;
   TestException(instance);
   return true;
 }

@@ -222,45 +222,103 @@ inline double Cell(void* const* cell) { return *static_cast<const double*>(*cell
 
 }  // namespace
 
-// One jump per record: every combination of code and operand source is a
-// case of its own, so no further branch decides where an operand is. Sums
-// and products go through the callbacks' own functions, which fix the NaN
-// of two NaN operands whatever order the compiler gives them.
+// The work of every combination of code and operand source, each a case
+// of its own, so no further branch decides where an operand is. Sums and
+// products go through the callbacks' own functions, which fix the NaN of
+// two NaN operands whatever order the compiler gives them. A kind without
+// work (a copy of the previous result) leaves r as it is.
+#define QUORB_FUSED_RECORDS(CASE)                                                                         \
+  CASE(AddVV, FusedKind(FusedAdd, false, false), r = AddDoubles(Cell(op->left), Cell(op->right)))         \
+  CASE(AddVR, FusedKind(FusedAdd, false, true), r = AddDoubles(Cell(op->left), r))                        \
+  CASE(AddRV, FusedKind(FusedAdd, true, false), r = AddDoubles(r, Cell(op->right)))                       \
+  CASE(AddRR, FusedKind(FusedAdd, true, true), r = r + r)                                                 \
+  CASE(SubVV, FusedKind(FusedSubtract, false, false), r = Cell(op->left) - Cell(op->right))               \
+  CASE(SubVR, FusedKind(FusedSubtract, false, true), r = Cell(op->left) - r)                              \
+  CASE(SubRV, FusedKind(FusedSubtract, true, false), r = r - Cell(op->right))                             \
+  CASE(SubRR, FusedKind(FusedSubtract, true, true), r = r - r)                                            \
+  CASE(MulVV, FusedKind(FusedMultiply, false, false), r = MultiplyDoubles(Cell(op->left), Cell(op->right))) \
+  CASE(MulVR, FusedKind(FusedMultiply, false, true), r = MultiplyDoubles(Cell(op->left), r))              \
+  CASE(MulRV, FusedKind(FusedMultiply, true, false), r = MultiplyDoubles(r, Cell(op->right)))             \
+  CASE(MulRR, FusedKind(FusedMultiply, true, true), r = r * r)                                            \
+  CASE(DivVV, FusedKind(FusedDivide, false, false), r = Cell(op->left) / Cell(op->right))                 \
+  CASE(DivVR, FusedKind(FusedDivide, false, true), r = Cell(op->left) / r)                                \
+  CASE(DivRV, FusedKind(FusedDivide, true, false), r = r / Cell(op->right))                               \
+  CASE(DivRR, FusedKind(FusedDivide, true, true), r = r / r)                                              \
+  CASE(NegV, FusedKind(FusedNegate, false, false), r = -Cell(op->left))                                   \
+  CASE(Neg17, FusedKind(FusedNegate, false, true), (void)0)                                               \
+  CASE(NegR, FusedKind(FusedNegate, true, false), r = -r)                                                 \
+  CASE(Neg19, FusedKind(FusedNegate, true, true), (void)0)                                                \
+  CASE(CopyV, FusedKind(FusedCopy, false, false), r = Cell(op->left))                                     \
+  CASE(Copy21, FusedKind(FusedCopy, false, true), (void)0)                                                \
+  CASE(Copy22, FusedKind(FusedCopy, true, false), (void)0)                                                \
+  CASE(Copy23, FusedKind(FusedCopy, true, true), (void)0)                                                 \
+  CASE(UnV, FusedKind(FusedUnary, false, false), r = op->function.unary(Cell(op->left)))                  \
+  CASE(Un25, FusedKind(FusedUnary, false, true), (void)0)                                                 \
+  CASE(UnR, FusedKind(FusedUnary, true, false), r = op->function.unary(r))                                \
+  CASE(Un27, FusedKind(FusedUnary, true, true), (void)0)                                                  \
+  CASE(BinVV, FusedKind(FusedBinary, false, false), r = op->function.binary(Cell(op->left), Cell(op->right))) \
+  CASE(BinVR, FusedKind(FusedBinary, false, true), r = op->function.binary(Cell(op->left), r))            \
+  CASE(BinRV, FusedKind(FusedBinary, true, false), r = op->function.binary(r, Cell(op->right)))           \
+  CASE(BinRR, FusedKind(FusedBinary, true, true), r = op->function.binary(r, r))
+
+constexpr uint8_t FusedKindCount = FusedKind(FusedBinary, true, true) + 1;
+
+// The table of labels below is indexed by kind: the list must hold every
+// kind once, in order.
+#define QUORB_FUSED_KIND(name, code, step) code,
+constexpr uint8_t ListedKinds[] = {QUORB_FUSED_RECORDS(QUORB_FUSED_KIND)};
+#undef QUORB_FUSED_KIND
+constexpr bool KindsInOrder() {
+  for (uint8_t i = 0; i < sizeof ListedKinds; ++i)
+    if (ListedKinds[i] != i) return false;
+  return sizeof ListedKinds == FusedKindCount;
+}
+static_assert(KindsInOrder(), "fused record kinds listed out of order");
+
+// QUORB_SWITCH_DISPATCH builds the switch, as compilers without labels as
+// values do.
+#if (defined(__GNUC__) || defined(__clang__)) && !defined(QUORB_SWITCH_DISPATCH)
+// Threaded: every record's work ends in a jump of its own to the next
+// record's, which the processor predicts per kind, and no bounds check is
+// made (every kind byte the builder writes has a label). A run has at
+// least one record.
+double RunFusedRecords(const FusedRun& run) {
+#define QUORB_FUSED_LABEL(name, code, step) &&name,
+  static void* const work[FusedKindCount] = {QUORB_FUSED_RECORDS(QUORB_FUSED_LABEL)};
+#undef QUORB_FUSED_LABEL
+  const FusedOp* op = run.ops.data();
+  const FusedOp* const end = op + run.ops.size();
+  double r = 0;
+  if (op == end) return r;
+  goto* work[op->kind];
+#define QUORB_FUSED_CASE(name, code, step) \
+  name:                                    \
+  step;                                    \
+  *static_cast<double*>(*op->result) = r;  \
+  if (++op == end) return r;               \
+  goto* work[op->kind];
+  QUORB_FUSED_RECORDS(QUORB_FUSED_CASE)
+#undef QUORB_FUSED_CASE
+}
+#else
 double RunFusedRecords(const FusedRun& run) {
   double r = 0;
-  for (const FusedOp& op : run.ops) {
-    switch (op.kind) {
-      case FusedKind(FusedAdd, false, false): r = AddDoubles(Cell(op.left), Cell(op.right)); break;
-      case FusedKind(FusedAdd, true, false): r = AddDoubles(r, Cell(op.right)); break;
-      case FusedKind(FusedAdd, false, true): r = AddDoubles(Cell(op.left), r); break;
-      case FusedKind(FusedAdd, true, true): r = r + r; break;
-      case FusedKind(FusedSubtract, false, false): r = Cell(op.left) - Cell(op.right); break;
-      case FusedKind(FusedSubtract, true, false): r = r - Cell(op.right); break;
-      case FusedKind(FusedSubtract, false, true): r = Cell(op.left) - r; break;
-      case FusedKind(FusedSubtract, true, true): r = r - r; break;
-      case FusedKind(FusedMultiply, false, false): r = MultiplyDoubles(Cell(op.left), Cell(op.right)); break;
-      case FusedKind(FusedMultiply, true, false): r = MultiplyDoubles(r, Cell(op.right)); break;
-      case FusedKind(FusedMultiply, false, true): r = MultiplyDoubles(Cell(op.left), r); break;
-      case FusedKind(FusedMultiply, true, true): r = r * r; break;
-      case FusedKind(FusedDivide, false, false): r = Cell(op.left) / Cell(op.right); break;
-      case FusedKind(FusedDivide, true, false): r = r / Cell(op.right); break;
-      case FusedKind(FusedDivide, false, true): r = Cell(op.left) / r; break;
-      case FusedKind(FusedDivide, true, true): r = r / r; break;
-      case FusedKind(FusedNegate, false, false): r = -Cell(op.left); break;
-      case FusedKind(FusedNegate, true, false): r = -r; break;
-      case FusedKind(FusedCopy, false, false): r = Cell(op.left); break;
-      case FusedKind(FusedUnary, false, false): r = op.function.unary(Cell(op.left)); break;
-      case FusedKind(FusedUnary, true, false): r = op.function.unary(r); break;
-      case FusedKind(FusedBinary, false, false): r = op.function.binary(Cell(op.left), Cell(op.right)); break;
-      case FusedKind(FusedBinary, true, false): r = op.function.binary(r, Cell(op.right)); break;
-      case FusedKind(FusedBinary, false, true): r = op.function.binary(Cell(op.left), r); break;
-      case FusedKind(FusedBinary, true, true): r = op.function.binary(r, r); break;
-      default: break;  // a copy of the previous result: r stays
+  for (const FusedOp& record : run.ops) {
+    const FusedOp* op = &record;
+    switch (op->kind) {
+#define QUORB_FUSED_CASE(name, code, step) \
+  case code: step; break;
+      QUORB_FUSED_RECORDS(QUORB_FUSED_CASE)
+#undef QUORB_FUSED_CASE
+      default: break;
     }
-    *static_cast<double*>(*op.result) = r;
+    *static_cast<double*>(*op->result) = r;
   }
   return r;
 }
+#endif
+
+#undef QUORB_FUSED_RECORDS
 
 void RunFusedDoubles(ExpressionPart& part) { RunFusedRecords(*part.Fused); }
 

@@ -280,7 +280,7 @@ bool Quorb::SetVariableValue(QuorbItem* item, StringLocation& scanner, bool conv
   QuorbParsedExpr* parsed;
   {
     PendingErrorKept kept(*this);
-    parsed = Parse(text, nullptr);
+    parsed = Parse(text, nullptr, nullptr, nullptr, 0, true);
   }
   OwnExpression own{parsed};
   QuorbParsedExpr* expr = own.expr;

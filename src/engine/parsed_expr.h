@@ -73,6 +73,9 @@ class QuorbParsedExpr {
   // first step's, or OwnRun when the expression is a single step.
   FusedRun* WholeRun = nullptr;
   std::unique_ptr<FusedRun> OwnRun;
+  // A whole run goes through the entry and exit bookkeeping of every run
+  // all the same: the slow twin of the bare run (evaluation_loop.h).
+  bool KeepBookkeeping = false;
 
   QuorbParsedExpr();
   ~QuorbParsedExpr();

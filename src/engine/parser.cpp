@@ -38,7 +38,8 @@ bool ArgumentRange(const ExpressionPart& part, uint64_t k, uint64_t& begin, uint
   return begin < end;
 }
 
-ExpressionParser::ExpressionParser(Quorb& instance, QuorbDataType* wanted) : q_(instance), wanted_(wanted) {}
+ExpressionParser::ExpressionParser(Quorb& instance, QuorbDataType* wanted, bool runsOnce)
+    : q_(instance), wanted_(wanted), fuse_(instance.FuseRuns && !runsOnce) {}
 
 ExpressionParser::~ExpressionParser() {
   if (expr_ == nullptr) return;  // finished: the expression owns the parts
@@ -477,7 +478,8 @@ QuorbParsedExpr* ExpressionParser::Finish() {
   expr_->First = expr_->Parts.front();
   expr_->ResultType = last->Result != nullptr ? last->Result->DataType : nullptr;
   expr_->Owner = &q_;
-  if (q_.Error.Number == 0 && q_.FuseRuns) FuseDoubleRuns(*expr_);
+  if (q_.Error.Number == 0 && fuse_) FuseDoubleRuns(*expr_);
+  expr_->KeepBookkeeping = !q_.BareWholeRuns;
   QuorbParsedExpr* done = expr_;
   expr_ = nullptr;
   terminator_ = nullptr;
@@ -488,7 +490,7 @@ QuorbParsedExpr* ExpressionParser::Finish() {
 
 QuorbParsedExpr* Quorb::Parse(const std::string& text, QuorbDataType* wanted,
                               std::vector<ExpressionPart*>* enclosingList, ExpressionPart* enclosingPart,
-                              uint64_t argumentIndex) {
+                              uint64_t argumentIndex, bool runsOnce) {
   // A ByExpr argument is parsed in the middle of another parse, whose first
   // error must stay the one reported.
   const bool nested = enclosingList != nullptr && enclosingPart != nullptr;
@@ -496,7 +498,7 @@ QuorbParsedExpr* Quorb::Parse(const std::string& text, QuorbDataType* wanted,
   // Reading literals raises flags (inexact for "0.1", overflow for "1e999")
   // that belong to no evaluation: the caller gets its own flags back.
   ExceptionFlagsKept flags;
-  ExpressionParser parser(*this, wanted);
+  ExpressionParser parser(*this, wanted, runsOnce);
   if (HandlerInsideDefinition()) return parser.Refuse(ErrInvalidDefinition);
   QuorbParsedExpr* expr = parser.Run(text, enclosingList, enclosingPart, argumentIndex);
   if (nested && outer != 0) Error.Number = outer;

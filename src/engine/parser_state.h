@@ -52,7 +52,10 @@ struct OpenPart {
 
 class ExpressionParser {
  public:
-  ExpressionParser(Quorb& instance, QuorbDataType* wanted);
+  // With `runsOnce` the expression is run once and freed: the runs it
+  // would fuse are left as they are, since fusing costs more than the one
+  // run saves.
+  ExpressionParser(Quorb& instance, QuorbDataType* wanted, bool runsOnce = false);
   ExpressionParser(const ExpressionParser&) = delete;
   ExpressionParser& operator=(const ExpressionParser&) = delete;
   // A parse that threw before it finished frees what it made.
@@ -116,6 +119,7 @@ class ExpressionParser {
 
   Quorb& q_;
   QuorbDataType* wanted_;
+  const bool fuse_;  // fuse the finished expression's runs
   bool wantedDone_ = false;              // the result was tested against the wanted type
   QuorbParsedExpr* expr_ = nullptr;
   ExpressionPart* terminator_ = nullptr;

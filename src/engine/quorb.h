@@ -88,6 +88,9 @@ class Quorb {
   // Expressions parsed afterwards follow the setting; tests compare twins.
   bool FoldConstants = true;
   bool FuseRuns = true;
+  // An expression that is one fused run runs without the bookkeeping of
+  // entry and exit (evaluation_loop.h); off, it is bookkept as any run.
+  bool BareWholeRuns = true;
   std::vector<QuorbDataType*> RetiredTypes;          // owned; freed last
   int CallDepth = 0;                                 // nesting of function bodies running now
   bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound
@@ -133,10 +136,13 @@ class Quorb {
   // --- The expression parser (parser.cpp, args_match.cpp) ---
   // Parses `text` into steps; never null: a failed parse yields a single
   // ReturnError step holding the error number. With `wanted`, the result is
-  // converted to that type. The last three arguments serve ByExpr arguments.
+  // converted to that type. Three arguments serve ByExpr arguments; with
+  // `runsOnce` the expression is run once and freed, and gets none of the
+  // preparations that pay only over many runs (its ByExpr arguments, which
+  // it may run many times, still do).
   QuorbParsedExpr* Parse(const std::string& text, QuorbDataType* wanted,
                          std::vector<ExpressionPart*>* enclosingList = nullptr, ExpressionPart* enclosingPart = nullptr,
-                         uint64_t argumentIndex = 0);
+                         uint64_t argumentIndex = 0, bool runsOnce = false);
   // Parses with the type named `typeName` wanted (none when it names no
   // type) and registers the expression with the instance.
   QuorbParsedExpr* UserParse(const std::string& text, const std::string& typeName);

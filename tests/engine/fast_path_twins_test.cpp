@@ -70,7 +70,8 @@ class FastPathTwins : public ::testing::Test {
   FastPathTwins() {
     slow.FoldConstants = false;
     slow.FuseRuns = false;
-    for (Quorb* instance : {&fast, &slow})
+    bookkept.BareWholeRuns = false;
+    for (Quorb* instance : {&fast, &slow, &bookkept})
       for (const char* name : Variables)
         values.push_back(static_cast<double*>(
             instance->Define(std::string("Variable: ") + name + " As Double = 0", nullptr, nullptr)->ValuePtr));
@@ -86,12 +87,25 @@ class FastPathTwins : public ::testing::Test {
     double value;
     int32_t error;
     int flags;
+    double untested;  // EvaluateNTE's result
+    int untestedFlags;
+    bool operator==(const Outcome& o) const {
+      return std::memcmp(&value, &o.value, sizeof value) == 0 && error == o.error && flags == o.flags &&
+             std::memcmp(&untested, &o.untested, sizeof untested) == 0 && untestedFlags == o.untestedFlags;
+    }
   };
   static Outcome Run(Quorb& instance, QuorbParsedExpr* expr) {
     std::feclearexcept(FiveExceptionFlags);
     instance.Error.Number = 0;
-    const double value = expr->Evaluate();
-    return {value, instance.Error.Number, std::fetestexcept(FiveExceptionFlags)};
+    Outcome outcome{};
+    outcome.value = expr->Evaluate();
+    outcome.error = instance.Error.Number;
+    outcome.flags = std::fetestexcept(FiveExceptionFlags);
+    std::feclearexcept(FiveExceptionFlags);
+    outcome.untested = expr->EvaluateNTE();
+    outcome.untestedFlags = std::fetestexcept(FiveExceptionFlags);
+    if (instance.Error.Number != outcome.error) outcome.error = -1;  // the untested run set an error
+    return outcome;
   }
   // Runs both twins of `text` with every set of values, in every rounding
   // mode, with inexact masked and unmasked; the number of runs that differ.
@@ -99,6 +113,7 @@ class FastPathTwins : public ::testing::Test {
     std::fesetround(parseMode);
     QuorbParsedExpr* mine = fast.Parse(text, nullptr);
     QuorbParsedExpr* theirs = slow.Parse(text, nullptr);
+    QuorbParsedExpr* counted = bookkept.Parse(text, nullptr);
     int mismatches = 0;
     if (fast.Error.Number != slow.Error.Number) ++mismatches;
     if (fast.Error.Number != 0) ++parseFailures;
@@ -111,26 +126,30 @@ class FastPathTwins : public ::testing::Test {
       for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
         std::fesetround(mode);
         for (int mask : {0, FE_INEXACT | FE_UNDERFLOW}) {
-          fast.IgnoredExceptions = slow.IgnoredExceptions = mask;
+          fast.IgnoredExceptions = slow.IgnoredExceptions = bookkept.IgnoredExceptions = mask;
           const Outcome a = Run(fast, mine);
           const Outcome b = Run(slow, theirs);
-          if (std::memcmp(&a.value, &b.value, sizeof a.value) == 0 && a.error == b.error && a.flags == b.flags)
-            continue;
+          const Outcome c = Run(bookkept, counted);
+          if (a == b && c == b) continue;
           if (++mismatches <= 2)
             ADD_FAILURE() << text << " with a=" << abc[0] << " b=" << abc[1] << " c=" << abc[2] << ", mode " << mode
                           << ", mask " << mask << ": " << a.value << " error " << a.error << " flags " << a.flags
-                          << " against " << b.value << " error " << b.error << " flags " << b.flags;
+                          << " against " << b.value << " error " << b.error << " flags " << b.flags
+                          << "; untested " << a.untested << " flags " << a.untestedFlags << " against " << b.untested
+                          << " flags " << b.untestedFlags << "; bookkept " << c.value << " error " << c.error;
         }
       }
     }
     std::fesetround(FE_TONEAREST);
     QuorbParsedExpr::Free(mine);
     QuorbParsedExpr::Free(theirs);
+    QuorbParsedExpr::Free(counted);
     return mismatches;
   }
   Quorb fast;
   Quorb slow;
-  std::vector<double*> values;  // fast's a, b, c, then slow's
+  Quorb bookkept;  // folds and fuses, but runs a whole run counted
+  std::vector<double*> values;  // fast's a, b, c, then slow's, then bookkept's
   int parseFailures = 0;
   int shortened = 0;  // texts whose fast twin has fewer steps: folded or fused
 };
@@ -142,6 +161,44 @@ TEST_F(FastPathTwins, TheSwitchTurnsFoldingAndFusionOff) {
   EXPECT_EQ(plain->Parts.size(), 6u) << "four operators on variables, the literal product, the terminator";
   QuorbParsedExpr::Free(fused);
   QuorbParsedExpr::Free(plain);
+}
+
+// A text run once and freed (Eval) is not fused, and gives what the fused
+// twin gives.
+TEST_F(FastPathTwins, ATextRunOnceIsNotFused) {
+  SetVariables({1.1, 2.2, 3.3});
+  QuorbParsedExpr* once = fast.Parse("a*b + c/a - Sqrt(b)", nullptr, nullptr, nullptr, 0, true);
+  QuorbParsedExpr* kept = fast.Parse("a*b + c/a - Sqrt(b)", nullptr);
+  EXPECT_EQ(once->WholeRun, nullptr);
+  EXPECT_NE(kept->WholeRun, nullptr);
+  const double value = once->Evaluate();
+  const double fused = kept->Evaluate();
+  EXPECT_EQ(std::memcmp(&value, &fused, sizeof value), 0);
+  const double evaluated = fast.Eval("a*b + c/a - Sqrt(b)");
+  EXPECT_EQ(std::memcmp(&evaluated, &fused, sizeof fused), 0);
+  QuorbParsedExpr::Free(once);
+  QuorbParsedExpr::Free(kept);
+}
+
+// A whole run runs bare unless switched off, and either way ends where a
+// counted run ends: at the terminator, with no run under way.
+TEST_F(FastPathTwins, TheSwitchKeepsTheBookkeepingOfWholeRuns) {
+  QuorbParsedExpr* bare = fast.Parse("a*b + c", nullptr);
+  QuorbParsedExpr* counted = bookkept.Parse("a*b + c", nullptr);
+  for (QuorbParsedExpr* expr : {bare, counted}) {
+    ASSERT_NE(expr->WholeRun, nullptr);
+    expr->Current = nullptr;
+    expr->Evaluate();
+    EXPECT_EQ(expr->Current, expr->First->Next);
+    expr->Current = nullptr;
+    expr->EvaluateNTE();
+    EXPECT_EQ(expr->Current, expr->First->Next);
+    EXPECT_EQ(expr->Running, 0);
+  }
+  EXPECT_FALSE(bare->KeepBookkeeping);
+  EXPECT_TRUE(counted->KeepBookkeeping);
+  QuorbParsedExpr::Free(bare);
+  QuorbParsedExpr::Free(counted);
 }
 
 // Operand orders a fused record could get wrong, each the run's second
