@@ -317,6 +317,7 @@ void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const CopyLin
   instance.IgnoredExceptions = from.IgnoredExceptions;
   instance.FoldConstants = from.FoldConstants;
   instance.FuseRuns = from.FuseRuns;
+  instance.BareWholeRuns = from.BareWholeRuns;
 }
 
 }  // namespace
