@@ -6,22 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "item_fixture.h"
 #include "quorb.h"
 
 namespace {
 
-void QUORB_CALLBACK Doubled(QuorbPart* part) { Return(part, Arg(part, 1) * 2); }
-
-class Items : public ::testing::Test {
- protected:
-  Items() : q(CreateQuorb(nullptr)) {}
-  ~Items() override { ReleaseQuorb(q); }
-
-  QuorbItem* Find(const char* name) { return HandleOf(q, name, 0, 1); }
-  bool Defined(const char* name) { return IsProperty(Find(name), 56) == 0; }
-
-  QuorbInstance* q;
-};
+using Items = ItemFixture;
 
 TEST_F(Items, FieldsReadBackAsDefined) {
   QuorbItem* older = DefineFunction(q, "Twice(x As Int) As Int", Doubled);

@@ -4,22 +4,12 @@
 // natives, so these run on the other builds.
 #include <gtest/gtest.h>
 
+#include "item_fixture.h"
 #include "quorb.h"
 
 namespace {
 
-void QUORB_CALLBACK Doubled(QuorbPart* part) { Return(part, Arg(part, 1) * 2); }
-
-class TransformItems : public ::testing::Test {
- protected:
-  TransformItems() : q(CreateQuorb(nullptr)) {}
-  ~TransformItems() override { ReleaseQuorb(q); }
-
-  QuorbItem* Find(const char* name) { return HandleOf(q, name, 0, 1); }
-  bool Defined(const char* name) { return IsProperty(Find(name), 56) == 0; }
-
-  QuorbInstance* q;
-};
+using TransformItems = ItemFixture;
 
 // Regression: ReleaseRule frees a transform's rules and tokens only; a
 // variable, a function or a type is refused (error 9) and keeps working.
