@@ -274,7 +274,9 @@ TEST_F(AllocationFailure, ExpansionsAndRulesFailCleanly) {
         }
         EXPECT_EQ(Expand(t, input), expected);
       });
-  EXPECT_GT(failures, 10);
+  // The sweep reached the expansion's allocations (how many there are
+  // depends on the C++ library's short-string buffer: libc++'s is larger).
+  EXPECT_GT(failures, 3);
   ExpectUsable();
 }
 
