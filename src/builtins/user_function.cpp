@@ -153,27 +153,54 @@ static void PopBytes(std::vector<void*>& saved, void* value, uint32_t bytes) {
   if (value != nullptr) CopyPlain(value, slots, bytes);
 }
 
+// What SaveActivation pushed for one temporary, pushed after it: the
+// temporary's storage may change kind while the activation is set aside
+// (a host callback of the inner run points a result at host memory, or
+// makes it its own storage again), so the stack is read back by what was
+// pushed, never by what the item is now.
+enum SavedKind : uintptr_t { SavedNothing, SavedPointer, SavedBytes, SavedPoolEntry };
+
+static void PushKind(std::vector<void*>& saved, SavedKind kind) {
+  saved.push_back(reinterpret_cast<void*>(static_cast<uintptr_t>(kind)));
+}
+
+static SavedKind PopKind(std::vector<void*>& saved) {
+  const auto kind = static_cast<SavedKind>(reinterpret_cast<uintptr_t>(saved.back()));
+  saved.pop_back();
+  return kind;
+}
+
+// The kind of storage `item` has now, as SaveActivation would push it.
+static SavedKind StorageKind(const QuorbItem* item, uint32_t bytes) {
+  if (!item->Has(IsOwner)) return SavedPointer;
+  if (item->ValuePtr == nullptr) return SavedNothing;
+  return bytes != 0 ? SavedBytes : SavedPoolEntry;
+}
+
 // Puts back (or, with `restore` false, only drops) what SaveActivation set
-// aside for the first `count` temporaries of `expr`, in reverse order.
+// aside for the first `count` temporaries of `expr`, in reverse order. A
+// temporary whose storage changed kind meanwhile keeps what it holds now:
+// its saved value has no place to go back to.
 static void RestoreFirst(QuorbParsedExpr& expr, std::vector<void*>& saved, const QuorbItem* keep, size_t count,
                          bool restoreAny) {
   const std::vector<QuorbParsedExpr::Temporary>& items = expr.ActivationItems;
   for (size_t i = count; i-- > 0;) {
     QuorbItem* item = items[i].Item;
-    const bool restore = restoreAny && item != keep;
-    if (!item->Has(IsOwner)) {
-      if (restore) item->ValuePtr = saved.back();
-      saved.pop_back();
-    } else if (item->ValuePtr == nullptr) {
-      continue;
-    } else if (items[i].Bytes != 0) {
-      PopBytes(saved, restore ? item->ValuePtr : nullptr, items[i].Bytes);
-    } else if (QuorbDataType* type = item->DataType) {
-      // An entry was acquired only when the pool could grow; a type that
-      // cannot make values could not then and cannot now.
-      if (type->ValuePoolUsed == 0) continue;
-      void* entry = ReleasePoolEntry(type);
-      if (restore) type->SetValue(item->ValuePtr, entry);
+    const SavedKind kind = PopKind(saved);
+    const bool restore = restoreAny && item != keep && kind == StorageKind(item, items[i].Bytes);
+    switch (kind) {
+      case SavedNothing: break;
+      case SavedPointer:
+        if (restore) item->ValuePtr = saved.back();
+        saved.pop_back();
+        break;
+      case SavedBytes: PopBytes(saved, restore ? item->ValuePtr : nullptr, items[i].Bytes); break;
+      case SavedPoolEntry: {
+        QuorbDataType* type = item->DataType;
+        void* entry = ReleasePoolEntry(type);
+        if (restore) type->SetValue(item->ValuePtr, entry);
+        break;
+      }
     }
   }
 }
@@ -182,28 +209,34 @@ void SaveActivation(QuorbParsedExpr& expr, std::vector<void*>& saved) {
   const std::vector<QuorbParsedExpr::Temporary>& items = ActivationItems(expr);
   // Room first; then only a text's copy can fail, and what was set aside
   // before it is dropped again.
-  saved.reserve(saved.size() + items.size() * MaxPlainSlots);
+  saved.reserve(saved.size() + items.size() * (MaxPlainSlots + 1));
   size_t done = 0;
   try {
     for (; done < items.size(); ++done) {
       const QuorbParsedExpr::Temporary& t = items[done];
       QuorbItem* item = t.Item;
-      if (!item->Has(IsOwner)) {
+      SavedKind kind = StorageKind(item, t.Bytes);
+      if (kind == SavedPointer) {
         saved.push_back(item->ValuePtr);
-      } else if (item->ValuePtr == nullptr) {
-        continue;
-      } else if (t.Bytes != 0) {
+      } else if (kind == SavedBytes) {
         PushBytes(saved, item->ValuePtr, t.Bytes);
-      } else if (QuorbDataType* type = item->DataType) {
-        void* entry = AcquirePoolEntry(type);
-        if (entry == nullptr) continue;
-        try {
-          type->SetValue(entry, item->ValuePtr);
-        } catch (...) {
-          ReleasePoolEntry(type);
-          throw;
+      } else if (kind == SavedPoolEntry) {
+        QuorbDataType* type = item->DataType;
+        // An entry is acquired only when the pool can grow; a type that
+        // cannot make values sets nothing aside.
+        void* entry = type != nullptr ? AcquirePoolEntry(type) : nullptr;
+        if (entry == nullptr) {
+          kind = SavedNothing;
+        } else {
+          try {
+            type->SetValue(entry, item->ValuePtr);
+          } catch (...) {
+            ReleasePoolEntry(type);
+            throw;
+          }
         }
       }
+      PushKind(saved, kind);
     }
   } catch (...) {
     RestoreFirst(expr, saved, nullptr, done, false);
