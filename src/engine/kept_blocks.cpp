@@ -1,5 +1,6 @@
-// Allocation of items and transforms. Every instance makes and frees
-// hundreds of items and a few transforms, each class of one size, and the
+// Allocation of items, transforms, their token and rule parts and scalar
+// values (kept_blocks.h). Every instance makes and frees hundreds of items,
+// parts and values and a few transforms, each class of one size, and the
 // general allocator handles blocks of those sizes far more slowly than a
 // list of blocks kept for reuse: an item is too big for its fast lists, a
 // transform big enough that asking for one first merges every small block
@@ -16,10 +17,13 @@
 // that their reuse is checked, and poisons a block while it is kept (all but
 // its link to the next): a use after free is reported until the block is
 // handed out again.
+#include "engine/kept_blocks.h"
+
 #include <new>
 
 #include "engine/invariant.h"
 #include "engine/quorb_item.h"
+#include "engine/table.h"
 #include "scanner/string_location.h"
 
 #if defined(__has_feature)
@@ -103,6 +107,12 @@ struct KeptBlocks {
 // Enough for a few instances' worth of each.
 thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(QuorbItem), 4096> keptItems;
 thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(StringLocation), 64> keptTransforms;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(TokenClass_), 1024> keptTokenParts;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(RuleParamStruct), 512> keptRuleParts;
+thread_local QUORB_FIXED_TLS KeptBlocks<ValueBlockSize, 4096> keptValues;
+// The node of a map entry: its links and colour, then the entry.
+constexpr size_t SymbolNodeSize = 4 * sizeof(void*) + sizeof(SymbolMap::value_type);
+thread_local QUORB_FIXED_TLS KeptBlocks<SymbolNodeSize, 2048> keptSymbolNodes;
 
 // Gives a thread's kept blocks back when the thread ends. Made by the first
 // block a thread keeps, so that only a thread that keeps any pays for it.
@@ -113,6 +123,10 @@ struct ThreadEnd {
   ~ThreadEnd() {
     keptItems.Close();
     keptTransforms.Close();
+    keptTokenParts.Close();
+    keptRuleParts.Close();
+    keptValues.Close();
+    keptSymbolNodes.Close();
   }
 };
 thread_local QUORB_FIXED_TLS bool threadEndArranged;
@@ -149,11 +163,27 @@ void* QuorbItem::operator new(size_t size) { return keptItems.Allocate(size); }
 void QuorbItem::operator delete(void* block, size_t size) noexcept { keptItems.Free(block, size); }
 void* StringLocation::operator new(size_t size) { return keptTransforms.Allocate(size); }
 void StringLocation::operator delete(void* block, size_t size) noexcept { keptTransforms.Free(block, size); }
+void* TokenClass_::operator new(size_t size) { return keptTokenParts.Allocate(size); }
+void TokenClass_::operator delete(void* block, size_t size) noexcept { keptTokenParts.Free(block, size); }
+void* RuleParamStruct::operator new(size_t size) { return keptRuleParts.Allocate(size); }
+void RuleParamStruct::operator delete(void* block, size_t size) noexcept { keptRuleParts.Free(block, size); }
+void* AllocateValueBlock() { return keptValues.Allocate(ValueBlockSize); }
+void FreeValueBlock(void* block) noexcept { keptValues.Free(block, ValueBlockSize); }
+void* AllocateSymbolNode(size_t size) { return keptSymbolNodes.Allocate(size); }
+void FreeSymbolNode(void* block, size_t size) noexcept { keptSymbolNodes.Free(block, size); }
 #else
 void* QuorbItem::operator new(size_t size) { return ::operator new(size); }
 void QuorbItem::operator delete(void* block, size_t) noexcept { ::operator delete(block); }
 void* StringLocation::operator new(size_t size) { return ::operator new(size); }
 void StringLocation::operator delete(void* block, size_t) noexcept { ::operator delete(block); }
+void* TokenClass_::operator new(size_t size) { return ::operator new(size); }
+void TokenClass_::operator delete(void* block, size_t) noexcept { ::operator delete(block); }
+void* RuleParamStruct::operator new(size_t size) { return ::operator new(size); }
+void RuleParamStruct::operator delete(void* block, size_t) noexcept { ::operator delete(block); }
+void* AllocateValueBlock() { return ::operator new(ValueBlockSize); }
+void FreeValueBlock(void* block) noexcept { ::operator delete(block); }
+void* AllocateSymbolNode(size_t size) { return ::operator new(size); }
+void FreeSymbolNode(void* block, size_t) noexcept { ::operator delete(block); }
 #endif
 
 }  // namespace QuorbNameSpace

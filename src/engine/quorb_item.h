@@ -53,6 +53,10 @@ struct TokenClass_ {
   QuorbItem* RegExRule = nullptr;            // rule of a regex parameter serving as token
   uint64_t SubMatch = 0;                     // capture group that is the token's text
   TokenMatcher FastMatch = nullptr;          // equivalent of Pattern for default patterns
+
+  // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
 };
 
 // The rule part of an item. Only rules, their parts and variants have one
@@ -79,6 +83,10 @@ struct RuleParamStruct {
   uint64_t MatchCount = 0;
   uint64_t ReplaceCount = 0;
   std::vector<QuorbItem*>* Variants = nullptr;  // owned while IsAnchored is set
+
+  // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
 
   // Takes the count limits (Minimum to StopAfter) of `from`.
   void CopyLimits(const RuleParamStruct& from) {

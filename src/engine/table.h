@@ -8,13 +8,37 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <new>
 #include <string>
+#include <utility>
+
+#include "engine/kept_blocks.h"
 
 namespace QuorbNameSpace {
 
 class QuorbItem;
 
-using SymbolMap = std::map<std::string, QuorbItem*>;
+// Every instance files a few hundred names: their map nodes come from the
+// blocks each thread keeps (kept_blocks.h), not from the general allocator.
+template <typename T>
+struct SymbolNodeAllocator {
+  using value_type = T;
+  SymbolNodeAllocator() = default;
+  template <typename U>
+  SymbolNodeAllocator(const SymbolNodeAllocator<U>&) noexcept {}
+  T* allocate(size_t n) {
+    return static_cast<T*>(n == 1 ? AllocateSymbolNode(sizeof(T)) : ::operator new(n * sizeof(T)));
+  }
+  void deallocate(T* block, size_t n) noexcept {
+    if (n == 1) FreeSymbolNode(block, sizeof(T));
+    else ::operator delete(block);
+  }
+  friend bool operator==(const SymbolNodeAllocator&, const SymbolNodeAllocator&) { return true; }
+  friend bool operator!=(const SymbolNodeAllocator&, const SymbolNodeAllocator&) { return false; }
+};
+
+using SymbolMap = std::map<std::string, QuorbItem*, std::less<std::string>,
+                           SymbolNodeAllocator<std::pair<const std::string, QuorbItem*>>>;
 
 class Table {
  public:

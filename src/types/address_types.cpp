@@ -64,7 +64,7 @@ void* dt_Void::AllocArrayValue(size_t n) {
 void* dt_Void::AllocScalarValue(std::string text) {
   uintptr_t value = 0;
   if (!ParseAddressWidth(text, value)) return nullptr;
-  return new uintptr_t(value);
+  return NewScalar(value);
 }
 
 // A new slot, never the caller's address: DeleteScalar frees what it gets,
@@ -72,10 +72,10 @@ void* dt_Void::AllocScalarValue(std::string text) {
 void* dt_Void::AllocScalarValue(const void* value) {
   uintptr_t content = 0;
   std::memcpy(&content, value, sizeof content);
-  return new uintptr_t(content);
+  return NewScalar(content);
 }
 
-void dt_Void::DeleteScalar(void* value) { delete static_cast<uintptr_t*>(value); }
+void dt_Void::DeleteScalar(void* value) { FreeValueBlock(value); }
 
 void dt_Void::DeleteArray(void* array) { FreeCountedArray(array); }
 

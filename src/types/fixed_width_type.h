@@ -6,10 +6,12 @@
 #ifndef QUORB_TYPES_FIXED_WIDTH_TYPE_H
 #define QUORB_TYPES_FIXED_WIDTH_TYPE_H
 
+#include <cstddef>
 #include <new>
 #include <type_traits>
 #include <utility>
 
+#include "engine/kept_blocks.h"
 #include "types/counted_array.h"
 #include "types/value_classes.h"
 
@@ -29,16 +31,24 @@ void* FixedWidthType<Derived, T>::AllocArrayValue(size_t n) {
   return array;
 }
 
+// Scalars live in kept value blocks (kept_blocks.h): every class's fits.
+template <typename T>
+T* NewScalar(const T& value) {
+  static_assert(sizeof(T) <= ValueBlockSize && alignof(T) <= alignof(std::max_align_t), "a scalar fits a value block");
+  static_assert(std::is_trivially_destructible<T>::value, "a value block is freed without destruction");
+  return new (AllocateValueBlock()) T(value);
+}
+
 template <typename Derived, typename T>
 void* FixedWidthType<Derived, T>::AllocScalarValue(std::string text) {
   T value{};
   if (!static_cast<const Derived*>(this)->ParseText(text, value)) return nullptr;
-  return new T(value);
+  return NewScalar(value);
 }
 
 template <typename Derived, typename T>
 void* FixedWidthType<Derived, T>::AllocScalarValue(const void* value) {
-  return new T(*static_cast<const T*>(value));
+  return NewScalar(*static_cast<const T*>(value));
 }
 
 template <typename Derived, typename T>
@@ -54,7 +64,7 @@ void* FixedWidthType<Derived, T>::MakeScalarValue(std::string text, void* room) 
 
 template <typename Derived, typename T>
 void FixedWidthType<Derived, T>::DeleteScalar(void* value) {
-  delete static_cast<T*>(value);
+  FreeValueBlock(value);
 }
 
 template <typename Derived, typename T>
