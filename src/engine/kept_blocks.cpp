@@ -20,6 +20,7 @@
 #include "engine/kept_blocks.h"
 
 #include <new>
+#include <string>
 
 #include "engine/invariant.h"
 #include "engine/quorb_item.h"
@@ -110,6 +111,7 @@ thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(StringLocation), 64> keptTransfor
 thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(TokenClass_), 1024> keptTokenParts;
 thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(RuleParamStruct), 512> keptRuleParts;
 thread_local QUORB_FIXED_TLS KeptBlocks<ValueBlockSize, 4096> keptValues;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(std::string), 1024> keptStringValues;
 // The node of a map entry: its links and colour, then the entry.
 constexpr size_t SymbolNodeSize = 4 * sizeof(void*) + sizeof(SymbolMap::value_type);
 thread_local QUORB_FIXED_TLS KeptBlocks<SymbolNodeSize, 2048> keptSymbolNodes;
@@ -126,6 +128,7 @@ struct ThreadEnd {
     keptTokenParts.Close();
     keptRuleParts.Close();
     keptValues.Close();
+    keptStringValues.Close();
     keptSymbolNodes.Close();
   }
 };
@@ -169,6 +172,8 @@ void* RuleParamStruct::operator new(size_t size) { return keptRuleParts.Allocate
 void RuleParamStruct::operator delete(void* block, size_t size) noexcept { keptRuleParts.Free(block, size); }
 void* AllocateValueBlock() { return keptValues.Allocate(ValueBlockSize); }
 void FreeValueBlock(void* block) noexcept { keptValues.Free(block, ValueBlockSize); }
+void* AllocateStringBlock() { return keptStringValues.Allocate(sizeof(std::string)); }
+void FreeStringBlock(void* block) noexcept { keptStringValues.Free(block, sizeof(std::string)); }
 void* AllocateSymbolNode(size_t size) { return keptSymbolNodes.Allocate(size); }
 void FreeSymbolNode(void* block, size_t size) noexcept { keptSymbolNodes.Free(block, size); }
 #else
@@ -182,6 +187,8 @@ void* RuleParamStruct::operator new(size_t size) { return ::operator new(size); 
 void RuleParamStruct::operator delete(void* block, size_t) noexcept { ::operator delete(block); }
 void* AllocateValueBlock() { return ::operator new(ValueBlockSize); }
 void FreeValueBlock(void* block) noexcept { ::operator delete(block); }
+void* AllocateStringBlock() { return ::operator new(sizeof(std::string)); }
+void FreeStringBlock(void* block) noexcept { ::operator delete(block); }
 void* AllocateSymbolNode(size_t size) { return ::operator new(size); }
 void FreeSymbolNode(void* block, size_t) noexcept { ::operator delete(block); }
 #endif

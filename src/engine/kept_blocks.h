@@ -22,6 +22,11 @@ inline constexpr size_t ValueBlockSize = 16;
 void* AllocateValueBlock();
 void FreeValueBlock(void* block) noexcept;
 
+// A block for the std::string object of a String scalar; throws what
+// operator new throws. Free it with FreeStringBlock (null does nothing).
+void* AllocateStringBlock();
+void FreeStringBlock(void* block) noexcept;
+
 // A node of a symbol map (table.h) of `size` bytes, and its release; nodes
 // of a size other than the standard library's usual one are plain blocks.
 void* AllocateSymbolNode(size_t size);

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/kept_blocks.h"
 #include "types/counted_array.h"
 #include "types/value_classes.h"
 
@@ -26,11 +27,24 @@ void* dt_String::AllocArrayValue(size_t n) {
   return array;
 }
 
-void* dt_String::AllocScalarValue(std::string text) { return new std::string(std::move(text)); }
+// A scalar's std::string object lives in a kept block (kept_blocks.h).
+void* dt_String::AllocScalarValue(std::string text) { return new (AllocateStringBlock()) std::string(std::move(text)); }
 
-void* dt_String::AllocScalarValue(const void* value) { return new std::string(AsString(value)); }
+void* dt_String::AllocScalarValue(const void* value) {
+  void* block = AllocateStringBlock();
+  try {
+    return new (block) std::string(AsString(value));
+  } catch (...) {
+    FreeStringBlock(block);
+    throw;
+  }
+}
 
-void dt_String::DeleteScalar(void* value) { delete static_cast<std::string*>(value); }
+void dt_String::DeleteScalar(void* value) {
+  if (value == nullptr) return;
+  AsString(value).~basic_string();
+  FreeStringBlock(value);
+}
 
 void dt_String::DeleteArray(void* array) {
   if (array == nullptr) return;
