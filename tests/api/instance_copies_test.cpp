@@ -120,6 +120,32 @@ TEST(InstanceCopies, InstancesMadeByManyThreadsAtOnceAreWhole) {
   }
 }
 
+// A thread that releases instances another thread made keeps their blocks
+// (items, token and rule parts, values, symbol-map nodes) and makes its
+// next instances from them: those hold what any other instance holds.
+TEST(InstanceCopies, InstancesReleasedByAnotherThreadLeaveItsNextOnesWhole) {
+  std::vector<QuorbInstance*> made;
+  for (int k = 0; k < 3; ++k) made.push_back(CreateQuorb(nullptr));
+  QuorbInstance* reference = CreateQuorb(nullptr);
+  const std::vector<std::string> expected = FiledItems(reference);
+  ReleaseQuorb(reference);
+  std::vector<std::vector<std::string>> seen;
+  int good = 0;
+  std::thread([&] {
+    for (QuorbInstance* instance : made) ReleaseQuorb(instance);
+    for (int k = 0; k < 3; ++k) {
+      QuorbInstance* instance = CreateQuorb(nullptr);
+      if (instance == nullptr) continue;
+      seen.push_back(FiledItems(instance));
+      if (Eval(instance, "Sqrt(16) + Pow(2, 3)") == 12.0 && Eval(instance, "Length(UCase(\"abc\"))") == 3.0) ++good;
+      ReleaseQuorb(instance);
+    }
+  }).join();
+  EXPECT_EQ(good, 3);
+  ASSERT_EQ(seen.size(), 3u);
+  for (const std::vector<std::string>& lines : seen) EXPECT_EQ(lines, expected);
+}
+
 // An instance made by a thread's clean-up, after the thread's own objects
 // (the library's among them) are destroyed, is whole: a host's thread-local
 // object made before the library's is destroyed after them.

@@ -9,7 +9,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "types/value_classes.h"
@@ -210,6 +212,30 @@ TEST_P(StoringClass, NullIsFreedAsNothing) {
   type().DeleteScalar(nullptr);
   type().DeleteArray(nullptr);
   EXPECT_EQ(nullptr, type().ResetArray(nullptr));
+}
+
+// Freed values' blocks are kept for later ones, by whichever thread freed
+// them: every live value has a block of its own and keeps its content while
+// others are freed and made around it.
+TEST_P(StoringClass, FreedBlocksServeLaterValuesOnAnyThread) {
+  const StoringCase& c = GetParam();
+  const size_t count = 64;
+  std::vector<void*> made;
+  for (size_t k = 0; k < count; ++k) made.push_back(Parse(k % 2 != 0 ? c.textA : c.textB));
+  std::vector<void*> other;
+  std::thread([&] {
+    for (void* value : made) type().DeleteScalar(value);
+    for (size_t k = 0; k < count; ++k) other.push_back(Parse(c.textA));
+  }).join();
+  made.clear();
+  for (size_t k = 0; k < count; ++k) made.push_back(Parse(c.textB));
+  std::set<void*> blocks(made.begin(), made.end());
+  blocks.insert(other.begin(), other.end());
+  EXPECT_EQ(2 * count, blocks.size());
+  for (void* value : other) EXPECT_EQ(c.printA, type().ToString(value));
+  for (void* value : made) EXPECT_EQ(c.printB, type().ToString(value));
+  for (void* value : made) type().DeleteScalar(value);
+  for (void* value : other) type().DeleteScalar(value);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllStoringClasses, StoringClass, ::testing::ValuesIn(StoringCases()),
