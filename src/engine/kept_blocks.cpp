@@ -1,14 +1,15 @@
-// Allocation of items, transforms, their token and rule parts and scalar
-// values (kept_blocks.h). Every instance makes and frees hundreds of items,
-// parts and values and a few transforms, each class of one size, and the
-// general allocator handles blocks of those sizes far more slowly than a
-// list of blocks kept for reuse: an item is too big for its fast lists, a
-// transform big enough that asking for one first merges every small block
-// freed before. Each thread keeps the blocks of the items and transforms it
-// frees, up to a bound, and makes its next ones from them; an object may be
-// freed by another thread than the one that made it, since a block is plain
-// memory. A thread's blocks go back to the general allocator when the
-// thread ends.
+// Allocation of items, transforms, their token and rule parts, scalar
+// values and symbol-map nodes (kept_blocks.h). Every instance makes and
+// frees hundreds of items, parts, values and nodes and a few transforms,
+// each class of one size, and the general allocator handles blocks of those
+// sizes far more slowly than a list of blocks kept for reuse: an item is too
+// big for its fast lists, a transform big enough that asking for one first
+// merges every small block freed before, and a few hundred small blocks of
+// one size overflow its per-thread cache. Each thread keeps the blocks of
+// each class it frees, up to a bound, and makes its next ones from them; an
+// object may be freed by another thread than the one that made it, since a
+// block is plain memory. A thread's blocks go back to the general allocator
+// when the thread ends.
 //
 // Builds with AddressSanitizer leave every object to the general allocator,
 // so that every use after free is reported; so do Windows builds, where a
