@@ -1,9 +1,9 @@
 // Blocks that a thread keeps for reuse (kept_blocks.cpp): besides items,
 // transforms and their token and rule parts, which allocate through their
 // own operator new, the storage of scalar values and the nodes of symbol
-// maps. Every instance makes and
-// frees a few hundred of each, and the general allocator handles that many
-// small blocks far more slowly than a list of blocks of one size.
+// maps. Every instance makes and frees a few hundred of each, and the
+// general allocator handles that many small blocks far more slowly than a
+// list of blocks of one size.
 #ifndef QUORB_ENGINE_KEPT_BLOCKS_H
 #define QUORB_ENGINE_KEPT_BLOCKS_H
 
