@@ -139,6 +139,16 @@ static bool MatchBlankRun(const std::string& text, uint64_t pos, uint64_t end, u
   return Accept(pos, i - pos, subMatch, GroupSpan(), out);
 }
 
+// "[0-9]+": the whole run of digits.
+static bool MatchDigitRun(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
+                          TokenMatch& out) {
+  if (!HasChar(text, pos, end)) return false;
+  uint64_t i = pos;
+  while (i < end && IsDigit(text[i])) ++i;
+  if (i == pos) return false;
+  return Accept(pos, i - pos, subMatch, GroupSpan(), out);
+}
+
 // "[0-9]*\.?[0-9]+([eE][+-]?[0-9]+)?". Backtracking settles on:
 // - the leading digits, then a full stop with at least one digit after it
 //   and all the digits that follow ("1.25");
@@ -276,6 +286,13 @@ static const MatcherEntry kMatchers[] = {
     {":|~~", MatchKeywordStop},
     {"[,\\)\\}]", MatchElementStop},
 };
+
+bool HandWrittenRulePatterns = true;
+
+TokenMatcher FindRulePatternMatcher(const std::string& pattern) {
+  if (!HandWrittenRulePatterns) return nullptr;
+  return pattern == "[0-9]+" ? MatchDigitRun : nullptr;
+}
 
 bool MatchesRunsOfOneClass(TokenMatcher matcher) {
   return matcher == &MatchOperatorRun || matcher == &MatchBlankRun;
