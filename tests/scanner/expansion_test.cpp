@@ -22,6 +22,22 @@
 namespace QuorbNameSpace {
 namespace {
 
+using RuleTexts = std::vector<std::pair<const char*, const char*>>;
+
+// From one to `most` rules, picked at random.
+RuleTexts PickRules(const RuleTexts& rules, std::mt19937& random, int most) {
+  RuleTexts chosen;
+  for (int k = 1 + static_cast<int>(random() % most); k > 0; --k) chosen.push_back(rules[random() % rules.size()]);
+  return chosen;
+}
+
+// Fewer than `most` pieces, picked at random and joined.
+std::string JoinPieces(const std::vector<std::string>& pieces, std::mt19937& random, int most) {
+  std::string text;
+  for (int k = static_cast<int>(random() % most); k > 0; --k) text += pieces[random() % pieces.size()];
+  return text;
+}
+
 class ExpansionTest : public ::testing::Test {
  protected:
   QuorbItem* Rule(const std::string& from, const std::string& to) {
@@ -500,13 +516,11 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
   };
   std::mt19937 random(2806u);
   for (int round = 0; round < 3000; ++round) {
-    std::vector<std::pair<const char*, const char*>> chosen;
-    for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) chosen.push_back(rules[random() % rules.size()]);
+    const RuleTexts chosen = PickRules(rules, random, 3);
     const bool rewind = random() % 3 == 0;
     const bool quoteBlind = random() % 2 == 0;
     const bool pass = random() % 4 == 0;
-    std::string text;
-    for (int k = static_cast<int>(random() % 30); k > 0; --k) text += pieces[random() % pieces.size()];
+    const std::string text = JoinPieces(pieces, random, 30);
     const uint64_t from = random() % 3 == 0 ? random() % (text.size() + 1) : 0;
     const uint64_t to = random() % 3 == 0 ? from + random() % (text.size() - from + 1) : text.size();
     Outcome outcomes[2];
@@ -566,13 +580,11 @@ TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
   };
   std::mt19937 random(905u);
   for (int round = 0; round < 1500; ++round) {
-    std::vector<std::pair<const char*, const char*>> chosen;
-    for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k) chosen.push_back(rules[random() % rules.size()]);
+    const RuleTexts chosen = PickRules(rules, random, 4);
     const bool caseSensitive = random() % 2 == 0;
     const bool manyKeys = random() % 3 == 0;
     const bool rewind = random() % 3 == 0;
-    std::string text;
-    for (int k = static_cast<int>(random() % 30); k > 0; --k) text += pieces[random() % pieces.size()];
+    const std::string text = JoinPieces(pieces, random, 30);
     auto run = [&] {
       transform = instance.NewTransform();
       transform->SetBit(IsCaseSensitive, caseSensitive);
