@@ -364,6 +364,13 @@ class RuleExpansion {
   // every block nested in it, so nesting never makes the scan quadratic.
   // Only positions at or after the text last rewritten in place are valid.
   std::map<uint64_t, BlockExtent> blocks_;
+  // The blocks still open while one is measured, kept for the next.
+  struct OpenBlock {
+    QuorbItem* opener;
+    uint64_t start;
+    uint64_t innerStart;
+  };
+  std::vector<OpenBlock> measuring_;
   std::vector<LocationAndLengthStruct> captures_;
   std::unordered_map<const QuorbItem*, FamilyCounts> families_;
   std::unordered_map<QuorbItem*, RuleCounts> ruleCounts_;
@@ -499,12 +506,8 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
     setAside = tokens->back();
     tokens->pop_back();
   }
-  struct Open {
-    QuorbItem* opener;
-    uint64_t start;
-    uint64_t innerStart;
-  };
-  std::vector<Open> open;
+  std::vector<OpenBlock> open;
+  open.swap(measuring_);  // the room an earlier measurement made
   cursor_.Pos = openerStart;
   cursor_.NextToken(DefaultToken, 1);
   if (cursor_.CurrentToken->Token().TokenKind == TokenCodeBlock) open.push_back({cursor_.CurrentToken, openerStart, cursor_.Pos});
@@ -515,12 +518,14 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
     if (token->Token().TokenKind == TokenCodeBlock) {
       open.push_back({token, cursor_.ScanStart, cursor_.Pos});
     } else if (token->Token().TokenKind == TokenCodeBlockMatch && token->Token().Partner == open.back().opener) {
-      const Open& closed = open.back();
+      const OpenBlock& closed = open.back();
       blocks_[closed.start] = {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart};
       open.pop_back();
     }
   }
-  for (const Open& unclosed : open) blocks_[unclosed.start] = BlockExtent();
+  for (const OpenBlock& unclosed : open) blocks_[unclosed.start] = BlockExtent();
+  open.clear();
+  measuring_.swap(open);
   if (setAside != nullptr) tokens->push_back(setAside);
   static_cast<ScanState&>(cursor_) = keep;
   cursor_.LastMatch = keepMatch;

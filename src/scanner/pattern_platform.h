@@ -28,8 +28,9 @@ extern PatternPlatform ActivePatternPlatform;
 std::regex::flag_type PatternFlags(std::regex::flag_type grammar, bool caseSensitive);
 
 // The hand-written matcher that stands in for `pattern` compiled with
-// `flags`: one exists for the default patterns in the ECMAScript grammar,
-// with or without the case-insensitive flag. Null otherwise.
+// `flags`: one exists for the default patterns and the common rule patterns
+// (token_matchers.h) in the ECMAScript grammar, with or without the
+// case-insensitive flag. Null otherwise.
 TokenMatcher FastMatcherFor(const std::string& pattern, std::regex::flag_type flags);
 
 }  // namespace QuorbNameSpace

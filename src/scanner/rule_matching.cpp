@@ -66,12 +66,12 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
     switch (part->Token().PartKind) {
       case Literal: {
         NextToken(DefaultToken, 1);
-        bool equal = IsEqual(TokenText(), part->Text);
+        bool equal = TokenIs(part->Text);
         if (!equal && CurrentToken->Token().TokenKind == TokenReducible) {
           while (!equal && TokenLen > 1) {
             --Pos;
             --TokenLen;
-            equal = IsEqual(TokenText(), part->Text);
+            equal = TokenIs(part->Text);
           }
         }
         if (!equal) return nullptr;
@@ -179,10 +179,15 @@ bool StringLocation::ScanUpToStop(QuorbItem* part) {
     NextToken(part, 1);
     return Has(IsStopFound);
   }
-  ScanMemory::StopScans& known = Memory_->stopScans[{part, RangeEnd}];
+  // Nothing is filed for this part and range end before a scan long
+  // enough to be worth remembering: the scan then looks in an empty record.
+  static const ScanMemory::StopScans kNoneYet;
+  const auto filed = Memory_->stopScans.find({part, RangeEnd});
+  const ScanMemory::StopScans& known = filed != Memory_->stopScans.end() ? filed->second : kNoneYet;
   ScanMemory::AnyRange& anyRange = Memory_->anyRange[part];
   ScanMemory::Trail trail;
   trail.anyRange = &anyRange;
+  trail.steps.swap(Memory_->spareSteps);  // room of earlier scans, emptied
   // Handed to the one scan started here, which takes it at once: no trail
   // is left over from before, none outlives its scan.
   QUORB_ASSERT(Memory_->trail == nullptr && Memory_->known == nullptr);
@@ -191,10 +196,15 @@ bool StringLocation::ScanUpToStop(QuorbItem* part) {
   NextToken(part, 1);
   QUORB_ASSERT(Memory_->trail == nullptr && Memory_->known == nullptr);
   const bool found = Has(IsStopFound);
-  if (!Memory_->exhausted) {
-    ScanMemory::Remember(known, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});
-    ScanMemory::RememberForOtherRanges(anyRange, known, trail, found);
+  // A scan of a few steps costs less to take again than to file: only
+  // longer ones are remembered, so a scan not remembered stays short.
+  if (!Memory_->exhausted && trail.steps.size() >= StopScanStepsWorthRemembering) {
+    ScanMemory::StopScans& scans = Memory_->stopScans[{part, RangeEnd}];
+    ScanMemory::Remember(scans, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});
+    ScanMemory::RememberForOtherRanges(anyRange, scans, trail, found);
   }
+  trail.steps.clear();
+  Memory_->spareSteps.swap(trail.steps);
   return found;
 }
 

@@ -8,6 +8,7 @@
 namespace QuorbNameSpace {
 
 bool RememberScanWork = true;
+uint64_t StopScanStepsWorthRemembering = 8;
 
 void ScanMemory::Remember(StopScans& scans, const Trail& trail, bool found, const StopScans::End& end) {
   StopScans::From from = trail.hit ? trail.hitFrom : StopScans::From();

@@ -35,6 +35,10 @@ struct ExpansionStepLimit {
 extern ExpansionStepLimit ActiveStepLimit;
 // Whether expansions remember blocks and stop scans (tests compare both ways).
 extern bool RememberScanWork;
+// The fewest steps a stop scan takes for it to be remembered: a shorter one
+// costs less to take again than to file and look up (0: every scan is
+// remembered; tests compare both ways).
+extern uint64_t StopScanStepsWorthRemembering;
 // Whether a replacement is written in place, the text before it copied out
 // once (false: the slow twin rebuilds the whole text at every replacement
 // and moves every later position; tests compare both ways).
@@ -115,6 +119,15 @@ struct ScanMemory {
   // ends at once and `exhausted` tells the expansion to stop with an error.
   uint64_t stepsLeft = ~0ULL;
   bool exhausted = false;
+
+  // Room kept for the cursor's scratch work: the stack of open blocks
+  // while it measures one, and the steps of a stop scan.
+  struct OpenBlock {
+    QuorbItem* opener;
+    uint64_t start;
+  };
+  std::vector<OpenBlock> openBlocks;
+  std::vector<Trail::Step> spareSteps;
 
   // Handed from the rule matcher to the one up-to scan it starts.
   Trail* trail = nullptr;

@@ -120,6 +120,8 @@ class StringLocation : public BaseClass, public ScanState {
   void StringUpdate_(const std::string& text);
   // The current token text: TokenLen bytes from TokenLoc.
   std::string TokenText() const;
+  // Whether the current token text equals `word` (as IsEqual), read in place.
+  bool TokenIs(const std::string& word) const;
 
   // Matches `rule` (or one of its alternatives) at the cursor, the anchor
   // token just taken; fills one capture per part. The rule that matched,

@@ -8,6 +8,7 @@
 #include "engine/sentinels.h"
 #include "engine/table.h"
 #include "scanner/string_location.h"
+#include "scanner/text_at.h"
 
 namespace QuorbNameSpace {
 
@@ -15,7 +16,7 @@ namespace QuorbNameSpace {
 // looked up: a long run costs nothing here.
 QuorbItem* StringLocation::LookUpToken(Table* table, const StringLocation& cursor) const {
   if (table == nullptr || cursor.TokenLen > table->LongestKey) return nullptr;
-  return table->Handle(cursor.TokenText());
+  return FiledUnderTextAt(table, *cursor.TextPtr, cursor.TokenLoc, cursor.TokenLen);
 }
 
 QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {

@@ -30,7 +30,8 @@ std::regex::flag_type PatternFlags(std::regex::flag_type grammar, bool caseSensi
 
 TokenMatcher FastMatcherFor(const std::string& pattern, std::regex::flag_type flags) {
   if ((flags & ~std::regex::icase) != std::regex::ECMAScript) return nullptr;
-  return FindTokenMatcher(pattern, (flags & std::regex::icase) != 0);
+  if (TokenMatcher matcher = FindTokenMatcher(pattern, (flags & std::regex::icase) != 0)) return matcher;
+  return FindRulePatternMatcher(pattern);
 }
 
 void SetTokenNames() {

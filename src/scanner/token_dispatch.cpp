@@ -19,11 +19,8 @@ ByteSet PossibleFirstBytes(const QuorbItem* token) {
   return part.FastMatch != nullptr ? ByteSet::All() : ByteSet();
 }
 
-uint64_t TokenDispatch::Covered(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted) {
+uint64_t TokenDispatch::CoveredAfterChange(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted) {
   const uint64_t edits = TokenPartEdits.load(std::memory_order_relaxed);
-  // The same buffer of the same length with no token edited or released
-  // since: the same items (every change of a list in place goes with one).
-  if (built_ && edits == edits_ && tokens.data() == checkedData_ && tokens.size() == checkedSize_) return items_.size();
   uint64_t covered = tokens.size();
   if (covered != 0 && tokens.back() == wanted) --covered;
   if (!built_ || !Matches(tokens, covered, edits)) {

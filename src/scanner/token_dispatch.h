@@ -44,7 +44,15 @@ class TokenDispatch {
   // it first where needed; 0 when it cannot be used for this step (the list
   // changed and the scan has not yet stayed on one list long enough to make
   // a new table worth its cost). A trailing `wanted` is left uncovered.
-  uint64_t Covered(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted);
+  uint64_t Covered(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted) {
+    // The same buffer of the same length with no token edited or released
+    // since: the same items (every change of a list in place goes with
+    // one). Checked inline: it holds at nearly every step.
+    if (built_ && tokens.data() == checkedData_ && tokens.size() == checkedSize_ &&
+        TokenPartEdits.load(std::memory_order_relaxed) == edits_)
+      return items_.size();
+    return CoveredAfterChange(tokens, wanted);
+  }
 
   // The list indices of the covered items that can start with `byte`,
   // highest first.
@@ -56,6 +64,8 @@ class TokenDispatch {
   // (most parses) never pays for a table.
   static constexpr uint32_t kStepsBeforeBuilding = 32;
 
+  // Covered, where the list may have changed since it was last checked.
+  uint64_t CoveredAfterChange(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted);
   bool Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) const;
   void Build(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits);
 

@@ -119,25 +119,22 @@ static bool MatchQuoted(const std::string& text, uint64_t pos, uint64_t end, uin
   return Accept(pos, insideLength + 2, subMatch, group, out);
 }
 
-// "[-:|+/*^$&#=%@!`\\<>?]+": the whole run of operator characters.
-static bool MatchOperatorRun(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
-                             TokenMatch& out) {
+// "[...]+" of one class: the whole run of its characters.
+template <bool (*InClass)(char)>
+static bool MatchRunOf(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch, TokenMatch& out) {
   if (!HasChar(text, pos, end)) return false;
   uint64_t i = pos;
-  while (i < end && IsOperatorChar(text[i])) ++i;
+  while (i < end && InClass(text[i])) ++i;
   if (i == pos) return false;
   return Accept(pos, i - pos, subMatch, GroupSpan(), out);
 }
 
-// "[\t ]+": the whole run of tabs and spaces.
-static bool MatchBlankRun(const std::string& text, uint64_t pos, uint64_t end, uint64_t subMatch,
-                          TokenMatch& out) {
-  if (!HasChar(text, pos, end)) return false;
-  uint64_t i = pos;
-  while (i < end && (text[i] == '\t' || text[i] == ' ')) ++i;
-  if (i == pos) return false;
-  return Accept(pos, i - pos, subMatch, GroupSpan(), out);
-}
+static bool IsBlank(char c) { return c == '\t' || c == ' '; }
+
+// "[-:|+/*^$&#=%@!`\\<>?]+", "[\t ]+" and "[0-9]+".
+static constexpr TokenMatcher MatchOperatorRun = MatchRunOf<IsOperatorChar>;
+static constexpr TokenMatcher MatchBlankRun = MatchRunOf<IsBlank>;
+static constexpr TokenMatcher MatchDigitRun = MatchRunOf<IsDigit>;
 
 // "[0-9]*\.?[0-9]+([eE][+-]?[0-9]+)?". Backtracking settles on:
 // - the leading digits, then a full stop with at least one digit after it
@@ -277,8 +274,15 @@ static const MatcherEntry kMatchers[] = {
     {"[,\\)\\}]", MatchElementStop},
 };
 
+bool HandWrittenRulePatterns = true;
+
+TokenMatcher FindRulePatternMatcher(const std::string& pattern) {
+  if (!HandWrittenRulePatterns) return nullptr;
+  return pattern == "[0-9]+" ? MatchDigitRun : nullptr;
+}
+
 bool MatchesRunsOfOneClass(TokenMatcher matcher) {
-  return matcher == &MatchOperatorRun || matcher == &MatchBlankRun;
+  return matcher == MatchOperatorRun || matcher == MatchBlankRun;
 }
 
 TokenMatcher FindTokenMatcher(const std::string& pattern, bool ignoreCase) {

@@ -35,6 +35,16 @@ using TokenMatcher = bool (*)(const std::string& text, uint64_t pos, uint64_t en
 // when there is none. The pattern is compared as exact regex text.
 TokenMatcher FindTokenMatcher(const std::string& pattern, bool ignoreCase = false);
 
+// Whether the common rule patterns below have a hand-written matcher (false:
+// the slow twin, the host-pattern engine; tests compare both ways).
+extern bool HandWrittenRulePatterns;
+
+// A hand-written matcher for a pattern that rules use often and no default
+// token uses ("[0-9]+", a number anchoring a rule), with the same grammar
+// and flags as FindTokenMatcher (the case flag changes nothing for it);
+// null for any other pattern, or when HandWrittenRulePatterns is off.
+TokenMatcher FindRulePatternMatcher(const std::string& pattern);
+
 // True for a matcher of one character class repeated ("[...]+"): a match
 // that starts inside one of its matches ends where that match ended.
 bool MatchesRunsOfOneClass(TokenMatcher matcher);

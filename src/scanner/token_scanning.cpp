@@ -10,6 +10,7 @@
 #include "engine/table.h"
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
+#include "scanner/text_at.h"
 #include "scanner/token_dispatch.h"
 
 namespace QuorbNameSpace {
@@ -48,7 +49,9 @@ class WantedFirst {
       : tokens_(needed ? tokens : nullptr), wanted_(wanted) {
     if (tokens_ != nullptr) tokens_->push_back(wanted_);
   }
-  ~WantedFirst() { Remove(); }
+  ~WantedFirst() {
+    if (tokens_ != nullptr) Remove();  // a step scan lists nothing
+  }
   void Remove() {
     if (tokens_ == nullptr) return;
     auto last = std::find(tokens_->rbegin(), tokens_->rend(), wanted_);
@@ -71,6 +74,10 @@ class WantedFirst {
 std::string StringLocation::TokenText() const {
   if (TokenLoc == NoPosition || TokenLoc >= TextPtr->size()) return std::string();
   return TextPtr->substr(TokenLoc, TokenLen);
+}
+
+bool StringLocation::TokenIs(const std::string& word) const {
+  return TextEqualsAt(*TextPtr, TokenLoc, TokenLen, word, Has(IsCaseSensitive));
 }
 
 // A step that starts inside the last long run `candidate` matched ends where
@@ -213,7 +220,8 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
 
     // Up-to scan: the terminator ends it.
     const bool isTerminator =
-        item == wanted || (!wanted->Text.empty() && IsEqual(wanted->Text, TextPtr->substr(TokenStart, Pos - TokenStart)));
+        item == wanted ||
+        (!wanted->Text.empty() && TextEqualsAt(*TextPtr, TokenStart, Pos - TokenStart, wanted->Text, Has(IsCaseSensitive)));
     if (isTerminator) {
       SetBit(IsStopFound, true);
       StopLoc = TokenStart;
@@ -222,7 +230,7 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
     }
     // While expanding, a construct that a rule recognises is one unit.
     if (Has(IsExpanding) && !wanted->Has(IsNoExpansion) && item->Token().SubMatch == 0 && RuleTable != nullptr) {
-      if (QuorbItem* rule = RuleTable->Handle(TextPtr->substr(TokenStart, Pos - TokenStart))) {
+      if (QuorbItem* rule = FiledUnderTextAt(RuleTable, *TextPtr, TokenStart, Pos - TokenStart)) {
         ScanState kept = *this;
         CheckForSyntaxBlock(rule);
         uint64_t after = Pos;
@@ -303,21 +311,23 @@ void StringLocation::NextCodeBlock(bool restore) {
     TokenLen = BlockInnerLen = 0;
   } else {
     innerStart = Pos;
-    std::vector<QuorbItem*> open{CurrentToken};
-    std::vector<uint64_t> openStarts{start};
+    // An expansion's cursor measures many blocks: it keeps the stack's
+    // room from one to the next.
+    std::vector<ScanMemory::OpenBlock> open;
+    if (Memory_ != nullptr) open.swap(Memory_->openBlocks);
+    open.push_back({CurrentToken, start});
     bool closed = false;
     while (Pos < RangeEnd) {
       NextToken(DefaultToken, 1);
       if (CurrentToken == ItemNotFound) break;
       if (CurrentToken->Token().TokenKind == TokenCodeBlock) {
-        open.push_back(CurrentToken);
-        openStarts.push_back(ScanStart);
-      } else if (CurrentToken->Token().TokenKind == TokenCodeBlockMatch && CurrentToken->Token().Partner == open.back()) {
-        open.pop_back();
+        open.push_back({CurrentToken, ScanStart});
+      } else if (CurrentToken->Token().TokenKind == TokenCodeBlockMatch &&
+                 CurrentToken->Token().Partner == open.back().opener) {
         // Every block closed on the way is measured too.
         if (Memory_ != nullptr && setAside == nullptr)
-          Memory_->blocks[openStarts.back()] = {Pos, RangeEnd, true, Has(IsQuoteBlind)};
-        openStarts.pop_back();
+          Memory_->blocks[open.back().start] = {Pos, RangeEnd, true, Has(IsQuoteBlind)};
+        open.pop_back();
         if (open.empty()) {
           TokenLen = Pos - start;
           BlockInnerLen = ScanStart - innerStart;
@@ -330,6 +340,10 @@ void StringLocation::NextCodeBlock(bool restore) {
       TokenLen = BlockInnerLen = 0;
       Status = 5;
       if (Memory_ != nullptr && setAside == nullptr) Memory_->blocks[start] = {Pos, RangeEnd, false, Has(IsQuoteBlind)};
+    }
+    if (Memory_ != nullptr) {
+      open.clear();
+      Memory_->openBlocks.swap(open);
     }
   }
 

@@ -16,9 +16,27 @@
 #include "engine/table.h"
 #include "scanner/scan_memory.h"
 #include "scanner/string_location.h"
+#include "scanner/text_at.h"
+#include "scanner/token_matchers.h"
 
 namespace QuorbNameSpace {
 namespace {
+
+using RuleTexts = std::vector<std::pair<const char*, const char*>>;
+
+// From one to `most` rules, picked at random.
+RuleTexts PickRules(const RuleTexts& rules, std::mt19937& random, int most) {
+  RuleTexts chosen;
+  for (int k = 1 + static_cast<int>(random() % most); k > 0; --k) chosen.push_back(rules[random() % rules.size()]);
+  return chosen;
+}
+
+// Fewer than `most` pieces, picked at random and joined.
+std::string JoinPieces(const std::vector<std::string>& pieces, std::mt19937& random, int most) {
+  std::string text;
+  for (int k = static_cast<int>(random() % most); k > 0; --k) text += pieces[random() % pieces.size()];
+  return text;
+}
 
 class ExpansionTest : public ::testing::Test {
  protected:
@@ -427,7 +445,7 @@ TEST_F(ExpansionTest, HostileTextsStayInsideTheStepLimit) {
 }
 
 // Remembered work changes no result: random rules and texts expand alike
-// with and without it.
+// without it, with every stop scan remembered and with only the longer ones.
 TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
   const std::vector<std::pair<const char*, const char*>> rules = {
       {"a {x} b", "<{x}>"},      {"a {x} b c", "1"},      {"( {x} ) z", "P{x}"},     {"f({p}, {q})", "g({q},{p})"},
@@ -439,6 +457,7 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
   const std::vector<std::string> pieces = {"a", "b", "c", "z", "(", ")", "[", "]", "f", ",", ";", " ", "  ", "1",
                                            "\n", "x", "let", "=", "'", "a b", "(a)", " let a", " = a", " b a;",
                                            "')'", "(')'"};
+  const uint64_t kStopScanSteps = StopScanStepsWorthRemembering;
   std::mt19937 random(1406u);
   for (int round = 0; round < 3000; ++round) {
     std::vector<std::pair<const char*, const char*>> chosen;
@@ -447,10 +466,12 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
     const bool rewind = random() % 4 == 0;
     std::string text;
     for (int k = static_cast<int>(random() % 40); k > 0; --k) text += pieces[random() % pieces.size()];
-    std::string results[2];
-    int32_t errors[2];
-    for (int remember = 0; remember < 2; ++remember) {
-      RememberScanWork = remember == 1;
+    // Not remembered; every stop scan remembered; only the longer ones.
+    std::string results[3];
+    int32_t errors[3];
+    for (int remember = 0; remember < 3; ++remember) {
+      RememberScanWork = remember != 0;
+      StopScanStepsWorthRemembering = remember == 1 ? 0 : 3;
       transform = instance.NewTransform();
       transform->RulesDefault.SetBit(IsRewindOnChange, rewind);
       for (size_t k = 0; k < chosen.size(); ++k) {
@@ -462,8 +483,11 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
       errors[remember] = instance.Error.Number;
     }
     RememberScanWork = true;
-    ASSERT_EQ(results[1], results[0]) << "text \"" << text << "\" round " << round;
-    ASSERT_EQ(errors[1], errors[0]) << "text \"" << text << "\" round " << round;
+    StopScanStepsWorthRemembering = kStopScanSteps;
+    for (int remember = 1; remember < 3; ++remember) {
+      ASSERT_EQ(results[remember], results[0]) << "text \"" << text << "\" round " << round << " mode " << remember;
+      ASSERT_EQ(errors[remember], errors[0]) << "text \"" << text << "\" round " << round << " mode " << remember;
+    }
   }
 }
 
@@ -492,13 +516,11 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
   };
   std::mt19937 random(2806u);
   for (int round = 0; round < 3000; ++round) {
-    std::vector<std::pair<const char*, const char*>> chosen;
-    for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) chosen.push_back(rules[random() % rules.size()]);
+    const RuleTexts chosen = PickRules(rules, random, 3);
     const bool rewind = random() % 3 == 0;
     const bool quoteBlind = random() % 2 == 0;
     const bool pass = random() % 4 == 0;
-    std::string text;
-    for (int k = static_cast<int>(random() % 30); k > 0; --k) text += pieces[random() % pieces.size()];
+    const std::string text = JoinPieces(pieces, random, 30);
     const uint64_t from = random() % 3 == 0 ? random() % (text.size() + 1) : 0;
     const uint64_t to = random() % 3 == 0 ? from + random() % (text.size() - from + 1) : text.size();
     Outcome outcomes[2];
@@ -533,6 +555,62 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
     ASSERT_EQ(outcomes[1].error, outcomes[0].error) << where;
     ASSERT_EQ(outcomes[1].changes, outcomes[0].changes) << where;
     ASSERT_EQ(outcomes[1].steps, outcomes[0].steps) << where;
+  }
+}
+
+// Texts compared and looked up in place, and digit runs matched by hand,
+// against their slow twins (copies; the host-pattern engine), each switched
+// off alone: random rules with literals, stop words and number patterns,
+// case-sensitive or not, in rule tables small enough to be read in turn or
+// larger, over texts of mixed case, give the same text, error and changes.
+TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
+  const std::vector<std::pair<const char*, const char*>> rules = {
+      {"Old", "new"},          {"f({a}, {b})", "g({b}, {a})"}, {"{v:'[0-9]+'} px", "{v}pt"}, {"alpha", "ALPHA"},
+      {"a {x} B", "<{x}>"},    {"x {n:'[0-9]+'}", "N{n}"},      {"( {p} ) ;", "[{p}]"},       {"b {x+} ;", "S{x}"},
+      {"let {x} = {x}", "eq"}, {"{d:'[0-9]+'}", "#"},           {"c {x} stop", "C{x}"},       {"+", "plus"}};
+  const std::vector<std::string> fillers = {"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9"};
+  const std::vector<std::string> pieces = {"old", "OLD", "Old", "f(", ", ", ")", "12", "7 px", " px", "alpha",
+                                           "ALPHA", "a ", "b", "B", " ", ";", "(", "x 3", "x", "let q = q", "let",
+                                           "c", "STOP", "stop", "+", "++", "\n", "'old'", "p5", "0"};
+  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns};
+  struct Outcome {
+    std::string text;
+    int32_t error;
+    std::vector<std::string> changes;
+  };
+  std::mt19937 random(905u);
+  for (int round = 0; round < 1500; ++round) {
+    const RuleTexts chosen = PickRules(rules, random, 4);
+    const bool caseSensitive = random() % 2 == 0;
+    const bool manyKeys = random() % 3 == 0;
+    const bool rewind = random() % 3 == 0;
+    const std::string text = JoinPieces(pieces, random, 30);
+    auto run = [&] {
+      transform = instance.NewTransform();
+      transform->SetBit(IsCaseSensitive, caseSensitive);
+      transform->RuleTable->CaseSensitive = caseSensitive;
+      transform->RulesDefault.SetBit(IsCaseSensitive, caseSensitive);
+      transform->RulesDefault.SetBit(IsRewindOnChange, rewind);
+      if (manyKeys)
+        for (const std::string& filler : fillers) transform->DefineRule(filler, filler + "!", nullptr);
+      for (const auto& rule : chosen) transform->DefineRule(rule.first, rule.second, nullptr);
+      instance.Error.Number = 0;
+      Outcome outcome{Expand(text), instance.Error.Number, {}};
+      for (const LogOfChangesClass* change : transform->ChangeLog)
+        outcome.changes.push_back(std::to_string(change->Location) + ":" + change->OldText + ">" + change->NewText);
+      return outcome;
+    };
+    const Outcome fast = run();
+    for (size_t which = 0; which < sizeof(switches) / sizeof(switches[0]); ++which) {
+      bool* const slowTwin = switches[which];
+      *slowTwin = false;
+      const Outcome slow = run();
+      *slowTwin = true;
+      const std::string where = "text \"" + text + "\" round " + std::to_string(round) + " switch " + std::to_string(which);
+      ASSERT_EQ(fast.text, slow.text) << where;
+      ASSERT_EQ(fast.error, slow.error) << where;
+      ASSERT_EQ(fast.changes, slow.changes) << where;
+    }
   }
 }
 

@@ -1,5 +1,8 @@
 // Names through the scanner: shortening of operator runs, namespaces and
 // member access, the parser-table fallback, filing and removal, equality.
+#include <random>
+
+#include "scanner/text_at.h"
 #include "scanner_fixture.h"
 
 namespace QuorbNameSpace {
@@ -103,6 +106,46 @@ TEST_F(SymbolLookupTest, EqualityFollowsTheCaseFlag) {
   EXPECT_FALSE(Main()->IsEqual("\xC3\x84", "\xC3\xA4")) << "only ASCII letters fold";
   Main()->SetBit(IsCaseSensitive, true);
   EXPECT_FALSE(Main()->IsEqual("MiXed", "mixed"));
+}
+
+// Texts compared and looked up in place against their slow twins, which
+// copy the text out first: generated texts, stretches (some past the end),
+// words and tables both small (keys read in turn) and large (searched),
+// folding or not, give the same answers.
+TEST(TextAtTest, InPlaceComparisonsAndLookupsMatchTheCopyingTwins) {
+  const char* const names[] = {"a", "ab", "Ab", "abc", "f", "old", "OLD", "x_1", "(", "+", "+-", "alpha", "zz", ""};
+  const size_t count = sizeof(names) / sizeof(names[0]);
+  std::mt19937 random(3112u);
+  for (int round = 0; round < 400; ++round) {
+    Table table;
+    table.CaseSensitive = random() % 2 == 0;
+    // Even rounds: at most the few keys read in turn; odd: often more.
+    for (int k = static_cast<int>(random() % (round % 2 == 0 ? 6 : 14)); k > 0; --k) {
+      auto* item = new QuorbItem();
+      table.Add(names[random() % (count - 1)], item, false);  // never the empty name
+    }
+    std::string text;
+    for (int k = static_cast<int>(random() % 12); k > 0; --k) text += names[random() % count];
+    for (int probe = 0; probe < 40; ++probe) {
+      const uint64_t at = random() % 9 == 0 ? NoPosition : random() % (text.size() + 3);
+      const uint64_t length = random() % 9 == 0 ? NoPosition : random() % 7;
+      const std::string word = names[random() % count];
+      const bool caseSensitive = random() % 2 == 0;
+      bool equal[2];
+      QuorbItem* found[2];
+      for (int inPlace = 0; inPlace < 2; ++inPlace) {
+        CompareTextInPlace = inPlace == 1;
+        equal[inPlace] = TextEqualsAt(text, at, length, word, caseSensitive);
+        found[inPlace] = FiledUnderTextAt(&table, text, at, length);
+      }
+      CompareTextInPlace = true;
+      const std::string where = "\"" + text + "\" at " + std::to_string(at) + " length " + std::to_string(length);
+      ASSERT_EQ(equal[1], equal[0]) << where << " word " << word;
+      ASSERT_EQ(found[1], found[0]) << where;
+    }
+    ClearSymbolTableQuick(table.Symbols);
+  }
+  EXPECT_EQ(FiledUnderTextAt(nullptr, "a", 0, 1), nullptr);
 }
 
 }  // namespace

@@ -341,5 +341,48 @@ TEST(TokenMatchersTest, LongTokensDoNotExhaustTheStack) {
   ExpectLongMatch("[a-z][a-z0-9_]*", "x" + std::string(n, '9'), n + 1);
 }
 
+// The matchers of common rule patterns against the regex, as the default
+// ones: every byte alone and after a token, generated texts and ranges,
+// both case modes; and only for their own patterns, and not when switched off.
+TEST(TokenMatchersTest, RulePatternMatchersAgreeWithRegex) {
+  const std::vector<PatternCase> rulePatterns = {{"[0-9]+", {"0", "9", "5", "a", ".", " ", "-", "/", ":", kHighByte}}};
+  std::mt19937 random(91207u);
+  const std::vector<std::string>& common = CommonFragments();
+  for (const PatternCase& c : rulePatterns) {
+    const TokenMatcher matcher = FindRulePatternMatcher(c.pattern);
+    ASSERT_NE(matcher, nullptr) << c.pattern;
+    EXPECT_EQ(FindTokenMatcher(c.pattern), nullptr) << "not a default pattern";
+    for (std::regex::flag_type flags : kCaseModes) {
+      SCOPED_TRACE(std::string(c.pattern) + (IgnoresCase(flags) ? " (any case)" : ""));
+      const std::regex re(c.pattern, flags);
+      for (int byte = 0; byte < 256; ++byte) {
+        const std::string alone(1, static_cast<char>(byte));
+        ExpectSameAsRegex(matcher, re, alone, 0, 1, 0);
+        for (const char* prefix : {"1", "12", "a", " "}) {
+          const std::string text = prefix + alone;
+          ExpectSameAsRegex(matcher, re, text, 0, text.size(), 0);
+        }
+      }
+      for (int n = 0; n < 4000; ++n) {
+        std::string text;
+        for (int k = static_cast<int>(random() % 12); k > 0; --k)
+          text += random() % 4 != 0 ? c.focus[random() % c.focus.size()] : common[random() % common.size()];
+        const uint64_t size = text.size();
+        const uint64_t pos = random() % 3 == 0 ? 0 : random() % (size + 1);
+        const uint64_t end = random() % 2 == 0 ? size : pos + random() % (size - pos + 1);
+        for (uint64_t subMatch = 0; subMatch <= 2; ++subMatch) {
+          ExpectSameAsRegex(matcher, re, text, pos, end, subMatch);
+          if (HasFatalFailure()) return;
+        }
+      }
+    }
+  }
+  for (const char* other : {"", "[0-9]*", "[0-9]+x", "[0-8]+", "\\d+", "[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?"})
+    EXPECT_EQ(FindRulePatternMatcher(other), nullptr) << other;
+  HandWrittenRulePatterns = false;
+  EXPECT_EQ(FindRulePatternMatcher("[0-9]+"), nullptr) << "the slow twin: the host-pattern engine";
+  HandWrittenRulePatterns = true;
+}
+
 }  // namespace
 }  // namespace QuorbNameSpace
