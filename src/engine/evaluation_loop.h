@@ -15,6 +15,15 @@
 #include "types/builtin_types.h"
 #include "types/data_type.h"
 
+// A function kept out of the caller's body: the cold part of a hot export.
+#if defined(__GNUC__) || defined(__clang__)
+#define QUORB_OUT_OF_LINE __attribute__((noinline))
+#elif defined(_MSC_VER)
+#define QUORB_OUT_OF_LINE __declspec(noinline)
+#else
+#define QUORB_OUT_OF_LINE
+#endif
+
 namespace QuorbNameSpace {
 
 // What every run of `expr` does around its steps, which `steps` runs: the
