@@ -86,7 +86,7 @@ inline bool RunsBare(const QuorbParsedExpr& expr) {
 // The records of a bare run; the last result, from the register.
 inline double RunBare(QuorbParsedExpr& expr) {
   const double result = RunFusedRecords(*expr.WholeRun);
-  expr.Current = expr.First->Next;
+  expr.Current = expr.WholeRun->end;
   return result;
 }
 
@@ -96,7 +96,7 @@ inline double RunWholeBookkept(QuorbParsedExpr& expr) {
   double result = 0;
   RunBookkept(expr, [&expr, &result] {
     result = RunFusedRecords(*expr.WholeRun);
-    expr.Current = expr.First->Next;
+    expr.Current = expr.WholeRun->end;
   });
   return result;
 }
@@ -119,7 +119,7 @@ inline double EvaluateBare(QuorbParsedExpr& expr) {
 // the host's handlers), the result is read from its item, as the loop does.
 inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
   const double result = RunWholeBookkept(expr);
-  const ExpressionPart* end = expr.First->Next;
+  const ExpressionPart* end = expr.WholeRun->end;
   if (TestFlagsAfterRun(expr.Owner)) return ResultAsDouble(end->Result);
   return result;
 }

@@ -368,6 +368,27 @@ void SetWholeRun(QuorbParsedExpr& expr, std::vector<Record>& records) {
   auto run = std::make_unique<FusedRun>();
   run->ops.reserve(2);
   BuildOps(records, *run);
+  run->end = expr.First->Next;
+  expr.WholeRun = run.get();
+  expr.OwnRun = std::move(run);
+}
+
+// An expression without steps, whose terminator hands out a Double item,
+// gets a run of one record that reads it (a copy, which no flag or NaN
+// bit changes) and stores nothing.
+void SetResultRun(QuorbParsedExpr& expr) {
+  ExpressionPart* end = expr.First;
+  if (end->Callback != &EvalReturn || !IsDouble(end->Result) || end->Result->ValuePtr == nullptr) return;
+  auto run = std::make_unique<FusedRun>();
+  FusedOp read;
+  read.kind = FusedKind(FusedCopy, SourceCell, SourceCell, false);
+  read.code = FusedWork(read.kind);
+  read.left = read.right = &end->Result->ValuePtr;
+  run->ops.push_back(read);
+  FusedOp last;
+  last.code = FusedWork(FusedEnd);
+  run->ops.push_back(last);
+  run->end = end;
   expr.WholeRun = run.get();
   expr.OwnRun = std::move(run);
 }
@@ -409,7 +430,10 @@ void FuseRuns(QuorbParsedExpr& expr, const std::unordered_map<const QuorbItem*, 
     part->Fused = std::move(run);
     part->Next = after;
     ReplaceSteps(records, *part, gone);
-    if (whole) expr.WholeRun = part->Fused.get();
+    if (whole) {
+      part->Fused->end = after;
+      expr.WholeRun = part->Fused.get();
+    }
     *link = part.get();
     fused.push_back(part.release());
     link = &(*link)->Next;
@@ -425,6 +449,7 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
     const std::unordered_map<const QuorbItem*, int> reads = ReadCounts(expr);
     gone.reserve(expr.Parts.size());
     fused.reserve(expr.Parts.size());
+    if (expr.First != nullptr && expr.First->Next == nullptr) SetResultRun(expr);
     FuseRuns(expr, reads, gone, fused);
   } catch (...) {
     // Fusing only speeds the steps up (memory running out, say): the runs

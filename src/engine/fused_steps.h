@@ -82,6 +82,7 @@ struct FusedRun {
   std::vector<void*> slotCells;
   std::vector<QuorbItem*> written;  // the items the records write (not owned)
   std::vector<QuorbItem*> operations;  // the definitions of the fused steps, for release checks (not owned)
+  ExpressionPart* end = nullptr;  // of a whole-expression run: its terminator, where a run of it ends
 
   FusedRun() = default;
   FusedRun(const FusedRun&) = delete;
@@ -92,7 +93,9 @@ struct FusedRun {
 // new step. When the whole expression is one such run, whose last result is
 // the expression's result, sets expr.WholeRun to it; an expression that is
 // a single fusable step keeps its step and gets a run of its own
-// (expr.OwnRun) that Evaluate runs instead. Run once, after the parse.
+// (expr.OwnRun) that Evaluate runs instead, and so does one without steps
+// whose result is a Double (a variable, a literal, a folded constant): its
+// run reads the result. Run once, after the parse.
 // Throws nothing: what it cannot fuse (memory ran out) stays unfused.
 void FuseDoubleRuns(QuorbParsedExpr& expr);
 
