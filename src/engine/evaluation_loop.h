@@ -80,12 +80,13 @@ inline double ResultAsDouble(const QuorbItem* result) {
 // as a counted run that is the only one leaves it, and nothing can be
 // released or set aside while it runs. KeepBookkeeping is its slow twin.
 inline bool RunsBare(const QuorbParsedExpr& expr) {
-  return expr.WholeRun != nullptr && !expr.KeepBookkeeping && expr.Running == 0;
+  return expr.WholeOps != nullptr && !expr.KeepBookkeeping && expr.Running == 0;
 }
 
 // The records of a bare run; the last result, from the register.
 inline double RunBare(QuorbParsedExpr& expr) {
-  const double result = RunFusedRecords(*expr.WholeRun);
+  QUORB_ASSERT(expr.WholeOps == expr.WholeRun->ops.data());
+  const double result = RunFusedOps(expr.WholeOps);
   expr.Current = expr.WholeRun->end;
   return result;
 }

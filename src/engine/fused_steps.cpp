@@ -362,6 +362,12 @@ void RunFusedDoubles(ExpressionPart& part) { RunFusedRecords(*part.Fused); }
 
 namespace {
 
+// Makes `run` the expression's whole run, whose records Evaluate runs.
+void SetWhole(QuorbParsedExpr& expr, FusedRun& run) {
+  expr.WholeRun = &run;
+  expr.WholeOps = run.ops.data();
+}
+
 // An expression that is a single fusable step keeps it as it is (a step
 // of its own is as fast in the loop); Evaluate runs its record instead.
 void SetWholeRun(QuorbParsedExpr& expr, std::vector<Record>& records) {
@@ -369,7 +375,7 @@ void SetWholeRun(QuorbParsedExpr& expr, std::vector<Record>& records) {
   run->ops.reserve(2);
   BuildOps(records, *run);
   run->end = expr.First->Next;
-  expr.WholeRun = run.get();
+  SetWhole(expr, *run);
   expr.OwnRun = std::move(run);
 }
 
@@ -389,7 +395,7 @@ void SetResultRun(QuorbParsedExpr& expr) {
   last.code = FusedWork(FusedEnd);
   run->ops.push_back(last);
   run->end = end;
-  expr.WholeRun = run.get();
+  SetWhole(expr, *run);
   expr.OwnRun = std::move(run);
 }
 
@@ -432,7 +438,7 @@ void FuseRuns(QuorbParsedExpr& expr, const std::unordered_map<const QuorbItem*, 
     ReplaceSteps(records, *part, gone);
     if (whole) {
       part->Fused->end = after;
-      expr.WholeRun = part->Fused.get();
+      SetWhole(expr, *part->Fused);
     }
     *link = part.get();
     fused.push_back(part.release());
