@@ -45,19 +45,23 @@ Result EvaluateCounted(QuorbExpression* expression, Result (QuorbParsedExpr::*va
   return (expr->*variant)();
 }
 
-// Evaluate and EvaluateNTE, with the loop in place: these are the exports
-// hosts call in their own loops. A bare run needs neither the count nor the
-// setting aside.
-template <typename Bare, typename Counted>
-double EvaluateInPlace(QuorbExpression* expression, Bare bare, Counted counted) {
-  if (expression == nullptr) return NaN;
-  return Guarded<double>(OwnerOf(expression), ErrSyntax, NaN, [&] {
-    QuorbParsedExpr& expr = *Engine(expression);
-    if (QuorbNameSpace::RunsBare(expr)) return bare(expr);
+// Evaluate and EvaluateNTE of a run that is not bare, with the loop in
+// place: these are the exports hosts call in their own loops. Out of
+// line, as is the test after a bare run that found a flag up, so that a
+// bare run, which needs neither the count nor the setting aside, needs no
+// frame for them either.
+template <bool Tested>
+QUORB_OUT_OF_LINE double EvaluateCountedInPlace(QuorbParsedExpr& expr) {
+  return Guarded<double>(expr.Owner, ErrSyntax, NaN, [&] {
     QuorbNameSpace::EvaluationScope running(expr.Owner);
     SetAside outer(expr);
-    return counted(expr);
+    return Tested ? QuorbNameSpace::EvaluateToDouble(expr) : QuorbNameSpace::EvaluateUntested(expr);
   });
+}
+
+// The exact test after a bare run (it may run the host's handlers).
+QUORB_OUT_OF_LINE double TestedAfterBareRun(QuorbParsedExpr& expr) {
+  return Guarded<double>(expr.Owner, ErrSyntax, NaN, [&] { return QuorbNameSpace::TestAfterBareRun(expr); });
 }
 
 }  // namespace
@@ -72,15 +76,19 @@ QUORB_API QuorbExpression* Parse(QuorbInstance* instance, const char* expression
 }
 
 QUORB_API double Evaluate(QuorbExpression* expression) {
-  return EvaluateInPlace(
-      expression, [](QuorbParsedExpr& expr) { return QuorbNameSpace::EvaluateBare(expr); },
-      [](QuorbParsedExpr& expr) { return QuorbNameSpace::EvaluateToDouble(expr); });
+  if (expression == nullptr) return NaN;
+  QuorbParsedExpr& expr = *Engine(expression);
+  if (!QuorbNameSpace::RunsBare(expr)) return EvaluateCountedInPlace<true>(expr);
+  const double result = QuorbNameSpace::RunBare(expr);
+  if (QuorbNameSpace::FlagsNeedTest(expr.Owner)) return TestedAfterBareRun(expr);
+  return result;
 }
 
 QUORB_API double EvaluateNTE(QuorbExpression* expression) {
-  return EvaluateInPlace(
-      expression, [](QuorbParsedExpr& expr) { return QuorbNameSpace::RunBare(expr); },
-      [](QuorbParsedExpr& expr) { return QuorbNameSpace::EvaluateUntested(expr); });
+  if (expression == nullptr) return NaN;
+  QuorbParsedExpr& expr = *Engine(expression);
+  if (!QuorbNameSpace::RunsBare(expr)) return EvaluateCountedInPlace<false>(expr);
+  return QuorbNameSpace::RunBare(expr);
 }
 
 QUORB_API int32_t EvaluateInt32(QuorbExpression* expression) {

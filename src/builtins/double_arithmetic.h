@@ -16,7 +16,12 @@ namespace QuorbNameSpace {
 // order. The compiler is free to swap the operands of a commutative
 // operation, and so to pick y's NaN in one place and x's in another; the
 // step callbacks and fused runs both compute through the two functions
-// below, so a fused run keeps its steps' NaN sign and payload.
+// below, so a fused run keeps its steps' NaN sign and payload. Out of
+// line and cold: kept inline, compilers test both operands for NaN ahead
+// of every sum and product.
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((noinline, cold))
+#endif
 inline double WithLeftNaN(double result, double x, double y) {
   if (!std::isnan(x) || !std::isnan(y)) return result;
   uint64_t bits;

@@ -15,6 +15,15 @@
 #include "types/builtin_types.h"
 #include "types/data_type.h"
 
+// A function kept out of the caller's body: the cold part of a hot export.
+#if defined(__GNUC__) || defined(__clang__)
+#define QUORB_OUT_OF_LINE __attribute__((noinline))
+#elif defined(_MSC_VER)
+#define QUORB_OUT_OF_LINE __declspec(noinline)
+#else
+#define QUORB_OUT_OF_LINE
+#endif
+
 namespace QuorbNameSpace {
 
 // What every run of `expr` does around its steps, which `steps` runs: the
@@ -71,13 +80,14 @@ inline double ResultAsDouble(const QuorbItem* result) {
 // as a counted run that is the only one leaves it, and nothing can be
 // released or set aside while it runs. KeepBookkeeping is its slow twin.
 inline bool RunsBare(const QuorbParsedExpr& expr) {
-  return expr.WholeRun != nullptr && !expr.KeepBookkeeping && expr.Running == 0;
+  return expr.WholeOps != nullptr && !expr.KeepBookkeeping && expr.Running == 0;
 }
 
 // The records of a bare run; the last result, from the register.
 inline double RunBare(QuorbParsedExpr& expr) {
-  const double result = RunFusedRecords(*expr.WholeRun);
-  expr.Current = expr.First->Next;
+  QUORB_ASSERT(expr.WholeOps == expr.WholeRun->ops.data());
+  const double result = RunFusedOps(expr.WholeOps);
+  expr.Current = expr.WholeRun->end;
   return result;
 }
 
@@ -87,7 +97,7 @@ inline double RunWholeBookkept(QuorbParsedExpr& expr) {
   double result = 0;
   RunBookkept(expr, [&expr, &result] {
     result = RunFusedRecords(*expr.WholeRun);
-    expr.Current = expr.First->Next;
+    expr.Current = expr.WholeRun->end;
   });
   return result;
 }
@@ -110,7 +120,7 @@ inline double EvaluateBare(QuorbParsedExpr& expr) {
 // the host's handlers), the result is read from its item, as the loop does.
 inline double EvaluateWholeRun(QuorbParsedExpr& expr) {
   const double result = RunWholeBookkept(expr);
-  const ExpressionPart* end = expr.First->Next;
+  const ExpressionPart* end = expr.WholeRun->end;
   if (TestFlagsAfterRun(expr.Owner)) return ResultAsDouble(end->Result);
   return result;
 }

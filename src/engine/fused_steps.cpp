@@ -17,6 +17,10 @@ namespace QuorbNameSpace {
 
 namespace {
 
+// The address of the work of records of `kind` (the threaded dispatch), or
+// null where dispatch is a switch.
+const void* FusedWork(uint8_t kind);
+
 struct FusableStep {
   QuorbCallback callback;
   FusedCode code;
@@ -38,8 +42,7 @@ struct Record {
   size_t operands;
   const QuorbItem* args[2];
   const QuorbItem* result;
-  bool leftIsPrevious = false;
-  bool rightIsPrevious = false;
+  FusedSource sources[2] = {SourceCell, SourceCell};  // the left and the right operand's
   int argSlots[2] = {-1, -1};  // the slot an operand is read from
   int resultSlot = -1;         // the slot the result goes to
   int literalArg = -1;         // the literal operand the record keeps a copy of
@@ -135,52 +138,69 @@ size_t AssignSlots(std::vector<Record>& records, const std::unordered_map<const 
   return static_cast<size_t>(count);
 }
 
-// The cell an operand of `record` is read through.
+// The cell an operand of `record` is read through, where it has one.
 void* const* OperandCell(Record& record, size_t k, FusedRun& run) {
+  if (record.sources[k] != SourceCell) return nullptr;
   if (record.argSlots[k] >= 0) return &run.slotCells[static_cast<size_t>(record.argSlots[k])];
   return &record.args[k]->ValuePtr;
 }
 
-// Whether the records and slots of `run` are where they were made: every
-// slot cell and literal cell points at its own slot or record.
+// Whether the slots of `run` are where they were made: every slot cell
+// points at its own slot.
 [[maybe_unused]] bool RunInPlace(const FusedRun& run) {
   for (size_t i = 0; i < run.slotCells.size(); ++i)
     if (i >= run.slots.size() || run.slotCells[i] != &run.slots[i]) return false;
-  for (const FusedOp& op : run.ops)
-    if (op.literalCell != nullptr && op.literalCell != &op.literal) return false;
   return true;
 }
 
-// Makes the records of a run, now that its slots exist. An operand that is
-// the previous record's result is taken from the register it is still in.
-void BuildOps(std::vector<Record>& records, FusedRun& run) {
+// Where each operand of the records comes from: the register, for the
+// previous record's result; the record's copy, for the first literal
+// operand (with its value); else its cell.
+void ChooseSources(std::vector<Record>& records) {
   for (size_t j = 0; j < records.size(); ++j) {
     Record& record = records[j];
-    if (j > 0) {
-      const QuorbItem* previous = records[j - 1].result;
-      record.leftIsPrevious = record.args[0] == previous;
-      record.rightIsPrevious = record.operands == 2 && record.args[1] == previous;
+    const QuorbItem* previous = j > 0 ? records[j - 1].result : nullptr;
+    for (size_t k = 0; k < record.operands; ++k) {
+      const QuorbItem* arg = record.args[k];
+      if (arg == previous) {
+        record.sources[k] = SourcePrevious;
+      } else if (record.literalArg < 0 && arg->Has(IsLiteral) && arg->ValuePtr != nullptr) {
+        record.sources[k] = SourceLiteral;
+        record.literalArg = static_cast<int>(k);
+        record.op.literal = *static_cast<const double*>(arg->ValuePtr);
+      }
     }
-    record.op.kind = FusedKind(record.code, record.leftIsPrevious, record.rightIsPrevious);
+  }
+}
+
+// Whether the result of records[j] must be stored: unless it goes to a
+// slot (so that one later record alone reads it) and that reader is the
+// next record, taking it from the register.
+bool Stores(const std::vector<Record>& records, size_t j) {
+  if (records[j].resultSlot < 0 || j + 1 == records.size()) return true;
+  const Record& next = records[j + 1];
+  return next.sources[0] != SourcePrevious && next.sources[1] != SourcePrevious;
+}
+
+// Makes the records of a run, now that its slots exist, and the record
+// that ends it.
+void BuildOps(std::vector<Record>& records, FusedRun& run) {
+  ChooseSources(records);
+  for (size_t j = 0; j < records.size(); ++j) {
+    Record& record = records[j];
+    const FusedSource right = record.operands == 2 ? record.sources[1] : SourceCell;
+    QUORB_ASSERT(record.sources[0] != SourceLiteral || right != SourceLiteral);
+    record.op.kind = FusedKind(record.code, record.sources[0], right, Stores(records, j));
+    record.op.code = FusedWork(record.op.kind);
     record.op.left = OperandCell(record, 0, run);
-    record.op.right = OperandCell(record, record.operands - 1, run);
+    record.op.right = record.operands == 2 ? OperandCell(record, 1, run) : record.op.left;
     record.op.result = record.resultSlot >= 0 ? &run.slotCells[static_cast<size_t>(record.resultSlot)]
                                               : &record.result->ValuePtr;
     run.ops.push_back(record.op);
   }
-  // The records are in place: each literal operand now reads the record's
-  // own copy.
-  for (size_t j = 0; j < records.size(); ++j) {
-    Record& record = records[j];
-    FusedOp& op = run.ops[j];
-    const size_t k = record.args[0]->Has(IsLiteral) ? 0 : record.operands == 2 && record.args[1]->Has(IsLiteral) ? 1 : 2;
-    if (k == 2 || record.args[k]->ValuePtr == nullptr) continue;
-    record.literalArg = static_cast<int>(k);
-    op.literal = *static_cast<const double*>(record.args[k]->ValuePtr);
-    op.literalCell = &op.literal;
-    if (k == 0) op.left = &op.literalCell;
-    if (k == 1 || record.operands == 1) op.right = &op.literalCell;
-  }
+  FusedOp end;
+  end.code = FusedWork(FusedEnd);
+  run.ops.push_back(end);
   QUORB_ASSERT(RunInPlace(run));
 }
 
@@ -222,115 +242,160 @@ inline double Cell(void* const* cell) { return *static_cast<const double*>(*cell
 
 }  // namespace
 
-// The work of every combination of code and operand source, each a case
-// of its own, so no further branch decides where an operand is. Sums and
-// products go through the callbacks' own functions, which fix the NaN of
-// two NaN operands whatever order the compiler gives them. A kind without
-// work (a copy of the previous result) leaves r as it is.
-#define QUORB_FUSED_RECORDS(CASE)                                                                         \
-  CASE(AddVV, FusedKind(FusedAdd, false, false), r = AddDoubles(Cell(op->left), Cell(op->right)))         \
-  CASE(AddVR, FusedKind(FusedAdd, false, true), r = AddDoubles(Cell(op->left), r))                        \
-  CASE(AddRV, FusedKind(FusedAdd, true, false), r = AddDoubles(r, Cell(op->right)))                       \
-  CASE(AddRR, FusedKind(FusedAdd, true, true), r = r + r)                                                 \
-  CASE(SubVV, FusedKind(FusedSubtract, false, false), r = Cell(op->left) - Cell(op->right))               \
-  CASE(SubVR, FusedKind(FusedSubtract, false, true), r = Cell(op->left) - r)                              \
-  CASE(SubRV, FusedKind(FusedSubtract, true, false), r = r - Cell(op->right))                             \
-  CASE(SubRR, FusedKind(FusedSubtract, true, true), r = r - r)                                            \
-  CASE(MulVV, FusedKind(FusedMultiply, false, false), r = MultiplyDoubles(Cell(op->left), Cell(op->right))) \
-  CASE(MulVR, FusedKind(FusedMultiply, false, true), r = MultiplyDoubles(Cell(op->left), r))              \
-  CASE(MulRV, FusedKind(FusedMultiply, true, false), r = MultiplyDoubles(r, Cell(op->right)))             \
-  CASE(MulRR, FusedKind(FusedMultiply, true, true), r = r * r)                                            \
-  CASE(DivVV, FusedKind(FusedDivide, false, false), r = Cell(op->left) / Cell(op->right))                 \
-  CASE(DivVR, FusedKind(FusedDivide, false, true), r = Cell(op->left) / r)                                \
-  CASE(DivRV, FusedKind(FusedDivide, true, false), r = r / Cell(op->right))                               \
-  CASE(DivRR, FusedKind(FusedDivide, true, true), r = r / r)                                              \
-  CASE(NegV, FusedKind(FusedNegate, false, false), r = -Cell(op->left))                                   \
-  CASE(Neg17, FusedKind(FusedNegate, false, true), (void)0)                                               \
-  CASE(NegR, FusedKind(FusedNegate, true, false), r = -r)                                                 \
-  CASE(Neg19, FusedKind(FusedNegate, true, true), (void)0)                                                \
-  CASE(CopyV, FusedKind(FusedCopy, false, false), r = Cell(op->left))                                     \
-  CASE(Copy21, FusedKind(FusedCopy, false, true), (void)0)                                                \
-  CASE(Copy22, FusedKind(FusedCopy, true, false), (void)0)                                                \
-  CASE(Copy23, FusedKind(FusedCopy, true, true), (void)0)                                                 \
-  CASE(UnV, FusedKind(FusedUnary, false, false), r = op->function.unary(Cell(op->left)))                  \
-  CASE(Un25, FusedKind(FusedUnary, false, true), (void)0)                                                 \
-  CASE(UnR, FusedKind(FusedUnary, true, false), r = op->function.unary(r))                                \
-  CASE(Un27, FusedKind(FusedUnary, true, true), (void)0)                                                  \
-  CASE(BinVV, FusedKind(FusedBinary, false, false), r = op->function.binary(Cell(op->left), Cell(op->right))) \
-  CASE(BinVR, FusedKind(FusedBinary, false, true), r = op->function.binary(Cell(op->left), r))            \
-  CASE(BinRV, FusedKind(FusedBinary, true, false), r = op->function.binary(r, Cell(op->right)))           \
-  CASE(BinRR, FusedKind(FusedBinary, true, true), r = op->function.binary(r, r))
-
-constexpr uint8_t FusedKindCount = FusedKind(FusedBinary, true, true) + 1;
+// The work of every combination of code, operand sources and store, each
+// a case of its own, so that no further branch decides where an operand
+// is or whether the result is stored. Sums and products go through the
+// callbacks' own functions, which fix the NaN of two NaN operands whatever
+// order the compiler gives them. A function of one operand ignores its
+// right source.
+#define QUORB_FUSED_WORK_Add(x, y) AddDoubles(x, y)
+#define QUORB_FUSED_WORK_Subtract(x, y) (x) - (y)
+#define QUORB_FUSED_WORK_Multiply(x, y) MultiplyDoubles(x, y)
+#define QUORB_FUSED_WORK_Divide(x, y) (x) / (y)
+#define QUORB_FUSED_WORK_Negate(x, y) -(x)
+#define QUORB_FUSED_WORK_Copy(x, y) (x)
+#define QUORB_FUSED_WORK_Unary(x, y) op->function.unary(x)
+#define QUORB_FUSED_WORK_Binary(x, y) op->function.binary(x, y)
+#define QUORB_FUSED_OPERAND_Cell(cell) Cell(op->cell)
+#define QUORB_FUSED_OPERAND_Previous(cell) r
+#define QUORB_FUSED_OPERAND_Literal(cell) op->literal
+#define QUORB_FUSED_STORE_0
+#define QUORB_FUSED_STORE_1 *static_cast<double*>(*op->result) = r;
+// CASE(name, kind, work) for one kind.
+#define QUORB_FUSED_ONE(CASE, C, L, R, S)                                                                    \
+  CASE(C##L##R##S, FusedKind(Fused##C, Source##L, Source##R, S),                                             \
+       r = QUORB_FUSED_WORK_##C(QUORB_FUSED_OPERAND_##L(left), QUORB_FUSED_OPERAND_##R(right)); QUORB_FUSED_STORE_##S)
+#define QUORB_FUSED_STORES(CASE, C, L, R) QUORB_FUSED_ONE(CASE, C, L, R, 0) QUORB_FUSED_ONE(CASE, C, L, R, 1)
+#define QUORB_FUSED_RIGHTS(CASE, C, L) \
+  QUORB_FUSED_STORES(CASE, C, L, Cell) QUORB_FUSED_STORES(CASE, C, L, Previous) QUORB_FUSED_STORES(CASE, C, L, Literal)
+#define QUORB_FUSED_LEFTS(CASE, C) \
+  QUORB_FUSED_RIGHTS(CASE, C, Cell) QUORB_FUSED_RIGHTS(CASE, C, Previous) QUORB_FUSED_RIGHTS(CASE, C, Literal)
+#define QUORB_FUSED_RECORDS(CASE)                                                                            \
+  QUORB_FUSED_LEFTS(CASE, Add) QUORB_FUSED_LEFTS(CASE, Subtract) QUORB_FUSED_LEFTS(CASE, Multiply)           \
+  QUORB_FUSED_LEFTS(CASE, Divide) QUORB_FUSED_LEFTS(CASE, Negate) QUORB_FUSED_LEFTS(CASE, Copy)              \
+  QUORB_FUSED_LEFTS(CASE, Unary) QUORB_FUSED_LEFTS(CASE, Binary)
 
 // The table of labels below is indexed by kind: the list must hold every
-// kind once, in order.
-#define QUORB_FUSED_KIND(name, code, step) code,
+// kind once, in order, up to the end record's.
+#define QUORB_FUSED_KIND(name, kind, work) kind,
 constexpr uint8_t ListedKinds[] = {QUORB_FUSED_RECORDS(QUORB_FUSED_KIND)};
 #undef QUORB_FUSED_KIND
 constexpr bool KindsInOrder() {
   for (uint8_t i = 0; i < sizeof ListedKinds; ++i)
     if (ListedKinds[i] != i) return false;
-  return sizeof ListedKinds == FusedKindCount;
+  return sizeof ListedKinds == FusedEnd;
 }
 static_assert(KindsInOrder(), "fused record kinds listed out of order");
 
 // QUORB_SWITCH_DISPATCH builds the switch, as compilers without labels as
 // values do.
 #if (defined(__GNUC__) || defined(__clang__)) && !defined(QUORB_SWITCH_DISPATCH)
+namespace {
+
+// The table of the works by kind, once RunFusedOps handed it out.
+const void* const* Works = nullptr;
+
+}  // namespace
+
 // Threaded: every record's work ends in a jump of its own to the next
-// record's, which the processor predicts per kind, and no bounds check is
-// made (every kind byte the builder writes has a label). A run has at
-// least one record.
-double RunFusedRecords(const FusedRun& run) {
-#define QUORB_FUSED_LABEL(name, code, step) &&name,
-  static void* const work[FusedKindCount] = {QUORB_FUSED_RECORDS(QUORB_FUSED_LABEL)};
+// record's, which the processor predicts per kind; the end record's work
+// returns. Called without records, hands out the table of the works by
+// kind instead (a label's address is only known inside its function,
+// which for that reason is never inlined).
+double RunFusedOps(const FusedOp* op) {
+#define QUORB_FUSED_LABEL(name, kind, work) &&name,
+  static const void* const works[FusedEnd + 1] = {QUORB_FUSED_RECORDS(QUORB_FUSED_LABEL) && End};
 #undef QUORB_FUSED_LABEL
-  const FusedOp* op = run.ops.data();
-  const FusedOp* const end = op + run.ops.size();
+  if (op == nullptr) {
+    Works = works;
+    return 0;
+  }
   double r = 0;
-  if (op == end) return r;
-  goto* work[op->kind];
-#define QUORB_FUSED_CASE(name, code, step) \
+  goto* op->code;
+#define QUORB_FUSED_CASE(name, kind, work) \
   name:                                    \
-  step;                                    \
-  *static_cast<double*>(*op->result) = r;  \
-  if (++op == end) return r;               \
-  goto* work[op->kind];
+  work;                                    \
+  ++op;                                    \
+  goto* op->code;
   QUORB_FUSED_RECORDS(QUORB_FUSED_CASE)
 #undef QUORB_FUSED_CASE
+End:
+  return r;
 }
+
+namespace {
+
+const void* FusedWork(uint8_t kind) {
+  static const bool known = (RunFusedOps(nullptr), Works != nullptr);
+  QUORB_ASSERT(known && kind <= FusedEnd);
+  static_cast<void>(known);
+  return Works[kind];
+}
+
+}  // namespace
 #else
-double RunFusedRecords(const FusedRun& run) {
+namespace {
+const void* FusedWork(uint8_t) { return nullptr; }
+}  // namespace
+
+double RunFusedOps(const FusedOp* op) {
   double r = 0;
-  for (const FusedOp& record : run.ops) {
-    const FusedOp* op = &record;
+  for (;; ++op) {
     switch (op->kind) {
-#define QUORB_FUSED_CASE(name, code, step) \
-  case code: step; break;
+#define QUORB_FUSED_CASE(name, kind, work) \
+  case kind: work; break;
       QUORB_FUSED_RECORDS(QUORB_FUSED_CASE)
 #undef QUORB_FUSED_CASE
-      default: break;
+      default: return r;  // the end record
     }
-    *static_cast<double*>(*op->result) = r;
   }
-  return r;
 }
 #endif
 
 #undef QUORB_FUSED_RECORDS
+#undef QUORB_FUSED_LEFTS
+#undef QUORB_FUSED_RIGHTS
+#undef QUORB_FUSED_STORES
+#undef QUORB_FUSED_ONE
 
 void RunFusedDoubles(ExpressionPart& part) { RunFusedRecords(*part.Fused); }
 
 namespace {
 
+// Makes `run` the expression's whole run, whose records Evaluate runs.
+void SetWhole(QuorbParsedExpr& expr, FusedRun& run) {
+  expr.WholeRun = &run;
+  expr.WholeOps = run.ops.data();
+}
+
 // An expression that is a single fusable step keeps it as it is (a step
 // of its own is as fast in the loop); Evaluate runs its record instead.
 void SetWholeRun(QuorbParsedExpr& expr, std::vector<Record>& records) {
   auto run = std::make_unique<FusedRun>();
-  run->ops.reserve(1);
+  run->ops.reserve(2);
   BuildOps(records, *run);
-  expr.WholeRun = run.get();
+  run->end = expr.First->Next;
+  SetWhole(expr, *run);
+  expr.OwnRun = std::move(run);
+}
+
+// An expression without steps, whose terminator hands out a Double item,
+// gets a run of one record that reads it (a copy, which no flag or NaN
+// bit changes) and stores nothing.
+void SetResultRun(QuorbParsedExpr& expr) {
+  ExpressionPart* end = expr.First;
+  if (end->Callback != &EvalReturn || !IsDouble(end->Result) || end->Result->ValuePtr == nullptr) return;
+  auto run = std::make_unique<FusedRun>();
+  FusedOp read;
+  read.kind = FusedKind(FusedCopy, SourceCell, SourceCell, false);
+  read.code = FusedWork(read.kind);
+  read.left = read.right = &end->Result->ValuePtr;
+  run->ops.push_back(read);
+  FusedOp last;
+  last.code = FusedWork(FusedEnd);
+  run->ops.push_back(last);
+  run->end = end;
+  SetWhole(expr, *run);
   expr.OwnRun = std::move(run);
 }
 
@@ -362,7 +427,7 @@ void FuseRuns(QuorbParsedExpr& expr, const std::unordered_map<const QuorbItem*, 
     const size_t slots = AssignSlots(records, reads);
     run->slots.assign(slots, 0.0);
     for (double& slot : run->slots) run->slotCells.push_back(&slot);
-    run->ops.reserve(records.size());
+    run->ops.reserve(records.size() + 1);
     BuildOps(records, *run);
     auto part = std::make_unique<ExpressionPart>();
     part->Callback = &RunFusedDoubles;
@@ -371,7 +436,10 @@ void FuseRuns(QuorbParsedExpr& expr, const std::unordered_map<const QuorbItem*, 
     part->Fused = std::move(run);
     part->Next = after;
     ReplaceSteps(records, *part, gone);
-    if (whole) expr.WholeRun = part->Fused.get();
+    if (whole) {
+      part->Fused->end = after;
+      SetWhole(expr, *part->Fused);
+    }
     *link = part.get();
     fused.push_back(part.release());
     link = &(*link)->Next;
@@ -387,6 +455,7 @@ void FuseDoubleRuns(QuorbParsedExpr& expr) {
     const std::unordered_map<const QuorbItem*, int> reads = ReadCounts(expr);
     gone.reserve(expr.Parts.size());
     fused.reserve(expr.Parts.size());
+    if (expr.First != nullptr && expr.First->Next == nullptr) SetResultRun(expr);
     FuseRuns(expr, reads, gone, fused);
   } catch (...) {
     // Fusing only speeds the steps up (memory running out, say): the runs

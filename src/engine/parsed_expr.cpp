@@ -13,7 +13,10 @@ QuorbParsedExpr::QuorbParsedExpr() = default;
 QuorbParsedExpr::~QuorbParsedExpr() = default;
 
 std::vector<size_t>& ExpressionPart::ArgStarts() {
-  if (argStarts_ == nullptr) argStarts_ = std::make_unique<std::vector<size_t>>();
+  if (argStarts_ == nullptr) {
+    argStarts_ = std::make_unique<std::vector<size_t>>();
+    argStarts_->reserve(4);  // the starts of up to three operands and the end, without growing
+  }
   return *argStarts_;
 }
 

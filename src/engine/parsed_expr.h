@@ -20,6 +20,7 @@
 namespace QuorbNameSpace {
 
 class Quorb;
+struct FusedOp;
 struct FusedRun;
 
 class ExpressionPart {
@@ -72,6 +73,7 @@ class QuorbParsedExpr {
   // Evaluate runs the records directly (evaluation_loop.h). The run is its
   // first step's, or OwnRun when the expression is a single step.
   FusedRun* WholeRun = nullptr;
+  const FusedOp* WholeOps = nullptr;  // its records, one load nearer (they never move)
   std::unique_ptr<FusedRun> OwnRun;
   // A whole run goes through the entry and exit bookkeeping of every run
   // all the same: the slow twin of the bare run (evaluation_loop.h).

@@ -21,8 +21,10 @@ std::string Table::Key(const std::string& name) const {
   return CaseSensitive ? name : FoldCase(name);
 }
 
+// Most names looked up are folded already: those are found without a copy.
 QuorbItem* Table::Handle(const std::string& name) const {
-  auto found = Symbols.find(Key(name));
+  const bool folded = CaseSensitive || std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+  auto found = folded ? Symbols.find(name) : Symbols.find(FoldCase(name));
   return found == Symbols.end() ? nullptr : found->second;
 }
 

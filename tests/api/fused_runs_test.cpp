@@ -53,6 +53,17 @@ TEST_F(FusedRuns, ComputeWhatTheStepsComputeBitForBit) {
       {"(a+b)*(a+b)/(a+b)", [](double a, double b, double) { return (a + b) * (a + b) / (a + b); }},
       // Literals copied into the records, Int literals converted first.
       {"2.5*a - 0.1/b + 3 - c*2", [](double a, double b, double c) { return 2.5 * a - 0.1 / b + 3 - c * 2; }},
+      // No steps: the run reads the result, at every evaluation.
+      {"c", [](double, double, double c) { return c; }},
+      {"2.5", [](double, double, double) { return 2.5; }},
+      {"-(3*0.5)", [](double, double, double) { return -(3 * 0.5); }},
+      // Literals on either side of the previous result, results read by the
+      // next record only (not stored) or by a later one (kept in a slot).
+      {"2 - (0.5 / (a - 3))", [](double a, double, double) { return 2 - (0.5 / (a - 3)); }},
+      {"((a - 0.5) * 3 - b) / 7", [](double a, double b, double) { return ((a - 0.5) * 3 - b) / 7; }},
+      {"(a*b + 1) / (c - 2) - (b/c)*(a - b)",
+       [](double a, double b, double c) { return (a * b + 1) / (c - 2) - (b / c) * (a - b); }},
+      {"-(1 - Sqrt(a*a)) + (2 + -b)", [](double a, double b, double) { return -(1 - CMath::sqrt(a * a)) + (2 + -b); }},
       // Functions of two arguments; an intermediate read by a later step.
       {"Atan2(a, b) + Hypot(a, c) * (a*b) - Sin(a*b)",
        [](double a, double b, double c) { return CMath::atan2(a, b) + CMath::hypot(a, c) * (a * b) - CMath::sin(a * b); }},

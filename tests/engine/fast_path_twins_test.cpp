@@ -71,7 +71,8 @@ class FastPathTwins : public ::testing::Test {
     slow.FoldConstants = false;
     slow.FuseRuns = false;
     bookkept.BareWholeRuns = false;
-    for (Quorb* instance : {&fast, &slow, &bookkept})
+    unfolded.FoldConstants = false;
+    for (Quorb* instance : {&fast, &slow, &bookkept, &unfolded})
       for (const char* name : Variables)
         values.push_back(static_cast<double*>(
             instance->Define(std::string("Variable: ") + name + " As Double = 0", nullptr, nullptr)->ValuePtr));
@@ -114,6 +115,7 @@ class FastPathTwins : public ::testing::Test {
     QuorbParsedExpr* mine = fast.Parse(text, nullptr);
     QuorbParsedExpr* theirs = slow.Parse(text, nullptr);
     QuorbParsedExpr* counted = bookkept.Parse(text, nullptr);
+    QuorbParsedExpr* literals = unfolded.Parse(text, nullptr);
     int mismatches = 0;
     if (fast.Error.Number != slow.Error.Number) ++mismatches;
     if (fast.Error.Number != 0) ++parseFailures;
@@ -127,16 +129,19 @@ class FastPathTwins : public ::testing::Test {
         std::fesetround(mode);
         for (int mask : {0, FE_INEXACT | FE_UNDERFLOW}) {
           fast.IgnoredExceptions = slow.IgnoredExceptions = bookkept.IgnoredExceptions = mask;
+          unfolded.IgnoredExceptions = mask;
           const Outcome a = Run(fast, mine);
           const Outcome b = Run(slow, theirs);
           const Outcome c = Run(bookkept, counted);
-          if (a == b && c == b) continue;
+          const Outcome d = Run(unfolded, literals);
+          if (a == b && c == b && d == b) continue;
           if (++mismatches <= 2)
             ADD_FAILURE() << text << " with a=" << abc[0] << " b=" << abc[1] << " c=" << abc[2] << ", mode " << mode
                           << ", mask " << mask << ": " << a.value << " error " << a.error << " flags " << a.flags
                           << " against " << b.value << " error " << b.error << " flags " << b.flags
                           << "; untested " << a.untested << " flags " << a.untestedFlags << " against " << b.untested
-                          << " flags " << b.untestedFlags << "; bookkept " << c.value << " error " << c.error;
+                          << " flags " << b.untestedFlags << "; bookkept " << c.value << " error " << c.error
+                          << "; unfolded " << d.value << " error " << d.error;
         }
       }
     }
@@ -144,12 +149,14 @@ class FastPathTwins : public ::testing::Test {
     QuorbParsedExpr::Free(mine);
     QuorbParsedExpr::Free(theirs);
     QuorbParsedExpr::Free(counted);
+    QuorbParsedExpr::Free(literals);
     return mismatches;
   }
   Quorb fast;
   Quorb slow;
   Quorb bookkept;  // folds and fuses, but runs a whole run counted
-  std::vector<double*> values;  // fast's a, b, c, then slow's, then bookkept's
+  Quorb unfolded;  // fuses without folding: records with two literal operands
+  std::vector<double*> values;  // the a, b and c of fast, slow, bookkept and unfolded, in turn
   int parseFailures = 0;
   int shortened = 0;  // texts whose fast twin has fewer steps: folded or fused
 };
@@ -180,6 +187,24 @@ TEST_F(FastPathTwins, ATextRunOnceIsNotFused) {
   QuorbParsedExpr::Free(kept);
 }
 
+// An expression without steps runs its one record, bare or counted, and
+// ends where the loop would: at its terminator, which is its first part.
+TEST_F(FastPathTwins, AnExpressionWithoutStepsEndsAtItsTerminator) {
+  for (Quorb* instance : {&fast, &bookkept}) {
+    QuorbParsedExpr* expr = instance->Parse("c", nullptr);
+    ASSERT_NE(expr->WholeRun, nullptr);
+    ASSERT_EQ(expr->First->Next, nullptr);
+    expr->Current = nullptr;
+    expr->Evaluate();
+    EXPECT_EQ(expr->Current, expr->First);
+    expr->Current = nullptr;
+    expr->EvaluateNTE();
+    EXPECT_EQ(expr->Current, expr->First);
+    EXPECT_EQ(expr->Running, 0);
+    QuorbParsedExpr::Free(expr);
+  }
+}
+
 // A whole run runs bare unless switched off, and either way ends where a
 // counted run ends: at the terminator, with no run under way.
 TEST_F(FastPathTwins, TheSwitchKeepsTheBookkeepingOfWholeRuns) {
@@ -207,7 +232,8 @@ TEST_F(FastPathTwins, OperandOrderOfFusedRecords) {
   const char* const texts[] = {"Pow(a*b, c)",  "Pow(c, a*b)",  "Atan2(a*b, c)", "Atan2(c, a-b)", "Fmod(a+b, c)",
                                "Fmod(c, a+b)", "Hypot(a/b, c)", "c - a*b",      "a*b - c",       "c / (a+b)",
                                "(a+b) / c",    "c + a*b",      "a*b + c",       "c * (a-b)",     "(a-b) * c",
-                               "a + b",        "a * b",        "(a+b) + (b+c)", "(a*b) * (b*c)", "a ^ (b*c)"};
+                               "a + b",        "a * b",        "(a+b) + (b+c)", "(a*b) * (b*c)", "a ^ (b*c)",
+                               "2 - 0.5*a",    "(a - 3) / 0.1", "-(0.5 - b)",   "c",             "0.1"};
   for (const char* text : texts) EXPECT_EQ(Mismatches(text, FE_TONEAREST), 0) << text;
 }
 
