@@ -40,7 +40,11 @@ const char* const kUnary[] = {"Sin", "Cos", "Tan", "Asin", "Acos", "Atan", "Sinh
                               "Acosh", "Atanh", "Exp", "Exp2", "Expm1", "Log", "Log10", "Log2", "Log1p", "Sqrt",
                               "Cbrt", "Erf", "Erfc", "Tgamma", "Lgamma", "Logb", "Ilogb"};
 const char* const kBinary[] = {"Pow", "Atan2", "Hypot", "Fmod"};
-const char* const kComplex[] = {"Exp", "Sqrt"};
+// A complex entry is a function of z, or a whole expression in z.
+const char* const kComplex[] = {"Exp", "Sqrt", "Log", "Log10", "Sin", "Cos", "Tan", "Sinh", "Cosh", "Tanh", "Asin",
+                                "Acos", "Atan", "Asinh", "Acosh", "Atanh", "Proj", "Pow(z, 2 + 0 * #i)",
+                                "Pow(z, 0.5 + 0 * #i)", "Pow(z, -1 + 0 * #i)", "Pow(z, 0 + 1 * #i)",
+                                "Pow(z, -2.5 + 1 * #i)", "Pow(0.5 + 2 * #i, z)"};
 
 // Every case of the grid, in table order, without results.
 std::vector<GridValue> GridCases() {
@@ -105,9 +109,10 @@ class MathGrid : public ::testing::Test {
   double Run(const GridValue& c, int32_t& error) {
     x = c.x, y = c.y, z[0] = c.x, z[1] = c.y;
     const std::string f = c.function;
+    const std::string call = f.find('(') == std::string::npos ? f + "(z)" : f;
     const std::string text = c.form == Unary    ? f + "(x)"
                              : c.form == Binary ? f + "(x, y)"
-                                                : (c.form == RealPart ? "Real(" : "Imag(") + f + "(z))";
+                                                : (c.form == RealPart ? "Real(" : "Imag(") + call + ")";
     const double result = Eval(q, text.c_str());
     error = ErrorNumber(q);
     return result;
