@@ -1,0 +1,149 @@
+// The complex hyperbolic and circular functions, from the real functions of
+// c_math.h, with C's special values: the circular ones are the hyperbolic
+// ones turned by a quarter (sin z = -i sinh iz, cos z = cosh iz,
+// tan z = -i tanh iz), signed zeros and flags included.
+#include <cfenv>
+#include <cfloat>
+#include <cmath>
+
+#include "builtins/c_math.h"
+#include "builtins/complex_math.h"
+
+namespace QuorbNameSpace {
+namespace ComplexMath {
+
+namespace {
+// Above this the real exponential overflows: floor((DBL_MAX_EXP - 1) ln 2).
+const double kExpLimit = 709;
+
+// sin y and cos y; a tiny y is its own sine (the flags stay as they were).
+void SinCos(double y, double& s, double& c) {
+  if (std::fabs(y) > DBL_MIN) {
+    s = CMath::sin(y), c = CMath::cos(y);
+  } else {
+    s = y, c = 1;
+  }
+}
+
+// e^|x| (c + is) / 2 for |x| > kExpLimit: e^kExpLimit is taken out once or
+// twice before the rest, so a product that the sine or cosine brings back
+// into range stays finite, and one beyond it overflows once.
+Complex HalfExpTimes(double x, double c, double s) {
+  const double exp_limit = CMath::exp(kExpLimit);
+  double rest = std::fabs(x) - kExpLimit;
+  c *= exp_limit / 2, s *= exp_limit / 2;
+  if (rest > kExpLimit) {
+    rest -= kExpLimit;
+    c *= exp_limit, s *= exp_limit;
+  }
+  if (rest > kExpLimit) return Complex(DBL_MAX * c, DBL_MAX * s);
+  const double e = CMath::exp(rest);
+  return Complex(e * c, e * s);
+}
+
+// z turned by a quarter turn one way (i z) and back (-i z).
+Complex TimesI(Complex z) { return Complex(-z.imag(), z.real()); }
+Complex TimesMinusI(Complex z) { return Complex(z.imag(), -z.real()); }
+}  // namespace
+
+// sinh(x + iy) = sinh x cos y + i cosh x sin y.
+Complex Sinh(Complex z) {
+  const double x = z.real(), y = z.imag();
+  const bool negative = std::signbit(x);
+  if (std::isfinite(x)) {
+    if (std::isfinite(y)) {
+      double s, c;
+      SinCos(y, s, c);
+      if (negative) c = -c;
+      if (std::fabs(x) > kExpLimit) return HalfExpTimes(x, c, s);
+      return Complex(CMath::sinh(std::fabs(x)) * c, CMath::cosh(x) * s);
+    }
+    if (x == 0) return Complex(x, y - y);
+    std::feraiseexcept(FE_INVALID);
+    return Complex(NAN, NAN);
+  }
+  if (std::isinf(x)) {
+    if (std::isfinite(y) && y != 0) {
+      double s, c;
+      SinCos(y, s, c);
+      return Complex(std::copysign(HUGE_VAL, c) * (negative ? -1 : 1), std::copysign(HUGE_VAL, s));
+    }
+    if (y == 0) return Complex(x, y);
+    return Complex(HUGE_VAL, y - y);
+  }
+  return Complex(NAN, y == 0 ? y : NAN);
+}
+
+// cosh(x + iy) = cosh x cos y + i sinh x sin y.
+Complex Cosh(Complex z) {
+  const double x = z.real(), y = z.imag();
+  if (std::isfinite(x)) {
+    if (std::isfinite(y)) {
+      double s, c;
+      SinCos(y, s, c);
+      if (std::signbit(x)) s = -s;
+      if (std::fabs(x) > kExpLimit) return HalfExpTimes(x, c, s);
+      return Complex(CMath::cosh(x) * c, CMath::sinh(std::fabs(x)) * s);
+    }
+    return Complex(y - y, x == 0 ? 0.0 : NAN);
+  }
+  if (std::isinf(x)) {
+    const double sign = std::copysign(1.0, x);
+    if (std::isfinite(y) && y != 0) {
+      double s, c;
+      SinCos(y, s, c);
+      return Complex(std::copysign(HUGE_VAL, c), std::copysign(HUGE_VAL, s) * sign);
+    }
+    if (y == 0) return Complex(HUGE_VAL, y * sign);
+    return Complex(HUGE_VAL, y - y);
+  }
+  return Complex(NAN, y == 0 ? y : NAN);
+}
+
+// tanh(x + iy) = (sinh x cosh x + i sin y cos y) / (sinh^2 x + cos^2 y).
+// For a large |x| the real part is +-1 and the imaginary part
+// 4 sin y cos y / e^(2|x|), divided in steps that cannot overflow.
+Complex Tanh(Complex z) {
+  const double x = z.real(), y = z.imag();
+  if (!std::isfinite(x) || !std::isfinite(y)) {
+    if (std::isinf(x)) {
+      if (std::isfinite(y) && std::fabs(y) > 1) {
+        double s, c;
+        SinCos(y, s, c);
+        return Complex(std::copysign(1.0, x), std::copysign(0.0, s * c));
+      }
+      return Complex(std::copysign(1.0, x), std::copysign(0.0, y));
+    }
+    if (y == 0) return z;
+    if (std::isinf(y)) std::feraiseexcept(FE_INVALID);
+    return Complex(x == 0 ? x : NAN, NAN);
+  }
+  const double half_limit = 354;  // floor((DBL_MAX_EXP - 1) ln 2 / 2)
+  double s, c;
+  SinCos(y, s, c);
+  if (std::fabs(x) > half_limit) {
+    const double exp_twice_limit = CMath::exp(2 * half_limit);
+    const double rest = std::fabs(x) - half_limit;
+    double imag = 4 * s * c / exp_twice_limit;
+    imag /= rest > half_limit ? exp_twice_limit : CMath::exp(2 * rest);
+    return Complex(std::copysign(1.0, x), imag);
+  }
+  double sinh_x = x, cosh_x = 1;
+  if (std::fabs(x) > DBL_MIN) sinh_x = CMath::sinh(x), cosh_x = CMath::cosh(x);
+  const double denominator =
+      std::fabs(sinh_x) > std::fabs(c) * DBL_EPSILON ? sinh_x * sinh_x + c * c : c * c;
+  return Complex(sinh_x * cosh_x / denominator, s * c / denominator);
+}
+
+// The quarter turn would leave sin(NaN + i inf) an imaginary infinity of
+// the opposite sign; C leaves the sign open, and the GNU C library gives
+// +inf whichever the infinity's sign.
+Complex Sin(Complex z) {
+  if (std::isnan(z.real()) && std::isinf(z.imag())) return Complex(z.real(), HUGE_VAL);
+  return TimesMinusI(Sinh(TimesI(z)));
+}
+Complex Cos(Complex z) { return Cosh(TimesI(z)); }
+Complex Tan(Complex z) { return TimesMinusI(Tanh(TimesI(z))); }
+
+}  // namespace ComplexMath
+}  // namespace QuorbNameSpace
