@@ -47,9 +47,23 @@ double SquaresMinusOne(double x, double y) {
   return terms[4] + terms[3] + terms[2] + terms[1] + terms[0];
 }
 
+// e^kExpLimit is taken out of e^x once or twice before the rest, so that a
+// product that c or s brings back into range stays finite, and one beyond
+// it overflows only once.
+Complex ExpTimes(double x, double c, double s, double scale) {
+  const double exp_limit = CMath::exp(kExpLimit);
+  for (int i = 0; i < 2 && x > kExpLimit; ++i) {
+    x -= kExpLimit;
+    const double factor = i == 0 ? exp_limit * scale : exp_limit;
+    c *= factor, s *= factor;
+  }
+  if (x > kExpLimit) return Complex(DBL_MAX * c, DBL_MAX * s);
+  const double e = CMath::exp(x);
+  return Complex(e * c, e * s);
+}
+
 // e^(x+iy) = e^x (cos y + i sin y), with the infinities and NaNs of C's
-// cexp. A real part above the exponential's range is split in halves, so
-// that a result whose cosine or sine brings it back in range is finite.
+// cexp.
 Complex Exp(Complex z) {
   const double x = z.real(), y = z.imag();
   if (y == 0 && !std::isinf(x)) return Complex(CMath::exp(x), y);
@@ -75,13 +89,9 @@ Complex Exp(Complex z) {
     std::feraiseexcept(FE_INVALID);
     return Complex(y - y, y - y);
   }
-  const double c = CMath::cos(y), s = CMath::sin(y);
-  if (x > 709) {
-    const double half = CMath::exp(x / 2);
-    return Complex(half * c * half, half * s * half);
-  }
-  const double e = CMath::exp(x);
-  return Complex(e * c, e * s);
+  double s = y, c = 1;
+  if (std::fabs(y) > DBL_MIN) s = CMath::sin(y), c = CMath::cos(y);
+  return ExpTimes(x, c, s, 1);
 }
 
 // ln |z| + i arg z. Near the unit circle ln |z| is log1p of |z|^2 - 1

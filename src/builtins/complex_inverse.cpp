@@ -69,6 +69,8 @@ class ArcParts {
       // sqrt((A - 1)(A + 1)) with y taken out, so that a tiny y (whose
       // square is lost) still gives the imaginary part y / sqrt(1 - x^2).
       root = y_ * CMath::sqrt(0.5 * (a_ + 1) * (below + above));
+    } else if (x_ == 1 && y_ < DBL_EPSILON * DBL_EPSILON) {
+      return CMath::sqrt(y_);  // (A - 1) / 2 would lose bits of a subnormal y
     } else {
       a_less_one = 0.5 * (y2 / (r_ + (x_ + 1)) + (s_ + (x_ - 1)));
       root = CMath::sqrt(a_less_one * (a_ + 1));
@@ -198,9 +200,11 @@ Complex Atanh(Complex z) {
   return Complex(real, 0.5 * CMath::atan2(2 * y, one_less_squares));
 }
 
+// atan z = i atanh(-iz): turned this way, the logarithm is taken of the
+// ratio on the side C's catan takes it.
 Complex Atan(Complex z) {
-  const Complex w = Atanh(Complex(-z.imag(), z.real()));
-  return Complex(w.imag(), -w.real());
+  const Complex w = Atanh(Complex(z.imag(), -z.real()));
+  return Complex(-w.imag(), w.real());
 }
 
 }  // namespace ComplexMath

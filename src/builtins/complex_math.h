@@ -39,6 +39,13 @@ Complex Acosh(Complex z);  // real part >= 0
 Complex Atanh(Complex z);
 Complex Atan(Complex z);  // -i Atanh(iz)
 
+// e^x (c + is) for x >= 0, finite unless the product itself is out of
+// range, though e^x alone may be (above kExpLimit). For x > kExpLimit the
+// product is also scaled by scale, taken in with e^kExpLimit so that a
+// subnormal c or s loses no bits to it.
+const double kExpLimit = 709;  // floor((DBL_MAX_EXP - 1) ln 2)
+Complex ExpTimes(double x, double c, double s, double scale);
+
 // x^2 + y^2 - 1 without cancellation, for 0 <= y <= x < 1 and
 // x^2 + y^2 >= 1/2 (near the unit circle, where a logarithm of the modulus
 // and the inverse tangent need it).

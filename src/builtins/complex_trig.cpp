@@ -13,9 +13,6 @@ namespace QuorbNameSpace {
 namespace ComplexMath {
 
 namespace {
-// Above this the real exponential overflows: floor((DBL_MAX_EXP - 1) ln 2).
-const double kExpLimit = 709;
-
 // sin y and cos y; a tiny y is its own sine (the flags stay as they were).
 void SinCos(double y, double& s, double& c) {
   if (std::fabs(y) > DBL_MIN) {
@@ -23,22 +20,6 @@ void SinCos(double y, double& s, double& c) {
   } else {
     s = y, c = 1;
   }
-}
-
-// e^|x| (c + is) / 2 for |x| > kExpLimit: e^kExpLimit is taken out once or
-// twice before the rest, so a product that the sine or cosine brings back
-// into range stays finite, and one beyond it overflows once.
-Complex HalfExpTimes(double x, double c, double s) {
-  const double exp_limit = CMath::exp(kExpLimit);
-  double rest = std::fabs(x) - kExpLimit;
-  c *= exp_limit / 2, s *= exp_limit / 2;
-  if (rest > kExpLimit) {
-    rest -= kExpLimit;
-    c *= exp_limit, s *= exp_limit;
-  }
-  if (rest > kExpLimit) return Complex(DBL_MAX * c, DBL_MAX * s);
-  const double e = CMath::exp(rest);
-  return Complex(e * c, e * s);
 }
 
 // z turned by a quarter turn one way (i z) and back (-i z).
@@ -55,7 +36,7 @@ Complex Sinh(Complex z) {
       double s, c;
       SinCos(y, s, c);
       if (negative) c = -c;
-      if (std::fabs(x) > kExpLimit) return HalfExpTimes(x, c, s);
+      if (std::fabs(x) > kExpLimit) return ExpTimes(std::fabs(x), c, s, 0.5);
       return Complex(CMath::sinh(std::fabs(x)) * c, CMath::cosh(x) * s);
     }
     if (x == 0) return Complex(x, y - y);
@@ -82,7 +63,7 @@ Complex Cosh(Complex z) {
       double s, c;
       SinCos(y, s, c);
       if (std::signbit(x)) s = -s;
-      if (std::fabs(x) > kExpLimit) return HalfExpTimes(x, c, s);
+      if (std::fabs(x) > kExpLimit) return ExpTimes(std::fabs(x), c, s, 0.5);
       return Complex(CMath::cosh(x) * c, CMath::sinh(std::fabs(x)) * s);
     }
     return Complex(y - y, x == 0 ? 0.0 : NAN);
@@ -135,12 +116,13 @@ Complex Tanh(Complex z) {
   return Complex(sinh_x * cosh_x / denominator, s * c / denominator);
 }
 
-// The quarter turn would leave sin(NaN + i inf) an imaginary infinity of
-// the opposite sign; C leaves the sign open, and the GNU C library gives
-// +inf whichever the infinity's sign.
+// The quarter turn would leave sin(x + i inf) for an infinite or NaN x an
+// imaginary infinity of the opposite sign; C leaves the sign open, and the
+// GNU C library gives +inf whichever the signs.
 Complex Sin(Complex z) {
-  if (std::isnan(z.real()) && std::isinf(z.imag())) return Complex(z.real(), HUGE_VAL);
-  return TimesMinusI(Sinh(TimesI(z)));
+  const Complex w = TimesMinusI(Sinh(TimesI(z)));
+  if (!std::isfinite(z.real()) && std::isinf(z.imag())) return Complex(w.real(), HUGE_VAL);
+  return w;
 }
 Complex Cos(Complex z) { return Cosh(TimesI(z)); }
 Complex Tan(Complex z) { return TimesMinusI(Tanh(TimesI(z))); }
