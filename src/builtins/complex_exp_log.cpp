@@ -47,6 +47,24 @@ double SquaresMinusOne(double x, double y) {
   return terms[4] + terms[3] + terms[2] + terms[1] + terms[0];
 }
 
+void SinCos(double y, double& s, double& c) {
+  if (std::fabs(y) > DBL_MIN) {
+    s = CMath::sin(y), c = CMath::cos(y);
+  } else {
+    s = y, c = 1;
+  }
+}
+
+Complex WithUnderflow(Complex result) {
+  for (const double part : {result.real(), result.imag()}) {
+    if (std::fpclassify(part) == FP_SUBNORMAL) {
+      volatile double square = part * part;
+      (void)square;
+    }
+  }
+  return result;
+}
+
 // e^kExpLimit is taken out of e^x once or twice before the rest, so that a
 // product that c or s brings back into range stays finite, and one beyond
 // it overflows only once.
@@ -64,12 +82,14 @@ Complex ExpTimes(double x, double c, double s, double scale) {
 
 // e^(x+iy) = e^x (cos y + i sin y), with the infinities and NaNs of C's
 // cexp.
-Complex Exp(Complex z) {
+static Complex ExpOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (y == 0 && !std::isinf(x)) return Complex(CMath::exp(x), y);
+  double s, c;
   if (std::isinf(x) && x < 0) {
     if (!std::isfinite(y)) return Complex(0.0, std::copysign(0.0, y));
-    return Complex(0.0 * CMath::cos(y), 0.0 * CMath::sin(y));
+    SinCos(y, s, c);
+    return Complex(0.0 * c, 0.0 * s);
   }
   if (std::isinf(x)) {
     if (y == 0) return Complex(x, y);
@@ -78,7 +98,8 @@ Complex Exp(Complex z) {
       std::feraiseexcept(FE_INVALID);
       return Complex(x, y - y);
     }
-    return Complex(x * CMath::cos(y), x * CMath::sin(y));
+    SinCos(y, s, c);
+    return Complex(x * c, x * s);
   }
   if (std::isnan(x) || std::isnan(y)) {
     // A NaN part met by a number is an invalid operation, as in C.
@@ -89,8 +110,7 @@ Complex Exp(Complex z) {
     std::feraiseexcept(FE_INVALID);
     return Complex(y - y, y - y);
   }
-  double s = y, c = 1;
-  if (std::fabs(y) > DBL_MIN) s = CMath::sin(y), c = CMath::cos(y);
+  SinCos(y, s, c);
   return ExpTimes(x, c, s, 1);
 }
 
@@ -124,7 +144,7 @@ static double LogOfModulus(double x, double y) {
   return CMath::log(CMath::hypot(big, small)) - scale * kLn2;
 }
 
-Complex Log(Complex z) {
+static Complex LogOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (x == 0 && y == 0) return Complex(-1 / std::fabs(x), std::copysign(std::signbit(x) ? kPi : 0.0, y));
   if (std::isnan(x) || std::isnan(y))
@@ -135,7 +155,7 @@ Complex Log(Complex z) {
 // The principal square root from the real square root of (|x| + |z|) / 2,
 // which loses nothing to cancellation, with C's csqrt's infinities and
 // NaNs; arguments near the ends of the range are scaled by powers of 4.
-Complex Sqrt(Complex z) {
+static Complex SqrtOf(Complex z) {
   double x = z.real(), y = z.imag();
   if (std::isinf(y)) return Complex(std::fabs(y), y);
   if (std::isnan(x)) return Complex(x, x + y);
@@ -162,6 +182,10 @@ Complex Proj(Complex z) {
   if (std::isinf(z.real()) || std::isinf(z.imag())) return Complex(HUGE_VAL, std::copysign(0.0, z.imag()));
   return z;
 }
+
+Complex Exp(Complex z) { return WithUnderflow(ExpOf(z)); }
+Complex Sqrt(Complex z) { return WithUnderflow(SqrtOf(z)); }
+Complex Log(Complex z) { return WithUnderflow(LogOf(z)); }
 
 }  // namespace ComplexMath
 }  // namespace QuorbNameSpace

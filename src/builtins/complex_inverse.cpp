@@ -101,7 +101,7 @@ Complex FiniteAcos(double x, double y) {
 }
 }  // namespace
 
-Complex Asinh(Complex z) {
+static Complex AsinhOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
     if (std::isinf(y))
@@ -117,7 +117,7 @@ Complex Asinh(Complex z) {
   return Complex(std::copysign(parts.Imag(), x), std::copysign(parts.AsinReal(), y));
 }
 
-Complex Asin(Complex z) {
+static Complex AsinOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (std::isnan(x) || std::isnan(y)) {
     if (x == 0) return z;
@@ -128,7 +128,7 @@ Complex Asin(Complex z) {
   return Complex(w.imag(), -w.real());
 }
 
-Complex Acos(Complex z) {
+static Complex AcosOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (std::isfinite(x) && std::isfinite(y) && (x != 0 || y != 0)) return FiniteAcos(x, y);
   const Complex w = Asin(z);
@@ -136,7 +136,7 @@ Complex Acos(Complex z) {
   return Complex(real == 0 ? 0.0 : real, -w.imag());
 }
 
-Complex Acosh(Complex z) {
+static Complex AcoshOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
     if (std::isinf(y)) {
@@ -157,7 +157,7 @@ Complex Acosh(Complex z) {
 // atanh(x + iy) = ln((1 + z) / (1 - z)) / 2: the real part as log1p of
 // 4x / |1 - z|^2, the imaginary part as the angle of 1 - |z|^2 + 2iy, its
 // first term formed without cancellation near the unit circle.
-Complex Atanh(Complex z) {
+static Complex AtanhOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
     if (std::isinf(y)) return Complex(std::copysign(0.0, x), std::copysign(kHalfPi, y));
@@ -202,10 +202,17 @@ Complex Atanh(Complex z) {
 
 // atan z = i atanh(-iz): turned this way, the logarithm is taken of the
 // ratio on the side C's catan takes it.
-Complex Atan(Complex z) {
+static Complex AtanOf(Complex z) {
   const Complex w = Atanh(Complex(z.imag(), -z.real()));
   return Complex(-w.imag(), w.real());
 }
+
+Complex Asinh(Complex z) { return WithUnderflow(AsinhOf(z)); }
+Complex Asin(Complex z) { return WithUnderflow(AsinOf(z)); }
+Complex Acos(Complex z) { return WithUnderflow(AcosOf(z)); }
+Complex Acosh(Complex z) { return WithUnderflow(AcoshOf(z)); }
+Complex Atanh(Complex z) { return WithUnderflow(AtanhOf(z)); }
+Complex Atan(Complex z) { return WithUnderflow(AtanOf(z)); }
 
 }  // namespace ComplexMath
 }  // namespace QuorbNameSpace

@@ -46,6 +46,15 @@ Complex Atan(Complex z);  // -i Atanh(iz)
 const double kExpLimit = 709;  // floor((DBL_MAX_EXP - 1) ln 2)
 Complex ExpTimes(double x, double c, double s, double scale);
 
+// sin y and cos y for finite y; a y below DBL_MIN is its own sine, with no
+// underflow raised for it.
+void SinCos(double y, double& s, double& c);
+
+// result, having raised underflow if a part is subnormal, exact or not, as
+// C's complex functions do.
+Complex WithUnderflow(Complex result);
+
+
 // x^2 + y^2 - 1 without cancellation, for 0 <= y <= x < 1 and
 // x^2 + y^2 >= 1/2 (near the unit circle, where a logarithm of the modulus
 // and the inverse tangent need it).

@@ -13,22 +13,13 @@ namespace QuorbNameSpace {
 namespace ComplexMath {
 
 namespace {
-// sin y and cos y; a tiny y is its own sine (the flags stay as they were).
-void SinCos(double y, double& s, double& c) {
-  if (std::fabs(y) > DBL_MIN) {
-    s = CMath::sin(y), c = CMath::cos(y);
-  } else {
-    s = y, c = 1;
-  }
-}
-
 // z turned by a quarter turn one way (i z) and back (-i z).
 Complex TimesI(Complex z) { return Complex(-z.imag(), z.real()); }
 Complex TimesMinusI(Complex z) { return Complex(z.imag(), -z.real()); }
 }  // namespace
 
 // sinh(x + iy) = sinh x cos y + i cosh x sin y.
-Complex Sinh(Complex z) {
+static Complex SinhOf(Complex z) {
   const double x = z.real(), y = z.imag();
   const bool negative = std::signbit(x);
   if (std::isfinite(x)) {
@@ -56,7 +47,7 @@ Complex Sinh(Complex z) {
 }
 
 // cosh(x + iy) = cosh x cos y + i sinh x sin y.
-Complex Cosh(Complex z) {
+static Complex CoshOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (std::isfinite(x)) {
     if (std::isfinite(y)) {
@@ -84,7 +75,7 @@ Complex Cosh(Complex z) {
 // tanh(x + iy) = (sinh x cosh x + i sin y cos y) / (sinh^2 x + cos^2 y).
 // For a large |x| the real part is +-1 and the imaginary part
 // 4 sin y cos y / e^(2|x|), divided in steps that cannot overflow.
-Complex Tanh(Complex z) {
+static Complex TanhOf(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
     if (std::isinf(x)) {
@@ -119,13 +110,20 @@ Complex Tanh(Complex z) {
 // The quarter turn would leave sin(x + i inf) for an infinite or NaN x an
 // imaginary infinity of the opposite sign; C leaves the sign open, and the
 // GNU C library gives +inf whichever the signs.
-Complex Sin(Complex z) {
+static Complex SinOf(Complex z) {
   const Complex w = TimesMinusI(Sinh(TimesI(z)));
   if (!std::isfinite(z.real()) && std::isinf(z.imag())) return Complex(w.real(), HUGE_VAL);
   return w;
 }
-Complex Cos(Complex z) { return Cosh(TimesI(z)); }
-Complex Tan(Complex z) { return TimesMinusI(Tanh(TimesI(z))); }
+static Complex CosOf(Complex z) { return Cosh(TimesI(z)); }
+static Complex TanOf(Complex z) { return TimesMinusI(Tanh(TimesI(z))); }
+
+Complex Sinh(Complex z) { return WithUnderflow(SinhOf(z)); }
+Complex Cosh(Complex z) { return WithUnderflow(CoshOf(z)); }
+Complex Tanh(Complex z) { return WithUnderflow(TanhOf(z)); }
+Complex Sin(Complex z) { return WithUnderflow(SinOf(z)); }
+Complex Cos(Complex z) { return WithUnderflow(CosOf(z)); }
+Complex Tan(Complex z) { return WithUnderflow(TanOf(z)); }
 
 }  // namespace ComplexMath
 }  // namespace QuorbNameSpace

