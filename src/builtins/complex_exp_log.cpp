@@ -183,6 +183,7 @@ Complex Proj(Complex z) {
   return z;
 }
 
+// The functions as offered: a subnormal part of the result raises underflow.
 Complex Exp(Complex z) { return WithUnderflow(ExpOf(z)); }
 Complex Sqrt(Complex z) { return WithUnderflow(SqrtOf(z)); }
 Complex Log(Complex z) { return WithUnderflow(LogOf(z)); }

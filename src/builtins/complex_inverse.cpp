@@ -207,6 +207,7 @@ static Complex AtanOf(Complex z) {
   return Complex(-w.imag(), w.real());
 }
 
+// The functions as offered: a subnormal part of the result raises underflow.
 Complex Asinh(Complex z) { return WithUnderflow(AsinhOf(z)); }
 Complex Asin(Complex z) { return WithUnderflow(AsinOf(z)); }
 Complex Acos(Complex z) { return WithUnderflow(AcosOf(z)); }

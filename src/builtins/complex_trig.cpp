@@ -118,6 +118,7 @@ static Complex SinOf(Complex z) {
 static Complex CosOf(Complex z) { return Cosh(TimesI(z)); }
 static Complex TanOf(Complex z) { return TimesMinusI(Tanh(TimesI(z))); }
 
+// The functions as offered: a subnormal part of the result raises underflow.
 Complex Sinh(Complex z) { return WithUnderflow(SinhOf(z)); }
 Complex Cosh(Complex z) { return WithUnderflow(CoshOf(z)); }
 Complex Tanh(Complex z) { return WithUnderflow(TanhOf(z)); }
