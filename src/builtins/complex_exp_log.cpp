@@ -82,7 +82,7 @@ Complex ExpTimes(double x, double c, double s, double scale) {
 
 // e^(x+iy) = e^x (cos y + i sin y), with the infinities and NaNs of C's
 // cexp.
-static Complex ExpOf(Complex z) {
+Complex Exp(Complex z) {
   const double x = z.real(), y = z.imag();
   if (y == 0 && !std::isinf(x)) return Complex(CMath::exp(x), y);
   double s, c;
@@ -144,7 +144,7 @@ static double LogOfModulus(double x, double y) {
   return CMath::log(CMath::hypot(big, small)) - scale * kLn2;
 }
 
-static Complex LogOf(Complex z) {
+Complex Log(Complex z) {
   const double x = z.real(), y = z.imag();
   if (x == 0 && y == 0) return Complex(-1 / std::fabs(x), std::copysign(std::signbit(x) ? kPi : 0.0, y));
   if (std::isnan(x) || std::isnan(y))
@@ -155,7 +155,7 @@ static Complex LogOf(Complex z) {
 // The principal square root from the real square root of (|x| + |z|) / 2,
 // which loses nothing to cancellation, with C's csqrt's infinities and
 // NaNs; arguments near the ends of the range are scaled by powers of 4.
-static Complex SqrtOf(Complex z) {
+Complex Sqrt(Complex z) {
   double x = z.real(), y = z.imag();
   if (std::isinf(y)) return Complex(std::fabs(y), y);
   if (std::isnan(x)) return Complex(x, x + y);
@@ -182,11 +182,6 @@ Complex Proj(Complex z) {
   if (std::isinf(z.real()) || std::isinf(z.imag())) return Complex(HUGE_VAL, std::copysign(0.0, z.imag()));
   return z;
 }
-
-// The functions as offered: a subnormal part of the result raises underflow.
-Complex Exp(Complex z) { return WithUnderflow(ExpOf(z)); }
-Complex Sqrt(Complex z) { return WithUnderflow(SqrtOf(z)); }
-Complex Log(Complex z) { return WithUnderflow(LogOf(z)); }
 
 }  // namespace ComplexMath
 }  // namespace QuorbNameSpace

@@ -47,14 +47,18 @@ void Complex_Polar(ExpressionPart& part) {
 }
 void Complex_Proj(ExpressionPart& part) { ResultComplex(part) = ComplexMath::Proj(ArgComplex(part, 0)); }
 
+// The power and the elementary functions raise underflow for a subnormal
+// part of their result, as C's complex functions do.
 void Pow_Complex(ExpressionPart& part) {
-  ResultComplex(part) = ComplexMath::Pow(ArgComplex(part, 0), ArgComplex(part, 1));
+  ResultComplex(part) = ComplexMath::WithUnderflow(ComplexMath::Pow(ArgComplex(part, 0), ArgComplex(part, 1)));
 }
 
 // Each elementary function's callback applies the complex_math.h function
 // of its name to the one argument.
-#define QUORB_COMPLEX_CALLBACK(name) \
-  void name##_Complex(ExpressionPart& part) { ResultComplex(part) = ComplexMath::name(ArgComplex(part, 0)); }
+#define QUORB_COMPLEX_CALLBACK(name)                                                          \
+  void name##_Complex(ExpressionPart& part) {                                                 \
+    ResultComplex(part) = ComplexMath::WithUnderflow(ComplexMath::name(ArgComplex(part, 0))); \
+  }
 QUORB_COMPLEX_CALLBACK(Cos)
 QUORB_COMPLEX_CALLBACK(Cosh)
 QUORB_COMPLEX_CALLBACK(Exp)
@@ -75,7 +79,7 @@ QUORB_COMPLEX_CALLBACK(Atanh)
 void Log10_Complex(ExpressionPart& part) {
   const double ln10 = 2.302585092994046;
   const Complex natural = ComplexMath::Log(ArgComplex(part, 0));
-  ResultComplex(part) = Complex(natural.real() / ln10, natural.imag() / ln10);
+  ResultComplex(part) = ComplexMath::WithUnderflow(Complex(natural.real() / ln10, natural.imag() / ln10));
 }
 
 }  // namespace QuorbNameSpace

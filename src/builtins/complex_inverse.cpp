@@ -101,7 +101,7 @@ Complex FiniteAcos(double x, double y) {
 }
 }  // namespace
 
-static Complex AsinhOf(Complex z) {
+Complex Asinh(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
     if (std::isinf(y))
@@ -117,7 +117,7 @@ static Complex AsinhOf(Complex z) {
   return Complex(std::copysign(parts.Imag(), x), std::copysign(parts.AsinReal(), y));
 }
 
-static Complex AsinOf(Complex z) {
+Complex Asin(Complex z) {
   const double x = z.real(), y = z.imag();
   if (std::isnan(x) || std::isnan(y)) {
     if (x == 0) return z;
@@ -128,7 +128,7 @@ static Complex AsinOf(Complex z) {
   return Complex(w.imag(), -w.real());
 }
 
-static Complex AcosOf(Complex z) {
+Complex Acos(Complex z) {
   const double x = z.real(), y = z.imag();
   if (std::isfinite(x) && std::isfinite(y) && (x != 0 || y != 0)) return FiniteAcos(x, y);
   const Complex w = Asin(z);
@@ -136,7 +136,7 @@ static Complex AcosOf(Complex z) {
   return Complex(real == 0 ? 0.0 : real, -w.imag());
 }
 
-static Complex AcoshOf(Complex z) {
+Complex Acosh(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
     if (std::isinf(y)) {
@@ -157,7 +157,7 @@ static Complex AcoshOf(Complex z) {
 // atanh(x + iy) = ln((1 + z) / (1 - z)) / 2: the real part as log1p of
 // 4x / |1 - z|^2, the imaginary part as the angle of 1 - |z|^2 + 2iy, its
 // first term formed without cancellation near the unit circle.
-static Complex AtanhOf(Complex z) {
+Complex Atanh(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
     if (std::isinf(y)) return Complex(std::copysign(0.0, x), std::copysign(kHalfPi, y));
@@ -202,18 +202,10 @@ static Complex AtanhOf(Complex z) {
 
 // atan z = i atanh(-iz): turned this way, the logarithm is taken of the
 // ratio on the side C's catan takes it.
-static Complex AtanOf(Complex z) {
+Complex Atan(Complex z) {
   const Complex w = Atanh(Complex(z.imag(), -z.real()));
   return Complex(-w.imag(), w.real());
 }
-
-// The functions as offered: a subnormal part of the result raises underflow.
-Complex Asinh(Complex z) { return WithUnderflow(AsinhOf(z)); }
-Complex Asin(Complex z) { return WithUnderflow(AsinOf(z)); }
-Complex Acos(Complex z) { return WithUnderflow(AcosOf(z)); }
-Complex Acosh(Complex z) { return WithUnderflow(AcoshOf(z)); }
-Complex Atanh(Complex z) { return WithUnderflow(AtanhOf(z)); }
-Complex Atan(Complex z) { return WithUnderflow(AtanOf(z)); }
 
 }  // namespace ComplexMath
 }  // namespace QuorbNameSpace

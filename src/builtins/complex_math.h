@@ -51,7 +51,8 @@ Complex ExpTimes(double x, double c, double s, double scale);
 void SinCos(double y, double& s, double& c);
 
 // result, having raised underflow if a part is subnormal, exact or not, as
-// C's complex functions do.
+// C's complex functions do (the functions above leave that to their
+// callers, which apply it once to the final result).
 Complex WithUnderflow(Complex result);
 
 

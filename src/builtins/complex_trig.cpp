@@ -19,7 +19,7 @@ Complex TimesMinusI(Complex z) { return Complex(z.imag(), -z.real()); }
 }  // namespace
 
 // sinh(x + iy) = sinh x cos y + i cosh x sin y.
-static Complex SinhOf(Complex z) {
+Complex Sinh(Complex z) {
   const double x = z.real(), y = z.imag();
   const bool negative = std::signbit(x);
   if (std::isfinite(x)) {
@@ -47,7 +47,7 @@ static Complex SinhOf(Complex z) {
 }
 
 // cosh(x + iy) = cosh x cos y + i sinh x sin y.
-static Complex CoshOf(Complex z) {
+Complex Cosh(Complex z) {
   const double x = z.real(), y = z.imag();
   if (std::isfinite(x)) {
     if (std::isfinite(y)) {
@@ -75,7 +75,7 @@ static Complex CoshOf(Complex z) {
 // tanh(x + iy) = (sinh x cosh x + i sin y cos y) / (sinh^2 x + cos^2 y).
 // For a large |x| the real part is +-1 and the imaginary part
 // 4 sin y cos y / e^(2|x|), divided in steps that cannot overflow.
-static Complex TanhOf(Complex z) {
+Complex Tanh(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
     if (std::isinf(x)) {
@@ -110,21 +110,13 @@ static Complex TanhOf(Complex z) {
 // The quarter turn would leave sin(x + i inf) for an infinite or NaN x an
 // imaginary infinity of the opposite sign; C leaves the sign open, and the
 // GNU C library gives +inf whichever the signs.
-static Complex SinOf(Complex z) {
+Complex Sin(Complex z) {
   const Complex w = TimesMinusI(Sinh(TimesI(z)));
   if (!std::isfinite(z.real()) && std::isinf(z.imag())) return Complex(w.real(), HUGE_VAL);
   return w;
 }
-static Complex CosOf(Complex z) { return Cosh(TimesI(z)); }
-static Complex TanOf(Complex z) { return TimesMinusI(Tanh(TimesI(z))); }
-
-// The functions as offered: a subnormal part of the result raises underflow.
-Complex Sinh(Complex z) { return WithUnderflow(SinhOf(z)); }
-Complex Cosh(Complex z) { return WithUnderflow(CoshOf(z)); }
-Complex Tanh(Complex z) { return WithUnderflow(TanhOf(z)); }
-Complex Sin(Complex z) { return WithUnderflow(SinOf(z)); }
-Complex Cos(Complex z) { return WithUnderflow(CosOf(z)); }
-Complex Tan(Complex z) { return WithUnderflow(TanOf(z)); }
+Complex Cos(Complex z) { return Cosh(TimesI(z)); }
+Complex Tan(Complex z) { return TimesMinusI(Tanh(TimesI(z))); }
 
 }  // namespace ComplexMath
 }  // namespace QuorbNameSpace

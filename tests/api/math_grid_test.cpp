@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "quorb.h"
+#include "../ulp_distance.h"
 
 namespace {
 
@@ -59,18 +60,6 @@ std::vector<GridValue> GridCases() {
       for (double y : kPairArguments)
         for (Form part : {RealPart, ImagPart}) cases.push_back({f, part, x, y, 0, 0});
   return cases;
-}
-
-// The distance in representable doubles between a and b.
-uint64_t UlpsBetween(double a, double b) {
-  auto ordered = [](double v) {
-    int64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits < 0 ? INT64_MIN - bits : bits;
-  };
-  const int64_t ia = ordered(a), ib = ordered(b);
-  return ia > ib ? static_cast<uint64_t>(ia) - static_cast<uint64_t>(ib)
-                 : static_cast<uint64_t>(ib) - static_cast<uint64_t>(ia);
 }
 
 // How far a result may lie from Linux's. Lgamma of a negative argument

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "builtins/complex_math.h"
+#include "ulp_distance.h"
 
 extern "C" int CComplexFunction(int which, const double z[2], const double w[2], double result[2]);
 extern "C" void CComplexFunctionLong(int which, const double z[2], const double w[2], double result[2]);
@@ -41,17 +42,6 @@ const Function kFunctions[] = {
 // steps underflow for some tiny or subnormal parts where the C library's
 // do not (an instance ignores underflow unless told otherwise).
 const int kComparedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
-
-uint64_t UlpsBetween(double a, double b) {
-  auto ordered = [](double v) {
-    int64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits < 0 ? INT64_MIN - bits : bits;
-  };
-  const int64_t ia = ordered(a), ib = ordered(b);
-  return ia > ib ? static_cast<uint64_t>(ia) - static_cast<uint64_t>(ib)
-                 : static_cast<uint64_t>(ib) - static_cast<uint64_t>(ia);
-}
 
 // A part within 2 ulps of the GNU C library's, or else within 3 ulps of
 // the value its long double function rounds to: near the branch points of
