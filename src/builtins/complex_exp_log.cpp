@@ -12,6 +12,13 @@
 namespace QuorbNameSpace {
 namespace ComplexMath {
 
+// Dekker's product below needs each operation rounded on its own: a fused
+// multiply-add (clang contracts a * b - c where the target has one) would
+// change the low part.
+#ifdef __clang__
+#pragma STDC FP_CONTRACT OFF
+#endif
+
 namespace {
 const double kPi = 3.141592653589793;
 const double kLn2 = 0.6931471805599453;
