@@ -145,7 +145,7 @@ Complex Acosh(Complex z) {
       return Complex(HUGE_VAL, std::copysign(angle, y));
     }
     if (std::isinf(x)) return Complex(HUGE_VAL, std::isnan(y) ? NAN : std::copysign(std::signbit(x) ? kPi : 0.0, y));
-    if (x == 0) return Complex(NAN, kHalfPi);  // acos(0 + i NaN) is pi/2 + i NaN
+    if (x == 0) return Complex(NAN, kHalfPi);  // as C gives acosh(+-0 + i NaN)
     return Complex(NAN, NAN);
   }
   if (x == 0 && y == 0) return Complex(0.0, std::copysign(kHalfPi, y));
@@ -154,9 +154,49 @@ Complex Acosh(Complex z) {
   return Complex(std::fabs(w.imag()), std::copysign(w.real(), y));
 }
 
-// atanh(x + iy) = ln((1 + z) / (1 - z)) / 2: the real part as log1p of
-// 4x / |1 - z|^2, the imaginary part as the angle of 1 - |z|^2 + 2iy, its
-// first term formed without cancellation near the unit circle.
+namespace {
+// ln |(1 + z) / (1 - z)| / 2 for |x|, |y| < 16 / DBL_EPSILON: log1p of
+// 4x / |1 - z|^2 unless the ratio is small; at z = +-1 + tiny iy the
+// logarithm of y (a y^2 would be lost).
+double AtanhRealPart(double x, double y) {
+  if (std::fabs(x) == 1 && std::fabs(y) < DBL_EPSILON * DBL_EPSILON)
+    return std::copysign(0.5, x) * (kLn2 - CMath::log(std::fabs(y)));
+  const double y2 = std::fabs(y) >= DBL_EPSILON * DBL_EPSILON ? y * y : 0;
+  const double numerator = y2 + (1 + x) * (1 + x), denominator = y2 + (1 - x) * (1 - x);
+  if (numerator / denominator < 0.5) return 0.25 * CMath::log(numerator / denominator);
+  return 0.25 * CMath::log1p(4 * x / denominator);
+}
+
+// 1 - x^2 - y^2, without cancellation near the unit circle; +0 rather
+// than -0 when it vanishes, for the angle taken of it.
+double OneLessSquares(double x, double y) {
+  const double big = std::max(std::fabs(x), std::fabs(y)), small = std::min(std::fabs(x), std::fabs(y));
+  if (small < DBL_EPSILON / 2) {
+    const double d = (1 - big) * (1 + big);
+    return d == 0 ? 0.0 : d;
+  }
+  if (big >= 1 || (big < 0.75 && small < 0.5)) return (1 - big) * (1 + big) - small * small;
+  return -SquaresMinusOne(big, small);
+}
+
+// atanh z for |x| or |y| >= 16 / DBL_EPSILON: the real part is 1 / z's.
+Complex LargeAtanh(double x, double y) {
+  double real;
+  if (std::fabs(y) <= 1) {
+    real = 1 / x;
+  } else if (std::fabs(x) <= 1) {
+    real = x / y / y;
+  } else {
+    const double h = CMath::hypot(x / 2, y / 2);
+    real = x / h / h / 4;
+  }
+  return Complex(real, std::copysign(kHalfPi, y));
+}
+}  // namespace
+
+// atanh(x + iy) = ln((1 + z) / (1 - z)) / 2: the real part from the
+// modulus of the ratio, the imaginary part as the angle of
+// 1 - |z|^2 + 2iy.
 Complex Atanh(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
@@ -165,39 +205,8 @@ Complex Atanh(Complex z) {
     return Complex(NAN, NAN);
   }
   if (x == 0 && y == 0) return z;
-  const double ax = std::fabs(x), ay = std::fabs(y);
-  if (ax >= 16 / DBL_EPSILON || ay >= 16 / DBL_EPSILON) {
-    double real;
-    if (ay <= 1) {
-      real = 1 / x;
-    } else if (ax <= 1) {
-      real = x / y / y;
-    } else {
-      const double h = CMath::hypot(x / 2, y / 2);
-      real = x / h / h / 4;
-    }
-    return Complex(real, std::copysign(kHalfPi, y));
-  }
-  double real;
-  if (ax == 1 && ay < DBL_EPSILON * DBL_EPSILON) {
-    real = std::copysign(0.5, x) * (kLn2 - CMath::log(ay));
-  } else {
-    const double y2 = ay >= DBL_EPSILON * DBL_EPSILON ? y * y : 0;
-    const double numerator = y2 + (1 + x) * (1 + x), denominator = y2 + (1 - x) * (1 - x);
-    const double ratio = numerator / denominator;
-    real = ratio < 0.5 ? 0.25 * CMath::log(ratio) : 0.25 * CMath::log1p(4 * x / denominator);
-  }
-  const double big = std::max(ax, ay), small = std::min(ax, ay);
-  double one_less_squares;
-  if (small < DBL_EPSILON / 2) {
-    one_less_squares = (1 - big) * (1 + big);
-    if (one_less_squares == 0) one_less_squares = 0;  // +0, for the angle
-  } else if (big >= 1 || (big < 0.75 && small < 0.5)) {
-    one_less_squares = (1 - big) * (1 + big) - small * small;
-  } else {
-    one_less_squares = -SquaresMinusOne(big, small);
-  }
-  return Complex(real, 0.5 * CMath::atan2(2 * y, one_less_squares));
+  if (std::fabs(x) >= 16 / DBL_EPSILON || std::fabs(y) >= 16 / DBL_EPSILON) return LargeAtanh(x, y);
+  return Complex(AtanhRealPart(x, y), 0.5 * CMath::atan2(2 * y, OneLessSquares(x, y)));
 }
 
 // atan z = i atanh(-iz): turned this way, the logarithm is taken of the

@@ -72,9 +72,20 @@ Complex Cosh(Complex z) {
   return Complex(NAN, y == 0 ? y : NAN);
 }
 
+const double kHalfExpLimit = 354;  // floor((DBL_MAX_EXP - 1) ln 2 / 2)
+
+// tanh(x + iy) for |x| > kHalfExpLimit, from s = sin y and c = cos y: the
+// real part is +-1 and the imaginary part 4 s c / e^(2|x|), divided in
+// steps that cannot overflow.
+static Complex LargeTanh(double x, double s, double c) {
+  const double exp_twice_limit = CMath::exp(2 * kHalfExpLimit);
+  const double rest = std::fabs(x) - kHalfExpLimit;
+  double imag = 4 * s * c / exp_twice_limit;
+  imag /= rest > kHalfExpLimit ? exp_twice_limit : CMath::exp(2 * rest);
+  return Complex(std::copysign(1.0, x), imag);
+}
+
 // tanh(x + iy) = (sinh x cosh x + i sin y cos y) / (sinh^2 x + cos^2 y).
-// For a large |x| the real part is +-1 and the imaginary part
-// 4 sin y cos y / e^(2|x|), divided in steps that cannot overflow.
 Complex Tanh(Complex z) {
   const double x = z.real(), y = z.imag();
   if (!std::isfinite(x) || !std::isfinite(y)) {
@@ -90,16 +101,9 @@ Complex Tanh(Complex z) {
     if (std::isinf(y)) std::feraiseexcept(FE_INVALID);
     return Complex(x == 0 ? x : NAN, NAN);
   }
-  const double half_limit = 354;  // floor((DBL_MAX_EXP - 1) ln 2 / 2)
   double s, c;
   SinCos(y, s, c);
-  if (std::fabs(x) > half_limit) {
-    const double exp_twice_limit = CMath::exp(2 * half_limit);
-    const double rest = std::fabs(x) - half_limit;
-    double imag = 4 * s * c / exp_twice_limit;
-    imag /= rest > half_limit ? exp_twice_limit : CMath::exp(2 * rest);
-    return Complex(std::copysign(1.0, x), imag);
-  }
+  if (std::fabs(x) > kHalfExpLimit) return LargeTanh(x, s, c);
   double sinh_x = x, cosh_x = 1;
   if (std::fabs(x) > DBL_MIN) sinh_x = CMath::sinh(x), cosh_x = CMath::cosh(x);
   const double denominator =
