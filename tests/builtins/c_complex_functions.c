@@ -70,8 +70,11 @@ int CComplexFunction(int which, const double z[2], const double w[2], double res
 /* result := function number which of z (and w) computed in long double,
  * each part then rounded to double. */
 void CComplexFunctionLong(int which, const double z[2], const double w[2], double result[2]) {
-  const long double complex x = CMPLXL(z[0], z[1]), y = CMPLXL(w[0], w[1]);
-  const long double complex r = ApplyLong(which, x, y);
+  const long double zl[2] = {z[0], z[1]}, wl[2] = {w[0], w[1]};
+  long double complex x, y, r;
+  memcpy(&x, zl, sizeof x);
+  memcpy(&y, wl, sizeof y);
+  r = ApplyLong(which, x, y);
   result[0] = (double)creall(r);
   result[1] = (double)cimagl(r);
 }
