@@ -9,13 +9,6 @@
 #include "builtins/c_math.h"
 #include "builtins/complex_math.h"
 
-// clang takes the floating-point flags for unobserved unless told: it
-// would compare a NaN part ahead of the test that keeps it from the
-// comparison, raising invalid where C raises nothing.
-#ifdef __clang__
-#pragma STDC FENV_ACCESS ON
-#endif
-
 namespace QuorbNameSpace {
 namespace ComplexMath {
 
