@@ -1,7 +1,7 @@
 // Complex functions: the parts of a Complex value (Real, Imag, Abs, Arg,
 // Norm give a Double), Conj, Polar, Proj, the power and the sixteen
-// elementary functions, each one call of the standard complex math
-// function. Branch cuts and signed zeros are the math library's. Nothing
+// elementary functions, each one call of a complex_math.h function, which
+// gives C's values, branch cuts and signed zeros on every build. Nothing
 // here raises an error: trouble (log of zero, overflow) shows only in the
 // floating-point flags. The operators are in complex_arithmetic.h.
 #ifndef QUORB_BUILTINS_COMPLEX_FUNCTIONS_H

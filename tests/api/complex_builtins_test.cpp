@@ -105,6 +105,46 @@ TEST_F(ComplexBuiltins, FunctionsAndBranchCuts) {
   }
 }
 
+// Results that some C++ libraries' complex functions got wrong: an
+// overflow inside a finite result (tanh of a large real part, tan of a
+// large imaginary one), an imaginary infinity from an overflowing
+// exponential times sin 0, and the side of acosh's cut below -1 < x < 1.
+TEST_F(ComplexBuiltins, FunctionsGiveCsValuesWhereLibrariesDiffered) {
+  struct Row {
+    const char* function;
+    double re, im, expectedRe, expectedIm;
+    int32_t ignored, error;
+  };
+  const double acos_half = 2.0943951023931957;  // acos(-0.5)
+  const std::vector<Row> rows = {
+      {"Tanh", 1000, 1000, 1, 0, 0, 0},
+      {"Tan", 0, 1000, 0, 1, 0, 0},
+      {"Exp", 1000, 0, Inf, 0, QUORB_FE_OVERFLOW, 0},
+      {"Exp", 1000, 0, Inf, 0, 0, 23},
+      {"Atanh", 1, 0, Inf, 0, 0, 20},
+      {"Acosh", -0.5, 0.0, 0, acos_half, 0, 0},
+      {"Acosh", -0.5, -0.0, 0, -acos_half, 0, 0},
+  };
+  const int32_t default_mask = FPEnvGetExceptionMask(q);
+  for (const Row& row : rows) {
+    z[0] = row.re;
+    z[1] = row.im;
+    FPEnvSetExceptionMask(q, default_mask | row.ignored);
+    const std::string call = std::string(row.function) + "(z)";
+    SCOPED_TRACE(call + " at " + std::to_string(row.re) + ", " + std::to_string(row.im));
+    const double re = Eval(q, ("Real(" + call + ")").c_str());
+    EXPECT_EQ(ErrorNumber(q), row.error);
+    const double im = Eval(q, ("Imag(" + call + ")").c_str());
+    if (row.error != 0) continue;
+    EXPECT_EQ(ErrorNumber(q), 0);
+    if (std::isinf(row.expectedRe)) EXPECT_EQ(re, row.expectedRe);
+    else EXPECT_NEAR(re, row.expectedRe, 1e-15);
+    EXPECT_NEAR(im, row.expectedIm, 1e-15);
+    EXPECT_EQ(std::signbit(im), std::signbit(row.expectedIm));
+  }
+  FPEnvSetExceptionMask(q, default_mask);
+}
+
 // Every pair of parts from zeros, tiny, huge, infinite and NaN values: an
 // infinite divisor gives its zero without an invalid or overflow flag, and
 // an infinite dividend keeps its infinity, as the platform's C division.
