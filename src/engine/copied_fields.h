@@ -62,37 +62,50 @@ struct CopiedItemFields : BaseClass {
   alignas(8) unsigned char smallValue[SmallValueRoom];
 };
 
-// The private parts appear as members of the same shapes.
+// The private parts appear as members of the same shapes; a group of fields
+// as an unnamed struct of its members, so that a field added to a group
+// changes the size of the class and not of its list here.
 struct CopiedTransformFields : BaseClass, ScanState {
-  std::string OwnText;
-  const std::string* TextPtr;
-  std::string* InputRefTarget;
+  struct {
+    std::string OwnText;
+    const std::string* TextPtr;
+    std::string* InputRefTarget;
+    uint64_t TextLength;
+  } Attached;
+  struct {
+    TokenDispatch FirstByteDispatch;
+    TokenMatch LastMatch;
+    StringLocation::RunRemainder RunLeft;
+  } Matching;
   StringLocation* Parent;
   std::vector<QuorbItem*>* Tokens;
-  TokenDispatch FirstByteDispatch;
-  std::vector<LogOfChangesClass*> ChangeLog;
-  uint64_t TextLength;
-  TokenMatch LastMatch;
-  StringLocation::RunRemainder RunLeft;
-  std::string ListSeparator, ListPrefix, ListPostfix, Comment;
   Table* RuleTable;
   std::vector<Table*> SearchTables;
   FilterClass Filter;
-  std::vector<std::string> Steps;
   std::regex::flag_type Grammar;
   std::vector<StringLocation*> Passes;
-  std::vector<QuorbItem*> RuleHandles;
-  QuorbItem RulesDefault, RulesOverall;
+  std::string Comment;
   struct {
-    const std::string* before;
-    uint64_t beforeLength;
-    const std::string* after;
-    uint64_t afterStart;
-  } DocumentAround;
-  std::unordered_map<const QuorbItem*, QuorbItem*> VariantParents;
-  int32_t ExpansionDepth;
-  ScanMemory* Memory;
-  bool RangeExpanding;
+    std::vector<LogOfChangesClass*> ChangeLog;
+    std::vector<std::string> Steps;
+    std::string ListSeparator, ListPrefix, ListPostfix;
+  } Record;
+  struct {
+    std::vector<QuorbItem*> RuleHandles;
+    QuorbItem RulesDefault, RulesOverall;
+  } HostRules;
+  struct {
+    struct {
+      const std::string* before;
+      uint64_t beforeLength;
+      const std::string* after;
+      uint64_t afterStart;
+    } DocumentAround;
+    std::unordered_map<const QuorbItem*, QuorbItem*> VariantParents;
+    int32_t ExpansionDepth;
+    ScanMemory* Memory;
+    bool RangeExpanding;
+  } Expanding;
   QuorbItem* LocalOf;
   struct RetiredParts {
     Table* Rules;

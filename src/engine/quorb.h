@@ -59,49 +59,80 @@ class Quorb {
   Quorb(const Quorb&) = delete;
   Quorb& operator=(const Quorb&) = delete;
 
-  // 0: main transform (tokenizer; its rule table is the root symbol table),
-  // 1: parser transform, 2: token transform, 3: definition transform.
-  StringLocation* Transforms[4] = {};
-  std::vector<StringLocation*> UserTransforms;       // owned, creation order
-  std::map<QuorbItem*, int32_t> AnonymousItems;      // owned
-  std::vector<std::vector<int32_t>> ConversionTable; // by BuiltInTypesEnum
-  std::vector<QuorbDataType*> DataTypes;             // bound type objects by number
-  std::map<QuorbParsedExpr*, bool> ParsedExprs;      // owned until ReleaseExpr
-  std::vector<QuorbItem*> ErrorHandlers;             // position order; not owned here
-  std::vector<void*> ValueSaveStack;                 // used as a stack; keeps its capacity
-  uint64_t Flags = 0;                                // ItemIsEnum numbering
-  ErrorData Error;
-  QuorbDataType* AnyType = nullptr;                  // well-known type slots
-  QuorbDataType* IntType = nullptr;
-  QuorbDataType* BoolType = nullptr;
-  QuorbDataType* DoubleType = nullptr;
-  QuorbDataType* StringType = nullptr;
-  QuorbDataType* PointerType = nullptr;
-  QuorbDataType* ComplexType = nullptr;
-  QuorbItem* OutputTextItem = nullptr;               // owned
-  QuorbItem* DefaultItem = nullptr;                  // owned
-  std::string DefSeparator;
-  std::string SyntaxEqual;
-  int32_t IgnoredExceptions = 0;                     // FE_* flags the test ignores
-  // The parser's fast paths, each with its slow twin when switched off:
-  // steps computed while parsing, and runs of Double steps fused into one.
-  // Expressions parsed afterwards follow the setting; tests compare twins.
-  bool FoldConstants = true;
-  bool FuseRuns = true;
-  // An expression that is one fused run runs without the bookkeeping of
-  // entry and exit (evaluation_loop.h); off, it is bookkept as any run.
-  bool BareWholeRuns = true;
-  std::vector<QuorbDataType*> RetiredTypes;          // owned; freed last
-  int CallDepth = 0;                                 // nesting of function bodies running now
-  bool CallsStopped = false;                         // the depth limit was hit: run no body until unwound
-  uintptr_t CallStackBase = 0;                       // stack address at the outermost body call running
-  int DefinitionDepth = 0;                           // Define calls running now, nested ones included
-  int FormatDepth = 0;                               // output formattings running now, nested ones included
-  int RunningEvaluations = 0;                        // evaluations a host started, running now
-  std::vector<QuorbParsedExpr*> DeferredReleases;    // released by host code while one ran
+  // The record is kept in groups by who may touch them; a file names the
+  // group it works on (instance->Running.CallDepth), so what it may change
+  // shows at each use.
 
-  StringLocation* MainTransform() const { return Transforms[0]; }
-  StringLocation* ParserTransform() const { return Transforms[1]; }
+  // What the evaluator reads and writes while steps run: the hot part, kept
+  // first and together with the running counts below.
+  struct EvaluatorState {
+    int32_t IgnoredExceptions = 0;                   // FE_* flags the test ignores
+    std::vector<void*> ValueSaveStack;               // used as a stack; keeps its capacity
+  } Evaluator;
+  // What is running now: entered and left in pairs (scope guards), read by
+  // InUse and the depth limits.
+  struct RunningCounts {
+    int CallDepth = 0;                               // nesting of function bodies running now
+    bool CallsStopped = false;                       // the depth limit was hit: run no body until unwound
+    uintptr_t CallStackBase = 0;                     // stack address at the outermost body call running
+    int DefinitionDepth = 0;                         // Define calls running now, nested ones included
+    int FormatDepth = 0;                             // output formattings running now, nested ones included
+    int RunningEvaluations = 0;                      // evaluations a host started, running now
+    std::vector<QuorbParsedExpr*> DeferredReleases;  // released by host code while one ran
+  } Running;
+  // The parser's fast paths, each with its slow twin when switched off:
+  // steps computed while parsing, and runs of Double steps fused into one;
+  // an expression that is one fused run runs without the bookkeeping of
+  // entry and exit (evaluation_loop.h). Expressions parsed afterwards follow
+  // the setting; tests compare twins.
+  struct FastPathSwitches {
+    bool FoldConstants = true;
+    bool FuseRuns = true;
+    bool BareWholeRuns = true;
+  } FastPaths;
+  // The error state: number, messages and where the last error was found.
+  ErrorData Error;
+  // What the tokenizer owns. 0: main transform (tokenizer; its rule table is
+  // the root symbol table), 1: parser transform, 2: token transform,
+  // 3: definition transform; then the transforms made for the host.
+  struct ScannerSet {
+    StringLocation* Transforms[4] = {};
+    std::vector<StringLocation*> UserTransforms;     // owned, creation order
+  } Scanners;
+  // What type binding writes (type_binding.cpp, definition_types.cpp): the
+  // type table, the well-known slots, the implicit conversions, and the
+  // superseded type objects still referred to.
+  struct TypeTable {
+    std::vector<std::vector<int32_t>> ConversionTable;  // by BuiltInTypesEnum
+    std::vector<QuorbDataType*> DataTypes;           // bound type objects by number
+    QuorbDataType* AnyType = nullptr;                // well-known type slots
+    QuorbDataType* IntType = nullptr;
+    QuorbDataType* BoolType = nullptr;
+    QuorbDataType* DoubleType = nullptr;
+    QuorbDataType* StringType = nullptr;
+    QuorbDataType* PointerType = nullptr;
+    QuorbDataType* ComplexType = nullptr;
+    std::vector<QuorbDataType*> RetiredTypes;        // owned; freed last
+  } Types;
+  // What the definition language writes besides types and items filed in
+  // tables: the instance's flag word, its own items, its texts and its
+  // error-handler list (run by the handler loop, errors.cpp).
+  struct DefinitionSettings {
+    uint64_t Flags = 0;                              // ItemIsEnum numbering
+    QuorbItem* OutputTextItem = nullptr;             // owned
+    QuorbItem* DefaultItem = nullptr;                // owned
+    std::string DefSeparator;
+    std::string SyntaxEqual;
+    std::vector<QuorbItem*> ErrorHandlers;           // position order; not owned here
+  } Definitions;
+  // What the instance keeps for the host until released or destroyed.
+  struct HostObjects {
+    std::map<QuorbItem*, int32_t> AnonymousItems;    // owned
+    std::map<QuorbParsedExpr*, bool> ParsedExprs;    // owned until ReleaseExpr
+  } Kept;
+
+  StringLocation* MainTransform() const { return Scanners.Transforms[0]; }
+  StringLocation* ParserTransform() const { return Scanners.Transforms[1]; }
   Table* RootTable() const;
   Table* CurrentNamespaceTable() const;
 
@@ -229,7 +260,9 @@ class Quorb {
   // True while host code called back from inside the instance (an error
   // handler, a callback of an evaluation) runs: the instance is in use
   // below it and must not be freed.
-  bool InUse() const { return HandlerDepth > 0 || RunningEvaluations > 0 || DefinitionDepth > 0; }
+  bool InUse() const {
+    return Handling.HandlerDepth > 0 || Running.RunningEvaluations > 0 || Running.DefinitionDepth > 0;
+  }
   // Frees the expressions host code released while evaluations ran; called
   // by the last EvaluationScope to end.
   void FreeDeferredReleases();
@@ -240,18 +273,20 @@ class Quorb {
   void* ConvertedCopy(QuorbDataType* source, QuorbDataType* target, const void* value);
 
   ArrayValues* arrayValues_ = nullptr;  // values of the array being declared
-  int HandlerDepth = 0;  // nesting of the handler loop, capped against runaway re-entry
-  // A host's error handler that runs in the middle of a definition (its
-  // body failed to parse) sees that definition half made: its parameters
-  // filed, the default item maybe replaced. A definition or parse it starts
-  // then could hold items the failing definition is about to free, so both
-  // are refused until the handler returns.
-  bool HandlerInsideDefinition() const { return HandlerDepth > 0 && DefinitionsUnderHandler > 0; }
-  int DefinitionsUnderHandler = 0;  // definitions running when the handler loop began
-  // A handler called from inside a step may not redefine what the steps
-  // run: an overwrite frees the former body.
-  bool HandlerInsideEvaluation() const { return HandlerDepth > 0 && EvaluationsUnderHandler > 0; }
-  int EvaluationsUnderHandler = 0;  // evaluations running when the handler loop began
+  // The handler loop's own counts (errors.cpp). A host's error handler
+  // that runs in the middle of a definition (its body failed to parse) sees
+  // that definition half made: its parameters filed, the default item maybe
+  // replaced. A definition or parse it starts then could hold items the
+  // failing definition is about to free, so both are refused until the
+  // handler returns. A handler called from inside a step may not redefine
+  // what the steps run: an overwrite frees the former body.
+  struct HandlerLoop {
+    int HandlerDepth = 0;             // nesting of the handler loop, capped against runaway re-entry
+    int DefinitionsUnderHandler = 0;  // definitions running when the handler loop began
+    int EvaluationsUnderHandler = 0;  // evaluations running when the handler loop began
+  } Handling;
+  bool HandlerInsideDefinition() const { return Handling.HandlerDepth > 0 && Handling.DefinitionsUnderHandler > 0; }
+  bool HandlerInsideEvaluation() const { return Handling.HandlerDepth > 0 && Handling.EvaluationsUnderHandler > 0; }
   // The clause loop of Define, which may throw what allocation throws.
   void ReadClauses(DefinitionState& state, QuorbItem* ExistingItem);
   void Build(size_t builtinRows);
@@ -267,11 +302,12 @@ class Quorb {
 class EvaluationScope {
  public:
   explicit EvaluationScope(Quorb* instance) : instance_(instance) {
-    if (instance_ != nullptr) ++instance_->RunningEvaluations;
+    if (instance_ != nullptr) ++instance_->Running.RunningEvaluations;
   }
   ~EvaluationScope() {
-    QUORB_ASSERT(instance_ == nullptr || instance_->RunningEvaluations > 0);
-    if (instance_ != nullptr && --instance_->RunningEvaluations == 0 && !instance_->DeferredReleases.empty())
+    QUORB_ASSERT(instance_ == nullptr || instance_->Running.RunningEvaluations > 0);
+    if (instance_ != nullptr && --instance_->Running.RunningEvaluations == 0 &&
+        !instance_->Running.DeferredReleases.empty())
       instance_->FreeDeferredReleases();
   }
   EvaluationScope(const EvaluationScope&) = delete;

@@ -151,19 +151,22 @@ class StringLocation : public BaseClass, public ScanState {
   // Text equality: byte for byte when case-sensitive, else ASCII case folded.
   bool IsEqual(const std::string& a, const std::string& b) const;
 
-  const std::string& Input() const { return *TextPtr; }
+  const std::string& Input() const { return *Attached.TextPtr; }
   // Whether this transform is the owning one, not a cursor.
   bool IsOwning() const { return Has(IsOwner); }
 
-  std::string OwnText;                          // the transform's own copy of its input
-  const std::string* TextPtr = nullptr;         // the text being scanned
-  std::string* InputRefTarget = nullptr;        // receives the result of an expansion
-  StringLocation* Parent = nullptr;             // parent of a cursor or pass
-  std::vector<QuorbItem*>* Tokens = nullptr;    // token list, in definition order
-  TokenDispatch FirstByteDispatch;              // this cursor's table of Tokens by first byte
-  std::vector<LogOfChangesClass*> ChangeLog;    // records of the current expansion; owned
-  uint64_t TextLength = 0;                      // length when attached or last updated
-  TokenMatch LastMatch;                         // the match of the last token tried
+  // The record is kept in groups by concern; a file names the group it
+  // works on (cursor.Attached.TextPtr), so what it may change shows at each
+  // use. The scanning positions are the ScanState base.
+
+  // The text this object scans (string_location.cpp attaches it, scanning
+  // reads it, expansion replaces it).
+  struct AttachedText {
+    std::string OwnText;                        // the transform's own copy of its input
+    const std::string* TextPtr = nullptr;       // the text being scanned
+    std::string* InputRefTarget = nullptr;      // receives the result of an expansion
+    uint64_t TextLength = 0;                    // length when attached or last updated
+  } Attached;
   // The last long run of one character class matched (an operator run):
   // symbol lookup shortens such a run and the parser reads tokens again, so
   // a step that starts inside it takes its end from here instead of reading
@@ -175,20 +178,39 @@ class StringLocation : public BaseClass, public ScanState {
     uint64_t size = 0;
     uint64_t start = 0;
     uint64_t end = 0;
-  } RunLeft;
-  std::string ListSeparator;                    // list format of recorded steps
-  std::string ListPrefix;
-  std::string ListPostfix;
-  std::string Comment;                          // free comment
+  };
+  // What the tokenizer keeps between tokens of this cursor (token_scanning.cpp).
+  struct TokenScan {
+    TokenDispatch FirstByteDispatch;            // this cursor's table of Tokens by first byte
+    TokenMatch LastMatch;                       // the match of the last token tried
+    RunRemainder RunLeft;                       // the last long run of one character class
+  } Matching;
+  // What a cursor shares with its parent or copies from it: the token list,
+  // the tables and the passes, with the settings they are read with.
+  StringLocation* Parent = nullptr;             // parent of a cursor or pass
+  std::vector<QuorbItem*>* Tokens = nullptr;    // token list, in definition order
   Table* RuleTable = nullptr;                   // rules; the root symbol table on transform 0
   std::vector<Table*> SearchTables;             // outermost first; the last is where symbols go
   FilterClass Filter;
-  std::vector<std::string> Steps;               // steps recorded while IsRecordingSteps is set
   std::regex::flag_type Grammar = std::regex::ECMAScript;
   std::vector<StringLocation*> Passes;          // run before the own rules; owned
-  std::vector<QuorbItem*> RuleHandles;          // rules listed for the host
-  QuorbItem RulesDefault;                       // limits and flags copied into new rules
-  QuorbItem RulesOverall;
+  std::string Comment;                          // free comment
+  // What an expansion records for the host (expansion.cpp writes it, the
+  // transform exports read and format it).
+  struct Recording {
+    std::vector<LogOfChangesClass*> ChangeLog;  // records of the current expansion; owned
+    std::vector<std::string> Steps;             // steps recorded while IsRecordingSteps is set
+    std::string ListSeparator;                  // list format of recorded steps
+    std::string ListPrefix;
+    std::string ListPostfix;
+  } Record;
+  // The host's view of the rules: its rule list and the items whose limits
+  // and flags new rules copy.
+  struct HostRuleSet {
+    std::vector<QuorbItem*> RuleHandles;        // rules listed for the host
+    QuorbItem RulesDefault;                     // limits and flags copied into new rules
+    QuorbItem RulesOverall;
+  } HostRules;
 
   // ---- Rule compilation and text expansion --------------------------------
   // (rule_compiler.cpp, rule_pattern.cpp, rule_replacement.cpp,
@@ -269,11 +291,15 @@ class StringLocation : public BaseClass, public ScanState {
     uint64_t beforeLength = 0;
     const std::string* after = nullptr;   // the text after is its bytes from afterStart on
     uint64_t afterStart = 0;
-  } DocumentAround_;
-  std::unordered_map<const QuorbItem*, QuorbItem*> VariantParents_;  // variant -> rule that spun it off
-  int32_t ExpansionDepth_ = 0;     // expansions running with this object's rules
-  ScanMemory* Memory_ = nullptr;   // an expansion's cursor: what it remembers of its text
-  bool RangeExpanding_ = false;    // a range expansion of OwnText is running
+  };
+  // What expansion and rule compilation keep on this object while they run.
+  struct ExpansionRun {
+    DocumentAround DocumentAround_;
+    std::unordered_map<const QuorbItem*, QuorbItem*> VariantParents_;  // variant -> rule that spun it off
+    int32_t ExpansionDepth_ = 0;    // expansions running with this object's rules
+    ScanMemory* Memory_ = nullptr;  // an expansion's cursor: what it remembers of its text
+    bool RangeExpanding_ = false;   // a range expansion of OwnText is running
+  } Expanding_;
   // ---- end of rule compilation and text expansion --------------------------
 
   // ---- What a host does with a transform (transform_management.cpp) -------
@@ -313,7 +339,7 @@ class StringLocation : public BaseClass, public ScanState {
   // Whether this transform or any of its passes holds a rule.
   bool HoldsRules() const;
   // Whether an expansion with this object's rules is running.
-  bool IsRunning() const { return ExpansionDepth_ > 0 || RangeExpanding_; }
+  bool IsRunning() const { return Expanding_.ExpansionDepth_ > 0 || Expanding_.RangeExpanding_; }
 
   QuorbItem* LocalOf = nullptr;  // the rule whose local transform this is
 
