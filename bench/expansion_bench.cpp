@@ -56,9 +56,9 @@ void DefineRules(StringLocation& transform) {
   transform.DefineRule("{v:'[0-9]+'} px", "{v}pt", nullptr);
   // Scanned again after each change: the replacement goes back in front of
   // the text still to be read.
-  transform.RulesDefault.SetBit(QuorbNameSpace::IsRewindOnChange, true);
+  transform.HostRules.RulesDefault.SetBit(QuorbNameSpace::IsRewindOnChange, true);
   transform.DefineRule("old", "new", nullptr);
-  transform.RulesDefault.SetBit(QuorbNameSpace::IsRewindOnChange, false);
+  transform.HostRules.RulesDefault.SetBit(QuorbNameSpace::IsRewindOnChange, false);
 }
 
 // The rules above as `sed -E` commands, for the generated text: whole words
@@ -82,7 +82,7 @@ Run Measure(StringLocation& transform, const std::string& text, std::string* out
   const Clock::time_point start = Clock::now();
   std::string result = transform.Expand(text);
   const Clock::time_point end = Clock::now();
-  const Run run{std::chrono::duration<double>(end - start).count(), result.size(), transform.ChangeLog.size()};
+  const Run run{std::chrono::duration<double>(end - start).count(), result.size(), transform.Record.ChangeLog.size()};
   if (output != nullptr) output->swap(result);
   return run;
 }

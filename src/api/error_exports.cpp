@@ -24,11 +24,11 @@ void ReplaceRecordedText(QuorbNameSpace::ErrorLocation& where, const std::string
 // Makes a copy of `text` the scanner's text, every position kept at its
 // offset but none past the new end: a shorter text is never read beyond.
 void MoveOntoText(StringLocation& scanner, const std::string& text) {
-  scanner.OwnText = text;
-  scanner.TextPtr = &scanner.OwnText;
-  const uint64_t size = scanner.OwnText.size();
-  scanner.TextLength = size;
-  scanner.RunLeft = StringLocation::RunRemainder();
+  scanner.Attached.OwnText = text;
+  scanner.Attached.TextPtr = &scanner.Attached.OwnText;
+  const uint64_t size = scanner.Attached.OwnText.size();
+  scanner.Attached.TextLength = size;
+  scanner.Matching.RunLeft = StringLocation::RunRemainder();
   for (uint64_t* position : {&scanner.RangeStart, &scanner.Pos, &scanner.RangeEnd, &scanner.ScanStart,
                              &scanner.TokenStart, &scanner.BlankStart, &scanner.TokenLoc, &scanner.BlockInnerStart,
                              &scanner.StopLoc})

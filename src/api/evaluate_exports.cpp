@@ -22,10 +22,10 @@ Quorb* OwnerOf(QuorbExpression* expression) { return expression != nullptr ? Eng
 class SetAside {
  public:
   explicit SetAside(QuorbParsedExpr& expr) : expr_(expr.Running > 0 && expr.Owner != nullptr ? &expr : nullptr) {
-    if (expr_ != nullptr) QuorbNameSpace::SaveActivation(*expr_, expr_->Owner->ValueSaveStack);
+    if (expr_ != nullptr) QuorbNameSpace::SaveActivation(*expr_, expr_->Owner->Evaluator.ValueSaveStack);
   }
   ~SetAside() {
-    if (expr_ != nullptr) QuorbNameSpace::RestoreActivation(*expr_, expr_->Owner->ValueSaveStack, nullptr);
+    if (expr_ != nullptr) QuorbNameSpace::RestoreActivation(*expr_, expr_->Owner->Evaluator.ValueSaveStack, nullptr);
   }
   SetAside(const SetAside&) = delete;
   SetAside& operator=(const SetAside&) = delete;

@@ -33,19 +33,19 @@ QUORB_API int32_t FPEnvGetRounding(QuorbInstance*) { return fegetround(); }
 QUORB_API int32_t FPEnvSetRounding(QuorbInstance*, int32_t mode) { return fesetround(mode); }
 
 QUORB_API int32_t FPEnvGetExceptionMask(QuorbInstance* instance) {
-  return instance != nullptr ? Engine(instance)->IgnoredExceptions : 0;
+  return instance != nullptr ? Engine(instance)->Evaluator.IgnoredExceptions : 0;
 }
 
 QUORB_API void FPEnvSetExceptionMask(QuorbInstance* instance, int32_t mask) {
-  if (instance != nullptr) Engine(instance)->IgnoredExceptions = mask;
+  if (instance != nullptr) Engine(instance)->Evaluator.IgnoredExceptions = mask;
 }
 
 QUORB_API void FPEnvSetExceptionUnMask(QuorbInstance* instance, int32_t flags) {
-  if (instance != nullptr) Engine(instance)->IgnoredExceptions &= ~flags;
+  if (instance != nullptr) Engine(instance)->Evaluator.IgnoredExceptions &= ~flags;
 }
 
 QUORB_API void FPEnvToggleExceptionMask(QuorbInstance* instance, int32_t flags) {
-  if (instance != nullptr) Engine(instance)->IgnoredExceptions ^= flags;
+  if (instance != nullptr) Engine(instance)->Evaluator.IgnoredExceptions ^= flags;
 }
 
 }  // extern "C"

@@ -28,12 +28,12 @@ QUORB_API QuorbInstance* Handle_Overload_Quorb(QuorbInstance* instance) { return
 
 QUORB_API QuorbItem* Default(QuorbInstance* instance) {
   if (instance == nullptr) return nullptr;
-  return Handle(Engine(instance)->DefaultItem);
+  return Handle(Engine(instance)->Definitions.DefaultItem);
 }
 
 QUORB_API QuorbType* DataTypeOfIndex(QuorbInstance* instance, int32_t index) {
   if (instance == nullptr || index < 0) return nullptr;
-  const std::vector<QuorbNameSpace::QuorbDataType*>& types = Engine(instance)->DataTypes;
+  const std::vector<QuorbNameSpace::QuorbDataType*>& types = Engine(instance)->Types.DataTypes;
   if (static_cast<size_t>(index) >= types.size()) return nullptr;
   return Handle(types[index]);
 }

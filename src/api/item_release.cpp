@@ -36,10 +36,10 @@ class ReferenceSearch {
 
   void Instance(const QuorbNameSpace::Quorb& instance) {
     ForEachTransform(instance, [this](const QuorbNameSpace::StringLocation* transform) { Transform(transform); });
-    for (const auto& entry : instance.AnonymousItems) Item(entry.first, false);
-    for (const auto& entry : instance.ParsedExprs) Expression(entry.first);
-    Item(instance.DefaultItem, false);
-    Item(instance.OutputTextItem, false);
+    for (const auto& entry : instance.Kept.AnonymousItems) Item(entry.first, false);
+    for (const auto& entry : instance.Kept.ParsedExprs) Expression(entry.first);
+    Item(instance.Definitions.DefaultItem, false);
+    Item(instance.Definitions.OutputTextItem, false);
   }
 
  private:
@@ -58,7 +58,7 @@ class ReferenceSearch {
   void Transform(const QuorbNameSpace::StringLocation* transform) {
     if (transform == nullptr || found_) return;
     // The rule defaults are members of the transform, never the host's.
-    if (target_ == &transform->RulesDefault || target_ == &transform->RulesOverall) found_ = true;
+    if (target_ == &transform->HostRules.RulesDefault || target_ == &transform->HostRules.RulesOverall) found_ = true;
     Table(transform->RuleTable);
     if (transform->Tokens != nullptr)
       for (const QuorbItem* token : *transform->Tokens) Item(token, false);
@@ -123,12 +123,12 @@ class ReferenceSearch {
 
 bool IsFiled(const QuorbItem* item) {
   if (item->OwningTable != nullptr || item->Token().TokenList != nullptr) return true;
-  return item->Has(QuorbNameSpace::IsAnonymous) && item->Owner->AnonymousItems.count(const_cast<QuorbItem*>(item)) != 0;
+  return item->Has(QuorbNameSpace::IsAnonymous) && item->Owner->Kept.AnonymousItems.count(const_cast<QuorbItem*>(item)) != 0;
 }
 
 bool IsInstanceItem(const QuorbItem* item) {
   const QuorbNameSpace::Quorb* owner = item->Owner;
-  return item == owner->DefaultItem || item == owner->OutputTextItem || item->Has(QuorbNameSpace::IsDefaultItem);
+  return item == owner->Definitions.DefaultItem || item == owner->Definitions.OutputTextItem || item->Has(QuorbNameSpace::IsDefaultItem);
 }
 
 bool TypeInUse(const QuorbItem* item) {
@@ -141,8 +141,8 @@ bool TypeInUse(const QuorbItem* item) {
 void ForEachTransform(const QuorbNameSpace::Quorb& instance,
                       const std::function<void(QuorbNameSpace::StringLocation*)>& visit) {
   std::set<const QuorbNameSpace::StringLocation*> seen;
-  std::vector<QuorbNameSpace::StringLocation*> pending(std::begin(instance.Transforms), std::end(instance.Transforms));
-  pending.insert(pending.end(), instance.UserTransforms.begin(), instance.UserTransforms.end());
+  std::vector<QuorbNameSpace::StringLocation*> pending(std::begin(instance.Scanners.Transforms), std::end(instance.Scanners.Transforms));
+  pending.insert(pending.end(), instance.Scanners.UserTransforms.begin(), instance.Scanners.UserTransforms.end());
   while (!pending.empty()) {
     QuorbNameSpace::StringLocation* transform = pending.back();
     pending.pop_back();
@@ -180,9 +180,9 @@ void Unlist(QuorbItem* item) {
   QuorbNameSpace::Quorb* owner = item->Owner;
   if (owner == nullptr) return;
   ForEachTransform(*owner, [item](QuorbNameSpace::StringLocation* transform) {
-    std::vector<QuorbItem*>& rules = transform->RuleHandles;
+    std::vector<QuorbItem*>& rules = transform->HostRules.RuleHandles;
     rules.erase(std::remove(rules.begin(), rules.end(), item), rules.end());
-    for (QuorbNameSpace::LogOfChangesClass* change : transform->ChangeLog)
+    for (QuorbNameSpace::LogOfChangesClass* change : transform->Record.ChangeLog)
       if (change != nullptr && change->Rule == item) change->Rule = nullptr;
   });
 }

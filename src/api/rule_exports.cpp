@@ -38,7 +38,7 @@ QuorbItem* DefineTokenOn(QuorbTransform* handle, const char* regex, int32_t kind
 // The embedded rule items live inside their transform: never freed alone.
 bool IsEmbedded(const EngineItem* rule) {
   const StringLocation* home = rule->Rule().DefiningTransform;
-  return home != nullptr && (rule == &home->RulesDefault || rule == &home->RulesOverall);
+  return home != nullptr && (rule == &home->HostRules.RulesDefault || rule == &home->HostRules.RulesOverall);
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ QUORB_API QuorbItem* GetRule(QuorbTransform* handle, int32_t index) {
   return OnTransform<QuorbItem*>(handle, nullptr, [&](StringLocation& transform) -> QuorbItem* {
     if (index < 0 || index > MaxListIndex) return nullptr;
     const size_t slot = static_cast<size_t>(index);
-    std::vector<EngineItem*>& rules = transform.RuleHandles;
+    std::vector<EngineItem*>& rules = transform.HostRules.RuleHandles;
     if (slot >= rules.size()) {
       rules.resize(slot + 1, nullptr);
       rules[slot] = transform.NewBlankRule();
@@ -110,15 +110,15 @@ QUORB_API QuorbItem* GetRule(QuorbTransform* handle, int32_t index) {
 }
 
 QUORB_API QuorbItem* RulesDefault(QuorbTransform* handle) {
-  return handle != nullptr ? Handle(&Engine(handle)->RulesDefault) : nullptr;
+  return handle != nullptr ? Handle(&Engine(handle)->HostRules.RulesDefault) : nullptr;
 }
 
 QUORB_API QuorbItem* RulesOverall(QuorbTransform* handle) {
   if (handle == nullptr) return nullptr;
   StringLocation* transform = Engine(handle);
   // Linked so that ReleaseRule knows it lives inside the transform.
-  transform->RulesOverall.EditRule().DefiningTransform = transform;
-  return Handle(&transform->RulesOverall);
+  transform->HostRules.RulesOverall.EditRule().DefiningTransform = transform;
+  return Handle(&transform->HostRules.RulesOverall);
 }
 
 QUORB_API void ReleaseRule(QuorbItem* handle) {

@@ -12,7 +12,7 @@ namespace {
 // and its instance lists: the instance's own transforms and passes are not.
 bool IsHostTransform(const StringLocation& transform) {
   if (transform.Owner == nullptr) return false;
-  const std::vector<StringLocation*>& listed = transform.Owner->UserTransforms;
+  const std::vector<StringLocation*>& listed = transform.Owner->Scanners.UserTransforms;
   return std::find(listed.begin(), listed.end(), &transform) != listed.end();
 }
 
@@ -46,8 +46,8 @@ QUORB_API void ReleaseTransform(QuorbTransform* handle) {
     // The reset frees what the transform owns and leaves null behind, so
     // its destruction finds nothing to free a second time.
     transform.ResetStringLocation(QuorbNameSpace::ResetRulesAndTokens);
-    transform.RulesDefault.Release();
-    transform.RulesOverall.Release();
+    transform.HostRules.RulesDefault.Release();
+    transform.HostRules.RulesOverall.Release();
     delete &transform;
     return 0;
   });
@@ -68,9 +68,9 @@ QUORB_API QuorbTransform* SetParser(QuorbTransform* handle, QuorbInstance* insta
     Quorb* target = Engine(instance);
     if (target == transform.Owner) return handle;
     if (transform.HoldsRules() || IsBusy(transform)) return Refused(transform);
-    target->UserTransforms.reserve(target->UserTransforms.size() + 1);
+    target->Scanners.UserTransforms.reserve(target->Scanners.UserTransforms.size() + 1);
     transform.Owner->RemoveUserTransform(&transform);
-    target->UserTransforms.push_back(&transform);
+    target->Scanners.UserTransforms.push_back(&transform);
     transform.SetOwnerInstance(target);
     return handle;
   });

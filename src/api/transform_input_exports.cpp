@@ -36,7 +36,7 @@ QUORB_API QuorbTransform* SetInputByRef(QuorbTransform* handle, void* target) {
     if (IsBusy(transform)) return Refused(transform);
     if (target == nullptr) {
       // Detached: no later run writes into a string the host let go.
-      transform.InputRefTarget = nullptr;
+      transform.Attached.InputRefTarget = nullptr;
       transform.SetBit(QuorbNameSpace::IsByRef, false);
     } else {
       transform.SetTransformInputByRef(static_cast<std::string*>(target));
@@ -72,21 +72,21 @@ QUORB_API const char* ExpandWithSteps(QuorbTransform* handle, const char* text, 
   static std::string result;
   return TextFromTransform(handle, result, [&](StringLocation& transform) {
     const std::string input = TextIn(text);
-    transform.Steps.clear();
-    transform.Steps.push_back(input);
+    transform.Record.Steps.clear();
+    transform.Record.Steps.push_back(input);
     transform.SetBit(QuorbNameSpace::IsRecordingSteps, true);
     struct StopRecording {
       StringLocation& transform;
       ~StopRecording() { transform.SetBit(QuorbNameSpace::IsRecordingSteps, false); }
     } stop{transform};
     transform.Expand(input);
-    const std::string between = ListText(separator, transform.ListSeparator);
-    std::string list = ListText(prefix, transform.ListPrefix);
-    for (size_t i = 0; i < transform.Steps.size(); ++i) {
+    const std::string between = ListText(separator, transform.Record.ListSeparator);
+    std::string list = ListText(prefix, transform.Record.ListPrefix);
+    for (size_t i = 0; i < transform.Record.Steps.size(); ++i) {
       if (i > 0) list += between;
-      list += transform.Steps[i];
+      list += transform.Record.Steps[i];
     }
-    list += ListText(postfix, transform.ListPostfix);
+    list += ListText(postfix, transform.Record.ListPostfix);
     return list;
   });
 }

@@ -36,24 +36,24 @@ class CallLevel {
   // Entered() is false, and nothing may run, when the limit was hit now
   // (error 18 raised) or before, while the outermost level still runs.
   CallLevel(Quorb& instance, ExpressionPart& part) : instance_(instance) {
-    if (instance_.CallsStopped) return;
+    if (instance_.Running.CallsStopped) return;
     // This guard lives on the stack: its address tells how deep the
     // stack is, whichever way it grows.
     const uintptr_t here = reinterpret_cast<uintptr_t>(this);
-    if (instance_.CallDepth == 0) instance_.CallStackBase = here;
-    const uintptr_t base = instance_.CallStackBase;
+    if (instance_.Running.CallDepth == 0) instance_.Running.CallStackBase = here;
+    const uintptr_t base = instance_.Running.CallStackBase;
     const uintptr_t used = base > here ? base - here : here - base;
-    if (instance_.CallDepth >= MaxCallDepth || used > MaxCallStackBytes) {
-      instance_.CallsStopped = true;
+    if (instance_.Running.CallDepth >= MaxCallDepth || used > MaxCallStackBytes) {
+      instance_.Running.CallsStopped = true;
       instance_.ErrorRaise(&part, ErrReparseLimit);
       return;
     }
-    ++instance_.CallDepth;
+    ++instance_.Running.CallDepth;
     entered_ = true;
   }
   ~CallLevel() {
-    QUORB_ASSERT(!entered_ || instance_.CallDepth > 0);
-    if (entered_ && --instance_.CallDepth == 0) instance_.CallsStopped = false;
+    QUORB_ASSERT(!entered_ || instance_.Running.CallDepth > 0);
+    if (entered_ && --instance_.Running.CallDepth == 0) instance_.Running.CallsStopped = false;
   }
   bool Entered() const { return entered_; }
   CallLevel(const CallLevel&) = delete;

@@ -155,7 +155,7 @@ static QuorbParsedExpr* LiveHandle(ExpressionPart& part, Quorb* instance) {
   uintptr_t address = 0;
   if (part.Args[0]->ValuePtr != nullptr) std::memcpy(&address, part.Args[0]->ValuePtr, sizeof address);
   auto* expr = reinterpret_cast<QuorbParsedExpr*>(address);
-  if (instance->ParsedExprs.count(expr) != 0) return expr;
+  if (instance->Kept.ParsedExprs.count(expr) != 0) return expr;
   instance->ErrorRaise(&part, ErrBoundExceeded);
   return nullptr;
 }
@@ -171,9 +171,9 @@ static void RunHandle(ExpressionPart& part, Evaluate evaluate) {
   CallLevel level(*instance, part);
   if (!level.Entered()) return;
   const bool reentered = expr->Running > 0;
-  if (reentered) SaveActivation(*expr, instance->ValueSaveStack);
+  if (reentered) SaveActivation(*expr, instance->Evaluator.ValueSaveStack);
   evaluate(*expr);
-  if (reentered) RestoreActivation(*expr, instance->ValueSaveStack, nullptr);
+  if (reentered) RestoreActivation(*expr, instance->Evaluator.ValueSaveStack, nullptr);
 }
 
 void qr_Evaluate(ExpressionPart& part) {
@@ -211,7 +211,7 @@ static QuorbItem* FindItem(Quorb& instance, const std::function<bool(const Quorb
       return match != nullptr;
     });
   }
-  for (const auto& entry : instance.AnonymousItems)
+  for (const auto& entry : instance.Kept.AnonymousItems)
     if (match == nullptr && found(entry.first)) match = entry.first;
   return const_cast<QuorbItem*>(match);
 }

@@ -321,7 +321,7 @@ static void UnbindParameters(QuorbItem* function, size_t count, const BoundSet& 
 // One call: binds the parameters, runs the body, unbinds them. Memory
 // running out throws, with every stage entered undone.
 static void RunCall(ExpressionPart& part, QuorbItem* function, Quorb& instance) {
-  std::vector<void*>& saved = instance.ValueSaveStack;
+  std::vector<void*>& saved = instance.Evaluator.ValueSaveStack;
   const size_t count = std::min(part.Args.size() - 1, function->SubItems.size());
   BoundSet bound(count);
   BindParameters(part, function, count, bound, saved);

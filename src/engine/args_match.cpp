@@ -362,7 +362,7 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
   } else if (callback == &AddressOf && firstArg != nullptr) {
     // The address of an array is that of its elements (AddressOf).
     const bool array = firstArg->Has(IsArray) && PointedTo(firstArg) != nullptr;
-    part->Result = NewPointerItem(PointerType, array ? PointedTo(firstArg) : firstArg->DataType);
+    part->Result = NewPointerItem(Types.PointerType, array ? PointedTo(firstArg) : firstArg->DataType);
   } else if (callback == &ValueAt && firstArg != nullptr) {
     // No storage of its own: the callback points it at the target memory.
     part->Result = new QuorbItem();
@@ -373,7 +373,7 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     for (const QuorbItem* variable : args)
       if (IsConstant(*variable)) SetErrorIfNone(ErrNotAssignable);
     const int32_t number = firstArg->DataType != nullptr ? firstArg->DataType->Index : -1;
-    auto typeNumber = std::make_unique<QuorbItem>(IntType, std::to_string(number));
+    auto typeNumber = std::make_unique<QuorbItem>(Types.IntType, std::to_string(number));
     args.push_back(typeNumber.get());
     typeNumber.release();
     part->Result = new QuorbItem(chosen->DataType, "");

@@ -20,13 +20,13 @@ void NamespaceClause(DefinitionState& state) {
     // Type items and the default item outlive every table at tear-down, and
     // a token list frees its tokens after the tables: the items of a table
     // of theirs would be freed after what they use, or twice.
-    if (item->Has(IsDataType) || item == instance.DefaultItem || item->Token().TokenList != nullptr) {
+    if (item->Has(IsDataType) || item == instance.Definitions.DefaultItem || item->Token().TokenList != nullptr) {
       Refuse(state);
       return;
     }
     item->SetBit(IsNamespace, true);
     item->OwnTable = new Table();
-    item->OwnTable->CaseSensitive = (instance.Flags & PropertyBit(IsCaseSensitive)) != 0;
+    item->OwnTable->CaseSensitive = (instance.Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0;
     stack.push_back(item->OwnTable);
   } else if (word == "end") {
     if (stack.size() > 1) stack.pop_back();  // the root table always stays
@@ -45,7 +45,7 @@ void ErrorHandlerClause(DefinitionState& state) {
   }
   item->SetBit(IsErrorHandler, true);
   item->Callback = state.OtherCallback();
-  std::vector<QuorbItem*>& handlers = instance.ErrorHandlers;
+  std::vector<QuorbItem*>& handlers = instance.Definitions.ErrorHandlers;
   handlers.erase(std::remove(handlers.begin(), handlers.end(), item), handlers.end());
   handlers.insert(handlers.begin() + static_cast<std::ptrdiff_t>(std::min<uint64_t>(position, handlers.size())), item);
 }
@@ -55,7 +55,7 @@ void ErrorHandlerClause(DefinitionState& state) {
 void TokenClause(DefinitionState& state) {
   Quorb& instance = state.instance;
   StringLocation& scanner = state.Scan();
-  StringLocation patternReader(state.text, instance.Transforms[2]);
+  StringLocation patternReader(state.text, instance.Scanners.Transforms[2]);
   patternReader.Pos = scanner.Pos;
   patternReader.upto(DefStop);
   std::string pattern = patternReader.TokenText();
@@ -67,7 +67,7 @@ void TokenClause(DefinitionState& state) {
   // The default item belongs to the instance, not to a token list; a type
   // item is freed after every token list, and a list must not free it; a
   // namespace's table must go with the tables, not with the tokens.
-  if (state.item == instance.DefaultItem || state.item->Has(IsDataType) || state.item->Has(IsNamespace)) {
+  if (state.item == instance.Definitions.DefaultItem || state.item->Has(IsDataType) || state.item->Has(IsNamespace)) {
     Refuse(state);
     return;
   }

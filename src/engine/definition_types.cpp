@@ -19,15 +19,15 @@ namespace QuorbNameSpace {
 static const size_t ConversionRows = 50;
 
 bool Quorb::ConvertsTo(int32_t from, int32_t to) const {
-  if (from < 0 || static_cast<size_t>(from) >= ConversionTable.size()) return false;
-  const std::vector<int32_t>& row = ConversionTable[from];
+  if (from < 0 || static_cast<size_t>(from) >= Types.ConversionTable.size()) return false;
+  const std::vector<int32_t>& row = Types.ConversionTable[from];
   return std::find(row.begin(), row.end(), to) != row.end();
 }
 
 // Row `from` gets `to`; numbers beyond the table are ignored.
 static void AddConversion(Quorb& instance, const QuorbDataType* from, const QuorbDataType* to) {
   if (from == nullptr || to == nullptr || from->Index < 0 || static_cast<size_t>(from->Index) >= ConversionRows) return;
-  instance.ConversionTable[from->Index].push_back(to->Index);
+  instance.Types.ConversionTable[from->Index].push_back(to->Index);
 }
 
 // A new type is bound when the name is followed by ":" and a class word;
@@ -103,7 +103,7 @@ void BooleanClause(DefinitionState& state) {
   std::string trueWord = ReadElement(scanner);
   std::string falseWord = ReadElement(scanner);
   int64_t value = 0;
-  QuorbItem* boolItem = instance.BoolType != nullptr ? instance.BoolType->Item : nullptr;
+  QuorbItem* boolItem = instance.Types.BoolType != nullptr ? instance.Types.BoolType->Item : nullptr;
   if (!ReadInt(number, value) || boolItem == nullptr || boolItem->SubItems.size() < 3) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
@@ -121,7 +121,7 @@ void BooleanClause(DefinitionState& state) {
   *static_cast<std::string*>(boolItem->SubItems[2]->ValuePtr) = falseWord;
   if (main->Tokens == nullptr) return;
   for (QuorbItem* token : *main->Tokens) {
-    if (token->DataType != instance.BoolType) continue;
+    if (token->DataType != instance.Types.BoolType) continue;
     token->EditToken().Pattern = pattern;
     token->EditToken().FastMatch = nullptr;  // the hand-written matcher knew the old words
   }
@@ -155,7 +155,7 @@ static std::vector<QuorbDataType*> DefinedTypes(Quorb& instance) {
 
 void ConversionClause(DefinitionState& state, int keyword) {
   Quorb& instance = state.instance;
-  if (instance.ConversionTable.size() < ConversionRows) instance.ConversionTable.resize(ConversionRows);
+  if (instance.Types.ConversionTable.size() < ConversionRows) instance.Types.ConversionTable.resize(ConversionRows);
   QuorbDataType* self = state.item->DataType;
   std::vector<QuorbDataType*> listed;
   switch (keyword) {
@@ -188,7 +188,7 @@ void ConversionClause(DefinitionState& state, int keyword) {
 static void OutputBody(DefinitionState& state, const std::string& name) {
   Quorb& instance = state.instance;
   StringLocation& scanner = state.Scan();
-  QuorbItem* textItem = instance.OutputTextItem;
+  QuorbItem* textItem = instance.Definitions.OutputTextItem;
   if (textItem == nullptr || name.empty()) {
     instance.SetErrorIfNone(ErrInvalidDefinition);
     return;
@@ -200,7 +200,7 @@ static void OutputBody(DefinitionState& state, const std::string& name) {
   {
     PendingErrorKept kept(instance);
     QuorbParsedExpr::Free(state.item->ParsedExpr);
-    state.item->ParsedExpr = instance.Parse(body, instance.StringType);
+    state.item->ParsedExpr = instance.Parse(body, instance.Types.StringType);
   }
   if (textItem->OwningTable != nullptr) textItem->OwningTable->Remove(textItem);
   // The body runs to the end of the text: nothing after it is a clause word.

@@ -118,7 +118,7 @@ void Refuse(DefinitionState& state) {
 bool TakeRole(DefinitionState& state, ItemRole role) {
   // The default item's data type is the type of every untyped declaration:
   // it cannot also be a value's type or a result type.
-  if (state.item == state.instance.DefaultItem) {
+  if (state.item == state.instance.Definitions.DefaultItem) {
     Refuse(state);
     return false;
   }
@@ -148,7 +148,7 @@ static bool RewriteFrom(DefinitionState& state, uint64_t keywordStart, int& rewr
   }
   state.text = rewritten;
   uint64_t properties = state.scanner->Properties;
-  state.scanner.reset(new StringLocation(state.text, instance.Transforms[3]));
+  state.scanner.reset(new StringLocation(state.text, instance.Scanners.Transforms[3]));
   state.scanner->Properties = properties;
   return true;
 }
@@ -183,19 +183,19 @@ static void DefaultClause(DefinitionState& state) {
   // The default item is owned by the instance, freed after every table and
   // token list, and its type is Double: an item with a role of its own, a
   // token or a namespace cannot be it.
-  if (instance.DefaultItem != item &&
+  if (instance.Definitions.DefaultItem != item &&
       (RoleOf(item) != ItemRole::None || item->Token().TokenList != nullptr || item->Has(IsNamespace))) {
     Refuse(state);
     return;
   }
   // Double's slot is empty while its type is being bound again: keep the
   // type that declarations without "As" have had so far.
-  QuorbDataType* type = instance.DoubleType != nullptr ? instance.DoubleType : instance.DefaultType();
+  QuorbDataType* type = instance.Types.DoubleType != nullptr ? instance.Types.DoubleType : instance.DefaultType();
   // The former default item is freed once the definition has succeeded.
-  if (instance.DefaultItem != item) {
-    if (state.replacedDefault == nullptr) state.replacedDefault = instance.DefaultItem;
-    else delete instance.DefaultItem;
-    instance.DefaultItem = item;
+  if (instance.Definitions.DefaultItem != item) {
+    if (state.replacedDefault == nullptr) state.replacedDefault = instance.Definitions.DefaultItem;
+    else delete instance.Definitions.DefaultItem;
+    instance.Definitions.DefaultItem = item;
   }
   item->LeaveAnonymous();  // the instance frees its default item itself
   item->SetBit(IsDefaultItem, true);
@@ -226,13 +226,13 @@ static void SimpleClause(DefinitionState& state, int keyword) {
     case DefBootstrap: state.bootstrap = true; break;
     case DefCaseSensitive: {
       bool sensitive = instance.Case(ReadBody(state.Scan())) == "true";
-      instance.Flags = sensitive ? instance.Flags | PropertyBit(IsCaseSensitive) : instance.Flags & ~PropertyBit(IsCaseSensitive);
+      instance.Definitions.Flags = sensitive ? instance.Definitions.Flags | PropertyBit(IsCaseSensitive) : instance.Definitions.Flags & ~PropertyBit(IsCaseSensitive);
       if (Table* root = instance.RootTable()) root->CaseSensitive = sensitive;
       state.Scan().SetBit(IsCaseSensitive, sensitive);
       break;
     }
     case DefDefault: DefaultClause(state); break;
-    case DefDefSeparator: instance.DefSeparator = ReadBody(state.Scan()); break;
+    case DefDefSeparator: instance.Definitions.DefSeparator = ReadBody(state.Scan()); break;
     case DefFrom:
       DiscardItem(state);
       ReadBody(state.Scan());
@@ -263,7 +263,7 @@ static void SimpleClause(DefinitionState& state, int keyword) {
     case DefSubMatch:
       if (BodyInt(state, number)) item->EditToken().SubMatch = static_cast<uint64_t>(number);
       break;
-    case DefSyntaxEqual: instance.SyntaxEqual = ReadBody(state.Scan()); break;
+    case DefSyntaxEqual: instance.Definitions.SyntaxEqual = ReadBody(state.Scan()); break;
     case DefTokenType: {
       auto found = TokenType_.find(instance.Case(ReadBody(state.Scan())));
       item->EditToken().TokenKind = found != TokenType_.end() ? found->second : TokenNone;
@@ -305,11 +305,11 @@ static void PerformClause(DefinitionState& state, int keyword) {
 static void SettleDefaultItem(DefinitionState& state) {
   Quorb& instance = state.instance;
   if (state.replacedDefault == nullptr) return;
-  if (instance.Error.Number == 0 && instance.DefaultItem == state.item) {
+  if (instance.Error.Number == 0 && instance.Definitions.DefaultItem == state.item) {
     delete state.replacedDefault;
   } else {
-    if (instance.DefaultItem == state.item && state.item != nullptr) state.item->SetBit(IsDefaultItem, false);
-    instance.DefaultItem = state.replacedDefault;
+    if (instance.Definitions.DefaultItem == state.item && state.item != nullptr) state.item->SetBit(IsDefaultItem, false);
+    instance.Definitions.DefaultItem = state.replacedDefault;
   }
   state.replacedDefault = nullptr;
 }
@@ -331,10 +331,10 @@ static QuorbItem* Finish(DefinitionState& state) {
   }
   // A failed item of this definition's own is freed below: not filed first.
   const bool freed = instance.Error.Number != 0 && state.madeItem;
-  if (!freed && item != instance.DefaultItem && item->OwningTable == nullptr && item->Token().TokenList == nullptr &&
+  if (!freed && item != instance.Definitions.DefaultItem && item->OwningTable == nullptr && item->Token().TokenList == nullptr &&
       !item->Has(IsAnonymous)) {
     try {
-      instance.AnonymousItems[item] = 0;
+      instance.Kept.AnonymousItems[item] = 0;
       item->SetBit(IsAnonymous, true);
     } catch (const std::bad_alloc&) {
       instance.SetErrorIfNone(ErrOutOfMemory);
@@ -352,10 +352,10 @@ static QuorbItem* Finish(DefinitionState& state) {
 // Counts a running definition for as long as it lives.
 class DefinitionLevel {
  public:
-  explicit DefinitionLevel(Quorb& instance) : instance_(instance) { ++instance_.DefinitionDepth; }
+  explicit DefinitionLevel(Quorb& instance) : instance_(instance) { ++instance_.Running.DefinitionDepth; }
   ~DefinitionLevel() {
-    QUORB_ASSERT(instance_.DefinitionDepth > 0);
-    --instance_.DefinitionDepth;
+    QUORB_ASSERT(instance_.Running.DefinitionDepth > 0);
+    --instance_.Running.DefinitionDepth;
   }
   DefinitionLevel(const DefinitionLevel&) = delete;
   DefinitionLevel& operator=(const DefinitionLevel&) = delete;
@@ -387,8 +387,8 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
 }
 
 void Quorb::ReadClauses(DefinitionState& state, QuorbItem* ExistingItem) {
-  state.scanner.reset(new StringLocation(state.text, Transforms[3]));
-  state.scanner->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
+  state.scanner.reset(new StringLocation(state.text, Scanners.Transforms[3]));
+  state.scanner->SetBit(IsCaseSensitive, (Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);
   if (ExistingItem != nullptr) {
     // Only an item of this instance: a sentinel shared by every instance,
@@ -410,7 +410,7 @@ void Quorb::ReadClauses(DefinitionState& state, QuorbItem* ExistingItem) {
     // take it out of the handler list and the namespace stack it joined.
     state.item->Owner = this;
     state.item->Text = state.text;
-    state.item->SetBit(IsCaseSensitive, (Flags & PropertyBit(IsCaseSensitive)) != 0);
+    state.item->SetBit(IsCaseSensitive, (Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0);
   }
 
   int rewrites = 0;

@@ -50,8 +50,8 @@ static uint64_t MessageKey(int32_t n) { return static_cast<uint64_t>(static_cast
 
 void ErrorData::RecordLocation(const StringLocation* scanner) {
   Where = ErrorLocation();
-  if (scanner == nullptr || scanner->TextPtr == nullptr) return;
-  const std::string& text = *scanner->TextPtr;
+  if (scanner == nullptr || scanner->Attached.TextPtr == nullptr) return;
+  const std::string& text = *scanner->Attached.TextPtr;
   Where.Expression = std::string(text.c_str());  // up to the first NUL, as a C text would read
   Where.Offset = scanner->TokenStart;
   if (scanner->TokenStart < text.size()) Where.Symbol = text.substr(scanner->TokenStart, scanner->TokenLen);
@@ -69,12 +69,12 @@ int32_t Quorb::SetErrorMessage(int32_t n, const std::string& text, bool flag) {
 }
 
 int32_t Quorb::CallErrorHandlers() {
-  if (HandlerDepth >= MaxHandlerDepth) return 0;
+  if (Handling.HandlerDepth >= MaxHandlerDepth) return 0;
   // Outside the loop these are zero: the loop sets them and puts them back.
-  QUORB_ASSERT(DefinitionsUnderHandler == 0 && EvaluationsUnderHandler == 0);
-  const ScopedCount<int> level(HandlerDepth);
-  const ScopedValue<int> definitions(DefinitionsUnderHandler, DefinitionDepth);
-  const ScopedValue<int> evaluations(EvaluationsUnderHandler, RunningEvaluations);
+  QUORB_ASSERT(Handling.DefinitionsUnderHandler == 0 && Handling.EvaluationsUnderHandler == 0);
+  const ScopedCount<int> level(Handling.HandlerDepth);
+  const ScopedValue<int> definitions(Handling.DefinitionsUnderHandler, Running.DefinitionDepth);
+  const ScopedValue<int> evaluations(Handling.EvaluationsUnderHandler, Running.RunningEvaluations);
   int32_t resumed = 0;
   // What the handlers are told about; a handler's own parses and
   // definitions overwrite the state, the next handler must see it again.
@@ -82,8 +82,8 @@ int32_t Quorb::CallErrorHandlers() {
   StringLocation* location = Error.LocationScanner;
   const ErrorLocation where = Error.Where;
   // By index: a handler may add or remove handlers while the loop runs.
-  for (size_t i = 0; i < ErrorHandlers.size(); ++i) {
-    QuorbItem* handler = ErrorHandlers[i];
+  for (size_t i = 0; i < Definitions.ErrorHandlers.size(); ++i) {
+    QuorbItem* handler = Definitions.ErrorHandlers[i];
     if (handler == nullptr || handler->Callback == nullptr) continue;
     CallErrorHandler(handler, this);
     Error.Number = number;
@@ -111,7 +111,7 @@ int32_t Quorb::ErrorRaiseMessage(ExpressionPart* part, const std::string& messag
 
 void TestException(Quorb* instance) {
   if (instance == nullptr) return;
-  int raised = RaisedExceptionFlags() & ~instance->IgnoredExceptions;
+  int raised = RaisedExceptionFlags() & ~instance->Evaluator.IgnoredExceptions;
   if (raised == 0) return;
   ClearExceptionFlags();
   // Each test overwrites the last: with several flags the later one wins.

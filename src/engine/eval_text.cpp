@@ -12,7 +12,7 @@ namespace QuorbNameSpace {
 
 double Quorb::Eval(const std::string& text) {
   ExceptionFlagsKept flags;
-  OwnExpression once{Parse(text, DoubleType, nullptr, nullptr, 0, true)};
+  OwnExpression once{Parse(text, Types.DoubleType, nullptr, nullptr, 0, true)};
   EvaluationScope running(this);
   return once.expr->Evaluate();
 }

@@ -45,7 +45,7 @@ inline int RaisedFlags() { return std::fetestexcept(FiveExceptionFlags); }
 // flag is rare, and a test of it would cost every other run.
 inline bool FlagsNeedTest(const Quorb* instance) {
   if (instance == nullptr) return false;
-  return (RaisedFlags() & ~instance->IgnoredExceptions) != 0;
+  return (RaisedFlags() & ~instance->Evaluator.IgnoredExceptions) != 0;
 }
 
 // The test after a run: nothing to do unless an unignored flag is up. True

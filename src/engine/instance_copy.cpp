@@ -118,15 +118,15 @@ void CopyTransformFields(const StringLocation& from, StringLocation& to, const T
   static_cast<ScanState&>(to) = static_cast<const ScanState&>(from);
   to.CurrentToken = item(links.currentToken);
   to.PrevToken = item(links.prevToken);
-  to.OwnText = from.OwnText;
-  to.TextLength = from.TextLength;
-  to.LastMatch = from.LastMatch;
-  to.RunLeft = from.RunLeft;  // holds no link (the plan checked)
-  to.ListSeparator = from.ListSeparator;
-  to.ListPrefix = from.ListPrefix;
-  to.ListPostfix = from.ListPostfix;
+  to.Attached.OwnText = from.Attached.OwnText;
+  to.Attached.TextLength = from.Attached.TextLength;
+  to.Matching.LastMatch = from.Matching.LastMatch;
+  to.Matching.RunLeft = from.Matching.RunLeft;  // holds no link (the plan checked)
+  to.Record.ListSeparator = from.Record.ListSeparator;
+  to.Record.ListPrefix = from.Record.ListPrefix;
+  to.Record.ListPostfix = from.Record.ListPostfix;
   to.Filter = from.Filter;
-  to.Steps = from.Steps;
+  to.Record.Steps = from.Record.Steps;
   to.Grammar = from.Grammar;
   to.RuleTable->CaseSensitive = from.RuleTable->CaseSensitive;
   to.RuleTable->LongestKey = from.RuleTable->LongestKey;
@@ -150,9 +150,9 @@ struct Unowned {
 
 // Makes the copy of a planned item and puts it in its place at once.
 QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<QuorbItem*>& items, Unowned& unowned) {
-  StringLocation* transform = plan.at != NoObject && plan.at < 4 ? instance.Transforms[plan.at] : nullptr;
-  if (plan.place == ItemPlace::RulesDefault) return &transform->RulesDefault;
-  if (plan.place == ItemPlace::RulesOverall) return &transform->RulesOverall;
+  StringLocation* transform = plan.at != NoObject && plan.at < 4 ? instance.Scanners.Transforms[plan.at] : nullptr;
+  if (plan.place == ItemPlace::RulesDefault) return &transform->HostRules.RulesDefault;
+  if (plan.place == ItemPlace::RulesOverall) return &transform->HostRules.RulesOverall;
   // Default-initialised: every field has its initialiser, and the copy
   // writes most of them again.
   std::unique_ptr<QuorbItem> made(new QuorbItem);
@@ -173,8 +173,8 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
       item->EditToken().TokenList = transform->Tokens;
       transform->Tokens->push_back(item);
       break;
-    case ItemPlace::DefaultItem: instance.DefaultItem = item; break;
-    case ItemPlace::OutputTextItem: instance.OutputTextItem = item; break;
+    case ItemPlace::DefaultItem: instance.Definitions.DefaultItem = item; break;
+    case ItemPlace::OutputTextItem: instance.Definitions.OutputTextItem = item; break;
     case ItemPlace::Temporary: unowned.temporaries.push_back(item); break;
     default: break;
   }
@@ -221,7 +221,7 @@ class CopyLinks {
   QuorbDataType* Type(const PlanLink<QuorbDataType>& link) const {
     return link.index != NoObject ? types_[link.index] : link.shared;
   }
-  StringLocation* Transform(int32_t t) const { return t != NoObject ? instance_.Transforms[t] : nullptr; }
+  StringLocation* Transform(int32_t t) const { return t != NoObject ? instance_.Scanners.Transforms[t] : nullptr; }
 
   ItemLinks Of(const ItemPlan& entry) const {
     ItemLinks links;
@@ -264,7 +264,7 @@ void CopyItems(const InstancePlan& plan, Quorb& instance, CopyLinks& links, std:
     for (const PlanLink<QuorbItem>& output : plan.types[k].outputs) types[k]->Outputs.push_back(links.Item(output));
   }
   for (int32_t t = 0; t < 4; ++t)
-    CopyTransformFields(*plan.source->Transforms[t], *instance.Transforms[t], plan.transforms[t], items);
+    CopyTransformFields(*plan.source->Scanners.Transforms[t], *instance.Scanners.Transforms[t], plan.transforms[t], items);
 }
 
 // A parsed body's copy, its steps linked to the copy's items.
@@ -301,23 +301,23 @@ QuorbParsedExpr* MakeBody(const BodyPlan& plan, const CopyLinks& links, Quorb& i
 void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const CopyLinks& links) {
   const Quorb& from = *plan.source;
   auto type = [&](const PlanLink<QuorbDataType>& link) { return links.Type(link); };
-  instance.Flags = from.Flags;
+  instance.Definitions.Flags = from.Definitions.Flags;
   instance.Error.Messages = from.Error.Messages;
   instance.Error.Number = from.Error.Number;
   instance.Error.Where = from.Error.Where;
   instance.Error.Text = from.Error.Text;
   instance.Error.Response = from.Error.Response;
-  instance.ConversionTable = from.ConversionTable;
-  instance.DataTypes.clear();
-  for (const PlanLink<QuorbDataType>& link : plan.dataTypes) instance.DataTypes.push_back(type(link));
+  instance.Types.ConversionTable = from.Types.ConversionTable;
+  instance.Types.DataTypes.clear();
+  for (const PlanLink<QuorbDataType>& link : plan.dataTypes) instance.Types.DataTypes.push_back(type(link));
   std::array<QuorbDataType**, 7> slots = TypeSlots(instance);
   for (size_t k = 0; k < slots.size(); ++k) *slots[k] = type(plan.typeSlots[k]);
-  instance.DefSeparator = from.DefSeparator;
-  instance.SyntaxEqual = from.SyntaxEqual;
-  instance.IgnoredExceptions = from.IgnoredExceptions;
-  instance.FoldConstants = from.FoldConstants;
-  instance.FuseRuns = from.FuseRuns;
-  instance.BareWholeRuns = from.BareWholeRuns;
+  instance.Definitions.DefSeparator = from.Definitions.DefSeparator;
+  instance.Definitions.SyntaxEqual = from.Definitions.SyntaxEqual;
+  instance.Evaluator.IgnoredExceptions = from.Evaluator.IgnoredExceptions;
+  instance.FastPaths.FoldConstants = from.FastPaths.FoldConstants;
+  instance.FastPaths.FuseRuns = from.FastPaths.FuseRuns;
+  instance.FastPaths.BareWholeRuns = from.FastPaths.BareWholeRuns;
 }
 
 }  // namespace
@@ -335,15 +335,15 @@ void SnapshotPlannedItems(InstancePlan& plan) {
 
 void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
   const Quorb& from = *plan.source;
-  instance.Flags = from.Flags;
-  for (StringLocation*& transform : instance.Transforms) transform = new StringLocation(&instance);
+  instance.Definitions.Flags = from.Definitions.Flags;
+  for (StringLocation*& transform : instance.Scanners.Transforms) transform = new StringLocation(&instance);
   std::vector<QuorbDataType*> types;
   types.reserve(plan.types.size());
   CopyLinks links(plan, instance, types);
   Unowned unowned;
   // A failed copy retires every type object it made, so that the tear-down
   // frees each once and after every item that may hold a value of it.
-  instance.RetiredTypes.reserve(plan.types.size());
+  instance.Types.RetiredTypes.reserve(plan.types.size());
   try {
     for (const TypePlan& entry : plan.types) types.push_back(NewDataTypeOfNumber(entry.source->Index));
     CopyItems(plan, instance, links, types, unowned);
@@ -353,9 +353,9 @@ void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
   } catch (...) {
     unowned.Free();
     // The tear-down that follows reads the type table: no freed object in it.
-    instance.DataTypes.clear();
+    instance.Types.DataTypes.clear();
     for (QuorbDataType** slot : TypeSlots(instance)) *slot = nullptr;
-    instance.RetiredTypes.insert(instance.RetiredTypes.end(), types.begin(), types.end());
+    instance.Types.RetiredTypes.insert(instance.Types.RetiredTypes.end(), types.begin(), types.end());
     throw;
   }
   // Each body takes its item and its temporaries; nothing here can fail.

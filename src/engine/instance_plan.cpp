@@ -25,8 +25,8 @@
 namespace QuorbNameSpace {
 
 std::array<QuorbDataType**, 7> TypeSlots(Quorb& instance) {
-  return {&instance.AnyType,    &instance.IntType,     &instance.BoolType,   &instance.DoubleType,
-          &instance.StringType, &instance.PointerType, &instance.ComplexType};
+  return {&instance.Types.AnyType,    &instance.Types.IntType,     &instance.Types.BoolType,   &instance.Types.DoubleType,
+          &instance.Types.StringType, &instance.Types.PointerType, &instance.Types.ComplexType};
 }
 
 namespace {
@@ -92,22 +92,22 @@ namespace {
 bool TransformIsCopyable(const StringLocation& transform) {
   return transform.IsOwning() && transform.Tokens != nullptr && transform.RuleTable != nullptr &&
          transform.SearchTables.size() == 1 && transform.SearchTables[0] == transform.RuleTable &&
-         transform.Passes.empty() && transform.ChangeLog.empty() && transform.RuleHandles.empty() &&
-         transform.InputRefTarget == nullptr && transform.Parent == nullptr && transform.LocalOf == nullptr &&
-         transform.TextPtr == &EmptyString && transform.RunLeft.item == nullptr &&
-         transform.RunLeft.text == nullptr && transform.DataType == nullptr && transform.NextOverload == nullptr &&
+         transform.Passes.empty() && transform.Record.ChangeLog.empty() && transform.HostRules.RuleHandles.empty() &&
+         transform.Attached.InputRefTarget == nullptr && transform.Parent == nullptr && transform.LocalOf == nullptr &&
+         transform.Attached.TextPtr == &EmptyString && transform.Matching.RunLeft.item == nullptr &&
+         transform.Matching.RunLeft.text == nullptr && transform.DataType == nullptr && transform.NextOverload == nullptr &&
          transform.OwningTable == nullptr;
 }
 
 // What the instance holds besides its transforms and types: only what a
 // definition of the built-in list leaves.
 bool InstanceIsCopyable(const Quorb& prototype) {
-  for (const StringLocation* transform : prototype.Transforms)
+  for (const StringLocation* transform : prototype.Scanners.Transforms)
     if (transform == nullptr || !TransformIsCopyable(*transform)) return false;
-  return prototype.UserTransforms.empty() && prototype.AnonymousItems.empty() && prototype.ParsedExprs.empty() &&
-         prototype.ErrorHandlers.empty() && prototype.RetiredTypes.empty() && prototype.DeferredReleases.empty() &&
-         prototype.Error.LocationScanner == nullptr && prototype.DefaultItem != nullptr &&
-         prototype.OutputTextItem != nullptr && !prototype.InUse() && prototype.CallDepth == 0;
+  return prototype.Scanners.UserTransforms.empty() && prototype.Kept.AnonymousItems.empty() && prototype.Kept.ParsedExprs.empty() &&
+         prototype.Definitions.ErrorHandlers.empty() && prototype.Types.RetiredTypes.empty() && prototype.Running.DeferredReleases.empty() &&
+         prototype.Error.LocationScanner == nullptr && prototype.Definitions.DefaultItem != nullptr &&
+         prototype.Definitions.OutputTextItem != nullptr && !prototype.InUse() && prototype.Running.CallDepth == 0;
 }
 
 class PlanMaker {
@@ -117,8 +117,8 @@ class PlanMaker {
   bool Make() {
     if (!InstanceIsCopyable(prototype_)) return false;
     for (int32_t t = 0; t < 4; ++t) PlaceTransform(t);
-    if (!Placed(prototype_.DefaultItem)) Place(prototype_.DefaultItem, ItemPlace::DefaultItem, NoObject);
-    if (!Placed(prototype_.OutputTextItem)) Place(prototype_.OutputTextItem, ItemPlace::OutputTextItem, NoObject);
+    if (!Placed(prototype_.Definitions.DefaultItem)) Place(prototype_.Definitions.DefaultItem, ItemPlace::DefaultItem, NoObject);
+    if (!Placed(prototype_.Definitions.OutputTextItem)) Place(prototype_.Definitions.OutputTextItem, ItemPlace::OutputTextItem, NoObject);
     // Bodies last: what their steps name may be filed anywhere.
     for (size_t k = 0; k < plan_.items.size() && ok_; ++k)
       if (plan_.items[k].source->ParsedExpr != nullptr) PlaceBody(static_cast<int32_t>(k));
@@ -126,10 +126,10 @@ class PlanMaker {
     for (ItemPlan& item : plan_.items) LinkItem(item);
     for (BodyPlan& body : plan_.bodies) LinkBody(body);
     for (int32_t t = 0; t < 4 && ok_; ++t) {
-      plan_.transforms[t].currentToken = ItemLink(prototype_.Transforms[t]->CurrentToken);
-      plan_.transforms[t].prevToken = ItemLink(prototype_.Transforms[t]->PrevToken);
+      plan_.transforms[t].currentToken = ItemLink(prototype_.Scanners.Transforms[t]->CurrentToken);
+      plan_.transforms[t].prevToken = ItemLink(prototype_.Scanners.Transforms[t]->PrevToken);
     }
-    for (QuorbDataType* type : prototype_.DataTypes) plan_.dataTypes.push_back(TypeLink(type));
+    for (QuorbDataType* type : prototype_.Types.DataTypes) plan_.dataTypes.push_back(TypeLink(type));
     std::array<QuorbDataType**, 7> slots = TypeSlots(const_cast<Quorb&>(prototype_));
     for (size_t k = 0; k < slots.size(); ++k) plan_.typeSlots[k] = TypeLink(*slots[k]);
     return ok_;
@@ -218,9 +218,9 @@ class PlanMaker {
   }
 
   void PlaceTransform(int32_t t) {
-    const StringLocation& transform = *prototype_.Transforms[t];
-    Place(&transform.RulesDefault, ItemPlace::RulesDefault, t);
-    Place(&transform.RulesOverall, ItemPlace::RulesOverall, t);
+    const StringLocation& transform = *prototype_.Scanners.Transforms[t];
+    Place(&transform.HostRules.RulesDefault, ItemPlace::RulesDefault, t);
+    Place(&transform.HostRules.RulesOverall, ItemPlace::RulesOverall, t);
     for (const QuorbItem* token : *transform.Tokens) Place(token, ItemPlace::Token, t);
     // In key order: a copy appends each key at the end of its map.
     for (const auto& entry : transform.RuleTable->Symbols) {
@@ -272,7 +272,7 @@ class PlanMaker {
   int32_t TransformNumber(bool isNull, Matches matches) {
     if (isNull) return NoObject;
     for (int32_t t = 0; t < 4; ++t)
-      if (matches(*prototype_.Transforms[t])) return t;
+      if (matches(*prototype_.Scanners.Transforms[t])) return t;
     ok_ = false;
     return NoObject;
   }

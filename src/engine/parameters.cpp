@@ -31,7 +31,7 @@ namespace {
 // The type of the values a declaration stores: an address for a "Ptr"
 // declaration, whatever it points to; otherwise its data type.
 QuorbDataType* ElementType(const Quorb& instance, const QuorbItem* target) {
-  return target->Has(IsPointer) ? instance.PointerType : target->DataType;
+  return target->Has(IsPointer) ? instance.Types.PointerType : target->DataType;
 }
 
 bool TokenIs(StringLocation& scanner, const char* text) { return scanner.IsEqual(scanner.TokenText(), text); }
@@ -113,7 +113,7 @@ void SettleArray(Quorb& instance, QuorbItem* target, int64_t size, ArrayValues& 
 // A pointer or array name reads its elements through ValueAt, with the type
 // its elements were made with: an array declared with "Ptr" holds addresses.
 void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elementType) {
-  for (QuorbDataType* type : {elementType, instance.PointerType, instance.IntType}) {
+  for (QuorbDataType* type : {elementType, instance.Types.PointerType, instance.Types.IntType}) {
     auto sub = std::make_unique<QuorbItem>();
     sub->DataType = type;
     target->SubItems.push_back(sub.get());
@@ -122,7 +122,7 @@ void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elemen
   target->SetBit(IsFunction, true);
   target->SetBit(IsCallable, true);
   target->Callback = &ValueAt;
-  target->DataType = instance.PointerType;
+  target->DataType = instance.Types.PointerType;
 }
 
 }  // namespace
@@ -168,9 +168,9 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   if (TokenIs(scanner, "Ptr")) {
     target->SetBit(IsPointer, true);
     scanner.NextToken(DefaultToken, 1);
-    if (!isArray && PointerType != nullptr) {
+    if (!isArray && Types.PointerType != nullptr) {
       target->FreeOwnedScalar(target->DataType);
-      target->ValuePtr = PointerType->AllocScalarValue(std::string());
+      target->ValuePtr = Types.PointerType->AllocScalarValue(std::string());
       target->SetBit(IsOwner, true);
     }
   } else if (target->ValuePtr == nullptr && !isArray && target->DataType != nullptr) {

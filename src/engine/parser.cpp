@@ -25,7 +25,7 @@ namespace QuorbNameSpace {
 
 bool ConvertsImplicitly(const Quorb& instance, const QuorbDataType* from, const QuorbDataType* to) {
   if (from == nullptr || to == nullptr || from->Index < 0) return false;
-  if (static_cast<size_t>(from->Index) >= instance.ConversionTable.size()) return false;
+  if (static_cast<size_t>(from->Index) >= instance.Types.ConversionTable.size()) return false;
   return instance.ConvertsTo(from->Index, to->Index);
 }
 
@@ -39,7 +39,7 @@ bool ArgumentRange(const ExpressionPart& part, uint64_t k, uint64_t& begin, uint
 }
 
 ExpressionParser::ExpressionParser(Quorb& instance, QuorbDataType* wanted, bool runsOnce)
-    : q_(instance), wanted_(wanted), fuse_(instance.FuseRuns && !runsOnce) {}
+    : q_(instance), wanted_(wanted), fuse_(instance.FastPaths.FuseRuns && !runsOnce) {}
 
 ExpressionParser::~ExpressionParser() {
   if (expr_ == nullptr) return;  // finished: the expression owns the parts
@@ -89,7 +89,7 @@ void ExpressionParser::AddOperand(std::unique_ptr<QuorbItem> item) {
 }
 
 bool ExpressionParser::AtEnd() const {
-  return scanner_->Pos >= scanner_->RangeEnd || scanner_->Pos >= scanner_->TextPtr->size();
+  return scanner_->Pos >= scanner_->RangeEnd || scanner_->Pos >= scanner_->Attached.TextPtr->size();
 }
 
 // The token just read is read again by the next step.
@@ -210,7 +210,7 @@ void ExpressionParser::ReadToken() {
 
 // A text of blanks only has the empty String as its value.
 void ExpressionParser::NotFound() {
-  if (stack_.size() == 1 && terminator_->Args.empty()) AddOperand(std::make_unique<QuorbItem>(q_.StringType, ""));
+  if (stack_.size() == 1 && terminator_->Args.empty()) AddOperand(std::make_unique<QuorbItem>(q_.Types.StringType, ""));
 }
 
 void ExpressionParser::Symbol() {
@@ -292,12 +292,12 @@ bool ExpressionParser::ReduceFirst(const QuorbItem* item) {
 // is left to be read again.
 bool ExpressionParser::NextIsOpener(bool consume) {
   const ScanState saved = *scanner_;
-  const TokenMatch savedMatch = scanner_->LastMatch;
+  const TokenMatch savedMatch = scanner_->Matching.LastMatch;
   scanner_->NextToken(DefaultToken, 1);
   const bool opener = scanner_->CurrentToken->Token().TokenKind == TokenCodeBlock;
   if (!opener || !consume) {
     static_cast<ScanState&>(*scanner_) = saved;
-    scanner_->LastMatch = savedMatch;
+    scanner_->Matching.LastMatch = savedMatch;
   }
   return opener;
 }
@@ -463,7 +463,7 @@ QuorbParsedExpr* ExpressionParser::Finish() {
     CleanParts();
     std::unique_ptr<ExpressionPart> failed(new ExpressionPart());
     failed->Callback = &ReturnError;
-    auto number = std::make_unique<QuorbItem>(q_.IntType, std::to_string(q_.Error.Number));
+    auto number = std::make_unique<QuorbItem>(q_.Types.IntType, std::to_string(q_.Error.Number));
     number->Owner = &q_;
     output_.push_back(failed.get());
     failed->Result = failed->OpItem = number.release();
@@ -479,7 +479,7 @@ QuorbParsedExpr* ExpressionParser::Finish() {
   expr_->ResultType = last->Result != nullptr ? last->Result->DataType : nullptr;
   expr_->Owner = &q_;
   if (q_.Error.Number == 0 && fuse_) FuseDoubleRuns(*expr_);
-  expr_->KeepBookkeeping = !q_.BareWholeRuns;
+  expr_->KeepBookkeeping = !q_.FastPaths.BareWholeRuns;
   QuorbParsedExpr* done = expr_;
   expr_ = nullptr;
   terminator_ = nullptr;

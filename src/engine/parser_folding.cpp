@@ -75,7 +75,7 @@ bool ExpressionParser::IsConstant(const QuorbItem* item) const {
 // Runs `part`, the step just completed, when it can be folded; true when it
 // was: the step is gone and its result is the operand of the part below.
 bool ExpressionParser::FoldConstantStep(ExpressionPart* part) {
-  if (!q_.FoldConstants) return false;
+  if (!q_.FastPaths.FoldConstants) return false;
   if (q_.Error.Number != 0 || output_.empty() || output_.back() != part) return false;
   if (!IsPureNumericStep(part->Callback) || part->Result->ValuePtr == nullptr) return false;
   if (part->Result->DataType == nullptr) return false;

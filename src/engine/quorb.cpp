@@ -76,32 +76,32 @@ Quorb::Quorb(FromDefinitionTexts texts) {
 
 // The construction steps; their order matters (see the comments).
 void Quorb::Build(size_t builtinRows) {
-  for (StringLocation*& transform : Transforms) transform = new StringLocation(this);
+  for (StringLocation*& transform : Scanners.Transforms) transform = new StringLocation(this);
   // The token and definition transforms get their tokens before any type
   // exists; the main and parser transforms after, so literals carry types.
-  Transforms[2]->DefineTokens();
-  Transforms[3]->DefineTokens();
-  IgnoredExceptions = FE_INEXACT | FE_UNDERFLOW;
+  Scanners.Transforms[2]->DefineTokens();
+  Scanners.Transforms[3]->DefineTokens();
+  Evaluator.IgnoredExceptions = FE_INEXACT | FE_UNDERFLOW;
   for (int32_t n : MessageLoadOrder) SetErrorMessage(n, DefaultErrorMessages[n], false);
-  Flags &= ~PropertyBit(IsCaseSensitive);
-  DataTypes.assign(BuiltInTypeCount, nullptr);
+  Definitions.Flags &= ~PropertyBit(IsCaseSensitive);
+  Types.DataTypes.assign(BuiltInTypeCount, nullptr);
   for (const char* definition : TypeDefinitions) DefineOwn(definition, nullptr);
-  DefaultItem = new QuorbItem();
-  DefaultItem->SetBit(IsDefaultItem, true);
-  DefaultItem->Precedence = 1;
-  DefaultItem->DataType = DoubleType;
-  DefaultItem->Owner = this;
-  OutputTextItem = new QuorbItem(StringType, std::string());
-  OutputTextItem->SetBit(IsNamedVariable, true);
-  OutputTextItem->Owner = this;
-  Transforms[0]->DefineTokens();
-  Transforms[1]->DefineTokens();
+  Definitions.DefaultItem = new QuorbItem();
+  Definitions.DefaultItem->SetBit(IsDefaultItem, true);
+  Definitions.DefaultItem->Precedence = 1;
+  Definitions.DefaultItem->DataType = Types.DoubleType;
+  Definitions.DefaultItem->Owner = this;
+  Definitions.OutputTextItem = new QuorbItem(Types.StringType, std::string());
+  Definitions.OutputTextItem->SetBit(IsNamedVariable, true);
+  Definitions.OutputTextItem->Owner = this;
+  Scanners.Transforms[0]->DefineTokens();
+  Scanners.Transforms[1]->DefineTokens();
   // The parser transform's alias rules: every expression, definition and
   // name lookup is rewritten by them first.
   static const char* const AliasRules[][2] = {{"Var:", "Variable:"}, {"Func:", "Function:"}, {"Op:", "Operator:"},
                                               {"Byte", "Int8u"},     {"Int32", "Int"},         {"Integer", "Int"},
                                               {"Float", "Single"}};
-  for (const auto& alias : AliasRules) Transforms[1]->DefineRule(alias[0], alias[1], nullptr);
+  for (const auto& alias : AliasRules) Scanners.Transforms[1]->DefineRule(alias[0], alias[1], nullptr);
   DefineBuiltins(*this, 0, builtinRows);
 }
 
@@ -123,19 +123,19 @@ static std::map<QuorbParsedExpr*, Quorb*>& LiveExpressions() {
 // variable that sorts before its function, an anonymous item or the
 // output-text item, and a token or the default item may hold a body too.
 void Quorb::FreeAllExpressions() {
-  for (auto& entry : ParsedExprs) {
+  for (auto& entry : Kept.ParsedExprs) {
     LiveExpressions().erase(entry.first);
     QuorbParsedExpr::Free(entry.first);
   }
-  ParsedExprs.clear();
-  for (StringLocation* transform : Transforms) {
+  Kept.ParsedExprs.clear();
+  for (StringLocation* transform : Scanners.Transforms) {
     if (transform == nullptr) continue;
     if (transform->RuleTable != nullptr) FreeBodiesIn(transform->RuleTable->Symbols);
     if (transform->Tokens != nullptr)
       for (QuorbItem* token : *transform->Tokens) token->FreeBodies();
   }
-  for (auto& entry : AnonymousItems) entry.first->FreeBodies();
-  if (DefaultItem != nullptr) DefaultItem->FreeBodies();
+  for (auto& entry : Kept.AnonymousItems) entry.first->FreeBodies();
+  if (Definitions.DefaultItem != nullptr) Definitions.DefaultItem->FreeBodies();
 }
 
 Quorb::~Quorb() { TearDown(); }
@@ -215,25 +215,25 @@ void Quorb::TearDown() noexcept {
     typeItemsEnd = &item->NextOverload;
     item = next;
   }
-  DeferredReleases.clear();  // registered: freed with the others next
+  Running.DeferredReleases.clear();  // registered: freed with the others next
   FreeAllExpressions();
   // The default item is the instance's to free, wherever a definition filed
   // it: a table, maybe a namespace's, must not free it first.
-  if (DefaultItem != nullptr && DefaultItem->OwningTable != nullptr) DefaultItem->OwningTable->Remove(DefaultItem);
-  while (!AnonymousItems.empty()) {
-    QuorbItem* item = AnonymousItems.begin()->first;
-    AnonymousItems.erase(AnonymousItems.begin());
+  if (Definitions.DefaultItem != nullptr && Definitions.DefaultItem->OwningTable != nullptr) Definitions.DefaultItem->OwningTable->Remove(Definitions.DefaultItem);
+  while (!Kept.AnonymousItems.empty()) {
+    QuorbItem* item = Kept.AnonymousItems.begin()->first;
+    Kept.AnonymousItems.erase(Kept.AnonymousItems.begin());
     delete item;
   }
-  delete OutputTextItem;
-  OutputTextItem = nullptr;
+  delete Definitions.OutputTextItem;
+  Definitions.OutputTextItem = nullptr;
   if (Table* root = RootTable()) ClearSymbolTableQuick(root->Symbols);
-  for (StringLocation*& transform : Transforms) {
+  for (StringLocation*& transform : Scanners.Transforms) {
     delete transform;
     transform = nullptr;
   }
-  delete DefaultItem;
-  DefaultItem = nullptr;
+  delete Definitions.DefaultItem;
+  Definitions.DefaultItem = nullptr;
   while (typeItems != nullptr) {
     // Every type object goes last, with the retired ones: taken from its
     // item here, the item's release has no other object to search for it.
@@ -246,11 +246,11 @@ void Quorb::TearDown() noexcept {
     delete item;
     // A type object held twice is freed with the last of its holders.
     if (type != nullptr && !TypeOfAChainItem(type, typeItems) &&
-        std::find(RetiredTypes.begin(), RetiredTypes.end(), type) == RetiredTypes.end())
+        std::find(Types.RetiredTypes.begin(), Types.RetiredTypes.end(), type) == Types.RetiredTypes.end())
       FreeTypeObject(type);
   }
-  for (QuorbDataType* type : RetiredTypes) FreeTypeObject(type);
-  RetiredTypes.clear();
+  for (QuorbDataType* type : Types.RetiredTypes) FreeTypeObject(type);
+  Types.RetiredTypes.clear();
 }
 
 void Quorb::FreeTypeObject(QuorbDataType* type) noexcept {
@@ -261,29 +261,29 @@ void Quorb::FreeTypeObject(QuorbDataType* type) noexcept {
 // A transform's destruction may release a rule whose local transform takes
 // itself out of this list, so they are taken out one at a time.
 void Quorb::DestroyUserTransforms() {
-  while (!UserTransforms.empty()) {
-    StringLocation* transform = UserTransforms.front();
-    UserTransforms.erase(UserTransforms.begin());
+  while (!Scanners.UserTransforms.empty()) {
+    StringLocation* transform = Scanners.UserTransforms.front();
+    Scanners.UserTransforms.erase(Scanners.UserTransforms.begin());
     delete transform;
   }
 }
 
 Table* Quorb::RootTable() const {
-  return Transforms[0] != nullptr ? Transforms[0]->RuleTable : nullptr;
+  return Scanners.Transforms[0] != nullptr ? Scanners.Transforms[0]->RuleTable : nullptr;
 }
 
 Table* Quorb::CurrentNamespaceTable() const {
-  if (Transforms[0] == nullptr || Transforms[0]->SearchTables.empty()) return nullptr;
-  return Transforms[0]->SearchTables.back();
+  if (Scanners.Transforms[0] == nullptr || Scanners.Transforms[0]->SearchTables.empty()) return nullptr;
+  return Scanners.Transforms[0]->SearchTables.back();
 }
 
 // In both maps or in neither.
 void Quorb::RegisterExpression(QuorbParsedExpr* expr) {
-  auto mine = ParsedExprs.emplace(expr, true).first;
+  auto mine = Kept.ParsedExprs.emplace(expr, true).first;
   try {
     LiveExpressions()[expr] = this;
   } catch (...) {
-    ParsedExprs.erase(mine);
+    Kept.ParsedExprs.erase(mine);
     throw;
   }
 }
@@ -294,12 +294,12 @@ bool Quorb::ReleaseExpression(QuorbParsedExpr* expr) {
   // Released by host code called back during an evaluation, maybe the
   // running one: freed once the evaluation has ended.
   Quorb* owner = found->second;
-  if (owner->RunningEvaluations > 0) {
-    std::vector<QuorbParsedExpr*>& deferred = owner->DeferredReleases;
+  if (owner->Running.RunningEvaluations > 0) {
+    std::vector<QuorbParsedExpr*>& deferred = owner->Running.DeferredReleases;
     if (std::find(deferred.begin(), deferred.end(), expr) == deferred.end()) deferred.push_back(expr);
     return true;
   }
-  owner->ParsedExprs.erase(expr);
+  owner->Kept.ParsedExprs.erase(expr);
   LiveExpressions().erase(found);
   QuorbParsedExpr::Free(expr);
   return true;
@@ -307,21 +307,21 @@ bool Quorb::ReleaseExpression(QuorbParsedExpr* expr) {
 
 void Quorb::FreeDeferredReleases() {
   std::vector<QuorbParsedExpr*> released;
-  released.swap(DeferredReleases);
+  released.swap(Running.DeferredReleases);
   for (QuorbParsedExpr* expr : released) ReleaseExpression(expr);
 }
 
 StringLocation* Quorb::NewTransform() {
   std::unique_ptr<StringLocation> transform(new StringLocation(this));
   transform->DefineTokens();
-  UserTransforms.push_back(transform.get());
+  Scanners.UserTransforms.push_back(transform.get());
   return transform.release();
 }
 
 void Quorb::RemoveUserTransform(StringLocation* t) {
-  for (auto it = UserTransforms.begin(); it != UserTransforms.end(); ++it) {
+  for (auto it = Scanners.UserTransforms.begin(); it != Scanners.UserTransforms.end(); ++it) {
     if (*it == t) {
-      UserTransforms.erase(it);
+      Scanners.UserTransforms.erase(it);
       return;
     }
   }

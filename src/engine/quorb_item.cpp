@@ -87,8 +87,8 @@ static void VisitTypesIn(const Table* table, Visit& visit) {
 // which memory having run out must not stop.
 template <typename Visit>
 static void VisitTypeObjects(const Quorb& instance, Visit visit) {
-  for (QuorbDataType* type : instance.RetiredTypes) visit(type);
-  for (QuorbDataType* type : instance.DataTypes)
+  for (QuorbDataType* type : instance.Types.RetiredTypes) visit(type);
+  for (QuorbDataType* type : instance.Types.DataTypes)
     if (type != nullptr) visit(type);
   VisitTypesIn(instance.RootTable(), visit);
 }
@@ -210,10 +210,10 @@ void QuorbItem::Release() {
     token_->TokenList = nullptr;
   }
   if (Owner != nullptr) {
-    if (Has(IsAnonymous)) Owner->AnonymousItems.erase(this);
+    if (Has(IsAnonymous)) Owner->Kept.AnonymousItems.erase(this);
     // A released handler must not stay listed: the loop would call freed
     // memory. Whatever its bits say now: an overwrite may have moved them.
-    std::vector<QuorbItem*>& handlers = Owner->ErrorHandlers;
+    std::vector<QuorbItem*>& handlers = Owner->Definitions.ErrorHandlers;
     handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
   }
   if (token_ != nullptr && token_->Partner != nullptr) {
@@ -245,7 +245,7 @@ void QuorbItem::Rename(const std::string& name) {
                              (token_ != nullptr && token_->TokenList != nullptr);
   const bool filedInNamespace = Owner != nullptr && IsNamespaceTable(*Owner, OwningTable);
   const bool movable = !transformItem && (filedInNamespace || (OwningTable == nullptr && Has(IsAnonymous)) ||
-                                          (Owner != nullptr && Owner->DefaultItem == this));
+                                          (Owner != nullptr && Owner->Definitions.DefaultItem == this));
   if (name.empty() || !movable) {
     if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
     return;
@@ -276,14 +276,14 @@ void QuorbItem::Rename(const std::string& name) {
 
 void QuorbItem::LeaveAnonymous() {
   if (!Has(IsAnonymous)) return;
-  if (Owner != nullptr) Owner->AnonymousItems.erase(this);
+  if (Owner != nullptr) Owner->Kept.AnonymousItems.erase(this);
   SetBit(IsAnonymous, false);
 }
 
 QuorbItem* QuorbItem::SetProperty(int bit, int value) {
   SetBit(bit, value != 0);
   StringLocation* transform = Rule().DefiningTransform;
-  if (transform != nullptr && &transform->RulesDefault == this) transform->SetBit(bit, value != 0);
+  if (transform != nullptr && &transform->HostRules.RulesDefault == this) transform->SetBit(bit, value != 0);
   return this;
 }
 

@@ -65,7 +65,7 @@ void FunctionSignature(DefinitionState& state, std::string& name) {
   QuorbDataType* type = ResultType(instance, NextTokenText(scanner));
   if (Folded(instance, NextTokenText(scanner), "ptr")) {
     // The result holds an address: storage narrower than one cannot.
-    if (type != nullptr && type->SizeOf() < sizeof(void*)) type = instance.PointerType;
+    if (type != nullptr && type->SizeOf() < sizeof(void*)) type = instance.Types.PointerType;
     NextTokenText(scanner);
   }
   if (type != nullptr) item->DataType = type;
@@ -101,7 +101,7 @@ void OperatorSignature(DefinitionState& state, std::string& symbol) {
       scanner.NextToken(DefaultToken, 1);
     }
   }
-  if (item->Precedence == 0 && instance.DefaultItem != nullptr) item->Precedence = instance.DefaultItem->Precedence;
+  if (item->Precedence == 0 && instance.Definitions.DefaultItem != nullptr) item->Precedence = instance.Definitions.DefaultItem->Precedence;
 
   scanner.Pos = scanner.TokenStart;
   bool left = false;
@@ -196,7 +196,7 @@ void SignatureClause(DefinitionState& state, bool isOperator) {
   InstallCallback(state, item);
   item->DataType = instance.DefaultType();
   if (state.addr == &AddPtr || state.addr == &SubtractPtr || state.addr == &ValueAt)
-    item->SubItems.push_back(new QuorbItem(instance.AnyType, std::string()));  // the pointed-to type's carrier
+    item->SubItems.push_back(new QuorbItem(instance.Types.AnyType, std::string()));  // the pointed-to type's carrier
 
   std::string name;
   if (isOperator) OperatorSignature(state, name);

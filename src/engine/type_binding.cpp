@@ -20,20 +20,20 @@ bool Quorb::ConnectDataType(QuorbItem* item, const std::string& word) {
   // An item bound twice gives up its first object, which values may hold.
   if (item->DataType != nullptr && item->Has(IsDataType)) RetireDataType(item->DataType);
   item->DataType = type;
-  DataTypes[type->Index] = type;
+  Types.DataTypes[type->Index] = type;
   return true;
 }
 
 // The slot of the instance's well-known type of `number`, or null.
 static QuorbDataType** WellKnownSlot(Quorb& instance, int32_t number) {
   switch (number) {
-    case TypeInt32: return &instance.IntType;
-    case TypeString: return &instance.StringType;
-    case TypeDouble: return &instance.DoubleType;
-    case TypeComplex: return &instance.ComplexType;
-    case TypePointer: return &instance.PointerType;
-    case TypeAny: return &instance.AnyType;
-    case TypeBoolean: return &instance.BoolType;
+    case TypeInt32: return &instance.Types.IntType;
+    case TypeString: return &instance.Types.StringType;
+    case TypeDouble: return &instance.Types.DoubleType;
+    case TypeComplex: return &instance.Types.ComplexType;
+    case TypePointer: return &instance.Types.PointerType;
+    case TypeAny: return &instance.Types.AnyType;
+    case TypeBoolean: return &instance.Types.BoolType;
     default: return nullptr;
   }
 }
@@ -42,11 +42,11 @@ void Quorb::BindTypeObject(QuorbItem* item) {
   QuorbDataType* type = item->DataType;
   type->Item = item;
   type->Name = item->Name;
-  if (type->Index >= 0 && type->Index < static_cast<int32_t>(DataTypes.size())) DataTypes[type->Index] = type;
+  if (type->Index >= 0 && type->Index < static_cast<int32_t>(Types.DataTypes.size())) Types.DataTypes[type->Index] = type;
   if (QuorbDataType** slot = WellKnownSlot(*this, type->Index)) *slot = type;
 }
 
-QuorbDataType* Quorb::DefaultType() const { return DefaultItem != nullptr ? DefaultItem->DataType : DoubleType; }
+QuorbDataType* Quorb::DefaultType() const { return Definitions.DefaultItem != nullptr ? Definitions.DefaultItem->DataType : Types.DoubleType; }
 
 bool Quorb::BindDataType(QuorbItem* item, const std::string& word) {
   if (!ConnectDataType(item, word)) return false;
@@ -68,19 +68,19 @@ bool Quorb::BindDataType(QuorbItem* item, const std::string& word) {
 void Quorb::RetireDataType(QuorbDataType* type) {
   if (type == nullptr) return;
   // Retired once, freed once, however many items held it.
-  if (std::find(RetiredTypes.begin(), RetiredTypes.end(), type) != RetiredTypes.end()) return;
+  if (std::find(Types.RetiredTypes.begin(), Types.RetiredTypes.end(), type) != Types.RetiredTypes.end()) return;
   bool emptied = false;
-  for (QuorbDataType*& slot : DataTypes) {
+  for (QuorbDataType*& slot : Types.DataTypes) {
     if (slot != type) continue;
     slot = nullptr;
     emptied = true;
   }
-  for (QuorbDataType** slot : {&AnyType, &IntType, &BoolType, &DoubleType, &StringType, &PointerType, &ComplexType})
+  for (QuorbDataType** slot : {&Types.AnyType, &Types.IntType, &Types.BoolType, &Types.DoubleType, &Types.StringType, &Types.PointerType, &Types.ComplexType})
     if (*slot == type) *slot = nullptr;
-  RetiredTypes.push_back(type);
+  Types.RetiredTypes.push_back(type);
   // A binding that failed (or a type item released) must not leave its
   // number without a type: the newest type still filed takes it again.
-  if (emptied && type->Index >= 0 && static_cast<size_t>(type->Index) < DataTypes.size())
+  if (emptied && type->Index >= 0 && static_cast<size_t>(type->Index) < Types.DataTypes.size())
     RebindNumber(type->Index, type);
 }
 
@@ -98,7 +98,7 @@ void Quorb::RebindNumber(int32_t number, const QuorbDataType* retired) {
 }
 
 std::string Quorb::Case(const std::string& text) const {
-  return (Flags & PropertyBit(IsCaseSensitive)) != 0 ? text : FoldCase(text);
+  return (Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0 ? text : FoldCase(text);
 }
 
 static void CollectTypes(const Table* table, std::set<QuorbDataType*>& found) {
@@ -112,8 +112,8 @@ static void CollectTypes(const Table* table, std::set<QuorbDataType*>& found) {
 }
 
 std::vector<QuorbDataType*> Quorb::AllTypeObjects() const {
-  std::set<QuorbDataType*> found(RetiredTypes.begin(), RetiredTypes.end());
-  for (QuorbDataType* type : DataTypes)
+  std::set<QuorbDataType*> found(Types.RetiredTypes.begin(), Types.RetiredTypes.end());
+  for (QuorbDataType* type : Types.DataTypes)
     if (type != nullptr) found.insert(type);
   CollectTypes(RootTable(), found);
   return std::vector<QuorbDataType*>(found.begin(), found.end());
@@ -127,7 +127,7 @@ static void SwapEntries(std::vector<QuorbItem*>& list, QuorbItem* a, QuorbItem* 
 }
 
 void Quorb::SwapReferences(QuorbItem* a, QuorbItem* b) {
-  SwapEntries(ErrorHandlers, a, b);
+  SwapEntries(Definitions.ErrorHandlers, a, b);
   for (QuorbDataType* type : AllTypeObjects()) SwapEntries(type->Outputs, a, b);
 }
 

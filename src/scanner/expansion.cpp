@@ -388,7 +388,7 @@ class RuleExpansion {
 
 RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64_t start, uint64_t end)
     : expander_(expander),
-      around_(std::exchange(expander.DocumentAround_, StringLocation::DocumentAround())),
+      around_(std::exchange(expander.Expanding_.DocumentAround_, StringLocation::DocumentAround())),
       target_(text),
       original_(text),
       work_(std::move(text)),
@@ -398,11 +398,11 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
       end_(end),
       budget_(*ActiveBudget),
       outerCounting_(budget_.counting),
-      logMark_(expander.ChangeLog.size()),
-      stepMark_(expander.Steps.size()) {
+      logMark_(expander.Record.ChangeLog.size()),
+      stepMark_(expander.Record.Steps.size()) {
   cursor_.SetBit(IsExpanding, true);
   cursor_.SetBit(IsModified, false);
-  cursor_.Memory_ = &memory_;
+  cursor_.Expanding_.Memory_ = &memory_;
   cursor_.RangeStart = cursor_.Pos = start;
   cursor_.RangeEnd = end;
   // The steps left are counted here until this run ends.
@@ -499,7 +499,7 @@ void RuleExpansion::Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bo
 // The cursor is left as it was.
 BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
   const ScanState keep = cursor_;
-  const TokenMatch keepMatch = cursor_.LastMatch;
+  const TokenMatch keepMatch = cursor_.Matching.LastMatch;
   std::vector<QuorbItem*>* tokens = cursor_.Tokens;
   QuorbItem* setAside = nullptr;
   if (tokens != nullptr && !tokens->empty() && tokens->back()->Has(IsSetAside)) {
@@ -528,7 +528,7 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
   measuring_.swap(open);
   if (setAside != nullptr) tokens->push_back(setAside);
   static_cast<ScanState&>(cursor_) = keep;
-  cursor_.LastMatch = keepMatch;
+  cursor_.Matching.LastMatch = keepMatch;
   auto measured = blocks_.find(openerStart);
   return measured != blocks_.end() ? measured->second : BlockExtent();
 }
@@ -567,7 +567,7 @@ void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
 // scan passing over every match whole and replacing nothing.
 uint64_t RuleExpansion::CountFamily(const QuorbItem* head, const TokenAt& at) {
   const ScanState keep = cursor_;
-  const TokenMatch keepMatch = cursor_.LastMatch;
+  const TokenMatch keepMatch = cursor_.Matching.LastMatch;
   const uint64_t keepProperties = cursor_.Properties;
   std::vector<BlockFrame> frames = frames_;
   std::vector<LocationAndLengthStruct> captures;
@@ -580,7 +580,7 @@ uint64_t RuleExpansion::CountFamily(const QuorbItem* head, const TokenAt& at) {
     if (cursor_.Pos < here.end) cursor_.Pos = here.end;
   }
   static_cast<ScanState&>(cursor_) = keep;
-  cursor_.LastMatch = keepMatch;
+  cursor_.Matching.LastMatch = keepMatch;
   cursor_.Properties = keepProperties;
   return count;
 }
@@ -645,13 +645,13 @@ bool RuleExpansion::Rebuild(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
 // `end` on moves by the change of length, and the scan reads on from
 // `start`. Returns `start`.
 uint64_t RuleExpansion::Rebuilt(uint64_t start, uint64_t end, const std::string& text) {
-  cursor_.RunLeft = StringLocation::RunRemainder();
+  cursor_.Matching.RunLeft = StringLocation::RunRemainder();
   memory_.Forget();
   std::string whole;
   whole.reserve(work_.size() - (end - start) + text.size());
   whole.append(work_, 0, start).append(text).append(work_, end, std::string::npos);
   work_.swap(whole);
-  cursor_.TextLength = work_.size();
+  cursor_.Attached.TextLength = work_.size();
   const uint64_t newEnd = start + text.size();
   auto moved = [&](uint64_t at) { return at >= end ? at - end + newEnd : std::min(at, newEnd); };
   cursor_.RangeEnd = moved(cursor_.RangeEnd);
@@ -686,7 +686,7 @@ void RuleExpansion::Emit(uint64_t upTo) {
 uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& text) {
   Emit(start);
   // The text is rewritten under what the scanner remembers of it.
-  cursor_.RunLeft = StringLocation::RunRemainder();
+  cursor_.Matching.RunLeft = StringLocation::RunRemainder();
   memory_.Forget();
   // Blocks measured in the text now rewritten (or spent) are gone.
   blocks_.erase(blocks_.begin(), blocks_.lower_bound(end));
@@ -717,7 +717,7 @@ uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& t
       moved.emplace_hint(moved.end(), block.first + shift, extent);
     }
     blocks_.swap(moved);
-    cursor_.TextLength = work_.size();
+    cursor_.Attached.TextLength = work_.size();
     done_ = room;
   }
   UpdateRangeStart();
@@ -749,18 +749,18 @@ std::string RuleExpansion::ThroughLocalTransform(QuorbItem* rule, QuorbItem* hea
                                                  const StringLocation::DocumentAround& around) {
   StringLocation* local = rule->Rule().LocalTransform != nullptr ? rule->Rule().LocalTransform : head->Rule().LocalTransform;
   if (local == nullptr) return text;
-  const ScopedValue<StringLocation::DocumentAround> outer(local->DocumentAround_, around);
+  const ScopedValue<StringLocation::DocumentAround> outer(local->Expanding_.DocumentAround_, around);
   return local->Expand(text);
 }
 
 void RuleExpansion::Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule) {
-  if (expander_.ChangeLog.size() < MaxChangeRecords)
-    expander_.ChangeLog.push_back(new LogOfChangesClass{location, std::move(oldText), newText, rule});
+  if (expander_.Record.ChangeLog.size() < MaxChangeRecords)
+    expander_.Record.ChangeLog.push_back(new LogOfChangesClass{location, std::move(oldText), newText, rule});
   if (!expander_.Has(IsRecordingSteps)) return;
   const uint64_t length = out_.size() + work_.size() - done_;
   if (stepBytes_ + length > MaxStepBytes) return;
   stepBytes_ += length;
-  expander_.Steps.push_back(Document());
+  expander_.Record.Steps.push_back(Document());
 }
 
 void RuleExpansion::StopAtLimit() {
@@ -775,8 +775,8 @@ void RuleExpansion::Finish() {
     target_ = std::move(original_);
     resultEnd_ = originalEnd_;
     modified_ = false;
-    FreeChangeLog(expander_.ChangeLog, std::min(logMark_, expander_.ChangeLog.size()));
-    if (expander_.Steps.size() > stepMark_) expander_.Steps.resize(stepMark_);
+    FreeChangeLog(expander_.Record.ChangeLog, std::min(logMark_, expander_.Record.ChangeLog.size()));
+    if (expander_.Record.Steps.size() > stepMark_) expander_.Record.Steps.resize(stepMark_);
   } else {
     resultEnd_ = out_.size() + (end_ - done_);
     out_.append(work_, done_, std::string::npos);
@@ -795,7 +795,7 @@ bool RuleExpansion::HasRules(StringLocation& expander) {
 // A pass runs unless it is missing, the expander itself, or already running
 // (a pass list that leads back to a running transform).
 bool RuleExpansion::Runnable(const StringLocation& expander, const StringLocation* pass) {
-  return pass != nullptr && pass != &expander && pass->ExpansionDepth_ == 0;
+  return pass != nullptr && pass != &expander && pass->Expanding_.ExpansionDepth_ == 0;
 }
 
 bool RuleExpansion::HasPasses(const StringLocation& expander) {
@@ -819,11 +819,11 @@ bool RuleExpansion::RunPasses(StringLocation& expander, std::string& text, uint6
 }
 
 bool RuleExpansion::ExpandRange(StringLocation& expander, std::string& text, uint64_t start, uint64_t& end) {
-  if (expander.ExpansionDepth_ >= MaxExpansionDepth) return false;
+  if (expander.Expanding_.ExpansionDepth_ >= MaxExpansionDepth) return false;
   const BudgetScope budget(text.size());
   // The change log holds the records of the current expansion only.
-  if (expander.ExpansionDepth_ == 0) FreeChangeLog(expander.ChangeLog, 0);
-  const ScopedCount<int32_t> depth(expander.ExpansionDepth_);
+  if (expander.Expanding_.ExpansionDepth_ == 0) FreeChangeLog(expander.Record.ChangeLog, 0);
+  const ScopedCount<int32_t> depth(expander.Expanding_.ExpansionDepth_);
   bool modified = RunPasses(expander, text, start, end);
   if (start < end && HasRules(expander)) {
     RuleExpansion run(expander, text, start, end);
@@ -835,12 +835,12 @@ bool RuleExpansion::ExpandRange(StringLocation& expander, std::string& text, uin
 }
 
 void StringLocation::Expand(uint64_t start, uint64_t end) {
-  if (RangeExpanding_) return;  // the running expansion owns OwnText
-  if (TextPtr != &OwnText) {
-    OwnText = *TextPtr;
-    StringUpdate_(OwnText);
+  if (Expanding_.RangeExpanding_) return;  // the running expansion owns OwnText
+  if (Attached.TextPtr != &Attached.OwnText) {
+    Attached.OwnText = *Attached.TextPtr;
+    StringUpdate_(Attached.OwnText);
   }
-  const uint64_t size = OwnText.size();
+  const uint64_t size = Attached.OwnText.size();
   if (start == NoPosition) start = Pos;
   if (end == NoPosition) end = RangeEnd;
   start = std::min(start, size);
@@ -849,18 +849,18 @@ void StringLocation::Expand(uint64_t start, uint64_t end) {
   SetBit(IsModified, false);
   bool modified = false;
   {
-    const ScopedValue<bool> expanding(RangeExpanding_, true);
-    modified = RuleExpansion::ExpandRange(*this, OwnText, start, end);
+    const ScopedValue<bool> expanding(Expanding_.RangeExpanding_, true);
+    modified = RuleExpansion::ExpandRange(*this, Attached.OwnText, start, end);
   }
   SetBit(IsModified, modified);
   static_cast<ScanState&>(*this) = ScanState();
   RangeStart = Pos = start;
   RangeEnd = end;
-  TextLength = OwnText.size();
-  TextPtr = &OwnText;
+  Attached.TextLength = Attached.OwnText.size();
+  Attached.TextPtr = &Attached.OwnText;
   // The caller's string receives a copy: exchanging would leave OwnText
   // holding the old text, and the next expansion would hand that back.
-  if (Has(IsByRef) && InputRefTarget != nullptr) *InputRefTarget = OwnText;
+  if (Has(IsByRef) && Attached.InputRefTarget != nullptr) *Attached.InputRefTarget = Attached.OwnText;
 }
 
 std::string StringLocation::Expand(const std::string& text, uint64_t start, uint64_t end) {
@@ -875,33 +875,33 @@ std::string StringLocation::Expand(const std::string& text, uint64_t start, uint
 
 void StringLocation::ModifyText(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures) {
   if (rule == nullptr) return;
-  RunLeft = RunRemainder();  // the text changes under it
-  if (TextPtr != &OwnText) {
-    OwnText = *TextPtr;
-    StringUpdate_(OwnText);
+  Matching.RunLeft = RunRemainder();  // the text changes under it
+  if (Attached.TextPtr != &Attached.OwnText) {
+    Attached.OwnText = *Attached.TextPtr;
+    StringUpdate_(Attached.OwnText);
   }
-  const uint64_t size = OwnText.size();
+  const uint64_t size = Attached.OwnText.size();
   const uint64_t start = std::min(TokenLoc == NoPosition ? Pos : TokenLoc, size);
   const uint64_t length = std::min(TokenLen, size - start);
   QuorbItem* head = FamilyHead(rule);
   std::string result;
   int32_t firstError = 0;
-  if (!BuildReplacement(*this, rule, OwnText, captures, start, length, [this] { return OwnText; }, firstError,
+  if (!BuildReplacement(*this, rule, Attached.OwnText, captures, start, length, [this] { return Attached.OwnText; }, firstError,
                         result)) {
     Pos = start + length;  // the match stays as it is
     captures.clear();
     return;
   }
   result = RuleExpansion::ThroughLocalTransform(rule, head, std::move(result),
-                                               {&OwnText, start, &OwnText, start + length});
-  std::string oldText = OwnText.substr(start, length);
-  OwnText.replace(start, length, result);
+                                               {&Attached.OwnText, start, &Attached.OwnText, start + length});
+  std::string oldText = Attached.OwnText.substr(start, length);
+  Attached.OwnText.replace(start, length, result);
   if (RangeEnd >= start + length) RangeEnd = RangeEnd - length + result.size();
   else if (RangeEnd > start) RangeEnd = start + result.size();
-  TextLength = OwnText.size();
+  Attached.TextLength = Attached.OwnText.size();
   Pos = head->Has(IsRewindOnChange) ? start : start + result.size();
-  if (ChangeLog.size() < MaxChangeRecords) ChangeLog.push_back(new LogOfChangesClass{start, std::move(oldText), result, rule});
-  if (Has(IsRecordingSteps)) Steps.push_back(OwnText);
+  if (Record.ChangeLog.size() < MaxChangeRecords) Record.ChangeLog.push_back(new LogOfChangesClass{start, std::move(oldText), result, rule});
+  if (Has(IsRecordingSteps)) Record.Steps.push_back(Attached.OwnText);
   SetBit(IsModified, true);
   captures.clear();
 }
@@ -913,7 +913,7 @@ void PopulateEvalParams(QuorbItem* rule, const std::string& text, const std::vec
     QuorbItem* variable = part->SubItems.front();
     Quorb* instance = variable->Owner != nullptr ? variable->Owner : rule->Owner;
     if (instance == nullptr || variable->ValuePtr == nullptr || variable->Has(IsArray) ||
-        variable->DataType == nullptr || variable->DataType != instance->StringType)
+        variable->DataType == nullptr || variable->DataType != instance->Types.StringType)
       continue;
     const std::string value =
         part->Rule().PartIndex < captures.size() ? CaptureText(text, captures[part->Rule().PartIndex]) : std::string();

@@ -111,7 +111,7 @@ QuorbItem* StringLocation::DefineRule(std::string from, std::string to, QuorbIte
   }
   // The embedded default items live inside the transform: never filed.
   StringLocation* root = OwningRoot();
-  if (rule == &RulesDefault || rule == &RulesOverall || rule == &root->RulesDefault || rule == &root->RulesOverall) {
+  if (rule == &HostRules.RulesDefault || rule == &HostRules.RulesOverall || rule == &root->HostRules.RulesDefault || rule == &root->HostRules.RulesOverall) {
     Owner->SetErrorIfNone(ErrInvalidDefinition);
     return nullptr;
   }
@@ -160,7 +160,7 @@ void StringLocation::AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule) {
       if (token->Token().RegExRule == fresh) token->EditToken().RegExRule = rule;
   rule->Name = regexAnchored ? RegexAnchorName(rule) : fresh->Name;
   if (rule->Rule().Variants != nullptr)
-    for (QuorbItem* variant : *rule->Rule().Variants) root->VariantParents_[variant] = rule;
+    for (QuorbItem* variant : *rule->Rule().Variants) root->Expanding_.VariantParents_[variant] = rule;
   if (filed) {
     QuorbItem* filedItem = rule;
     AddSymbol(rule->Name, filedItem, 0);
@@ -170,7 +170,7 @@ void StringLocation::AdoptCompiledRule(QuorbItem* fresh, QuorbItem* rule) {
 
 QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::string fromPart, std::string toPart,
                                        RuleBudget& budget) {
-  StringLocation* definitions = Owner != nullptr ? Owner->Transforms[3] : nullptr;
+  StringLocation* definitions = Owner != nullptr ? Owner->Scanners.Transforms[3] : nullptr;
   StringLocation* root = OwningRoot();
   if (definitions == nullptr || definitions->Tokens == nullptr || budget.rulesLeft == 0) {
     if (Owner != nullptr) Owner->SetErrorIfNone(ErrInvalidDefinition);
@@ -215,12 +215,12 @@ QuorbItem* StringLocation::CompileRule(std::string from, std::string to, std::st
     std::vector<QuorbItem*>* variants = rule->Rule().Variants;
     rule->EditRule().Variants = nullptr;
     for (QuorbItem* variant : *variants) {
-      root->VariantParents_.erase(variant);
+      root->Expanding_.VariantParents_.erase(variant);
       if (variant->OwningTable == nullptr) delete variant;
     }
     delete variants;
   }
-  TakeDefaults(rule, root->RulesDefault);
+  TakeDefaults(rule, root->HostRules.RulesDefault);
   rule->EditToken().PartKind = rule->SubItems.empty() ? 0 : rule->SubItems.front()->Token().PartKind;
   rule->ElementCount = rule->SubItems.size();
   rule->EditRule().FromPart = std::move(fromPart);
@@ -241,17 +241,17 @@ void StringLocation::SetUpEvalRuleParams(bool& done, QuorbItem* rule) {
 }
 
 void StringLocation::DetachRule(QuorbItem* rule) {
-  if (rule == nullptr || rule == &RulesDefault || rule == &RulesOverall) return;
-  auto parent = VariantParents_.find(rule);
-  if (parent != VariantParents_.end()) {
+  if (rule == nullptr || rule == &HostRules.RulesDefault || rule == &HostRules.RulesOverall) return;
+  auto parent = Expanding_.VariantParents_.find(rule);
+  if (parent != Expanding_.VariantParents_.end()) {
     if (std::vector<QuorbItem*>* siblings = parent->second->Rule().Variants)
       siblings->erase(std::remove(siblings->begin(), siblings->end(), rule), siblings->end());
-    VariantParents_.erase(parent);
+    Expanding_.VariantParents_.erase(parent);
   }
   if (std::vector<QuorbItem*>* variants = rule->Rule().Variants) {
     rule->EditRule().Variants = nullptr;
     for (QuorbItem* variant : *variants) {
-      VariantParents_.erase(variant);
+      Expanding_.VariantParents_.erase(variant);
       // A variant whose table entry is being cleared is destroyed by that
       // clearing; freeing it here too would free it twice.
       if (variant->OwningTable == nullptr || ReachableInItsTable(variant)) delete variant;
@@ -275,8 +275,8 @@ QuorbItem* StringLocation::FamilyHead(QuorbItem* rule) {
   for (uint64_t step = 0; rule != nullptr && step < RuleBudget::MaxRules; ++step) {
     StringLocation* home = rule->Rule().DefiningTransform;
     if (home == nullptr) break;
-    auto parent = home->VariantParents_.find(rule);
-    if (parent == home->VariantParents_.end()) break;
+    auto parent = home->Expanding_.VariantParents_.find(rule);
+    if (parent == home->Expanding_.VariantParents_.end()) break;
     rule = parent->second;
   }
   return rule;

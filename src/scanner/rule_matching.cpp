@@ -33,7 +33,7 @@ LocationAndLengthStruct* SpanOwner(const std::vector<QuorbItem*>& parts,
 
 bool MatchPartPattern(const StringLocation& cursor, const QuorbItem* part, uint64_t pos, uint64_t end,
                       TokenMatch& m) {
-  if (part->Token().FastMatch != nullptr) return part->Token().FastMatch(*cursor.TextPtr, pos, end, part->Token().SubMatch, m);
+  if (part->Token().FastMatch != nullptr) return part->Token().FastMatch(*cursor.Attached.TextPtr, pos, end, part->Token().SubMatch, m);
   return MatchHostPattern(cursor, part->Token().Pattern, pos, end, part->Token().SubMatch, m);
 }
 
@@ -55,7 +55,7 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
                                       bool& beganWithRegex) {
   if (!rule->Has(IsAnchored)) return nullptr;  // not a compiled rule
   const std::vector<QuorbItem*>& parts = rule->SubItems;
-  const std::string& text = *TextPtr;
+  const std::string& text = *Attached.TextPtr;
   const uint64_t end = std::min<uint64_t>(RangeEnd, text.size());
   LocationAndLengthStruct current = captures.empty() ? LocationAndLengthStruct{} : captures.front();
   const LocationAndLengthStruct anchor = current;
@@ -175,36 +175,36 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
 
 bool StringLocation::ScanUpToStop(QuorbItem* part) {
   SetBit(IsStopFound, false);
-  if (Memory_ == nullptr || !Memory_->remember) {
+  if (Expanding_.Memory_ == nullptr || !Expanding_.Memory_->remember) {
     NextToken(part, 1);
     return Has(IsStopFound);
   }
   // Nothing is filed for this part and range end before a scan long
   // enough to be worth remembering: the scan then looks in an empty record.
   static const ScanMemory::StopScans kNoneYet;
-  const auto filed = Memory_->stopScans.find({part, RangeEnd});
-  const ScanMemory::StopScans& known = filed != Memory_->stopScans.end() ? filed->second : kNoneYet;
-  ScanMemory::AnyRange& anyRange = Memory_->anyRange[part];
+  const auto filed = Expanding_.Memory_->stopScans.find({part, RangeEnd});
+  const ScanMemory::StopScans& known = filed != Expanding_.Memory_->stopScans.end() ? filed->second : kNoneYet;
+  ScanMemory::AnyRange& anyRange = Expanding_.Memory_->anyRange[part];
   ScanMemory::Trail trail;
   trail.anyRange = &anyRange;
-  trail.steps.swap(Memory_->spareSteps);  // room of earlier scans, emptied
+  trail.steps.swap(Expanding_.Memory_->spareSteps);  // room of earlier scans, emptied
   // Handed to the one scan started here, which takes it at once: no trail
   // is left over from before, none outlives its scan.
-  QUORB_ASSERT(Memory_->trail == nullptr && Memory_->known == nullptr);
-  Memory_->trail = &trail;
-  Memory_->known = &known;
+  QUORB_ASSERT(Expanding_.Memory_->trail == nullptr && Expanding_.Memory_->known == nullptr);
+  Expanding_.Memory_->trail = &trail;
+  Expanding_.Memory_->known = &known;
   NextToken(part, 1);
-  QUORB_ASSERT(Memory_->trail == nullptr && Memory_->known == nullptr);
+  QUORB_ASSERT(Expanding_.Memory_->trail == nullptr && Expanding_.Memory_->known == nullptr);
   const bool found = Has(IsStopFound);
   // A scan of a few steps costs less to take again than to file: only
   // longer ones are remembered, so a scan not remembered stays short.
-  if (!Memory_->exhausted && trail.steps.size() >= StopScanStepsWorthRemembering) {
-    ScanMemory::StopScans& scans = Memory_->stopScans[{part, RangeEnd}];
-    ScanMemory::Remember(scans, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, LastMatch});
+  if (!Expanding_.Memory_->exhausted && trail.steps.size() >= StopScanStepsWorthRemembering) {
+    ScanMemory::StopScans& scans = Expanding_.Memory_->stopScans[{part, RangeEnd}];
+    ScanMemory::Remember(scans, trail, found, {StopLoc, StopLen, CurrentToken, PrevToken, Matching.LastMatch});
     ScanMemory::RememberForOtherRanges(anyRange, scans, trail, found);
   }
   trail.steps.clear();
-  Memory_->spareSteps.swap(trail.steps);
+  Expanding_.Memory_->spareSteps.swap(trail.steps);
   return found;
 }
 

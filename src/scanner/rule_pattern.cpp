@@ -356,7 +356,7 @@ bool RuleCompiler::DefineVariant(const std::string& from, const std::string& to)
   if (variant == nullptr) return false;
   if (rule_->Rule().Variants == nullptr) rule_->EditRule().Variants = new std::vector<QuorbItem*>();
   rule_->Rule().Variants->push_back(variant);
-  target_.OwningRoot()->VariantParents_[variant] = rule_;
+  target_.OwningRoot()->Expanding_.VariantParents_[variant] = rule_;
   return true;
 }
 

@@ -10,11 +10,11 @@ namespace QuorbNameSpace {
 
 // Every position at the start of `text`, the range covering all of it.
 void StringLocation::AttachText(const std::string* text) {
-  TextPtr = text;
+  Attached.TextPtr = text;
   static_cast<ScanState&>(*this) = ScanState();
-  RunLeft = RunRemainder();
+  Matching.RunLeft = RunRemainder();
   RangeEnd = text->size();
-  TextLength = text->size();
+  Attached.TextLength = text->size();
 }
 
 // A constructor that fails frees nothing through the destructor: the parts
@@ -30,16 +30,16 @@ void StringLocation::MakeOwnParts() {
 
 StringLocation::StringLocation(Quorb* owner) {
   AttachText(&EmptyString);
-  RulesDefault.EditRule().DefiningTransform = this;
+  HostRules.RulesDefault.EditRule().DefiningTransform = this;
   MakeOwnParts();
   Owner = owner;
-  bool caseSensitive = owner != nullptr && (owner->Flags & PropertyBit(IsCaseSensitive)) != 0;
+  bool caseSensitive = owner != nullptr && (owner->Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0;
   SetBit(IsCaseSensitive, caseSensitive);
   RuleTable->CaseSensitive = caseSensitive;
 }
 
 StringLocation::StringLocation(const std::string& text, StringLocation* parent) {
-  RulesDefault.EditRule().DefiningTransform = this;
+  HostRules.RulesDefault.EditRule().DefiningTransform = this;
   AttachText(&text);
   Parent = parent;
   if (parent != nullptr) {
@@ -97,7 +97,7 @@ void StringLocation::ResetStringLocation(TransformResetEnum kind) {
       }
       delete RuleTable;
       RuleTable = nullptr;
-      RuleHandles.clear();
+      HostRules.RuleHandles.clear();
     }
     if (tokens && Tokens != nullptr) {
       DestroyTokens(Tokens);
@@ -108,24 +108,24 @@ void StringLocation::ResetStringLocation(TransformResetEnum kind) {
       delete pass;
       pass = nullptr;
     }
-    InputRefTarget = nullptr;
+    Attached.InputRefTarget = nullptr;
   }
-  for (LogOfChangesClass* record : ChangeLog) delete record;
-  ChangeLog.clear();
+  for (LogOfChangesClass* record : Record.ChangeLog) delete record;
+  Record.ChangeLog.clear();
 }
 
 void StringLocation::SetTransformInput(const std::string& text) {
-  OwnText = text;
-  InputRefTarget = nullptr;
+  Attached.OwnText = text;
+  Attached.InputRefTarget = nullptr;
   SetBit(IsByRef, false);
-  AttachText(&OwnText);
+  AttachText(&Attached.OwnText);
 }
 
 void StringLocation::SetTransformInputByRef(std::string* target) {
   SetBit(IsByRef, true);
-  InputRefTarget = target;
-  OwnText.swap(*target);
-  AttachText(&OwnText);
+  Attached.InputRefTarget = target;
+  Attached.OwnText.swap(*target);
+  AttachText(&Attached.OwnText);
 }
 
 StringLocation* QuorbItem::ReturnLocalTransform() {

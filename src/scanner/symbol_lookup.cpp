@@ -16,7 +16,7 @@ namespace QuorbNameSpace {
 // looked up: a long run costs nothing here.
 QuorbItem* StringLocation::LookUpToken(Table* table, const StringLocation& cursor) const {
   if (table == nullptr || cursor.TokenLen > table->LongestKey) return nullptr;
-  return FiledUnderTextAt(table, *cursor.TextPtr, cursor.TokenLoc, cursor.TokenLen);
+  return FiledUnderTextAt(table, *cursor.Attached.TextPtr, cursor.TokenLoc, cursor.TokenLen);
 }
 
 QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {

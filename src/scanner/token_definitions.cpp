@@ -169,9 +169,9 @@ QuorbItem* StringLocation::DefineToken(const std::string& regex, TokenEnum kind,
 
 void StringLocation::DefineTokens() {
   if (Owner == nullptr) return;
-  const bool tokenizer = this == Owner->Transforms[0];
-  const bool tokenTransform = this == Owner->Transforms[2];
-  const bool definitions = this == Owner->Transforms[3];
+  const bool tokenizer = this == Owner->Scanners.Transforms[0];
+  const bool tokenTransform = this == Owner->Scanners.Transforms[2];
+  const bool definitions = this == Owner->Scanners.Transforms[3];
   auto literal = [this](const std::string& pattern, QuorbDataType* type, uint64_t subMatch = 0) {
     QuorbItem* token = DefineToken(pattern, TokenLiteral, "", subMatch);
     if (token != nullptr) token->DataType = type;
@@ -194,15 +194,15 @@ void StringLocation::DefineTokens() {
   DefineToken("\\r?\\n", TokenStatementSep, "", 0);
   DefineToken(",", TokenArgSeparator, "", 0);
   for (const char* quoted : {"'([^']*)'", "\"([^\"]*)\""}) {
-    if (QuorbItem* token = literal(quoted, Owner->StringType, 1)) token->SetBit(IsQuotedText, true);
+    if (QuorbItem* token = literal(quoted, Owner->Types.StringType, 1)) token->SetBit(IsQuotedText, true);
   }
   if (!definitions) DefineToken("~", TokenReducible, "", 0);
   DefineToken("[-:|+/*^$&#=%@!`\\\\<>?]+", TokenReducible, "", 0);
-  if (tokenizer) literal("#i", Owner->ComplexType);
+  if (tokenizer) literal("#i", Owner->Types.ComplexType);
   DefineToken("[\\t ]+", TokenWhitespace, "", 0);
-  literal("[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?", Owner->DoubleType);
+  literal("[0-9]*\\.?[0-9]+([eE][+-]?[0-9]+)?", Owner->Types.DoubleType);
   DefineToken(ActivePatternPlatform.IdentifierPattern, TokenAlphanumeric, "", 0);
-  if (tokenizer) literal("(True|False)\\b", Owner->BoolType);
+  if (tokenizer) literal("(True|False)\\b", Owner->Types.BoolType);
 }
 
 }  // namespace QuorbNameSpace

@@ -72,21 +72,21 @@ class WantedFirst {
 }  // namespace
 
 std::string StringLocation::TokenText() const {
-  if (TokenLoc == NoPosition || TokenLoc >= TextPtr->size()) return std::string();
-  return TextPtr->substr(TokenLoc, TokenLen);
+  if (TokenLoc == NoPosition || TokenLoc >= Attached.TextPtr->size()) return std::string();
+  return Attached.TextPtr->substr(TokenLoc, TokenLen);
 }
 
 bool StringLocation::TokenIs(const std::string& word) const {
-  return TextEqualsAt(*TextPtr, TokenLoc, TokenLen, word, Has(IsCaseSensitive));
+  return TextEqualsAt(*Attached.TextPtr, TokenLoc, TokenLen, word, Has(IsCaseSensitive));
 }
 
 // A step that starts inside the last long run `candidate` matched ends where
 // that run ended; true with `out` set, without reading the run again.
 static bool RestOfRun(const StringLocation& cursor, const QuorbItem* candidate, uint64_t end, uint64_t sub,
                       TokenMatch& out) {
-  const StringLocation::RunRemainder& run = cursor.RunLeft;
+  const StringLocation::RunRemainder& run = cursor.Matching.RunLeft;
   if (candidate != run.item || sub != 0 || cursor.Pos < run.start || cursor.Pos >= run.end || run.end > end ||
-      cursor.TextPtr != run.text || cursor.TextPtr->size() != run.size)
+      cursor.Attached.TextPtr != run.text || cursor.Attached.TextPtr->size() != run.size)
     return false;
   out.length = out.subLength = run.end - cursor.Pos;
   out.subStart = cursor.Pos;
@@ -95,7 +95,7 @@ static bool RestOfRun(const StringLocation& cursor, const QuorbItem* candidate, 
 
 bool MatchHostPattern(const StringLocation& cursor, const HostRegex& pattern, uint64_t pos, uint64_t end,
                       uint64_t subMatch, TokenMatch& out) {
-  const RegexOutcome outcome = MatchRegexAt(pattern, *cursor.TextPtr, pos, end, subMatch, out);
+  const RegexOutcome outcome = MatchRegexAt(pattern, *cursor.Attached.TextPtr, pos, end, subMatch, out);
   if (outcome == RegexOutcome::GaveUp && cursor.Owner != nullptr) cursor.Owner->SetErrorIfNone(ErrReparseLimit);
   return outcome == RegexOutcome::Match;
 }
@@ -110,7 +110,7 @@ static bool TokenMatchesAt(const StringLocation& cursor, QuorbItem* candidate, u
   const uint64_t sub = step ? part.SubMatch : 0;
   const bool matched =
       RestOfRun(cursor, candidate, end, sub, found) ||
-      (part.FastMatch != nullptr ? part.FastMatch(*cursor.TextPtr, cursor.Pos, end, sub, found)
+      (part.FastMatch != nullptr ? part.FastMatch(*cursor.Attached.TextPtr, cursor.Pos, end, sub, found)
                                  : MatchHostPattern(cursor, part.Pattern, cursor.Pos, end, sub, found));
   return matched && (found.length != 0 || candidate == wanted);
 }
@@ -120,7 +120,7 @@ static bool TokenMatchesAt(const StringLocation& cursor, QuorbItem* candidate, u
 // the dispatch below: every item in turn.
 static uint64_t FindTokenInTurn(const StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
                                 uint64_t covered, QuorbItem* wanted, bool step, QuorbItem*& item, TokenMatch& match) {
-  const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, cursor.TextPtr->size());
+  const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, cursor.Attached.TextPtr->size());
   const bool quotesOff = cursor.Has(IsQuoteBlind);
   for (uint64_t i = first + 1; i-- > covered;) {
     TokenMatch found;
@@ -138,16 +138,16 @@ static uint64_t FindTokenInTurn(const StringLocation& cursor, const std::vector<
 // by one, then the table's list for that byte.
 static uint64_t FindToken(StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
                           QuorbItem* wanted, bool step, QuorbItem*& item, TokenMatch& match) {
-  const uint64_t covered = DispatchTokensByFirstByte ? cursor.FirstByteDispatch.Covered(tokens, wanted) : 0;
+  const uint64_t covered = DispatchTokensByFirstByte ? cursor.Matching.FirstByteDispatch.Covered(tokens, wanted) : 0;
   if (covered == 0) return FindTokenInTurn(cursor, tokens, first, 0, wanted, step, item, match);
   if (first >= covered) {
     const uint64_t above = FindTokenInTurn(cursor, tokens, first, covered, wanted, step, item, match);
     if (above != NoPosition) return above;
   }
-  const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, cursor.TextPtr->size());
+  const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, cursor.Attached.TextPtr->size());
   const bool quotesOff = cursor.Has(IsQuoteBlind);
-  const auto byte = static_cast<unsigned char>((*cursor.TextPtr)[cursor.Pos]);
-  const TokenDispatch& dispatch = cursor.FirstByteDispatch;
+  const auto byte = static_cast<unsigned char>((*cursor.Attached.TextPtr)[cursor.Pos]);
+  const TokenDispatch& dispatch = cursor.Matching.FirstByteDispatch;
   for (const uint32_t* entry = dispatch.Begin(byte); entry != dispatch.End(byte); ++entry) {
     if (*entry > first) continue;
     TokenMatch found;
@@ -172,11 +172,11 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
   // A rule's stop scan with a memory: its steps are recorded, and where an
   // earlier scan for the same stop took a step it ends as that scan did
   // (nested scans get neither).
-  ScanMemory::Trail* trail = Memory_ != nullptr ? std::exchange(Memory_->trail, nullptr) : nullptr;
-  const ScanMemory::StopScans* known = Memory_ != nullptr ? std::exchange(Memory_->known, nullptr) : nullptr;
+  ScanMemory::Trail* trail = Expanding_.Memory_ != nullptr ? std::exchange(Expanding_.Memory_->trail, nullptr) : nullptr;
+  const ScanMemory::StopScans* known = Expanding_.Memory_ != nullptr ? std::exchange(Expanding_.Memory_->known, nullptr) : nullptr;
 
-  while (Pos < RangeEnd && Pos < TextPtr->size()) {
-    if (Memory_ != nullptr && !TakeStep(*Memory_)) break;
+  while (Pos < RangeEnd && Pos < Attached.TextPtr->size()) {
+    if (Expanding_.Memory_ != nullptr && !TakeStep(*Expanding_.Memory_)) break;
     if (trail != nullptr) {
       if (known != nullptr && ResumeKnownStop(*known, *trail)) break;
       trail->steps.push_back({Pos, false});
@@ -195,10 +195,10 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
     } else {
       lastIndex = index;
       if (match.length > 1 && item->Token().SubMatch == 0 && MatchesRunsOfOneClass(item->Token().FastMatch))
-        RunLeft = {item, TextPtr, TextPtr->size(), Pos, Pos + match.length};
+        Matching.RunLeft = {item, Attached.TextPtr, Attached.TextPtr->size(), Pos, Pos + match.length};
     }
     CurrentToken = item;
-    LastMatch = match;
+    Matching.LastMatch = match;
 
     if (item->Token().TokenKind == TokenWhitespace && !blanksCount) {
       if (trail != nullptr) trail->steps.back().blank = true;
@@ -221,7 +221,7 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
     // Up-to scan: the terminator ends it.
     const bool isTerminator =
         item == wanted ||
-        (!wanted->Text.empty() && TextEqualsAt(*TextPtr, TokenStart, Pos - TokenStart, wanted->Text, Has(IsCaseSensitive)));
+        (!wanted->Text.empty() && TextEqualsAt(*Attached.TextPtr, TokenStart, Pos - TokenStart, wanted->Text, Has(IsCaseSensitive)));
     if (isTerminator) {
       SetBit(IsStopFound, true);
       StopLoc = TokenStart;
@@ -230,7 +230,7 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
     }
     // While expanding, a construct that a rule recognises is one unit.
     if (Has(IsExpanding) && !wanted->Has(IsNoExpansion) && item->Token().SubMatch == 0 && RuleTable != nullptr) {
-      if (QuorbItem* rule = FiledUnderTextAt(RuleTable, *TextPtr, TokenStart, Pos - TokenStart)) {
+      if (QuorbItem* rule = FiledUnderTextAt(RuleTable, *Attached.TextPtr, TokenStart, Pos - TokenStart)) {
         ScanState kept = *this;
         CheckForSyntaxBlock(rule);
         uint64_t after = Pos;
@@ -296,7 +296,7 @@ std::string StringLocation::NextTokenStr() {
 void StringLocation::NextCodeBlock(bool restore) {
   const uint64_t start = Pos;
   const ScanState saved = *this;
-  const TokenMatch savedMatch = LastMatch;
+  const TokenMatch savedMatch = Matching.LastMatch;
   QuorbItem* setAside = nullptr;
   if (Tokens != nullptr && !Tokens->empty() && Tokens->back()->Has(IsSetAside)) {
     setAside = Tokens->back();
@@ -314,7 +314,7 @@ void StringLocation::NextCodeBlock(bool restore) {
     // An expansion's cursor measures many blocks: it keeps the stack's
     // room from one to the next.
     std::vector<ScanMemory::OpenBlock> open;
-    if (Memory_ != nullptr) open.swap(Memory_->openBlocks);
+    if (Expanding_.Memory_ != nullptr) open.swap(Expanding_.Memory_->openBlocks);
     open.push_back({CurrentToken, start});
     bool closed = false;
     while (Pos < RangeEnd) {
@@ -325,8 +325,8 @@ void StringLocation::NextCodeBlock(bool restore) {
       } else if (CurrentToken->Token().TokenKind == TokenCodeBlockMatch &&
                  CurrentToken->Token().Partner == open.back().opener) {
         // Every block closed on the way is measured too.
-        if (Memory_ != nullptr && setAside == nullptr)
-          Memory_->blocks[open.back().start] = {Pos, RangeEnd, true, Has(IsQuoteBlind)};
+        if (Expanding_.Memory_ != nullptr && setAside == nullptr)
+          Expanding_.Memory_->blocks[open.back().start] = {Pos, RangeEnd, true, Has(IsQuoteBlind)};
         open.pop_back();
         if (open.empty()) {
           TokenLen = Pos - start;
@@ -339,18 +339,18 @@ void StringLocation::NextCodeBlock(bool restore) {
     if (!closed) {
       TokenLen = BlockInnerLen = 0;
       Status = 5;
-      if (Memory_ != nullptr && setAside == nullptr) Memory_->blocks[start] = {Pos, RangeEnd, false, Has(IsQuoteBlind)};
+      if (Expanding_.Memory_ != nullptr && setAside == nullptr) Expanding_.Memory_->blocks[start] = {Pos, RangeEnd, false, Has(IsQuoteBlind)};
     }
-    if (Memory_ != nullptr) {
+    if (Expanding_.Memory_ != nullptr) {
       open.clear();
-      Memory_->openBlocks.swap(open);
+      Expanding_.Memory_->openBlocks.swap(open);
     }
   }
 
   if (restore) {
     const uint64_t after = Pos;
     static_cast<ScanState&>(*this) = saved;
-    LastMatch = savedMatch;
+    Matching.LastMatch = savedMatch;
     Pos = after;
   } else {
     ScanStart = TokenLoc = start;
@@ -384,7 +384,7 @@ bool StringLocation::ResumeKnownStop(const ScanMemory::StopScans& known, ScanMem
   if (from.lastBlank != NoPosition) BlankStart = from.lastBlank;
   if (TokenLoc == NoPosition && from.firstToken != NoPosition) TokenLoc = ScanStart = from.firstToken;
   CurrentToken = end.current;
-  LastMatch = end.lastMatch;
+  Matching.LastMatch = end.lastMatch;
   TokenStart = StopLoc = end.stopLoc;
   StopLen = end.stopLen;
   Pos = end.stopLoc + end.stopLen;
@@ -393,9 +393,9 @@ bool StringLocation::ResumeKnownStop(const ScanMemory::StopScans& known, ScanMem
 }
 
 bool StringLocation::SkipKnownBlock(uint64_t start) {
-  if (Memory_ == nullptr || !Memory_->remember) return false;
-  auto known = Memory_->blocks.find(start);
-  if (known == Memory_->blocks.end()) return false;
+  if (Expanding_.Memory_ == nullptr || !Expanding_.Memory_->remember) return false;
+  auto known = Expanding_.Memory_->blocks.find(start);
+  if (known == Expanding_.Memory_->blocks.end()) return false;
   const ScanMemory::Block& block = known->second;
   if (block.quoteBlind != Has(IsQuoteBlind)) return false;
   if (block.closed ? block.after > RangeEnd : block.rangeEnd != RangeEnd) return false;
@@ -414,12 +414,12 @@ StringLocation::BlockSpan StringLocation::MeasureBlock(uint64_t at) {
 
 void StringLocation::StringUpdate_(const std::string& text) {
   const uint64_t newLength = text.size();
-  RangeEnd = RangeEnd + newLength >= TextLength ? RangeEnd + newLength - TextLength : 0;
+  RangeEnd = RangeEnd + newLength >= Attached.TextLength ? RangeEnd + newLength - Attached.TextLength : 0;
   StopLoc = Pos;
   StopLen = 0;
-  TextLength = newLength;
-  TextPtr = &text;
-  RunLeft = RunRemainder();
+  Attached.TextLength = newLength;
+  Attached.TextPtr = &text;
+  Matching.RunLeft = RunRemainder();
 }
 
 }  // namespace QuorbNameSpace

@@ -34,13 +34,13 @@ static std::vector<StringLocation*> PassesBelow(const StringLocation* from) {
 }
 
 void StringLocation::ResetForHost(TransformResetEnum kind) {
-  RuleHandles.clear();  // blank rules stay owned by BlankRules_
+  HostRules.RuleHandles.clear();  // blank rules stay owned by BlankRules_
   ResetStringLocation(kind);
   Passes.clear();       // the reset freed every pass
-  InputRefTarget = nullptr;
+  Attached.InputRefTarget = nullptr;
   AttachText(&EmptyString);
   Grammar = std::regex::ECMAScript;
-  RulesDefault.EditRule().DefiningTransform = this;
+  HostRules.RulesDefault.EditRule().DefiningTransform = this;
 
   if (Parent != nullptr) {
     // A pass takes its parent's parts again, never listing itself among
@@ -80,8 +80,8 @@ void StringLocation::ResetForHost(TransformResetEnum kind) {
 }
 
 StringLocation* StringLocation::MakePass(bool share) {
-  if (share) return new StringLocation(*TextPtr, this);
-  auto* pass = new StringLocation(*TextPtr, nullptr);
+  if (share) return new StringLocation(*Attached.TextPtr, this);
+  auto* pass = new StringLocation(*Attached.TextPtr, nullptr);
   pass->Owner = Owner;
   if (Tokens != nullptr) pass->ImportTokens(*Tokens);
   return pass;
@@ -127,7 +127,7 @@ bool StringLocation::DisownBlankRule(QuorbItem* rule) {
   auto found = std::find(BlankRules_.begin(), BlankRules_.end(), rule);
   if (found == BlankRules_.end()) return false;
   BlankRules_.erase(found);
-  std::replace(RuleHandles.begin(), RuleHandles.end(), rule, static_cast<QuorbItem*>(nullptr));
+  std::replace(HostRules.RuleHandles.begin(), HostRules.RuleHandles.end(), rule, static_cast<QuorbItem*>(nullptr));
   return true;
 }
 
@@ -139,7 +139,7 @@ void StringLocation::SetOwnerInstance(Quorb* owner) {
       if (token->DataType == nullptr) continue;
       // The former instance's type objects go with it.
       const size_t number = static_cast<size_t>(token->DataType->Index);
-      token->DataType = number < owner->DataTypes.size() ? owner->DataTypes[number] : nullptr;
+      token->DataType = number < owner->Types.DataTypes.size() ? owner->Types.DataTypes[number] : nullptr;
     }
   }
   for (StringLocation* pass : Passes) {
@@ -176,7 +176,7 @@ void StringLocation::ReleaseHostParts() {
   SetBit(IsOwner, owning);
   for (QuorbItem* rule : BlankRules_) delete rule;
   BlankRules_.clear();
-  RuleHandles.clear();
+  HostRules.RuleHandles.clear();
   if (LocalOf != nullptr && LocalOf->Rule().LocalTransform == this) LocalOf->EditRule().LocalTransform = nullptr;
   LocalOf = nullptr;
 }

@@ -27,14 +27,14 @@ const int MaxFormatDepth = 16;
 // formatting ends.
 class FormattingScope {
  public:
-  explicit FormattingScope(Quorb* instance) : instance_(instance), savedMask_(instance->IgnoredExceptions) {
-    instance_->IgnoredExceptions = FiveExceptionFlags;
-    ++instance_->FormatDepth;
+  explicit FormattingScope(Quorb* instance) : instance_(instance), savedMask_(instance->Evaluator.IgnoredExceptions) {
+    instance_->Evaluator.IgnoredExceptions = FiveExceptionFlags;
+    ++instance_->Running.FormatDepth;
   }
   ~FormattingScope() {
-    QUORB_ASSERT(instance_->FormatDepth > 0);
-    --instance_->FormatDepth;
-    instance_->IgnoredExceptions = savedMask_;
+    QUORB_ASSERT(instance_->Running.FormatDepth > 0);
+    --instance_->Running.FormatDepth;
+    instance_->Evaluator.IgnoredExceptions = savedMask_;
   }
   FormattingScope(const FormattingScope&) = delete;
   FormattingScope& operator=(const FormattingScope&) = delete;
@@ -49,16 +49,16 @@ std::string& TextOf(QuorbItem* item) { return *static_cast<std::string*>(item->V
 
 // Runs an output expression on `text` through the instance's output-text item.
 std::string RunOutputExpression(Quorb* instance, QuorbParsedExpr* expr, const std::string& text) {
-  if (instance->OutputTextItem != nullptr && instance->OutputTextItem->ValuePtr != nullptr)
-    TextOf(instance->OutputTextItem) = text;
+  if (instance->Definitions.OutputTextItem != nullptr && instance->Definitions.OutputTextItem->ValuePtr != nullptr)
+    TextOf(instance->Definitions.OutputTextItem) = text;
   // An error pending from before (evaluations never clear it) belongs to
   // no part of this expression: the format prints its value, and the
   // pending error stays the one reported.
   const int32_t pending = instance->Error.Number;
   instance->Error.Number = 0;
-  instance->Flags |= PropertyBit(IsFormatting);
+  instance->Definitions.Flags |= PropertyBit(IsFormatting);
   std::string result = expr->EvaluateStr();
-  instance->Flags &= ~PropertyBit(IsFormatting);
+  instance->Definitions.Flags &= ~PropertyBit(IsFormatting);
   if (pending != 0) instance->Error.Number = pending;
   return result;
 }
@@ -70,15 +70,15 @@ std::string QuorbDataType::ToStringFormatted(const void* value) { return ToStrin
 std::string QuorbDataType::ToStringFormatted(const std::string& text) {
   if (Outputs.empty() || Item == nullptr) return text;
   Quorb* instance = Item->Owner;
-  if (instance == nullptr || (instance->Flags & PropertyBit(IsFormatting)) != 0) return text;
-  if (instance->StringType == nullptr) return text;
+  if (instance == nullptr || (instance->Definitions.Flags & PropertyBit(IsFormatting)) != 0) return text;
+  if (instance->Types.StringType == nullptr) return text;
 
-  if (instance->FormatDepth >= MaxFormatDepth) {
-    if (instance->FormatDepth == MaxFormatDepth) instance->ErrorRaise(nullptr, ErrReparseLimit);
+  if (instance->Running.FormatDepth >= MaxFormatDepth) {
+    if (instance->Running.FormatDepth == MaxFormatDepth) instance->ErrorRaise(nullptr, ErrReparseLimit);
     return text;
   }
 
-  QuorbItem current(instance->StringType, std::string());
+  QuorbItem current(instance->Types.StringType, std::string());
   if (current.ValuePtr == nullptr) return text;
   TextOf(&current) = text;
   ExpressionPart context;

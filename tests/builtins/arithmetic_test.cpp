@@ -159,11 +159,11 @@ TEST_F(IntArithmeticTest, DivisionByZeroRunsTheErrorHandlers) {
   handler.Owner = &instance;
   handler.SetBit(IsErrorHandler, true);
   handler.Callback = reinterpret_cast<QuorbCallback>(reinterpret_cast<void (*)()>(&HandlerCount::Count));
-  instance.ErrorHandlers.push_back(&handler);
+  instance.Definitions.ErrorHandlers.push_back(&handler);
   HandlerCount::calls = 0;
   EXPECT_EQ(RunInt(&Modulo_Int, {I(1), I(0)}), 0);
   EXPECT_EQ(HandlerCount::calls, 1);
-  instance.ErrorHandlers.clear();
+  instance.Definitions.ErrorHandlers.clear();
 }
 
 TEST_F(IntArithmeticTest, DivisionByZeroWithoutAnInstanceStillGivesZero) {

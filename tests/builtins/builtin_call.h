@@ -40,12 +40,12 @@ class BuiltinCall : public ::testing::Test {
   }
 
   // Items holding exactly the given value (NaN, -0 and infinities included).
-  QuorbItem* D(double value) { return Set(Value(instance.DoubleType, "0"), value); }
-  QuorbItem* I(int32_t value) { return Set(Value(instance.IntType, "0"), value); }
-  QuorbItem* I64(int64_t value) { return Set(Value(instance.DataTypes[TypeInt64], "0"), value); }
-  QuorbItem* B(uint8_t byte) { return Set(Value(instance.BoolType, "0"), byte); }
+  QuorbItem* D(double value) { return Set(Value(instance.Types.DoubleType, "0"), value); }
+  QuorbItem* I(int32_t value) { return Set(Value(instance.Types.IntType, "0"), value); }
+  QuorbItem* I64(int64_t value) { return Set(Value(instance.Types.DataTypes[TypeInt64], "0"), value); }
+  QuorbItem* B(uint8_t byte) { return Set(Value(instance.Types.BoolType, "0"), byte); }
   QuorbItem* S(const std::string& text) {
-    QuorbItem* item = Value(instance.StringType, "");
+    QuorbItem* item = Value(instance.Types.StringType, "");
     *static_cast<std::string*>(item->ValuePtr) = text;
     return item;
   }
@@ -63,7 +63,7 @@ class BuiltinCall : public ::testing::Test {
   // A pointer argument as argument matching passes one: an item of the
   // Pointer type with the pointer bit, whose cell holds `address`.
   QuorbItem* Ptr(void* address) {
-    QuorbItem* item = Set(Value(instance.PointerType, "0"), reinterpret_cast<uintptr_t>(address));
+    QuorbItem* item = Set(Value(instance.Types.PointerType, "0"), reinterpret_cast<uintptr_t>(address));
     item->SetBit(IsPointer, true);
     return item;
   }
@@ -72,7 +72,7 @@ class BuiltinCall : public ::testing::Test {
   // Runs `callback` on a part with `args` and a new result item of
   // `resultType` (none for null); returns the result item.
   QuorbItem* Run(QuorbCallback callback, std::vector<QuorbItem*> args, QuorbDataType* resultType) {
-    QuorbItem* result = resultType != nullptr ? Value(resultType, resultType == instance.StringType ? "" : "0") : nullptr;
+    QuorbItem* result = resultType != nullptr ? Value(resultType, resultType == instance.Types.StringType ? "" : "0") : nullptr;
     RunInto(callback, std::move(args), result);
     return result;
   }
@@ -89,17 +89,17 @@ class BuiltinCall : public ::testing::Test {
   }
 
   double RunDouble(QuorbCallback callback, std::vector<QuorbItem*> args) {
-    return Read<double>(Run(callback, std::move(args), instance.DoubleType));
+    return Read<double>(Run(callback, std::move(args), instance.Types.DoubleType));
   }
   int32_t RunInt(QuorbCallback callback, std::vector<QuorbItem*> args) {
-    return Read<int32_t>(Run(callback, std::move(args), instance.IntType));
+    return Read<int32_t>(Run(callback, std::move(args), instance.Types.IntType));
   }
   int64_t RunInt64(QuorbCallback callback, std::vector<QuorbItem*> args) {
-    return Read<int64_t>(Run(callback, std::move(args), instance.DataTypes[TypeInt64]));
+    return Read<int64_t>(Run(callback, std::move(args), instance.Types.DataTypes[TypeInt64]));
   }
   // The Bool result's byte, which must be exactly 0 or 1.
   int RunBool(QuorbCallback callback, std::vector<QuorbItem*> args) {
-    QuorbItem* result = Value(instance.BoolType, "0");
+    QuorbItem* result = Value(instance.Types.BoolType, "0");
     *static_cast<uint8_t*>(result->ValuePtr) = 0x55;  // neither 0 nor 1: an unwritten result shows
     RunInto(callback, std::move(args), result);
     return Read<uint8_t>(result);

@@ -162,14 +162,14 @@ TEST_F(BuiltinDefinitionsTest, PrefixNotAndBangDeclareTheWidthsTheirCallbacksUse
   QuorbItem* bitwiseNot = HeadOf(instance, "Not");
   ASSERT_NE(bitwiseNot, nullptr);
   ASSERT_EQ(bitwiseNot->SubItems.size(), 1u);
-  EXPECT_EQ(bitwiseNot->DataType, instance.IntType);
-  EXPECT_EQ(bitwiseNot->SubItems[0]->DataType, instance.IntType);
+  EXPECT_EQ(bitwiseNot->DataType, instance.Types.IntType);
+  EXPECT_EQ(bitwiseNot->SubItems[0]->DataType, instance.Types.IntType);
   QuorbItem* logicalNot = HeadOf(instance, "!");
   ASSERT_NE(logicalNot, nullptr);
   ASSERT_EQ(logicalNot->Callback, &Boolean_Not);
   ASSERT_EQ(logicalNot->SubItems.size(), 1u);
-  EXPECT_EQ(logicalNot->DataType, instance.BoolType);
-  EXPECT_EQ(logicalNot->SubItems[0]->DataType, instance.DoubleType);
+  EXPECT_EQ(logicalNot->DataType, instance.Types.BoolType);
+  EXPECT_EQ(logicalNot->SubItems[0]->DataType, instance.Types.DoubleType);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ TEST_F(BuiltinExpressionsTest, ComparisonsOfStringsAndNaN) {
   EXPECT_EQ(Eval("\"abc\" < \"abd\""), "true");
   EXPECT_EQ(Eval("\"ab\" < \"abc\""), "true");
   EXPECT_EQ(Eval("\"b\" > \"abc\""), "true");
-  instance.IgnoredExceptions = FiveExceptionFlags;
+  instance.Evaluator.IgnoredExceptions = FiveExceptionFlags;
   EXPECT_EQ(Eval("0/0 == 0/0"), "false");
   EXPECT_EQ(Eval("0/0 <> 0/0"), "true");
 }

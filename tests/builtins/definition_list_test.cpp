@@ -49,7 +49,7 @@ TEST(DefinitionList, HoldsEveryRow) {
   for (const char* name : {"Min", "Max"}) {
     QuorbItem* head = HeadOf(instance, name);
     ASSERT_NE(head, nullptr) << name;
-    EXPECT_EQ(head->DataType, instance.StringType) << name;
+    EXPECT_EQ(head->DataType, instance.Types.StringType) << name;
     ASSERT_NE(head->NextOverload, nullptr) << name;
     EXPECT_EQ(head->NextOverload->NextOverload, nullptr) << name;
   }

@@ -196,7 +196,7 @@ TEST_F(RealMathTest, SecondOutputsGoWhereThePointerArgumentPoints) {
   EXPECT_EQ(-quotient % 8, 3) << "and at least its three low bits";
 
   // A Pointer value without the parameter's bit is an address all the same.
-  QuorbItem* plainPointer = Set(Value(instance.PointerType, "0"), reinterpret_cast<uintptr_t>(&exponent));
+  QuorbItem* plainPointer = Set(Value(instance.Types.PointerType, "0"), reinterpret_cast<uintptr_t>(&exponent));
   EXPECT_EQ(RunDouble(&Frexp, {D(0.75), plainPointer}), 0.75);
   EXPECT_EQ(exponent, 0);
 }
@@ -204,10 +204,10 @@ TEST_F(RealMathTest, SecondOutputsGoWhereThePointerArgumentPoints) {
 TEST_F(RealMathTest, SecondOutputsGoIntoBoundStorageOfThePointedToType) {
   // Argument matching may bind the pointed-to variable itself.
   int32_t exponent = 0;
-  EXPECT_EQ(RunDouble(&Frexp, {D(8), At(instance.IntType, &exponent)}), 0.5);
+  EXPECT_EQ(RunDouble(&Frexp, {D(8), At(instance.Types.IntType, &exponent)}), 0.5);
   EXPECT_EQ(exponent, 4);
   double integral = 0;
-  EXPECT_EQ(RunDouble(&Modf, {D(2.5), At(instance.DoubleType, &integral)}), 0.5);
+  EXPECT_EQ(RunDouble(&Modf, {D(2.5), At(instance.Types.DoubleType, &integral)}), 0.5);
   EXPECT_EQ(integral, 2.0);
 }
 
@@ -215,7 +215,7 @@ TEST_F(RealMathTest, SecondOutputsThroughANullPointerAreSkipped) {
   EXPECT_EQ(RunDouble(&Frexp, {D(8), Ptr(nullptr)}), 0.5);
   EXPECT_EQ(RunDouble(&Modf, {D(2.5), Ptr(nullptr)}), 0.5);
   EXPECT_EQ(RunDouble(&Remquo, {D(10), D(3), Ptr(nullptr)}), 1.0);
-  EXPECT_EQ(RunDouble(&Frexp, {D(8), At(instance.IntType, nullptr)}), 0.5);
+  EXPECT_EQ(RunDouble(&Frexp, {D(8), At(instance.Types.IntType, nullptr)}), 0.5);
 }
 
 TEST_F(RealMathTest, LroundKeepsTheLowThirtyTwoBits) {

@@ -14,8 +14,8 @@ namespace {
 
 class StringCallbacks : public BuiltinCall {
  protected:
-  QuorbItem* Size(size_t value) { return Set(Value(instance.DataTypes[TypeSizeT], "0"), value); }
-  QuorbItem* Byte(uint8_t value) { return Set(Value(instance.DataTypes[TypeInt8u], "0"), value); }
+  QuorbItem* Size(size_t value) { return Set(Value(instance.Types.DataTypes[TypeSizeT], "0"), value); }
+  QuorbItem* Byte(uint8_t value) { return Set(Value(instance.Types.DataTypes[TypeInt8u], "0"), value); }
 
   // Runs `callback` into a String result that already holds text.
   std::string RunText(QuorbCallback callback, std::vector<QuorbItem*> args) {
@@ -49,7 +49,7 @@ TEST_F(StringCallbacks, CopiesGiveTheEmptyTextWithError19) {
 
 TEST_F(StringCallbacks, CStrWritesOneAddressIntoThePointerCell) {
   QuorbItem* text = S("abc");
-  QuorbItem* address = Run(&String_C_Str, {text}, instance.PointerType);
+  QuorbItem* address = Run(&String_C_Str, {text}, instance.Types.PointerType);
   EXPECT_EQ(HeldAddress(address), static_cast<const void*>(static_cast<std::string*>(text->ValuePtr)->c_str()));
 }
 

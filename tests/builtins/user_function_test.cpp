@@ -26,8 +26,8 @@ class UserFunctionTest : public ::testing::Test {
 TEST_F(UserFunctionTest, CallsLeavePoolsAndStackAsTheyFoundThemAndStopGrowingOnceWarm) {
   Define("Function: fib(n) = IIf(n < 2, n, fib(n - 1) + fib(n - 2))");
   Define("Function: label(n As Int, s As String) As String = IIf(n < 1, s, label(n - 1, s))");
-  QuorbDataType* doubles = instance.DoubleType;
-  QuorbDataType* strings = instance.StringType;
+  QuorbDataType* doubles = instance.Types.DoubleType;
+  QuorbDataType* strings = instance.Types.StringType;
   struct Run {
     const char* text;
     const char* expected;
@@ -42,14 +42,14 @@ TEST_F(UserFunctionTest, CallsLeavePoolsAndStackAsTheyFoundThemAndStopGrowingOnc
     EXPECT_EQ(strings->ValuePool.size(), warmStrings) << run.text;
     EXPECT_EQ(doubles->ValuePoolUsed, 0u) << run.text;
     EXPECT_EQ(strings->ValuePoolUsed, 0u) << run.text;
-    EXPECT_TRUE(instance.ValueSaveStack.empty()) << run.text;
-    EXPECT_EQ(instance.CallDepth, 0) << run.text;
+    EXPECT_TRUE(instance.Evaluator.ValueSaveStack.empty()) << run.text;
+    EXPECT_EQ(instance.Running.CallDepth, 0) << run.text;
   }
   // After the depth limit stopped a call, the next evaluation runs again.
   Define("Function: deep(n) = IIf(n == 0, 0, 1 + deep(n - 1))");
   EXPECT_EQ(instance.EvalStr("deep(1000000)"), "Reparsing has passed the specified limit");
   EXPECT_EQ(doubles->ValuePoolUsed, 0u);
-  EXPECT_TRUE(instance.ValueSaveStack.empty());
+  EXPECT_TRUE(instance.Evaluator.ValueSaveStack.empty());
   EXPECT_EQ(instance.EvalStr("deep(3)"), "3");
 }
 

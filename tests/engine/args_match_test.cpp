@@ -70,7 +70,7 @@ TEST_F(ArgsMatchTest, ExactMatchBeatsConversionAndNewestComesFirst) {
       << "a third type that converts to both picks the newer, converted";
   const ExpressionPart* conversion = converted->First;
   EXPECT_EQ(conversion->Result, conversion->Next->Args[0]);
-  EXPECT_EQ(conversion->Result->DataType, instance.DoubleType);
+  EXPECT_EQ(conversion->Result->DataType, instance.Types.DoubleType);
   EXPECT_EQ(converted->Evaluate(), 2);
 
   Define("Function: G(x As Double) As Double", &Never);
@@ -83,13 +83,13 @@ TEST_F(ArgsMatchTest, LiteralsAreConvertedOnceInPlace) {
   EXPECT_EQ(Steps(expr), (std::vector<QuorbCallback>{&HalfInt})) << "no conversion step for a literal";
   const QuorbItem* literal = expr->First->Args[0];
   EXPECT_TRUE(literal->Has(IsLiteral));
-  EXPECT_EQ(literal->DataType, instance.IntType);
+  EXPECT_EQ(literal->DataType, instance.Types.IntType);
   EXPECT_EQ(*static_cast<int32_t*>(literal->ValuePtr), 7);
   EXPECT_EQ(expr->EvaluateInt(), 3);
   QuorbItem* x = Variable("x = 9");
   QuorbParsedExpr* fromVariable = Parse("Half(x)");
   EXPECT_EQ(Steps(fromVariable), (std::vector<QuorbCallback>{&ConvertPartFunc, &HalfInt}));
-  EXPECT_EQ(x->DataType, instance.DoubleType) << "a variable is never re-typed";
+  EXPECT_EQ(x->DataType, instance.Types.DoubleType) << "a variable is never re-typed";
   EXPECT_EQ(fromVariable->EvaluateInt(), 4);
   D(x) = 21;
   EXPECT_EQ(fromVariable->EvaluateInt(), 10) << "the step converts at every run";
@@ -103,7 +103,7 @@ TEST_F(ArgsMatchTest, ConversionsForARejectedOverloadAreNotKept) {
   Define("Function: H(a As Int, b As String) As Single", &Never);
   QuorbParsedExpr* expr = Parse("H(2.75, 1)");
   EXPECT_EQ(Steps(expr), (std::vector<QuorbCallback>{&SeeFloat}));
-  EXPECT_EQ(expr->First->Args[0]->DataType, instance.DataTypes[TypeSingle]);
+  EXPECT_EQ(expr->First->Args[0]->DataType, instance.Types.DataTypes[TypeSingle]);
   float seen = 0;
   expr->Execute();
   std::memcpy(&seen, Terminator(expr)->Result->ValuePtr, sizeof seen);
@@ -138,7 +138,7 @@ TEST_F(ArgsMatchTest, AnyTypeArgumentTakesTheParameterType) {
   Define("Function: Half(n As Int) As Int", &HalfInt);
   QuorbParsedExpr* expr = Parse("Half(Anything())");
   EXPECT_EQ(Steps(expr), (std::vector<QuorbCallback>{&AnyValue, &HalfInt})) << "no conversion step";
-  EXPECT_EQ(expr->First->Result->DataType, instance.IntType);
+  EXPECT_EQ(expr->First->Result->DataType, instance.Types.IntType);
   EXPECT_EQ(expr->EvaluateInt(), 3);
 }
 
@@ -193,7 +193,7 @@ TEST_F(ArgsMatchTest, ByExprConversionMovesWithItsArgument) {
   QuorbParsedExpr* a = call->Args[0]->ParsedExpr;
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(Steps(a), (std::vector<QuorbCallback>{&Multiply, &ConvertPartFunc}));
-  EXPECT_EQ(a->ResultType, instance.IntType);
+  EXPECT_EQ(a->ResultType, instance.Types.IntType);
   EXPECT_EQ(*static_cast<int32_t*>(a->EvaluateVoid()), 7);
 }
 
@@ -245,14 +245,14 @@ TEST_F(LanguageCallbacksTest, RecursiveFunctionLeavesPoolsAndStackAsFound) {
   Define("Function: Fact(n) = IIf(n < 2, 1, n * Fact(n - 1))");
   EXPECT_EQ(Value("Fact(5)"), 120);
   EXPECT_EQ(Value("Fact(10) / Fact(9)"), 10);
-  EXPECT_EQ(instance.DoubleType->ValuePoolUsed, 0u);
-  EXPECT_GE(instance.DoubleType->ValuePool.size(), 10u);
-  EXPECT_TRUE(instance.ValueSaveStack.empty());
+  EXPECT_EQ(instance.Types.DoubleType->ValuePoolUsed, 0u);
+  EXPECT_GE(instance.Types.DoubleType->ValuePool.size(), 10u);
+  EXPECT_TRUE(instance.Evaluator.ValueSaveStack.empty());
   QuorbItem* fact = instance.ItemOfByName("Fact", 0, true, false);
   EXPECT_EQ(fact->CurrentCall, nullptr);
-  const size_t pooled = instance.DoubleType->ValuePool.size();
+  const size_t pooled = instance.Types.DoubleType->ValuePool.size();
   EXPECT_EQ(Value("Fact(6)"), 720);
-  EXPECT_EQ(instance.DoubleType->ValuePool.size(), pooled) << "no allocation once the pool is deep enough";
+  EXPECT_EQ(instance.Types.DoubleType->ValuePool.size(), pooled) << "no allocation once the pool is deep enough";
 }
 
 TEST_F(LanguageCallbacksTest, FunctionCallArgumentsAreCopiesAndTheItemComesLast) {
@@ -270,11 +270,11 @@ TEST_F(LanguageCallbacksTest, FunctionCallArgumentsAreCopiesAndTheItemComesLast)
 TEST_F(LanguageCallbacksTest, AddressOfAndValueAtAlias) {
   QuorbItem* x = Variable("x = 3");
   QuorbParsedExpr* address = Parse("AddressOf(x)");
-  EXPECT_EQ(address->ResultType, instance.PointerType);
+  EXPECT_EQ(address->ResultType, instance.Types.PointerType);
   const QuorbItem* result = Terminator(address)->Result;
   EXPECT_TRUE(result->Has(IsPointer));
   ASSERT_EQ(result->SubItems.size(), 1u);
-  EXPECT_EQ(result->SubItems[0]->DataType, instance.DoubleType);
+  EXPECT_EQ(result->SubItems[0]->DataType, instance.Types.DoubleType);
   address->Execute();
   uintptr_t held = 0;
   std::memcpy(&held, result->ValuePtr, sizeof held);

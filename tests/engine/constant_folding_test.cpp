@@ -81,7 +81,7 @@ const TwinCase twinCases[] = {
 TEST_F(ConstantFoldingTest, FoldedAndUnfoldedTwinsAgreeBitForBitAndFlagForFlag) {
   const int modes[] = {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO};
   for (int mask : {0, FE_INEXACT | FE_UNDERFLOW}) {
-    instance.IgnoredExceptions = mask;
+    instance.Evaluator.IgnoredExceptions = mask;
     for (int parseMode : modes) {
       for (const TwinCase& c : twinCases) {
         SCOPED_TRACE(std::string(c.folded) + " with mask " + std::to_string(mask) + " parsed in mode " +
@@ -111,7 +111,7 @@ TEST_F(ConstantFoldingTest, FoldedAndUnfoldedTwinsAgreeBitForBitAndFlagForFlag) 
 }
 
 TEST_F(ConstantFoldingTest, EveryFloatingPointErrorComesFromFoldedAndUnfoldedText) {
-  instance.IgnoredExceptions = 0;
+  instance.Evaluator.IgnoredExceptions = 0;
   struct Case {
     const char* text;
     int32_t error;
@@ -131,7 +131,7 @@ TEST_F(ConstantFoldingTest, EveryFloatingPointErrorComesFromFoldedAndUnfoldedTex
 }
 
 TEST_F(ConstantFoldingTest, AStepInAByExprArgumentRaisesInexactOnlyWhenItRuns) {
-  instance.IgnoredExceptions = 0;
+  instance.Evaluator.IgnoredExceptions = 0;
   EXPECT_EQ(Run(ParseText("IIf(d1 > 0, 1, 2/3)")).error, 0) << "the branch holding 2/3 is not taken";
   EXPECT_EQ(Run(ParseText("IIf(d1 < 0, 1, 2/3)")).error, ErrInexact);
 }

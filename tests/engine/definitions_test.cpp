@@ -37,9 +37,9 @@ TEST(DefinitionKeywords, NumbersArePositionsInTheList) {
 
 TEST_F(DefinitionsTest, NewInstanceDefinesItsTypesAndConversions) {
   EXPECT_EQ(instance.Error.Number, 0);
-  ASSERT_NE(instance.IntType, nullptr);
-  EXPECT_EQ(Find("int")->DataType, instance.IntType);
-  EXPECT_EQ(instance.DataTypes[TypeSingle], Find("single")->DataType);
+  ASSERT_NE(instance.Types.IntType, nullptr);
+  EXPECT_EQ(Find("int")->DataType, instance.Types.IntType);
+  EXPECT_EQ(instance.Types.DataTypes[TypeSingle], Find("single")->DataType);
   EXPECT_NE(Find("float")->DataType, Find("single")->DataType);
   EXPECT_TRUE(instance.ConvertsTo(TypeInt32, TypeDouble));
   EXPECT_TRUE(instance.ConvertsTo(TypeBoolean, TypeComplex));
@@ -47,8 +47,8 @@ TEST_F(DefinitionsTest, NewInstanceDefinesItsTypesAndConversions) {
   EXPECT_TRUE(instance.ConvertsTo(TypeComplex, TypeOmni));
   EXPECT_FALSE(instance.ConvertsTo(TypeComplex, TypeDouble));
   EXPECT_FALSE(instance.ConvertsTo(TypeDouble, TypePointer));
-  EXPECT_EQ(instance.DefaultItem->DataType, instance.DoubleType);
-  EXPECT_EQ(instance.DefaultItem->Precedence, 1);
+  EXPECT_EQ(instance.Definitions.DefaultItem->DataType, instance.Types.DoubleType);
+  EXPECT_EQ(instance.Definitions.DefaultItem->Precedence, 1);
 }
 
 TEST_F(DefinitionsTest, EmptyTextGivesAnAnonymousItem) {
@@ -56,7 +56,7 @@ TEST_F(DefinitionsTest, EmptyTextGivesAnAnonymousItem) {
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(instance.Error.Number, 0);
   EXPECT_TRUE(item->Has(IsAnonymous));
-  EXPECT_EQ(instance.AnonymousItems.count(item), 1u);
+  EXPECT_EQ(instance.Kept.AnonymousItems.count(item), 1u);
   EXPECT_EQ(item->Owner, &instance);
 }
 
@@ -78,7 +78,7 @@ TEST_F(DefinitionsTest, NameFilesAndLockProtects) {
   QuorbItem* item = instance.Define("Name: Answer ~~ DataType: Int ~~ Value: 42", nullptr, nullptr);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(Find("answer"), item);
-  EXPECT_EQ(item->DataType, instance.IntType);
+  EXPECT_EQ(item->DataType, instance.Types.IntType);
   EXPECT_EQ(*static_cast<int32_t*>(item->ValuePtr), 42);
   QuorbItem* locked = instance.Define("Lock ~~ Name: fixed", nullptr, nullptr);
   ASSERT_NE(locked, nullptr);
@@ -99,7 +99,7 @@ TEST_F(DefinitionsTest, EmptyFirstKeywordIsNotCounted) {
   QuorbItem* item = instance.Define("~~ DataType: Fraction : Type_Float_Double", nullptr, nullptr);
   ASSERT_NE(item, nullptr);
   EXPECT_TRUE(item->Has(IsDataType));
-  EXPECT_EQ(instance.DoubleType, item->DataType);
+  EXPECT_EQ(instance.Types.DoubleType, item->DataType);
 }
 
 TEST_F(DefinitionsTest, UnknownClassWordFilesNothing) {
@@ -114,7 +114,7 @@ TEST_F(DefinitionsTest, ATypeCannotBeRetypedByALaterClause) {
   QuorbItem* existing = instance.Define("DataType: Text3 : Type_String", nullptr, nullptr);
   ASSERT_NE(existing, nullptr);
   EXPECT_EQ(instance.Define("DataType: Text3 ~~ DataType: Int", nullptr, nullptr), nullptr);
-  EXPECT_NE(existing->DataType, instance.IntType);
+  EXPECT_NE(existing->DataType, instance.Types.IntType);
   // Tearing the instance down frees each type object once (ASan checks).
 }
 
@@ -123,16 +123,16 @@ TEST_F(DefinitionsTest, ConvertsBetweenFillsBothRowsAndDefinesNothing) {
   instance.Define("DataType: B : Type_Integer_16u", nullptr, nullptr);
   int32_t a = Find("a")->DataType->Index;
   int32_t b = Find("b")->DataType->Index;
-  instance.ConversionTable[a].clear();
-  instance.ConversionTable[b].clear();
+  instance.Types.ConversionTable[a].clear();
+  instance.Types.ConversionTable[b].clear();
   EXPECT_EQ(instance.Define("ConvertsBetween: A, B", nullptr, nullptr), nullptr);
   EXPECT_EQ(instance.Error.Number, 0);
   EXPECT_TRUE(instance.ConvertsTo(a, b) && instance.ConvertsTo(b, a) && instance.ConvertsTo(a, a));
 }
 
 TEST_F(DefinitionsTest, ConvertsFromAndToGoOppositeWays) {
-  instance.ConversionTable[TypeInt8].clear();
-  instance.ConversionTable[TypeInt16].clear();
+  instance.Types.ConversionTable[TypeInt8].clear();
+  instance.Types.ConversionTable[TypeInt16].clear();
   instance.Define("DataType: Int8 ~~ ConvertsFrom: Int16", nullptr, nullptr);
   EXPECT_TRUE(instance.ConvertsTo(TypeInt16, TypeInt8));
   EXPECT_FALSE(instance.ConvertsTo(TypeInt8, TypeInt16));
@@ -174,12 +174,12 @@ TEST_F(DefinitionsTest, ErrorHandlersAtPositions) {
   QuorbItem* second = instance.Define("ErrorHandler: 0", &Callback, nullptr);
   QuorbItem* third = instance.Define("ErrorHandler: 0", &Callback, nullptr);
   QuorbItem* last = instance.AddErrorHandler(&Handler, 99);
-  ASSERT_EQ(instance.ErrorHandlers.size(), 4u);
-  EXPECT_EQ(instance.ErrorHandlers, (std::vector<QuorbItem*>{third, second, first, last}));
+  ASSERT_EQ(instance.Definitions.ErrorHandlers.size(), 4u);
+  EXPECT_EQ(instance.Definitions.ErrorHandlers, (std::vector<QuorbItem*>{third, second, first, last}));
   EXPECT_TRUE(last->Has(IsErrorHandler));
   EXPECT_EQ(reinterpret_cast<ErasedFunction>(last->Callback), reinterpret_cast<ErasedFunction>(&Handler));
   EXPECT_EQ(instance.Define("ErrorHandler: first", &Callback, nullptr), nullptr);
-  EXPECT_EQ(instance.ErrorHandlers.size(), 4u) << "a failed definition leaves no handler behind";
+  EXPECT_EQ(instance.Definitions.ErrorHandlers.size(), 4u) << "a failed definition leaves no handler behind";
 }
 
 TEST_F(DefinitionsTest, NamespaceBeginAndEnd) {
@@ -224,20 +224,20 @@ TEST_F(DefinitionsTest, BadTokenPatternFails) {
 TEST_F(DefinitionsTest, BooleanWordsChangePrintingParsingAndTheLiteral) {
   instance.Define("Boolean: -1, Yes, No", nullptr, nullptr);
   uint8_t truth = 1;
-  EXPECT_EQ(instance.BoolType->ToString(&truth), "Yes");
+  EXPECT_EQ(instance.Types.BoolType->ToString(&truth), "Yes");
   std::string text = "Yes";
   StringLocation cursor(text, instance.MainTransform());
   cursor.NextToken(DefaultToken, 1);
-  EXPECT_EQ(cursor.CurrentToken->DataType, instance.BoolType);
-  EXPECT_EQ(*static_cast<int8_t*>(instance.BoolType->Item->SubItems[0]->ValuePtr), -1);
+  EXPECT_EQ(cursor.CurrentToken->DataType, instance.Types.BoolType);
+  EXPECT_EQ(*static_cast<int8_t*>(instance.Types.BoolType->Item->SubItems[0]->ValuePtr), -1);
 }
 
 TEST_F(DefinitionsTest, DefaultReplacesTheDefaultItemAndKeepsItOnFailure) {
-  QuorbItem* before = instance.DefaultItem;
+  QuorbItem* before = instance.Definitions.DefaultItem;
   EXPECT_EQ(instance.Define("Default ~~ Nonsense", nullptr, nullptr), nullptr);
-  EXPECT_EQ(instance.DefaultItem, before);
+  EXPECT_EQ(instance.Definitions.DefaultItem, before);
   QuorbItem* replacement = instance.Define("Default", nullptr, nullptr);
-  EXPECT_EQ(instance.DefaultItem, replacement);
+  EXPECT_EQ(instance.Definitions.DefaultItem, replacement);
   EXPECT_FALSE(replacement->Has(IsAnonymous));
   EXPECT_EQ(instance.Define("Default", nullptr, replacement), replacement) << "applied to itself, it stays";
 }
@@ -246,11 +246,11 @@ TEST_F(DefinitionsTest, AliasKeywordsAreRewrittenAndCountAsAClause) {
   QuorbItem* item = instance.Define("Var: v As Int = 3", nullptr, nullptr);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(Find("v"), item);
-  EXPECT_EQ(item->DataType, instance.IntType);
+  EXPECT_EQ(item->DataType, instance.Types.IntType);
   EXPECT_NE(instance.Define("Func: twice(x) = x * 2", nullptr, nullptr), nullptr);
   EXPECT_EQ(instance.Eval("twice(v)"), 6.0);
   // The rewritten clause is the second: a "DataType:" after it continues a type.
-  EXPECT_EQ(instance.Define("Var: w ~~ DataType: Int", nullptr, nullptr)->DataType, instance.IntType);
+  EXPECT_EQ(instance.Define("Var: w ~~ DataType: Int", nullptr, nullptr)->DataType, instance.Types.IntType);
 }
 
 TEST_F(DefinitionsTest, RewriteLoopThroughHostRulesIsCapped) {
@@ -264,7 +264,7 @@ TEST(DefinitionTearDown, NamedDefaultItemIsFreedOnce) {
   Quorb instance;
   QuorbItem* named = instance.Define("Name: Fallback ~~ Default", nullptr, nullptr);
   ASSERT_NE(named, nullptr);
-  EXPECT_EQ(instance.DefaultItem, named);
+  EXPECT_EQ(instance.Definitions.DefaultItem, named);
   // Destroying the instance must free it exactly once (ASan checks).
 }
 

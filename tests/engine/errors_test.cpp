@@ -34,7 +34,7 @@ QuorbItem* Handler(Quorb& instance, ErrorHandlerCallback callback) {
   item->Owner = &instance;
   item->SetBit(IsErrorHandler, true);
   item->Callback = reinterpret_cast<QuorbCallback>(reinterpret_cast<void (*)()>(callback));
-  instance.ErrorHandlers.push_back(item);
+  instance.Definitions.ErrorHandlers.push_back(item);
   return item;
 }
 
@@ -59,7 +59,7 @@ class ErrorsTest : public ::testing::Test {
 
 TEST_F(ErrorsTest, NewInstanceHasEveryMessageAndNoError) {
   EXPECT_EQ(instance.Error.Number, 0);
-  EXPECT_EQ(instance.IgnoredExceptions, FE_INEXACT | FE_UNDERFLOW);
+  EXPECT_EQ(instance.Evaluator.IgnoredExceptions, FE_INEXACT | FE_UNDERFLOW);
   ASSERT_EQ(instance.Error.Messages.size(), 25u);
   EXPECT_EQ(instance.Error.MessageOf(0), "No error");
   EXPECT_EQ(instance.Error.MessageOf(9), "Invalid definition");
@@ -158,7 +158,7 @@ TEST_F(ErrorsTest, HandlerReleasingItselfMidLoopIsSafe) {
   AddHandler(&SelfRemovingHandler);
   AddHandler(&HandlerLog::Second);
   instance.ErrorRaise(nullptr, ErrSyntax);
-  EXPECT_EQ(instance.ErrorHandlers.size(), 1u);
+  EXPECT_EQ(instance.Definitions.ErrorHandlers.size(), 1u);
   // The list shifted under the loop: by index, the loop goes on safely.
   EXPECT_EQ(HandlerLog::calls.front(), 3);
   instance.ErrorRaise(nullptr, ErrSyntax);
@@ -168,7 +168,7 @@ TEST_F(ErrorsTest, HandlerReleasingItselfMidLoopIsSafe) {
 TEST_F(ErrorsTest, ReleasedHandlerLeavesTheList) {
   QuorbItem* item = Handler(instance, &HandlerLog::First);
   delete item;
-  EXPECT_TRUE(instance.ErrorHandlers.empty());
+  EXPECT_TRUE(instance.Definitions.ErrorHandlers.empty());
   instance.ErrorRaise(nullptr, ErrSyntax);
   EXPECT_TRUE(HandlerLog::calls.empty());
 }
@@ -187,7 +187,7 @@ TEST_F(ErrorsTest, DivisionByZeroBecomesErrorTwenty) {
 }
 
 TEST_F(ErrorsTest, IgnoredFlagsRaiseNothingAndStayRaised) {
-  instance.IgnoredExceptions |= FE_DIVBYZERO;
+  instance.Evaluator.IgnoredExceptions |= FE_DIVBYZERO;
   sink = one / zero;
   TestException(&instance);
   EXPECT_EQ(instance.Error.Number, 0);
@@ -195,7 +195,7 @@ TEST_F(ErrorsTest, IgnoredFlagsRaiseNothingAndStayRaised) {
 }
 
 TEST_F(ErrorsTest, LaterTestedFlagWins) {
-  instance.IgnoredExceptions = 0;
+  instance.Evaluator.IgnoredExceptions = 0;
   sink = huge * 10.0;  // overflow and inexact
   TestException(&instance);
   EXPECT_EQ(instance.Error.Number, ErrOverflow);

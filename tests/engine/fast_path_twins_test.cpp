@@ -68,10 +68,10 @@ class ExpressionGenerator {
 class FastPathTwins : public ::testing::Test {
  protected:
   FastPathTwins() {
-    slow.FoldConstants = false;
-    slow.FuseRuns = false;
-    bookkept.BareWholeRuns = false;
-    unfolded.FoldConstants = false;
+    slow.FastPaths.FoldConstants = false;
+    slow.FastPaths.FuseRuns = false;
+    bookkept.FastPaths.BareWholeRuns = false;
+    unfolded.FastPaths.FoldConstants = false;
     for (Quorb* instance : {&fast, &slow, &bookkept, &unfolded})
       for (const char* name : Variables)
         values.push_back(static_cast<double*>(
@@ -128,8 +128,8 @@ class FastPathTwins : public ::testing::Test {
       for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
         std::fesetround(mode);
         for (int mask : {0, FE_INEXACT | FE_UNDERFLOW}) {
-          fast.IgnoredExceptions = slow.IgnoredExceptions = bookkept.IgnoredExceptions = mask;
-          unfolded.IgnoredExceptions = mask;
+          fast.Evaluator.IgnoredExceptions = slow.Evaluator.IgnoredExceptions = bookkept.Evaluator.IgnoredExceptions = mask;
+          unfolded.Evaluator.IgnoredExceptions = mask;
           const Outcome a = Run(fast, mine);
           const Outcome b = Run(slow, theirs);
           const Outcome c = Run(bookkept, counted);

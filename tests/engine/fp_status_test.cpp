@@ -33,7 +33,7 @@ class FpStatusTest : public ::testing::Test {
  protected:
   FpStatusTest() {
     std::feclearexcept(FiveExceptionFlags);
-    instance.IgnoredExceptions = 0;
+    instance.Evaluator.IgnoredExceptions = 0;
   }
   ~FpStatusTest() override {
     for (QuorbParsedExpr* expr : parsed) QuorbParsedExpr::Free(expr);
@@ -95,7 +95,7 @@ TEST_F(FpStatusTest, AFlagRaisedBeforeTheRunIsReportedWhateverTheSteps) {
 }
 
 TEST_F(FpStatusTest, IgnoringAllFiveFlagsLeavesThemRaised) {
-  instance.IgnoredExceptions = FiveExceptionFlags;
+  instance.Evaluator.IgnoredExceptions = FiveExceptionFlags;
   instance.Define("Function: WideDivideByZero() As Void", &WideDivideByZero, nullptr);
   QuorbParsedExpr* expr = ParseText("WideDivideByZero()");
   std::feclearexcept(FiveExceptionFlags);

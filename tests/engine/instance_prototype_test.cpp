@@ -29,8 +29,8 @@ class InstanceDump {
  public:
   explicit InstanceDump(Quorb& instance) : instance_(instance) {
     for (int t = 0; t < 4; ++t) NameTransform(t);
-    NameItem(instance.DefaultItem, "default");
-    NameItem(instance.OutputTextItem, "output-text");
+    NameItem(instance.Definitions.DefaultItem, "default");
+    NameItem(instance.Definitions.OutputTextItem, "output-text");
     for (QuorbDataType* type : instance.AllTypeObjects()) names_[type] = "type " + type->Name;
     for (int t = 0; t < 4; ++t) WriteTransform(t);
     WriteInstance();
@@ -64,13 +64,13 @@ class InstanceDump {
   }
 
   void NameTransform(int t) {
-    const StringLocation* transform = instance_.Transforms[t];
+    const StringLocation* transform = instance_.Scanners.Transforms[t];
     const std::string path = "T" + std::to_string(t);
     names_[transform] = path;
     names_[transform->RuleTable] = path + ".rules";
     names_[transform->Tokens] = path + ".tokens";
-    NameItem(&transform->RulesDefault, path + ".default");
-    NameItem(&transform->RulesOverall, path + ".overall");
+    NameItem(&transform->HostRules.RulesDefault, path + ".default");
+    NameItem(&transform->HostRules.RulesOverall, path + ".overall");
     for (size_t k = 0; k < transform->Tokens->size(); ++k)
       NameItem((*transform->Tokens)[k], path + ".token" + std::to_string(k));
     for (const auto& entry : transform->RuleTable->Symbols) {
@@ -143,15 +143,15 @@ class InstanceDump {
   }
 
   void WriteTransform(int t) {
-    const StringLocation& transform = *instance_.Transforms[t];
+    const StringLocation& transform = *instance_.Scanners.Transforms[t];
     std::ostringstream out;
     out << Of(&transform) << ": props " << transform.Properties << " name '" << transform.Name << "' text '"
         << transform.Text << "' pos " << transform.RangeStart << "/" << transform.Pos << "/" << transform.RangeEnd
         << "/" << transform.TokenLoc << "/" << transform.TokenLen << " token " << Of(transform.CurrentToken) << "/"
-        << Of(transform.PrevToken) << " status " << transform.Status << " own-text '" << transform.OwnText
+        << Of(transform.PrevToken) << " status " << transform.Status << " own-text '" << transform.Attached.OwnText
         << "' grammar " << transform.Grammar << " case " << transform.RuleTable->CaseSensitive << " longest "
-        << transform.RuleTable->LongestKey << " steps " << transform.Steps.size() << " changes "
-        << transform.ChangeLog.size() << " passes " << transform.Passes.size() << " search "
+        << transform.RuleTable->LongestKey << " steps " << transform.Record.Steps.size() << " changes "
+        << transform.Record.ChangeLog.size() << " passes " << transform.Passes.size() << " search "
         << transform.SearchTables.size();
     lines_.push_back(out.str());
   }
@@ -159,16 +159,16 @@ class InstanceDump {
   void WriteInstance() {
     for (const QuorbItem* item : order_) WriteItem(item);
     std::ostringstream out;
-    out << "instance: flags " << instance_.Flags << " error " << instance_.Error.Number << " ignored "
-        << instance_.IgnoredExceptions << " separator '" << instance_.DefSeparator << "' equal '"
-        << instance_.SyntaxEqual << "' anonymous " << instance_.AnonymousItems.size() << " handlers "
-        << instance_.ErrorHandlers.size() << " retired " << instance_.RetiredTypes.size() << " slots";
-    for (QuorbDataType* slot : {instance_.AnyType, instance_.IntType, instance_.BoolType, instance_.DoubleType,
-                                instance_.StringType, instance_.PointerType, instance_.ComplexType})
+    out << "instance: flags " << instance_.Definitions.Flags << " error " << instance_.Error.Number << " ignored "
+        << instance_.Evaluator.IgnoredExceptions << " separator '" << instance_.Definitions.DefSeparator << "' equal '"
+        << instance_.Definitions.SyntaxEqual << "' anonymous " << instance_.Kept.AnonymousItems.size() << " handlers "
+        << instance_.Definitions.ErrorHandlers.size() << " retired " << instance_.Types.RetiredTypes.size() << " slots";
+    for (QuorbDataType* slot : {instance_.Types.AnyType, instance_.Types.IntType, instance_.Types.BoolType, instance_.Types.DoubleType,
+                                instance_.Types.StringType, instance_.Types.PointerType, instance_.Types.ComplexType})
       out << " " << Of(slot);
-    for (QuorbDataType* type : instance_.DataTypes) out << " " << Of(type);
+    for (QuorbDataType* type : instance_.Types.DataTypes) out << " " << Of(type);
     for (const auto& message : instance_.Error.Messages) out << " message " << message.first << " '" << message.second << "'";
-    for (const std::vector<int32_t>& row : instance_.ConversionTable) {
+    for (const std::vector<int32_t>& row : instance_.Types.ConversionTable) {
       out << " row";
       for (int32_t to : row) out << " " << to;
     }
@@ -241,7 +241,7 @@ TEST(InstancePrototype, AChangedCopysTransformsLeaveTheNextCopyAsNew) {
     Quorb changed;
     ASSERT_NE(changed.ParserTransform()->DefineRule("Sine", "Sin", nullptr), nullptr);
     ASSERT_NE(changed.MainTransform()->DefineToken("@@", TokenGeneric, "", 0), nullptr);
-    changed.ParserTransform()->RulesDefault.SetProperty(IsSkipOver, 1);
+    changed.ParserTransform()->HostRules.RulesDefault.SetProperty(IsSkipOver, 1);
     (*changed.MainTransform()->Tokens)[0]->EditToken().SubMatch = 7;
     changed.RootTable()->Handle("inf")->ParsedExpr->Parts[0]->Args[0]->Text = "changed";
     EXPECT_EQ(changed.Eval("Sine(0)"), 0.0);

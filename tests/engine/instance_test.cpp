@@ -26,9 +26,9 @@ QuorbCallback LastStep(Quorb& instance, const std::string& text) {
 TEST(Instance, NewInstanceState) {
   Quorb instance;
   EXPECT_EQ(instance.Error.Number, 0);
-  EXPECT_EQ(instance.Flags, 0u);
-  EXPECT_EQ(instance.IgnoredExceptions, FE_INEXACT | FE_UNDERFLOW);
-  EXPECT_EQ(instance.DefaultItem->DataType, instance.DoubleType);
+  EXPECT_EQ(instance.Definitions.Flags, 0u);
+  EXPECT_EQ(instance.Evaluator.IgnoredExceptions, FE_INEXACT | FE_UNDERFLOW);
+  EXPECT_EQ(instance.Definitions.DefaultItem->DataType, instance.Types.DoubleType);
   EXPECT_EQ(instance.Eval("1+2*3"), 7.0);
 }
 

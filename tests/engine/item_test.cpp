@@ -53,9 +53,9 @@ TEST(ItemProperties, BitNumbersAreTakenModulo64) {
 TEST(ItemProperties, RulesDefaultMirrorsOntoItsTransformOnly) {
   Quorb instance;
   StringLocation* transform = instance.MainTransform();
-  transform->RulesDefault.SetProperty(IsActive, 1);
+  transform->HostRules.RulesDefault.SetProperty(IsActive, 1);
   EXPECT_TRUE(transform->Has(IsActive));
-  transform->RulesDefault.SetProperty(IsActive, 0);
+  transform->HostRules.RulesDefault.SetProperty(IsActive, 0);
   EXPECT_FALSE(transform->Has(IsActive));
 
   QuorbItem rule;
@@ -128,9 +128,9 @@ TEST(ItemRelease, AnonymousItemLeavesTheInstanceMap) {
   auto* item = new QuorbItem(&intType, "3");
   item->Owner = &instance;
   item->SetBit(IsAnonymous, true);
-  instance.AnonymousItems[item] = 0;
+  instance.Kept.AnonymousItems[item] = 0;
   delete item;
-  EXPECT_TRUE(instance.AnonymousItems.empty());
+  EXPECT_TRUE(instance.Kept.AnonymousItems.empty());
 }
 
 TEST(ItemRelease, NamespaceDestroysEverythingInItsTable) {
@@ -160,9 +160,9 @@ TEST(ItemRelease, LocalTransformLeavesTheInstanceList) {
   Quorb instance;
   auto* rule = new QuorbItem();
   rule->EditRule().LocalTransform = new StringLocation(&instance);
-  instance.UserTransforms.push_back(rule->Rule().LocalTransform);
+  instance.Scanners.UserTransforms.push_back(rule->Rule().LocalTransform);
   delete rule;
-  EXPECT_TRUE(instance.UserTransforms.empty());
+  EXPECT_TRUE(instance.Scanners.UserTransforms.empty());
 }
 
 class RenameTest : public ::testing::Test {
@@ -235,9 +235,9 @@ TEST_F(RenameTest, AnonymousItemBecomesTheTablesOnly) {
   auto* item = new QuorbItem();
   item->Owner = &instance;
   item->SetBit(IsAnonymous, true);
-  instance.AnonymousItems[item] = 0;
+  instance.Kept.AnonymousItems[item] = 0;
   item->Rename("named");
-  EXPECT_TRUE(instance.AnonymousItems.empty()) << "otherwise the instance would free it twice";
+  EXPECT_TRUE(instance.Kept.AnonymousItems.empty()) << "otherwise the instance would free it twice";
   EXPECT_FALSE(item->Has(IsAnonymous));
 }
 
@@ -251,7 +251,7 @@ TEST_F(RenameTest, AnItemNoTableMayOwnIsRefused) {
   EXPECT_EQ(instance.Error.Number, ErrInvalidDefinition);
   EXPECT_EQ(instance.CurrentNamespaceTable()->Handle("p"), nullptr);
   EXPECT_EQ(parameter->OwningTable, nullptr);
-  QuorbItem temporary(instance.IntType, "1");
+  QuorbItem temporary(instance.Types.IntType, "1");
   temporary.Owner = &instance;
   instance.Error.Number = 0;
   temporary.Rename("t");

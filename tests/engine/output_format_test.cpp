@@ -19,7 +19,7 @@ void AppendA(ExpressionPart& part) { TextOf(part.Result) = TextOf(part.Args[0]) 
 void AppendB(ExpressionPart& part) { TextOf(part.Result) = TextOf(part.Args[0]) + "B"; }
 
 int32_t maskSeen = -1;
-void RecordMask(ExpressionPart& part) { maskSeen = part.OpItem->Owner->IgnoredExceptions; }
+void RecordMask(ExpressionPart& part) { maskSeen = part.OpItem->Owner->Evaluator.IgnoredExceptions; }
 
 // Brackets the output-text item's text: the body of an output expression.
 void Bracket(ExpressionPart& part) { TextOf(part.Result) = "<" + TextOf(part.Args[0]) + ">"; }
@@ -49,7 +49,7 @@ void Overflow(ExpressionPart& part) {
 
 class OutputFormatTest : public ::testing::Test {
  protected:
-  void SetUp() override { doubleType = instance.DoubleType; }
+  void SetUp() override { doubleType = instance.Types.DoubleType; }
   // An output item filed as a definition would file it, appended to Double.
   QuorbItem* AddOutput(QuorbCallback callback) {
     auto* output = new QuorbItem();
@@ -64,8 +64,8 @@ class OutputFormatTest : public ::testing::Test {
   QuorbItem* AddExpressionOutput(QuorbCallback step) {
     QuorbItem* output = AddOutput(nullptr);
     ChainBuilder* chain = new ChainBuilder(&instance);
-    QuorbItem* result = new QuorbItem(instance.StringType, "");
-    chain->Step(step, {instance.OutputTextItem}, result);
+    QuorbItem* result = new QuorbItem(instance.Types.StringType, "");
+    chain->Step(step, {instance.Definitions.OutputTextItem}, result);
     output->ParsedExpr = chain->Release(result);
     delete chain;
     return output;
@@ -85,7 +85,7 @@ TEST_F(OutputFormatTest, TheFormatAddedLastRunsFirst) {
   AddOutput(&AppendB);
   double value = 1.5;
   EXPECT_EQ(doubleType->ToStringFormatted(&value), "1.5BA");
-  EXPECT_EQ(instance.StringType->ToStringFormatted("s"), "s") << "other types are untouched";
+  EXPECT_EQ(instance.Types.StringType->ToStringFormatted("s"), "s") << "other types are untouched";
 }
 
 TEST_F(OutputFormatTest, ExpressionFormatSeesTheTextThroughTheOutputItem) {
@@ -93,7 +93,7 @@ TEST_F(OutputFormatTest, ExpressionFormatSeesTheTextThroughTheOutputItem) {
   AddExpressionOutput(&Bracket);
   double value = 1.5;
   EXPECT_EQ(doubleType->ToStringFormatted(&value), "<1.5>A");
-  EXPECT_EQ(instance.Flags & PropertyBit(IsFormatting), 0u);
+  EXPECT_EQ(instance.Definitions.Flags & PropertyBit(IsFormatting), 0u);
 }
 
 TEST_F(OutputFormatTest, PrintingFromInsideAFormatIsPlain) {
@@ -108,7 +108,7 @@ TEST_F(OutputFormatTest, EveryExceptionIsIgnoredWhileFormatting) {
   double value = 0;
   doubleType->ToStringFormatted(&value);
   EXPECT_EQ(maskSeen, FiveExceptionFlags);
-  EXPECT_EQ(instance.IgnoredExceptions, FE_INEXACT | FE_UNDERFLOW) << "the mask is restored";
+  EXPECT_EQ(instance.Evaluator.IgnoredExceptions, FE_INEXACT | FE_UNDERFLOW) << "the mask is restored";
 }
 
 TEST_F(OutputFormatTest, ItemWithoutBodyOrCallbackIsSkipped) {
@@ -136,7 +136,7 @@ TEST_F(OutputFormatTest, ACallbackPrintingItsOwnTypeStopsWithError18) {
   EXPECT_GT(selfPrints, 1);
   EXPECT_LT(selfPrints, 100) << "the nesting is capped, not the stack";
   EXPECT_EQ(text.substr(0, 1), "1");
-  EXPECT_EQ(instance.FormatDepth, 0);
+  EXPECT_EQ(instance.Running.FormatDepth, 0);
 }
 
 TEST_F(OutputFormatTest, FlagsRaisedByAFormatAreDroppedAndTheCallersKept) {

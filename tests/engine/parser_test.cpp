@@ -96,16 +96,16 @@ TEST_F(ParserTest, StatementSeparatorsYieldTheLastStatement) {
 
 TEST_F(ParserTest, LiteralsAndTypeNames) {
   QuorbParsedExpr* text = Parse("'quoted'");
-  EXPECT_EQ(text->ResultType, instance.StringType);
+  EXPECT_EQ(text->ResultType, instance.Types.StringType);
   EXPECT_EQ(text->EvaluateStr(), "quoted");
   EXPECT_TRUE(Terminator(text)->Result->Has(IsLiteral));
-  EXPECT_EQ(Parse("True")->ResultType, instance.BoolType);
+  EXPECT_EQ(Parse("True")->ResultType, instance.Types.BoolType);
   QuorbParsedExpr* typeValue = Parse("Int");
-  EXPECT_EQ(typeValue->ResultType, instance.IntType) << "a type name alone is a value of the type";
+  EXPECT_EQ(typeValue->ResultType, instance.Types.IntType) << "a type name alone is a value of the type";
   EXPECT_EQ(typeValue->EvaluateInt(), 0);
   QuorbParsedExpr* converted = Parse("Int(7.9)");
   EXPECT_EQ(Steps(converted), (std::vector<QuorbCallback>{&ConvertPartFunc}));
-  EXPECT_EQ(converted->ResultType, instance.IntType);
+  EXPECT_EQ(converted->ResultType, instance.Types.IntType);
   EXPECT_EQ(converted->EvaluateInt(), 7);
   EXPECT_EQ(ParseError("Int(1, 2)"), ErrArgumentCount);
   EXPECT_EQ(ParseError("Int()"), ErrArgumentCount);
@@ -113,24 +113,24 @@ TEST_F(ParserTest, LiteralsAndTypeNames) {
 }
 
 TEST_F(ParserTest, WantedTypeAddsOneConversionStep) {
-  QuorbParsedExpr* expr = Parse("1 + 2.5", instance.IntType);
+  QuorbParsedExpr* expr = Parse("1 + 2.5", instance.Types.IntType);
   EXPECT_EQ(Steps(expr), (std::vector<QuorbCallback>{&Add, &ConvertPartFunc}));
-  EXPECT_EQ(expr->ResultType, instance.IntType);
+  EXPECT_EQ(expr->ResultType, instance.Types.IntType);
   EXPECT_EQ(expr->EvaluateInt(), 3);
-  EXPECT_EQ(Steps(Parse("1 + 2", instance.DoubleType)).size(), 1u) << "no step when the type is already right";
-  EXPECT_EQ(Steps(Parse("4", instance.ComplexType)), (std::vector<QuorbCallback>{&ConvertPartFunc}));
-  QuorbParsedExpr* any = Parse("1 + 2", instance.AnyType);
+  EXPECT_EQ(Steps(Parse("1 + 2", instance.Types.DoubleType)).size(), 1u) << "no step when the type is already right";
+  EXPECT_EQ(Steps(Parse("4", instance.Types.ComplexType)), (std::vector<QuorbCallback>{&ConvertPartFunc}));
+  QuorbParsedExpr* any = Parse("1 + 2", instance.Types.AnyType);
   EXPECT_EQ(Steps(any).size(), 1u) << "AnyType takes the value as it is";
-  EXPECT_EQ(any->ResultType, instance.DoubleType);
+  EXPECT_EQ(any->ResultType, instance.Types.DoubleType);
 
-  QuorbParsedExpr* refused = Parse("Complex", instance.DoubleType);
+  QuorbParsedExpr* refused = Parse("Complex", instance.Types.DoubleType);
   EXPECT_EQ(refused->First->Callback, &ReturnError);
   EXPECT_EQ(instance.Error.Number, ErrTypeMismatch);
   EXPECT_EQ(refused->EvaluateStr(), "Data type mismatch");
 
-  QuorbParsedExpr* address = Parse("Pointer", instance.IntType);
+  QuorbParsedExpr* address = Parse("Pointer", instance.Types.IntType);
   EXPECT_EQ(instance.Error.Number, 0) << "a Pointer result is taken unconverted";
-  EXPECT_EQ(address->ResultType, instance.PointerType);
+  EXPECT_EQ(address->ResultType, instance.Types.PointerType);
   EXPECT_TRUE(Steps(address).empty());
 }
 
@@ -147,7 +147,7 @@ TEST_F(ParserTest, FailedParsesHoldTheirErrorNumber) {
   EXPECT_EQ(ParseError("(1; 2)"), ErrCodeBlockDelimiter);
 
   QuorbParsedExpr* failed = Parse("nothing");
-  EXPECT_EQ(failed->ResultType, instance.IntType);
+  EXPECT_EQ(failed->ResultType, instance.Types.IntType);
   EXPECT_EQ(failed->EvaluateInt(), ErrUndefinedIdentifier);
   EXPECT_EQ(failed->EvaluateStr(), "Undefined identifier");
   EXPECT_EQ(instance.EvalStr("1 +"), "Syntax error");
@@ -212,9 +212,9 @@ TEST_F(ParserTest, EmptyAndBlankTexts) {
   EXPECT_TRUE(Steps(empty).empty());
   EXPECT_EQ(empty->ResultType, nullptr);
   EXPECT_EQ(empty->EvaluateStr(), "");
-  EXPECT_TRUE(std::isnan(Parse("", instance.IntType)->Evaluate())) << "no value to convert";
+  EXPECT_TRUE(std::isnan(Parse("", instance.Types.IntType)->Evaluate())) << "no value to convert";
   QuorbParsedExpr* blank = Parse("   ");
-  EXPECT_EQ(blank->ResultType, instance.StringType) << "a blank text is the empty String";
+  EXPECT_EQ(blank->ResultType, instance.Types.StringType) << "a blank text is the empty String";
   EXPECT_EQ(blank->EvaluateStr(), "");
 }
 
@@ -297,11 +297,11 @@ TEST_F(ParserTest, EvalKeepsTheCallersFloatingPointFlags) {
 
 TEST_F(ParserTest, UserParseRegistersAndResolvesTheTypeName) {
   QuorbParsedExpr* expr = instance.UserParse("2.5 * 2", "Int");
-  EXPECT_EQ(instance.ParsedExprs.count(expr), 1u);
-  EXPECT_EQ(expr->ResultType, instance.IntType);
+  EXPECT_EQ(instance.Kept.ParsedExprs.count(expr), 1u);
+  EXPECT_EQ(expr->ResultType, instance.Types.IntType);
   EXPECT_EQ(expr->EvaluateInt(), 5);
   QuorbParsedExpr* untyped = instance.UserParse("2.5", "");
-  EXPECT_EQ(untyped->ResultType, instance.DoubleType);
+  EXPECT_EQ(untyped->ResultType, instance.Types.DoubleType);
   QuorbParsedExpr* unknown = instance.UserParse("2.5", "NoSuchType");
   EXPECT_EQ(instance.Error.Number, ErrUndefinedIdentifier) << "a misspelt type name is an error";
   EXPECT_EQ(unknown->First->Callback, &ReturnError);
@@ -311,7 +311,7 @@ TEST_F(ParserTest, UserParseRegistersAndResolvesTheTypeName) {
 }
 
 TEST_F(ParserTest, ReadingLiteralsNeverBecomesAnEvaluationError) {
-  instance.IgnoredExceptions = 0;  // every flag an evaluation raises is an error
+  instance.Evaluator.IgnoredExceptions = 0;  // every flag an evaluation raises is an error
   QuorbParsedExpr* tenth = Parse("0.1");
   EXPECT_EQ(tenth->Evaluate(), 0.1);
   EXPECT_EQ(instance.Error.Number, 0) << "the inexact flag of reading 0.1 is not the run's";

@@ -39,16 +39,16 @@ TEST_F(SignaturesTest, ParametersWithTypesDefaultsAndPointers) {
   QuorbItem* item = Define("Function: ValueAt(Address As AnyType Ptr, Index As Int = 0) As AnyType", &ValueAt);
   ASSERT_EQ(item->SubItems.size(), 3u) << "type carrier, then the two parameters";
   EXPECT_EQ(item->ElementCount, 3u);
-  EXPECT_EQ(item->DataType, instance.AnyType);
+  EXPECT_EQ(item->DataType, instance.Types.AnyType);
   QuorbItem* address = item->SubItems[1];
   QuorbItem* index = item->SubItems[2];
   EXPECT_TRUE(address->Has(IsPointer) && address->Has(IsFunction) && address->Has(IsCallable));
   EXPECT_EQ(address->Callback, &ValueAt);
-  EXPECT_EQ(address->DataType, instance.PointerType);
+  EXPECT_EQ(address->DataType, instance.Types.PointerType);
   ASSERT_EQ(address->SubItems.size(), 3u);
-  EXPECT_EQ(address->SubItems[0]->DataType, instance.AnyType);
+  EXPECT_EQ(address->SubItems[0]->DataType, instance.Types.AnyType);
   EXPECT_TRUE(index->Has(IsDefaulted) && index->Has(IsNamedVariable));
-  EXPECT_EQ(index->DataType, instance.IntType);
+  EXPECT_EQ(index->DataType, instance.Types.IntType);
   EXPECT_EQ(*static_cast<int32_t*>(index->ValuePtr), 0);
   EXPECT_EQ(Find("index"), nullptr) << "parameter names leave the table";
 }
@@ -59,10 +59,10 @@ TEST_F(SignaturesTest, IntPointerParameter) {
   QuorbItem* y = item->SubItems[1];
   EXPECT_TRUE(y->Has(IsPointer) && y->Has(IsFunction) && y->Has(IsCallable));
   ASSERT_EQ(y->SubItems.size(), 3u);
-  EXPECT_EQ(y->SubItems[0]->DataType, instance.IntType);
-  EXPECT_EQ(y->SubItems[1]->DataType, instance.PointerType);
-  EXPECT_EQ(y->SubItems[2]->DataType, instance.IntType);
-  EXPECT_EQ(item->SubItems[0]->DataType, instance.DoubleType) << "untyped: the default item's type";
+  EXPECT_EQ(y->SubItems[0]->DataType, instance.Types.IntType);
+  EXPECT_EQ(y->SubItems[1]->DataType, instance.Types.PointerType);
+  EXPECT_EQ(y->SubItems[2]->DataType, instance.Types.IntType);
+  EXPECT_EQ(item->SubItems[0]->DataType, instance.Types.DoubleType) << "untyped: the default item's type";
 }
 
 TEST_F(SignaturesTest, VariadicFunction) {
@@ -77,7 +77,7 @@ TEST_F(SignaturesTest, ByExprParameterOfAnOperator) {
   QuorbItem* item = Define("Operator: 30 {x As Bool} AndAlso {ByExpr y As Bool} As Bool");
   ASSERT_EQ(item->SubItems.size(), 2u);
   EXPECT_TRUE(item->SubItems[1]->Has(IsByExpr));
-  EXPECT_EQ(item->SubItems[1]->DataType, instance.BoolType);
+  EXPECT_EQ(item->SubItems[1]->DataType, instance.Types.BoolType);
   EXPECT_EQ(item->Precedence, 30);
   EXPECT_TRUE(item->Has(IsInfix));
   EXPECT_EQ(Find("andalso"), item);
@@ -100,9 +100,9 @@ TEST_F(SignaturesTest, AssignmentOperatorShape) {
   QuorbItem* item = Define("Operator: 15:RL {x As AnyType} = {y As AnyType} As AnyType", &SetVar);
   EXPECT_EQ(item->Precedence, 15);
   EXPECT_TRUE(item->Has(IsRightToLeft));
-  EXPECT_EQ(item->DataType, instance.AnyType);
+  EXPECT_EQ(item->DataType, instance.Types.AnyType);
   ASSERT_EQ(item->SubItems.size(), 2u);
-  EXPECT_EQ(item->SubItems[0]->DataType, instance.AnyType);
+  EXPECT_EQ(item->SubItems[0]->DataType, instance.Types.AnyType);
   EXPECT_EQ(item->Name, "=");
 }
 
@@ -112,9 +112,9 @@ TEST_F(SignaturesTest, OperatorWithoutPrecedenceTakesTheDefault) {
 
 TEST_F(SignaturesTest, NarrowPointerResultGetsPointerStorage) {
   // Int holds an address only where addresses are 4 bytes wide.
-  QuorbDataType* const addressHolder = sizeof(int32_t) < sizeof(void*) ? instance.PointerType : instance.IntType;
+  QuorbDataType* const addressHolder = sizeof(int32_t) < sizeof(void*) ? instance.Types.PointerType : instance.Types.IntType;
   EXPECT_EQ(Define("Function: Where(x) As Int Ptr")->DataType, addressHolder);
-  EXPECT_EQ(Define("Function: Addr(x) As AnyType Ptr")->DataType, instance.AnyType);
+  EXPECT_EQ(Define("Function: Addr(x) As AnyType Ptr")->DataType, instance.Types.AnyType);
 }
 
 TEST_F(SignaturesTest, EmptyNameIsInvalid) {
@@ -141,7 +141,7 @@ TEST_F(SignaturesTest, OverwriteKeepsTheAddressAndFailureKeepsTheOldDefinition) 
 
 TEST_F(SignaturesTest, VariablesFromTextAndHostMemory) {
   QuorbItem* text = Define("Variable: s = 'hello'");
-  EXPECT_EQ(text->DataType, instance.StringType) << "an untyped variable takes its value's type";
+  EXPECT_EQ(text->DataType, instance.Types.StringType) << "an untyped variable takes its value's type";
   EXPECT_EQ(*static_cast<std::string*>(text->ValuePtr), "hello");
   double host = 0;
   QuorbItem* hosted = instance.Define("Variable: h As Double = 2.5", reinterpret_cast<QuorbCallback>(&host), nullptr);

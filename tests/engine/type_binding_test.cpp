@@ -69,7 +69,7 @@ TEST_F(TypeBindingTest, EachBindingMakesItsOwnObject) {
   ASSERT_NE(singleItem, nullptr);
   EXPECT_NE(floatItem->DataType, singleItem->DataType);
   EXPECT_EQ(floatItem->DataType->Index, TypeSingle);
-  EXPECT_EQ(instance.DataTypes[TypeSingle], singleItem->DataType) << "the later binding holds the slot";
+  EXPECT_EQ(instance.Types.DataTypes[TypeSingle], singleItem->DataType) << "the later binding holds the slot";
   EXPECT_EQ(floatItem->DataType->Name, "float");
   EXPECT_EQ(floatItem->DataType->Item, floatItem);
   EXPECT_TRUE(floatItem->Has(IsDataType) && floatItem->Has(IsFunction) && floatItem->Has(IsCallable));
@@ -79,13 +79,13 @@ TEST_F(TypeBindingTest, EachBindingMakesItsOwnObject) {
 
 TEST_F(TypeBindingTest, WellKnownSlotsFollowTheLatestBinding) {
   QuorbItem* integer = Bind("Int", "type_integer_32");
-  EXPECT_EQ(instance.IntType, integer->DataType);
+  EXPECT_EQ(instance.Types.IntType, integer->DataType);
   QuorbItem* fraction = Bind("Fraction", "type_float_double");
-  EXPECT_EQ(instance.DoubleType, fraction->DataType);
-  QuorbDataType* pointer = instance.PointerType;
+  EXPECT_EQ(instance.Types.DoubleType, fraction->DataType);
+  QuorbDataType* pointer = instance.Types.PointerType;
   QuorbItem* any = Bind("AnyType", "type_any", true);
-  EXPECT_EQ(instance.AnyType, any->DataType);
-  EXPECT_EQ(instance.PointerType, pointer) << "AnyType and Pointer share a class, not a slot";
+  EXPECT_EQ(instance.Types.AnyType, any->DataType);
+  EXPECT_EQ(instance.Types.PointerType, pointer) << "AnyType and Pointer share a class, not a slot";
 }
 
 TEST_F(TypeBindingTest, BoolGetsItsNumericValueAndWords) {
@@ -99,14 +99,14 @@ TEST_F(TypeBindingTest, BoolGetsItsNumericValueAndWords) {
 }
 
 TEST_F(TypeBindingTest, UnknownWordBindsNothing) {
-  std::vector<QuorbDataType*> before = instance.DataTypes;
+  std::vector<QuorbDataType*> before = instance.Types.DataTypes;
   EXPECT_EQ(Bind("Strange", "type_nothing"), nullptr);
   EXPECT_EQ(instance.CurrentNamespaceTable()->Handle("strange"), nullptr);
-  EXPECT_EQ(instance.DataTypes, before);
+  EXPECT_EQ(instance.Types.DataTypes, before);
 }
 
 TEST_F(TypeBindingTest, CaseSensitiveInstanceBindsLowerCaseWordsOnly) {
-  instance.Flags |= PropertyBit(IsCaseSensitive);
+  instance.Definitions.Flags |= PropertyBit(IsCaseSensitive);
   EXPECT_EQ(Bind("Big", "Type_Integer_64"), nullptr);
   EXPECT_NE(Bind("Big", "type_integer_64"), nullptr);
 }
@@ -124,15 +124,15 @@ TEST_F(TypeBindingTest, RedefinedTypeKeepsOldValuesValid) {
 }
 
 TEST_F(TypeBindingTest, ReleasedTypeItemLeavesNoDanglingSlot) {
-  QuorbDataType* builtIn = instance.IntType;
+  QuorbDataType* builtIn = instance.Types.IntType;
   QuorbItem* integer = Bind("Int", "type_integer_32");
   QuorbDataType* rebound = integer->DataType;
-  ASSERT_EQ(instance.IntType, rebound);
+  ASSERT_EQ(instance.Types.IntType, rebound);
   delete integer;
   // The slot goes back to the type still filed under that number.
-  EXPECT_NE(instance.IntType, rebound);
-  EXPECT_EQ(instance.IntType, builtIn);
-  EXPECT_EQ(instance.DataTypes[TypeInt32], builtIn);
+  EXPECT_NE(instance.Types.IntType, rebound);
+  EXPECT_EQ(instance.Types.IntType, builtIn);
+  EXPECT_EQ(instance.Types.DataTypes[TypeInt32], builtIn);
 }
 
 TEST_F(TypeBindingTest, TypeItemCannotBeOverwrittenByAnotherKind) {

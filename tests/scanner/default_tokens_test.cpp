@@ -27,8 +27,8 @@ TEST_F(ScannerTest, LiteralTokensCarryTheInstancesTypes) {
     cursor.NextToken(DefaultToken, 1);
     types.push_back(cursor.CurrentToken->DataType);
   }
-  EXPECT_EQ(types, (std::vector<QuorbDataType*>{instance.BoolType, instance.DoubleType, instance.StringType,
-                                                  instance.ComplexType}));
+  EXPECT_EQ(types, (std::vector<QuorbDataType*>{instance.Types.BoolType, instance.Types.DoubleType, instance.Types.StringType,
+                                                  instance.Types.ComplexType}));
 }
 
 TEST_F(ScannerTest, NumbersOperatorsAndSeparators) {
@@ -57,7 +57,7 @@ TEST_F(ScannerTest, QuoteBlindCursorSeesQuoteCharacters) {
 }
 
 TEST_F(ScannerTest, TildesDependOnTheTransform) {
-  StringLocation* definitions = instance.Transforms[3];
+  StringLocation* definitions = instance.Scanners.Transforms[3];
   std::vector<ScannedToken> onDefinitions = {{"~~", TokenGeneric}, {"~", TokenGeneric}};
   EXPECT_EQ(Scan(definitions, "~~ ~"), onDefinitions);
   std::vector<ScannedToken> onMain = {{"~", TokenReducible}, {"~", TokenReducible}, {"~", TokenReducible}};
@@ -65,7 +65,7 @@ TEST_F(ScannerTest, TildesDependOnTheTransform) {
 }
 
 TEST_F(ScannerTest, TokenTransformHasOnlyItsThreeTokens) {
-  StringLocation* tokens = instance.Transforms[2];
+  StringLocation* tokens = instance.Scanners.Transforms[2];
   EXPECT_EQ(tokens->Tokens->size(), 3u);
   std::vector<ScannedToken> expected = {{"a", TokenGeneric}, {"b", TokenGeneric}, {"~~", TokenGeneric}};
   EXPECT_EQ(Scan(tokens, "ab ~~"), expected);
@@ -94,7 +94,7 @@ TEST_F(ScannerTest, WindowsPatternsIgnoreCaseUnlessCaseSensitive) {
   const PatternPlatform buildsOwn = ActivePatternPlatform;
   ActivePatternPlatform = WindowsPatterns;
   StringLocation* insensitive = instance.NewTransform();
-  instance.Flags |= PropertyBit(IsCaseSensitive);
+  instance.Definitions.Flags |= PropertyBit(IsCaseSensitive);
   StringLocation* sensitive = instance.NewTransform();
   ActivePatternPlatform = buildsOwn;
   EXPECT_TRUE(insensitive->Tokens->back()->Token().Pattern.flags() & std::regex::icase);

@@ -47,9 +47,9 @@ class ExpansionTest : public ::testing::Test {
   }
   // A rule defined with one flag of the transform's defaults set.
   QuorbItem* RuleWith(ItemIsEnum bit, const std::string& from, const std::string& to) {
-    transform->RulesDefault.SetBit(bit, true);
+    transform->HostRules.RulesDefault.SetBit(bit, true);
     QuorbItem* rule = Rule(from, to);
-    transform->RulesDefault.SetBit(bit, false);
+    transform->HostRules.RulesDefault.SetBit(bit, false);
     return rule;
   }
   std::string Expand(const std::string& text) { return transform->Expand(text); }
@@ -71,27 +71,27 @@ TEST_F(ExpansionTest, EveryMatchIsReplacedAndRecorded) {
   transform->SetBit(IsRecordingSteps, true);
   EXPECT_EQ(Expand("a a a"), "b b b");
   EXPECT_TRUE(transform->WasModified());
-  EXPECT_EQ(transform->Steps, (std::vector<std::string>{"b a a", "b b a", "b b b"}));
-  ASSERT_EQ(transform->ChangeLog.size(), 3u);
+  EXPECT_EQ(transform->Record.Steps, (std::vector<std::string>{"b a a", "b b a", "b b b"}));
+  ASSERT_EQ(transform->Record.ChangeLog.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(transform->ChangeLog[i]->Location, 2 * i);
-    EXPECT_EQ(transform->ChangeLog[i]->OldText, "a");
-    EXPECT_EQ(transform->ChangeLog[i]->NewText, "b");
-    EXPECT_EQ(transform->ChangeLog[i]->Rule, rule);
+    EXPECT_EQ(transform->Record.ChangeLog[i]->Location, 2 * i);
+    EXPECT_EQ(transform->Record.ChangeLog[i]->OldText, "a");
+    EXPECT_EQ(transform->Record.ChangeLog[i]->NewText, "b");
+    EXPECT_EQ(transform->Record.ChangeLog[i]->Rule, rule);
   }
   EXPECT_EQ(rule->Rule().MatchCount, 3u);
   EXPECT_EQ(rule->Rule().ReplaceCount, 3u);
 
   EXPECT_EQ(Expand("c d"), "c d");
   EXPECT_FALSE(transform->WasModified());
-  EXPECT_TRUE(transform->ChangeLog.empty()) << "the records of the current expansion only";
+  EXPECT_TRUE(transform->Record.ChangeLog.empty()) << "the records of the current expansion only";
 }
 
 TEST_F(ExpansionTest, RangeFormRewritesTheAttachedTextInPlace) {
   Rule("f({a}, {b})", "g({b}, {a})");
   transform->SetTransformInput("x f(1, 2) f(3, 4)");
   transform->Expand(2, 9);
-  EXPECT_EQ(transform->OwnText, "x g(2, 1) f(3, 4)") << "only the range";
+  EXPECT_EQ(transform->Attached.OwnText, "x g(2, 1) f(3, 4)") << "only the range";
   EXPECT_EQ(transform->Pos, 2u);
   EXPECT_EQ(transform->RangeStart, 2u);
   EXPECT_EQ(transform->RangeEnd, 9u);
@@ -100,10 +100,10 @@ TEST_F(ExpansionTest, RangeFormRewritesTheAttachedTextInPlace) {
   Rule("ab", "abc");
   transform->SetTransformInput("ab ab");
   transform->Expand();
-  EXPECT_EQ(transform->OwnText, "abc abc");
+  EXPECT_EQ(transform->Attached.OwnText, "abc abc");
   EXPECT_EQ(transform->RangeEnd, 7u) << "the end moves with the change of length";
   transform->Expand();  // no repositioning needed
-  EXPECT_EQ(transform->OwnText, "abc abc");
+  EXPECT_EQ(transform->Attached.OwnText, "abc abc");
 }
 
 TEST_F(ExpansionTest, InputByReferenceGetsTheResult) {
@@ -119,7 +119,7 @@ TEST_F(ExpansionTest, RewindScansTheReplacementAgain) {
   Rule("b", "c");
   EXPECT_EQ(Expand("a"), "b") << "not scanned again";
   StringLocation* other = instance.NewTransform();
-  other->RulesDefault.SetBit(IsRewindOnChange, true);
+  other->HostRules.RulesDefault.SetBit(IsRewindOnChange, true);
   other->DefineRule("a", "b", nullptr);
   other->DefineRule("b", "c", nullptr);
   EXPECT_EQ(other->Expand("a x a"), "c x c");
@@ -132,7 +132,7 @@ TEST_F(ExpansionTest, EveryExpansionEnds) {
   EXPECT_EQ(instance.Error.Number, 0);
 
   StringLocation* growing = instance.NewTransform();
-  growing->RulesDefault.SetBit(IsRewindOnChange, true);
+  growing->HostRules.RulesDefault.SetBit(IsRewindOnChange, true);
   growing->DefineRule("g", "g g", nullptr);
   const std::string grown = growing->Expand("g x");
   EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
@@ -141,13 +141,13 @@ TEST_F(ExpansionTest, EveryExpansionEnds) {
 
   instance.Error.Number = 0;
   StringLocation* doubling = instance.NewTransform();
-  doubling->RulesDefault.SetBit(IsRewindOnChange, true);
+  doubling->HostRules.RulesDefault.SetBit(IsRewindOnChange, true);
   doubling->DefineRule("d", "{@Doc} {@Doc}", nullptr);
   EXPECT_LE(doubling->Expand("d").size(), 17u << 20) << "stopped before growing past the length cap";
   EXPECT_EQ(instance.Error.Number, ErrReparseLimit);
 
   StringLocation* cycle = instance.NewTransform();
-  cycle->RulesDefault.SetBit(IsRewindOnChange, true);
+  cycle->HostRules.RulesDefault.SetBit(IsRewindOnChange, true);
   cycle->DefineRule("p", "q", nullptr);
   cycle->DefineRule("q", "p", nullptr);
   EXPECT_EQ(cycle->Expand("p").size(), 1u);
@@ -255,7 +255,7 @@ TEST_F(ExpansionTest, HardLimitsEndOrUndoTheExpansion) {
   a->EditRule().MinimumHard = 3;
   EXPECT_EQ(Expand("a c a c"), "a c a c") << "too few replacements undo them all";
   EXPECT_FALSE(transform->WasModified());
-  EXPECT_TRUE(transform->ChangeLog.empty());
+  EXPECT_TRUE(transform->Record.ChangeLog.empty());
   EXPECT_EQ(Expand("a a a c"), "b b b d");
 }
 
@@ -309,8 +309,8 @@ TEST_F(ExpansionTest, NestedExpansionsOfOneTransformStop) {
 TEST_F(ExpansionTest, LocalTransformRewritesTheReplacement) {
   ASSERT_NE(RuleWithLocal("a", "b b", "b", "c"), nullptr);
   EXPECT_EQ(Expand("a"), "c c");
-  ASSERT_EQ(transform->ChangeLog.size(), 1u);
-  EXPECT_EQ(transform->ChangeLog[0]->NewText, "c c");
+  ASSERT_EQ(transform->Record.ChangeLog.size(), 1u);
+  EXPECT_EQ(transform->Record.ChangeLog[0]->NewText, "c c");
 }
 
 TEST_F(ExpansionTest, ExpressionPiecesReadTheCaptures) {
@@ -332,7 +332,7 @@ TEST_F(ExpansionTest, ModifyTextReplacesTheCurrentMatchInPlace) {
   std::vector<LocationAndLengthStruct> captures;
   ASSERT_EQ(transform->CheckForSyntaxBlock(rule, captures, index), rule);
   transform->ModifyText(rule, captures);
-  EXPECT_EQ(transform->OwnText, "q <1>");
+  EXPECT_EQ(transform->Attached.OwnText, "q <1>");
   EXPECT_TRUE(captures.empty());
   EXPECT_EQ(transform->Pos, 5u);
   EXPECT_TRUE(transform->WasModified());
@@ -348,7 +348,7 @@ TEST_F(ExpansionTest, LongTextsExpandInOnePass) {
     expected += "g((y), x) new z;\n";
   }
   EXPECT_EQ(Expand(text), expected);
-  EXPECT_EQ(transform->ChangeLog.size(), 40000u);
+  EXPECT_EQ(transform->Record.ChangeLog.size(), 40000u);
 }
 
 TEST_F(ExpansionTest, ParserAliasesRewriteExpressionsAndDefinitions) {
@@ -358,7 +358,7 @@ TEST_F(ExpansionTest, ParserAliasesRewriteExpressionsAndDefinitions) {
   EXPECT_FALSE(instance.ParserTransform()->WasModified());
   QuorbItem* v = instance.Define("Var: v As Integer", nullptr, nullptr);
   ASSERT_NE(v, nullptr);
-  EXPECT_EQ(v->DataType, instance.IntType);
+  EXPECT_EQ(v->DataType, instance.Types.IntType);
   QuorbItem* byte = instance.ItemOfByName("Byte", 0, false, false);
   ASSERT_NE(byte, ItemNotFound);
   EXPECT_EQ(byte->Name, "int8u");
@@ -400,17 +400,17 @@ TEST_F(ExpansionTest, ExpandingByReferenceTwiceKeepsTheResult) {
   for (int run = 0; run < 3; ++run) {
     transform->Expand();
     EXPECT_EQ(text, "b c b") << "run " << run;
-    EXPECT_EQ(transform->OwnText, "b c b") << "what the result export reads, run " << run;
+    EXPECT_EQ(transform->Attached.OwnText, "b c b") << "what the result export reads, run " << run;
   }
 }
 
 TEST_F(ExpansionTest, StepCapCountsOneExpansion) {
   Rule("a", "b");
   transform->SetBit(IsRecordingSteps, true);
-  transform->Steps.assign(1, std::string(64u << 20, 's'));  // an earlier expansion's steps
+  transform->Record.Steps.assign(1, std::string(64u << 20, 's'));  // an earlier expansion's steps
   EXPECT_EQ(Expand("a a"), "b b");
-  ASSERT_EQ(transform->Steps.size(), 3u);
-  EXPECT_EQ(transform->Steps[2], "b b");
+  ASSERT_EQ(transform->Record.Steps.size(), 3u);
+  EXPECT_EQ(transform->Record.Steps[2], "b b");
 }
 
 TEST_F(ExpansionTest, DocInALocalTransformSeesTheWholeText) {
@@ -473,9 +473,9 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
       RememberScanWork = remember != 0;
       StopScanStepsWorthRemembering = remember == 1 ? 0 : 3;
       transform = instance.NewTransform();
-      transform->RulesDefault.SetBit(IsRewindOnChange, rewind);
+      transform->HostRules.RulesDefault.SetBit(IsRewindOnChange, rewind);
       for (size_t k = 0; k < chosen.size(); ++k) {
-        transform->RulesDefault.SetBit(IsQuoteBlind, (quoteBlind >> k) & 1);
+        transform->HostRules.RulesDefault.SetBit(IsQuoteBlind, (quoteBlind >> k) & 1);
         transform->DefineRule(chosen[k].first, chosen[k].second, nullptr);
       }
       instance.Error.Number = 0;
@@ -527,8 +527,8 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
     for (int inPlace = 0; inPlace < 2; ++inPlace) {
       InPlaceReplacements = inPlace == 1;
       transform = instance.NewTransform();
-      transform->RulesDefault.SetBit(IsRewindOnChange, rewind);
-      transform->RulesDefault.SetBit(IsQuoteBlind, quoteBlind);
+      transform->HostRules.RulesDefault.SetBit(IsRewindOnChange, rewind);
+      transform->HostRules.RulesDefault.SetBit(IsQuoteBlind, quoteBlind);
       for (const auto& rule : chosen) transform->DefineRule(rule.first, rule.second, nullptr);
       if (pass) {
         StringLocation* first = transform->MakePass(false);
@@ -540,12 +540,12 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
       instance.Error.Number = 0;
       transform->Expand(from, to);
       Outcome& outcome = outcomes[inPlace];
-      outcome.text = transform->OwnText;
+      outcome.text = transform->Attached.OwnText;
       outcome.rangeEnd = transform->RangeEnd;
       outcome.error = instance.Error.Number;
-      for (const LogOfChangesClass* change : transform->ChangeLog)
+      for (const LogOfChangesClass* change : transform->Record.ChangeLog)
         outcome.changes.push_back(std::to_string(change->Location) + ":" + change->OldText + ">" + change->NewText);
-      outcome.steps = transform->Steps;
+      outcome.steps = transform->Record.Steps;
     }
     InPlaceReplacements = true;
     const std::string where = "text \"" + text + "\" [" + std::to_string(from) + ", " + std::to_string(to) +
@@ -589,14 +589,14 @@ TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
       transform = instance.NewTransform();
       transform->SetBit(IsCaseSensitive, caseSensitive);
       transform->RuleTable->CaseSensitive = caseSensitive;
-      transform->RulesDefault.SetBit(IsCaseSensitive, caseSensitive);
-      transform->RulesDefault.SetBit(IsRewindOnChange, rewind);
+      transform->HostRules.RulesDefault.SetBit(IsCaseSensitive, caseSensitive);
+      transform->HostRules.RulesDefault.SetBit(IsRewindOnChange, rewind);
       if (manyKeys)
         for (const std::string& filler : fillers) transform->DefineRule(filler, filler + "!", nullptr);
       for (const auto& rule : chosen) transform->DefineRule(rule.first, rule.second, nullptr);
       instance.Error.Number = 0;
       Outcome outcome{Expand(text), instance.Error.Number, {}};
-      for (const LogOfChangesClass* change : transform->ChangeLog)
+      for (const LogOfChangesClass* change : transform->Record.ChangeLog)
         outcome.changes.push_back(std::to_string(change->Location) + ":" + change->OldText + ">" + change->NewText);
       return outcome;
     };
@@ -622,7 +622,7 @@ TEST_F(ExpansionTest, GrowingReplacementInsideABlockResumesAfterTheBlock) {
   for (bool inPlace : {true, false}) {
     InPlaceReplacements = inPlace;
     transform = instance.NewTransform();
-    transform->RulesDefault.SetBit(IsRewindOnChange, true);
+    transform->HostRules.RulesDefault.SetBit(IsRewindOnChange, true);
     Rule("x", "BAD y y y y");
     Rule("y )", "LOST");
     Rule(") x", "LOST");

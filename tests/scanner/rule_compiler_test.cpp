@@ -276,7 +276,7 @@ TEST_F(RuleCompilerTest, ExpressionPieceParametersAreVariablesOwnedByTheirParts)
   QuorbItem* part = rule->SubItems[1];
   ASSERT_EQ(part->SubItems.size(), 1u);
   QuorbItem* variable = part->SubItems[0];
-  EXPECT_EQ(variable->DataType, instance.StringType);
+  EXPECT_EQ(variable->DataType, instance.Types.StringType);
   EXPECT_EQ(variable->OwningTable, nullptr) << "taken out of the symbol table again";
   EXPECT_EQ(instance.ItemOfByName("x", 0, true, false), ItemNotFound);
   EXPECT_EQ(rule->Rule().Pieces[0].Kind, EvalPiece);
@@ -295,7 +295,7 @@ TEST_F(RuleCompilerTest, LaterRuleOfTheSameAnchorIsTriedFirst) {
 }
 
 TEST_F(RuleCompilerTest, RulesTakeTheTransformDefaults) {
-  QuorbItem& defaults = transform->RulesDefault;
+  QuorbItem& defaults = transform->HostRules.RulesDefault;
   for (ItemIsEnum bit : {IsCaseSensitive, IsQuoteBlind, IsCodeBlockBlind, IsSkipOver, IsRewindOnChange, IsRightToLeft,
                          IsWhitespaceSensitive})
     defaults.SetBit(bit, true);
@@ -344,7 +344,7 @@ TEST_F(RuleCompilerTest, GivenRuleIsFilledInPlaceAndCanBeCompiledAgain) {
   EXPECT_EQ(RuleCount(), 1u) << "nothing of the failed one is left";
   EXPECT_EQ(transform->Expand("c a"), "y a");
   delete given;
-  EXPECT_EQ(transform->DefineRule("a", "b", &transform->RulesDefault), nullptr);
+  EXPECT_EQ(transform->DefineRule("a", "b", &transform->HostRules.RulesDefault), nullptr);
 }
 
 TEST_F(RuleCompilerTest, GivenRegexAnchoredRuleIsRecompiledUnderItsOwnHandle) {

@@ -39,8 +39,8 @@ class ScannerTest : public ::testing::Test {
       instance.BindDataType(item, text.substr(colon + 1));
     }
     for (int i : {0, 1}) {
-      instance.Transforms[i]->ResetStringLocation(ResetTokensOnly);
-      instance.Transforms[i]->DefineTokens();
+      instance.Scanners.Transforms[i]->ResetStringLocation(ResetTokensOnly);
+      instance.Scanners.Transforms[i]->DefineTokens();
     }
   }
 

@@ -108,7 +108,7 @@ class DispatchCase {
   // Token steps to the end, now and then reading a token again from below
   // the item taken (as a regex anchor that failed does).
   static void StepToEnd(StringLocation& cursor, std::mt19937& random, std::vector<Seen>& seen) {
-    for (int guard = 0; guard < 2000 && cursor.Pos < cursor.TextPtr->size(); ++guard) {
+    for (int guard = 0; guard < 2000 && cursor.Pos < cursor.Attached.TextPtr->size(); ++guard) {
       const uint64_t from = cursor.Pos;
       uint64_t index = cursor.NextToken(DefaultToken, 1);
       seen.push_back(Record(cursor, index));

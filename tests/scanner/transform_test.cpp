@@ -30,21 +30,21 @@ TEST_F(ScannerTest, DestroyingACursorLeavesItsParentIntact) {
 TEST_F(ScannerTest, ResetKindsFreeWhatTheySay) {
   StringLocation* transform = instance.NewTransform();
   auto fill = [&] {
-    auto* rule = new QuorbItem(instance.StringType, std::string(50, 'r'));
+    auto* rule = new QuorbItem(instance.Types.StringType, std::string(50, 'r'));
     if (transform->RuleTable == nullptr) {
       transform->RuleTable = new Table();
       transform->SearchTables.insert(transform->SearchTables.begin(), transform->RuleTable);
     }
     transform->RuleTable->Add("r", rule, false);
     transform->Passes.push_back(new StringLocation(&instance));
-    transform->ChangeLog.push_back(new LogOfChangesClass{0, std::string(50, 'o'), std::string(50, 'n'), nullptr});
+    transform->Record.ChangeLog.push_back(new LogOfChangesClass{0, std::string(50, 'o'), std::string(50, 'n'), nullptr});
   };
   fill();
   transform->ResetStringLocation(ResetNeither);
   EXPECT_NE(transform->Tokens, nullptr);
   EXPECT_NE(transform->RuleTable->Handle("r"), nullptr);
   EXPECT_EQ(transform->Passes[0], nullptr);
-  EXPECT_TRUE(transform->ChangeLog.empty());
+  EXPECT_TRUE(transform->Record.ChangeLog.empty());
 
   transform->ResetStringLocation(ResetRulesOnly);
   EXPECT_EQ(transform->RuleTable, nullptr);
@@ -68,10 +68,10 @@ TEST_F(ScannerTest, InputByReferenceIsExchangedNotCopied) {
   EXPECT_EQ(caller, "old");
   EXPECT_EQ(transform->Input(), "new input");
   EXPECT_TRUE(transform->Has(IsByRef));
-  EXPECT_EQ(transform->InputRefTarget, &caller);
+  EXPECT_EQ(transform->Attached.InputRefTarget, &caller);
 
   transform->SetTransformInput("plain");
-  EXPECT_EQ(transform->InputRefTarget, nullptr) << "no later run may write into the caller's string";
+  EXPECT_EQ(transform->Attached.InputRefTarget, nullptr) << "no later run may write into the caller's string";
   EXPECT_FALSE(transform->Has(IsByRef));
   EXPECT_EQ(transform->Input(), "plain");
   EXPECT_EQ(transform->RangeEnd, 5u);
@@ -79,12 +79,12 @@ TEST_F(ScannerTest, InputByReferenceIsExchangedNotCopied) {
 
 TEST_F(ScannerTest, NewTransformFollowsTheInstancesCaseFlag) {
   StringLocation* before = instance.NewTransform();
-  instance.Flags |= PropertyBit(IsCaseSensitive);
+  instance.Definitions.Flags |= PropertyBit(IsCaseSensitive);
   StringLocation* after = instance.NewTransform();
   EXPECT_FALSE(before->Has(IsCaseSensitive));
   EXPECT_TRUE(after->Has(IsCaseSensitive));
   EXPECT_TRUE(after->RuleTable->CaseSensitive);
-  EXPECT_EQ(instance.UserTransforms.size(), 2u);
+  EXPECT_EQ(instance.Scanners.UserTransforms.size(), 2u);
 }
 
 TEST_F(ScannerTest, LocalTransformIsMadeOnceAndFreedWithItsRule) {
@@ -94,9 +94,9 @@ TEST_F(ScannerTest, LocalTransformIsMadeOnceAndFreedWithItsRule) {
   StringLocation* local = rule->ReturnLocalTransform();
   ASSERT_NE(local, nullptr);
   EXPECT_EQ(rule->ReturnLocalTransform(), local);
-  EXPECT_EQ(instance.UserTransforms.size(), 2u);
+  EXPECT_EQ(instance.Scanners.UserTransforms.size(), 2u);
   delete rule;
-  EXPECT_EQ(instance.UserTransforms.size(), 1u);
+  EXPECT_EQ(instance.Scanners.UserTransforms.size(), 1u);
 
   QuorbItem orphan;
   EXPECT_EQ(orphan.ReturnLocalTransform(), nullptr);
@@ -106,7 +106,7 @@ TEST_F(ScannerTest, RulesDefaultMirrorsOntoACursorToo) {
   std::string cursorText = "x";
 
   StringLocation cursor(cursorText, Main());
-  cursor.RulesDefault.SetProperty(IsSkipOver, 1);
+  cursor.HostRules.RulesDefault.SetProperty(IsSkipOver, 1);
   EXPECT_TRUE(cursor.Has(IsSkipOver));
   EXPECT_FALSE(Main()->Has(IsSkipOver));
 }
