@@ -6,9 +6,9 @@ using namespace QuorbApi;
 namespace {
 
 // Sets one of the transform's list texts.
-QuorbTransform* SetListText(QuorbTransform* handle, std::string StringLocation::*field, const char* text) {
+QuorbTransform* SetListText(QuorbTransform* handle, std::string StringLocation::Recording::*field, const char* text) {
   return OnTransform<QuorbTransform*>(handle, nullptr, [&](StringLocation& transform) {
-    transform.*field = TextIn(text);
+    transform.Record.*field = TextIn(text);
     return handle;
   });
 }
@@ -92,15 +92,15 @@ QUORB_API const char* ExpandWithSteps(QuorbTransform* handle, const char* text, 
 }
 
 QUORB_API QuorbTransform* ListPrefix(QuorbTransform* transform, const char* prefix) {
-  return SetListText(transform, &StringLocation::ListPrefix, prefix);
+  return SetListText(transform, &StringLocation::Recording::ListPrefix, prefix);
 }
 
 QUORB_API QuorbTransform* ListSeparator(QuorbTransform* transform, const char* separator) {
-  return SetListText(transform, &StringLocation::ListSeparator, separator);
+  return SetListText(transform, &StringLocation::Recording::ListSeparator, separator);
 }
 
 QUORB_API QuorbTransform* ListPostfix(QuorbTransform* transform, const char* postfix) {
-  return SetListText(transform, &StringLocation::ListPostfix, postfix);
+  return SetListText(transform, &StringLocation::Recording::ListPostfix, postfix);
 }
 
 QUORB_API QuorbTransform* ListDelimiters(QuorbTransform* transform, const char* prefix, const char* separator,

@@ -315,9 +315,7 @@ void CopyInstanceFields(const InstancePlan& plan, Quorb& instance, const CopyLin
   instance.Definitions.DefSeparator = from.Definitions.DefSeparator;
   instance.Definitions.SyntaxEqual = from.Definitions.SyntaxEqual;
   instance.Evaluator.IgnoredExceptions = from.Evaluator.IgnoredExceptions;
-  instance.FastPaths.FoldConstants = from.FastPaths.FoldConstants;
-  instance.FastPaths.FuseRuns = from.FastPaths.FuseRuns;
-  instance.FastPaths.BareWholeRuns = from.FastPaths.BareWholeRuns;
+  instance.FastPaths = from.FastPaths;
 }
 
 }  // namespace
