@@ -72,11 +72,6 @@ struct CopiedTransformFields : BaseClass, ScanState {
     std::string* InputRefTarget;
     uint64_t TextLength;
   } Attached;
-  struct {
-    TokenDispatch FirstByteDispatch;
-    TokenMatch LastMatch;
-    StringLocation::RunRemainder RunLeft;
-  } Matching;
   StringLocation* Parent;
   std::vector<QuorbItem*>* Tokens;
   Table* RuleTable;
@@ -85,6 +80,11 @@ struct CopiedTransformFields : BaseClass, ScanState {
   std::regex::flag_type Grammar;
   std::vector<StringLocation*> Passes;
   std::string Comment;
+  struct {
+    TokenDispatch FirstByteDispatch;
+    TokenMatch LastMatch;
+    StringLocation::RunRemainder RunLeft;
+  } Matching;
   struct {
     std::vector<LogOfChangesClass*> ChangeLog;
     std::vector<std::string> Steps;

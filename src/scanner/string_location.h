@@ -167,6 +167,16 @@ class StringLocation : public BaseClass, public ScanState {
     std::string* InputRefTarget = nullptr;      // receives the result of an expansion
     uint64_t TextLength = 0;                    // length when attached or last updated
   } Attached;
+  // What a cursor shares with its parent or copies from it: the token list,
+  // the tables and the passes, with the settings they are read with.
+  StringLocation* Parent = nullptr;             // parent of a cursor or pass
+  std::vector<QuorbItem*>* Tokens = nullptr;    // token list, in definition order
+  Table* RuleTable = nullptr;                   // rules; the root symbol table on transform 0
+  std::vector<Table*> SearchTables;             // outermost first; the last is where symbols go
+  FilterClass Filter;
+  std::regex::flag_type Grammar = std::regex::ECMAScript;
+  std::vector<StringLocation*> Passes;          // run before the own rules; owned
+  std::string Comment;                          // free comment
   // The last long run of one character class matched (an operator run):
   // symbol lookup shortens such a run and the parser reads tokens again, so
   // a step that starts inside it takes its end from here instead of reading
@@ -185,16 +195,6 @@ class StringLocation : public BaseClass, public ScanState {
     TokenMatch LastMatch;                       // the match of the last token tried
     RunRemainder RunLeft;                       // the last long run of one character class
   } Matching;
-  // What a cursor shares with its parent or copies from it: the token list,
-  // the tables and the passes, with the settings they are read with.
-  StringLocation* Parent = nullptr;             // parent of a cursor or pass
-  std::vector<QuorbItem*>* Tokens = nullptr;    // token list, in definition order
-  Table* RuleTable = nullptr;                   // rules; the root symbol table on transform 0
-  std::vector<Table*> SearchTables;             // outermost first; the last is where symbols go
-  FilterClass Filter;
-  std::regex::flag_type Grammar = std::regex::ECMAScript;
-  std::vector<StringLocation*> Passes;          // run before the own rules; owned
-  std::string Comment;                          // free comment
   // What an expansion records for the host (expansion.cpp writes it, the
   // transform exports read and format it).
   struct Recording {
