@@ -209,8 +209,8 @@ bool IsConstant(const QuorbItem& item) { return item.Has(IsLocked) || item.Has(I
 
 // Whether an assignment to `target` is kept: a named variable, or the
 // storage a dereferencing step designates (an array element, a
-// dereferenced pointer). Any other value is a step's temporary, which would take the
-// value and lose it. `output` holds the steps made so far.
+// dereferenced pointer). Any other value is a step's temporary, which
+// would take the value and lose it. `output` holds the steps made so far.
 bool KeepsAssignment(const QuorbItem& target, const std::vector<ExpressionPart*>& output) {
   if (target.Has(IsNamedVariable)) return true;
   for (auto step = output.rbegin(); step != output.rend(); ++step)
@@ -229,9 +229,9 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
   if (requested == nullptr) return;
   ArgList& args = part->Args;
 
-  // Preparation: the hidden pointed-to type, and an assignment's value
-  // matched (and converted) to the target's type.
-  // (The definitions taking it have a hidden first parameter for it.)
+  // Preparation: the hidden pointed-to type (for a definition with the
+  // type-carrier role, whose first parameter takes it), and an assignment's
+  // value matched (and converted) to the target's type.
   if (requested->Roles.Has(RoleTypeCarrier) && !args.empty() && args[0]->Has(IsPointer)) {
     auto carrier = std::make_unique<QuorbItem>(PointedTo(args[0]), "");
     args.insert(args.begin(), carrier.get());
@@ -324,8 +324,8 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     // A literal is a constant of the expression: a later step may convert
     // it in place to another width, under the assignment's feet.
     if (IsConstant(*firstArg) || !KeepsAssignment(*firstArg, output)) SetErrorIfNone(ErrNotAssignable);
-    // The assignment copies with the target's width: a value of any other type
-    // (an AnyType target fits everything) would be read past its end.
+    // The assignment copies with the target's width: a value of any other
+    // type (an AnyType target fits everything) would be read past its end.
     if (!firstArg->Has(IsPointer) && args.size() > 1 && args[1]->DataType != firstArg->DataType)
       SetErrorIfNone(ErrTypeMismatch);
     part->Result = firstArg;

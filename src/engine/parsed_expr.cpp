@@ -39,7 +39,8 @@ void QuorbParsedExpr::CleanPart(ExpressionPart* part) {
   // Only the terminator owns its operation item. A step that calls the
   // EvalReturn built-in by name runs a definition that stays filed, also
   // when a failed parse leaves that step unlinked.
-  if (part->Next == nullptr && IsTerminator(part->Callback) && part->OpItem != nullptr && !BelongsToDefinition(*part->OpItem))
+  if (part->Next == nullptr && IsTerminator(part->Callback) && part->OpItem != nullptr &&
+      !BelongsToDefinition(*part->OpItem))
     delete part->OpItem;
   delete part;
 }
