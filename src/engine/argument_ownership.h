@@ -38,11 +38,13 @@ inline bool OwnedElsewhere(const QuorbItem& item) {
   return BelongsToDefinition(item) || item.Roles.Has(RoleDereference);
 }
 
-// Whether `part` owns its argument `index` (frees it with itself).
+// Whether `part` owns its argument `index` (frees it with itself). An
+// assignment's target is not read: the reader of the result may have freed
+// it already.
 inline bool OwnsArgument(const ExpressionPart& part, size_t index) {
+  if (index == 0 && part.Roles.Has(RoleAssignment)) return false;
   const QuorbItem* arg = part.Args[index];
-  if (arg == nullptr || OwnedElsewhere(*arg)) return false;
-  return !(index == 0 && part.Roles.Has(RoleAssignment));
+  return arg != nullptr && !OwnedElsewhere(*arg);
 }
 
 }  // namespace QuorbNameSpace
