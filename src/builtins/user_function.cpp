@@ -18,6 +18,7 @@
 #include "builtins/call_level.h"
 #include "builtins/language_callbacks.h"
 #include "builtins/value_copy.h"
+#include "engine/argument_ownership.h"
 #include "engine/fused_steps.h"
 #include "engine/item_properties.h"
 #include "engine/parsed_expr.h"
@@ -62,11 +63,6 @@ class BoundSet {
 // ---------------------------------------------------------------------------
 // Temporaries of an activation.
 
-static bool IsNamed(const QuorbItem* item) {
-  const uint64_t named = PropertyBit(IsNamedVariable) | PropertyBit(IsFunction) | PropertyBit(IsOperator);
-  return (item->Properties & named) != 0;
-}
-
 // The widest plain value (a Complex), and the save-stack slots it takes.
 static const uint32_t MaxPlainBytes = 16;
 static const size_t MaxPlainSlots = MaxPlainBytes / sizeof(void*);
@@ -90,7 +86,7 @@ static uint32_t PlainBytes(QuorbDataType* type) {
 // Lists `result`, an item a step writes, unless it is listed, named (named
 // variables keep their values across calls) or a literal.
 static void AddWritten(std::vector<QuorbParsedExpr::Temporary>& items, QuorbItem* result) {
-  if (result == nullptr || IsNamed(result) || result->Has(IsLiteral)) return;
+  if (result == nullptr || BelongsToDefinition(*result) || result->Has(IsLiteral)) return;
   for (const QuorbParsedExpr::Temporary& t : items)
     if (t.Item == result) return;
   items.push_back({result, result->Has(IsOwner) ? PlainBytes(result->DataType) : 0});

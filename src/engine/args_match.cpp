@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "builtins/core_callbacks.h"
-#include "builtins/language_callbacks.h"
-#include "builtins/pointer_callbacks.h"
-#include "builtins/string_callbacks.h"
-#include "builtins/value_callbacks.h"
+#include "builtins/builtin_definitions.h"
+#include "engine/argument_ownership.h"
 #include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
@@ -26,12 +23,6 @@
 
 namespace QuorbNameSpace {
 namespace {
-
-// The three callbacks whose definitions have a hidden first parameter that
-// carries the pointed-to type.
-bool TakesTypeCarrier(QuorbCallback callback) {
-  return callback == &AddPtr || callback == &ValueAt || callback == &SubtractPtr;
-}
 
 // The parameter argument `i` is matched against; a variadic function's last
 // parameter takes every argument beyond it.
@@ -130,11 +121,12 @@ void ConvertLiteral(QuorbItem& literal, const QuorbItem& parameter) {
 // argument's own steps, so that it moves with them into the argument's
 // expression.
 void InsertConversion(ExpressionPart& part, size_t i, const QuorbItem& parameter,
-                      std::vector<ExpressionPart*>& output, QuorbCallback conversion = &ConvertPartFunc) {
+                      std::vector<ExpressionPart*>& output, const BuiltinBinding& conversion = ConversionStep) {
   QuorbItem* argument = part.Args[i];
   QuorbDataType* target = parameter.DataType;
   std::unique_ptr<ExpressionPart> step(new ExpressionPart());
-  step->Callback = conversion;
+  step->Callback = conversion.Callback;
+  step->Roles = conversion.Roles;
   step->OpItem = target->Item;
   auto source = std::make_unique<QuorbItem>(argument->DataType, "");
   auto converted = std::make_unique<QuorbItem>(target, "");
@@ -168,7 +160,7 @@ void ConvertArguments(const Quorb& instance, ExpressionPart& part, const QuorbIt
       // Only a temporary takes the parameter's type: a named variable keeps
       // its own type and storage (maybe the host's) for every other use.
       if (!argument->Has(IsNamedVariable)) TakeParameterType(*argument, target);
-      else if (AnyReadableAs(target)) InsertConversion(part, i, *parameter, output, &ReadAnyAsPartFunc);
+      else if (AnyReadableAs(target)) InsertConversion(part, i, *parameter, output, AnyVariableRead);
       else InsertConversion(part, i, *parameter, output);
     } else if (ArgumentFit(instance, *argument, parameter) != Fit::Converts) continue;
     else if (argument->Has(IsLiteral)) ConvertLiteral(*argument, *parameter);
@@ -215,35 +207,15 @@ QuorbDataType* PointedTo(const QuorbItem* pointer) {
 // expression, which a later step may have converted in place).
 bool IsConstant(const QuorbItem& item) { return item.Has(IsLocked) || item.Has(IsLiteral); }
 
-// Steps that write into their first argument where it stands: the loop's
-// counter at every pass, and the string editors that change their first
-// argument in place. A constant cannot be that argument.
-bool WritesFirstArgument(QuorbCallback callback) {
-  return callback == &ForLoop || callback == &String_Append || callback == &String_Insert ||
-         callback == &String_Erase || callback == &String_Replace;
-}
-
 // Whether an assignment to `target` is kept: a named variable, or the
-// storage a ValueAt step designates (an array element, a dereferenced
-// pointer). Any other value is a step's temporary, which would take the
-// value and lose it. `output` holds the steps made so far.
+// storage a dereferencing step designates (an array element, a
+// dereferenced pointer). Any other value is a step's temporary, which
+// would take the value and lose it. `output` holds the steps made so far.
 bool KeepsAssignment(const QuorbItem& target, const std::vector<ExpressionPart*>& output) {
   if (target.Has(IsNamedVariable)) return true;
   for (auto step = output.rbegin(); step != output.rend(); ++step)
-    if ((*step)->Result == &target) return (*step)->Callback == &ValueAt;
+    if ((*step)->Result == &target) return (*step)->Roles.Has(RoleDereference);
   return false;
-}
-
-// Swap and Reset take their variables by handle and the variables' type
-// number after them: they change the variables in place, so a constant
-// cannot be one.
-bool TakesTypeNumber(QuorbCallback callback) { return callback == &Swap || callback == &Reset; }
-
-// Whether the expression's clean-up leaves `item` alone wherever it stands:
-// named variables and definitions, and dereferenced pointers.
-bool OwnedElsewhere(const QuorbItem& item) {
-  const uint64_t named = PropertyBit(IsNamedVariable) | PropertyBit(IsFunction) | PropertyBit(IsOperator);
-  return (item.Properties & named) != 0 || item.Callback == &ValueAt;
 }
 
 }  // namespace
@@ -257,9 +229,10 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
   if (requested == nullptr) return;
   ArgList& args = part->Args;
 
-  // Preparation: the hidden pointed-to type, and an assignment's value
-  // matched (and converted) to the target's type.
-  if (TakesTypeCarrier(requested->Callback) && !args.empty() && args[0]->Has(IsPointer)) {
+  // Preparation: the hidden pointed-to type (for a definition with the
+  // type-carrier role, whose first parameter takes it), and an assignment's
+  // value matched (and converted) to the target's type.
+  if (requested->Roles.Has(RoleTypeCarrier) && !args.empty() && args[0]->Has(IsPointer)) {
     auto carrier = std::make_unique<QuorbItem>(PointedTo(args[0]), "");
     args.insert(args.begin(), carrier.get());
     carrier.release();
@@ -279,7 +252,7 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
   std::vector<std::pair<QuorbItem*, QuorbDataType*>>& valueParameters = kept.saved;
   if (!args.empty()) {
     for (QuorbItem* candidate = requested; candidate != nullptr; candidate = candidate->NextOverload) {
-      if (candidate->Callback != &SetVar || candidate->SubItems.size() < 2) continue;
+      if (!candidate->Roles.Has(RoleAssignment) || candidate->SubItems.size() < 2) continue;
       QuorbItem* valueParameter = candidate->SubItems[1];
       valueParameters.emplace_back(valueParameter, valueParameter->DataType);
       valueParameter->DataType = args[0]->DataType;
@@ -324,6 +297,7 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
   // Completion.
   part->OpItem = chosen;
   part->Callback = chosen->Callback;
+  part->Roles = chosen->Roles;
   // A definition without callback or body ("GoTo") cannot run.
   if (part->Callback == nullptr) SetErrorIfNone(ErrUndefinedCallback);
   if (!chosen->Has(IsDataType)) {
@@ -340,36 +314,43 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     }
   }
 
-  const QuorbCallback callback = chosen->Callback;
+  const BuiltinRoles& roles = chosen->Roles;
   QuorbItem* firstArg = args.empty() ? nullptr : args[0];
-  if (WritesFirstArgument(callback) && firstArg != nullptr && IsConstant(*firstArg))
+  // The loop's counter at every pass, and the string editors that change
+  // their first argument in place: a constant cannot be that argument.
+  if (roles.Has(RoleWritesFirstArgument) && firstArg != nullptr && IsConstant(*firstArg))
     SetErrorIfNone(ErrNotAssignable);
-  if (callback == &SetVar && firstArg != nullptr) {
+  if (roles.Has(RoleAssignment) && firstArg != nullptr) {
     // A literal is a constant of the expression: a later step may convert
     // it in place to another width, under the assignment's feet.
     if (IsConstant(*firstArg) || !KeepsAssignment(*firstArg, output)) SetErrorIfNone(ErrNotAssignable);
-    // SetVar copies with the target's width: a value of any other type
-    // (an AnyType target fits everything) would be read past its end.
+    // The assignment copies with the target's width: a value of any other
+    // type (an AnyType target fits everything) would be read past its end.
     if (!firstArg->Has(IsPointer) && args.size() > 1 && args[1]->DataType != firstArg->DataType)
       SetErrorIfNone(ErrTypeMismatch);
     part->Result = firstArg;
     if (firstArg->Has(IsPointer)) {
-      part->Callback = &SetVarPtr;
-      // Clean-up spares the target of SetVar only; a temporary target of
-      // SetVarPtr must not be both its argument and its result.
+      part->Callback = PointerAssignment.Callback;
+      part->Roles = PointerAssignment.Roles;
+      // Clean-up spares the target of the plain assignment only; a
+      // temporary target of the pointer's must not be both its argument and
+      // its result.
       if (!OwnedElsewhere(*firstArg)) part->Result = NewPointerItem(firstArg->DataType, PointedTo(firstArg));
     }
-  } else if (callback == &AddressOf && firstArg != nullptr) {
-    // The address of an array is that of its elements (AddressOf).
+  } else if (roles.Has(RoleAddressOf) && firstArg != nullptr) {
+    // The address of an array is that of its elements.
     const bool array = firstArg->Has(IsArray) && PointedTo(firstArg) != nullptr;
     part->Result = NewPointerItem(Types.PointerType, array ? PointedTo(firstArg) : firstArg->DataType);
-  } else if (callback == &ValueAt && firstArg != nullptr) {
+  } else if (roles.Has(RoleDereference) && firstArg != nullptr) {
     // No storage of its own: the callback points it at the target memory.
     part->Result = new QuorbItem();
     part->Result->DataType = firstArg->DataType;
-  } else if (callback == &IIf && args.size() > 1) {
+  } else if (roles.Has(RoleConditional) && args.size() > 1) {
     part->Result = new QuorbItem(args[1]->DataType, "");
-  } else if (TakesTypeNumber(callback) && firstArg != nullptr) {
+  } else if (roles.Has(RoleInPlaceByHandle) && firstArg != nullptr) {
+    // Swap and Reset take their variables by handle and the variables' type
+    // number after them: they change the variables in place, so a constant
+    // cannot be one.
     for (const QuorbItem* variable : args)
       if (IsConstant(*variable)) SetErrorIfNone(ErrNotAssignable);
     const int32_t number = firstArg->DataType != nullptr ? firstArg->DataType->Index : -1;
@@ -377,10 +358,10 @@ void Quorb::ArgsMatch(ExpressionPart* part, std::vector<ExpressionPart*>& output
     args.push_back(typeNumber.get());
     typeNumber.release();
     part->Result = new QuorbItem(chosen->DataType, "");
-  } else if ((callback == &AddPtr || callback == &SubtractPtr) && args.size() > 1) {
+  } else if (roles.Has(RolePointerArithmetic) && args.size() > 1) {
     part->Result = NewPointerItem(args[1]->DataType, PointedTo(args[1]));
   } else {
-    if (callback == &UserFunction) args.push_back(chosen);
+    if (roles.Has(RoleBodyCall)) args.push_back(chosen);
     part->Result = new QuorbItem(chosen->DataType, "");
   }
 }

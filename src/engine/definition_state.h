@@ -24,6 +24,7 @@ struct DefinitionState {
   QuorbItem* displaced = nullptr;            // an overwritten item's former definition
   QuorbItem* replacedDefault = nullptr;      // the default item a "default" clause replaced
   QuorbCallback addr = nullptr;              // callback or host address
+  const BuiltinRoles* roles = nullptr;       // of the engine's own callback at addr; null: look them up
   bool addrCallbackOnly = false;             // addr may only be a function's or operator's callback
   bool overwrite = false;
   bool bootstrap = false;
@@ -76,8 +77,9 @@ QuorbItem* FindSymbol(Quorb& instance, const std::string& name);
 // type is the type it owns), so an item holds one role at most.
 enum class ItemRole { None, Handler, Output, Type, Variable, Callable };
 ItemRole RoleOf(const QuorbItem* item);
-// Makes the definition's callback argument the item's callback: as given
-// for the engine's own callbacks, through CallHostFunction for a host's.
+// Makes the definition's callback argument the item's callback: as given,
+// with the definition's roles, for the engine's own callbacks; through
+// CallHostFunction, without roles, for a host's (host_functions.h).
 void InstallCallback(DefinitionState& state, QuorbItem* item);
 // Gives a scalar item new value storage (`owned`: the item's to free),
 // freeing the value it owned before.

@@ -1,6 +1,7 @@
 // Quorb::Define: the clause loop of the definition language, rewriting of
 // unlisted keywords through the parser transform, filing by name, the
 // simple keyword actions, and finishing the defined item.
+#include "builtins/builtin_definitions.h"
 #include "engine/definition_keywords.h"
 #include "engine/definition_state.h"
 #include "engine/exception_flags.h"
@@ -106,8 +107,13 @@ void ReplaceStorage(QuorbItem* item, void* storage, bool owned) {
 }
 
 void InstallCallback(DefinitionState& state, QuorbItem* item) {
-  if (state.hostAddress) SetHostFunction(item, reinterpret_cast<ErasedFunction>(state.addr));
-  else item->Callback = state.addr;
+  if (state.hostAddress) {
+    SetHostFunction(item, reinterpret_cast<ErasedFunction>(state.addr));
+    return;
+  }
+  item->Callback = state.addr;
+  if (state.addr == nullptr) item->Roles = BuiltinRoles();
+  else item->Roles = state.roles != nullptr ? *state.roles : RolesOfCode(state.addr);
 }
 
 void Refuse(DefinitionState& state) {
@@ -365,7 +371,7 @@ class DefinitionLevel {
 };
 
 QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress,
-                         bool callbackOnly) {
+                         bool callbackOnly, const BuiltinRoles* roles) {
   if (HandlerInsideDefinition() || HandlerInsideEvaluation()) return nullptr;
   DefinitionLevel level(*this);
   Error.Number = 0;
@@ -376,6 +382,7 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
   state.addr = Addr;
   state.hostAddress = hostAddress;
   state.addrCallbackOnly = callbackOnly;
+  state.roles = roles;
   try {
     ReadClauses(state, ExistingItem);
   } catch (...) {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <unordered_map>
 
-#include "builtins/double_arithmetic.h"
-#include "builtins/real_math.h"
+#include "engine/argument_ownership.h"
+#include "engine/double_sums.h"
 #include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb_item.h"
@@ -20,19 +20,6 @@ namespace {
 // The address of the work of records of `kind` (the threaded dispatch), or
 // null where dispatch is a switch.
 const void* FusedWork(uint8_t kind);
-
-struct FusableStep {
-  QuorbCallback callback;
-  FusedCode code;
-  size_t operands;
-};
-
-// The arithmetic built-ins a run may hold, with what each computes: the
-// Double operators, whose callbacks are exactly these expressions.
-const FusableStep ArithmeticSteps[] = {
-    {&Add, FusedAdd, 2},       {&Subtract, FusedSubtract, 2}, {&Multiply, FusedMultiply, 2},
-    {&Divide, FusedDivide, 2}, {&UnaryMinus, FusedNegate, 1}, {&UnaryPlus, FusedCopy, 1},
-};
 
 // A record under construction, with the items it reads and writes.
 struct Record {
@@ -52,35 +39,39 @@ bool IsDouble(const QuorbItem* item) {
   return item != nullptr && item->DataType != nullptr && item->DataType->Index == TypeDouble;
 }
 
-// The code and operand count of a fusable callback; false for any other.
-bool FusableCode(QuorbCallback callback, Record& record) {
-  for (const FusableStep& step : ArithmeticSteps) {
-    if (step.callback != callback) continue;
-    record.code = step.code;
-    record.operands = step.operands;
-    return true;
+// The code and operand count of a fusable step, read from its fusion role;
+// false for any other step.
+bool FusableCode(const ExpressionPart& part, Record& record) {
+  const BuiltinRoles& roles = part.Roles;
+  switch (roles.Fusion) {
+    case FusionRole::None: return false;
+    case FusionRole::Add: record.code = FusedAdd; break;
+    case FusionRole::Subtract: record.code = FusedSubtract; break;
+    case FusionRole::Multiply: record.code = FusedMultiply; break;
+    case FusionRole::Divide: record.code = FusedDivide; break;
+    case FusionRole::Negate: record.code = FusedNegate; break;
+    case FusionRole::Copy: record.code = FusedCopy; break;
+    case FusionRole::Unary:
+      QUORB_ASSERT(roles.Unary != nullptr);
+      record.code = FusedUnary;
+      record.op.function.unary = roles.Unary;
+      break;
+    case FusionRole::Binary:
+      QUORB_ASSERT(roles.Binary != nullptr);
+      record.code = FusedBinary;
+      record.op.function.binary = roles.Binary;
+      break;
   }
-  const RealValueFunction function = RealValueFunctionOf(callback);
-  if (function.unary != nullptr) {
-    record.code = FusedUnary;
-    record.op.function.unary = function.unary;
-    record.operands = 1;
-    return true;
-  }
-  if (function.binary != nullptr) {
-    record.code = FusedBinary;
-    record.op.function.binary = function.binary;
-    record.operands = 2;
-    return true;
-  }
-  return false;
+  const bool oneOperand = record.code == FusedNegate || record.code == FusedCopy || record.code == FusedUnary;
+  record.operands = oneOperand ? 1 : 2;
+  return true;
 }
 
 // The record of `part`, when it is a fusable step on Double items.
 bool RecordOf(ExpressionPart& part, Record& record) {
   record = Record{};
   record.part = &part;
-  if (!FusableCode(part.Callback, record)) return false;
+  if (!FusableCode(part, record)) return false;
   if (part.Args.size() != record.operands || !IsDouble(part.Result)) return false;
   for (const QuorbItem* arg : part.Args)
     if (!IsDouble(arg)) return false;

@@ -28,23 +28,16 @@ void CallHostFunction(ExpressionPart& part) {
   function(reinterpret_cast<QuorbPart*>(&part));
 }
 
-// The built-in callback at `function`'s address, or null for a host's.
-static QuorbCallback BuiltinCallbackAt(ErasedFunction function) {
-  for (size_t row = 0; row < BuiltinDefinitionCount; ++row) {
-    const QuorbCallback callback = BuiltinDefinitionList[row].Callback;
-    if (callback != nullptr && reinterpret_cast<ErasedFunction>(callback) == function) return callback;
-  }
-  return nullptr;
-}
-
 void SetHostFunction(QuorbItem* item, ErasedFunction function) {
-  if (const QuorbCallback own = BuiltinCallbackAt(function)) {
+  if (const BuiltinDefinition* row = BuiltinRowAt(function)) {
     item->HostFunction = nullptr;
-    item->Callback = own;
+    item->Callback = row->Callback;
+    item->Roles = RolesOf(*row);
     return;
   }
   item->HostFunction = function;
   item->Callback = function != nullptr ? &CallHostFunction : nullptr;
+  item->Roles = BuiltinRoles();
 }
 
 void CallErrorHandler(const QuorbItem* handler, Quorb* instance) {

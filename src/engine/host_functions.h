@@ -22,7 +22,8 @@ void CallHostFunction(ExpressionPart& part);
 // address of one of the engine's own built-in callbacks (read with
 // FunctionAddress): that code has the engine's calling convention, not the
 // host callbacks' (stdcall on Windows x86), so it is bound as the engine's
-// own callback and called directly.
+// own callback, with the roles of its row, and called directly. Any other
+// function gets no role: a host's code is never taken for a built-in.
 void SetHostFunction(QuorbItem* item, ErasedFunction function);
 
 // Calls the error handler kept in `handler`'s callback field (a

@@ -95,6 +95,7 @@ void CopyItemFields(const QuorbItem& from, QuorbItem& to, const ItemLinks& links
   to.OwningTable = links.owningTable;
   to.DataType = links.dataType;
   to.Callback = from.Callback;
+  to.Roles = from.Roles;
   to.HostFunction = from.HostFunction;
   to.ElementCount = from.ElementCount;
   to.OwnsArrayCell = from.OwnsArrayCell;
@@ -277,6 +278,7 @@ QuorbParsedExpr* MakeBody(const BodyPlan& plan, const CopyLinks& links, Quorb& i
     const PartPlan& from = plan.parts[k];
     ExpressionPart& to = *parts[k];
     to.Callback = from.callback;
+    to.Roles = from.roles;
     to.Next = part(from.next);
     for (const PlanLink<QuorbItem>& arg : from.args) to.Args.push_back(links.Item(arg));
     to.Result = links.Item(from.result);

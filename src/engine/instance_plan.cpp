@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "builtins/builtin_definitions.h"
-#include "builtins/core_callbacks.h"
+#include "engine/argument_ownership.h"
 #include "engine/exception_flags.h"
 #include "engine/instance_prototype.h"
 #include "engine/parsed_expr.h"
@@ -41,7 +41,7 @@ bool IsProcessWideItem(const QuorbItem* item) {
 
 // What a body's steps name that the body does not own.
 bool IsDefinitionItem(const QuorbItem* item) {
-  return item->Has(IsNamedVariable) || item->Has(IsFunction) || item->Has(IsOperator) || IsProcessWideItem(item);
+  return BelongsToDefinition(*item) || IsProcessWideItem(item);
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ bool BodyIsCopyable(const QuorbParsedExpr& body) {
     for (size_t k = 0; k < part->Args.size(); ++k) {
       const QuorbItem* arg = part->Args[k];
       if (arg == nullptr || IsDefinitionItem(arg)) continue;
-      if ((k == 0 && part->Callback == &SetVar) || arg->Callback == &ValueAt) return false;
+      if (!OwnsArgument(*part, k)) return false;  // an assignment's target, a dereferenced pointer
       ++freed[arg];
     }
     if (part->OpItem != nullptr && !IsDefinitionItem(part->OpItem)) {
@@ -208,6 +208,7 @@ class PlanMaker {
     for (const ExpressionPart* from : expr.Parts) {
       PartPlan to;
       to.callback = from->Callback;
+      to.roles = from->Roles;
       to.next = part(from->Next);
       for (const QuorbItem* arg : from->Args) to.args.push_back(ItemLink(arg));
       to.result = ItemLink(from->Result);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/builtin_roles.h"
 #include "scanner/pattern_platform.h"
 
 namespace QuorbNameSpace {
@@ -67,6 +68,7 @@ struct ItemPlan {
 // One step of a parsed body; parts are named by their number in the body.
 struct PartPlan {
   void (*callback)(ExpressionPart&) = nullptr;
+  BuiltinRoles roles;
   int32_t next = NoObject;
   std::vector<PlanLink<QuorbItem>> args;
   PlanLink<QuorbItem> result, opItem, enclosingFunction;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "builtins/core_callbacks.h"
+#include "builtins/builtin_definitions.h"
 #include "engine/definition_state.h"
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
@@ -110,7 +110,7 @@ void SettleArray(Quorb& instance, QuorbItem* target, int64_t size, ArrayValues& 
   target->SetBit(IsPointer, true);
 }
 
-// A pointer or array name reads its elements through ValueAt, with the type
+// A pointer or array name reads its elements through PointerRead, with the type
 // its elements were made with: an array declared with "Ptr" holds addresses.
 void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elementType) {
   for (QuorbDataType* type : {elementType, instance.Types.PointerType, instance.Types.IntType}) {
@@ -121,7 +121,8 @@ void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elemen
   }
   target->SetBit(IsFunction, true);
   target->SetBit(IsCallable, true);
-  target->Callback = &ValueAt;
+  target->Callback = PointerRead.Callback;
+  target->Roles = PointerRead.Roles;
   target->DataType = instance.Types.PointerType;
 }
 

@@ -1,7 +1,7 @@
 // Terminator markers and freeing parsed expressions.
 #include "engine/parsed_expr.h"
 
-#include "builtins/core_callbacks.h"
+#include "engine/argument_ownership.h"
 #include "engine/fused_steps.h"
 
 namespace QuorbNameSpace {
@@ -30,24 +30,6 @@ const std::vector<size_t>& ExpressionPart::ArgStarts() const {
 void EvalReturn(ExpressionPart& part) { part.OpItem = nullptr; }
 void ReturnError(ExpressionPart& part) { part.Callback = nullptr; }
 
-// Whether argument `index` of `part` belongs to something other than the
-// expression: a named variable or definition, an assignment target, or a
-// dereferenced pointer whose storage is not its own.
-static bool IsDefinition(const QuorbItem* item) {
-  const uint64_t named = PropertyBit(IsNamedVariable) | PropertyBit(IsFunction) | PropertyBit(IsOperator);
-  return (item->Properties & named) != 0;
-}
-
-static bool IsSpared(const ExpressionPart& part, size_t index, const QuorbItem* arg) {
-  if (index == 0 && part.Callback == &SetVar) return true;
-  return IsDefinition(arg) || arg->Callback == &ValueAt;
-}
-
-bool OwnsArgument(const ExpressionPart& part, size_t index) {
-  const QuorbItem* arg = part.Args[index];
-  return arg != nullptr && !IsSpared(part, index, arg);
-}
-
 void QuorbParsedExpr::Clean(std::vector<ExpressionPart*>& parts, Quorb*) {
   for (ExpressionPart* part : parts) CleanPart(part);
 }
@@ -60,7 +42,8 @@ void QuorbParsedExpr::CleanPart(ExpressionPart* part) {
   // Only the terminator owns its operation item. A step that calls the
   // EvalReturn built-in by name runs a definition that stays filed, also
   // when a failed parse leaves that step unlinked.
-  if (part->Next == nullptr && IsTerminator(part->Callback) && part->OpItem != nullptr && !IsDefinition(part->OpItem))
+  if (part->Next == nullptr && IsTerminator(part->Callback) && part->OpItem != nullptr &&
+      !BelongsToDefinition(*part->OpItem))
     delete part->OpItem;
   delete part;
 }

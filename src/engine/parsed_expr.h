@@ -33,6 +33,7 @@ class ExpressionPart {
   QuorbItem* OpItem = nullptr;               // definition item whose callback runs
   QuorbItem* EnclosingFunction = nullptr;    // user function whose body holds the step
   std::unique_ptr<FusedRun> Fused;           // a fused run's steps (fused_steps.h)
+  BuiltinRoles Roles;                        // of Callback, set with it when the step is made
 
   ExpressionPart();
   ~ExpressionPart();
@@ -51,11 +52,6 @@ class ExpressionPart {
 // Terminator markers: the loop stops before them and never calls them.
 void EvalReturn(ExpressionPart& part);   // normal end
 void ReturnError(ExpressionPart& part);  // failed parse; result holds the error number
-
-// Whether `part` owns its argument `index` (frees it with itself): not
-// when it is a named variable or definition, an assignment target, or a
-// dereferenced pointer whose storage is not its own.
-bool OwnsArgument(const ExpressionPart& part, size_t index);
 
 inline bool IsTerminator(QuorbCallback callback) {
   return callback == &EvalReturn || callback == &ReturnError;

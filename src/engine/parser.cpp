@@ -8,7 +8,6 @@
 #include <cfenv>
 #include <new>
 
-#include "builtins/core_callbacks.h"
 #include "engine/exception_flags.h"
 #include "engine/fused_steps.h"
 #include "engine/invariant.h"
@@ -322,7 +321,7 @@ void ExpressionParser::PushCall(QuorbItem* item) {
   part->OpItem = item;
   const size_t here = output_.size();
   if (bracketed) {
-    if (item->Has(IsPointer) && item->Callback == &ValueAt) {
+    if (item->Has(IsPointer) && item->Roles.Has(RoleDereference)) {
       part->Args.push_back(item);
       part->ArgStarts().push_back(here);
     }
@@ -401,7 +400,7 @@ void ExpressionParser::Closer() {
     if (part.Args.empty()) return Fail(ErrCodeBlockDelimiter);  // "()"
   } else {
     // A dereferencing pointer call holds the pointer ahead of its arguments.
-    const size_t ahead = op->Has(IsPointer) && op->Callback == &ValueAt ? 1 : 0;
+    const size_t ahead = op->Has(IsPointer) && op->Roles.Has(RoleDereference) ? 1 : 0;
     if (part.Args.size() == ahead && part.ArgStarts().size() == ahead + 1) {
       part.ArgStarts().pop_back();  // "f()": the one slot opened holds nothing
     } else if (part.Args.size() != part.ArgStarts().size()) {

@@ -17,7 +17,6 @@
 #include "engine/parser_state.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
-#include "engine/step_classes.h"
 #include "types/data_type.h"
 
 namespace QuorbNameSpace {
@@ -77,7 +76,7 @@ bool ExpressionParser::IsConstant(const QuorbItem* item) const {
 bool ExpressionParser::FoldConstantStep(ExpressionPart* part) {
   if (!q_.FastPaths.FoldConstants) return false;
   if (q_.Error.Number != 0 || output_.empty() || output_.back() != part) return false;
-  if (!IsPureNumericStep(part->Callback) || part->Result->ValuePtr == nullptr) return false;
+  if (!part->Roles.Has(RolePure) || part->Result->ValuePtr == nullptr) return false;
   if (part->Result->DataType == nullptr) return false;
   for (const QuorbItem* arg : part->Args)
     if (!IsConstant(arg)) return false;

@@ -3,7 +3,7 @@
 // argument matching (args_match.cpp) turns into steps of the output list.
 #include <memory>
 
-#include "builtins/core_callbacks.h"
+#include "builtins/builtin_definitions.h"
 #include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/parser_state.h"
@@ -43,7 +43,8 @@ bool ExpressionParser::ConvertToWanted() {
   if (type == wanted_ || IsAnyType(wanted_)) return false;
   if (wanted_->Item != nullptr && ConvertsImplicitly(q_, type, wanted_)) {
     std::unique_ptr<ExpressionPart> conversion(new ExpressionPart());
-    conversion->Callback = &ConvertPartFunc;
+    conversion->Callback = ConversionStep.Callback;
+    conversion->Roles = ConversionStep.Roles;
     conversion->OpItem = wanted_->Item;
     conversion->Args.push_back(value);
     stack_.push_back({conversion.get(), false});

@@ -105,8 +105,8 @@ void Quorb::Build(size_t builtinRows) {
   DefineBuiltins(*this, 0, builtinRows);
 }
 
-QuorbItem* Quorb::DefineOwn(const std::string& text, QuorbCallback callback) {
-  QuorbItem* item = Define(text, callback, nullptr);
+QuorbItem* Quorb::DefineOwn(const std::string& text, QuorbCallback callback, const BuiltinRoles& roles) {
+  QuorbItem* item = Define(text, callback, nullptr, false, false, &roles);
   if (item == nullptr && Error.Number == ErrOutOfMemory) throw std::bad_alloc();
   return item;
 }

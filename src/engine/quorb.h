@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/builtin_roles.h"
 #include "engine/errors.h"
 #include "engine/invariant.h"
 
@@ -148,11 +149,16 @@ class Quorb {
   // serve only as a function's or operator's callback: never as storage of
   // a variable, nor as an error handler or output callback. A function
   // whose body is running cannot be redefined (error 13).
+  // A function or operator whose callback is the engine's own code at
+  // `Addr` carries that code's roles (builtin_roles.h): `roles` when given,
+  // else those the built-in definition list knows for it. A host's `Addr`
+  // gives none.
   QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress = false,
-                    bool callbackOnly = false);
-  // Define of one of the instance's own start-up definitions. Memory running
-  // out throws instead, so that no instance is made without one of them.
-  QuorbItem* DefineOwn(const std::string& text, QuorbCallback callback);
+                    bool callbackOnly = false, const BuiltinRoles* roles = nullptr);
+  // Define of one of the instance's own start-up definitions, whose
+  // callback has `roles`. Memory running out throws instead, so that no
+  // instance is made without one of them.
+  QuorbItem* DefineOwn(const std::string& text, QuorbCallback callback, const BuiltinRoles& roles = BuiltinRoles());
   // Whether a value of type number `from` converts implicitly to `to`.
   bool ConvertsTo(int32_t from, int32_t to) const;
   // Reads one parameter or variable declaration at the scanner's token.

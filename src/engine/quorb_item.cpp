@@ -193,6 +193,7 @@ void QuorbItem::Release() {
   FreeBodies();
   ReleasePayload();
   Callback = nullptr;
+  Roles = BuiltinRoles();
   HostFunction = nullptr;
   ValuePtr = nullptr;
   DataType = nullptr;

@@ -3,9 +3,7 @@
 // optional expression body.
 //   function: NAME [( PARAMETER {, PARAMETER} )] [As TYPE [Ptr]] [= BODY]
 //   operator: [PRECEDENCE [:RL]] [{PARAMETER}] SYMBOL [{PARAMETER}] [As TYPE] [= BODY]
-#include "builtins/core_callbacks.h"
-#include "builtins/language_callbacks.h"
-#include "builtins/pointer_callbacks.h"
+#include "builtins/builtin_definitions.h"
 #include "engine/definition_state.h"
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
@@ -143,12 +141,13 @@ void MarkEnclosingFunction(QuorbParsedExpr* expr, QuorbItem* function) {
 }
 
 // The rest of the text is the body: parsed once, with the item's result
-// type wanted, and run by UserFunction at every call.
+// type wanted, and run by the BodyCall callback at every call.
 void ParseBody(DefinitionState& state) {
   Quorb& instance = state.instance;
   QuorbItem* item = state.item;
   std::string body = state.text.substr(state.Scan().Pos);
-  item->Callback = &UserFunction;
+  item->Callback = BodyCall.Callback;
+  item->Roles = BodyCall.Roles;
   QuorbParsedExpr* expr;
   {
     PendingErrorKept kept(instance);
@@ -195,7 +194,7 @@ void SignatureClause(DefinitionState& state, bool isOperator) {
   item->SetBit(IsCallable, true);
   InstallCallback(state, item);
   item->DataType = instance.DefaultType();
-  if (state.addr == &AddPtr || state.addr == &SubtractPtr || state.addr == &ValueAt)
+  if (item->Roles.Has(RoleTypeCarrier))
     item->SubItems.push_back(new QuorbItem(instance.Types.AnyType, std::string()));  // the pointed-to type's carrier
 
   std::string name;

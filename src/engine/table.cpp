@@ -105,6 +105,7 @@ void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
   std::swap(a->DataType, b->DataType);
   std::swap(a->Precedence, b->Precedence);
   std::swap(a->Callback, b->Callback);
+  std::swap(a->Roles, b->Roles);
   std::swap(a->HostFunction, b->HostFunction);
   std::swap(a->OwnTable, b->OwnTable);  // travels with the callback field's role
   std::swap(a->ElementCount, b->ElementCount);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "builtins/core_callbacks.h"
+#include "builtins/builtin_definitions.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/table.h"
@@ -52,7 +52,8 @@ bool Quorb::BindDataType(QuorbItem* item, const std::string& word) {
   if (!ConnectDataType(item, word)) return false;
   QuorbDataType* type = item->DataType;
   BindTypeObject(item);
-  item->Callback = &ConvertPartFunc;
+  item->Callback = ConversionStep.Callback;
+  item->Roles = ConversionStep.Roles;
   item->SetBit(IsDataType, true);
   item->SetBit(IsFunction, true);
   item->SetBit(IsCallable, true);

@@ -142,6 +142,46 @@ TEST_F(BuiltinDefinitionsTest, EveryRowIsAccepted) {
   }
 }
 
+// A callback's roles are the callback's, whichever row binds it: rows that
+// share one state the same roles, which is also what the engine finds for
+// the callback's address. A fusion role of a math function comes with the
+// value function of its callback, and only pure steps fuse.
+TEST(BuiltinDefinitionList, RowsOfOneCallbackShareItsRoles) {
+  for (size_t i = 0; i < BuiltinDefinitionCount; ++i) {
+    const BuiltinDefinition& row = BuiltinDefinitionList[i];
+    const BuiltinRoles roles = RolesOf(row);
+    EXPECT_TRUE(RolesOfCode(row.Callback) == roles) << row.Text;
+    const bool unary = roles.Fusion == FusionRole::Unary;
+    const bool binary = roles.Fusion == FusionRole::Binary;
+    EXPECT_EQ(roles.Unary != nullptr, unary) << row.Text;
+    EXPECT_EQ(roles.Binary != nullptr, binary) << row.Text;
+    EXPECT_TRUE(roles.Fusion == FusionRole::None || roles.Has(RolePure)) << row.Text;
+  }
+}
+
+// Every row's item carries its row's roles, in a new instance and in an
+// instance copied from the prototype.
+TEST(BuiltinDefinitionList, DefinedItemsCarryTheirRowsRoles) {
+  for (int copy = 0; copy < 3; ++copy) {
+    Quorb instance;
+    size_t withRoles = 0;
+    for (size_t i = 0; i < BuiltinDefinitionCount; ++i) {
+      const BuiltinDefinition& row = BuiltinDefinitionList[i];
+      if (row.Callback == nullptr) continue;
+      bool found = false;
+      AnyFiledItem(instance.RootTable()->Symbols, [&](const QuorbItem* item) {
+        if (item->Text != row.Text) return false;
+        EXPECT_TRUE(item->Roles == RolesOf(row)) << row.Text;
+        found = true;
+        return true;
+      });
+      EXPECT_TRUE(found) << row.Text;
+      if (row.Roles.Bits != 0) ++withRoles;
+    }
+    EXPECT_GT(withRoles, 100u);
+  }
+}
+
 TEST_F(BuiltinDefinitionsTest, LaterRowsHeadTheirNamesChains) {
   EnsureBuiltins(instance);
   ExpectChain("+", {&UnaryPlus, &Add, &Add_Int});

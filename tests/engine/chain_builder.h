@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "builtins/builtin_definitions.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
@@ -29,11 +30,13 @@ class ChainBuilder {
   explicit ChainBuilder(Quorb* owner) : expr_(new QuorbParsedExpr()) { expr_->Owner = owner; }
   ~ChainBuilder() { QuorbParsedExpr::Free(expr_); }
 
-  // A step calling `callback` with `args` and writing to `result`. The step
-  // owns args and result as temporaries unless they carry a named bit.
+  // A step calling `callback` with `args` and writing to `result`, with the
+  // roles argument matching gives the callback. The step owns args and
+  // result as temporaries unless they carry a named bit.
   ExpressionPart* Step(QuorbCallback callback, std::vector<QuorbItem*> args, QuorbItem* result) {
     auto* part = new ExpressionPart();
     part->Callback = callback;
+    part->Roles = RolesOfCode(callback);
     for (QuorbItem* arg : args) part->Args.push_back(arg);
     part->Result = result;
     Link(part);

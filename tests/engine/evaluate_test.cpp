@@ -174,7 +174,8 @@ TEST_F(EvaluateTest, CleanSparesAssignmentTargetsNamedItemsAndDereferences) {
   QuorbItem* function = new QuorbItem();
   function->SetBit(IsFunction, true);
   QuorbItem* deref = new QuorbItem();
-  deref->Callback = &ValueAt;
+  deref->Callback = PointerRead.Callback;
+  deref->Roles = PointerRead.Roles;
   {
     ChainBuilder chain(&instance);
     chain.Step(&SetVar, {target, named}, target);
