@@ -20,30 +20,41 @@ ByteSet PossibleFirstBytes(const QuorbItem* token) {
 }
 
 uint64_t TokenDispatch::CoveredAfterChange(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted) {
+  // Read before the check: an edit after it moves the count past edits_.
   const uint64_t edits = TokenPartEdits.load(std::memory_order_relaxed);
   uint64_t covered = tokens.size();
   if (covered != 0 && tokens.back() == wanted) --covered;
-  if (!built_ || !Matches(tokens, covered, edits)) {
+  if (!built_ || !Matches(tokens, covered)) {
     built_ = false;
     if (covered == 0 || ++stepsWithout_ < kStepsBeforeBuilding) return 0;
-    Build(tokens, covered, edits);
+    Build(tokens, covered);
   }
+  edits_ = edits;
   checkedData_ = tokens.data();
   checkedSize_ = tokens.size();
   return covered;
 }
 
-bool TokenDispatch::Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) const {
-  return covered == items_.size() && edits_ == edits &&
-         std::memcmp(items_.data(), tokens.data(), covered * sizeof(QuorbItem*)) == 0;
+// Each stamp is new with each edit (and a part made anew at a freed one's
+// address has a new stamp too), so equal items with equal stamps have the
+// patterns the table was built from.
+bool TokenDispatch::Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered) const {
+  if (covered != items_.size() || std::memcmp(items_.data(), tokens.data(), covered * sizeof(QuorbItem*)) != 0)
+    return false;
+  for (uint64_t i = 0; i < covered; ++i)
+    if (items_[i]->Token().EditStamp != stamps_[i]) return false;
+  return true;
 }
 
-void TokenDispatch::Build(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) {
-  edits_ = edits;
+void TokenDispatch::Build(const std::vector<QuorbItem*>& tokens, uint64_t covered) {
   items_.assign(tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(covered));
+  stamps_.clear();
   std::vector<ByteSet> firstBytes;
   firstBytes.reserve(covered);
-  for (const QuorbItem* token : items_) firstBytes.push_back(PossibleFirstBytes(token));
+  for (const QuorbItem* token : items_) {
+    stamps_.push_back(token->Token().EditStamp);
+    firstBytes.push_back(PossibleFirstBytes(token));
+  }
   starts_.assign(257, 0);
   entries_.clear();
   for (unsigned byte = 0; byte < 256; ++byte) {
