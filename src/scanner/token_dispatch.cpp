@@ -64,6 +64,7 @@ void TokenDispatch::Build(const std::vector<QuorbItem*>& tokens, uint64_t covere
   }
   starts_[256] = static_cast<uint32_t>(entries_.size());
   stepsWithout_ = 0;
+  ++builds_;
   built_ = true;
 }
 

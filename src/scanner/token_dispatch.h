@@ -60,6 +60,9 @@ class TokenDispatch {
   const uint32_t* Begin(unsigned char byte) const { return entries_.data() + starts_[byte]; }
   const uint32_t* End(unsigned char byte) const { return entries_.data() + starts_[byte + 1u]; }
 
+  // How many times the table was built: what an edit elsewhere must leave.
+  uint64_t Builds() const { return builds_; }
+
  private:
   // Steps on a list without a table before one is built: a short scan
   // (most parses) never pays for a table.
@@ -79,6 +82,7 @@ class TokenDispatch {
   QuorbItem* const* checkedData_ = nullptr;
   uint64_t checkedSize_ = 0;
   uint32_t stepsWithout_ = 0;
+  uint64_t builds_ = 0;
   bool built_ = false;
 };
 
