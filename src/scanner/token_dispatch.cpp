@@ -11,12 +11,33 @@ namespace QuorbNameSpace {
 bool DispatchTokensByFirstByte = true;
 std::atomic<uint64_t> TokenPartEdits{0};
 
+// The index of the lowest set bit of a non-zero word.
+static unsigned LowestBit(uint64_t word) {
+#if defined(__GNUC__) || defined(__clang__)
+  return static_cast<unsigned>(__builtin_ctzll(word));
+#else
+  unsigned bit = 0;
+  while ((word & 1ULL) == 0) {
+    word >>= 1;
+    ++bit;
+  }
+  return bit;
+#endif
+}
+
 ByteSet PossibleFirstBytes(const QuorbItem* token) {
   const TokenClass_& part = token->Token();
   // A hand-written matcher stands for the compiled pattern beside it; one
   // without it is not known.
   if (part.Pattern.Compiled()) return part.Pattern.FirstBytes();
   return part.FastMatch != nullptr ? ByteSet::All() : ByteSet();
+}
+
+// Calls `visit` with each byte of `bytes`, lowest first.
+template <typename Visit>
+static void ForEachByte(const ByteSet& bytes, Visit visit) {
+  for (unsigned w = 0; w < 4; ++w)
+    for (uint64_t word = bytes.words[w]; word != 0; word &= word - 1) visit(w * 64u + LowestBit(word));
 }
 
 uint64_t TokenDispatch::CoveredAfterChange(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted) {
@@ -55,14 +76,16 @@ void TokenDispatch::Build(const std::vector<QuorbItem*>& tokens, uint64_t covere
     stamps_.push_back(token->Token().EditStamp);
     firstBytes.push_back(PossibleFirstBytes(token));
   }
+  // A counting sort: work in proportion to the entries, not to 256 bytes
+  // times the items.
   starts_.assign(257, 0);
-  entries_.clear();
-  for (unsigned byte = 0; byte < 256; ++byte) {
-    starts_[byte] = static_cast<uint32_t>(entries_.size());
-    for (uint64_t i = covered; i-- > 0;)
-      if (firstBytes[i].Has(static_cast<unsigned char>(byte))) entries_.push_back(static_cast<uint32_t>(i));
-  }
-  starts_[256] = static_cast<uint32_t>(entries_.size());
+  for (const ByteSet& bytes : firstBytes)
+    ForEachByte(bytes, [this](unsigned byte) { ++starts_[byte + 1u]; });
+  for (unsigned byte = 0; byte < 256; ++byte) starts_[byte + 1u] += starts_[byte];
+  entries_.resize(starts_[256]);
+  std::vector<uint32_t> next(starts_.begin(), starts_.end() - 1);
+  for (uint64_t i = covered; i-- > 0;)
+    ForEachByte(firstBytes[i], [this, &next, i](unsigned byte) { entries_[next[byte]++] = static_cast<uint32_t>(i); });
   stepsWithout_ = 0;
   ++builds_;
   built_ = true;
