@@ -30,6 +30,7 @@ struct CopiedTokenFields {
   QuorbItem* RegExRule;
   uint64_t SubMatch;
   TokenMatcher FastMatch;
+  uint64_t EditStamp;
 };
 
 struct CopiedRuleFields {

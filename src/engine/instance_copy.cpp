@@ -62,6 +62,7 @@ void CopyTokenPart(const TokenClass_& from, TokenClass_& to, const ItemLinks& li
   to.TokenList = links.tokenList;
   to.SubMatch = from.SubMatch;
   to.FastMatch = from.FastMatch;
+  // EditStamp is the copy's own, from EditToken: a stamp says which edit it was.
 }
 
 static_assert(sizeof(RuleParamStruct) == sizeof(CopiedRuleFields), "a rule field the copy does not know");

@@ -52,10 +52,11 @@ void QuorbItem::SwapValues(QuorbItem& other) {
 }
 
 TokenClass_& QuorbItem::EditToken() {
-  // Whatever the caller changes may be a listed token's pattern: token
-  // dispatch tables built before no longer hold.
-  TokenPartEdits.fetch_add(1, std::memory_order_relaxed);
+  // Whatever the caller changes may be a listed token's pattern: a table
+  // built over this item before no longer holds. The fresh stamp tells the
+  // table so; tables over other lists see only the count move and keep.
   if (token_ == nullptr) token_ = std::make_unique<TokenClass_>();
+  token_->EditStamp = TokenPartEdits.fetch_add(1, std::memory_order_relaxed) + 1;
   return *token_;
 }
 

@@ -54,6 +54,10 @@ struct TokenClass_ {
   QuorbItem* RegExRule = nullptr;            // rule of a regex parameter serving as token
   uint64_t SubMatch = 0;                     // capture group that is the token's text
   TokenMatcher FastMatch = nullptr;          // equivalent of Pattern for default patterns
+  // TokenPartEdits as counted by the latest EditToken of this part: a new
+  // value with each edit, never copied, so a dispatch table can tell its
+  // own list's edits from every other list's.
+  uint64_t EditStamp = 0;
 
   // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
   static void* operator new(size_t size);

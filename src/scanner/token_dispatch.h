@@ -6,11 +6,12 @@
 // A pattern's possible first bytes come from its compiled form (the
 // engine's own start map, case folding included); a pattern that can match
 // the empty string, or whose first bytes cannot be told, is listed under
-// every byte. A table describes the list it was built from: it is checked
-// against a process-wide count of token-part edits (any change of a
-// pattern) and against the list before each use (its items, or, where the
-// list's buffer and length are those last checked, those alone), and built
-// again when either changed. Items above the ones the table covers (the
+// every byte. A table describes the list it was built from: before each
+// use it is checked against the list (where the list's buffer and length
+// are those last checked and no token part anywhere was edited or released
+// since, those alone; otherwise its items and each item's edit stamp), and
+// built again only when the list itself changed: edits of other lists (of
+// other instances, say) cost one pass over the items, not a new table. Items above the ones the table covers (the
 // terminator of an up-to scan, appended for the scan) are tried first, one
 // by one, as the slow path does.
 #ifndef QUORB_SCANNER_TOKEN_DISPATCH_H
@@ -31,7 +32,7 @@ class QuorbItem;
 extern bool DispatchTokensByFirstByte;
 
 // Counts edits of token parts (QuorbItem::EditToken) and releases of listed
-// tokens; a table built before the latest is not trusted.
+// tokens; a table checked before the latest is checked again.
 extern std::atomic<uint64_t> TokenPartEdits;
 
 // The bytes a match of `token`'s pattern can start with (all of them when
@@ -59,6 +60,9 @@ class TokenDispatch {
   const uint32_t* Begin(unsigned char byte) const { return entries_.data() + starts_[byte]; }
   const uint32_t* End(unsigned char byte) const { return entries_.data() + starts_[byte + 1u]; }
 
+  // How many times the table was built: what an edit elsewhere must leave.
+  uint64_t Builds() const { return builds_; }
+
  private:
   // Steps on a list without a table before one is built: a short scan
   // (most parses) never pays for a table.
@@ -66,17 +70,19 @@ class TokenDispatch {
 
   // Covered, where the list may have changed since it was last checked.
   uint64_t CoveredAfterChange(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted);
-  bool Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits) const;
-  void Build(const std::vector<QuorbItem*>& tokens, uint64_t covered, uint64_t edits);
+  bool Matches(const std::vector<QuorbItem*>& tokens, uint64_t covered) const;
+  void Build(const std::vector<QuorbItem*>& tokens, uint64_t covered);
 
   std::vector<QuorbItem*> items_;  // the covered items, as the table was built
+  std::vector<uint64_t> stamps_;   // their token parts' edit stamps then
   std::vector<uint32_t> starts_;   // 257 offsets into entries_, by byte
   std::vector<uint32_t> entries_;
-  uint64_t edits_ = 0;             // TokenPartEdits when built
+  uint64_t edits_ = 0;             // TokenPartEdits when last checked
   // The list last found to hold items_ first: its buffer and length.
   QuorbItem* const* checkedData_ = nullptr;
   uint64_t checkedSize_ = 0;
   uint32_t stepsWithout_ = 0;
+  uint64_t builds_ = 0;
   bool built_ = false;
 };
 

@@ -3,6 +3,7 @@
 // tokens, kinds and positions; and the first bytes read from pattern texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -179,6 +180,42 @@ std::string FirstBytesOf(const std::string& pattern, bool ignoreCase) {
   for (unsigned byte = 0; byte < 256; ++byte)
     if (bytes.Has(static_cast<unsigned char>(byte))) listed += static_cast<char>(byte);
   return listed;
+}
+
+// A table is built again for an edit of its own list's patterns only: a
+// token defined on another list (as every new instance does) leaves it.
+TEST(TokenDispatch, RebuildsForItsOwnListsEditsOnly) {
+  Quorb instance;  // the scanner's sentinel items
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "ab 12 ";
+  const std::string empty;
+  StringLocation mine(empty, nullptr), other(empty, nullptr);
+  mine.DefineToken("[a-z]+", TokenAlphanumeric, "", 0, GrammarDefault, nullptr);
+  mine.DefineToken("[ ]+", TokenWhitespace, "", 0, GrammarDefault, nullptr);
+  QuorbItem* digits = mine.DefineToken("[0-9]+", TokenLiteral, "", 0, GrammarDefault, nullptr);
+  StringLocation cursor(text, &mine);
+  auto scan = [&cursor]() {
+    std::vector<uint64_t> kinds;
+    for (cursor.Pos = 0; cursor.Pos < cursor.TextPtr->size();)
+      if (cursor.NextToken(DefaultToken, 1) == NoPosition) break;
+      else kinds.push_back(cursor.CurrentToken->Token().TokenKind);
+    return kinds;
+  };
+  const std::vector<uint64_t> first = scan();
+  ASSERT_EQ(cursor.FirstByteDispatch.Builds(), 1u);
+  other.DefineToken("[0-9]+", TokenGeneric, "", 0, GrammarDefault, nullptr);
+  EXPECT_EQ(scan(), first);
+  EXPECT_EQ(cursor.FirstByteDispatch.Builds(), 1u);
+  // The same item, the same list, another pattern: digits are now generic
+  // tokens from a pattern starting with any byte but a letter or a blank.
+  mine.DefineToken("[^a-z ]+", TokenGeneric, "", 0, GrammarDefault, digits);
+  const std::vector<uint64_t> edited = scan();
+  EXPECT_EQ(cursor.FirstByteDispatch.Builds(), 2u);
+  const auto generic = [](const std::vector<uint64_t>& kinds) {
+    return std::count(kinds.begin(), kinds.end(), static_cast<uint64_t>(TokenGeneric));
+  };
+  EXPECT_EQ(generic(first), 0);
+  EXPECT_EQ(generic(edited), 40);
 }
 
 TEST(TokenDispatch, ReadsFirstBytesOrGivesUp) {
