@@ -196,21 +196,21 @@ TEST(TokenDispatch, RebuildsForItsOwnListsEditsOnly) {
   StringLocation cursor(text, &mine);
   auto scan = [&cursor]() {
     std::vector<uint64_t> kinds;
-    for (cursor.Pos = 0; cursor.Pos < cursor.TextPtr->size();)
+    for (cursor.Pos = 0; cursor.Pos < cursor.Attached.TextPtr->size();)
       if (cursor.NextToken(DefaultToken, 1) == NoPosition) break;
       else kinds.push_back(cursor.CurrentToken->Token().TokenKind);
     return kinds;
   };
   const std::vector<uint64_t> first = scan();
-  ASSERT_EQ(cursor.FirstByteDispatch.Builds(), 1u);
+  ASSERT_EQ(cursor.Matching.FirstByteDispatch.Builds(), 1u);
   other.DefineToken("[0-9]+", TokenGeneric, "", 0, GrammarDefault, nullptr);
   EXPECT_EQ(scan(), first);
-  EXPECT_EQ(cursor.FirstByteDispatch.Builds(), 1u);
+  EXPECT_EQ(cursor.Matching.FirstByteDispatch.Builds(), 1u);
   // The same item, the same list, another pattern: digits are now generic
   // tokens from a pattern starting with any byte but a letter or a blank.
   mine.DefineToken("[^a-z ]+", TokenGeneric, "", 0, GrammarDefault, digits);
   const std::vector<uint64_t> edited = scan();
-  EXPECT_EQ(cursor.FirstByteDispatch.Builds(), 2u);
+  EXPECT_EQ(cursor.Matching.FirstByteDispatch.Builds(), 2u);
   const auto generic = [](const std::vector<uint64_t>& kinds) {
     return std::count(kinds.begin(), kinds.end(), static_cast<uint64_t>(TokenGeneric));
   };
