@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 #include "engine/errors.h"
 #include "engine/quorb.h"
@@ -80,10 +81,15 @@ static bool GrammarFlags(int32_t grammar, std::regex::flag_type transformGrammar
 // instance defines them, and compiling a pattern costs far more than
 // sharing one (a copy shares the compiled automaton). Only patterns with a
 // hand-written matcher are kept, so host patterns cannot grow the cache.
+// The first instance of a process reads the texts while the second builds
+// the prototype from them, possibly on another thread: the cache is the one
+// table both write, so it is locked (creation only, never a scan).
 static bool CompileShared(const std::string& pattern, std::regex::flag_type flags, HostRegex& out) {
   if (FindTokenMatcher(pattern) == nullptr) return false;
+  static std::mutex* lock = new std::mutex();
   static std::map<std::pair<std::string, std::regex::flag_type>, HostRegex>* compiled =
       new std::map<std::pair<std::string, std::regex::flag_type>, HostRegex>();
+  std::lock_guard<std::mutex> hold(*lock);
   auto key = std::make_pair(pattern, flags);
   auto found = compiled->find(key);
   if (found == compiled->end()) found = compiled->emplace(key, HostRegex(pattern, flags)).first;
