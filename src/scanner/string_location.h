@@ -184,6 +184,7 @@ class StringLocation : public BaseClass, public ScanState {
   // the text is replaced or changed.
   struct RunRemainder {
     const QuorbItem* item = nullptr;
+    uint64_t stamp = 0;  // the item's token edit stamp when the run was read
     const std::string* text = nullptr;
     uint64_t size = 0;
     uint64_t start = 0;

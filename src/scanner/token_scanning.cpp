@@ -85,8 +85,10 @@ bool StringLocation::TokenIs(const std::string& word) const {
 static bool RestOfRun(const StringLocation& cursor, const QuorbItem* candidate, uint64_t end, uint64_t sub,
                       TokenMatch& out) {
   const StringLocation::RunRemainder& run = cursor.Matching.RunLeft;
-  if (candidate != run.item || sub != 0 || cursor.Pos < run.start || cursor.Pos >= run.end || run.end > end ||
-      cursor.Attached.TextPtr != run.text || cursor.Attached.TextPtr->size() != run.size)
+  // The stamp too: an item defined again (or made anew at a freed one's
+  // address) has another pattern, whose run this is not.
+  if (candidate != run.item || candidate->Token().EditStamp != run.stamp || sub != 0 || cursor.Pos < run.start ||
+      cursor.Pos >= run.end || run.end > end || cursor.Attached.TextPtr != run.text || cursor.Attached.TextPtr->size() != run.size)
     return false;
   out.length = out.subLength = run.end - cursor.Pos;
   out.subStart = cursor.Pos;
@@ -195,7 +197,7 @@ uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
     } else {
       lastIndex = index;
       if (match.length > 1 && item->Token().SubMatch == 0 && MatchesRunsOfOneClass(item->Token().FastMatch))
-        Matching.RunLeft = {item, Attached.TextPtr, Attached.TextPtr->size(), Pos, Pos + match.length};
+        Matching.RunLeft = {item, item->Token().EditStamp, Attached.TextPtr, Attached.TextPtr->size(), Pos, Pos + match.length};
     }
     CurrentToken = item;
     Matching.LastMatch = match;
