@@ -94,6 +94,7 @@ QuorbItem* Overload(QuorbItem*& item);
 bool SameSuffix(const QuorbItem* a, const QuorbItem* b);
 
 // ASCII-only lower-casing; other bytes are unchanged.
+inline char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string FoldCase(std::string text);
 
 }  // namespace QuorbNameSpace

@@ -14,8 +14,6 @@ namespace {
 
 constexpr size_t kKeysReadInTurn = 8;
 
-char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // The length substr would give.
 uint64_t Clamped(const std::string& text, uint64_t at, uint64_t length) {
   return at >= text.size() ? 0 : std::min<uint64_t>(length, text.size() - at);
@@ -35,7 +33,7 @@ bool TextEqualsAt(const std::string& text, uint64_t at, uint64_t length, const s
   const char* here = text.data() + at;
   if (caseSensitive) return std::memcmp(here, word.data(), length) == 0;
   for (uint64_t i = 0; i < length; ++i)
-    if (Folded(here[i]) != Folded(word[i])) return false;
+    if (FoldCase(here[i]) != FoldCase(word[i])) return false;
   return true;
 }
 
@@ -57,7 +55,7 @@ QuorbItem* FiledUnderTextAt(const Table* table, const std::string& text, uint64_
       if (table->CaseSensitive) {
         while (i < length && here[i] == key[i]) ++i;
       } else {
-        while (i < length && Folded(here[i]) == key[i]) ++i;
+        while (i < length && FoldCase(here[i]) == key[i]) ++i;
       }
       if (i == length) return entry.second;
     }
@@ -66,7 +64,7 @@ QuorbItem* FiledUnderTextAt(const Table* table, const std::string& text, uint64_
   // One key, folded where it is made: Handle would copy the text twice.
   std::string key(text, at >= text.size() ? text.size() : at, length);
   if (!table->CaseSensitive)
-    for (char& c : key) c = Folded(c);
+    for (char& c : key) c = FoldCase(c);
   auto found = table->Symbols.find(key);
   return found == table->Symbols.end() ? nullptr : found->second;
 }
