@@ -5,13 +5,9 @@
 #include "builtins/callback_args.h"
 #include "builtins/string_callbacks.h"
 #include "builtins/string_results.h"
+#include "engine/table.h"
 
 namespace QuorbNameSpace {
-
-static char AsciiLower(char c) {
-  const unsigned char byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + ('a' - 'A')) : c;
-}
 
 static char AsciiUpper(char c) {
   const unsigned char byte = static_cast<unsigned char>(c);
@@ -27,7 +23,7 @@ static void MapBytes(ExpressionPart& part, char (*map)(char)) {
   });
 }
 
-void String_LCase(ExpressionPart& part) { MapBytes(part, &AsciiLower); }
+void String_LCase(ExpressionPart& part) { MapBytes(part, &FoldCase); }
 void String_UCase(ExpressionPart& part) { MapBytes(part, &AsciiUpper); }
 
 // Writes the bytes of argument 0 from `first` to `last` (both included) as

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "engine/table.h"
+
 namespace QuorbNameSpace {
 
 // What a matcher reports about capture group 1 of its pattern.
@@ -42,7 +44,6 @@ static bool Accept(uint64_t pos, uint64_t length, uint64_t subMatch, const Group
 static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // ASCII folding only, as the regex engine's case-insensitive flag does in
 // the classic locale.
-static char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 static bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 static bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
 

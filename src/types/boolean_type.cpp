@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/quorb_item.h"
+#include "engine/table.h"
 #include "types/fixed_width_type.h"
 #include "types/value_classes.h"
 
@@ -32,14 +33,12 @@ std::string WordOf(const QuorbItem* item, size_t index, const char* fallback) {
   return word != nullptr ? *word : std::string(fallback);
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Byte-by-byte comparison folding only the ASCII letters, so that bytes of
 // multi-byte characters never change.
 bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
 }
