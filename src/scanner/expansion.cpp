@@ -320,6 +320,7 @@ class RuleExpansion {
   // transform, which sees `around` as the rest of the document.
   static std::string ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text,
                                            const StringLocation::DocumentAround& around);
+  static bool HasLocalTransform(const QuorbItem* rule, const QuorbItem* head);
 
  private:
   static bool HasRules(StringLocation& expander);
@@ -333,6 +334,8 @@ class RuleExpansion {
   void Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses);
   BlockExtent MeasureBlock(uint64_t openerStart);
   void OnMatch(QuorbItem* rule, const TokenAt& at);
+  RuleCounts& CountsOf(QuorbItem* rule);
+  FamilyCounts& FamilyOf(const QuorbItem* head);
   uint64_t CountFamily(const QuorbItem* head, const TokenAt& at);
   bool Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at);
   void Emit(uint64_t upTo);
@@ -374,6 +377,11 @@ class RuleExpansion {
   std::vector<LocationAndLengthStruct> captures_;
   std::unordered_map<const QuorbItem*, FamilyCounts> families_;
   std::unordered_map<QuorbItem*, RuleCounts> ruleCounts_;
+  QuorbItem* lastRule_ = nullptr;
+  RuleCounts* lastRuleCounts_ = nullptr;
+  const QuorbItem* lastHead_ = nullptr;
+  FamilyCounts* lastFamily_ = nullptr;
+  std::string replacement_;   // the replacement being made; its room serves the next
   ExpansionBudget& budget_;     // of the outermost call (BudgetScope)
   ScanMemory* outerCounting_;   // the run that counted steps before this one
   size_t logMark_;
@@ -537,8 +545,9 @@ void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
   const uint64_t start = std::min<uint64_t>(cursor_.TokenLoc, work_.size());
   const uint64_t length = std::min<uint64_t>(cursor_.TokenLen, work_.size() - start);
   QuorbItem* head = StringLocation::FamilyHead(rule);
-  ++ruleCounts_[rule].matches;
-  FamilyCounts& family = families_[head];
+  RuleCounts& counts = CountsOf(rule);
+  ++counts.matches;
+  FamilyCounts& family = FamilyOf(head);
   ++family.matches;
   if (family.matches == 1 && NeedsTotal(head)) {
     family.total = CountFamily(head, at);
@@ -559,8 +568,27 @@ void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
   }
   if (!Replace(rule, head, start, length, at)) return;
   ++family.replaces;
-  ++ruleCounts_[rule].replaces;
+  ++counts.replaces;
   --budget_.replacementsLeft;
+}
+
+// The counts of the rule (and family) that matched last are looked up
+// once for a run of matches of one rule; map elements stay where they are
+// while others are added.
+RuleCounts& RuleExpansion::CountsOf(QuorbItem* rule) {
+  if (rule != lastRule_) {
+    lastRuleCounts_ = &ruleCounts_[rule];
+    lastRule_ = rule;
+  }
+  return *lastRuleCounts_;
+}
+
+FamilyCounts& RuleExpansion::FamilyOf(const QuorbItem* head) {
+  if (head != lastHead_) {
+    lastFamily_ = &families_[head];
+    lastHead_ = head;
+  }
+  return *lastFamily_;
 }
 
 // The matches of a family from the current one to the end of the range, the
@@ -587,15 +615,16 @@ uint64_t RuleExpansion::CountFamily(const QuorbItem* head, const TokenAt& at) {
 
 bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at) {
   const uint64_t end = start + length;
-  std::string result;
+  std::string& result = replacement_;
   if (!BuildReplacement(expander_, rule, work_, captures_, start, length, [this] { return Document(); }, firstError_,
                         result)) {
     if (cursor_.Pos < at.end) cursor_.Pos = at.end;  // passed over whole
     return false;
   }
-  if (!inPlace_) return Rebuild(rule, head, start, length, at, std::move(result));
+  if (!inPlace_) return Rebuild(rule, head, start, length, at, result);
   Emit(start);
-  result = ThroughLocalTransform(rule, head, std::move(result), {&out_, out_.size(), &work_, end});
+  if (HasLocalTransform(rule, head))
+    result = ThroughLocalTransform(rule, head, std::move(result), {&out_, out_.size(), &work_, end});
   if (out_.size() + (work_.size() - done_) - length + result.size() > budget_.lengthLimit) {
     StopAtLimit();
     return false;
@@ -689,7 +718,7 @@ uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& t
   cursor_.Matching.RunLeft = StringLocation::RunRemainder();
   memory_.Forget();
   // Blocks measured in the text now rewritten (or spent) are gone.
-  blocks_.erase(blocks_.begin(), blocks_.lower_bound(end));
+  if (!blocks_.empty() && blocks_.begin()->first < end) blocks_.erase(blocks_.begin(), blocks_.lower_bound(end));
   if (text.size() <= end) {
     done_ = end - text.size();
     work_.replace(done_, text.size(), text);
@@ -743,6 +772,10 @@ std::string RuleExpansion::Document() const {
   if (around_.after != nullptr && around_.afterStart < around_.after->size())
     whole.append(*around_.after, around_.afterStart, std::string::npos);
   return whole;
+}
+
+bool RuleExpansion::HasLocalTransform(const QuorbItem* rule, const QuorbItem* head) {
+  return rule->Rule().LocalTransform != nullptr || head->Rule().LocalTransform != nullptr;
 }
 
 std::string RuleExpansion::ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text,
