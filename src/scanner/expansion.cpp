@@ -333,6 +333,7 @@ class RuleExpansion {
   bool Leave(std::vector<BlockFrame>& frames);
   void Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses);
   BlockExtent MeasureBlock(uint64_t openerStart);
+  void FileBlock(uint64_t start, const BlockExtent& extent);
   void OnMatch(QuorbItem* rule, const TokenAt& at);
   RuleCounts& CountsOf(QuorbItem* rule);
   FamilyCounts& FamilyOf(const QuorbItem* head);
@@ -367,6 +368,10 @@ class RuleExpansion {
   // every block nested in it, so nesting never makes the scan quadratic.
   // Only positions at or after the text last rewritten in place are valid.
   std::map<uint64_t, BlockExtent> blocks_;
+  // Nodes of blocks forgotten, for blocks measured later: a replacement
+  // scanned again forgets the blocks before it, and the next ones are
+  // filed without a trip through the allocator.
+  std::vector<std::map<uint64_t, BlockExtent>::node_type> spareBlocks_;
   // The blocks still open while one is measured, kept for the next.
   struct OpenBlock {
     QuorbItem* opener;
@@ -408,6 +413,9 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
       outerCounting_(budget_.counting),
       logMark_(expander.Record.ChangeLog.size()),
       stepMark_(expander.Record.Steps.size()) {
+  // The result ends up holding at least the text not replaced: room for
+  // the whole spares growing it step by step.
+  if (inPlace_) out_.reserve(work_.size());
   cursor_.SetBit(IsExpanding, true);
   cursor_.SetBit(IsModified, false);
   cursor_.Expanding_.Memory_ = &memory_;
@@ -527,11 +535,11 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
       open.push_back({token, cursor_.ScanStart, cursor_.Pos});
     } else if (token->Token().TokenKind == TokenCodeBlockMatch && token->Token().Partner == open.back().opener) {
       const OpenBlock& closed = open.back();
-      blocks_[closed.start] = {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart};
+      FileBlock(closed.start, {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart});
       open.pop_back();
     }
   }
-  for (const OpenBlock& unclosed : open) blocks_[unclosed.start] = BlockExtent();
+  for (const OpenBlock& unclosed : open) FileBlock(unclosed.start, BlockExtent());
   open.clear();
   measuring_.swap(open);
   if (setAside != nullptr) tokens->push_back(setAside);
@@ -539,6 +547,23 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
   cursor_.Matching.LastMatch = keepMatch;
   auto measured = blocks_.find(openerStart);
   return measured != blocks_.end() ? measured->second : BlockExtent();
+}
+
+void RuleExpansion::FileBlock(uint64_t start, const BlockExtent& extent) {
+  auto at = blocks_.lower_bound(start);
+  if (at != blocks_.end() && at->first == start) {
+    at->second = extent;
+    return;
+  }
+  if (spareBlocks_.empty()) {
+    blocks_.emplace_hint(at, start, extent);
+    return;
+  }
+  auto node = std::move(spareBlocks_.back());
+  spareBlocks_.pop_back();
+  node.key() = start;
+  node.mapped() = extent;
+  blocks_.insert(at, std::move(node));
 }
 
 void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
@@ -718,7 +743,7 @@ uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& t
   cursor_.Matching.RunLeft = StringLocation::RunRemainder();
   memory_.Forget();
   // Blocks measured in the text now rewritten (or spent) are gone.
-  if (!blocks_.empty() && blocks_.begin()->first < end) blocks_.erase(blocks_.begin(), blocks_.lower_bound(end));
+  while (!blocks_.empty() && blocks_.begin()->first < end) spareBlocks_.push_back(blocks_.extract(blocks_.begin()));
   if (text.size() <= end) {
     done_ = end - text.size();
     work_.replace(done_, text.size(), text);
