@@ -64,6 +64,7 @@
 #include "engine/quorb.h"
 #include "engine/scope_restore.h"
 #include "engine/sentinels.h"
+#include "scanner/anchor_filter.h"
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
 #include "types/data_type.h"
@@ -292,6 +293,26 @@ bool ShouldReplace(const QuorbItem* head, const FamilyCounts& family) {
   return n - head->Rule().StartAfter <= head->Rule().Maximum;
 }
 
+// Whether making the rule's replacement may run code, which may change the
+// rule table (expressions and host callbacks, nested expansions, a host's
+// file reading).
+bool RunsCode(const QuorbItem* rule, const QuorbItem* head) {
+  if (rule->Rule().LocalTransform != nullptr || head->Rule().LocalTransform != nullptr) return true;
+  for (const ReplacementStruct& piece : rule->Rule().Pieces) {
+    switch (piece.Kind) {
+      case EvalPiece:
+      case ExecPiece:
+      case ParamPiece:
+      case ExpandedCapturePiece:
+      case FilePiece:
+        return true;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
 void FreeChangeLog(std::vector<LogOfChangesClass*>& log, size_t keep) {
   for (size_t i = keep; i < log.size(); ++i) delete log[i];
   if (log.size() > keep) log.resize(keep);
@@ -330,6 +351,7 @@ class RuleExpansion {
   bool Step(std::vector<BlockFrame>& frames, std::vector<LocationAndLengthStruct>& captures, bool runPasses,
             TokenAt& at, QuorbItem*& matched);
   QuorbItem* MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures, TokenAt& at);
+  bool SurelyNoAnchor(const QuorbItem* token);
   bool Leave(std::vector<BlockFrame>& frames);
   void Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses);
   BlockExtent MeasureBlock(uint64_t openerStart);
@@ -358,6 +380,7 @@ class RuleExpansion {
   std::string out_;           // the result up to done_
   StringLocation cursor_;     // scans work_ with the expander's tokens, rules and flags
   ScanMemory memory_;         // the cursor's memory of work_
+  AnchorFilter anchors_;      // of the expander's rule table, while no code runs
   const uint64_t start_;      // the range start in the text
   const uint64_t originalEnd_;
   uint64_t end_;              // the range end in work_
@@ -467,12 +490,25 @@ bool RuleExpansion::Step(std::vector<BlockFrame>& frames, std::vector<LocationAn
 
 QuorbItem* RuleExpansion::MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures,
                                   TokenAt& at) {
-  QuorbItem* head = token->Token().RegExRule != nullptr ? token->Token().RegExRule : expander_.SymbolHandle(cursor_, true);
+  QuorbItem* head = token->Token().RegExRule;
+  if (head == nullptr && !SurelyNoAnchor(token)) head = expander_.SymbolHandle(cursor_, true);
   at.end = cursor_.Pos;
   if (head == nullptr || !head->Has(IsAnchored)) return nullptr;
   // Rules sharing an anchor are tried along the table's chain, the latest
   // filed first; their precedence plays no part.
   return cursor_.CheckForSyntaxBlock(head, captures, index);
+}
+
+// Whether the token just taken is surely filed under no rule, so that the
+// lookup would find nothing and leave the cursor as it is. The lookup
+// searches only the rule table while that is the innermost search table
+// (or there is none), and shortens only a reducible token longer than one
+// character.
+bool RuleExpansion::SurelyNoAnchor(const QuorbItem* token) {
+  const std::vector<Table*>& tables = expander_.SearchTables;
+  if (!tables.empty() && tables.back() != expander_.RuleTable) return false;
+  if (token->Token().TokenKind == TokenReducible && cursor_.TokenLen > 1) return false;
+  return anchors_.SurelyAbsent(expander_.RuleTable, *cursor_.Attached.TextPtr, cursor_.TokenLoc, cursor_.TokenLen);
 }
 
 bool RuleExpansion::Leave(std::vector<BlockFrame>& frames) {
@@ -503,6 +539,7 @@ void RuleExpansion::Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bo
   if (!runPasses || !HasPasses(expander_)) return;
   std::string inside = work_.substr(innerStart, innerLength);
   uint64_t insideEnd = inside.size();
+  anchors_.Forget();  // the passes may run code
   if (!RunPasses(expander_, inside, 0, insideEnd)) return;
   modified_ = true;
   const uint64_t innerEnd = innerStart + innerLength;
@@ -640,6 +677,7 @@ uint64_t RuleExpansion::CountFamily(const QuorbItem* head, const TokenAt& at) {
 
 bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at) {
   const uint64_t end = start + length;
+  if (RunsCode(rule, head)) anchors_.Forget();
   std::string& result = replacement_;
   if (!BuildReplacement(expander_, rule, work_, captures_, start, length, [this] { return Document(); }, firstError_,
                         result)) {
