@@ -229,7 +229,9 @@ bool BuildReplacement(StringLocation& expander, QuorbItem* rule, const std::stri
   for (const ReplacementStruct& piece : rule->Rule().Pieces) {
     switch (piece.Kind) {
       case CapturePiece:
-        result += capture(piece.PartIndex);
+        // Appended from where it stands: the capture's text as CaptureText gives it.
+        if (piece.PartIndex < captures.size() && captures[piece.PartIndex].Location < text.size())
+          result.append(text, captures[piece.PartIndex].Location, captures[piece.PartIndex].Length);
         break;
       case ExpandedCapturePiece:
         result += expander.Expand(capture(piece.PartIndex));
