@@ -64,6 +64,7 @@
 #include "engine/quorb.h"
 #include "engine/scope_restore.h"
 #include "engine/sentinels.h"
+#include "scanner/anchor_filter.h"
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
 #include "types/data_type.h"
@@ -228,7 +229,9 @@ bool BuildReplacement(StringLocation& expander, QuorbItem* rule, const std::stri
   for (const ReplacementStruct& piece : rule->Rule().Pieces) {
     switch (piece.Kind) {
       case CapturePiece:
-        result += capture(piece.PartIndex);
+        // Appended from where it stands: the capture's text as CaptureText gives it.
+        if (piece.PartIndex < captures.size() && captures[piece.PartIndex].Location < text.size())
+          result.append(text, captures[piece.PartIndex].Location, captures[piece.PartIndex].Length);
         break;
       case ExpandedCapturePiece:
         result += expander.Expand(capture(piece.PartIndex));
@@ -292,6 +295,26 @@ bool ShouldReplace(const QuorbItem* head, const FamilyCounts& family) {
   return n - head->Rule().StartAfter <= head->Rule().Maximum;
 }
 
+// Whether making the rule's replacement may run code, which may change the
+// rule table (expressions and host callbacks, nested expansions, a host's
+// file reading).
+bool RunsCode(const QuorbItem* rule, const QuorbItem* head) {
+  if (rule->Rule().LocalTransform != nullptr || head->Rule().LocalTransform != nullptr) return true;
+  for (const ReplacementStruct& piece : rule->Rule().Pieces) {
+    switch (piece.Kind) {
+      case EvalPiece:
+      case ExecPiece:
+      case ParamPiece:
+      case ExpandedCapturePiece:
+      case FilePiece:
+        return true;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
 void FreeChangeLog(std::vector<LogOfChangesClass*>& log, size_t keep) {
   for (size_t i = keep; i < log.size(); ++i) delete log[i];
   if (log.size() > keep) log.resize(keep);
@@ -320,6 +343,7 @@ class RuleExpansion {
   // transform, which sees `around` as the rest of the document.
   static std::string ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text,
                                            const StringLocation::DocumentAround& around);
+  static bool HasLocalTransform(const QuorbItem* rule, const QuorbItem* head);
 
  private:
   static bool HasRules(StringLocation& expander);
@@ -329,10 +353,14 @@ class RuleExpansion {
   bool Step(std::vector<BlockFrame>& frames, std::vector<LocationAndLengthStruct>& captures, bool runPasses,
             TokenAt& at, QuorbItem*& matched);
   QuorbItem* MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures, TokenAt& at);
+  bool SurelyNoAnchor(const QuorbItem* token);
   bool Leave(std::vector<BlockFrame>& frames);
   void Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses);
   BlockExtent MeasureBlock(uint64_t openerStart);
+  void FileBlock(uint64_t start, const BlockExtent& extent);
   void OnMatch(QuorbItem* rule, const TokenAt& at);
+  RuleCounts& CountsOf(QuorbItem* rule);
+  FamilyCounts& FamilyOf(const QuorbItem* head);
   uint64_t CountFamily(const QuorbItem* head, const TokenAt& at);
   bool Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at);
   void Emit(uint64_t upTo);
@@ -354,6 +382,7 @@ class RuleExpansion {
   std::string out_;           // the result up to done_
   StringLocation cursor_;     // scans work_ with the expander's tokens, rules and flags
   ScanMemory memory_;         // the cursor's memory of work_
+  AnchorFilter anchors_;      // of the expander's rule table, while no code runs
   const uint64_t start_;      // the range start in the text
   const uint64_t originalEnd_;
   uint64_t end_;              // the range end in work_
@@ -364,6 +393,10 @@ class RuleExpansion {
   // every block nested in it, so nesting never makes the scan quadratic.
   // Only positions at or after the text last rewritten in place are valid.
   std::map<uint64_t, BlockExtent> blocks_;
+  // Nodes of blocks forgotten, for blocks measured later: a replacement
+  // scanned again forgets the blocks before it, and the next ones are
+  // filed without a trip through the allocator.
+  std::vector<std::map<uint64_t, BlockExtent>::node_type> spareBlocks_;
   // The blocks still open while one is measured, kept for the next.
   struct OpenBlock {
     QuorbItem* opener;
@@ -374,6 +407,11 @@ class RuleExpansion {
   std::vector<LocationAndLengthStruct> captures_;
   std::unordered_map<const QuorbItem*, FamilyCounts> families_;
   std::unordered_map<QuorbItem*, RuleCounts> ruleCounts_;
+  QuorbItem* lastRule_ = nullptr;
+  RuleCounts* lastRuleCounts_ = nullptr;
+  const QuorbItem* lastHead_ = nullptr;
+  FamilyCounts* lastFamily_ = nullptr;
+  std::string replacement_;   // the replacement being made; its room serves the next
   ExpansionBudget& budget_;     // of the outermost call (BudgetScope)
   ScanMemory* outerCounting_;   // the run that counted steps before this one
   size_t logMark_;
@@ -400,6 +438,9 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
       outerCounting_(budget_.counting),
       logMark_(expander.Record.ChangeLog.size()),
       stepMark_(expander.Record.Steps.size()) {
+  // The result ends up holding at least the text not replaced: room for
+  // the whole spares growing it step by step.
+  if (inPlace_) out_.reserve(work_.size());
   cursor_.SetBit(IsExpanding, true);
   cursor_.SetBit(IsModified, false);
   cursor_.Expanding_.Memory_ = &memory_;
@@ -451,12 +492,25 @@ bool RuleExpansion::Step(std::vector<BlockFrame>& frames, std::vector<LocationAn
 
 QuorbItem* RuleExpansion::MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures,
                                   TokenAt& at) {
-  QuorbItem* head = token->Token().RegExRule != nullptr ? token->Token().RegExRule : expander_.SymbolHandle(cursor_, true);
+  QuorbItem* head = token->Token().RegExRule;
+  if (head == nullptr && !SurelyNoAnchor(token)) head = expander_.SymbolHandle(cursor_, true);
   at.end = cursor_.Pos;
   if (head == nullptr || !head->Has(IsAnchored)) return nullptr;
   // Rules sharing an anchor are tried along the table's chain, the latest
   // filed first; their precedence plays no part.
   return cursor_.CheckForSyntaxBlock(head, captures, index);
+}
+
+// Whether the token just taken is surely filed under no rule, so that the
+// lookup would find nothing and leave the cursor as it is. The lookup
+// searches only the rule table while that is the innermost search table
+// (or there is none), and shortens only a reducible token longer than one
+// character.
+bool RuleExpansion::SurelyNoAnchor(const QuorbItem* token) {
+  const std::vector<Table*>& tables = expander_.SearchTables;
+  if (!tables.empty() && tables.back() != expander_.RuleTable) return false;
+  if (token->Token().TokenKind == TokenReducible && cursor_.TokenLen > 1) return false;
+  return anchors_.SurelyAbsent(expander_.RuleTable, *cursor_.Attached.TextPtr, cursor_.TokenLoc, cursor_.TokenLen);
 }
 
 bool RuleExpansion::Leave(std::vector<BlockFrame>& frames) {
@@ -487,6 +541,7 @@ void RuleExpansion::Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bo
   if (!runPasses || !HasPasses(expander_)) return;
   std::string inside = work_.substr(innerStart, innerLength);
   uint64_t insideEnd = inside.size();
+  anchors_.Forget();  // the passes may run code
   if (!RunPasses(expander_, inside, 0, insideEnd)) return;
   modified_ = true;
   const uint64_t innerEnd = innerStart + innerLength;
@@ -519,11 +574,11 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
       open.push_back({token, cursor_.ScanStart, cursor_.Pos});
     } else if (token->Token().TokenKind == TokenCodeBlockMatch && token->Token().Partner == open.back().opener) {
       const OpenBlock& closed = open.back();
-      blocks_[closed.start] = {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart};
+      FileBlock(closed.start, {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart});
       open.pop_back();
     }
   }
-  for (const OpenBlock& unclosed : open) blocks_[unclosed.start] = BlockExtent();
+  for (const OpenBlock& unclosed : open) FileBlock(unclosed.start, BlockExtent());
   open.clear();
   measuring_.swap(open);
   if (setAside != nullptr) tokens->push_back(setAside);
@@ -533,12 +588,30 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
   return measured != blocks_.end() ? measured->second : BlockExtent();
 }
 
+void RuleExpansion::FileBlock(uint64_t start, const BlockExtent& extent) {
+  auto at = blocks_.lower_bound(start);
+  if (at != blocks_.end() && at->first == start) {
+    at->second = extent;
+    return;
+  }
+  if (spareBlocks_.empty()) {
+    blocks_.emplace_hint(at, start, extent);
+    return;
+  }
+  auto node = std::move(spareBlocks_.back());
+  spareBlocks_.pop_back();
+  node.key() = start;
+  node.mapped() = extent;
+  blocks_.insert(at, std::move(node));
+}
+
 void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
   const uint64_t start = std::min<uint64_t>(cursor_.TokenLoc, work_.size());
   const uint64_t length = std::min<uint64_t>(cursor_.TokenLen, work_.size() - start);
   QuorbItem* head = StringLocation::FamilyHead(rule);
-  ++ruleCounts_[rule].matches;
-  FamilyCounts& family = families_[head];
+  RuleCounts& counts = CountsOf(rule);
+  ++counts.matches;
+  FamilyCounts& family = FamilyOf(head);
   ++family.matches;
   if (family.matches == 1 && NeedsTotal(head)) {
     family.total = CountFamily(head, at);
@@ -559,8 +632,27 @@ void RuleExpansion::OnMatch(QuorbItem* rule, const TokenAt& at) {
   }
   if (!Replace(rule, head, start, length, at)) return;
   ++family.replaces;
-  ++ruleCounts_[rule].replaces;
+  ++counts.replaces;
   --budget_.replacementsLeft;
+}
+
+// The counts of the rule (and family) that matched last are looked up
+// once for a run of matches of one rule; map elements stay where they are
+// while others are added.
+RuleCounts& RuleExpansion::CountsOf(QuorbItem* rule) {
+  if (rule != lastRule_) {
+    lastRuleCounts_ = &ruleCounts_[rule];
+    lastRule_ = rule;
+  }
+  return *lastRuleCounts_;
+}
+
+FamilyCounts& RuleExpansion::FamilyOf(const QuorbItem* head) {
+  if (head != lastHead_) {
+    lastFamily_ = &families_[head];
+    lastHead_ = head;
+  }
+  return *lastFamily_;
 }
 
 // The matches of a family from the current one to the end of the range, the
@@ -587,15 +679,17 @@ uint64_t RuleExpansion::CountFamily(const QuorbItem* head, const TokenAt& at) {
 
 bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, uint64_t length, const TokenAt& at) {
   const uint64_t end = start + length;
-  std::string result;
+  if (RunsCode(rule, head)) anchors_.Forget();
+  std::string& result = replacement_;
   if (!BuildReplacement(expander_, rule, work_, captures_, start, length, [this] { return Document(); }, firstError_,
                         result)) {
     if (cursor_.Pos < at.end) cursor_.Pos = at.end;  // passed over whole
     return false;
   }
-  if (!inPlace_) return Rebuild(rule, head, start, length, at, std::move(result));
+  if (!inPlace_) return Rebuild(rule, head, start, length, at, result);
   Emit(start);
-  result = ThroughLocalTransform(rule, head, std::move(result), {&out_, out_.size(), &work_, end});
+  if (HasLocalTransform(rule, head))
+    result = ThroughLocalTransform(rule, head, std::move(result), {&out_, out_.size(), &work_, end});
   if (out_.size() + (work_.size() - done_) - length + result.size() > budget_.lengthLimit) {
     StopAtLimit();
     return false;
@@ -689,7 +783,7 @@ uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& t
   cursor_.Matching.RunLeft = StringLocation::RunRemainder();
   memory_.Forget();
   // Blocks measured in the text now rewritten (or spent) are gone.
-  blocks_.erase(blocks_.begin(), blocks_.lower_bound(end));
+  while (!blocks_.empty() && blocks_.begin()->first < end) spareBlocks_.push_back(blocks_.extract(blocks_.begin()));
   if (text.size() <= end) {
     done_ = end - text.size();
     work_.replace(done_, text.size(), text);
@@ -743,6 +837,10 @@ std::string RuleExpansion::Document() const {
   if (around_.after != nullptr && around_.afterStart < around_.after->size())
     whole.append(*around_.after, around_.afterStart, std::string::npos);
   return whole;
+}
+
+bool RuleExpansion::HasLocalTransform(const QuorbItem* rule, const QuorbItem* head) {
+  return rule->Rule().LocalTransform != nullptr || head->Rule().LocalTransform != nullptr;
 }
 
 std::string RuleExpansion::ThroughLocalTransform(QuorbItem* rule, QuorbItem* head, std::string text,

@@ -139,10 +139,12 @@ struct ScanMemory {
   // range ends.
   static void RememberForOtherRanges(AnyRange& any, const StopScans& scans, const Trail& trail, bool found);
 
+  // Clearing an unordered map costs its buckets, however few elements it
+  // holds: one that holds none is left alone.
   void Forget() {
-    blocks.clear();
+    if (!blocks.empty()) blocks.clear();
     stopScans.clear();
-    anyRange.clear();
+    if (!anyRange.empty()) anyRange.clear();
   }
 };
 

@@ -41,15 +41,23 @@ static bool Accept(uint64_t pos, uint64_t length, uint64_t subMatch, const Group
   return true;
 }
 
-static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-// ASCII folding only, as the regex engine's case-insensitive flag does in
-// the classic locale.
-static bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
-static bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
+static constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// ASCII letters only, as the regex engine's classes and its case-insensitive
+// flag (folded by FoldCase) are in the classic locale.
+static constexpr bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+static constexpr bool IsLetter(char c) { return IsLower(c) || (c >= 'A' && c <= 'Z'); }
 
 // The regex word class of the classic locale: ASCII letters, digits and the
-// underscore; bytes of 0x80 and above are not word characters.
-static bool IsWordChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
+// underscore; bytes of 0x80 and above are not word characters. A table: an
+// identifier's run costs one load per character.
+struct WordClass {
+  bool word[256];
+  constexpr WordClass() : word() {
+    for (int c = 0; c < 256; ++c) word[c] = IsLetter(static_cast<char>(c)) || IsDigit(static_cast<char>(c)) || c == '_';
+  }
+};
+static constexpr WordClass kWordClass{};
+static bool IsWordChar(char c) { return kWordClass.word[static_cast<unsigned char>(c)]; }
 
 // Members of [-:|+/*^$&#=%@!`\\<>?].
 static bool IsOperatorChar(char c) {

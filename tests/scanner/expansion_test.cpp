@@ -14,6 +14,7 @@
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
+#include "scanner/anchor_filter.h"
 #include "scanner/scan_memory.h"
 #include "scanner/string_location.h"
 #include "scanner/text_at.h"
@@ -558,21 +559,25 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
   }
 }
 
-// Texts compared and looked up in place, and digit runs matched by hand,
-// against their slow twins (copies; the host-pattern engine), each switched
-// off alone: random rules with literals, stop words and number patterns,
-// case-sensitive or not, in rule tables small enough to be read in turn or
-// larger, over texts of mixed case, give the same text, error and changes.
+// Texts compared and looked up in place, digit runs matched by hand, and
+// anchor lookups answered by the rule table's first bytes and key lengths,
+// against their slow twins (copies; the host-pattern engine; every token
+// looked up), each switched off alone: random rules with literals, stop
+// words, operators and number patterns, case-sensitive or not, in rule
+// tables small enough to be read in turn or larger, over texts of mixed
+// case, give the same text, error and changes.
 TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
   const std::vector<std::pair<const char*, const char*>> rules = {
       {"Old", "new"},          {"f({a}, {b})", "g({b}, {a})"}, {"{v:'[0-9]+'} px", "{v}pt"}, {"alpha", "ALPHA"},
       {"a {x} B", "<{x}>"},    {"x {n:'[0-9]+'}", "N{n}"},      {"( {p} ) ;", "[{p}]"},       {"b {x+} ;", "S{x}"},
-      {"let {x} = {x}", "eq"}, {"{d:'[0-9]+'}", "#"},           {"c {x} stop", "C{x}"},       {"+", "plus"}};
+      {"let {x} = {x}", "eq"}, {"{d:'[0-9]+'}", "#"},           {"c {x} stop", "C{x}"},       {"+", "plus"},
+      {"==", "same"},          {"Px", "PX"},                     {"{@Start} old", "first"}};
   const std::vector<std::string> fillers = {"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9"};
   const std::vector<std::string> pieces = {"old", "OLD", "Old", "f(", ", ", ")", "12", "7 px", " px", "alpha",
                                            "ALPHA", "a ", "b", "B", " ", ";", "(", "x 3", "x", "let q = q", "let",
-                                           "c", "STOP", "stop", "+", "++", "\n", "'old'", "p5", "0"};
-  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns};
+                                           "c", "STOP", "stop", "+", "++", "\n", "'old'", "p5", "0", "==", "=",
+                                           "===", "px", "PX", "pxx"};
+  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups};
   struct Outcome {
     std::string text;
     int32_t error;
