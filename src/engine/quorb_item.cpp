@@ -194,7 +194,7 @@ void QuorbItem::Release() {
   FreeBodies();
   ReleasePayload();
   Callback = nullptr;
-  Roles = BuiltinRoles();
+  Roles.Clear();
   HostFunction = nullptr;
   ValuePtr = nullptr;
   DataType = nullptr;

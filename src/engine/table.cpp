@@ -82,7 +82,9 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
   // An item is filed once: filing it again, elsewhere or under another
   // name, moves it. Two filings would mean two owners freeing it.
   if (item->OwningTable != nullptr) item->OwningTable->Remove(item);
-  item->Name = key;
+  // Parameters are filed for each body that reads them, mostly under the
+  // name they have: that name is not made again.
+  if (item->Name != key) item->Name = key;
   if (head == nullptr) {
     if (key.size() > LongestKey) LongestKey = key.size();
     Symbols.emplace(std::move(key), item);
