@@ -227,18 +227,24 @@ class CopyLinks {
   }
   StringLocation* Transform(int32_t t) const { return t != NoObject ? instance_.Scanners.Transforms[t] : nullptr; }
 
+  // The links of the token and rule parts only for a source that has the
+  // part: most items have neither, and the rest are read from them alone.
   ItemLinks Of(const ItemPlan& entry) const {
     ItemLinks links;
     links.owner = entry.owned ? &instance_ : nullptr;
     links.owningTable = entry.owningTable != NoObject ? Transform(entry.owningTable)->RuleTable : nullptr;
     links.nextOverload = Item(entry.nextOverload);
     links.dataType = Type(entry.dataType);
-    links.tokenList = entry.tokenList != NoObject ? Transform(entry.tokenList)->Tokens : nullptr;
-    links.partner = Item(entry.partner);
-    links.regExRule = Item(entry.regExRule);
-    links.groupFirst = Item(entry.groupFirst);
-    links.groupLast = Item(entry.groupLast);
-    links.definingTransform = Transform(entry.definingTransform);
+    if (entry.source->HasTokenPart()) {
+      links.tokenList = entry.tokenList != NoObject ? Transform(entry.tokenList)->Tokens : nullptr;
+      links.partner = Item(entry.partner);
+      links.regExRule = Item(entry.regExRule);
+    }
+    if (entry.source->HasRulePart()) {
+      links.groupFirst = Item(entry.groupFirst);
+      links.groupLast = Item(entry.groupLast);
+      links.definingTransform = Transform(entry.definingTransform);
+    }
     return links;
   }
 

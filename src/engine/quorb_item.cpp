@@ -171,6 +171,8 @@ void QuorbItem::ReleaseNamespace() {
 }
 
 void QuorbItem::FreeBodies() {
+  // Called for every item more than once as an instance goes: most have none.
+  if (ParsedExpr == nullptr && rule_ == nullptr && !Has(IsNamespace)) return;
   QuorbParsedExpr::Free(ParsedExpr);
   ParsedExpr = nullptr;
   if (rule_ != nullptr) {
@@ -216,7 +218,7 @@ void QuorbItem::Release() {
     // A released handler must not stay listed: the loop would call freed
     // memory. Whatever its bits say now: an overwrite may have moved them.
     std::vector<QuorbItem*>& handlers = Owner->Definitions.ErrorHandlers;
-    handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
+    if (!handlers.empty()) handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
   }
   if (token_ != nullptr && token_->Partner != nullptr) {
     QuorbItem* partner = token_->Partner;

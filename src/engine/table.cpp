@@ -138,7 +138,7 @@ void Table::Remove(QuorbItem* item) {
   if (item == nullptr || item->OwningTable != this) return;
   item->OwningTable = nullptr;
   auto found = Symbols.find(item->Name);
-  if (found == Symbols.end()) return;
+  if (found == Symbols.end() || found->second == nullptr) return;  // null: an entry being destroyed
   QuorbItem* head = found->second;
   if (head == item) {
     if (item->NextOverload == nullptr) Symbols.erase(found);
@@ -179,12 +179,19 @@ void FreeBodiesIn(const SymbolMap& symbols) {
 
 void ClearSymbolTableQuick(SymbolMap& symbols) {
   FreeBodiesIn(symbols);
-  // One entry at a time, taken out before its chain is destroyed: an item
+  DestroyFiledItems(symbols);
+}
+
+void DestroyFiledItems(SymbolMap& symbols) {
+  // One entry at a time, emptied before its chain is destroyed: an item
   // whose destruction frees another item still filed here (a function and
-  // its parameters) then finds that entry through its own table link.
-  while (!symbols.empty()) {
-    QuorbItem* item = symbols.begin()->second;
-    symbols.erase(symbols.begin());
+  // its parameters) then finds that entry through its own table link, and
+  // whatever walks the table meanwhile (a release looking for type objects)
+  // sees no item destroyed already. The entries go all at once after: one
+  // by one, each erase would rebalance the map.
+  for (auto& entry : symbols) {
+    QuorbItem* item = entry.second;
+    entry.second = nullptr;
     while (item != nullptr) {
       QuorbItem* next = item->NextOverload;
       item->OwningTable = nullptr;
@@ -193,6 +200,7 @@ void ClearSymbolTableQuick(SymbolMap& symbols) {
       item = next;
     }
   }
+  symbols.clear();
 }
 
 QuorbItem* Overload(QuorbItem*& item) {
