@@ -37,6 +37,13 @@ class ItemText {
     Drop();
     bits_ = reinterpret_cast<uintptr_t>(&lasting);
   }
+  // Exchanges the two texts, own or borrowed: a text made ahead of time
+  // can then be put in place where nothing may fail.
+  void Swap(ItemText& other) noexcept {
+    const uintptr_t mine = bits_;
+    bits_ = other.bits_;
+    other.bits_ = mine;
+  }
   void clear() noexcept {
     Drop();
     bits_ = reinterpret_cast<uintptr_t>(&Empty());

@@ -81,10 +81,15 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
   }
   // An item is filed once: filing it again, elsewhere or under another
   // name, moves it. Two filings would mean two owners freeing it.
+  // The new name is made before the item leaves its old table, which finds
+  // it by the old one: a failure then moves nothing. Parameters are filed
+  // for each body that reads them, mostly under the name they have: that
+  // name is not made again.
+  const bool renamed = item->Name != key;
+  ItemText newName;
+  if (renamed) newName = key;
   if (item->OwningTable != nullptr) item->OwningTable->Remove(item);
-  // Parameters are filed for each body that reads them, mostly under the
-  // name they have: that name is not made again.
-  if (item->Name != key) item->Name = key;
+  if (renamed) item->Name.Swap(newName);
   if (head == nullptr) {
     if (key.size() > LongestKey) LongestKey = key.size();
     Symbols.emplace(std::move(key), item);

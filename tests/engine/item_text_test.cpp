@@ -32,6 +32,8 @@ TEST(ItemText, OwnBorrowedAndEmptyTexts) {
       {"assigned its own string", [](ItemText& t) { t = "self"; t = t.str(); }, "self", true},
       {"assigned itself", [](ItemText& t) { t.Borrow(lasting); const ItemText& same = t; t = same; }, lasting, true},
       {"assigned another holder", [](ItemText& t) { ItemText other; other.Borrow(lasting); t = other; }, lasting, true},
+      {"swapped with a borrowed one", [](ItemText& t) { t = "own"; ItemText other; other.Borrow(lasting); t.Swap(other); }, lasting, false},
+      {"swapped with an own one", [](ItemText& t) { t.Borrow(lasting); ItemText other; other = "own"; t.Swap(other); }, "own", true},
   };
   for (const Case& test : cases) {
     ItemText text;
