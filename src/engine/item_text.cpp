@@ -1,7 +1,10 @@
 // Own and borrowed item texts; see item_text.h.
 #include "engine/item_text.h"
 
+#include <new>
 #include <ostream>
+
+#include "engine/kept_blocks.h"
 
 namespace QuorbNameSpace {
 
@@ -10,14 +13,25 @@ ItemText& ItemText::operator=(const std::string& text) {
     clear();
     return *this;
   }
-  const auto* made = new std::string(text);
+  // From the blocks a thread keeps, as String values are: parsing makes a
+  // literal item, with its text, for every number it reads.
+  void* block = AllocateStringBlock();
+  const std::string* made;
+  try {
+    made = new (block) std::string(text);
+  } catch (...) {
+    FreeStringBlock(block);
+    throw;
+  }
   Drop();
   bits_ = reinterpret_cast<uintptr_t>(made) | OwnBit;
   return *this;
 }
 
 void ItemText::DropOwn() noexcept {
-  delete Text();
+  const std::string* own = Text();
+  own->~basic_string();
+  FreeStringBlock(const_cast<std::string*>(own));
   bits_ = reinterpret_cast<uintptr_t>(&Empty());
 }
 
