@@ -9,12 +9,12 @@ extern "C" {
 
 QUORB_API const char* Name_Overload_Item(QuorbItem* item) {
   static std::string text;
-  return Guarded<const char*>(nullptr, 0, "", [&] { return TextOut(text, item != nullptr ? Engine(item)->Name : ""); });
+  return Guarded<const char*>(nullptr, 0, "", [&] { return TextOut(text, item != nullptr ? Engine(item)->Name.str() : ""); });
 }
 
 QUORB_API const char* Text(QuorbItem* item) {
   static std::string text;
-  return Guarded<const char*>(nullptr, 0, "", [&] { return TextOut(text, item != nullptr ? Engine(item)->Text : ""); });
+  return Guarded<const char*>(nullptr, 0, "", [&] { return TextOut(text, item != nullptr ? Engine(item)->Text.str() : ""); });
 }
 
 QUORB_API int32_t IsProperty(QuorbItem* item, int32_t n) {

@@ -15,6 +15,7 @@
 #include "builtins/real_math.h"
 #include "builtins/string_callbacks.h"
 #include "builtins/value_callbacks.h"
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 
@@ -301,7 +302,7 @@ const BuiltinDefinition BuiltinDefinitionList[] = {
 
 const size_t BuiltinDefinitionCount = sizeof BuiltinDefinitionList / sizeof BuiltinDefinitionList[0];
 
-BuiltinRoles RolesOf(const BuiltinDefinition& row) {
+static BuiltinRoles CompleteRoles(const BuiltinDefinition& row) {
   BuiltinRoles roles = row.Roles;
   if (roles.Fusion == FusionRole::Unary || roles.Fusion == FusionRole::Binary) {
     const RealValueFunction function = RealValueFunctionOf(row.Callback);
@@ -311,18 +312,35 @@ BuiltinRoles RolesOf(const BuiltinDefinition& row) {
   return roles;
 }
 
+// Made by the first caller, safely when several threads ask at once, and
+// never freed: items of any instance link to the records.
+static const BuiltinRoles* RowRoleRecords() {
+  static const BuiltinRoles* const records = [] {
+    auto* made = new BuiltinRoles[BuiltinDefinitionCount];
+    for (size_t row = 0; row < BuiltinDefinitionCount; ++row) made[row] = CompleteRoles(BuiltinDefinitionList[row]);
+    return made;
+  }();
+  return records;
+}
+
+const BuiltinRoles& RolesOf(const BuiltinDefinition& row) {
+  const size_t index = static_cast<size_t>(&row - BuiltinDefinitionList);
+  QUORB_ASSERT(index < BuiltinDefinitionCount);
+  return RowRoleRecords()[index];
+}
+
 const BuiltinDefinition* BuiltinRowAt(ErasedFunction function) {
   for (const BuiltinDefinition& row : BuiltinDefinitionList)
     if (row.Callback != nullptr && reinterpret_cast<ErasedFunction>(row.Callback) == function) return &row;
   return nullptr;
 }
 
-BuiltinRoles RolesOfCode(QuorbCallback callback) {
-  if (callback == nullptr) return BuiltinRoles();
+const BuiltinRoles& RolesOfCode(QuorbCallback callback) {
+  if (callback == nullptr) return NoBuiltinRoles;
   if (const BuiltinDefinition* row = BuiltinRowAt(reinterpret_cast<ErasedFunction>(callback))) return RolesOf(*row);
   for (const BuiltinBinding* binding : {&ConversionStep, &AnyVariableRead, &PointerRead, &PointerAssignment, &BodyCall})
     if (binding->Callback == callback) return binding->Roles;
-  return BuiltinRoles();
+  return NoBuiltinRoles;
 }
 
 void DefineBuiltins(Quorb& instance, size_t first, size_t end) {

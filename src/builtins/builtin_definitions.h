@@ -42,8 +42,9 @@ extern const BuiltinDefinition BuiltinDefinitionList[];
 extern const size_t BuiltinDefinitionCount;
 
 // The roles an item defined by `row` carries: the row's, with the value
-// function of a Unary or Binary fusion role.
-BuiltinRoles RolesOf(const BuiltinDefinition& row);
+// function of a Unary or Binary fusion role. The record is the process's,
+// made once for every row, so that items can link to it (RolesLink).
+const BuiltinRoles& RolesOf(const BuiltinDefinition& row);
 
 // The first row whose callback is at `function`, or null. A host may hand
 // back a built-in's address (read with FunctionAddress) as its own
@@ -52,8 +53,9 @@ BuiltinRoles RolesOf(const BuiltinDefinition& row);
 const BuiltinDefinition* BuiltinRowAt(ErasedFunction function);
 
 // The roles of the engine's own code at `callback`: those of the first row
-// it serves (RolesOf) or of the binding it is; none for any other code.
-BuiltinRoles RolesOfCode(QuorbCallback callback);
+// it serves (RolesOf) or of the binding it is; none (NoBuiltinRoles) for
+// any other code. A record of the process, as RolesOf's.
+const BuiltinRoles& RolesOfCode(QuorbCallback callback);
 
 // A built-in callback that the engine binds by itself, to steps and items
 // that no row defines, with the roles it has wherever it runs.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/item_properties.h"
+#include "engine/item_text.h"
 
 namespace QuorbNameSpace {
 
@@ -19,8 +20,8 @@ class Table;
 class BaseClass {
  public:
   uint64_t Properties = 0;              // ItemIsEnum bits
-  std::string Name;                     // name the item is filed under; empty when anonymous
-  std::string Text;                     // definition text, or the text a value was made from
+  ItemText Name;                        // name the item is filed under; empty when anonymous
+  ItemText Text;                        // definition text, or the text a value was made from
   QuorbItem* NextOverload = nullptr;    // next older item of the same name in the same table
   Quorb* Owner = nullptr;               // instance that made it; null for sentinels
   Table* OwningTable = nullptr;         // table the item is filed in; null when filed nowhere

@@ -11,6 +11,12 @@
 // Invariant: an item's roles are those of the code its Callback runs, so
 // whatever changes the callback (a definition, an overwrite, a release, an
 // instance copy) sets the roles with it.
+//
+// Items do not hold the roles themselves but a link to a record that lives
+// as long as the process (a row's, a binding's, or NoBuiltinRoles): every
+// item running the same code shares one record, and an instance holds some
+// seven hundred items. Steps (parsed_expr.h) keep their own copy, which the
+// evaluator reads without the detour.
 #ifndef QUORB_ENGINE_BUILTIN_ROLES_H
 #define QUORB_ENGINE_BUILTIN_ROLES_H
 
@@ -57,6 +63,33 @@ struct BuiltinRoles {
 inline bool operator==(const BuiltinRoles& a, const BuiltinRoles& b) {
   return a.Bits == b.Bits && a.Fusion == b.Fusion && a.Unary == b.Unary && a.Binary == b.Binary;
 }
+
+// The roles of code that is no built-in's: none. One object for the process.
+inline constexpr BuiltinRoles NoBuiltinRoles{};
+
+// An item's link to its roles. Assigned only from a record that lives as
+// long as the process and never changes (a row's record, RolesOf; a
+// binding's; NoBuiltinRoles): the link keeps the record's address. A
+// temporary would be gone at the end of the statement, so assigning one
+// does not compile.
+class RolesLink {
+ public:
+  RolesLink() = default;
+  RolesLink& operator=(const BuiltinRoles& lasting) {
+    record_ = &lasting;
+    return *this;
+  }
+  RolesLink& operator=(BuiltinRoles&&) = delete;
+  void Clear() { record_ = &NoBuiltinRoles; }
+
+  bool Has(BuiltinRole role) const { return record_->Has(role); }
+  const BuiltinRoles& operator*() const { return *record_; }
+  const BuiltinRoles* operator->() const { return record_; }
+  operator const BuiltinRoles&() const { return *record_; }  // NOLINT: reads as the record it links
+
+ private:
+  const BuiltinRoles* record_ = &NoBuiltinRoles;  // never null
+};
 
 }  // namespace QuorbNameSpace
 

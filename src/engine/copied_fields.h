@@ -58,7 +58,7 @@ struct CopiedItemFields : BaseClass {
   Table* OwnTable;
   int32_t Precedence;
   bool OwnsArrayCell;
-  BuiltinRoles Roles;
+  RolesLink Roles;
   std::unique_ptr<TokenClass_> token;
   std::unique_ptr<RuleParamStruct> rule;
   alignas(8) unsigned char smallValue[SmallValueRoom];

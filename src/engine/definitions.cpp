@@ -112,7 +112,7 @@ void InstallCallback(DefinitionState& state, QuorbItem* item) {
     return;
   }
   item->Callback = state.addr;
-  if (state.addr == nullptr) item->Roles = BuiltinRoles();
+  if (state.addr == nullptr) item->Roles.Clear();
   else item->Roles = state.roles != nullptr ? *state.roles : RolesOfCode(state.addr);
 }
 

@@ -37,7 +37,7 @@ void SetHostFunction(QuorbItem* item, ErasedFunction function) {
   }
   item->HostFunction = function;
   item->Callback = function != nullptr ? &CallHostFunction : nullptr;
-  item->Roles = BuiltinRoles();
+  item->Roles.Clear();
 }
 
 void CallErrorHandler(const QuorbItem* handler, Quorb* instance) {

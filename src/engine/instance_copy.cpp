@@ -81,7 +81,9 @@ void CopyRulePart(const RuleParamStruct& from, RuleParamStruct& to, const ItemLi
   to.ReplaceCount = from.ReplaceCount;
 }
 
-// Every field of an item, the one place that knows them all. The sub-items
+// Every field of an item, the one place that knows them all. The source
+// lives as long as the process (the prototype, or the plan's snapshot of
+// it), so its name and text are borrowed, not copied. The sub-items
 // are already in place (made and appended in plan order); what the plan
 // refuses to copy (a parsed body, a namespace table, a local transform,
 // variants, a running call) is null in the source. The value is copied
@@ -89,8 +91,8 @@ void CopyRulePart(const RuleParamStruct& from, RuleParamStruct& to, const ItemLi
 static_assert(sizeof(QuorbItem) == sizeof(CopiedItemFields), "an item field the copy does not know");
 void CopyItemFields(const QuorbItem& from, QuorbItem& to, const ItemLinks& links) {
   to.Properties = from.Properties;
-  CopyText(to.Name, from.Name);
-  CopyText(to.Text, from.Text);
+  to.Name.Borrow(from.Name);
+  to.Text.Borrow(from.Text);
   to.NextOverload = links.nextOverload;
   to.Owner = links.owner;
   to.OwningTable = links.owningTable;
@@ -225,18 +227,24 @@ class CopyLinks {
   }
   StringLocation* Transform(int32_t t) const { return t != NoObject ? instance_.Scanners.Transforms[t] : nullptr; }
 
+  // The links of the token and rule parts only for a source that has the
+  // part: most items have neither, and the rest are read from them alone.
   ItemLinks Of(const ItemPlan& entry) const {
     ItemLinks links;
     links.owner = entry.owned ? &instance_ : nullptr;
     links.owningTable = entry.owningTable != NoObject ? Transform(entry.owningTable)->RuleTable : nullptr;
     links.nextOverload = Item(entry.nextOverload);
     links.dataType = Type(entry.dataType);
-    links.tokenList = entry.tokenList != NoObject ? Transform(entry.tokenList)->Tokens : nullptr;
-    links.partner = Item(entry.partner);
-    links.regExRule = Item(entry.regExRule);
-    links.groupFirst = Item(entry.groupFirst);
-    links.groupLast = Item(entry.groupLast);
-    links.definingTransform = Transform(entry.definingTransform);
+    if (entry.source->HasTokenPart()) {
+      links.tokenList = entry.tokenList != NoObject ? Transform(entry.tokenList)->Tokens : nullptr;
+      links.partner = Item(entry.partner);
+      links.regExRule = Item(entry.regExRule);
+    }
+    if (entry.source->HasRulePart()) {
+      links.groupFirst = Item(entry.groupFirst);
+      links.groupLast = Item(entry.groupLast);
+      links.definingTransform = Transform(entry.definingTransform);
+    }
     return links;
   }
 

@@ -227,7 +227,7 @@ void Quorb::TearDown() noexcept {
   }
   delete Definitions.OutputTextItem;
   Definitions.OutputTextItem = nullptr;
-  if (Table* root = RootTable()) ClearSymbolTableQuick(root->Symbols);
+  if (Table* root = RootTable()) DestroyFiledItems(root->Symbols);  // its bodies went with all others
   for (StringLocation*& transform : Scanners.Transforms) {
     delete transform;
     transform = nullptr;

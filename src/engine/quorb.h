@@ -152,13 +152,14 @@ class Quorb {
   // A function or operator whose callback is the engine's own code at
   // `Addr` carries that code's roles (builtin_roles.h): `roles` when given,
   // else those the built-in definition list knows for it. A host's `Addr`
-  // gives none.
+  // gives none. The item links to `roles`, which therefore lives as long as
+  // the process (RolesLink).
   QuorbItem* Define(const std::string& Def, QuorbCallback Addr, QuorbItem* ExistingItem, bool hostAddress = false,
                     bool callbackOnly = false, const BuiltinRoles* roles = nullptr);
   // Define of one of the instance's own start-up definitions, whose
-  // callback has `roles`. Memory running out throws instead, so that no
+  // callback has `roles` (a record of the process). Memory running out throws instead, so that no
   // instance is made without one of them.
-  QuorbItem* DefineOwn(const std::string& text, QuorbCallback callback, const BuiltinRoles& roles = BuiltinRoles());
+  QuorbItem* DefineOwn(const std::string& text, QuorbCallback callback, const BuiltinRoles& roles = NoBuiltinRoles);
   // Whether a value of type number `from` converts implicitly to `to`.
   bool ConvertsTo(int32_t from, int32_t to) const;
   // Reads one parameter or variable declaration at the scanner's token.

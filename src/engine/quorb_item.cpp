@@ -20,10 +20,12 @@ const RuleParamStruct QuorbItem::NoRulePart;
 QuorbItem::QuorbItem(const HostRegex& pattern) { EditToken().Pattern = pattern; }
 
 QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
+  // The text first: making it may fail, and a constructor that fails frees
+  // its members but not the value it made.
+  Text = text;
   if (type != nullptr) ValuePtr = type->MakeScalarValue(text, smallValue_);
   DataType = type;
   SetBit(IsOwner, true);
-  Text = text;
 }
 
 QuorbItem::~QuorbItem() { Release(); }
@@ -171,6 +173,8 @@ void QuorbItem::ReleaseNamespace() {
 }
 
 void QuorbItem::FreeBodies() {
+  // Called for every item more than once as an instance goes: most have none.
+  if (ParsedExpr == nullptr && rule_ == nullptr && !Has(IsNamespace)) return;
   QuorbParsedExpr::Free(ParsedExpr);
   ParsedExpr = nullptr;
   if (rule_ != nullptr) {
@@ -194,7 +198,7 @@ void QuorbItem::Release() {
   FreeBodies();
   ReleasePayload();
   Callback = nullptr;
-  Roles = BuiltinRoles();
+  Roles.Clear();
   HostFunction = nullptr;
   ValuePtr = nullptr;
   DataType = nullptr;
@@ -216,7 +220,7 @@ void QuorbItem::Release() {
     // A released handler must not stay listed: the loop would call freed
     // memory. Whatever its bits say now: an overwrite may have moved them.
     std::vector<QuorbItem*>& handlers = Owner->Definitions.ErrorHandlers;
-    handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
+    if (!handlers.empty()) handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
   }
   if (token_ != nullptr && token_->Partner != nullptr) {
     QuorbItem* partner = token_->Partner;
@@ -256,13 +260,16 @@ void QuorbItem::Rename(const std::string& name) {
   if (target == nullptr) return;
   Table* oldTable = OwningTable;
   std::string oldName = Name;
+  // Made now: putting the old name back must not need memory.
+  ItemText restored;
+  restored = oldName;
   if (oldTable != nullptr) oldTable->Remove(this);
   QuorbItem* self = this;
   try {
     target->Add(name, self, false);
   } catch (...) {
     // Memory ran out: the old filing comes back, as for a locked name.
-    Name = oldName;
+    Name.Swap(restored);
     if (oldTable != nullptr && OwningTable == nullptr) oldTable->Add(oldName, self, false);
     throw;
   }
@@ -270,7 +277,7 @@ void QuorbItem::Rename(const std::string& name) {
     // The new name is held by a locked item: keep the old filing, so the
     // item is neither lost nor leaked.
     Owner->SetErrorIfNone(ErrInvalidDefinition);
-    Name = oldName;
+    Name.Swap(restored);
     if (oldTable != nullptr) oldTable->Add(oldName, self, false);
     return;
   }

@@ -130,7 +130,7 @@ class QuorbItem : public BaseClass {
   Table* OwnTable = nullptr;                 // a namespace item's own table; owned
   int32_t Precedence = 0;                    // of an operator or a rule
   bool OwnsArrayCell = false;                // the cell an array value is reached through
-  BuiltinRoles Roles;                        // of the built-in code Callback runs; none for any other
+  RolesLink Roles;                           // of the built-in code Callback runs; none for any other
 
   // Frees the scalar value the item owns (IsOwner set) through `type`, the
   // class that made it. A value in the item's own room (see the value

@@ -81,8 +81,15 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
   }
   // An item is filed once: filing it again, elsewhere or under another
   // name, moves it. Two filings would mean two owners freeing it.
+  // The new name is made before the item leaves its old table, which finds
+  // it by the old one: a failure then moves nothing. Parameters are filed
+  // for each body that reads them, mostly under the name they have: that
+  // name is not made again.
+  const bool renamed = item->Name != key;
+  ItemText newName;
+  if (renamed) newName = key;
   if (item->OwningTable != nullptr) item->OwningTable->Remove(item);
-  item->Name = key;
+  if (renamed) item->Name.Swap(newName);
   if (head == nullptr) {
     if (key.size() > LongestKey) LongestKey = key.size();
     Symbols.emplace(std::move(key), item);
@@ -136,7 +143,7 @@ void Table::Remove(QuorbItem* item) {
   if (item == nullptr || item->OwningTable != this) return;
   item->OwningTable = nullptr;
   auto found = Symbols.find(item->Name);
-  if (found == Symbols.end()) return;
+  if (found == Symbols.end() || found->second == nullptr) return;  // null: an entry being destroyed
   QuorbItem* head = found->second;
   if (head == item) {
     if (item->NextOverload == nullptr) Symbols.erase(found);
@@ -177,12 +184,19 @@ void FreeBodiesIn(const SymbolMap& symbols) {
 
 void ClearSymbolTableQuick(SymbolMap& symbols) {
   FreeBodiesIn(symbols);
-  // One entry at a time, taken out before its chain is destroyed: an item
+  DestroyFiledItems(symbols);
+}
+
+void DestroyFiledItems(SymbolMap& symbols) {
+  // One entry at a time, emptied before its chain is destroyed: an item
   // whose destruction frees another item still filed here (a function and
-  // its parameters) then finds that entry through its own table link.
-  while (!symbols.empty()) {
-    QuorbItem* item = symbols.begin()->second;
-    symbols.erase(symbols.begin());
+  // its parameters) then finds that entry through its own table link, and
+  // whatever walks the table meanwhile (a release looking for type objects)
+  // sees no item destroyed already. The entries go all at once after: one
+  // by one, each erase would rebalance the map.
+  for (auto& entry : symbols) {
+    QuorbItem* item = entry.second;
+    entry.second = nullptr;
     while (item != nullptr) {
       QuorbItem* next = item->NextOverload;
       item->OwningTable = nullptr;
@@ -191,6 +205,7 @@ void ClearSymbolTableQuick(SymbolMap& symbols) {
       item = next;
     }
   }
+  symbols.clear();
 }
 
 QuorbItem* Overload(QuorbItem*& item) {

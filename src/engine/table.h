@@ -79,6 +79,10 @@ class Table {
 // freed before any item is destroyed: a body may refer to a neighbour.
 void ClearSymbolTableQuick(SymbolMap& symbols);
 
+// The same for a map whose bodies are all freed already (FreeBodiesIn).
+// While an entry's chain is destroyed, the entry holds null.
+void DestroyFiledItems(SymbolMap& symbols);
+
 // Frees the parsed bodies of every item on every chain (QuorbItem::FreeBodies).
 void FreeBodiesIn(const SymbolMap& symbols);
 

@@ -110,7 +110,9 @@ class InstanceDump {
         << item->Token().Pattern.Compiled() << "/" << item->Token().Pattern.flags() << " part " << item->Token().PartKind << " token "
         << item->Token().TokenKind << " list " << Of(item->Token().TokenList) << " partner " << Of(item->Token().Partner) << " regex "
         << Of(item->Token().RegExRule) << " sub-match " << item->Token().SubMatch << " fast " << Code(item->Token().FastMatch)
-        << " callback " << Code(item->Callback) << " host " << Code(item->HostFunction) << " body "
+        << " callback " << Code(item->Callback) << " roles " << item->Roles->Bits << "/"
+        << static_cast<int>(item->Roles->Fusion) << "/" << Code(item->Roles->Unary) << "/" << Code(item->Roles->Binary)
+        << " host " << Code(item->HostFunction) << " body "
         << Of(item->ParsedExpr) << " call " << Of(item->CurrentCall) << " count " << item->ElementCount
         << " own-table " << Of(item->OwnTable) << " cell " << item->OwnsArrayCell << " indices " << item->Rule().PartIndex
         << "/" << item->Rule().BackRefIndex << "/" << item->Rule().GroupStart << " group " << Of(item->Rule().GroupFirst) << ".."
@@ -229,6 +231,39 @@ TEST(InstancePrototype, APlanRefusesWhatACopyCannotReproduce) {
     InstancePlan plan;
     EXPECT_EQ(MakeInstancePlan(prototype, BuiltinDefinitionCount, plan), *test.definition == '\0') << test.definition;
   }
+}
+
+// A copy neither makes nor frees its items' names and texts: it reads the
+// prototype's, which stay as they are whatever the copy does with its own.
+// Its roles are the very records the built-in list keeps.
+TEST(InstancePrototype, ACopyBorrowsNamesAndTextsUntilItChangesThem) {
+  ASSERT_TRUE(InstancePrototypeUsable());
+  { Quorb firstOfTheProcess; }  // read from the texts: the copies come after it
+  Quorb first;
+  Quorb second;
+  QuorbItem* sine = first.RootTable()->Handle("sin");
+  QuorbItem* otherSine = second.RootTable()->Handle("sin");
+  ASSERT_NE(sine, nullptr);
+  ASSERT_NE(otherSine, nullptr);
+  ASSERT_FALSE(sine->Text.empty());
+  for (const QuorbItem* item : {sine, otherSine}) {
+    EXPECT_FALSE(item->Name.IsOwn());
+    EXPECT_FALSE(item->Text.IsOwn());
+  }
+  EXPECT_EQ(&sine->Name.str(), &otherSine->Name.str());
+  EXPECT_EQ(&sine->Text.str(), &otherSine->Text.str());
+  EXPECT_EQ(&*sine->Roles, &*otherSine->Roles);
+  const std::string text = sine->Text;
+  sine->Text = "Function: Sin(x) changed";
+  sine->Rename("sine");
+  EXPECT_TRUE(sine->Text.IsOwn());
+  EXPECT_TRUE(sine->Name.IsOwn());
+  EXPECT_EQ(sine->Name, "sine");
+  EXPECT_EQ(otherSine->Name, "sin");
+  EXPECT_EQ(otherSine->Text, text);
+  Quorb third;
+  EXPECT_EQ(third.RootTable()->Handle("sin")->Text, text);
+  EXPECT_EQ(third.RootTable()->Handle("sine"), nullptr);
 }
 
 // What a host does to a copy's transforms (tokens, rules, rule defaults)
