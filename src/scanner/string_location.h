@@ -122,6 +122,10 @@ class StringLocation : public BaseClass, public ScanState {
   std::string TokenText() const;
   // Whether the current token text equals `word` (as IsEqual), read in place.
   bool TokenIs(const std::string& word) const;
+  // The first-byte table token steps use: that of the outermost parent
+  // sharing this object's token list (this object's own when none does, or
+  // when sharing is switched off).
+  TokenDispatch& ListDispatch();
 
   // Matches `rule` (or one of its alternatives) at the cursor, the anchor
   // token just taken; fills one capture per part. The rule that matched,
@@ -192,7 +196,11 @@ class StringLocation : public BaseClass, public ScanState {
   };
   // What the tokenizer keeps between tokens of this cursor (token_scanning.cpp).
   struct TokenScan {
-    TokenDispatch FirstByteDispatch;            // this cursor's table of Tokens by first byte
+    // The table of Tokens by first byte. A cursor scans with the table of
+    // the outermost object that holds the same list (ListDispatch): the
+    // definition language and name lookups make a short-lived cursor for
+    // each text, each too short to build a table of its own.
+    TokenDispatch FirstByteDispatch;
     TokenMatch LastMatch;                       // the match of the last token tried
     RunRemainder RunLeft;                       // the last long run of one character class
   } Matching;
