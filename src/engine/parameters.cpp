@@ -8,6 +8,7 @@
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
+#include "scanner/cursor_lease.h"
 #include "scanner/token_definitions.h"
 #include "types/convert.h"
 #include "types/builtin_types.h"
@@ -296,8 +297,8 @@ bool Quorb::SetVariableValue(QuorbItem* item, StringLocation& scanner, bool conv
 
 void Quorb::SetVariableValueAny_(QuorbItem* item, const std::string& text) {
   Quorb* owner = item->Owner != nullptr ? item->Owner : this;
-  StringLocation scanner(text, owner->MainTransform());
-  owner->SetVariableValue(item, scanner, true, 0);
+  CursorLease scanner(text, owner->MainTransform());
+  owner->SetVariableValue(item, *scanner, true, 0);
 }
 
 QuorbItem* Quorb::AddErrorHandler(ErrorHandlerCallback handler, unsigned long position) {

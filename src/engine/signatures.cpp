@@ -8,6 +8,7 @@
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
+#include "scanner/cursor_lease.h"
 #include "types/data_type.h"
 
 namespace QuorbNameSpace {
@@ -75,9 +76,9 @@ void OperandParameter(DefinitionState& state) {
   StringLocation& scanner = state.Scan();
   scanner.NextCodeBlock(false);
   std::string inside = state.text.substr(scanner.BlockInnerStart, scanner.BlockInnerLen);
-  StringLocation operand(inside, instance.MainTransform());
-  operand.NextToken(DefaultToken, 1);
-  instance.ParamParse(state.item, operand);
+  CursorLease operand(inside, instance.MainTransform());
+  operand->NextToken(DefaultToken, 1);
+  instance.ParamParse(state.item, *operand);
 }
 
 void OperatorSignature(DefinitionState& state, std::string& symbol) {
