@@ -35,7 +35,8 @@ QuorbDataType* ElementType(const Quorb& instance, const QuorbItem* target) {
   return target->Has(IsPointer) ? instance.Types.PointerType : target->DataType;
 }
 
-bool TokenIs(StringLocation& scanner, const char* text) { return scanner.IsEqual(scanner.TokenText(), text); }
+// Read in place, as IsEqual compares: no copy of the token's text.
+bool TokenIs(StringLocation& scanner, const char* text) { return scanner.TokenIs(text); }
 
 }  // namespace
 
