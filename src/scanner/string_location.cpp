@@ -53,8 +53,9 @@ void StringLocation::TakeParentParts(StringLocation* parent) {
   Tokens = parent->Tokens;
   RuleTable = parent->RuleTable;
   Owner = parent->Owner;
-  SearchTables = parent->SearchTables;
-  Passes = parent->Passes;
+  // A kept cursor mostly holds its parent's lists already.
+  if (SearchTables != parent->SearchTables) SearchTables = parent->SearchTables;
+  if (Passes != parent->Passes) Passes = parent->Passes;
 }
 
 bool KeepIdleCursors = true;
