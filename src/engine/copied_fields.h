@@ -115,6 +115,7 @@ struct CopiedTransformFields : BaseClass, ScanState {
   };
   std::vector<RetiredParts> Retired;
   std::vector<QuorbItem*> BlankRules;
+  std::vector<StringLocation*> IdleCursors;  // not copied: idle cursors of the prototype's own
 };
 
 }  // namespace QuorbNameSpace

@@ -12,6 +12,7 @@
 
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
+#include "scanner/cursor_lease.h"
 #include "scanner/string_location.h"
 
 namespace QuorbNameSpace {
@@ -19,7 +20,7 @@ namespace QuorbNameSpace {
 struct DefinitionState {
   Quorb& instance;
   std::string text;                          // the text being read; replaced by a rewrite
-  std::unique_ptr<StringLocation> scanner;   // the clause scanner over `text`
+  CursorLease scanner;                       // the clause scanner over `text`
   QuorbItem* item = nullptr;                 // the item being defined; null when none
   QuorbItem* displaced = nullptr;            // an overwritten item's former definition
   QuorbItem* replacedDefault = nullptr;      // the default item a "default" clause replaced

@@ -154,7 +154,7 @@ static bool RewriteFrom(DefinitionState& state, uint64_t keywordStart, int& rewr
   }
   state.text = rewritten;
   uint64_t properties = state.scanner->Properties;
-  state.scanner.reset(new StringLocation(state.text, instance.Scanners.Transforms[3]));
+  state.scanner.Reset(state.text, instance.Scanners.Transforms[3]);
   state.scanner->Properties = properties;
   return true;
 }
@@ -394,7 +394,7 @@ QuorbItem* Quorb::Define(const std::string& Def, QuorbCallback Addr, QuorbItem* 
 }
 
 void Quorb::ReadClauses(DefinitionState& state, QuorbItem* ExistingItem) {
-  state.scanner.reset(new StringLocation(state.text, Scanners.Transforms[3]));
+  state.scanner.Reset(state.text, Scanners.Transforms[3]);
   state.scanner->SetBit(IsCaseSensitive, (Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0);
   state.scanner->SetBit(IsCodeBlockBlind, true);
   if (ExistingItem != nullptr) {

@@ -8,6 +8,7 @@
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
+#include "scanner/cursor_lease.h"
 #include "scanner/token_definitions.h"
 #include "types/convert.h"
 #include "types/builtin_types.h"
@@ -34,7 +35,8 @@ QuorbDataType* ElementType(const Quorb& instance, const QuorbItem* target) {
   return target->Has(IsPointer) ? instance.Types.PointerType : target->DataType;
 }
 
-bool TokenIs(StringLocation& scanner, const char* text) { return scanner.IsEqual(scanner.TokenText(), text); }
+// Read in place, as IsEqual compares: no copy of the token's text.
+bool TokenIs(StringLocation& scanner, const char* text) { return scanner.TokenIs(text); }
 
 }  // namespace
 
@@ -296,8 +298,8 @@ bool Quorb::SetVariableValue(QuorbItem* item, StringLocation& scanner, bool conv
 
 void Quorb::SetVariableValueAny_(QuorbItem* item, const std::string& text) {
   Quorb* owner = item->Owner != nullptr ? item->Owner : this;
-  StringLocation scanner(text, owner->MainTransform());
-  owner->SetVariableValue(item, scanner, true, 0);
+  CursorLease scanner(text, owner->MainTransform());
+  owner->SetVariableValue(item, *scanner, true, 0);
 }
 
 QuorbItem* Quorb::AddErrorHandler(ErrorHandlerCallback handler, unsigned long position) {

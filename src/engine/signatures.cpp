@@ -8,12 +8,20 @@
 #include "engine/parsed_expr.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
+#include "scanner/cursor_lease.h"
+#include "scanner/text_at.h"
 #include "types/data_type.h"
 
 namespace QuorbNameSpace {
 namespace {
 
-bool Folded(Quorb& instance, const std::string& text, const char* word) { return instance.Case(text) == word; }
+// One token step; whether the token is `word` (lower case), folded unless
+// the instance is case-sensitive, read where it stands instead of copied.
+bool NextTokenIs(Quorb& instance, StringLocation& scanner, const std::string& word) {
+  scanner.NextToken(DefaultToken, 1);
+  const bool caseSensitive = (instance.Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0;
+  return TextEqualsAt(scanner.Input(), scanner.TokenLoc, scanner.TokenLen, word, caseSensitive);
+}
 
 // The data type a type name after "As" stands for; error 9 when none.
 QuorbDataType* ResultType(Quorb& instance, const std::string& name) {
@@ -59,12 +67,12 @@ void FunctionSignature(DefinitionState& state, std::string& name) {
   } else if (!ReadParameterList(instance, item, scanner)) {
     return;
   }
-  if (!Folded(instance, NextTokenText(scanner), "as")) return;
+  if (!NextTokenIs(instance, scanner, "as")) return;
   QuorbDataType* type = ResultType(instance, NextTokenText(scanner));
-  if (Folded(instance, NextTokenText(scanner), "ptr")) {
+  if (NextTokenIs(instance, scanner, "ptr")) {
     // The result holds an address: storage narrower than one cannot.
     if (type != nullptr && type->SizeOf() < sizeof(void*)) type = instance.Types.PointerType;
-    NextTokenText(scanner);
+    scanner.NextToken(DefaultToken, 1);
   }
   if (type != nullptr) item->DataType = type;
 }
@@ -75,9 +83,9 @@ void OperandParameter(DefinitionState& state) {
   StringLocation& scanner = state.Scan();
   scanner.NextCodeBlock(false);
   std::string inside = state.text.substr(scanner.BlockInnerStart, scanner.BlockInnerLen);
-  StringLocation operand(inside, instance.MainTransform());
-  operand.NextToken(DefaultToken, 1);
-  instance.ParamParse(state.item, operand);
+  CursorLease operand(inside, instance.MainTransform());
+  operand->NextToken(DefaultToken, 1);
+  instance.ParamParse(state.item, *operand);
 }
 
 void OperatorSignature(DefinitionState& state, std::string& symbol) {
@@ -95,7 +103,7 @@ void OperatorSignature(DefinitionState& state, std::string& symbol) {
     item->Precedence = static_cast<int32_t>(precedence);
     scanner.NextToken(DefaultToken, 1);
     if (scanner.TokenText() == ":") {
-      if (Folded(instance, NextTokenText(scanner), "rl")) item->SetBit(IsRightToLeft, true);
+      if (NextTokenIs(instance, scanner, "rl")) item->SetBit(IsRightToLeft, true);
       scanner.NextToken(DefaultToken, 1);
     }
   }
@@ -116,9 +124,9 @@ void OperatorSignature(DefinitionState& state, std::string& symbol) {
   else item->SetBit(IsPostfix, true);
   if (!item->Has(IsPrefix) && !item->Has(IsPostfix)) item->SetBit(IsInfix, true);
 
-  if (Folded(instance, NextTokenText(scanner), "as")) {
+  if (NextTokenIs(instance, scanner, "as")) {
     if (QuorbDataType* type = ResultType(instance, NextTokenText(scanner))) item->DataType = type;
-    NextTokenText(scanner);
+    scanner.NextToken(DefaultToken, 1);
   }
 }
 

@@ -2,6 +2,7 @@
 #include "engine/table.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 #include <vector>
 
@@ -14,6 +15,11 @@ namespace QuorbNameSpace {
 std::string FoldCase(std::string text) {
   for (char& c : text) c = FoldCase(c);
   return text;
+}
+
+uint64_t NewNamesStamp() {
+  static std::atomic<uint64_t> stamps{0};
+  return stamps.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 std::string Table::Key(const std::string& name) const {
@@ -93,6 +99,7 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
   if (head == nullptr) {
     if (key.size() > LongestKey) LongestKey = key.size();
     Symbols.emplace(std::move(key), item);
+    NamesStamp = NewNamesStamp();
   } else if (overwrite) {
     OverwriteHead(head, item, displaced);
   } else {
@@ -146,8 +153,12 @@ void Table::Remove(QuorbItem* item) {
   if (found == Symbols.end() || found->second == nullptr) return;  // null: an entry being destroyed
   QuorbItem* head = found->second;
   if (head == item) {
-    if (item->NextOverload == nullptr) Symbols.erase(found);
-    else found->second = item->NextOverload;
+    if (item->NextOverload == nullptr) {
+      Symbols.erase(found);
+      NamesStamp = NewNamesStamp();
+    } else {
+      found->second = item->NextOverload;
+    }
   } else {
     for (QuorbItem* p = head; p->NextOverload != nullptr; p = p->NextOverload) {
       if (p->NextOverload == item) {

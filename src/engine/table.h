@@ -6,6 +6,7 @@
 #define QUORB_ENGINE_TABLE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <new>
@@ -40,11 +41,18 @@ struct SymbolNodeAllocator {
 using SymbolMap = std::map<std::string, QuorbItem*, std::less<std::string>,
                            SymbolNodeAllocator<std::pair<const std::string, QuorbItem*>>>;
 
+// A stamp no table had before (process-wide).
+uint64_t NewNamesStamp();
+
 class Table {
  public:
   bool CaseSensitive = false;  // false: names are folded to lower case (A-Z only)
   SymbolMap Symbols;           // folded name -> head of its overload chain
   size_t LongestKey = 0;       // no name filed here was ever longer
+  // New with each table and whenever a name is filed anew or taken out
+  // through Add and Remove: a summary of the names made at one stamp (and
+  // the same count of names) still describes them.
+  uint64_t NamesStamp = NewNamesStamp();
 
   // The key under which `name` is filed in this table.
   std::string Key(const std::string& name) const;

@@ -65,6 +65,7 @@
 #include "engine/scope_restore.h"
 #include "engine/sentinels.h"
 #include "scanner/anchor_filter.h"
+#include "scanner/anchor_screen.h"
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
 #include "types/data_type.h"
@@ -112,6 +113,8 @@ class BudgetScope {
   ~BudgetScope() {
     if (ActiveBudget == &own_) ActiveBudget = nullptr;
   }
+  // Whether this call's steps are its own, not an outer call's.
+  bool Owned() const { return ActiveBudget == &own_; }
   BudgetScope(const BudgetScope&) = delete;
   BudgetScope& operator=(const BudgetScope&) = delete;
 
@@ -924,6 +927,9 @@ bool RuleExpansion::ExpandRange(StringLocation& expander, std::string& text, uin
   const ScopedCount<int32_t> depth(expander.Expanding_.ExpansionDepth_);
   bool modified = RunPasses(expander, text, start, end);
   if (start < end && HasRules(expander)) {
+    // A text no rule can meet is left as it is, unscanned. Only with a
+    // budget of its own: a nested run spends its outer call's steps.
+    if (budget.Owned() && !RulesMayMatch(expander, text, start, end)) return modified;
     RuleExpansion run(expander, text, start, end);
     run.Run();
     modified = run.Modified() || modified;

@@ -2,7 +2,9 @@
 #include "scanner/string_location.h"
 
 #include <memory>
+#include <new>
 
+#include "engine/invariant.h"
 #include "engine/quorb.h"
 #include "engine/table.h"
 
@@ -41,20 +43,70 @@ StringLocation::StringLocation(Quorb* owner) {
 StringLocation::StringLocation(const std::string& text, StringLocation* parent) {
   HostRules.RulesDefault.EditRule().DefiningTransform = this;
   AttachText(&text);
+  if (parent != nullptr) TakeParentParts(parent);
+  else MakeOwnParts();
+}
+
+void StringLocation::TakeParentParts(StringLocation* parent) {
   Parent = parent;
-  if (parent != nullptr) {
-    Properties = parent->Properties & ~PropertyBit(IsOwner);
-    Tokens = parent->Tokens;
-    RuleTable = parent->RuleTable;
-    Owner = parent->Owner;
-    SearchTables = parent->SearchTables;
-    Passes = parent->Passes;
-  } else {
-    MakeOwnParts();
+  Properties = parent->Properties & ~PropertyBit(IsOwner);
+  Tokens = parent->Tokens;
+  RuleTable = parent->RuleTable;
+  Owner = parent->Owner;
+  // A kept cursor mostly holds its parent's lists already.
+  if (SearchTables != parent->SearchTables) SearchTables = parent->SearchTables;
+  if (Passes != parent->Passes) Passes = parent->Passes;
+}
+
+bool KeepIdleCursors = true;
+
+// A parent keeps this many idle cursors at most: a lookup inside the
+// reading of a definition's operand is as deep as the texts nest them.
+static constexpr size_t kIdleCursors = 2;
+
+bool StringLocation::HoldsOnlyScanState() const {
+  const ExpansionRun& run = Expanding_;
+  return !IsOwning() && Name.empty() && Text.empty() && NextOverload == nullptr && OwningTable == nullptr &&
+         DataType == nullptr && Attached.OwnText.empty() && Attached.InputRefTarget == nullptr &&
+         Record.ChangeLog.empty() && Record.Steps.empty() && Record.ListSeparator.empty() && Record.ListPrefix.empty() &&
+         Record.ListPostfix.empty() && HostRules.RuleHandles.empty() && HostRules.RulesDefault.Properties == 0 &&
+         HostRules.RulesOverall.Properties == 0 && run.DocumentAround_.before == nullptr &&
+         run.DocumentAround_.after == nullptr && run.VariantParents_.empty() && run.ExpansionDepth_ == 0 &&
+         run.Memory_ == nullptr && !run.RangeExpanding_ && LocalOf == nullptr && Retired_.empty() &&
+         BlankRules_.empty() && IdleCursors_.empty();
+}
+
+StringLocation* StringLocation::TakeCursor(const std::string& text) {
+  if (!KeepIdleCursors || IdleCursors_.empty()) return new StringLocation(text, this);
+  std::unique_ptr<StringLocation> cursor(IdleCursors_.back());
+  IdleCursors_.pop_back();
+  // What the constructor sets that scanning changes, and what a cursor
+  // takes from its parent, which may have changed since.
+  cursor->AttachText(&text);
+  cursor->Matching.LastMatch = TokenMatch();
+  cursor->Grammar = std::regex::ECMAScript;
+  cursor->Comment.clear();
+  cursor->Filter = FilterClass();
+  cursor->TakeParentParts(this);
+  return cursor.release();
+}
+
+void StringLocation::KeepCursor(StringLocation* cursor) {
+  if (cursor == nullptr) return;
+  QUORB_ASSERT(cursor->Parent == this);
+  if (KeepIdleCursors && IdleCursors_.size() < kIdleCursors && cursor->HoldsOnlyScanState()) {
+    try {
+      IdleCursors_.push_back(cursor);
+      return;
+    } catch (const std::bad_alloc&) {
+      // Not kept: freed below.
+    }
   }
+  delete cursor;
 }
 
 StringLocation::~StringLocation() {
+  for (StringLocation* idle : IdleCursors_) delete idle;
   ResetStringLocation(ResetRulesAndTokens);
   ReleaseHostParts();
 }

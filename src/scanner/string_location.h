@@ -73,6 +73,17 @@ class StringLocation : public BaseClass, public ScanState {
   StringLocation(const StringLocation&) = delete;
   StringLocation& operator=(const StringLocation&) = delete;
 
+  // A cursor over `text` with this object as its parent, as
+  // StringLocation(text, this) makes one; one kept idle from an earlier use
+  // where there is one (the definition language and name lookups make a
+  // cursor for every text they read). The caller owns it until it gives it
+  // back with KeepCursor (CursorLease does both).
+  StringLocation* TakeCursor(const std::string& text);
+  // Takes back a cursor of this object's: kept idle for the next
+  // TakeCursor when it holds nothing but what scanning changes, freed
+  // otherwise.
+  void KeepCursor(StringLocation* cursor);
+
   // Blocks kept for reuse by the thread (engine/kept_blocks.cpp).
   static void* operator new(size_t size);
   static void operator delete(void* block, size_t size) noexcept;
@@ -122,6 +133,10 @@ class StringLocation : public BaseClass, public ScanState {
   std::string TokenText() const;
   // Whether the current token text equals `word` (as IsEqual), read in place.
   bool TokenIs(const std::string& word) const;
+  // The first-byte table token steps use: that of the outermost parent
+  // sharing this object's token list (this object's own when none does, or
+  // when sharing is switched off).
+  TokenDispatch& ListDispatch();
 
   // Matches `rule` (or one of its alternatives) at the cursor, the anchor
   // token just taken; fills one capture per part. The rule that matched,
@@ -192,7 +207,11 @@ class StringLocation : public BaseClass, public ScanState {
   };
   // What the tokenizer keeps between tokens of this cursor (token_scanning.cpp).
   struct TokenScan {
-    TokenDispatch FirstByteDispatch;            // this cursor's table of Tokens by first byte
+    // The table of Tokens by first byte. A cursor scans with the table of
+    // the outermost object that holds the same list (ListDispatch): the
+    // definition language and name lookups make a short-lived cursor for
+    // each text, each too short to build a table of its own.
+    TokenDispatch FirstByteDispatch;
     TokenMatch LastMatch;                       // the match of the last token tried
     RunRemainder RunLeft;                       // the last long run of one character class
   } Matching;
@@ -351,6 +370,7 @@ class StringLocation : public BaseClass, public ScanState {
   };
   std::vector<RetiredParts> Retired_;   // replaced by ResetForHost; owned
   std::vector<QuorbItem*> BlankRules_;  // blank and unfiled host rules; owned
+  std::vector<StringLocation*> IdleCursors_;  // cursors of this object kept for TakeCursor; owned
   // Frees what ResetForHost kept and the blank rules, and clears the link
   // of the rule whose local transform this is. Run by the destructor.
   void ReleaseHostParts();
@@ -358,6 +378,11 @@ class StringLocation : public BaseClass, public ScanState {
 
  private:
   void AttachText(const std::string* text);
+  // What a cursor takes from its parent when it is made (or taken again).
+  void TakeParentParts(StringLocation* parent);
+  // Whether nothing but scanning changed this cursor since it was made:
+  // what TakeCursor sets again is all it must set.
+  bool HoldsOnlyScanState() const;
   QuorbItem* LookUpToken(Table* table, const StringLocation& cursor) const;
   void FinishScan(QuorbItem* wanted);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);

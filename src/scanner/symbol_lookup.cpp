@@ -7,6 +7,7 @@
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
+#include "scanner/cursor_lease.h"
 #include "scanner/string_location.h"
 #include "scanner/text_at.h"
 
@@ -61,18 +62,18 @@ QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
 
 QuorbItem* StringLocation::SymbolHandle(const std::string& text, bool shorten, bool fallback) {
   {
-    StringLocation cursor(text, this);
-    cursor.NextToken(DefaultToken, 1);
-    if (QuorbItem* found = SymbolHandle(cursor, shorten)) return found;
+    CursorLease cursor(text, this);
+    cursor->NextToken(DefaultToken, 1);
+    if (QuorbItem* found = SymbolHandle(*cursor, shorten)) return found;
   }
   if (!fallback || Owner == nullptr) return nullptr;
   StringLocation* parser = Owner->ParserTransform();
   if (parser == nullptr || parser->RuleTable == nullptr) return nullptr;
-  StringLocation cursor(text, parser);
-  cursor.NextToken(DefaultToken, 1);
+  CursorLease cursor(text, parser);
+  cursor->NextToken(DefaultToken, 1);
   // The parser transform's rules become the innermost table for this lookup.
   SearchTables.push_back(parser->RuleTable);
-  QuorbItem* found = SymbolHandle(cursor, shorten);
+  QuorbItem* found = SymbolHandle(*cursor, shorten);
   SearchTables.pop_back();
   return found;
 }

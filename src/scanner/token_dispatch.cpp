@@ -9,6 +9,7 @@
 namespace QuorbNameSpace {
 
 bool DispatchTokensByFirstByte = true;
+bool ShareDispatchWithParent = true;
 std::atomic<uint64_t> TokenPartEdits{0};
 
 // The index of the lowest set bit of a non-zero word.
@@ -52,7 +53,7 @@ uint64_t TokenDispatch::CoveredAfterChange(const std::vector<QuorbItem*>& tokens
   }
   edits_ = edits;
   checkedData_ = tokens.data();
-  checkedSize_ = tokens.size();
+  checkedSize_ = covered;
   return covered;
 }
 

@@ -31,6 +31,11 @@ class QuorbItem;
 // the list in turn (false: the slow twin; tests compare both ways).
 extern bool DispatchTokensByFirstByte;
 
+// Whether a cursor scans with the table of the parent that holds its token
+// list (true), or builds its own (false: the slow twin; tests compare both
+// ways).
+extern bool ShareDispatchWithParent;
+
 // Counts edits of token parts (QuorbItem::EditToken) and releases of listed
 // tokens; a table checked before the latest is checked again.
 extern std::atomic<uint64_t> TokenPartEdits;
@@ -48,9 +53,11 @@ class TokenDispatch {
   uint64_t Covered(const std::vector<QuorbItem*>& tokens, const QuorbItem* wanted) {
     // The same buffer of the same length with no token edited or released
     // since: the same items (every change of a list in place goes with
-    // one). Checked inline: it holds at nearly every step.
-    if (built_ && tokens.data() == checkedData_ && tokens.size() == checkedSize_ &&
-        TokenPartEdits.load(std::memory_order_relaxed) == edits_)
+    // one). So is that list with the wanted terminator of an up-to scan
+    // appended, as each such scan does and undoes. Checked inline: it holds
+    // at nearly every step.
+    if (built_ && tokens.data() == checkedData_ && TokenPartEdits.load(std::memory_order_relaxed) == edits_ &&
+        (tokens.size() == checkedSize_ || (tokens.size() == checkedSize_ + 1 && tokens.back() == wanted)))
       return items_.size();
     return CoveredAfterChange(tokens, wanted);
   }
@@ -78,7 +85,8 @@ class TokenDispatch {
   std::vector<uint32_t> starts_;   // 257 offsets into entries_, by byte
   std::vector<uint32_t> entries_;
   uint64_t edits_ = 0;             // TokenPartEdits when last checked
-  // The list last found to hold items_ first: its buffer and length.
+  // The list last found to hold items_ first: its buffer and its length
+  // without a trailing wanted terminator.
   QuorbItem* const* checkedData_ = nullptr;
   uint64_t checkedSize_ = 0;
   uint32_t stepsWithout_ = 0;

@@ -76,6 +76,15 @@ std::string StringLocation::TokenText() const {
   return Attached.TextPtr->substr(TokenLoc, TokenLen);
 }
 
+// A parent outlives its cursors, and while one shares its list it holds
+// the same list object: its table describes what the cursor scans.
+TokenDispatch& StringLocation::ListDispatch() {
+  StringLocation* holder = this;
+  if (ShareDispatchWithParent)
+    while (holder->Parent != nullptr && holder->Parent->Tokens == Tokens) holder = holder->Parent;
+  return holder->Matching.FirstByteDispatch;
+}
+
 bool StringLocation::TokenIs(const std::string& word) const {
   return TextEqualsAt(*Attached.TextPtr, TokenLoc, TokenLen, word, Has(IsCaseSensitive));
 }
@@ -140,7 +149,9 @@ static uint64_t FindTokenInTurn(const StringLocation& cursor, const std::vector<
 // by one, then the table's list for that byte.
 static uint64_t FindToken(StringLocation& cursor, const std::vector<QuorbItem*>& tokens, uint64_t first,
                           QuorbItem* wanted, bool step, QuorbItem*& item, TokenMatch& match) {
-  const uint64_t covered = DispatchTokensByFirstByte ? cursor.Matching.FirstByteDispatch.Covered(tokens, wanted) : 0;
+  if (!DispatchTokensByFirstByte) return FindTokenInTurn(cursor, tokens, first, 0, wanted, step, item, match);
+  TokenDispatch& dispatch = cursor.ListDispatch();
+  const uint64_t covered = dispatch.Covered(tokens, wanted);
   if (covered == 0) return FindTokenInTurn(cursor, tokens, first, 0, wanted, step, item, match);
   if (first >= covered) {
     const uint64_t above = FindTokenInTurn(cursor, tokens, first, covered, wanted, step, item, match);
@@ -149,7 +160,6 @@ static uint64_t FindToken(StringLocation& cursor, const std::vector<QuorbItem*>&
   const uint64_t end = std::min<uint64_t>(cursor.RangeEnd, cursor.Attached.TextPtr->size());
   const bool quotesOff = cursor.Has(IsQuoteBlind);
   const auto byte = static_cast<unsigned char>((*cursor.Attached.TextPtr)[cursor.Pos]);
-  const TokenDispatch& dispatch = cursor.Matching.FirstByteDispatch;
   for (const uint32_t* entry = dispatch.Begin(byte); entry != dispatch.End(byte); ++entry) {
     if (*entry > first) continue;
     TokenMatch found;

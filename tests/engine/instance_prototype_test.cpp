@@ -18,7 +18,10 @@
 #include "engine/quorb.h"
 #include "engine/sentinels.h"
 #include "engine/table.h"
+#include "scanner/anchor_screen.h"
+#include "scanner/cursor_lease.h"
 #include "scanner/string_location.h"
+#include "scanner/token_dispatch.h"
 #include "types/data_type.h"
 #include "types/type_registry.h"
 
@@ -194,6 +197,22 @@ TEST(InstancePrototype, ACopyHoldsWhatTheTextsBuild) {
   Quorb copied;
   const std::vector<std::string> expected = InstanceDump(parsed).Lines();
   const std::vector<std::string> actual = InstanceDump(copied).Lines();
+  ASSERT_EQ(actual.size(), expected.size());
+  for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(actual[k], expected[k]);
+}
+
+// Reading the texts with the scanner's fast paths (first-byte dispatch
+// shared by short cursors, kept cursors, the anchor screen) builds what
+// their slow twins build.
+TEST(InstancePrototype, TheTextsReadWithoutFastPathsBuildTheSame) {
+  Quorb fast(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+  bool* const switches[] = {&DispatchTokensByFirstByte, &ShareDispatchWithParent, &KeepIdleCursors,
+                            &ScreenTextsForAnchors};
+  for (bool* fastPath : switches) *fastPath = false;
+  Quorb slow(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+  for (bool* fastPath : switches) *fastPath = true;
+  const std::vector<std::string> expected = InstanceDump(slow).Lines();
+  const std::vector<std::string> actual = InstanceDump(fast).Lines();
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(actual[k], expected[k]);
 }

@@ -61,8 +61,9 @@ class DispatchCase {
  public:
   explicit DispatchCase(uint32_t seed) : seed_(seed) {}
 
-  std::vector<Seen> Run(bool dispatch) {
+  std::vector<Seen> Run(bool dispatch, bool share) {
     DispatchTokensByFirstByte = dispatch;
+    ShareDispatchWithParent = share;
     std::mt19937 random(seed_);
     const std::string empty;
     StringLocation transform(empty, nullptr);
@@ -88,7 +89,17 @@ class DispatchCase {
     otherCursor.Pos = 0;
     StepToEnd(otherCursor, random, seen);
     for (int scan = 0; scan < 4; ++scan) UpTo(cursor, random, text.size(), seen);
+    // Short cursors over pieces of the text, a few steps each, as the
+    // definition language makes them: shared, they scan with the list's
+    // table, which the scans above built.
+    for (int piece = 0; piece < 24; ++piece) {
+      const std::string part = text.substr(random() % text.size(), 1 + random() % 12);
+      StringLocation shortCursor(part, &transform);
+      for (int step = 0; step < 3; ++step) seen.push_back(Record(shortCursor, shortCursor.NextToken(DefaultToken, 1)));
+      if (random() % 2 == 0) UpTo(shortCursor, random, part.size(), seen);
+    }
     DispatchTokensByFirstByte = true;
+    ShareDispatchWithParent = true;
     return seen;
   }
 
@@ -169,8 +180,9 @@ TEST(TokenDispatch, AgreesWithTryingEveryPatternInTurn) {
     ActivePatternPlatform = platform;
     for (uint32_t seed = 0; seed < 800; ++seed) {
       DispatchCase generated(seed);
-      const std::vector<Seen> slow = generated.Run(false);
-      const std::vector<Seen> fast = generated.Run(true);
+      const std::vector<Seen> slow = generated.Run(false, false);
+      ASSERT_EQ(generated.Run(true, false), slow) << "seed " << seed << ", each cursor its own table";
+      const std::vector<Seen> fast = generated.Run(true, true);
       size_t first = 0;
       while (first < fast.size() && first < slow.size() && fast[first] == slow[first]) ++first;
       ASSERT_EQ(fast, slow) << "seed " << seed << (platform.CaseInsensitivePatterns ? ", case-insensitive" : "")
@@ -235,20 +247,42 @@ TEST(TokenDispatch, RebuildsForItsOwnListsEditsOnly) {
     return kinds;
   };
   const std::vector<uint64_t> first = scan();
-  ASSERT_EQ(cursor.Matching.FirstByteDispatch.Builds(), 1u);
+  ASSERT_EQ(cursor.ListDispatch().Builds(), 1u);
   other.DefineToken("[0-9]+", TokenGeneric, "", 0, GrammarDefault, nullptr);
   EXPECT_EQ(scan(), first);
-  EXPECT_EQ(cursor.Matching.FirstByteDispatch.Builds(), 1u);
+  EXPECT_EQ(cursor.ListDispatch().Builds(), 1u);
   // The same item, the same list, another pattern: digits are now generic
   // tokens from a pattern starting with any byte but a letter or a blank.
   mine.DefineToken("[^a-z ]+", TokenGeneric, "", 0, GrammarDefault, digits);
   const std::vector<uint64_t> edited = scan();
-  EXPECT_EQ(cursor.Matching.FirstByteDispatch.Builds(), 2u);
+  EXPECT_EQ(cursor.ListDispatch().Builds(), 2u);
   const auto generic = [](const std::vector<uint64_t>& kinds) {
     return std::count(kinds.begin(), kinds.end(), static_cast<uint64_t>(TokenGeneric));
   };
   EXPECT_EQ(generic(first), 0);
   EXPECT_EQ(generic(edited), 40);
+}
+
+// Cursors too short to build a table each scan with the one their parent's
+// list has; without sharing, each would try every pattern in turn.
+TEST(TokenDispatch, ShortCursorsShareTheirParentsTable) {
+  Quorb instance;  // the scanner's sentinel items
+  const std::string empty, text = "ab 12";
+  StringLocation list(empty, nullptr);
+  list.DefineToken("[a-z]+", TokenAlphanumeric, "", 0, GrammarDefault, nullptr);
+  list.DefineToken("[ ]+", TokenWhitespace, "", 0, GrammarDefault, nullptr);
+  list.DefineToken("[0-9]+", TokenLiteral, "", 0, GrammarDefault, nullptr);
+  for (const bool share : {true, false}) {
+    ShareDispatchWithParent = share;
+    const uint64_t before = list.ListDispatch().Builds();
+    for (int made = 0; made < 40; ++made) {
+      StringLocation cursor(text, &list);
+      cursor.NextToken(DefaultToken, 1);
+      EXPECT_EQ(&cursor.ListDispatch() == &list.ListDispatch(), share);
+    }
+    EXPECT_EQ(list.ListDispatch().Builds() - before, share ? 1u : 0u);
+  }
+  ShareDispatchWithParent = true;
 }
 
 TEST(TokenDispatch, ReadsFirstBytesOrGivesUp) {
