@@ -4,6 +4,8 @@
 // derive that result where backtracking changes it.
 #include "scanner/token_matchers.h"
 
+#include <vector>
+
 #include <cstring>
 
 #include "engine/table.h"
@@ -288,6 +290,12 @@ bool HandWrittenRulePatterns = true;
 TokenMatcher FindRulePatternMatcher(const std::string& pattern) {
   if (!HandWrittenRulePatterns) return nullptr;
   return pattern == "[0-9]+" ? MatchDigitRun : nullptr;
+}
+
+std::vector<std::string> HandWrittenTokenPatterns() {
+  std::vector<std::string> patterns;
+  for (const MatcherEntry& entry : kMatchers) patterns.emplace_back(entry.pattern);
+  return patterns;
 }
 
 bool MatchesRunsOfOneClass(TokenMatcher matcher) {
