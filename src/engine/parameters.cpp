@@ -9,6 +9,7 @@
 #include "engine/sentinels.h"
 #include "engine/table.h"
 #include "scanner/cursor_lease.h"
+#include "scanner/text_at.h"
 #include "scanner/token_definitions.h"
 #include "types/convert.h"
 #include "types/builtin_types.h"
@@ -35,8 +36,12 @@ QuorbDataType* ElementType(const Quorb& instance, const QuorbItem* target) {
   return target->Has(IsPointer) ? instance.Types.PointerType : target->DataType;
 }
 
-// Read in place, as IsEqual compares: no copy of the token's text.
-bool TokenIs(StringLocation& scanner, const char* text) { return scanner.TokenIs(text); }
+// Read in place, as IsEqual compares: no copy of the token's text, and no
+// string made of the keyword (most tokens differ from it in length).
+template <size_t N>
+bool TokenIs(const StringLocation& scanner, const char (&word)[N]) {
+  return TextEqualsAt(scanner.Input(), scanner.TokenLoc, scanner.TokenLen, word, N - 1, scanner.Has(IsCaseSensitive));
+}
 
 }  // namespace
 
