@@ -48,7 +48,7 @@ bool TokenIs(const StringLocation& scanner, const char (&word)[N]) {
 bool IsNameToken(const StringLocation& scanner) {
   const QuorbItem* token = scanner.CurrentToken;
   return token != nullptr && token != ItemNotFound && token->Token().TokenKind == TokenAlphanumeric &&
-         !scanner.TokenText().empty();
+         scanner.TokenLoc < scanner.Input().size() && scanner.TokenLen != 0;  // a text TokenText() would give
 }
 
 namespace {
