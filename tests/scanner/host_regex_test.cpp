@@ -38,13 +38,18 @@ std::vector<GrammarCase> GrammarCases() {
   };
 }
 
+// Fewer than `most` pieces drawn at random.
+std::string TextOfPieces(std::mt19937& random, const std::vector<std::string>& pieces, unsigned most) {
+  std::string text;
+  const unsigned count = static_cast<unsigned>(random() % most);
+  for (unsigned k = 0; k < count; ++k) text += pieces[random() % pieces.size()];
+  return text;
+}
+
 std::string RandomText(std::mt19937& random) {
   static const std::vector<std::string> pieces = {"a", "b", "ab", "A", "B", " ", "\n", "\r", "\f", std::string(1, '\0'),
                                                   "_", ".", "\t", "\xC3"};
-  std::string text;
-  const int count = static_cast<int>(random() % 8);
-  for (int k = 0; k < count; ++k) text += pieces[random() % pieces.size()];
-  return text;
+  return TextOfPieces(random, pieces, 8);
 }
 
 TEST(HostRegexTest, MatchesAsTheStandardRegexInEveryGrammar) {
@@ -119,10 +124,7 @@ std::string DefaultPatternText(std::mt19937& random) {
   static const std::vector<std::string> pieces = {"a", "Z", "_", "0", "9", ".", "...", "e+", "E-", "(", ")", "{",
                                                   "}", "[", "]", ";", "\r\n", "\n", "\r", ",", "'", "\"", "~",
                                                   "~~", "#i", "#I", "+", "<>", " ", "\t", "True", "false", ":"};
-  std::string text;
-  const int count = static_cast<int>(random() % 7);
-  for (int k = 0; k < count; ++k) text += pieces[random() % pieces.size()];
-  return text;
+  return TextOfPieces(random, pieces, 7);
 }
 
 // A default pattern whose engine form waits for its first match holds what
