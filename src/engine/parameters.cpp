@@ -9,6 +9,7 @@
 #include "engine/sentinels.h"
 #include "engine/table.h"
 #include "scanner/cursor_lease.h"
+#include "scanner/text_at.h"
 #include "scanner/token_definitions.h"
 #include "types/convert.h"
 #include "types/builtin_types.h"
@@ -35,15 +36,19 @@ QuorbDataType* ElementType(const Quorb& instance, const QuorbItem* target) {
   return target->Has(IsPointer) ? instance.Types.PointerType : target->DataType;
 }
 
-// Read in place, as IsEqual compares: no copy of the token's text.
-bool TokenIs(StringLocation& scanner, const char* text) { return scanner.TokenIs(text); }
+// Read in place, as IsEqual compares: no copy of the token's text, and no
+// string made of the keyword (most tokens differ from it in length).
+template <size_t N>
+bool TokenIs(const StringLocation& scanner, const char (&word)[N]) {
+  return TextEqualsAt(scanner.Input(), scanner.TokenLoc, scanner.TokenLen, word, N - 1, scanner.Has(IsCaseSensitive));
+}
 
 }  // namespace
 
 bool IsNameToken(const StringLocation& scanner) {
   const QuorbItem* token = scanner.CurrentToken;
   return token != nullptr && token != ItemNotFound && token->Token().TokenKind == TokenAlphanumeric &&
-         !scanner.TokenText().empty();
+         scanner.TokenLoc < scanner.Input().size() && scanner.TokenLen != 0;  // a text TokenText() would give
 }
 
 namespace {

@@ -24,7 +24,7 @@ QuorbItem* Parenth = nullptr;
 bool Initialized = false;
 
 static QuorbItem* TokenSentinel(const char* pattern) {
-  auto* item = new QuorbItem(HostRegex(pattern, std::regex::ECMAScript));
+  auto* item = new QuorbItem(HostRegex::Deferred(pattern, std::regex::ECMAScript));
   item->EditToken().FastMatch = FindTokenMatcher(pattern);  // scanned in every definition
   return item;
 }

@@ -23,6 +23,17 @@ bool NextTokenIs(Quorb& instance, StringLocation& scanner, const std::string& wo
   return TextEqualsAt(scanner.Input(), scanner.TokenLoc, scanner.TokenLen, word, caseSensitive);
 }
 
+// Whether the token's text is exactly `word`, read where it stands.
+template <size_t N>
+bool TokenTextIs(const StringLocation& scanner, const char (&word)[N]) {
+  return TextEqualsAt(scanner.Input(), scanner.TokenLoc, scanner.TokenLen, word, N - 1, true);
+}
+
+// Whether the token's text is empty, as TokenText() would give it.
+bool NoTokenText(const StringLocation& scanner) {
+  return scanner.TokenLoc == NoPosition || scanner.TokenLoc >= scanner.Input().size() || scanner.TokenLen == 0;
+}
+
 // The data type a type name after "As" stands for; error 9 when none.
 QuorbDataType* ResultType(Quorb& instance, const std::string& name) {
   QuorbItem* typeItem = instance.MainTransform()->SymbolHandleExp(name, false);
@@ -39,10 +50,10 @@ bool StoppedAt(const StringLocation& scanner, const char* text) {
 // The parameters after "(", up to its ")"; false, with error 9, when the
 // list is never closed.
 bool ReadParameterList(Quorb& instance, QuorbItem* item, StringLocation& scanner) {
-  while (!scanner.TokenText().empty() && instance.Error.Number == 0) {
-    if (scanner.TokenText() == ")" || StoppedAt(scanner, ")")) return true;
+  while (!NoTokenText(scanner) && instance.Error.Number == 0) {
+    if (TokenTextIs(scanner, ")") || StoppedAt(scanner, ")")) return true;
     scanner.NextToken(DefaultToken, 1);
-    if (scanner.TokenText() == ")") return true;
+    if (TokenTextIs(scanner, ")")) return true;
     instance.ParamParse(item, scanner);
   }
   instance.SetErrorIfNone(ErrInvalidDefinition);
@@ -62,7 +73,7 @@ void FunctionSignature(DefinitionState& state, std::string& name) {
     return;
   }
   scanner.NextToken(DefaultToken, 1);
-  if (scanner.TokenText() != "(") {
+  if (!TokenTextIs(scanner, "(")) {
     scanner.Pos = scanner.TokenStart;  // no parameter list: "As" or the body follows
   } else if (!ReadParameterList(instance, item, scanner)) {
     return;
@@ -102,7 +113,7 @@ void OperatorSignature(DefinitionState& state, std::string& symbol) {
     }
     item->Precedence = static_cast<int32_t>(precedence);
     scanner.NextToken(DefaultToken, 1);
-    if (scanner.TokenText() == ":") {
+    if (TokenTextIs(scanner, ":")) {
       if (NextTokenIs(instance, scanner, "rl")) item->SetBit(IsRightToLeft, true);
       scanner.NextToken(DefaultToken, 1);
     }

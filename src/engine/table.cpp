@@ -73,8 +73,10 @@ static bool CanReplace(const QuorbItem* head, const QuorbItem* item) {
 void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, QuorbItem** displaced) {
   if (item == nullptr) return;
   std::string key = Key(name);
-  auto found = Symbols.find(key);
-  QuorbItem* head = found != Symbols.end() ? found->second : nullptr;
+  // One search: where the name is, or where a new one goes.
+  auto found = Symbols.lower_bound(key);
+  const bool listed = found != Symbols.end() && found->first == key;
+  QuorbItem* head = listed ? found->second : nullptr;
   // Refusals come before anything moves: the item stays where it was.
   if (head != nullptr) {
     if (head->Has(IsLocked)) {
@@ -94,11 +96,14 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
   const bool renamed = item->Name != key;
   ItemText newName;
   if (renamed) newName = key;
+  // Leaving this table may erase the entry the search ended at.
+  const bool movesWithin = item->OwningTable == this;
   if (item->OwningTable != nullptr) item->OwningTable->Remove(item);
   if (renamed) item->Name.Swap(newName);
   if (head == nullptr) {
     if (key.size() > LongestKey) LongestKey = key.size();
-    Symbols.emplace(std::move(key), item);
+    if (movesWithin) found = Symbols.lower_bound(key);
+    Symbols.emplace_hint(found, std::move(key), item);
     NamesStamp = NewNamesStamp();
   } else if (overwrite) {
     OverwriteHead(head, item, displaced);

@@ -8,6 +8,7 @@
 // (at most S*S steps per character) never comes close.
 #define BOOST_REGEX_MAX_STATE_COUNT 10000000
 #include <boost/regex.hpp>
+#include <mutex>
 
 #include "scanner/host_regex.h"
 #include "scanner/pattern_first_bytes.h"
@@ -16,9 +17,16 @@
 namespace QuorbNameSpace {
 
 struct CompiledHostRegex {
-  boost::regex pattern;
+  mutable boost::regex pattern;
   boost::regex_constants::match_flag_type matchFlags;
   ByteSet firstBytes;
+  // A deferred form keeps its text until the first match needs the engine's
+  // form; `compiled` tells whether `pattern` holds it. Copies share one
+  // form, possibly on several threads: it is made once, under the lock.
+  std::string deferredText;
+  boost::regex::flag_type deferredOptions = 0;
+  bool deferred = false;
+  mutable std::once_flag made;
 };
 
 namespace {
@@ -142,6 +150,43 @@ std_rc::error_type StandardError(boost_rc::error_type code) {
 
 }  // namespace
 
+// The engine's form of a deferred pattern, made on first need. Throws as the
+// engine does (only memory can run out: a deferred pattern is known to
+// compile); the next attempt then tries again.
+static const boost::regex& EngineForm(const CompiledHostRegex& compiled) {
+  if (compiled.deferred)
+    std::call_once(compiled.made, [&compiled] { compiled.pattern.assign(compiled.deferredText, compiled.deferredOptions); });
+  return compiled.pattern;
+}
+
+bool CompileDefaultPatternsOnFirstUse = true;
+
+HostRegex HostRegex::Deferred(const std::string& pattern, flag_type flags) {
+  // Any other bare "." compiles at once: the reading takes the class it
+  // stands for as any byte, where the engine's map leaves the line breaks
+  // out. "." alone, every transform's first token, is any byte but those.
+  ByteSet read;
+  const bool plain = IsECMAScript(flags) && !Has(flags, std_rc::collate);
+  const bool anyByte = pattern == ".";
+  if (anyByte) {
+    read = ByteSet::All();
+    read.words[0] &= ~((1ULL << '\n') | (1ULL << '\r'));
+  }
+  if (!CompileDefaultPatternsOnFirstUse || !plain || !PatternNumbersFit(pattern) ||
+      (!anyByte && (StandardDots(pattern) != pattern || !ReadFirstBytes(pattern, Has(flags, std_rc::icase), read))))
+    return HostRegex(pattern, flags);
+  HostRegex lazy;
+  lazy.flags_ = flags;
+  auto compiled = std::make_shared<CompiledHostRegex>();
+  compiled->matchFlags = boost_rc::match_continuous | boost_rc::match_single_line;
+  compiled->deferredText = StandardDots(pattern);
+  compiled->deferredOptions = SyntaxOptions(flags);
+  compiled->deferred = true;
+  compiled->firstBytes = read;
+  lazy.compiled_ = std::move(compiled);
+  return lazy;
+}
+
 HostRegex::HostRegex(const std::string& pattern, flag_type flags) : flags_(flags) {
   if (!PatternNumbersFit(pattern)) throw std::regex_error(std_rc::error_badbrace);
   const bool ecma = IsECMAScript(flags);
@@ -181,7 +226,7 @@ RegexOutcome MatchRegexAt(const HostRegex& pattern, const std::string& text, uin
   const auto last = text.cbegin() + static_cast<std::ptrdiff_t>(end);
   boost::match_results<std::string::const_iterator> match;
   try {
-    if (!boost::regex_search(first, last, match, compiled.pattern, compiled.matchFlags)) return RegexOutcome::NoMatch;
+    if (!boost::regex_search(first, last, match, EngineForm(compiled), compiled.matchFlags)) return RegexOutcome::NoMatch;
   } catch (const std::exception&) {
     // Too complex, out of backtracking memory, or out of memory.
     return RegexOutcome::GaveUp;

@@ -40,6 +40,10 @@ enum class RegexOutcome {
 RegexOutcome MatchRegexAt(const HostRegex& pattern, const std::string& text, uint64_t pos, uint64_t end,
                           uint64_t subMatch, TokenMatch& out);
 
+// Whether HostRegex::Deferred defers (false: its slow twin, compiling at
+// once; tests compare both ways).
+extern bool CompileDefaultPatternsOnFirstUse;
+
 // A compiled host pattern. Copies share the compiled form (it never
 // changes), so copying is cheap. A default-constructed pattern matches
 // nothing and reports the ECMAScript grammar.
@@ -52,6 +56,12 @@ class HostRegex {
   // Throws std::regex_error when the pattern does not compile or holds a
   // back-reference or repeat count beyond MaxPatternNumber (pattern_guard.h).
   explicit HostRegex(const std::string& pattern, flag_type flags = std::regex_constants::ECMAScript);
+  // As the constructor, for a pattern known to compile (a default token
+  // pattern, which runs on its hand-written matcher): the engine's form is
+  // made on the first match attempt instead, and the first bytes are read
+  // from the text alone. Falls back to compiling at once where that reading
+  // knows too little, or when CompileDefaultPatternsOnFirstUse is off.
+  static HostRegex Deferred(const std::string& pattern, flag_type flags = std::regex_constants::ECMAScript);
 
   // The flags the pattern was compiled with.
   flag_type flags() const { return flags_; }

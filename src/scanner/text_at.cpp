@@ -22,16 +22,22 @@ uint64_t Clamped(const std::string& text, uint64_t at, uint64_t length) {
 }  // namespace
 
 bool TextEqualsAt(const std::string& text, uint64_t at, uint64_t length, const std::string& word, bool caseSensitive) {
+  return TextEqualsAt(text, at, length, word.data(), word.size(), caseSensitive);
+}
+
+bool TextEqualsAt(const std::string& text, uint64_t at, uint64_t length, const char* word, uint64_t wordLength,
+                  bool caseSensitive) {
   if (!CompareTextInPlace) {
     const std::string copy = at >= text.size() ? std::string() : text.substr(at, length);
-    if (copy.size() != word.size()) return false;
-    return caseSensitive ? copy == word : FoldCase(copy) == FoldCase(word);
+    const std::string whole(word, wordLength);
+    if (copy.size() != whole.size()) return false;
+    return caseSensitive ? copy == whole : FoldCase(copy) == FoldCase(whole);
   }
   length = Clamped(text, at, length);
-  if (length != word.size()) return false;
+  if (length != wordLength) return false;
   if (length == 0) return true;
   const char* here = text.data() + at;
-  if (caseSensitive) return std::memcmp(here, word.data(), length) == 0;
+  if (caseSensitive) return std::memcmp(here, word, length) == 0;
   for (uint64_t i = 0; i < length; ++i)
     if (FoldCase(here[i]) != FoldCase(word[i])) return false;
   return true;

@@ -23,6 +23,9 @@ extern bool CompareTextInPlace;
 // Whether the text equals `word`: byte for byte when `caseSensitive`, else
 // with ASCII letters folded (as StringLocation::IsEqual).
 bool TextEqualsAt(const std::string& text, uint64_t at, uint64_t length, const std::string& word, bool caseSensitive);
+// The same for the `wordLength` bytes at `word`, which need not be a string.
+bool TextEqualsAt(const std::string& text, uint64_t at, uint64_t length, const char* word, uint64_t wordLength,
+                  bool caseSensitive);
 
 // The head of the chain `table` files the text under (as Table::Handle);
 // null for a null table.

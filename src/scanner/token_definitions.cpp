@@ -84,6 +84,7 @@ static bool GrammarFlags(int32_t grammar, std::regex::flag_type transformGrammar
 // The first instance of a process reads the texts while the second builds
 // the prototype from them, possibly on another thread: the cache is the one
 // table both write, so it is locked (creation only, never a scan).
+// Deferred forms are made once too, whoever matches first (host_regex.h).
 static bool CompileShared(const std::string& pattern, std::regex::flag_type flags, HostRegex& out) {
   if (FindTokenMatcher(pattern) == nullptr) return false;
   static std::mutex* lock = new std::mutex();
@@ -92,7 +93,12 @@ static bool CompileShared(const std::string& pattern, std::regex::flag_type flag
   std::lock_guard<std::mutex> hold(*lock);
   auto key = std::make_pair(pattern, flags);
   auto found = compiled->find(key);
-  if (found == compiled->end()) found = compiled->emplace(key, HostRegex(pattern, flags)).first;
+  // A pattern that runs on its hand-written matcher seldom needs the
+  // engine's form: it is made when first needed.
+  if (found == compiled->end()) {
+    const bool runsHandWritten = FastMatcherFor(pattern, flags) != nullptr;
+    found = compiled->emplace(key, runsHandWritten ? HostRegex::Deferred(pattern, flags) : HostRegex(pattern, flags)).first;
+  }
   out = found->second;
   return true;
 }

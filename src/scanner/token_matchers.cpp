@@ -4,6 +4,8 @@
 // derive that result where backtracking changes it.
 #include "scanner/token_matchers.h"
 
+#include <vector>
+
 #include <cstring>
 
 #include "engine/table.h"
@@ -290,13 +292,20 @@ TokenMatcher FindRulePatternMatcher(const std::string& pattern) {
   return pattern == "[0-9]+" ? MatchDigitRun : nullptr;
 }
 
+std::vector<std::string> HandWrittenTokenPatterns() {
+  std::vector<std::string> patterns;
+  for (const MatcherEntry& entry : kMatchers) patterns.emplace_back(entry.pattern);
+  return patterns;
+}
+
 bool MatchesRunsOfOneClass(TokenMatcher matcher) {
   return matcher == MatchOperatorRun || matcher == MatchBlankRun;
 }
 
 TokenMatcher FindTokenMatcher(const std::string& pattern, bool ignoreCase) {
   for (const MatcherEntry& entry : kMatchers) {
-    if (pattern != entry.pattern) continue;
+    // The first byte tells most entries apart without a call.
+    if (pattern.empty() || pattern[0] != entry.pattern[0] || pattern != entry.pattern) continue;
     return ignoreCase && entry.anyCaseMatcher != nullptr ? entry.anyCaseMatcher : entry.matcher;
   }
   return nullptr;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace QuorbNameSpace {
 
@@ -34,6 +35,9 @@ using TokenMatcher = bool (*)(const std::string& text, uint64_t pos, uint64_t en
 // letters and digits are word characters and case folding is ASCII); null
 // when there is none. The pattern is compared as exact regex text.
 TokenMatcher FindTokenMatcher(const std::string& pattern, bool ignoreCase = false);
+
+// The pattern texts FindTokenMatcher knows, in its order.
+std::vector<std::string> HandWrittenTokenPatterns();
 
 // Whether the common rule patterns below have a hand-written matcher (false:
 // the slow twin, the host-pattern engine; tests compare both ways).

@@ -105,12 +105,19 @@ class InstanceDump {
     return out.str();
   }
 
+  // The bytes a pattern can start with, as the dispatch table reads them.
+  static std::string FirstBytes(const HostRegex& pattern) {
+    std::ostringstream out;
+    for (const uint64_t word : pattern.FirstBytes().words) out << std::hex << word << ".";
+    return out.str();
+  }
+
   void WriteItem(const QuorbItem* item) {
     std::ostringstream out;
     out << Of(item) << ": parts " << item->HasTokenPart() << item->HasRulePart() << " props " << item->Properties << " name '" << item->Name << "' text '" << item->Text
         << "' comment '" << item->Rule().Comment << "' next " << Of(item->NextOverload) << " owner " << Of(item->Owner)
         << " table " << Of(item->OwningTable) << " type " << Of(item->DataType) << " pattern "
-        << item->Token().Pattern.Compiled() << "/" << item->Token().Pattern.flags() << " part " << item->Token().PartKind << " token "
+        << item->Token().Pattern.Compiled() << "/" << item->Token().Pattern.flags() << "/" << FirstBytes(item->Token().Pattern) << " part " << item->Token().PartKind << " token "
         << item->Token().TokenKind << " list " << Of(item->Token().TokenList) << " partner " << Of(item->Token().Partner) << " regex "
         << Of(item->Token().RegExRule) << " sub-match " << item->Token().SubMatch << " fast " << Code(item->Token().FastMatch)
         << " callback " << Code(item->Callback) << " roles " << item->Roles->Bits << "/"

@@ -114,6 +114,23 @@ TEST_F(TableTest, OverwritingWithTheFiledItemItselfChangesNothing) {
   EXPECT_EQ(item->Precedence, 7);
 }
 
+// Filed again under a name just before its own, an item leaves the entry
+// the new name's search ended at: the name still goes in once, in order.
+TEST_F(TableTest, RenamingAnItemWithinItsTableKeepsTheMapSound) {
+  File("a");
+  QuorbItem* moved = File("c");
+  File("e");
+  for (const char* name : {"b", "d", "bb", "f"}) {
+    table.Add(name, moved, false);
+    EXPECT_EQ(table.Handle(name), moved) << name;
+    EXPECT_EQ(moved->Name, name);
+    EXPECT_EQ(table.Symbols.size(), 3u) << "the old name leaves, the new one comes: " << name;
+  }
+  std::string keys;
+  for (const auto& entry : table.Symbols) keys += entry.first + " ";
+  EXPECT_EQ(keys, "a e f ");
+}
+
 TEST_F(TableTest, RemoveTouchesOnlyTheTableThatOwnsTheItem) {
   Table other;
   QuorbItem* here = File("n");

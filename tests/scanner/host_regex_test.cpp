@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "scanner/host_regex.h"
+#include "scanner/token_matchers.h"
 
 namespace QuorbNameSpace {
 namespace {
@@ -37,13 +38,18 @@ std::vector<GrammarCase> GrammarCases() {
   };
 }
 
+// Fewer than `most` pieces drawn at random.
+std::string TextOfPieces(std::mt19937& random, const std::vector<std::string>& pieces, unsigned most) {
+  std::string text;
+  const unsigned count = static_cast<unsigned>(random() % most);
+  for (unsigned k = 0; k < count; ++k) text += pieces[random() % pieces.size()];
+  return text;
+}
+
 std::string RandomText(std::mt19937& random) {
   static const std::vector<std::string> pieces = {"a", "b", "ab", "A", "B", " ", "\n", "\r", "\f", std::string(1, '\0'),
                                                   "_", ".", "\t", "\xC3"};
-  std::string text;
-  const int count = static_cast<int>(random() % 8);
-  for (int k = 0; k < count; ++k) text += pieces[random() % pieces.size()];
-  return text;
+  return TextOfPieces(random, pieces, 8);
 }
 
 TEST(HostRegexTest, MatchesAsTheStandardRegexInEveryGrammar) {
@@ -110,6 +116,62 @@ TEST(HostRegexTest, RunawayBacktrackingGivesUp) {
     EXPECT_EQ(MatchRegexAt(HostRegex(pattern), text, 0, text.size(), 0, out), RegexOutcome::GaveUp) << pattern;
     EXPECT_EQ(out.length, 3u) << "no result written";
   }
+}
+
+// Texts built from the bytes the default patterns care about, so that every
+// pattern matches some of them at some position.
+std::string DefaultPatternText(std::mt19937& random) {
+  static const std::vector<std::string> pieces = {"a", "Z", "_", "0", "9", ".", "...", "e+", "E-", "(", ")", "{",
+                                                  "}", "[", "]", ";", "\r\n", "\n", "\r", ",", "'", "\"", "~",
+                                                  "~~", "#i", "#I", "+", "<>", " ", "\t", "True", "false", ":"};
+  return TextOfPieces(random, pieces, 7);
+}
+
+// A default pattern whose engine form waits for its first match holds what
+// the eagerly compiled one holds: the same first bytes, the same flags and
+// the same matches (the deferred form is compiled by the first of them).
+TEST(HostRegexTest, DeferredDefaultPatternsActAsCompiledOnes) {
+  std::mt19937 random(3203u);
+  for (const bool deferring : {true, false}) {
+    CompileDefaultPatternsOnFirstUse = deferring;
+    for (const std::string& pattern : HandWrittenTokenPatterns()) {
+      for (const auto flags : {std::regex::ECMAScript, std::regex::ECMAScript | std::regex::icase}) {
+        SCOPED_TRACE("pattern " + pattern + " flags " + std::to_string(flags) + (deferring ? " deferred" : " eager"));
+        const HostRegex eager(pattern, flags);
+        const HostRegex deferred = HostRegex::Deferred(pattern, flags);
+        const HostRegex shared = deferred;  // a copy shares the form made later
+        EXPECT_EQ(deferred.flags(), eager.flags());
+        EXPECT_EQ(deferred.Compiled(), eager.Compiled());
+        for (int w = 0; w < 4; ++w) EXPECT_EQ(deferred.FirstBytes().words[w], eager.FirstBytes().words[w]) << w;
+        for (int n = 0; n < 300; ++n) {
+          const std::string text = DefaultPatternText(random);
+          const uint64_t pos = random() % (text.size() + 1);
+          const uint64_t end = pos + random() % (text.size() - pos + 1);
+          for (uint64_t sub = 0; sub <= 1; ++sub) {
+            TokenMatch expected{7, 7, 7};
+            TokenMatch actual{7, 7, 7};
+            const RegexOutcome outcome = MatchRegexAt(eager, text, pos, end, sub, expected);
+            ASSERT_EQ(MatchRegexAt(n % 2 == 0 ? deferred : shared, text, pos, end, sub, actual), outcome) << text;
+            ASSERT_EQ(actual.length, expected.length);
+            ASSERT_EQ(actual.subStart, expected.subStart);
+            ASSERT_EQ(actual.subLength, expected.subLength);
+          }
+        }
+      }
+    }
+  }
+  CompileDefaultPatternsOnFirstUse = true;
+}
+
+// Only a pattern known to compile may wait: any other compiles at once and
+// throws as the constructor does.
+TEST(HostRegexTest, DeferringLeavesOtherPatternsToTheConstructor) {
+  EXPECT_THROW(HostRegex::Deferred("a(", std::regex::ECMAScript), std::regex_error);
+  EXPECT_THROW(HostRegex::Deferred("\\(a", std::regex::basic), std::regex_error);
+  const HostRegex empty = HostRegex::Deferred("a*", std::regex::ECMAScript);
+  EXPECT_EQ(empty.FirstBytes().words[0], ~0ULL) << "a pattern that matches empty starts anywhere";
+  TokenMatch out;
+  EXPECT_EQ(MatchRegexAt(HostRegex::Deferred("\\(b\\)", std::regex::basic), "(b)b", 0, 4, 0, out), RegexOutcome::NoMatch);
 }
 
 }  // namespace
