@@ -385,6 +385,11 @@ class StringLocation : public BaseClass, public ScanState {
   bool HoldsOnlyScanState() const;
   QuorbItem* LookUpToken(Table* table, const StringLocation& cursor) const;
   void FinishScan(QuorbItem* wanted);
+  // A plain token step taken by the lean loop (token_step.cpp); false,
+  // with nothing changed, where only the general loop can take it.
+  bool LeanStep(uint64_t& lastIndex);
+  // NextToken's general loop, `wanted` not null.
+  uint64_t ScanTokens(QuorbItem* wanted, uint64_t startOffset);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);
   // Scans up to a rule's stop part; whether it was found. A scan known to
   // fail from here is not done again, and one that fails is remembered.

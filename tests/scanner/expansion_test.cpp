@@ -19,6 +19,7 @@
 #include "scanner/string_location.h"
 #include "scanner/text_at.h"
 #include "scanner/token_matchers.h"
+#include "scanner/token_step.h"
 
 namespace QuorbNameSpace {
 namespace {
@@ -559,10 +560,11 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
   }
 }
 
-// Texts compared and looked up in place, digit runs matched by hand, and
+// Texts compared and looked up in place, digit runs matched by hand,
 // anchor lookups answered by the rule table's first bytes and key lengths,
-// against their slow twins (copies; the host-pattern engine; every token
-// looked up), each switched off alone: random rules with literals, stop
+// and plain token steps taken by the lean step, against their slow twins
+// (copies; the host-pattern engine; every token looked up; the general
+// loop), each switched off alone: random rules with literals, stop
 // words, operators and number patterns, case-sensitive or not, in rule
 // tables small enough to be read in turn or larger, over texts of mixed
 // case, give the same text, error and changes.
@@ -577,7 +579,7 @@ TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
                                            "ALPHA", "a ", "b", "B", " ", ";", "(", "x 3", "x", "let q = q", "let",
                                            "c", "STOP", "stop", "+", "++", "\n", "'old'", "p5", "0", "==", "=",
                                            "===", "px", "PX", "pxx"};
-  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups};
+  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups, &LeanTokenSteps};
   struct Outcome {
     std::string text;
     int32_t error;
