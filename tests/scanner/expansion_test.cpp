@@ -562,9 +562,10 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
 
 // Texts compared and looked up in place, digit runs matched by hand,
 // anchor lookups answered by the rule table's first bytes and key lengths,
-// and plain token steps taken by the lean step, against their slow twins
-// (copies; the host-pattern engine; every token looked up; the general
-// loop), each switched off alone: random rules with literals, stop
+// plain token steps taken by the lean step, and tokens with nothing to do
+// stepped past inside it, against their slow twins (copies; the
+// host-pattern engine; every token looked up; the general loop; one step
+// at a time), each switched off alone: random rules with literals, stop
 // words, operators and number patterns, case-sensitive or not, in rule
 // tables small enough to be read in turn or larger, over texts of mixed
 // case, give the same text, error and changes.
@@ -579,7 +580,8 @@ TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
                                            "ALPHA", "a ", "b", "B", " ", ";", "(", "x 3", "x", "let q = q", "let",
                                            "c", "STOP", "stop", "+", "++", "\n", "'old'", "p5", "0", "==", "=",
                                            "===", "px", "PX", "pxx"};
-  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups, &LeanTokenSteps};
+  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups, &LeanTokenSteps,
+                            &StepPastIdleTokens};
   struct Outcome {
     std::string text;
     int32_t error;
