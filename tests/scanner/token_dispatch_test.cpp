@@ -41,13 +41,13 @@ const TokenEnum kKinds[] = {TokenGeneric, TokenAlphanumeric, TokenLiteral, Token
 struct Seen {
   uint64_t index, kind, pos, tokenLoc, tokenLen, stopLoc, stopLen;
   bool stopFound;
-  // What else a step leaves: the kind of the token before, where the whole
-  // match and the scan began, the last blank run, the last match.
-  uint64_t previousKind, scanStart, tokenStart, blankStart, matchLength, matchSubStart;
+  // What else a step leaves: the place of the token before, where the
+  // whole match and the scan began, the last blank run, the last match.
+  uint64_t previousPlace, scanStart, tokenStart, blankStart, matchLength, matchSubStart;
   bool operator==(const Seen& o) const {
     return index == o.index && kind == o.kind && pos == o.pos && tokenLoc == o.tokenLoc && tokenLen == o.tokenLen &&
            stopLoc == o.stopLoc && stopLen == o.stopLen && stopFound == o.stopFound &&
-           previousKind == o.previousKind && scanStart == o.scanStart && tokenStart == o.tokenStart &&
+           previousPlace == o.previousPlace && scanStart == o.scanStart && tokenStart == o.tokenStart &&
            blankStart == o.blankStart && matchLength == o.matchLength && matchSubStart == o.matchSubStart;
   }
 };
@@ -55,7 +55,7 @@ struct Seen {
 std::ostream& operator<<(std::ostream& out, const Seen& s) {
   return out << "{index " << s.index << ", kind " << s.kind << ", pos " << s.pos << ", token " << s.tokenLoc << "+"
              << s.tokenLen << ", stop " << s.stopLoc << "+" << s.stopLen << (s.stopFound ? " found" : "")
-             << ", previous kind " << s.previousKind << ", scan " << s.scanStart << ", match " << s.tokenStart << " "
+             << ", previous " << s.previousPlace << ", scan " << s.scanStart << ", match " << s.tokenStart << " "
              << s.matchSubStart << "+" << s.matchLength << ", blank " << s.blankStart << "}";
 }
 
@@ -63,9 +63,17 @@ uint64_t KindOf(const QuorbItem* token) {
   return token != nullptr ? static_cast<uint64_t>(token->Token().TokenKind) : 99;
 }
 
+// The list index of the token before the last step, 999 when the list no
+// longer holds it: that item may be freed, so it is only compared.
+uint64_t PlaceOfPrevious(const StringLocation& cursor) {
+  const std::vector<QuorbItem*>& tokens = *cursor.Tokens;
+  const auto at = std::find(tokens.begin(), tokens.end(), cursor.PrevToken);
+  return at != tokens.end() ? static_cast<uint64_t>(at - tokens.begin()) : 999;
+}
+
 Seen Record(const StringLocation& cursor, uint64_t index) {
   return {index, KindOf(cursor.CurrentToken), cursor.Pos, cursor.TokenLoc, cursor.TokenLen, cursor.StopLoc,
-          cursor.StopLen, cursor.Has(IsStopFound), KindOf(cursor.PrevToken), cursor.ScanStart, cursor.TokenStart,
+          cursor.StopLen, cursor.Has(IsStopFound), PlaceOfPrevious(cursor), cursor.ScanStart, cursor.TokenStart,
           cursor.BlankStart, cursor.Matching.LastMatch.length, cursor.Matching.LastMatch.subStart};
 }
 
