@@ -499,7 +499,8 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
 // pass that rewrites block insides, over a random range of the attached
 // text, give the same text, range end, error, change records and steps.
 // A rule that matches across a closer sees whether the scan resumed
-// exactly after the block.
+// exactly after the block. The rebuilding run also takes its token steps
+// one at a time through the general loop.
 TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
   const std::vector<std::pair<const char*, const char*>> rules = {
       {"x", "BAD yyyyyyyyyyyy"},  {"x", ""},           {"y", "z"},          {"a b", "c"},
@@ -528,6 +529,8 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
     Outcome outcomes[2];
     for (int inPlace = 0; inPlace < 2; ++inPlace) {
       InPlaceReplacements = inPlace == 1;
+      // The lean token steps with the in-place run, their slow twins with the rebuilding one.
+      LeanTokenSteps = StepPastIdleTokens = inPlace == 1;
       transform = instance.NewTransform();
       transform->HostRules.RulesDefault.SetBit(IsRewindOnChange, rewind);
       transform->HostRules.RulesDefault.SetBit(IsQuoteBlind, quoteBlind);
@@ -550,6 +553,7 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
       outcome.steps = transform->Record.Steps;
     }
     InPlaceReplacements = true;
+    LeanTokenSteps = StepPastIdleTokens = true;
     const std::string where = "text \"" + text + "\" [" + std::to_string(from) + ", " + std::to_string(to) +
                               ") round " + std::to_string(round);
     ASSERT_EQ(outcomes[1].text, outcomes[0].text) << where;
