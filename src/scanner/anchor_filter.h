@@ -17,11 +17,10 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/table.h"
 #include "scanner/byte_set.h"
 
 namespace QuorbNameSpace {
-
-class Table;
 
 // Whether an expansion's anchor lookups ask the filter first (false: the
 // slow twin looks every token up in the table; tests compare both ways).
@@ -35,10 +34,10 @@ class AnchorFilter {
   // Inline: it runs for nearly every token of an expansion.
   bool SurelyAbsent(const Table* table, const std::string& text, uint64_t at, uint64_t length) {
     if (!FilterAnchorLookups || table == nullptr || at >= text.size()) return false;
-    if (!read_ || table != table_) Read(table);
+    if (!read_ || table != table_ || TableFolds(table) != folds_) Read(table);
     if (!usable_) return false;
     if (length > text.size() - at) length = text.size() - at;  // as substr gives it
-    return length != 0 && Misses(table, text[at], length);
+    return length != 0 && (!starts_.Has(static_cast<unsigned char>(text[at])) || (lengths_ & LengthBit(length)) == 0);
   }
   // The table may change: it is read again before the next answer.
   void Forget() { read_ = false; }
@@ -47,12 +46,17 @@ class AnchorFilter {
 
  private:
   void Read(const Table* table);
-  bool Misses(const Table* table, char first, uint64_t length) const;
+  // Keys are folded in a table that folds (Table::Key).
+  static bool TableFolds(const Table* table) { return !table->CaseSensitive; }
+  static uint64_t LengthBit(uint64_t length) { return 1ULL << (length < 63 ? length : 63); }
 
   const Table* table_ = nullptr;
   bool read_ = false;
   bool usable_ = false;
-  ByteSet first_;         // first bytes of the keys, as filed
+  bool folds_ = false;    // whether the table folded case when read
+  // The bytes a text filed under a key can begin with: the keys' first
+  // bytes, and in a table that folds, every byte that folds to one of them.
+  ByteSet starts_;
   uint64_t lengths_ = 0;  // bit n: a key of length n; bit 63: a key of 63 bytes or more
 };
 

@@ -68,12 +68,14 @@
 #include "scanner/anchor_screen.h"
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
+#include "scanner/token_step.h"
 #include "types/data_type.h"
 
 namespace QuorbNameSpace {
 
 ExpansionStepLimit ActiveStepLimit{64, 4u << 20};
 bool InPlaceReplacements = true;
+bool StepPastIdleTokens = true;
 
 namespace {
 
@@ -357,6 +359,8 @@ class RuleExpansion {
             TokenAt& at, QuorbItem*& matched);
   QuorbItem* MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures, TokenAt& at);
   bool SurelyNoAnchor(const QuorbItem* token);
+  static bool PassesOver(void* run, const QuorbItem* token);
+  static bool InsideBlock(void* run, const QuorbItem* token);
   bool Leave(std::vector<BlockFrame>& frames);
   void Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses);
   BlockExtent MeasureBlock(uint64_t openerStart);
@@ -478,7 +482,9 @@ bool RuleExpansion::Step(std::vector<BlockFrame>& frames, std::vector<LocationAn
       if (!Leave(frames)) return false;
       continue;
     }
-    const uint64_t index = cursor_.NextToken(DefaultToken, 1);
+    uint64_t index = NoPosition;
+    if (!StepPastIdleTokens || !LeanTokenSteps || !cursor_.LeanStep(index, &RuleExpansion::PassesOver, this))
+      index = cursor_.NextToken(DefaultToken, 1);
     QuorbItem* token = cursor_.CurrentToken;
     if (token == nullptr || token == ItemNotFound) {
       if (!Leave(frames)) return false;
@@ -491,6 +497,23 @@ bool RuleExpansion::Step(std::vector<BlockFrame>& frames, std::vector<LocationAn
     if (matched != nullptr) return true;
     if (opener) Enter(frames, at, runPasses);
   }
+}
+
+// Whether Step would take the next token straight after `token`: one that
+// a sub-match stands for, or one that opens no block, serves as no regex
+// anchor and is surely filed under no rule.
+bool RuleExpansion::PassesOver(void* run, const QuorbItem* token) {
+  const TokenClass_& part = token->Token();
+  if (part.SubMatch != 0) return true;
+  if (part.TokenKind == TokenCodeBlock || part.RegExRule != nullptr) return false;
+  return static_cast<RuleExpansion*>(run)->SurelyNoAnchor(token);
+}
+
+// Whether MeasureBlock would take the next token straight after `token`:
+// one that neither opens nor closes a block.
+bool RuleExpansion::InsideBlock(void*, const QuorbItem* token) {
+  const TokenEnum kind = token->Token().TokenKind;
+  return kind != TokenCodeBlock && kind != TokenCodeBlockMatch;
 }
 
 QuorbItem* RuleExpansion::MatchAt(QuorbItem* token, uint64_t index, std::vector<LocationAndLengthStruct>& captures,
@@ -570,7 +593,9 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
   cursor_.NextToken(DefaultToken, 1);
   if (cursor_.CurrentToken->Token().TokenKind == TokenCodeBlock) open.push_back({cursor_.CurrentToken, openerStart, cursor_.Pos});
   while (!open.empty() && cursor_.Pos < cursor_.RangeEnd) {
-    cursor_.NextToken(DefaultToken, 1);
+    uint64_t index = NoPosition;
+    if (!StepPastIdleTokens || !LeanTokenSteps || !cursor_.LeanStep(index, &RuleExpansion::InsideBlock, nullptr))
+      cursor_.NextToken(DefaultToken, 1);
     QuorbItem* token = cursor_.CurrentToken;
     if (token == ItemNotFound) break;
     if (token->Token().TokenKind == TokenCodeBlock) {

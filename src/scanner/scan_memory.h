@@ -43,6 +43,11 @@ extern uint64_t StopScanStepsWorthRemembering;
 // once (false: the slow twin rebuilds the whole text at every replacement
 // and moves every later position; tests compare both ways).
 extern bool InPlaceReplacements;
+// Whether an expansion's scan steps past the tokens at which it has nothing
+// to do (no block opens or closes, no rule can be anchored) inside the lean
+// token step, without coming back for each (false: the slow twin takes them
+// one at a time; tests compare both ways).
+extern bool StepPastIdleTokens;
 
 struct ScanMemory {
   // A code block measured from its opener: the position after its closer

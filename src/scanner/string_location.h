@@ -385,6 +385,15 @@ class StringLocation : public BaseClass, public ScanState {
   bool HoldsOnlyScanState() const;
   QuorbItem* LookUpToken(Table* table, const StringLocation& cursor) const;
   void FinishScan(QuorbItem* wanted);
+  // A plain token step taken by the lean loop (token_step.cpp); false,
+  // with nothing changed, where only the general loop can take it. Each
+  // token that `passOver` (given `context`, read-only) says its caller
+  // would step past is followed by the next step, until one it would not
+  // or the range end: the state is that of the last step.
+  using PassOver = bool (*)(void* context, const QuorbItem* token);
+  bool LeanStep(uint64_t& lastIndex, PassOver passOver = nullptr, void* context = nullptr);
+  // NextToken's general loop, `wanted` not null.
+  uint64_t ScanTokens(QuorbItem* wanted, uint64_t startOffset);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);
   // Scans up to a rule's stop part; whether it was found. A scan known to
   // fail from here is not done again, and one that fails is remembered.

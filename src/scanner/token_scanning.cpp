@@ -12,13 +12,12 @@
 #include "scanner/string_location.h"
 #include "scanner/text_at.h"
 #include "scanner/token_dispatch.h"
+#include "scanner/token_step.h"
 
 namespace QuorbNameSpace {
-namespace {
 
 // Stands for a byte that no token pattern takes (a lone carriage return, or
-// any byte when the token list is empty): the scan takes it as a
-// one-character generic token instead of standing still.
+// any byte when the token list is empty).
 QuorbItem* UnmatchedByte() {
   static QuorbItem* item = [] {
     auto* generic = new QuorbItem();
@@ -28,7 +27,6 @@ QuorbItem* UnmatchedByte() {
   return item;
 }
 
-// Counts one token step against an expansion's budget; false once it is spent.
 bool TakeStep(ScanMemory& memory) {
   if (memory.stepsLeft == 0) {
     memory.exhausted = true;
@@ -37,6 +35,8 @@ bool TakeStep(ScanMemory& memory) {
   --memory.stepsLeft;
   return true;
 }
+
+namespace {
 
 bool IsBlankRun(const QuorbItem* token) { return token != nullptr && token->Token().TokenKind == TokenWhitespace; }
 
@@ -89,9 +89,7 @@ bool StringLocation::TokenIs(const std::string& word) const {
   return TextEqualsAt(*Attached.TextPtr, TokenLoc, TokenLen, word, Has(IsCaseSensitive));
 }
 
-// A step that starts inside the last long run `candidate` matched ends where
-// that run ended; true with `out` set, without reading the run again.
-static bool RestOfRun(const StringLocation& cursor, const QuorbItem* candidate, uint64_t end, uint64_t sub,
+bool RestOfRun(const StringLocation& cursor, const QuorbItem* candidate, uint64_t end, uint64_t sub,
                       TokenMatch& out) {
   const StringLocation::RunRemainder& run = cursor.Matching.RunLeft;
   // The stamp too: an item defined again (or made anew at a freed one's
@@ -174,6 +172,13 @@ static uint64_t FindToken(StringLocation& cursor, const std::vector<QuorbItem*>&
 
 uint64_t StringLocation::NextToken(QuorbItem* wanted, uint64_t startOffset) {
   if (wanted == nullptr) wanted = DefaultToken;
+  uint64_t index = NoPosition;
+  if (wanted == DefaultToken && startOffset == 1 && LeanTokenSteps && LeanStep(index)) return index;
+  return ScanTokens(wanted, startOffset);
+}
+
+// The general loop: token steps and up-to scans alike.
+uint64_t StringLocation::ScanTokens(QuorbItem* wanted, uint64_t startOffset) {
   const bool step = wanted == DefaultToken;
   BlankStart = TokenLoc = StopLoc = NoPosition;
   StopLen = 0;

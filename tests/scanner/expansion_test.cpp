@@ -19,6 +19,7 @@
 #include "scanner/string_location.h"
 #include "scanner/text_at.h"
 #include "scanner/token_matchers.h"
+#include "scanner/token_step.h"
 
 namespace QuorbNameSpace {
 namespace {
@@ -498,7 +499,8 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
 // pass that rewrites block insides, over a random range of the attached
 // text, give the same text, range end, error, change records and steps.
 // A rule that matches across a closer sees whether the scan resumed
-// exactly after the block.
+// exactly after the block. The rebuilding run also takes its token steps
+// one at a time through the general loop.
 TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
   const std::vector<std::pair<const char*, const char*>> rules = {
       {"x", "BAD yyyyyyyyyyyy"},  {"x", ""},           {"y", "z"},          {"a b", "c"},
@@ -527,6 +529,8 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
     Outcome outcomes[2];
     for (int inPlace = 0; inPlace < 2; ++inPlace) {
       InPlaceReplacements = inPlace == 1;
+      // The lean token steps with the in-place run, their slow twins with the rebuilding one.
+      LeanTokenSteps = StepPastIdleTokens = inPlace == 1;
       transform = instance.NewTransform();
       transform->HostRules.RulesDefault.SetBit(IsRewindOnChange, rewind);
       transform->HostRules.RulesDefault.SetBit(IsQuoteBlind, quoteBlind);
@@ -549,6 +553,7 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
       outcome.steps = transform->Record.Steps;
     }
     InPlaceReplacements = true;
+    LeanTokenSteps = StepPastIdleTokens = true;
     const std::string where = "text \"" + text + "\" [" + std::to_string(from) + ", " + std::to_string(to) +
                               ") round " + std::to_string(round);
     ASSERT_EQ(outcomes[1].text, outcomes[0].text) << where;
@@ -559,10 +564,12 @@ TEST_F(ExpansionTest, InPlaceReplacementsMatchTheRebuildingTwin) {
   }
 }
 
-// Texts compared and looked up in place, digit runs matched by hand, and
+// Texts compared and looked up in place, digit runs matched by hand,
 // anchor lookups answered by the rule table's first bytes and key lengths,
-// against their slow twins (copies; the host-pattern engine; every token
-// looked up), each switched off alone: random rules with literals, stop
+// plain token steps taken by the lean step, and tokens with nothing to do
+// stepped past inside it, against their slow twins (copies; the
+// host-pattern engine; every token looked up; the general loop; one step
+// at a time), each switched off alone: random rules with literals, stop
 // words, operators and number patterns, case-sensitive or not, in rule
 // tables small enough to be read in turn or larger, over texts of mixed
 // case, give the same text, error and changes.
@@ -577,7 +584,8 @@ TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
                                            "ALPHA", "a ", "b", "B", " ", ";", "(", "x 3", "x", "let q = q", "let",
                                            "c", "STOP", "stop", "+", "++", "\n", "'old'", "p5", "0", "==", "=",
                                            "===", "px", "PX", "pxx"};
-  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups};
+  bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups, &LeanTokenSteps,
+                            &StepPastIdleTokens};
   struct Outcome {
     std::string text;
     int32_t error;

@@ -1,6 +1,7 @@
 // Token dispatch by first byte against its slow twin (every token pattern
-// tried in turn): generated token sets, texts and scans must give the same
-// tokens, kinds and positions; and the first bytes read from pattern texts.
+// tried in turn), and the lean token step against the general loop:
+// generated token sets, texts and scans must give the same tokens, kinds
+// and positions; and the first bytes read from pattern texts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "scanner/rule_parts.h"
 #include "scanner/string_location.h"
 #include "scanner/token_dispatch.h"
+#include "scanner/token_step.h"
 
 namespace QuorbNameSpace {
 namespace {
@@ -39,21 +41,40 @@ const TokenEnum kKinds[] = {TokenGeneric, TokenAlphanumeric, TokenLiteral, Token
 struct Seen {
   uint64_t index, kind, pos, tokenLoc, tokenLen, stopLoc, stopLen;
   bool stopFound;
+  // What else a step leaves: the place of the token before, where the
+  // whole match and the scan began, the last blank run, the last match.
+  uint64_t previousPlace, scanStart, tokenStart, blankStart, matchLength, matchSubStart;
   bool operator==(const Seen& o) const {
     return index == o.index && kind == o.kind && pos == o.pos && tokenLoc == o.tokenLoc && tokenLen == o.tokenLen &&
-           stopLoc == o.stopLoc && stopLen == o.stopLen && stopFound == o.stopFound;
+           stopLoc == o.stopLoc && stopLen == o.stopLen && stopFound == o.stopFound &&
+           previousPlace == o.previousPlace && scanStart == o.scanStart && tokenStart == o.tokenStart &&
+           blankStart == o.blankStart && matchLength == o.matchLength && matchSubStart == o.matchSubStart;
   }
 };
 
 std::ostream& operator<<(std::ostream& out, const Seen& s) {
   return out << "{index " << s.index << ", kind " << s.kind << ", pos " << s.pos << ", token " << s.tokenLoc << "+"
-             << s.tokenLen << ", stop " << s.stopLoc << "+" << s.stopLen << (s.stopFound ? " found" : "") << "}";
+             << s.tokenLen << ", stop " << s.stopLoc << "+" << s.stopLen << (s.stopFound ? " found" : "")
+             << ", previous " << s.previousPlace << ", scan " << s.scanStart << ", match " << s.tokenStart << " "
+             << s.matchSubStart << "+" << s.matchLength << ", blank " << s.blankStart << "}";
+}
+
+uint64_t KindOf(const QuorbItem* token) {
+  return token != nullptr ? static_cast<uint64_t>(token->Token().TokenKind) : 99;
+}
+
+// The list index of the token before the last step, 999 when the list no
+// longer holds it: that item may be freed, so it is only compared.
+uint64_t PlaceOfPrevious(const StringLocation& cursor) {
+  const std::vector<QuorbItem*>& tokens = *cursor.Tokens;
+  const auto at = std::find(tokens.begin(), tokens.end(), cursor.PrevToken);
+  return at != tokens.end() ? static_cast<uint64_t>(at - tokens.begin()) : 999;
 }
 
 Seen Record(const StringLocation& cursor, uint64_t index) {
-  const QuorbItem* token = cursor.CurrentToken;
-  return {index, token != nullptr ? static_cast<uint64_t>(token->Token().TokenKind) : 99, cursor.Pos, cursor.TokenLoc,
-          cursor.TokenLen, cursor.StopLoc, cursor.StopLen, cursor.Has(IsStopFound)};
+  return {index, KindOf(cursor.CurrentToken), cursor.Pos, cursor.TokenLoc, cursor.TokenLen, cursor.StopLoc,
+          cursor.StopLen, cursor.Has(IsStopFound), PlaceOfPrevious(cursor), cursor.ScanStart, cursor.TokenStart,
+          cursor.BlankStart, cursor.Matching.LastMatch.length, cursor.Matching.LastMatch.subStart};
 }
 
 // One generated case, replayed identically in either mode.
@@ -61,9 +82,10 @@ class DispatchCase {
  public:
   explicit DispatchCase(uint32_t seed) : seed_(seed) {}
 
-  std::vector<Seen> Run(bool dispatch, bool share) {
+  std::vector<Seen> Run(bool dispatch, bool share, bool lean = true) {
     DispatchTokensByFirstByte = dispatch;
     ShareDispatchWithParent = share;
+    LeanTokenSteps = lean;
     std::mt19937 random(seed_);
     const std::string empty;
     StringLocation transform(empty, nullptr);
@@ -100,6 +122,7 @@ class DispatchCase {
     }
     DispatchTokensByFirstByte = true;
     ShareDispatchWithParent = true;
+    LeanTokenSteps = true;
     return seen;
   }
 
@@ -182,6 +205,7 @@ TEST(TokenDispatch, AgreesWithTryingEveryPatternInTurn) {
       DispatchCase generated(seed);
       const std::vector<Seen> slow = generated.Run(false, false);
       ASSERT_EQ(generated.Run(true, false), slow) << "seed " << seed << ", each cursor its own table";
+      ASSERT_EQ(generated.Run(true, true, false), slow) << "seed " << seed << ", every step by the general loop";
       const std::vector<Seen> fast = generated.Run(true, true);
       size_t first = 0;
       while (first < fast.size() && first < slow.size() && fast[first] == slow[first]) ++first;
