@@ -17,6 +17,8 @@ namespace QuorbNameSpace {
 const TokenClass_ QuorbItem::NoTokenPart;
 const RuleParamStruct QuorbItem::NoRulePart;
 
+bool QuorbItem::ReleaseShortcut = true;
+
 QuorbItem::QuorbItem(const HostRegex& pattern) { EditToken().Pattern = pattern; }
 
 QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
@@ -194,7 +196,34 @@ static void ReleaseLocalTransform(RuleParamStruct& rule) {
   }
 }
 
+// The kinds whose payload or filing Release has more to do for than the
+// scalar value: most items of an instance (parameters, constants, plain
+// functions' sub-items) have none of them.
+static constexpr uint64_t KindsWithPayload = PropertyBit(IsArray) | PropertyBit(IsNamespace) |
+                                             PropertyBit(IsOutputFormat) | PropertyBit(IsDataType) |
+                                             PropertyBit(IsAnchored) | PropertyBit(IsAnonymous);
+
+bool QuorbItem::ReleasesPlainly() const {
+  return (Properties & KindsWithPayload) == 0 && ParsedExpr == nullptr && token_ == nullptr && rule_ == nullptr &&
+         SubItems.empty() && OwningTable == nullptr;
+}
+
 void QuorbItem::Release() {
+  if (ReleaseShortcut && ReleasesPlainly()) {
+    // What the full path below comes to for such an item.
+    FreeOwnedScalar(DataType);
+    Callback = nullptr;
+    Roles.Clear();
+    HostFunction = nullptr;
+    ValuePtr = nullptr;
+    DataType = nullptr;
+    OwnTable = nullptr;
+    if (Owner != nullptr) {
+      std::vector<QuorbItem*>& handlers = Owner->Definitions.ErrorHandlers;
+      if (!handlers.empty()) handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
+    }
+    return;
+  }
   FreeBodies();
   ReleasePayload();
   Callback = nullptr;

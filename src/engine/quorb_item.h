@@ -164,6 +164,13 @@ class QuorbItem : public BaseClass {
   // Frees what the item owns and unfiles it everywhere, without freeing the
   // item. Safe to run more than once and on partly built items.
   void Release();
+  // Whether the item owns nothing but its scalar value and is filed in no
+  // table: no body, token or rule part, sub-item, or kind with a payload.
+  // Release then only frees the value and clears the links.
+  bool ReleasesPlainly() const;
+  // The switch to the slow twin of that shortcut: while false, every item
+  // takes Release's full path. Process-wide; only tests change it.
+  static bool ReleaseShortcut;
 
   // Frees the parsed bodies the item holds (its expression, the pieces of a
   // rule and, for a namespace, the bodies of everything filed in it) and
