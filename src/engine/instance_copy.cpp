@@ -288,6 +288,11 @@ void CopyItems(const InstancePlan& plan, Quorb& instance, CopyLinks& links, std:
                Unowned& unowned) {
   std::vector<QuorbItem*>& items = links.Items();
   ChainHeads heads = CopyRuleTableKeys(plan, instance);
+  // Every sub-item list is reserved at its final size as its item is made:
+  // all of them fit the block, which the instance owns before any is cut.
+  if (SubItemBlocks && plan.subItemLists != 0)
+    instance.SubItemStorage = std::make_unique<SubItemBlock>(plan.subItemEntries, plan.subItemLists);
+  const SubItemBlock::Use use(instance.SubItemStorage.get());
   // Each item is filled as soon as it is made, while it is in the cache. A
   // chain's next link is set by the placing of the next item.
   for (size_t k = 0; k < plan.items.size(); ++k) {
@@ -295,6 +300,7 @@ void CopyItems(const InstancePlan& plan, Quorb& instance, CopyLinks& links, std:
     CopyItemFields(*plan.items[k].source, *items[k], links.Of(plan.items[k]));
   }
   for (int32_t t = 0; t < 4; ++t) QUORB_ASSERT(heads[t] == instance.Scanners.Transforms[t]->RuleTable->Symbols.end());
+  QUORB_ASSERT(instance.SubItemStorage == nullptr || instance.SubItemStorage->Left() == 0);
   for (const ItemPlan& entry : plan.items)
     if (entry.linksAhead) LinkItem(*items[&entry - plan.items.data()], links.Of(entry));
   for (size_t k = 0; k < plan.types.size(); ++k) {

@@ -234,7 +234,7 @@ void QuorbItem::Release() {
   if (rule_ != nullptr) rule_->Variants = nullptr;
   OwnTable = nullptr;
   // Moved out first: a sub-item's release must not see a half-emptied list.
-  std::vector<QuorbItem*> subItems;
+  SubItemList subItems;
   subItems.swap(SubItems);
   for (QuorbItem* sub : subItems) delete sub;
   if (rule_ != nullptr) ReleaseLocalTransform(*rule_);

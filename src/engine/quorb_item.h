@@ -19,6 +19,7 @@
 
 #include "engine/base_class.h"
 #include "engine/builtin_roles.h"
+#include "engine/sub_item_list.h"
 #include "scanner/host_regex.h"
 #include "scanner/replacement.h"
 #include "scanner/token_kinds.h"
@@ -126,7 +127,7 @@ class QuorbItem : public BaseClass {
   ExpressionPart* CurrentCall = nullptr;     // the part calling a function with a body
   ErasedFunction HostFunction = nullptr;     // a host body, run by CallHostFunction
   uint64_t ElementCount = 0;                 // array length; a rule's part count
-  std::vector<QuorbItem*> SubItems;          // owned: parameters, rule parts, Bool's values
+  SubItemList SubItems;                      // owned: parameters, rule parts, Bool's values
   Table* OwnTable = nullptr;                 // a namespace item's own table; owned
   int32_t Precedence = 0;                    // of an operator or a rule
   bool OwnsArrayCell = false;                // the cell an array value is reached through
