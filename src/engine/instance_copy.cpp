@@ -374,6 +374,9 @@ void SnapshotPlannedItems(InstancePlan& plan) {
     ItemLinks links;
     links.dataType = plan.items[k].source->DataType;  // the value's type, to copy it
     CopyItemFields(*plan.items[k].source, snapshot[k], links);
+    // A copy then copies a small value into its own item's room, with
+    // nothing to allocate or free.
+    snapshot[k].MoveValueIntoRoom(links.dataType);
     plan.items[k].source = &snapshot[k];
   }
 }

@@ -46,6 +46,22 @@ void QuorbItem::CopyValueOf(const QuorbItem& from, QuorbDataType* type) {
   }
 }
 
+void QuorbItem::MoveValueIntoRoom(QuorbDataType* type) {
+  if (ValuePtr == nullptr || ValuePtr == smallValue_ || !Has(IsOwner) || Has(IsArray) || type == nullptr) return;
+  // Whether the class makes its values in a room: asked of a value it makes.
+  alignas(8) unsigned char probe[SmallValueRoom];
+  void* made = type->MakeScalarValue("0", probe);
+  if (made != probe) {
+    if (made != nullptr) type->DeleteScalar(made);
+    return;
+  }
+  const size_t size = type->SizeOf();
+  if (size > SmallValueRoom) return;
+  std::memcpy(smallValue_, ValuePtr, size);
+  type->DeleteScalar(ValuePtr);
+  ValuePtr = smallValue_;
+}
+
 void QuorbItem::SwapValues(QuorbItem& other) {
   const bool mineInRoom = ValuePtr == smallValue_;
   const bool theirsInRoom = other.ValuePtr == other.smallValue_;

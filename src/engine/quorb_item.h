@@ -155,6 +155,10 @@ class QuorbItem : public BaseClass {
   // made by `type` (which then frees it), or in the item's own room when
   // `from`'s value is in its room.
   void CopyValueOf(const QuorbItem& from, QuorbDataType* type);
+  // Moves the scalar value the item owns into its own room when `type`
+  // (the value's class) makes its values there, as for a literal; other
+  // values stay where they are. Throws only what allocation throws.
+  void MoveValueIntoRoom(QuorbDataType* type);
 
   // Items are made and freed by the hundred with every instance: a thread
   // keeps the blocks of the items it frees for the next ones it makes

@@ -183,5 +183,43 @@ TEST(CopyStorageTwins, AnItemReleasedByTheShortPathEndsAsByTheFullOne) {
   }
 }
 
+// A value of a class that makes its values in the item's room moves there,
+// the same value; any other stays where it is.
+TEST(CopyStorageTwins, OnlyASmallOwnedValueMovesIntoTheRoom) {
+  Quorb instance(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+  struct Case {
+    QuorbDataType* type;
+    const char* text;
+    bool owner;
+    bool moves;
+  };
+  const Case cases[] = {
+      {instance.Types.DoubleType, "2.75", true, true},
+      {instance.Types.IntType, "-7", true, true},
+      {instance.Types.DoubleType, "2.75", false, false},  // not the item's to move
+      {instance.Types.StringType, "text", true, false},
+      {instance.Types.ComplexType, "1", true, false},
+  };
+  for (const Case& test : cases) {
+    ASSERT_NE(test.type, nullptr);
+    auto* item = new QuorbItem;
+    item->DataType = test.type;
+    item->ValuePtr = test.type->AllocScalarValue(test.text);
+    ASSERT_NE(item->ValuePtr, nullptr) << test.text;
+    void* const heap = item->ValuePtr;
+    const std::string before = test.type->ToString(item->ValuePtr);
+    item->SetBit(IsOwner, test.owner);
+    item->MoveValueIntoRoom(test.type);
+    const auto* at = static_cast<const unsigned char*>(item->ValuePtr);
+    const auto* self = reinterpret_cast<const unsigned char*>(item);
+    const bool inItem = at >= self && at < self + sizeof(QuorbItem);
+    EXPECT_EQ(inItem, test.moves) << test.text;
+    EXPECT_EQ(item->ValuePtr == heap, !test.moves) << test.text;
+    EXPECT_EQ(test.type->ToString(item->ValuePtr), before) << test.text;
+    if (!test.owner) test.type->DeleteScalar(heap);
+    delete item;
+  }
+}
+
 }  // namespace
 }  // namespace QuorbNameSpace
