@@ -31,7 +31,7 @@ void RestoreOwnStorage(QuorbItem* result) {
   result->SetBit(QuorbNameSpace::IsOwner, kept->Has(QuorbNameSpace::IsOwner));
   kept->ValuePtr = nullptr;
   kept->SetBit(QuorbNameSpace::IsOwner, false);
-  std::vector<QuorbItem*>& subs = result->SubItems;
+  QuorbNameSpace::SubItemList& subs = result->SubItems;
   subs.erase(std::remove(subs.begin(), subs.end(), kept), subs.end());
   delete kept;
 }

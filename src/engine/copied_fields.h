@@ -54,7 +54,7 @@ struct CopiedItemFields : BaseClass {
   ExpressionPart* CurrentCall;
   ErasedFunction HostFunction;
   uint64_t ElementCount;
-  std::vector<QuorbItem*> SubItems;
+  SubItemList SubItems;
   Table* OwnTable;
   int32_t Precedence;
   bool OwnsArrayCell;

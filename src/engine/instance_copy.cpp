@@ -2,11 +2,13 @@
 // (instance_plan.h): the transforms first, then the type objects, then
 // every item placed where it belongs and filled, field by field, with each
 // link redirected into the copy.
+#include <array>
 #include <atomic>
 #include <memory>
 
 #include "engine/copied_fields.h"
 #include "engine/fused_steps.h"
+#include "engine/invariant.h"
 #include "engine/instance_plan.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
@@ -152,8 +154,29 @@ struct Unowned {
   }
 };
 
+// The entry of each transform's rule table that the next chain head of the
+// plan fills. The tables are copied whole before any item is made, with no
+// item filed (a null head, as tables read while their items are made), so
+// that a copy neither compares keys nor rebalances a tree.
+using ChainHeads = std::array<SymbolMap::iterator, 4>;
+
+// Gives each transform of the copy its prototype's rule-table keys, every
+// head null; what fails leaves the tables as they were (empty).
+ChainHeads CopyRuleTableKeys(const InstancePlan& plan, Quorb& instance) {
+  ChainHeads heads;
+  for (size_t t = 0; t < heads.size(); ++t) {
+    SymbolMap keys(plan.source->Scanners.Transforms[t]->RuleTable->Symbols);
+    for (auto& entry : keys) entry.second = nullptr;
+    SymbolMap& symbols = instance.Scanners.Transforms[t]->RuleTable->Symbols;
+    symbols.swap(keys);
+    heads[t] = symbols.begin();
+  }
+  return heads;
+}
+
 // Makes the copy of a planned item and puts it in its place at once.
-QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<QuorbItem*>& items, Unowned& unowned) {
+QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<QuorbItem*>& items, ChainHeads& heads,
+                     Unowned& unowned) {
   StringLocation* transform = plan.at != NoObject && plan.at < 4 ? instance.Scanners.Transforms[plan.at] : nullptr;
   if (plan.place == ItemPlace::RulesDefault) return &transform->HostRules.RulesDefault;
   if (plan.place == ItemPlace::RulesOverall) return &transform->HostRules.RulesOverall;
@@ -164,10 +187,15 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
   // What may fail comes first: once placed, the item is its place's to free.
   item->SubItems.reserve(plan.subItems);
   switch (plan.place) {
-    case ItemPlace::ChainHead:
-      transform->RuleTable->Symbols.emplace_hint(transform->RuleTable->Symbols.end(), plan.key, item);
+    case ItemPlace::ChainHead: {
+      // The plan lists the heads in key order, as the table holds them.
+      SymbolMap::iterator& head = heads[plan.at];
+      QUORB_ASSERT(head != transform->RuleTable->Symbols.end() && head->first == plan.key && head->second == nullptr);
+      head->second = item;
+      ++head;
       item->OwningTable = transform->RuleTable;
       break;
+    }
     case ItemPlace::ChainNext:
       items[plan.at]->NextOverload = item;
       item->OwningTable = items[plan.at]->OwningTable;
@@ -259,12 +287,20 @@ class CopyLinks {
 void CopyItems(const InstancePlan& plan, Quorb& instance, CopyLinks& links, std::vector<QuorbDataType*>& types,
                Unowned& unowned) {
   std::vector<QuorbItem*>& items = links.Items();
+  ChainHeads heads = CopyRuleTableKeys(plan, instance);
+  // Every sub-item list is reserved at its final size as its item is made:
+  // all of them fit the block, which the instance owns before any is cut.
+  if (SubItemBlocks && plan.subItemLists != 0)
+    instance.SubItemStorage = std::make_unique<SubItemBlock>(plan.subItemEntries, plan.subItemLists);
+  const SubItemBlock::Use use(instance.SubItemStorage.get());
   // Each item is filled as soon as it is made, while it is in the cache. A
   // chain's next link is set by the placing of the next item.
   for (size_t k = 0; k < plan.items.size(); ++k) {
-    items[k] = PlaceItem(plan.items[k], instance, items, unowned);
+    items[k] = PlaceItem(plan.items[k], instance, items, heads, unowned);
     CopyItemFields(*plan.items[k].source, *items[k], links.Of(plan.items[k]));
   }
+  for (int32_t t = 0; t < 4; ++t) QUORB_ASSERT(heads[t] == instance.Scanners.Transforms[t]->RuleTable->Symbols.end());
+  QUORB_ASSERT(instance.SubItemStorage == nullptr || instance.SubItemStorage->Left() == 0);
   for (const ItemPlan& entry : plan.items)
     if (entry.linksAhead) LinkItem(*items[&entry - plan.items.data()], links.Of(entry));
   for (size_t k = 0; k < plan.types.size(); ++k) {
@@ -338,6 +374,9 @@ void SnapshotPlannedItems(InstancePlan& plan) {
     ItemLinks links;
     links.dataType = plan.items[k].source->DataType;  // the value's type, to copy it
     CopyItemFields(*plan.items[k].source, snapshot[k], links);
+    // A copy then copies a small value into its own item's room, with
+    // nothing to allocate or free.
+    snapshot[k].MoveValueIntoRoom(links.dataType);
     plan.items[k].source = &snapshot[k];
   }
 }

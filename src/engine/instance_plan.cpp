@@ -123,7 +123,11 @@ class PlanMaker {
     for (size_t k = 0; k < plan_.items.size() && ok_; ++k)
       if (plan_.items[k].source->ParsedExpr != nullptr) PlaceBody(static_cast<int32_t>(k));
     for (QuorbDataType* type : const_cast<Quorb&>(prototype_).AllTypeObjects()) PlanType(type);
-    for (ItemPlan& item : plan_.items) LinkItem(item);
+    for (ItemPlan& item : plan_.items) {
+      LinkItem(item);
+      plan_.subItemEntries += item.subItems;
+      if (item.subItems != 0) ++plan_.subItemLists;
+    }
     for (BodyPlan& body : plan_.bodies) LinkBody(body);
     for (int32_t t = 0; t < 4 && ok_; ++t) {
       plan_.transforms[t].currentToken = ItemLink(prototype_.Scanners.Transforms[t]->CurrentToken);

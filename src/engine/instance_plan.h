@@ -101,6 +101,8 @@ struct InstancePlan {
   size_t copiedRows = 0;          // built-in rows the prototype holds
   PatternPlatform platform{};     // the token patterns it was built with
   std::vector<ItemPlan> items;
+  size_t subItemEntries = 0;      // sub-items of all items: the size of a copy's SubItemBlock
+  size_t subItemLists = 0;        // items with sub-items
   std::vector<BodyPlan> bodies;
   std::vector<TypePlan> types;
   std::array<TransformPlan, 4> transforms;

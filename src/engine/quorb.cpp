@@ -251,6 +251,7 @@ void Quorb::TearDown() noexcept {
   }
   for (QuorbDataType* type : Types.RetiredTypes) FreeTypeObject(type);
   Types.RetiredTypes.clear();
+  SubItemStorage.reset();  // no item is left to hold a list of it
 }
 
 void Quorb::FreeTypeObject(QuorbDataType* type) noexcept {

@@ -8,12 +8,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/builtin_roles.h"
 #include "engine/errors.h"
 #include "engine/invariant.h"
+#include "engine/sub_item_list.h"
 
 // Angle brackets: the public header, not this file.
 #include <quorb.h>
@@ -131,6 +133,10 @@ class Quorb {
     std::map<QuorbItem*, int32_t> AnonymousItems;    // owned
     std::map<QuorbParsedExpr*, bool> ParsedExprs;    // owned until ReleaseExpr
   } Kept;
+  // The storage of the sub-item lists a copy of the prototype made
+  // (instance_copy.cpp); null for an instance read from the texts. Freed
+  // after every item, whichever holds a list of it by then.
+  std::unique_ptr<SubItemBlock> SubItemStorage;
 
   StringLocation* MainTransform() const { return Scanners.Transforms[0]; }
   StringLocation* ParserTransform() const { return Scanners.Transforms[1]; }

@@ -17,6 +17,8 @@ namespace QuorbNameSpace {
 const TokenClass_ QuorbItem::NoTokenPart;
 const RuleParamStruct QuorbItem::NoRulePart;
 
+bool QuorbItem::ReleaseShortcut = true;
+
 QuorbItem::QuorbItem(const HostRegex& pattern) { EditToken().Pattern = pattern; }
 
 QuorbItem::QuorbItem(QuorbDataType* type, const std::string& text) {
@@ -42,6 +44,22 @@ void QuorbItem::CopyValueOf(const QuorbItem& from, QuorbDataType* type) {
   } else {
     ValuePtr = type->AllocScalarValue(static_cast<const void*>(from.ValuePtr));
   }
+}
+
+void QuorbItem::MoveValueIntoRoom(QuorbDataType* type) {
+  if (ValuePtr == nullptr || ValuePtr == smallValue_ || !Has(IsOwner) || Has(IsArray) || type == nullptr) return;
+  // Whether the class makes its values in a room: asked of a value it makes.
+  alignas(8) unsigned char probe[SmallValueRoom];
+  void* made = type->MakeScalarValue("0", probe);
+  if (made != probe) {
+    if (made != nullptr) type->DeleteScalar(made);
+    return;
+  }
+  const size_t size = type->SizeOf();
+  if (size > SmallValueRoom) return;
+  std::memcpy(smallValue_, ValuePtr, size);
+  type->DeleteScalar(ValuePtr);
+  ValuePtr = smallValue_;
 }
 
 void QuorbItem::SwapValues(QuorbItem& other) {
@@ -194,7 +212,34 @@ static void ReleaseLocalTransform(RuleParamStruct& rule) {
   }
 }
 
+// The kinds whose payload or filing Release has more to do for than the
+// scalar value: most items of an instance (parameters, constants, plain
+// functions' sub-items) have none of them.
+static constexpr uint64_t KindsWithPayload = PropertyBit(IsArray) | PropertyBit(IsNamespace) |
+                                             PropertyBit(IsOutputFormat) | PropertyBit(IsDataType) |
+                                             PropertyBit(IsAnchored) | PropertyBit(IsAnonymous);
+
+bool QuorbItem::ReleasesPlainly() const {
+  return (Properties & KindsWithPayload) == 0 && ParsedExpr == nullptr && token_ == nullptr && rule_ == nullptr &&
+         SubItems.empty() && OwningTable == nullptr;
+}
+
 void QuorbItem::Release() {
+  if (ReleaseShortcut && ReleasesPlainly()) {
+    // What the full path below comes to for such an item.
+    FreeOwnedScalar(DataType);
+    Callback = nullptr;
+    Roles.Clear();
+    HostFunction = nullptr;
+    ValuePtr = nullptr;
+    DataType = nullptr;
+    OwnTable = nullptr;
+    if (Owner != nullptr) {
+      std::vector<QuorbItem*>& handlers = Owner->Definitions.ErrorHandlers;
+      if (!handlers.empty()) handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
+    }
+    return;
+  }
   FreeBodies();
   ReleasePayload();
   Callback = nullptr;
@@ -205,7 +250,7 @@ void QuorbItem::Release() {
   if (rule_ != nullptr) rule_->Variants = nullptr;
   OwnTable = nullptr;
   // Moved out first: a sub-item's release must not see a half-emptied list.
-  std::vector<QuorbItem*> subItems;
+  SubItemList subItems;
   subItems.swap(SubItems);
   for (QuorbItem* sub : subItems) delete sub;
   if (rule_ != nullptr) ReleaseLocalTransform(*rule_);

@@ -19,6 +19,7 @@
 
 #include "engine/base_class.h"
 #include "engine/builtin_roles.h"
+#include "engine/sub_item_list.h"
 #include "scanner/host_regex.h"
 #include "scanner/replacement.h"
 #include "scanner/token_kinds.h"
@@ -126,7 +127,7 @@ class QuorbItem : public BaseClass {
   ExpressionPart* CurrentCall = nullptr;     // the part calling a function with a body
   ErasedFunction HostFunction = nullptr;     // a host body, run by CallHostFunction
   uint64_t ElementCount = 0;                 // array length; a rule's part count
-  std::vector<QuorbItem*> SubItems;          // owned: parameters, rule parts, Bool's values
+  SubItemList SubItems;                      // owned: parameters, rule parts, Bool's values
   Table* OwnTable = nullptr;                 // a namespace item's own table; owned
   int32_t Precedence = 0;                    // of an operator or a rule
   bool OwnsArrayCell = false;                // the cell an array value is reached through
@@ -154,6 +155,10 @@ class QuorbItem : public BaseClass {
   // made by `type` (which then frees it), or in the item's own room when
   // `from`'s value is in its room.
   void CopyValueOf(const QuorbItem& from, QuorbDataType* type);
+  // Moves the scalar value the item owns into its own room when `type`
+  // (the value's class) makes its values there, as for a literal; other
+  // values stay where they are. Throws only what allocation throws.
+  void MoveValueIntoRoom(QuorbDataType* type);
 
   // Items are made and freed by the hundred with every instance: a thread
   // keeps the blocks of the items it frees for the next ones it makes
@@ -164,6 +169,13 @@ class QuorbItem : public BaseClass {
   // Frees what the item owns and unfiles it everywhere, without freeing the
   // item. Safe to run more than once and on partly built items.
   void Release();
+  // Whether the item owns nothing but its scalar value and is filed in no
+  // table: no body, token or rule part, sub-item, or kind with a payload.
+  // Release then only frees the value and clears the links.
+  bool ReleasesPlainly() const;
+  // The switch to the slow twin of that shortcut: while false, every item
+  // takes Release's full path. Process-wide; only tests change it.
+  static bool ReleaseShortcut;
 
   // Frees the parsed bodies the item holds (its expression, the pieces of a
   // rule and, for a namespace, the bodies of everything filed in it) and

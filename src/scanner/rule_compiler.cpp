@@ -78,7 +78,7 @@ bool ReachableInItsTable(const QuorbItem* item) {
 void ClearCompiledContent(QuorbItem* rule) {
   for (ReplacementStruct& piece : rule->EditRule().Pieces) QuorbParsedExpr::Free(piece.Expression);
   rule->EditRule().Pieces.clear();
-  std::vector<QuorbItem*> parts;
+  SubItemList parts;
   parts.swap(rule->SubItems);
   for (QuorbItem* part : parts) delete part;
   rule->SetBit(IsAnchored, false);

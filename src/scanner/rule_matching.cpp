@@ -22,7 +22,7 @@ uint64_t MatchingProperties(const StringLocation& cursor, const QuorbItem* rule)
 
 // The capture of the nearest part before `index` that is neither a group
 // nor a stop mark: the part a ParamStop's span belongs to.
-LocationAndLengthStruct* SpanOwner(const std::vector<QuorbItem*>& parts,
+LocationAndLengthStruct* SpanOwner(const SubItemList& parts,
                                    std::vector<LocationAndLengthStruct>& captures, size_t index) {
   for (size_t j = std::min(index, captures.size()); j-- > 0;) {
     int32_t kind = parts[j]->Token().PartKind;
@@ -54,7 +54,7 @@ QuorbItem* StringLocation::CheckForSyntaxBlock(QuorbItem* rule) {
 QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures,
                                       bool& beganWithRegex) {
   if (!rule->Has(IsAnchored)) return nullptr;  // not a compiled rule
-  const std::vector<QuorbItem*>& parts = rule->SubItems;
+  const SubItemList& parts = rule->SubItems;
   const std::string& text = *Attached.TextPtr;
   const uint64_t end = std::min<uint64_t>(RangeEnd, text.size());
   LocationAndLengthStruct current = captures.empty() ? LocationAndLengthStruct{} : captures.front();

@@ -400,7 +400,7 @@ void RuleCompiler::AddLiteral(const std::string& token) {
 }
 
 void RuleCompiler::FinishParts() {
-  std::vector<QuorbItem*>& parts = rule_->SubItems;
+  SubItemList& parts = rule_->SubItems;
   if (!parts.empty() && parts.back()->Token().PartKind == Param) {
     parts.back()->EditToken().PartKind = TrailingParam;
     parts.back()->SetBit(IsStopUnread, true);

@@ -224,6 +224,24 @@ TEST(InstancePrototype, TheTextsReadWithoutFastPathsBuildTheSame) {
   for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(actual[k], expected[k]);
 }
 
+// A copy cuts its sub-item lists from one block it owns; with the switch
+// off each list has storage of its own. Either way it holds the same.
+TEST(InstancePrototype, ACopyWithOrWithoutAListBlockHoldsTheSame) {
+  ASSERT_TRUE(InstancePrototypeUsable());
+  { Quorb firstOfTheProcess; }  // read from the texts: the copies come after it
+  Quorb parsed(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
+  Quorb withBlock;
+  SubItemBlocks = false;
+  Quorb withoutBlock;
+  SubItemBlocks = true;
+  EXPECT_NE(withBlock.SubItemStorage, nullptr);
+  EXPECT_EQ(withoutBlock.SubItemStorage, nullptr);
+  EXPECT_EQ(parsed.SubItemStorage, nullptr);
+  const std::vector<std::string> expected = InstanceDump(parsed).Lines();
+  EXPECT_EQ(InstanceDump(withBlock).Lines(), expected);
+  EXPECT_EQ(InstanceDump(withoutBlock).Lines(), expected);
+}
+
 // The switch sends new instances to their slow twin, built from the texts,
 // and back; such an instance holds what any other does.
 TEST(InstancePrototype, TheSwitchChoosesCopiesOrTexts) {

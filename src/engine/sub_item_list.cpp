@@ -1,0 +1,54 @@
+// Storage of sub-item lists (sub_item_list.h): heap blocks and pieces of an
+// instance copy's shared block, each behind a word telling which.
+#include "engine/sub_item_list.h"
+
+#include <limits>
+
+#include "engine/invariant.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+// The mark before a list's storage.
+constexpr uintptr_t OwnStorage = 0x51;   // from the heap: freed with the list
+constexpr uintptr_t BlockPiece = 0xB1;   // a piece of a block: freed with the block
+
+// Plain data, so that reading it needs no guard: the block in use on the thread.
+thread_local SubItemBlock* inUse = nullptr;
+
+}  // namespace
+
+bool SubItemBlocks = true;
+
+SubItemBlock::SubItemBlock(size_t entries, size_t lists)
+    : words_(new uintptr_t[entries + lists]), next_(words_.get()), end_(words_.get() + entries + lists) {}
+
+SubItemBlock::Use::Use(SubItemBlock* block) noexcept : previous_(inUse) { inUse = block; }
+
+SubItemBlock::Use::~Use() { inUse = previous_; }
+
+void* SubItemBlock::CutInUse(size_t n) noexcept {
+  SubItemBlock* block = inUse;
+  if (block == nullptr || n == 0 || block->Left() < n + 1) return nullptr;
+  uintptr_t* piece = block->next_;
+  piece[0] = BlockPiece;
+  block->next_ += n + 1;
+  return piece + 1;
+}
+
+void* SubItemBlock::Allocate(size_t n) {
+  if (void* piece = CutInUse(n)) return piece;
+  if (n >= std::numeric_limits<size_t>::max() / sizeof(uintptr_t) - 1) throw std::bad_alloc();
+  auto* storage = static_cast<uintptr_t*>(::operator new((n + 1) * sizeof(uintptr_t)));
+  storage[0] = OwnStorage;
+  return storage + 1;
+}
+
+void SubItemBlock::Free(void* storage) noexcept {
+  if (storage == nullptr) return;
+  uintptr_t* mark = static_cast<uintptr_t*>(storage) - 1;
+  QUORB_ASSERT(*mark == OwnStorage || *mark == BlockPiece);
+  if (*mark == OwnStorage) ::operator delete(mark);
+}
+
+}  // namespace QuorbNameSpace
