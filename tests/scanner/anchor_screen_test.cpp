@@ -141,6 +141,7 @@ TEST_F(AnchorScreenTest, RemembersAnswersOnlyForTheSameNames) {
   EXPECT_TRUE(RulesMayMatch(*transform, text, 0, text.size()));
   EXPECT_FALSE(RulesMayMatch(*transform, text, 0, 4)) << "the same bytes only";
   transform->RemoveSymbol(old);
+  delete old;
   EXPECT_FALSE(RulesMayMatch(*transform, text, 0, text.size())) << "a name taken out since";
   StringLocation* another = instance.NewTransform();
   another->DefineRule("Old", "N", nullptr);
