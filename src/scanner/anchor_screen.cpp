@@ -3,6 +3,7 @@
 #include "scanner/anchor_screen.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/table.h"
 #include "scanner/byte_set.h"
@@ -20,10 +21,23 @@ namespace {
 // before.
 constexpr size_t kScreenedNames = 16;
 
+// Texts screened lately against one table's names, with their answers: a
+// definition names the same few types over and over, each looked up
+// through the parser transform's rules. Only short texts are kept.
+constexpr size_t kRememberedTexts = 4;
+constexpr size_t kRememberedLength = 24;
+
+// Whether a table files a piece of the text `bytes` held.
+struct ScreenedText {
+  size_t length;  // 0: no text kept here
+  bool files;
+  char bytes[kRememberedLength];
+};
+
 // The names of one table as they stood at one stamp: the bytes they start
 // with (both cases where the table folds) and the names themselves, read
 // in place (a name taken out moves the stamp, so none is gone while the
-// stamp holds). Plain data: the last table screened on this thread.
+// stamp holds). Plain data: the last table screened on a thread.
 struct ScreenedNames {
   const Table* table = nullptr;
   uint64_t stamp = 0;
@@ -32,11 +46,12 @@ struct ScreenedNames {
   bool screened = false;  // false: too many names, or an empty one
   ByteSet firsts;
   const std::string* names[kScreenedNames];
+  // The answers found for these names (made again with them: an answer is
+  // a function of the names and the text's bytes alone).
+  ScreenedText texts[kRememberedTexts] = {};
+  size_t nextText = 0;  // the slot the next answer takes
 };
-thread_local ScreenedNames lastNames;
-
-const ScreenedNames& NamesOf(const Table& table) {
-  ScreenedNames& names = lastNames;
+ScreenedNames& NamesOf(ScreenedNames& names, const Table& table) {
   if (names.table == &table && names.stamp == table.NamesStamp && names.count == table.Symbols.size() &&
       names.caseSensitive == table.CaseSensitive)
     return names;
@@ -61,12 +76,9 @@ const ScreenedNames& NamesOf(const Table& table) {
   return names;
 }
 
-// Whether `table` files a name that occurs in [start, end) of `text` (as
-// the table compares names: folded where it folds), or has too many names
-// to tell.
-bool FilesAPieceOf(const Table& table, const std::string& text, uint64_t start, uint64_t end) {
-  const ScreenedNames& names = NamesOf(table);
-  if (!names.screened) return true;
+// Whether one of a table's screened `names` occurs in [start, end) of
+// `text` (as the table compares names: folded where it folds).
+bool FilesAPieceOf(const ScreenedNames& names, const std::string& text, uint64_t start, uint64_t end) {
   const ByteSet firsts = names.firsts;
   const size_t count = names.count;
   const bool caseSensitive = names.caseSensitive;
@@ -93,6 +105,27 @@ bool FilesAPieceOf(const Table& table, const std::string& text, uint64_t start, 
   return false;
 }
 
+// Whether `table` files a name that occurs in [start, end) of `text`, or
+// has too many names to tell; as remembered for the same bytes screened
+// against the same names.
+bool TableFilesAPieceOf(ScreenedNames& last, const Table& table, const std::string& text, uint64_t start,
+                        uint64_t end) {
+  ScreenedNames& names = NamesOf(last, table);
+  if (!names.screened) return true;
+  const uint64_t length = end - start;
+  if (length == 0 || length > kRememberedLength) return FilesAPieceOf(names, text, start, end);
+  const char* bytes = text.data() + start;
+  for (const ScreenedText& kept : names.texts)
+    if (kept.length == length && std::memcmp(kept.bytes, bytes, length) == 0) return kept.files;
+  const bool files = FilesAPieceOf(names, text, start, end);
+  ScreenedText& slot = names.texts[names.nextText];
+  names.nextText = (names.nextText + 1) % kRememberedTexts;
+  slot.length = length;
+  slot.files = files;
+  std::memcpy(slot.bytes, bytes, length);
+  return files;
+}
+
 // Whether a token list holds only tokens read by a hand-written matcher,
 // none standing for a rule's regular-expression anchor: as last found for
 // a list of that buffer and length with no token part edited since.
@@ -102,11 +135,8 @@ struct PlainList {
   uint64_t edits = 0;
   bool plain = false;
 };
-thread_local PlainList lastList;
-
-bool PlainTokens(const std::vector<QuorbItem*>* tokens) {
+bool PlainTokens(PlainList& list, const std::vector<QuorbItem*>* tokens) {
   if (tokens == nullptr) return true;
-  PlainList& list = lastList;
   // Read before the walk: an edit after it moves the count past this.
   const uint64_t edits = TokenPartEdits.load(std::memory_order_relaxed);
   if (list.data == tokens->data() && list.size == tokens->size() && list.edits == edits) return list.plain;
@@ -118,6 +148,14 @@ bool PlainTokens(const std::vector<QuorbItem*>* tokens) {
   list.edits = edits;
   return list.plain;
 }
+
+// What a thread screened last, in one block: one look-up of the thread's
+// storage per screen.
+struct ScreenMemory {
+  ScreenedNames names;
+  PlainList list;
+};
+thread_local ScreenMemory lastScreen;
 
 }  // namespace
 
@@ -131,11 +169,12 @@ bool RulesMayMatch(const StringLocation& expander, const std::string& text, uint
   // Passes also run inside each code block of the scan.
   for (const StringLocation* pass : expander.Passes)
     if (pass != nullptr) return true;
-  if (!PlainTokens(expander.Tokens)) return true;
+  ScreenMemory& last = lastScreen;
+  if (!PlainTokens(last.list, expander.Tokens)) return true;
   const Table* innermost = expander.SearchTables.empty() ? expander.RuleTable : expander.SearchTables.back();
-  if (innermost != nullptr && FilesAPieceOf(*innermost, text, start, end)) return true;
+  if (innermost != nullptr && TableFilesAPieceOf(last.names, *innermost, text, start, end)) return true;
   return expander.RuleTable != nullptr && expander.RuleTable != innermost &&
-         FilesAPieceOf(*expander.RuleTable, text, start, end);
+         TableFilesAPieceOf(last.names, *expander.RuleTable, text, start, end);
 }
 
 }  // namespace QuorbNameSpace

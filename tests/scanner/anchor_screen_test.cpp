@@ -126,6 +126,33 @@ TEST_F(AnchorScreenTest, TellsTextsWithAnAnchor) {
   ScreenTextsForAnchors = true;
 }
 
+// A text screened again is answered as remembered only while the table's
+// names stand: filing or taking out a name, or a table of its own, screens
+// it anew.
+TEST_F(AnchorScreenTest, RemembersAnswersOnlyForTheSameNames) {
+  StringLocation* transform = instance.NewTransform();
+  transform->DefineRule("New", "N", nullptr);
+  const std::string text = "x Old", other = "x Olx";
+  EXPECT_FALSE(RulesMayMatch(*transform, text, 0, text.size()));
+  EXPECT_FALSE(RulesMayMatch(*transform, text, 0, text.size()));
+  QuorbItem* old = transform->DefineRule("Old", "N", nullptr);
+  EXPECT_TRUE(RulesMayMatch(*transform, text, 0, text.size())) << "a name filed since";
+  EXPECT_FALSE(RulesMayMatch(*transform, other, 0, other.size()));
+  EXPECT_TRUE(RulesMayMatch(*transform, text, 0, text.size()));
+  EXPECT_FALSE(RulesMayMatch(*transform, text, 0, 4)) << "the same bytes only";
+  transform->RemoveSymbol(old);
+  delete old;
+  EXPECT_FALSE(RulesMayMatch(*transform, text, 0, text.size())) << "a name taken out since";
+  StringLocation* another = instance.NewTransform();
+  another->DefineRule("Old", "N", nullptr);
+  EXPECT_TRUE(RulesMayMatch(*another, text, 0, text.size())) << "another table";
+  EXPECT_FALSE(RulesMayMatch(*transform, text, 0, text.size()));
+  // Texts longer than those remembered are screened each time.
+  const std::string longer = std::string(40, 'y') + " Old";
+  EXPECT_TRUE(RulesMayMatch(*another, longer, 0, longer.size()));
+  EXPECT_FALSE(RulesMayMatch(*another, longer, 0, 40));
+}
+
 // Names looked up through the parser transform's rules (as every type name
 // of a definition is) find the same item either way.
 TEST_F(AnchorScreenTest, NameLookupsFindTheSameItems) {
