@@ -1,11 +1,11 @@
 // The first instance's process-wide set-up.
 #include "engine/sentinels.h"
 
-#include <mutex>
 #include <regex>
 
-#include "engine/quorb_item.h"
 #include "engine/definition_keywords.h"
+#include "engine/quorb_item.h"
+#include "engine/retrying_once.h"
 #include "scanner/token_definitions.h"
 #include "scanner/token_matchers.h"
 #include "types/type_registry.h"
@@ -50,8 +50,8 @@ static void MakeSentinels() {
 }
 
 void InitializeProcessTables() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  static RetryingOnce once;
+  once([] {
     SetTokenNames();
     SetBuiltInTypes();
     SetDefinitionConstants();

@@ -8,8 +8,8 @@
 // (at most S*S steps per character) never comes close.
 #define BOOST_REGEX_MAX_STATE_COUNT 10000000
 #include <boost/regex.hpp>
-#include <mutex>
 
+#include "engine/retrying_once.h"
 #include "scanner/host_regex.h"
 #include "scanner/pattern_first_bytes.h"
 #include "scanner/pattern_guard.h"
@@ -26,7 +26,7 @@ struct CompiledHostRegex {
   std::string deferredText;
   boost::regex::flag_type deferredOptions = 0;
   bool deferred = false;
-  mutable std::once_flag made;
+  mutable RetryingOnce made;
 };
 
 namespace {
@@ -155,7 +155,7 @@ std_rc::error_type StandardError(boost_rc::error_type code) {
 // compile); the next attempt then tries again.
 static const boost::regex& EngineForm(const CompiledHostRegex& compiled) {
   if (compiled.deferred)
-    std::call_once(compiled.made, [&compiled] { compiled.pattern.assign(compiled.deferredText, compiled.deferredOptions); });
+    compiled.made([&compiled] { compiled.pattern.assign(compiled.deferredText, compiled.deferredOptions); });
   return compiled.pattern;
 }
 
