@@ -88,7 +88,7 @@ struct CopiedTransformFields : BaseClass, ScanState {
     StringLocation::RunRemainder RunLeft;
   } Matching;
   struct {
-    std::vector<LogOfChangesClass*> ChangeLog;
+    ChangeRecords ChangeLog;
     std::vector<std::string> Steps;
     std::string ListSeparator, ListPrefix, ListPostfix;
   } Record;

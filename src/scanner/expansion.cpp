@@ -76,6 +76,7 @@ namespace QuorbNameSpace {
 ExpansionStepLimit ActiveStepLimit{64, 4u << 20};
 bool InPlaceReplacements = true;
 bool StepPastIdleTokens = true;
+bool KeepOriginalLazily = true;
 
 namespace {
 
@@ -320,11 +321,6 @@ bool RunsCode(const QuorbItem* rule, const QuorbItem* head) {
   return false;
 }
 
-void FreeChangeLog(std::vector<LogOfChangesClass*>& log, size_t keep) {
-  for (size_t i = keep; i < log.size(); ++i) delete log[i];
-  if (log.size() > keep) log.resize(keep);
-}
-
 }  // namespace
 
 // One expansion of a range of a text with one transform's rules. The text
@@ -378,13 +374,17 @@ class RuleExpansion {
   void UpdateRangeStart();
   std::string Document() const;
   void Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule);
+  void KeepOriginal();
   void StopAtLimit();
   void Finish();
 
   StringLocation& expander_;
   const StringLocation::DocumentAround around_;  // the document outside the text, for a local transform
   std::string& target_;
-  std::string original_;      // the text before the rules ran, for MinimumHard
+  // The text before the rules ran, for MinimumHard: work_ itself until the
+  // first rewrite of work_ (KeepOriginal), which most expansions never make.
+  std::string original_;
+  bool originalKept_ = false;
   std::string work_;          // the text being scanned; before done_ it is copied out or spent
   std::string out_;           // the result up to done_
   StringLocation cursor_;     // scans work_ with the expander's tokens, rules and flags
@@ -435,7 +435,6 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
     : expander_(expander),
       around_(std::exchange(expander.Expanding_.DocumentAround_, StringLocation::DocumentAround())),
       target_(text),
-      original_(text),
       work_(std::move(text)),
       cursor_(work_, &expander),
       start_(start),
@@ -445,6 +444,10 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
       outerCounting_(budget_.counting),
       logMark_(expander.Record.ChangeLog.size()),
       stepMark_(expander.Record.Steps.size()) {
+  if (!KeepOriginalLazily) {  // the slow twin: copied before anything runs
+    original_ = work_;
+    originalKept_ = true;
+  }
   // The result ends up holding at least the text not replaced: room for
   // the whole spares growing it step by step.
   if (inPlace_) out_.reserve(work_.size());
@@ -767,6 +770,7 @@ bool RuleExpansion::Rebuild(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
 // `end` on moves by the change of length, and the scan reads on from
 // `start`. Returns `start`.
 uint64_t RuleExpansion::Rebuilt(uint64_t start, uint64_t end, const std::string& text) {
+  KeepOriginal();
   cursor_.Matching.RunLeft = StringLocation::RunRemainder();
   memory_.Forget();
   std::string whole;
@@ -806,6 +810,7 @@ void RuleExpansion::Emit(uint64_t upTo) {
 // before the unchanged text at `end`, in the room the copied-out text left,
 // or in a new buffer with room to spare. Returns where it begins.
 uint64_t RuleExpansion::Place(uint64_t start, uint64_t end, const std::string& text) {
+  KeepOriginal();
   Emit(start);
   // The text is rewritten under what the scanner remembers of it.
   cursor_.Matching.RunLeft = StringLocation::RunRemainder();
@@ -881,12 +886,20 @@ std::string RuleExpansion::ThroughLocalTransform(QuorbItem* rule, QuorbItem* hea
 
 void RuleExpansion::Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule) {
   if (expander_.Record.ChangeLog.size() < MaxChangeRecords)
-    expander_.Record.ChangeLog.push_back(new LogOfChangesClass{location, std::move(oldText), newText, rule});
+    expander_.Record.ChangeLog.Add(location, std::move(oldText), newText, rule);
   if (!expander_.Has(IsRecordingSteps)) return;
   const uint64_t length = out_.size() + work_.size() - done_;
   if (stepBytes_ + length > MaxStepBytes) return;
   stepBytes_ += length;
   expander_.Record.Steps.push_back(Document());
+}
+
+// Copies the text before work_ is first rewritten: until then work_ is the
+// text the rules started from (Emit only copies out of it).
+void RuleExpansion::KeepOriginal() {
+  if (originalKept_) return;
+  original_ = work_;
+  originalKept_ = true;
 }
 
 void RuleExpansion::StopAtLimit() {
@@ -898,10 +911,10 @@ void RuleExpansion::Finish() {
   bool undo = false;
   for (const auto& entry : families_) undo = undo || entry.second.replaces < entry.first->Rule().MinimumHard;
   if (undo) {
-    target_ = std::move(original_);
+    target_ = originalKept_ ? std::move(original_) : std::move(work_);
     resultEnd_ = originalEnd_;
     modified_ = false;
-    FreeChangeLog(expander_.Record.ChangeLog, std::min(logMark_, expander_.Record.ChangeLog.size()));
+    expander_.Record.ChangeLog.Truncate(logMark_);
     if (expander_.Record.Steps.size() > stepMark_) expander_.Record.Steps.resize(stepMark_);
   } else {
     resultEnd_ = out_.size() + (end_ - done_);
@@ -948,7 +961,7 @@ bool RuleExpansion::ExpandRange(StringLocation& expander, std::string& text, uin
   if (expander.Expanding_.ExpansionDepth_ >= MaxExpansionDepth) return false;
   const BudgetScope budget(text.size());
   // The change log holds the records of the current expansion only.
-  if (expander.Expanding_.ExpansionDepth_ == 0) FreeChangeLog(expander.Record.ChangeLog, 0);
+  if (expander.Expanding_.ExpansionDepth_ == 0) expander.Record.ChangeLog.clear();
   const ScopedCount<int32_t> depth(expander.Expanding_.ExpansionDepth_);
   bool modified = RunPasses(expander, text, start, end);
   if (start < end && HasRules(expander)) {
@@ -1029,7 +1042,7 @@ void StringLocation::ModifyText(QuorbItem* rule, std::vector<LocationAndLengthSt
   else if (RangeEnd > start) RangeEnd = start + result.size();
   Attached.TextLength = Attached.OwnText.size();
   Pos = head->Has(IsRewindOnChange) ? start : start + result.size();
-  if (Record.ChangeLog.size() < MaxChangeRecords) Record.ChangeLog.push_back(new LogOfChangesClass{start, std::move(oldText), result, rule});
+  if (Record.ChangeLog.size() < MaxChangeRecords) Record.ChangeLog.Add(start, std::move(oldText), result, rule);
   if (Has(IsRecordingSteps)) Record.Steps.push_back(Attached.OwnText);
   SetBit(IsModified, true);
   captures.clear();

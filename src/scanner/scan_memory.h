@@ -48,6 +48,11 @@ extern bool InPlaceReplacements;
 // token step, without coming back for each (false: the slow twin takes them
 // one at a time; tests compare both ways).
 extern bool StepPastIdleTokens;
+// Whether an expansion copies the text it started from (which a MinimumHard
+// rule's undo restores) only when it first rewrites the text it scans
+// (false: the slow twin copies it before the rules run; tests compare both
+// ways).
+extern bool KeepOriginalLazily;
 
 struct ScanMemory {
   // A code block measured from its opener: the position after its closer

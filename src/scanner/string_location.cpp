@@ -162,8 +162,7 @@ void StringLocation::ResetStringLocation(TransformResetEnum kind) {
     }
     Attached.InputRefTarget = nullptr;
   }
-  for (LogOfChangesClass* record : Record.ChangeLog) delete record;
-  Record.ChangeLog.clear();
+  Record.ChangeLog.Release();
 }
 
 void StringLocation::SetTransformInput(const std::string& text) {

@@ -30,6 +30,7 @@
 #include "scanner/token_dispatch.h"
 #include "scanner/token_kinds.h"
 #include "scanner/token_matchers.h"
+#include "scanner/change_records.h"
 #include "scanner/transform_records.h"
 
 namespace QuorbNameSpace {
@@ -218,7 +219,7 @@ class StringLocation : public BaseClass, public ScanState {
   // What an expansion records for the host (expansion.cpp writes it, the
   // transform exports read and format it).
   struct Recording {
-    std::vector<LogOfChangesClass*> ChangeLog;  // records of the current expansion; owned
+    ChangeRecords ChangeLog;                     // records of the current expansion
     std::vector<std::string> Steps;             // steps recorded while IsRecordingSteps is set
     std::string ListSeparator;                  // list format of recorded steps
     std::string ListPrefix;

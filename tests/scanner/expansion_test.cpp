@@ -15,6 +15,7 @@
 #include "engine/sentinels.h"
 #include "engine/table.h"
 #include "scanner/anchor_filter.h"
+#include "scanner/change_records.h"
 #include "scanner/scan_memory.h"
 #include "scanner/string_location.h"
 #include "scanner/text_at.h"
@@ -623,6 +624,60 @@ TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
       ASSERT_EQ(fast.text, slow.text) << where;
       ASSERT_EQ(fast.error, slow.error) << where;
       ASSERT_EQ(fast.changes, slow.changes) << where;
+    }
+  }
+}
+
+// Change records kept from one expansion for the next, and the text an
+// expansion started from copied only when it first rewrites it, against
+// their slow twins (room freed at once; the copy made up front): one
+// transform per twin expands text after text, some replacements scanned
+// again, some rules with a hard minimum that undoes the run, and both give
+// the same text, flag and change records after every expansion.
+TEST_F(ExpansionTest, KeptChangeRecordsAndTheLateOriginalMatchTheirSlowTwins) {
+  const std::vector<std::pair<const char*, const char*>> rules = {
+      {"a", "b"}, {"b", "c c"}, {"x {p} ;", "[{p}]"}, {"( {q} )", "{q}"}, {"c c", "d"}, {"y", "yyyyyyyyyyyyyyyyyyyy"}};
+  const std::vector<std::string> pieces = {"a", "b", "c", "x", "y", ";", "(", ")", " ", "'a'", "\n"};
+  struct Outcome {
+    std::string text;
+    bool modified;
+    std::vector<std::string> changes;
+  };
+  std::mt19937 random(4417u);
+  for (int round = 0; round < 300; ++round) {
+    const RuleTexts chosen = PickRules(rules, random, 4);
+    std::vector<bool> rewind;
+    std::vector<uint64_t> hard;  // 0: no hard minimum
+    for (size_t k = 0; k < chosen.size(); ++k) {
+      rewind.push_back(random() % 3 == 0);
+      hard.push_back(random() % 4 == 0 ? 1 + random() % 3 : 0);
+    }
+    StringLocation* twins[2];
+    for (StringLocation*& twin : twins) {
+      twin = instance.NewTransform();
+      for (size_t k = 0; k < chosen.size(); ++k) {
+        twin->HostRules.RulesDefault.SetBit(IsRewindOnChange, rewind[k]);
+        QuorbItem* rule = twin->DefineRule(chosen[k].first, chosen[k].second, nullptr);
+        if (rule != nullptr && hard[k] != 0) rule->EditRule().MinimumHard = hard[k];
+      }
+    }
+    for (int text = 0; text < 6; ++text) {
+      const std::string input = JoinPieces(pieces, random, text % 2 == 0 ? 60 : 8);
+      Outcome outcomes[2];
+      for (int fast = 0; fast < 2; ++fast) {
+        ReuseChangeRecords = KeepOriginalLazily = fast == 1;
+        StringLocation* twin = twins[fast];
+        Outcome& outcome = outcomes[fast];
+        outcome.text = twin->Expand(input);
+        outcome.modified = twin->WasModified();
+        for (const LogOfChangesClass* change : twin->Record.ChangeLog)
+          outcome.changes.push_back(std::to_string(change->Location) + ":" + change->OldText + ">" + change->NewText);
+      }
+      ReuseChangeRecords = KeepOriginalLazily = true;
+      const std::string where = "text \"" + input + "\" round " + std::to_string(round);
+      ASSERT_EQ(outcomes[1].text, outcomes[0].text) << where;
+      ASSERT_EQ(outcomes[1].modified, outcomes[0].modified) << where;
+      ASSERT_EQ(outcomes[1].changes, outcomes[0].changes) << where;
     }
   }
 }

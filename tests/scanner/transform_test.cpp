@@ -37,7 +37,7 @@ TEST_F(ScannerTest, ResetKindsFreeWhatTheySay) {
     }
     transform->RuleTable->Add("r", rule, false);
     transform->Passes.push_back(new StringLocation(&instance));
-    transform->Record.ChangeLog.push_back(new LogOfChangesClass{0, std::string(50, 'o'), std::string(50, 'n'), nullptr});
+    transform->Record.ChangeLog.push_back(LogOfChangesClass{0, std::string(50, 'o'), std::string(50, 'n'), nullptr});
   };
   fill();
   transform->ResetStringLocation(ResetNeither);

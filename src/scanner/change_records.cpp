@@ -1,0 +1,42 @@
+// Change records in blocks (change_records.h).
+#include "scanner/change_records.h"
+
+#include <utility>
+
+namespace QuorbNameSpace {
+
+bool ReuseChangeRecords = true;
+
+void ChangeRecords::Add(uint64_t location, std::string&& oldText, const std::string& newText, QuorbItem* rule) {
+  if (size_ == blocks_.size() * BlockRecords) {
+    // Room for the block's pointer first: a failure then leaves no block unheld.
+    blocks_.reserve(blocks_.size() + 1);
+    blocks_.emplace_back(new LogOfChangesClass[BlockRecords]);
+  }
+  LogOfChangesClass& record = *(*this)[size_];
+  // Assigned, not made: a record dropped earlier keeps its strings' room.
+  record.NewText = newText;
+  record.OldText = std::move(oldText);
+  record.Location = location;
+  record.Rule = rule;
+  ++size_;
+}
+
+void ChangeRecords::Truncate(size_t keep) {
+  if (keep >= size_) return;
+  size_ = keep;
+  if (ReuseChangeRecords) return;
+  // The slow twin: the dropped records go back to the allocator.
+  blocks_.resize((size_ + BlockRecords - 1) / BlockRecords);
+  if (size_ % BlockRecords == 0) return;
+  LogOfChangesClass* last = blocks_.back().get();
+  for (size_t i = size_ % BlockRecords; i < BlockRecords; ++i) last[i] = LogOfChangesClass();
+}
+
+void ChangeRecords::Release() {
+  size_ = 0;
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+}
+
+}  // namespace QuorbNameSpace

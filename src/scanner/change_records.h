@@ -1,0 +1,77 @@
+// The change records of a transform's current expansion (one per
+// replacement, LogOfChangesClass in transform_records.h), kept in blocks of
+// records: an expansion that makes many replacements allocates one block
+// per many records instead of one record at a time, and the records (their
+// strings' room included) of an expansion that ended serve the next one.
+//
+// Ownership: the container owns every record; the pointers it hands out
+// stay valid until the records are dropped (Truncate, clear, Release) or the
+// container is destroyed. Adding may throw std::bad_alloc, leaving the
+// records already held as they were.
+#ifndef QUORB_SCANNER_CHANGE_RECORDS_H
+#define QUORB_SCANNER_CHANGE_RECORDS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scanner/transform_records.h"
+
+namespace QuorbNameSpace {
+
+// Whether dropped records keep their room for the next ones (false: the
+// slow twin gives the room of dropped records back to the allocator and
+// allocates new room for the next ones; tests compare both ways).
+extern bool ReuseChangeRecords;
+
+class ChangeRecords {
+ public:
+  ChangeRecords() = default;
+  ChangeRecords(const ChangeRecords&) = delete;
+  ChangeRecords& operator=(const ChangeRecords&) = delete;
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  LogOfChangesClass* operator[](size_t index) const {
+    return &blocks_[index / BlockRecords][index % BlockRecords];
+  }
+
+  // Iterates the records in order, as pointers.
+  class Iterator {
+   public:
+    Iterator(const ChangeRecords* records, size_t index) : records_(records), index_(index) {}
+    LogOfChangesClass* operator*() const { return (*records_)[index_]; }
+    Iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return index_ != other.index_; }
+
+   private:
+    const ChangeRecords* records_;
+    size_t index_;
+  };
+  Iterator begin() const { return Iterator(this, 0); }
+  Iterator end() const { return Iterator(this, size_); }
+
+  // Appends a record of one replacement.
+  void Add(uint64_t location, std::string&& oldText, const std::string& newText, QuorbItem* rule);
+  // Appends a copy of `record`.
+  void push_back(const LogOfChangesClass& record) { Add(record.Location, std::string(record.OldText), record.NewText, record.Rule); }
+  // Drops the records from `keep` on.
+  void Truncate(size_t keep);
+  void clear() { Truncate(0); }
+  // Drops every record and frees all room.
+  void Release();
+
+ private:
+  static constexpr size_t BlockRecords = 32;  // 2.5 KB a block on 64 bits: little room held after a short expansion
+  std::vector<std::unique_ptr<LogOfChangesClass[]>> blocks_;
+  size_t size_ = 0;
+};
+
+}  // namespace QuorbNameSpace
+
+#endif  // QUORB_SCANNER_CHANGE_RECORDS_H

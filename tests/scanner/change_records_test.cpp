@@ -1,0 +1,56 @@
+// Change records in blocks: records dropped and added again across block
+// boundaries read back as added, with room kept or freed.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scanner/change_records.h"
+
+namespace QuorbNameSpace {
+namespace {
+
+std::string Old(size_t i) { return "old " + std::to_string(i) + std::string(i % 40, 'o'); }
+std::string New(size_t i) { return "new " + std::to_string(i) + std::string(i % 23, 'n'); }
+
+void Expect(const ChangeRecords& records, size_t size, size_t changedFrom, size_t offset) {
+  ASSERT_EQ(records.size(), size);
+  size_t i = 0;
+  for (const LogOfChangesClass* record : records) {
+    const size_t n = i < changedFrom ? i : i + offset;
+    EXPECT_EQ(record->Location, n) << i;
+    EXPECT_EQ(record->OldText, Old(n)) << i;
+    EXPECT_EQ(record->NewText, New(n)) << i;
+    EXPECT_EQ(record->Rule, nullptr) << i;
+    ++i;
+  }
+  EXPECT_EQ(i, size);
+}
+
+TEST(ChangeRecordsTest, DroppedRecordsMakeRoomForNewOnesEitherWay) {
+  for (bool reuse : {true, false}) {
+    ReuseChangeRecords = reuse;
+    ChangeRecords records;
+    EXPECT_TRUE(records.empty());
+    for (size_t i = 0; i < 100; ++i) records.Add(i, Old(i), New(i), nullptr);
+    Expect(records, 100, 100, 0);
+    records.Truncate(40);
+    records.Truncate(70);  // no longer than it is: nothing changes
+    Expect(records, 40, 40, 0);
+    for (size_t i = 1040; i < 1090; ++i) records.Add(i, Old(i), New(i), nullptr);
+    Expect(records, 90, 40, 1000);
+    records.clear();
+    EXPECT_TRUE(records.empty());
+    records.push_back(LogOfChangesClass{5, Old(5), New(5), nullptr});
+    records.Add(1, Old(1), New(1), nullptr);
+    EXPECT_EQ(records[0]->OldText, Old(5));
+    EXPECT_EQ(records[1]->NewText, New(1));
+    records.Release();
+    EXPECT_TRUE(records.empty());
+    for (size_t i = 0; i < 3; ++i) records.Add(i, Old(i), New(i), nullptr);
+    Expect(records, 3, 3, 0);
+  }
+  ReuseChangeRecords = true;
+}
+
+}  // namespace
+}  // namespace QuorbNameSpace
