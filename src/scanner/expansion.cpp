@@ -143,6 +143,10 @@ struct BlockExtent {
   uint64_t length = 0;
   uint64_t innerStart = 0;
   uint64_t innerLength = 0;
+  // Whether a stop scan may take it (scan_memory.h): measured with no token
+  // set aside, as a stop scan measures; and the quote blindness then.
+  bool forStopScans = false;
+  bool quoteBlind = false;
 };
 
 struct FamilyCounts {
@@ -361,6 +365,7 @@ class RuleExpansion {
   void Enter(std::vector<BlockFrame>& frames, const TokenAt& at, bool runPasses);
   BlockExtent MeasureBlock(uint64_t openerStart);
   void FileBlock(uint64_t start, const BlockExtent& extent);
+  static uint64_t MeasuredBlockEnd(const void* run, uint64_t start, bool quoteBlind);
   void OnMatch(QuorbItem* rule, const TokenAt& at);
   RuleCounts& CountsOf(QuorbItem* rule);
   FamilyCounts& FamilyOf(const QuorbItem* head);
@@ -454,6 +459,7 @@ RuleExpansion::RuleExpansion(StringLocation& expander, std::string& text, uint64
   cursor_.SetBit(IsExpanding, true);
   cursor_.SetBit(IsModified, false);
   cursor_.Expanding_.Memory_ = &memory_;
+  memory_.measuredBlocks = {&RuleExpansion::MeasuredBlockEnd, this};
   cursor_.RangeStart = cursor_.Pos = start;
   cursor_.RangeEnd = end;
   // The steps left are counted here until this run ends.
@@ -605,7 +611,8 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
       open.push_back({token, cursor_.ScanStart, cursor_.Pos});
     } else if (token->Token().TokenKind == TokenCodeBlockMatch && token->Token().Partner == open.back().opener) {
       const OpenBlock& closed = open.back();
-      FileBlock(closed.start, {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart});
+      FileBlock(closed.start, {cursor_.Pos - closed.start, closed.innerStart, cursor_.ScanStart - closed.innerStart,
+                               setAside == nullptr, cursor_.Has(IsQuoteBlind)});
       open.pop_back();
     }
   }
@@ -617,6 +624,19 @@ BlockExtent RuleExpansion::MeasureBlock(uint64_t openerStart) {
   cursor_.Matching.LastMatch = keepMatch;
   auto measured = blocks_.find(openerStart);
   return measured != blocks_.end() ? measured->second : BlockExtent();
+}
+
+// Where the closed block at `start` that MeasureBlock filed ends, for a stop
+// scan measuring the block with quote blindness `quoteBlind`; NoPosition
+// where none was filed that way. Filed positions at or after the text last
+// rewritten are those of work_ as it is (Place drops the others).
+uint64_t RuleExpansion::MeasuredBlockEnd(const void* run, uint64_t start, bool quoteBlind) {
+  const std::map<uint64_t, BlockExtent>& blocks = static_cast<const RuleExpansion*>(run)->blocks_;
+  const auto known = blocks.find(start);
+  if (known == blocks.end()) return NoPosition;
+  const BlockExtent& block = known->second;
+  if (block.length == 0 || !block.forStopScans || block.quoteBlind != quoteBlind) return NoPosition;
+  return start + block.length;
 }
 
 void RuleExpansion::FileBlock(uint64_t start, const BlockExtent& extent) {

@@ -9,6 +9,7 @@ namespace QuorbNameSpace {
 
 bool RememberScanWork = true;
 uint64_t StopScanStepsWorthRemembering = 8;
+bool ShareMeasuredBlocks = true;
 
 void ScanMemory::Remember(StopScans& scans, const Trail& trail, bool found, const StopScans::End& end) {
   StopScans::From from = trail.hit ? trail.hitFrom : StopScans::From();

@@ -53,6 +53,10 @@ extern bool StepPastIdleTokens;
 // (false: the slow twin copies it before the rules run; tests compare both
 // ways).
 extern bool KeepOriginalLazily;
+// Whether a stop scan that meets a code block takes its extent from the
+// blocks the expansion measured when it entered an enclosing block
+// (false: the slow twin measures it again; tests compare both ways).
+extern bool ShareMeasuredBlocks;
 
 struct ScanMemory {
   // A code block measured from its opener: the position after its closer
@@ -66,6 +70,19 @@ struct ScanMemory {
   };
   bool remember = RememberScanWork;             // blocks and stop scans are looked up
   std::unordered_map<uint64_t, Block> blocks;  // by opener position
+
+  // Blocks the owner measured itself, asked where `blocks` has none: the
+  // position after the closer of the closed block at `start`, measured as
+  // the cursor measures one with quote blindness `quoteBlind`; ~0 where the
+  // owner has none. No owner: none.
+  struct MeasuredBlocks {
+    uint64_t (*end)(const void* owner, uint64_t start, bool quoteBlind) = nullptr;
+    const void* owner = nullptr;
+  } measuredBlocks;
+  uint64_t MeasuredBlockEnd(uint64_t start, bool quoteBlind) const {
+    if (!ShareMeasuredBlocks || measuredBlocks.end == nullptr) return ~0ULL;
+    return measuredBlocks.end(measuredBlocks.owner, start, quoteBlind);
+  }
 
   // How scans up to one stop part under one range end went. A scan for the
   // same part and range end that reaches a position an earlier one took a

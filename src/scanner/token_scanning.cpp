@@ -412,7 +412,12 @@ bool StringLocation::ResumeKnownStop(const ScanMemory::StopScans& known, ScanMem
 bool StringLocation::SkipKnownBlock(uint64_t start) {
   if (Expanding_.Memory_ == nullptr || !Expanding_.Memory_->remember) return false;
   auto known = Expanding_.Memory_->blocks.find(start);
-  if (known == Expanding_.Memory_->blocks.end()) return false;
+  if (known == Expanding_.Memory_->blocks.end()) {
+    const uint64_t after = Expanding_.Memory_->MeasuredBlockEnd(start, Has(IsQuoteBlind));
+    if (after == NoPosition || after > RangeEnd) return false;
+    Pos = after;
+    return true;
+  }
   const ScanMemory::Block& block = known->second;
   if (block.quoteBlind != Has(IsQuoteBlind)) return false;
   if (block.closed ? block.after > RangeEnd : block.rangeEnd != RangeEnd) return false;

@@ -586,7 +586,7 @@ TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
                                            "c", "STOP", "stop", "+", "++", "\n", "'old'", "p5", "0", "==", "=",
                                            "===", "px", "PX", "pxx"};
   bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups, &LeanTokenSteps,
-                            &StepPastIdleTokens};
+                            &StepPastIdleTokens, &ShareMeasuredBlocks};
   struct Outcome {
     std::string text;
     int32_t error;
@@ -680,6 +680,36 @@ TEST_F(ExpansionTest, KeptChangeRecordsAndTheLateOriginalMatchTheirSlowTwins) {
       ASSERT_EQ(outcomes[1].changes, outcomes[0].changes) << where;
     }
   }
+}
+
+// A stop scan inside a block the expansion entered takes the extent of a
+// block nested in it from the expansion's own measurement, against its slow
+// twin that measures the nested block again: with the quote blindness of
+// the rule and of the transform alike or not (quoted text hides a bracket
+// from one and not the other), a stop word inside the nested block, and the
+// nested block's closer missing or past the range.
+TEST_F(ExpansionTest, StopScansTakeMeasuredBlocksAsTheirSlowTwinMeasuresThem) {
+  const std::vector<std::string> texts = {
+      "(c (stop x) stop)",   "(c ('(' stop) stop) stop)", "(c (')' stop) stop) stop)", "[c (x (stop) y) z stop]",
+      "(c (stop x stop)",    "{c (a) (b (stop)) stop}",   "(c ((stop)) stop) (c (x) stop)", "c (stop) stop"};
+  for (const std::string& text : texts) {
+    for (int blind = 0; blind < 4; ++blind) {
+      std::string results[2];
+      for (int shared = 0; shared < 2; ++shared) {
+        ShareMeasuredBlocks = shared == 1;
+        transform = instance.NewTransform();
+        transform->SetBit(IsQuoteBlind, (blind & 1) != 0);
+        transform->HostRules.RulesDefault.SetBit(IsQuoteBlind, (blind & 2) != 0);
+        Rule("c {x} stop", "C<{x}>");
+        results[shared] = Expand(text);
+      }
+      ShareMeasuredBlocks = true;
+      ASSERT_EQ(results[1], results[0]) << text << " quote blindness " << blind;
+    }
+  }
+  transform = instance.NewTransform();
+  Rule("c {x} stop", "C<{x}>");
+  EXPECT_EQ(Expand("(c (stop x) stop)"), "(C<(stop x)>)") << "the nested block is one unit";
 }
 
 // A replacement longer than the text before it, inside a block and scanned
