@@ -176,7 +176,7 @@ QuorbItem* StringLocation::MatchParts(QuorbItem* rule, std::vector<LocationAndLe
 bool StringLocation::ScanUpToStop(QuorbItem* part) {
   SetBit(IsStopFound, false);
   if (Expanding_.Memory_ == nullptr || !Expanding_.Memory_->remember) {
-    NextToken(part, 1);
+    if (!LeanStopScan(part)) NextToken(part, 1);
     return Has(IsStopFound);
   }
   // Nothing is filed for this part and range end before a scan long
@@ -193,7 +193,7 @@ bool StringLocation::ScanUpToStop(QuorbItem* part) {
   QUORB_ASSERT(Expanding_.Memory_->trail == nullptr && Expanding_.Memory_->known == nullptr);
   Expanding_.Memory_->trail = &trail;
   Expanding_.Memory_->known = &known;
-  NextToken(part, 1);
+  if (!LeanStopScan(part)) NextToken(part, 1);
   QUORB_ASSERT(Expanding_.Memory_->trail == nullptr && Expanding_.Memory_->known == nullptr);
   const bool found = Has(IsStopFound);
   // A scan of a few steps costs less to take again than to file: only

@@ -393,6 +393,10 @@ class StringLocation : public BaseClass, public ScanState {
   // or the range end: the state is that of the last step.
   using PassOver = bool (*)(void* context, const QuorbItem* token);
   bool LeanStep(uint64_t& lastIndex, PassOver passOver = nullptr, void* context = nullptr);
+  // NextToken(wanted, 1) for a rule's stop part with a text of its own,
+  // taken by a lean loop (token_step.cpp); false, with nothing changed,
+  // where only the general loop can take it.
+  bool LeanStopScan(QuorbItem* wanted);
   // NextToken's general loop, `wanted` not null.
   uint64_t ScanTokens(QuorbItem* wanted, uint64_t startOffset);
   QuorbItem* MatchParts(QuorbItem* rule, std::vector<LocationAndLengthStruct>& captures, bool& beganWithRegex);

@@ -7,6 +7,10 @@
 // wanted item listed first) is left out. Everything the step leaves in the
 // cursor is what the general loop leaves.
 //
+// The lean stop scan is the same for the scans up to a rule's stop word
+// (NextToken(stop, 1)) that need nothing the general loop does beyond the
+// steps, their trail and the code blocks they pass over.
+//
 // Also the pieces of the general loop that the lean step shares with it.
 #ifndef QUORB_SCANNER_TOKEN_STEP_H
 #define QUORB_SCANNER_TOKEN_STEP_H
@@ -24,6 +28,9 @@ struct ScanMemory;
 // Whether plain token steps take the lean step (false: the slow twin, the
 // general loop; tests compare both ways).
 extern bool LeanTokenSteps;
+// Whether scans up to a rule's stop word take the lean stop scan (false:
+// the slow twin, the general loop; tests compare both ways).
+extern bool LeanStopScans;
 
 // The item standing for a byte no token pattern takes: the scan takes it as
 // a one-character generic token instead of standing still.

@@ -448,7 +448,8 @@ TEST_F(ExpansionTest, HostileTextsStayInsideTheStepLimit) {
 }
 
 // Remembered work changes no result: random rules and texts expand alike
-// without it, with every stop scan remembered and with only the longer ones.
+// without it, with every stop scan remembered and with only the longer ones,
+// the stop scans taken by the lean stop scan or by the general loop.
 TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
   const std::vector<std::pair<const char*, const char*>> rules = {
       {"a {x} b", "<{x}>"},      {"a {x} b c", "1"},      {"( {x} ) z", "P{x}"},     {"f({p}, {q})", "g({q},{p})"},
@@ -469,12 +470,14 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
     const bool rewind = random() % 4 == 0;
     std::string text;
     for (int k = static_cast<int>(random() % 40); k > 0; --k) text += pieces[random() % pieces.size()];
-    // Not remembered; every stop scan remembered; only the longer ones.
-    std::string results[3];
-    int32_t errors[3];
-    for (int remember = 0; remember < 3; ++remember) {
+    // Not remembered; every stop scan remembered; only the longer ones;
+    // every one remembered, the stop scans on the general loop.
+    std::string results[4];
+    int32_t errors[4];
+    for (int remember = 0; remember < 4; ++remember) {
       RememberScanWork = remember != 0;
-      StopScanStepsWorthRemembering = remember == 1 ? 0 : 3;
+      StopScanStepsWorthRemembering = remember == 1 || remember == 3 ? 0 : 3;
+      LeanStopScans = remember != 3;
       transform = instance.NewTransform();
       transform->HostRules.RulesDefault.SetBit(IsRewindOnChange, rewind);
       for (size_t k = 0; k < chosen.size(); ++k) {
@@ -485,9 +488,9 @@ TEST_F(ExpansionTest, RememberedWorkChangesNoResult) {
       results[remember] = Expand(text);
       errors[remember] = instance.Error.Number;
     }
-    RememberScanWork = true;
+    RememberScanWork = LeanStopScans = true;
     StopScanStepsWorthRemembering = kStopScanSteps;
-    for (int remember = 1; remember < 3; ++remember) {
+    for (int remember = 1; remember < 4; ++remember) {
       ASSERT_EQ(results[remember], results[0]) << "text \"" << text << "\" round " << round << " mode " << remember;
       ASSERT_EQ(errors[remember], errors[0]) << "text \"" << text << "\" round " << round << " mode " << remember;
     }
@@ -586,7 +589,7 @@ TEST_F(ExpansionTest, FastPathsMatchTheirSlowTwins) {
                                            "c", "STOP", "stop", "+", "++", "\n", "'old'", "p5", "0", "==", "=",
                                            "===", "px", "PX", "pxx"};
   bool* const switches[] = {&CompareTextInPlace, &HandWrittenRulePatterns, &FilterAnchorLookups, &LeanTokenSteps,
-                            &StepPastIdleTokens, &ShareMeasuredBlocks};
+                            &StepPastIdleTokens, &ShareMeasuredBlocks, &LeanStopScans};
   struct Outcome {
     std::string text;
     int32_t error;
