@@ -54,6 +54,27 @@ QUORB_ALWAYS_INLINE QuorbItem* FirstMatch(const StringLocation& cursor, const st
   return nullptr;
 }
 
+// The token a step takes at the cursor's position: the first match, or a
+// byte no pattern takes; the cursor left holding it as the general loop
+// leaves it (its current token, last match and long run).
+QUORB_ALWAYS_INLINE QuorbItem* TakeTokenAt(StringLocation& cursor, const std::vector<QuorbItem*>& tokens,
+                                           const TokenDispatch& dispatch, uint64_t end, bool quotesOff, bool inRun,
+                                           bool step, const QuorbItem* wanted, TokenMatch& match, uint64_t& index) {
+  QuorbItem* item = FirstMatch(cursor, tokens, dispatch, end, quotesOff, inRun, step, wanted, match, index);
+  const uint64_t pos = cursor.Pos;
+  if (item == nullptr) {
+    item = UnmatchedByte();
+    match.length = match.subLength = 1;
+    match.subStart = pos;
+  } else if (match.length > 1 && item->Token().SubMatch == 0 && MatchesRunsOfOneClass(item->Token().FastMatch)) {
+    const std::string* text = cursor.Attached.TextPtr;
+    cursor.Matching.RunLeft = {item, item->Token().EditStamp, text, text->size(), pos, pos + match.length};
+  }
+  cursor.CurrentToken = item;
+  cursor.Matching.LastMatch = match;
+  return item;
+}
+
 }  // namespace
 
 // The step of the general loop with wanted = DefaultToken and start offset
@@ -86,16 +107,7 @@ bool StringLocation::LeanStep(uint64_t& lastIndex, PassOver passOver, void* cont
       // Only a step that starts inside the last run can end where it ended.
       const bool inRun = Pos >= Matching.RunLeft.start && Pos < Matching.RunLeft.end;
       TokenMatch match;
-      QuorbItem* item = FirstMatch(*this, tokens, dispatch, end, quotesOff, inRun, true, DefaultToken, match, lastIndex);
-      if (item == nullptr) {
-        item = UnmatchedByte();
-        match.length = match.subLength = 1;
-        match.subStart = Pos;
-      } else if (match.length > 1 && item->Token().SubMatch == 0 && MatchesRunsOfOneClass(item->Token().FastMatch)) {
-        Matching.RunLeft = {item, item->Token().EditStamp, &text, text.size(), Pos, Pos + match.length};
-      }
-      CurrentToken = item;
-      Matching.LastMatch = match;
+      QuorbItem* item = TakeTokenAt(*this, tokens, dispatch, end, quotesOff, inRun, true, DefaultToken, match, lastIndex);
       if (item->Token().TokenKind == TokenWhitespace && !blanksCount) {
         TokenStart = BlankStart = Pos;
         Pos += match.length;
@@ -164,16 +176,7 @@ bool StringLocation::LeanStopScan(QuorbItem* wanted) {
     PrevToken = CurrentToken;
     TokenMatch match;
     uint64_t index = NoPosition;
-    QuorbItem* item = FirstMatch(*this, tokens, dispatch, end, quotesOff, true, false, wanted, match, index);
-    if (item == nullptr) {
-      item = UnmatchedByte();
-      match.length = match.subLength = 1;
-      match.subStart = Pos;
-    } else if (match.length > 1 && item->Token().SubMatch == 0 && MatchesRunsOfOneClass(item->Token().FastMatch)) {
-      Matching.RunLeft = {item, item->Token().EditStamp, &text, text.size(), Pos, Pos + match.length};
-    }
-    CurrentToken = item;
-    Matching.LastMatch = match;
+    QuorbItem* item = TakeTokenAt(*this, tokens, dispatch, end, quotesOff, true, false, wanted, match, index);
     const TokenEnum kind = item->Token().TokenKind;
     if (kind == TokenWhitespace && !blanksCount) {
       if (trail != nullptr) trail->steps.back().blank = true;
