@@ -1,13 +1,12 @@
 // Change records in blocks (change_records.h).
 #include "scanner/change_records.h"
 
-#include <utility>
-
 namespace QuorbNameSpace {
 
 bool ReuseChangeRecords = true;
 
-void ChangeRecords::Add(uint64_t location, std::string&& oldText, const std::string& newText, QuorbItem* rule) {
+void ChangeRecords::Add(uint64_t location, const std::string& text, uint64_t at, uint64_t length,
+                        const std::string& newText, QuorbItem* rule) {
   if (size_ == blocks_.size() * BlockRecords) {
     // Room for the block's pointer first: a failure then leaves no block unheld.
     blocks_.reserve(blocks_.size() + 1);
@@ -16,7 +15,7 @@ void ChangeRecords::Add(uint64_t location, std::string&& oldText, const std::str
   LogOfChangesClass& record = *(*this)[size_];
   // Assigned, not made: a record dropped earlier keeps its strings' room.
   record.NewText = newText;
-  record.OldText = std::move(oldText);
+  record.OldText.assign(text, at, length);
   record.Location = location;
   record.Rule = rule;
   ++size_;

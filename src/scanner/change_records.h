@@ -56,10 +56,14 @@ class ChangeRecords {
   Iterator begin() const { return Iterator(this, 0); }
   Iterator end() const { return Iterator(this, size_); }
 
-  // Appends a record of one replacement.
-  void Add(uint64_t location, std::string&& oldText, const std::string& newText, QuorbItem* rule);
+  // Appends a record of one replacement: of text.substr(at, length) (`at`
+  // no further than the end of `text`) by `newText`.
+  void Add(uint64_t location, const std::string& text, uint64_t at, uint64_t length, const std::string& newText,
+           QuorbItem* rule);
   // Appends a copy of `record`.
-  void push_back(const LogOfChangesClass& record) { Add(record.Location, std::string(record.OldText), record.NewText, record.Rule); }
+  void push_back(const LogOfChangesClass& record) {
+    Add(record.Location, record.OldText, 0, record.OldText.size(), record.NewText, record.Rule);
+  }
   // Drops the records from `keep` on.
   void Truncate(size_t keep);
   void clear() { Truncate(0); }

@@ -378,7 +378,8 @@ class RuleExpansion {
   uint64_t Rebuilt(uint64_t start, uint64_t end, const std::string& text);
   void UpdateRangeStart();
   std::string Document() const;
-  void Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule);
+  void RecordChange(uint64_t location, uint64_t start, uint64_t length, const std::string& newText, QuorbItem* rule);
+  void RecordStep();
   void KeepOriginal();
   void StopAtLimit();
   void Finish();
@@ -746,8 +747,10 @@ bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
     return false;
   }
   const uint64_t location = out_.size();
-  std::string oldText = work_.substr(start, length);
-  if (head->Has(IsRewindOnChange) && result != oldText) {
+  // Taken before the text it replaces is rewritten.
+  const bool rescan = head->Has(IsRewindOnChange) && work_.compare(start, length, result) != 0;
+  RecordChange(location, start, length, result, rule);
+  if (rescan) {
     cursor_.Pos = Place(start, end, result);
   } else {
     out_ += result;
@@ -756,7 +759,7 @@ bool RuleExpansion::Replace(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
     cursor_.Pos = std::max(end, at.end);
   }
   modified_ = true;
-  Record(location, std::move(oldText), result, rule);
+  RecordStep();
   captures_.clear();
   return true;
 }
@@ -771,8 +774,9 @@ bool RuleExpansion::Rebuild(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
     StopAtLimit();
     return false;
   }
-  std::string oldText = work_.substr(start, length);
-  if (head->Has(IsRewindOnChange) && result != oldText) {
+  const bool rescan = head->Has(IsRewindOnChange) && work_.compare(start, length, result) != 0;
+  RecordChange(start, start, length, result, rule);
+  if (rescan) {
     cursor_.Pos = Rebuilt(start, end, result);
   } else {
     Rebuilt(start, end, result);
@@ -781,7 +785,7 @@ bool RuleExpansion::Rebuild(QuorbItem* rule, QuorbItem* head, uint64_t start, ui
     cursor_.Pos = std::max(end, at.end) - length + result.size();
   }
   modified_ = true;
-  Record(start, std::move(oldText), result, rule);
+  RecordStep();
   captures_.clear();
   return true;
 }
@@ -904,9 +908,16 @@ std::string RuleExpansion::ThroughLocalTransform(QuorbItem* rule, QuorbItem* hea
   return local->Expand(text);
 }
 
-void RuleExpansion::Record(uint64_t location, std::string oldText, const std::string& newText, QuorbItem* rule) {
+// Records the replacement of [start, start + length) of work_, before work_
+// is rewritten; `location` is where it stands in the result.
+void RuleExpansion::RecordChange(uint64_t location, uint64_t start, uint64_t length, const std::string& newText,
+                                 QuorbItem* rule) {
   if (expander_.Record.ChangeLog.size() < MaxChangeRecords)
-    expander_.Record.ChangeLog.Add(location, std::move(oldText), newText, rule);
+    expander_.Record.ChangeLog.Add(location, work_, start, length, newText, rule);
+}
+
+// Records the document after a replacement, when the expander records steps.
+void RuleExpansion::RecordStep() {
   if (!expander_.Has(IsRecordingSteps)) return;
   const uint64_t length = out_.size() + work_.size() - done_;
   if (stepBytes_ + length > MaxStepBytes) return;
@@ -1056,13 +1067,12 @@ void StringLocation::ModifyText(QuorbItem* rule, std::vector<LocationAndLengthSt
   }
   result = RuleExpansion::ThroughLocalTransform(rule, head, std::move(result),
                                                {&Attached.OwnText, start, &Attached.OwnText, start + length});
-  std::string oldText = Attached.OwnText.substr(start, length);
+  if (Record.ChangeLog.size() < MaxChangeRecords) Record.ChangeLog.Add(start, Attached.OwnText, start, length, result, rule);
   Attached.OwnText.replace(start, length, result);
   if (RangeEnd >= start + length) RangeEnd = RangeEnd - length + result.size();
   else if (RangeEnd > start) RangeEnd = start + result.size();
   Attached.TextLength = Attached.OwnText.size();
   Pos = head->Has(IsRewindOnChange) ? start : start + result.size();
-  if (Record.ChangeLog.size() < MaxChangeRecords) Record.ChangeLog.Add(start, std::move(oldText), result, rule);
   if (Has(IsRecordingSteps)) Record.Steps.push_back(Attached.OwnText);
   SetBit(IsModified, true);
   captures.clear();

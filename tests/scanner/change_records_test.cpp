@@ -31,22 +31,22 @@ TEST(ChangeRecordsTest, DroppedRecordsMakeRoomForNewOnesEitherWay) {
     ReuseChangeRecords = reuse;
     ChangeRecords records;
     EXPECT_TRUE(records.empty());
-    for (size_t i = 0; i < 100; ++i) records.Add(i, Old(i), New(i), nullptr);
+    for (size_t i = 0; i < 100; ++i) records.Add(i, "<" + Old(i) + ">", 1, Old(i).size(), New(i), nullptr);
     Expect(records, 100, 100, 0);
     records.Truncate(40);
     records.Truncate(70);  // no longer than it is: nothing changes
     Expect(records, 40, 40, 0);
-    for (size_t i = 1040; i < 1090; ++i) records.Add(i, Old(i), New(i), nullptr);
+    for (size_t i = 1040; i < 1090; ++i) records.Add(i, "<" + Old(i) + ">", 1, Old(i).size(), New(i), nullptr);
     Expect(records, 90, 40, 1000);
     records.clear();
     EXPECT_TRUE(records.empty());
     records.push_back(LogOfChangesClass{5, Old(5), New(5), nullptr});
-    records.Add(1, Old(1), New(1), nullptr);
+    records.Add(1, Old(1), 0, std::string::npos, New(1), nullptr);
     EXPECT_EQ(records[0]->OldText, Old(5));
     EXPECT_EQ(records[1]->NewText, New(1));
     records.Release();
     EXPECT_TRUE(records.empty());
-    for (size_t i = 0; i < 3; ++i) records.Add(i, Old(i), New(i), nullptr);
+    for (size_t i = 0; i < 3; ++i) records.Add(i, "<" + Old(i) + ">", 1, Old(i).size(), New(i), nullptr);
     Expect(records, 3, 3, 0);
   }
   ReuseChangeRecords = true;
