@@ -1,6 +1,8 @@
 // Change records in blocks (change_records.h).
 #include "scanner/change_records.h"
 
+#include <algorithm>
+
 namespace QuorbNameSpace {
 
 bool ReuseChangeRecords = true;
@@ -8,8 +10,10 @@ bool ReuseChangeRecords = true;
 void ChangeRecords::Add(uint64_t location, const std::string& text, uint64_t at, uint64_t length,
                         const std::string& newText, QuorbItem* rule) {
   if (size_ == blocks_.size() * BlockRecords) {
-    // Room for the block's pointer first: a failure then leaves no block unheld.
-    blocks_.reserve(blocks_.size() + 1);
+    // Room for the block's pointer first, so that a failure leaves no block
+    // unheld; grown by doubling, as push_back grows, so that many blocks
+    // cost a copy of the pointers only now and then.
+    if (blocks_.size() == blocks_.capacity()) blocks_.reserve(std::max<size_t>(8, 2 * blocks_.size()));
     blocks_.emplace_back(new LogOfChangesClass[BlockRecords]);
   }
   LogOfChangesClass& record = *(*this)[size_];

@@ -509,6 +509,18 @@ bool RuleExpansion::Step(std::vector<BlockFrame>& frames, std::vector<LocationAn
   }
 }
 
+// Whether the token just taken is surely filed under no rule, so that the
+// lookup would find nothing and leave the cursor as it is. The lookup
+// searches only the rule table while that is the innermost search table
+// (or there is none), and shortens only a reducible token longer than one
+// character. Inline: it runs at nearly every token.
+inline bool RuleExpansion::SurelyNoAnchor(const QuorbItem* token) {
+  const std::vector<Table*>& tables = expander_.SearchTables;
+  if (!tables.empty() && tables.back() != expander_.RuleTable) return false;
+  if (token->Token().TokenKind == TokenReducible && cursor_.TokenLen > 1) return false;
+  return anchors_.SurelyAbsent(expander_.RuleTable, *cursor_.Attached.TextPtr, cursor_.TokenLoc, cursor_.TokenLen);
+}
+
 // Whether Step would take the next token straight after `token`: one that
 // a sub-match stands for, or one that opens no block, serves as no regex
 // anchor and is surely filed under no rule.
@@ -535,18 +547,6 @@ QuorbItem* RuleExpansion::MatchAt(QuorbItem* token, uint64_t index, std::vector<
   // Rules sharing an anchor are tried along the table's chain, the latest
   // filed first; their precedence plays no part.
   return cursor_.CheckForSyntaxBlock(head, captures, index);
-}
-
-// Whether the token just taken is surely filed under no rule, so that the
-// lookup would find nothing and leave the cursor as it is. The lookup
-// searches only the rule table while that is the innermost search table
-// (or there is none), and shortens only a reducible token longer than one
-// character.
-bool RuleExpansion::SurelyNoAnchor(const QuorbItem* token) {
-  const std::vector<Table*>& tables = expander_.SearchTables;
-  if (!tables.empty() && tables.back() != expander_.RuleTable) return false;
-  if (token->Token().TokenKind == TokenReducible && cursor_.TokenLen > 1) return false;
-  return anchors_.SurelyAbsent(expander_.RuleTable, *cursor_.Attached.TextPtr, cursor_.TokenLoc, cursor_.TokenLen);
 }
 
 bool RuleExpansion::Leave(std::vector<BlockFrame>& frames) {
