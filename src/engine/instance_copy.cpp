@@ -185,7 +185,7 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
   std::unique_ptr<QuorbItem> made(new QuorbItem);
   QuorbItem* item = made.get();
   // What may fail comes first: once placed, the item is its place's to free.
-  item->SubItems.reserve(plan.subItems);
+  if (plan.subItems != 0) item->SubItems.reserve(plan.subItems);
   switch (plan.place) {
     case ItemPlace::ChainHead: {
       // The plan lists the heads in key order, as the table holds them.

@@ -212,18 +212,6 @@ static void ReleaseLocalTransform(RuleParamStruct& rule) {
   }
 }
 
-// The kinds whose payload or filing Release has more to do for than the
-// scalar value: most items of an instance (parameters, constants, plain
-// functions' sub-items) have none of them.
-static constexpr uint64_t KindsWithPayload = PropertyBit(IsArray) | PropertyBit(IsNamespace) |
-                                             PropertyBit(IsOutputFormat) | PropertyBit(IsDataType) |
-                                             PropertyBit(IsAnchored) | PropertyBit(IsAnonymous);
-
-bool QuorbItem::ReleasesPlainly() const {
-  return (Properties & KindsWithPayload) == 0 && ParsedExpr == nullptr && token_ == nullptr && rule_ == nullptr &&
-         SubItems.empty() && OwningTable == nullptr;
-}
-
 void QuorbItem::Release() {
   if (ReleaseShortcut && ReleasesPlainly()) {
     // What the full path below comes to for such an item.

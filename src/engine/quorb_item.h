@@ -172,7 +172,10 @@ class QuorbItem : public BaseClass {
   // Whether the item owns nothing but its scalar value and is filed in no
   // table: no body, token or rule part, sub-item, or kind with a payload.
   // Release then only frees the value and clears the links.
-  bool ReleasesPlainly() const;
+  bool ReleasesPlainly() const {
+    return (Properties & KindsWithPayload) == 0 && ParsedExpr == nullptr && token_ == nullptr && rule_ == nullptr &&
+           SubItems.empty() && OwningTable == nullptr;
+  }
   // The switch to the slow twin of that shortcut: while false, every item
   // takes Release's full path. Process-wide; only tests change it.
   static bool ReleaseShortcut;
@@ -203,6 +206,13 @@ class QuorbItem : public BaseClass {
   QuorbItem* SetProperty(int bit, int value);
 
  private:
+  // The kinds whose payload or filing Release has more to do for than the
+  // scalar value: most items of an instance (parameters, constants, plain
+  // functions' sub-items) have none of them.
+  static constexpr uint64_t KindsWithPayload = PropertyBit(IsArray) | PropertyBit(IsNamespace) |
+                                               PropertyBit(IsOutputFormat) | PropertyBit(IsDataType) |
+                                               PropertyBit(IsAnchored) | PropertyBit(IsAnonymous);
+
   static const TokenClass_ NoTokenPart;
   static const RuleParamStruct NoRulePart;
 

@@ -3,6 +3,7 @@
 #include "engine/sub_item_list.h"
 
 #include <limits>
+#include <stdexcept>
 
 #include "engine/invariant.h"
 
@@ -21,7 +22,9 @@ thread_local SubItemBlock* inUse = nullptr;
 bool SubItemBlocks = true;
 
 SubItemBlock::SubItemBlock(size_t entries, size_t lists)
-    : words_(new uintptr_t[entries + lists]), next_(words_.get()), end_(words_.get() + entries + lists) {}
+    : words_(new uintptr_t[entries + lists * SubItemList::HeaderWords]),
+      next_(words_.get()),
+      end_(words_.get() + entries + lists * SubItemList::HeaderWords) {}
 
 SubItemBlock::Use::Use(SubItemBlock* block) noexcept : previous_(inUse) { inUse = block; }
 
@@ -49,6 +52,48 @@ void SubItemBlock::Free(void* storage) noexcept {
   uintptr_t* mark = static_cast<uintptr_t*>(storage) - 1;
   QUORB_ASSERT(*mark == OwnStorage || *mark == BlockPiece);
   if (*mark == OwnStorage) ::operator delete(mark);
+}
+
+SubItemList::SubItemList(std::initializer_list<QuorbItem*> items) {
+  reserve(items.size());
+  for (QuorbItem* item : items) push_back(item);
+}
+
+SubItemList::SubItemList(const SubItemList& other) {
+  reserve(other.size());
+  for (QuorbItem* item : other) push_back(item);
+}
+
+QuorbItem* const& SubItemList::at(size_t k) const {
+  if (k >= size()) throw std::out_of_range("SubItemList::at");
+  return entries_[k];
+}
+
+void SubItemList::reserve(size_t n) {
+  if (n <= capacity()) return;
+  if (n >= std::numeric_limits<size_t>::max() / sizeof(uintptr_t) - HeaderWords) throw std::bad_alloc();
+  // The count and the room; the mark before them is the storage's own.
+  auto* header = static_cast<uintptr_t*>(SubItemBlock::Allocate(n + HeaderWords - 1));
+  auto** entries = reinterpret_cast<QuorbItem**>(header + 2);
+  const size_t count = size();
+  std::copy(begin(), end(), entries);
+  header[CountWord] = count;
+  header[RoomWord] = n;
+  FreeStorage();
+  entries_ = entries;
+}
+
+SubItemList::iterator SubItemList::erase(const_iterator first, const_iterator last) noexcept {
+  auto* from = const_cast<iterator>(first);
+  if (first == last) return from;
+  const iterator rest = std::copy(const_cast<iterator>(last), end(), from);
+  Header()[CountWord] = static_cast<uintptr_t>(rest - entries_);
+  return from;
+}
+
+void SubItemList::FreeHeld() noexcept {
+  SubItemBlock::Free(Header());
+  entries_ = nullptr;
 }
 
 }  // namespace QuorbNameSpace
