@@ -30,13 +30,17 @@ SubItemBlock::Use::Use(SubItemBlock* block) noexcept : previous_(inUse) { inUse 
 
 SubItemBlock::Use::~Use() { inUse = previous_; }
 
+void* SubItemBlock::Cut(size_t n) noexcept {
+  if (n == 0 || Left() < n + 1) return nullptr;
+  uintptr_t* piece = next_;
+  piece[0] = BlockPiece;
+  next_ += n + 1;
+  return piece + 1;
+}
+
 void* SubItemBlock::CutInUse(size_t n) noexcept {
   SubItemBlock* block = inUse;
-  if (block == nullptr || n == 0 || block->Left() < n + 1) return nullptr;
-  uintptr_t* piece = block->next_;
-  piece[0] = BlockPiece;
-  block->next_ += n + 1;
-  return piece + 1;
+  return block != nullptr ? block->Cut(n) : nullptr;
 }
 
 void* SubItemBlock::Allocate(size_t n) {
@@ -73,7 +77,16 @@ void SubItemList::reserve(size_t n) {
   if (n <= capacity()) return;
   if (n >= std::numeric_limits<size_t>::max() / sizeof(uintptr_t) - HeaderWords) throw std::bad_alloc();
   // The count and the room; the mark before them is the storage's own.
-  auto* header = static_cast<uintptr_t*>(SubItemBlock::Allocate(n + HeaderWords - 1));
+  Adopt(static_cast<uintptr_t*>(SubItemBlock::Allocate(n + HeaderWords - 1)), n);
+}
+
+void SubItemList::ReserveIn(SubItemBlock& block, size_t n) {
+  if (n <= capacity()) return;
+  if (void* piece = block.Cut(n + HeaderWords - 1)) Adopt(static_cast<uintptr_t*>(piece), n);
+  else reserve(n);
+}
+
+void SubItemList::Adopt(uintptr_t* header, size_t n) noexcept {
   auto** entries = reinterpret_cast<QuorbItem**>(header + 2);
   const size_t count = size();
   std::copy(begin(), end(), entries);

@@ -49,8 +49,10 @@ class SubItemBlock {
   // Words of the block not cut yet.
   size_t Left() const { return static_cast<size_t>(end_ - next_); }
 
-  // A piece for `n` words after its mark from the block in use on this
-  // thread, or null when there is none or it has no room left.
+  // A piece for `n` words after its mark from this block, or null when it
+  // has no room left.
+  void* Cut(size_t n) noexcept;
+  // The same from the block in use on this thread, or null when there is none.
   static void* CutInUse(size_t n) noexcept;
   // Storage for `n` words after its mark: a piece of the block in use,
   // else the heap. Throws what operator new throws.
@@ -106,6 +108,10 @@ class SubItemList {
   // Room for `n` entries in all; throws what allocation throws, leaving the
   // list as it was.
   void reserve(size_t n);
+  // The same with room cut from `block` when it has enough left (the heap's
+  // otherwise), whichever block is in use on the thread: for a copy's
+  // lists, which are all made beside their block.
+  void ReserveIn(SubItemBlock& block, size_t n);
   void push_back(QuorbItem* item) {
     const size_t count = size();
     if (count == capacity()) reserve(count == 0 ? 1 : 2 * count);
@@ -140,6 +146,8 @@ class SubItemList {
   QuorbItem** entries_ = nullptr;  // null until the list first has room
 
   uintptr_t* Header() const noexcept { return reinterpret_cast<uintptr_t*>(entries_) - 2; }
+  // Moves the entries into `header`'s storage, room for `n`, and frees the old.
+  void Adopt(uintptr_t* header, size_t n) noexcept;
   // Most lists never had room: their end costs one test.
   void FreeStorage() noexcept {
     if (entries_ != nullptr) FreeHeld();
