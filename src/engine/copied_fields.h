@@ -31,6 +31,7 @@ struct CopiedTokenFields {
   uint64_t SubMatch;
   TokenMatcher FastMatch;
   uint64_t EditStamp;
+  std::unique_ptr<RuleParamStruct> rule;
 };
 
 struct CopiedRuleFields {
@@ -60,7 +61,6 @@ struct CopiedItemFields : BaseClass {
   bool OwnsArrayCell;
   RolesLink Roles;
   std::unique_ptr<TokenClass_> token;
-  std::unique_ptr<RuleParamStruct> rule;
   alignas(8) unsigned char smallValue[SmallValueRoom];
 };
 

@@ -81,8 +81,10 @@ TokenClass_& QuorbItem::EditToken() {
 }
 
 RuleParamStruct& QuorbItem::EditRule() {
-  if (rule_ == nullptr) rule_ = std::make_unique<RuleParamStruct>();
-  return *rule_;
+  // Made without a stamp: the token fields are left as they read before.
+  if (token_ == nullptr) token_ = std::make_unique<TokenClass_>();
+  if (token_->rule_ == nullptr) token_->rule_ = std::make_unique<RuleParamStruct>();
+  return *token_->rule_;
 }
 
 template <typename T>
@@ -192,11 +194,13 @@ void QuorbItem::ReleaseNamespace() {
 
 void QuorbItem::FreeBodies() {
   // Called for every item more than once as an instance goes: most have none.
-  if (ParsedExpr == nullptr && rule_ == nullptr && !Has(IsNamespace)) return;
+  // A rule part is held by a token part: most items have neither.
+  if (ParsedExpr == nullptr && token_ == nullptr && !Has(IsNamespace)) return;
+  RuleParamStruct* rule = RulePart();
   QuorbParsedExpr::Free(ParsedExpr);
   ParsedExpr = nullptr;
-  if (rule_ != nullptr) {
-    for (ReplacementStruct& piece : rule_->Pieces) {
+  if (rule != nullptr) {
+    for (ReplacementStruct& piece : rule->Pieces) {
       QuorbParsedExpr::Free(piece.Expression);
       piece.Expression = nullptr;
     }
@@ -235,13 +239,14 @@ void QuorbItem::Release() {
   HostFunction = nullptr;
   ValuePtr = nullptr;
   DataType = nullptr;
-  if (rule_ != nullptr) rule_->Variants = nullptr;
+  RuleParamStruct* rule = RulePart();
+  if (rule != nullptr) rule->Variants = nullptr;
   OwnTable = nullptr;
   // Moved out first: a sub-item's release must not see a half-emptied list.
   SubItemList subItems;
   subItems.swap(SubItems);
   for (QuorbItem* sub : subItems) delete sub;
-  if (rule_ != nullptr) ReleaseLocalTransform(*rule_);
+  if (rule != nullptr) ReleaseLocalTransform(*rule);
   if (OwningTable != nullptr) OwningTable->Remove(this);
   if (token_ != nullptr && token_->TokenList != nullptr) {
     TokenPartEdits.fetch_add(1, std::memory_order_relaxed);  // a list changes in place
@@ -280,7 +285,7 @@ void QuorbItem::Rename(const std::string& name) {
   // temporary to its expression, a token to its list, a rule to its
   // transform's table (which it would silently leave), and a second table
   // would be a second owner freeing it again.
-  const bool transformItem = (rule_ != nullptr && rule_->DefiningTransform != nullptr) ||
+  const bool transformItem = Rule().DefiningTransform != nullptr ||
                              (token_ != nullptr && token_->TokenList != nullptr);
   const bool filedInNamespace = Owner != nullptr && IsNamespaceTable(*Owner, OwningTable);
   const bool movable = !transformItem && (filedInNamespace || (OwningTable == nullptr && Has(IsAnonymous)) ||

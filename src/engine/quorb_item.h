@@ -44,27 +44,6 @@ using ErasedFunction = void (*)();
 
 inline constexpr uint64_t npos64 = ~0ULL;
 
-// The token part of an item: pattern, kind and code-block partner. Only
-// tokens and rule parts have one (QuorbItem::EditToken makes it).
-struct TokenClass_ {
-  HostRegex Pattern;                         // token or regex rule-part pattern
-  int32_t PartKind = 0;                      // RulePartEnum of a rule part; a rule's first part
-  TokenEnum TokenKind = TokenNone;
-  std::vector<QuorbItem*>* TokenList = nullptr;  // the token list holding this item
-  QuorbItem* Partner = nullptr;              // code-block opener <-> closer
-  QuorbItem* RegExRule = nullptr;            // rule of a regex parameter serving as token
-  uint64_t SubMatch = 0;                     // capture group that is the token's text
-  TokenMatcher FastMatch = nullptr;          // equivalent of Pattern for default patterns
-  // TokenPartEdits as counted by the latest EditToken of this part: a new
-  // value with each edit, never copied, so a dispatch table can tell its
-  // own list's edits from every other list's.
-  uint64_t EditStamp = 0;
-
-  // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
-  static void* operator new(size_t size);
-  static void operator delete(void* block, size_t size) noexcept;
-};
-
 // The rule part of an item. Only rules, their parts and variants have one
 // (QuorbItem::EditRule makes it).
 struct RuleParamStruct {
@@ -105,6 +84,36 @@ struct RuleParamStruct {
   }
 };
 
+// The token part of an item: pattern, kind and code-block partner. Only
+// tokens and rule parts have one (QuorbItem::EditToken makes it), and items
+// with a rule part, which it holds.
+struct TokenClass_ {
+  HostRegex Pattern;                         // token or regex rule-part pattern
+  int32_t PartKind = 0;                      // RulePartEnum of a rule part; a rule's first part
+  TokenEnum TokenKind = TokenNone;
+  std::vector<QuorbItem*>* TokenList = nullptr;  // the token list holding this item
+  QuorbItem* Partner = nullptr;              // code-block opener <-> closer
+  QuorbItem* RegExRule = nullptr;            // rule of a regex parameter serving as token
+  uint64_t SubMatch = 0;                     // capture group that is the token's text
+  TokenMatcher FastMatch = nullptr;          // equivalent of Pattern for default patterns
+  // TokenPartEdits as counted by the latest EditToken of this part: a new
+  // value with each edit, never copied, so a dispatch table can tell its
+  // own list's edits from every other list's.
+  uint64_t EditStamp = 0;
+
+  // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
+
+ private:
+  friend class QuorbItem;
+  // The item's rule part, held here rather than in the item: few items
+  // have either part, most that have a rule part have a token part too,
+  // and a word less in each of the hundreds of items of an instance takes
+  // them into a smaller size class of the heap.
+  std::unique_ptr<RuleParamStruct> rule_;
+};
+
 class QuorbItem : public BaseClass {
  public:
   QuorbItem() = default;
@@ -143,13 +152,17 @@ class QuorbItem : public BaseClass {
 
   // The token and rule parts. Reading never allocates: an item without the
   // part reads a shared part holding the defaults. Editing makes the part
-  // on first use.
+  // on first use; a rule part is made with a token part, whose fields then
+  // read as the defaults still.
   const TokenClass_& Token() const { return token_ != nullptr ? *token_ : NoTokenPart; }
   TokenClass_& EditToken();
-  const RuleParamStruct& Rule() const { return rule_ != nullptr ? *rule_ : NoRulePart; }
+  const RuleParamStruct& Rule() const {
+    const RuleParamStruct* rule = RulePart();
+    return rule != nullptr ? *rule : NoRulePart;
+  }
   RuleParamStruct& EditRule();
   bool HasTokenPart() const { return token_ != nullptr; }
-  bool HasRulePart() const { return rule_ != nullptr; }
+  bool HasRulePart() const { return RulePart() != nullptr; }
 
   // Gives the item, which holds no value yet, a copy of `from`'s value,
   // made by `type` (which then frees it), or in the item's own room when
@@ -173,7 +186,7 @@ class QuorbItem : public BaseClass {
   // table: no body, token or rule part, sub-item, or kind with a payload.
   // Release then only frees the value and clears the links.
   bool ReleasesPlainly() const {
-    return (Properties & KindsWithPayload) == 0 && ParsedExpr == nullptr && token_ == nullptr && rule_ == nullptr &&
+    return (Properties & KindsWithPayload) == 0 && ParsedExpr == nullptr && token_ == nullptr &&
            SubItems.empty() && OwningTable == nullptr;
   }
   // The switch to the slow twin of that shortcut: while false, every item
@@ -216,8 +229,9 @@ class QuorbItem : public BaseClass {
   static const TokenClass_ NoTokenPart;
   static const RuleParamStruct NoRulePart;
 
-  std::unique_ptr<TokenClass_> token_;
-  std::unique_ptr<RuleParamStruct> rule_;
+  std::unique_ptr<TokenClass_> token_;  // holds the rule part too
+
+  RuleParamStruct* RulePart() const noexcept { return token_ != nullptr ? token_->rule_.get() : nullptr; }
   // A small value's own storage. Items never move, so its address is fixed
   // for the item's life.
   alignas(8) unsigned char smallValue_[SmallValueRoom];
