@@ -1,18 +1,11 @@
 // Storage of sub-item lists (sub_item_list.h): heap blocks and pieces of an
-// instance copy's shared block, each behind a word telling which.
+// instance copy's shared block, each behind a header telling which.
 #include "engine/sub_item_list.h"
 
-#include <limits>
 #include <stdexcept>
-
-#include "engine/invariant.h"
 
 namespace QuorbNameSpace {
 namespace {
-
-// The mark before a list's storage.
-constexpr uintptr_t OwnStorage = 0x51;   // from the heap: freed with the list
-constexpr uintptr_t BlockPiece = 0xB1;   // a piece of a block: freed with the block
 
 // Plain data, so that reading it needs no guard: the block in use on the thread.
 thread_local SubItemBlock* inUse = nullptr;
@@ -31,31 +24,15 @@ SubItemBlock::Use::Use(SubItemBlock* block) noexcept : previous_(inUse) { inUse 
 SubItemBlock::Use::~Use() { inUse = previous_; }
 
 void* SubItemBlock::Cut(size_t n) noexcept {
-  if (n == 0 || Left() < n + 1) return nullptr;
+  if (n == 0 || Left() < n) return nullptr;
   uintptr_t* piece = next_;
-  piece[0] = BlockPiece;
-  next_ += n + 1;
-  return piece + 1;
+  next_ += n;
+  return piece;
 }
 
 void* SubItemBlock::CutInUse(size_t n) noexcept {
   SubItemBlock* block = inUse;
   return block != nullptr ? block->Cut(n) : nullptr;
-}
-
-void* SubItemBlock::Allocate(size_t n) {
-  if (void* piece = CutInUse(n)) return piece;
-  if (n >= std::numeric_limits<size_t>::max() / sizeof(uintptr_t) - 1) throw std::bad_alloc();
-  auto* storage = static_cast<uintptr_t*>(::operator new((n + 1) * sizeof(uintptr_t)));
-  storage[0] = OwnStorage;
-  return storage + 1;
-}
-
-void SubItemBlock::Free(void* storage) noexcept {
-  if (storage == nullptr) return;
-  uintptr_t* mark = static_cast<uintptr_t*>(storage) - 1;
-  QUORB_ASSERT(*mark == OwnStorage || *mark == BlockPiece);
-  if (*mark == OwnStorage) ::operator delete(mark);
 }
 
 SubItemList::SubItemList(std::initializer_list<QuorbItem*> items) {
@@ -75,23 +52,25 @@ QuorbItem* const& SubItemList::at(size_t k) const {
 
 void SubItemList::reserve(size_t n) {
   if (n <= capacity()) return;
-  if (n >= std::numeric_limits<size_t>::max() / sizeof(uintptr_t) - HeaderWords) throw std::bad_alloc();
-  // The count and the room; the mark before them is the storage's own.
-  Adopt(static_cast<uintptr_t*>(SubItemBlock::Allocate(n + HeaderWords - 1)), n);
+  if (n > MostEntries) throw std::bad_alloc();
+  const size_t words = n + HeaderWords;
+  if (void* piece = SubItemBlock::CutInUse(words)) return Adopt(piece, n, true);
+  Adopt(::operator new(words * sizeof(uintptr_t)), n, false);
 }
 
 void SubItemList::ReserveIn(SubItemBlock& block, size_t n) {
   if (n <= capacity()) return;
-  if (void* piece = block.Cut(n + HeaderWords - 1)) Adopt(static_cast<uintptr_t*>(piece), n);
+  if (void* piece = n <= MostEntries ? block.Cut(n + HeaderWords) : nullptr) Adopt(piece, n, true);
   else reserve(n);
 }
 
-void SubItemList::Adopt(uintptr_t* header, size_t n) noexcept {
-  auto** entries = reinterpret_cast<QuorbItem**>(header + 2);
+void SubItemList::Adopt(void* storage, size_t n, bool piece) noexcept {
+  auto* header = static_cast<uint32_t*>(storage);
+  auto** entries = reinterpret_cast<QuorbItem**>(static_cast<uintptr_t*>(storage) + HeaderWords);
   const size_t count = size();
   std::copy(begin(), end(), entries);
-  header[CountWord] = count;
-  header[RoomWord] = n;
+  header[CountWord] = static_cast<uint32_t>(count);
+  header[RoomWord] = static_cast<uint32_t>(n) | (piece ? PieceMark : 0);
   FreeStorage();
   entries_ = entries;
 }
@@ -100,12 +79,13 @@ SubItemList::iterator SubItemList::erase(const_iterator first, const_iterator la
   auto* from = const_cast<iterator>(first);
   if (first == last) return from;
   const iterator rest = std::copy(const_cast<iterator>(last), end(), from);
-  Header()[CountWord] = static_cast<uintptr_t>(rest - entries_);
+  Header()[CountWord] = static_cast<uint32_t>(rest - entries_);
   return from;
 }
 
 void SubItemList::FreeHeld() noexcept {
-  SubItemBlock::Free(Header());
+  // A piece goes with its block.
+  if ((Header()[RoomWord] & PieceMark) == 0) ::operator delete(Header());
   entries_ = nullptr;
 }
 

@@ -2,9 +2,9 @@
 // parts, Bool's values), a list of item addresses held by one pointer, so
 // that it takes one word of each of the some seven hundred items of an
 // instance (most of which have no sub-item). The count and the room of the
-// list are written in two words before its entries, and before them one
-// word says whose the storage is: either its own block of the heap or a
-// piece of a SubItemBlock shared by all the lists of one instance copy
+// list are written in a header before its entries, and the header also
+// says whose the storage is: either its own block of the heap or a piece of
+// a SubItemBlock shared by all the lists of one instance copy
 // (instance_copy.cpp). A copy then makes one block for its few hundred
 // lists, and its tear-down frees that one block instead of each list.
 // Growing or freeing a list works the same either way: a piece is only
@@ -49,16 +49,10 @@ class SubItemBlock {
   // Words of the block not cut yet.
   size_t Left() const { return static_cast<size_t>(end_ - next_); }
 
-  // A piece for `n` words after its mark from this block, or null when it
-  // has no room left.
+  // A piece of `n` words from this block, or null when it has no room left.
   void* Cut(size_t n) noexcept;
   // The same from the block in use on this thread, or null when there is none.
   static void* CutInUse(size_t n) noexcept;
-  // Storage for `n` words after its mark: a piece of the block in use,
-  // else the heap. Throws what operator new throws.
-  static void* Allocate(size_t n);
-  // Gives back storage Allocate made: the heap's to the heap.
-  static void Free(void* storage) noexcept;
 
  private:
   std::unique_ptr<uintptr_t[]> words_;
@@ -90,7 +84,7 @@ class SubItemList {
   ~SubItemList() { FreeStorage(); }
 
   size_t size() const noexcept { return entries_ != nullptr ? Header()[CountWord] : 0; }
-  size_t capacity() const noexcept { return entries_ != nullptr ? Header()[RoomWord] : 0; }
+  size_t capacity() const noexcept { return entries_ != nullptr ? (Header()[RoomWord] & ~PieceMark) : 0; }
   bool empty() const noexcept { return size() == 0; }
 
   iterator begin() noexcept { return entries_; }
@@ -105,8 +99,8 @@ class SubItemList {
   QuorbItem* front() const noexcept { return entries_[0]; }
   QuorbItem* back() const noexcept { return entries_[size() - 1]; }
 
-  // Room for `n` entries in all; throws what allocation throws, leaving the
-  // list as it was.
+  // Room for `n` entries in all; throws what allocation throws (bad_alloc
+  // beyond MostEntries), leaving the list as it was.
   void reserve(size_t n);
   // The same with room cut from `block` when it has enough left (the heap's
   // otherwise), whichever block is in use on the thread: for a copy's
@@ -135,19 +129,24 @@ class SubItemList {
   }
   friend bool operator!=(const SubItemList& a, const SubItemList& b) { return !(a == b); }
 
-  // Words a list's storage takes besides its entries: the storage mark,
-  // the count and the room.
-  static constexpr size_t HeaderWords = 3;
+  // Words a list's storage takes besides its entries: the header, two
+  // 32-bit halves (one word where addresses are 64 bits wide, two else).
+  static constexpr size_t HeaderWords = 2 * sizeof(uint32_t) / sizeof(uintptr_t);
+  // The most entries a list has room for.
+  static constexpr size_t MostEntries = 0x7FFFFFFF;
 
  private:
-  static constexpr size_t CountWord = 0;  // of the two words Header() points at
-  static constexpr size_t RoomWord = 1;
+  static_assert(HeaderWords * sizeof(uintptr_t) == 2 * sizeof(uint32_t), "a header fills whole words");
+  static constexpr size_t CountWord = 0;  // of the two halves Header() points at
+  static constexpr size_t RoomWord = 1;   // the room, and PieceMark for a piece of a block
+  static constexpr uint32_t PieceMark = 0x80000000u;
 
   QuorbItem** entries_ = nullptr;  // null until the list first has room
 
-  uintptr_t* Header() const noexcept { return reinterpret_cast<uintptr_t*>(entries_) - 2; }
-  // Moves the entries into `header`'s storage, room for `n`, and frees the old.
-  void Adopt(uintptr_t* header, size_t n) noexcept;
+  uint32_t* Header() const noexcept { return reinterpret_cast<uint32_t*>(entries_) - 2; }
+  // Moves the entries into `storage`, room for `n`, a piece of a block or
+  // the heap's, and frees the old storage.
+  void Adopt(void* storage, size_t n, bool piece) noexcept;
   // Most lists never had room: their end costs one test.
   void FreeStorage() noexcept {
     if (entries_ != nullptr) FreeHeld();
