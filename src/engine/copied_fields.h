@@ -46,6 +46,7 @@ struct CopiedRuleFields {
   StringLocation* LocalTransform;
   uint64_t MatchCount, ReplaceCount;
   std::vector<QuorbItem*>* Variants;
+  Table* OwnTable;
 };
 
 struct CopiedItemFields : BaseClass {
@@ -56,7 +57,6 @@ struct CopiedItemFields : BaseClass {
   ErasedFunction HostFunction;
   uint64_t ElementCount;
   SubItemList SubItems;
-  Table* OwnTable;
   int32_t Precedence;
   bool OwnsArrayCell;
   RolesLink Roles;

@@ -73,7 +73,7 @@ bool BodyIsCopyable(const QuorbParsedExpr& body) {
 
 bool ItemIsCopyable(const QuorbItem& item) {
   if (item.ParsedExpr != nullptr && !BodyIsCopyable(*item.ParsedExpr)) return false;
-  if (item.CurrentCall != nullptr || item.OwnTable != nullptr ||
+  if (item.CurrentCall != nullptr || item.OwnTable() != nullptr ||
       item.Rule().LocalTransform != nullptr || item.Rule().Variants != nullptr || item.OwnsArrayCell || item.Has(IsArray) ||
       item.Has(IsNamespace))
     return false;

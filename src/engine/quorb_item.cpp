@@ -100,7 +100,7 @@ static void VisitTypesIn(const Table* table, Visit& visit) {
   for (const auto& entry : table->Symbols) {
     for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
       if (item->Has(IsDataType) && item->DataType != nullptr) visit(item->DataType);
-      if (item->Has(IsNamespace)) VisitTypesIn(item->OwnTable, visit);
+      if (item->Has(IsNamespace)) VisitTypesIn(item->OwnTable(), visit);
     }
   }
 }
@@ -179,15 +179,29 @@ void QuorbItem::ReleaseArray() {
   OwnsArrayCell = false;
 }
 
+void QuorbItem::SetOwnTable(std::unique_ptr<Table> table) {
+  if (table == nullptr && RulePart() == nullptr) return;
+  EditRule().OwnTable = table.release();
+}
+
+void QuorbItem::SwapOwnTables(QuorbItem& a, QuorbItem& b) {
+  Table* const mine = a.OwnTable();
+  Table* const theirs = b.OwnTable();
+  if (mine == theirs) return;
+  RuleParamStruct& aPart = a.EditRule();
+  b.EditRule().OwnTable = mine;
+  aPart.OwnTable = theirs;
+}
+
 void QuorbItem::ReleaseNamespace() {
-  if (OwnTable == nullptr) return;
+  Table* table = OwnTable();
+  if (table == nullptr) return;
   // A namespace still open must not leave its freed table searched.
   if (Owner != nullptr && Owner->MainTransform() != nullptr) {
     std::vector<Table*>& stack = Owner->MainTransform()->SearchTables;
-    stack.erase(std::remove(stack.begin(), stack.end(), OwnTable), stack.end());
+    stack.erase(std::remove(stack.begin(), stack.end(), table), stack.end());
   }
-  Table* table = OwnTable;
-  OwnTable = nullptr;
+  RulePart()->OwnTable = nullptr;
   ClearSymbolTableQuick(table->Symbols);
   delete table;
 }
@@ -205,7 +219,7 @@ void QuorbItem::FreeBodies() {
       piece.Expression = nullptr;
     }
   }
-  if (Has(IsNamespace) && OwnTable != nullptr) FreeBodiesIn(OwnTable->Symbols);
+  if (Has(IsNamespace) && rule != nullptr && rule->OwnTable != nullptr) FreeBodiesIn(rule->OwnTable->Symbols);
 }
 
 static void ReleaseLocalTransform(RuleParamStruct& rule) {
@@ -225,7 +239,6 @@ void QuorbItem::Release() {
     HostFunction = nullptr;
     ValuePtr = nullptr;
     DataType = nullptr;
-    OwnTable = nullptr;
     if (Owner != nullptr) {
       std::vector<QuorbItem*>& handlers = Owner->Definitions.ErrorHandlers;
       if (!handlers.empty()) handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
@@ -240,8 +253,10 @@ void QuorbItem::Release() {
   ValuePtr = nullptr;
   DataType = nullptr;
   RuleParamStruct* rule = RulePart();
-  if (rule != nullptr) rule->Variants = nullptr;
-  OwnTable = nullptr;
+  if (rule != nullptr) {
+    rule->Variants = nullptr;
+    rule->OwnTable = nullptr;
+  }
   // Moved out first: a sub-item's release must not see a half-emptied list.
   SubItemList subItems;
   subItems.swap(SubItems);
@@ -276,7 +291,7 @@ static bool IsNamespaceTable(const Quorb& owner, const Table* table) {
   if (table == nullptr || root == nullptr) return false;
   if (table == root) return true;
   return AnyFiledItem(root->Symbols,
-                      [table](const QuorbItem* item) { return item->Has(IsNamespace) && item->OwnTable == table; });
+                      [table](const QuorbItem* item) { return item->Has(IsNamespace) && item->OwnTable() == table; });
 }
 
 void QuorbItem::Rename(const std::string& name) {

@@ -68,6 +68,10 @@ struct RuleParamStruct {
   uint64_t MatchCount = 0;
   uint64_t ReplaceCount = 0;
   std::vector<QuorbItem*>* Variants = nullptr;  // owned while IsAnchored is set
+  // A namespace item's own table; owned. Kept here, not in the item: a
+  // namespace is a rare item, and a word less in each of the hundreds of
+  // items of an instance is worth the part a namespace makes for it.
+  Table* OwnTable = nullptr;
 
   // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
   static void* operator new(size_t size);
@@ -137,7 +141,6 @@ class QuorbItem : public BaseClass {
   ErasedFunction HostFunction = nullptr;     // a host body, run by CallHostFunction
   uint64_t ElementCount = 0;                 // array length; a rule's part count
   SubItemList SubItems;                      // owned: parameters, rule parts, Bool's values
-  Table* OwnTable = nullptr;                 // a namespace item's own table; owned
   int32_t Precedence = 0;                    // of an operator or a rule
   bool OwnsArrayCell = false;                // the cell an array value is reached through
   RolesLink Roles;                           // of the built-in code Callback runs; none for any other
@@ -163,6 +166,15 @@ class QuorbItem : public BaseClass {
   RuleParamStruct& EditRule();
   bool HasTokenPart() const { return token_ != nullptr; }
   bool HasRulePart() const { return RulePart() != nullptr; }
+
+  // A namespace item's own table (held by the rule part); null for any other.
+  Table* OwnTable() const { return Rule().OwnTable; }
+  // Gives the item `table` as its own; throws only what making the rule
+  // part throws, and then `table` is freed and the item unchanged.
+  void SetOwnTable(std::unique_ptr<Table> table);
+  // Exchanges the own tables of `a` and `b`; what may fail (making a rule
+  // part for a table to come) comes first, changing nothing.
+  static void SwapOwnTables(QuorbItem& a, QuorbItem& b);
 
   // Gives the item, which holds no value yet, a copy of `from`'s value,
   // made by `type` (which then frees it), or in the item's own room when
