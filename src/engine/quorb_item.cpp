@@ -208,9 +208,8 @@ void QuorbItem::ReleaseNamespace() {
 
 void QuorbItem::FreeBodies() {
   // Called for every item more than once as an instance goes: most have none.
-  // A rule part is held by a token part: most items have neither.
-  if (ParsedExpr == nullptr && token_ == nullptr && !Has(IsNamespace)) return;
   RuleParamStruct* rule = RulePart();
+  if (ParsedExpr == nullptr && rule == nullptr && !Has(IsNamespace)) return;
   QuorbParsedExpr::Free(ParsedExpr);
   ParsedExpr = nullptr;
   if (rule != nullptr) {
