@@ -45,7 +45,7 @@ using ErasedFunction = void (*)();
 inline constexpr uint64_t npos64 = ~0ULL;
 
 // The rule part of an item. Only rules, their parts and variants have one
-// (QuorbItem::EditRule makes it).
+// (QuorbItem::EditRule makes it), and namespaces, for their own table.
 struct RuleParamStruct {
   uint64_t PartIndex = 0;
   uint64_t BackRefIndex = 0;
