@@ -50,8 +50,8 @@ class ReferenceSearch {
     if (item->Rule().Variants != nullptr)
       for (const QuorbItem* variant : *item->Rule().Variants) Doom(variant);
     if (item->Token().TokenKind == TokenCodeBlock) Doom(item->Token().Partner);
-    if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable != nullptr)
-      for (const auto& entry : item->OwnTable->Symbols)
+    if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable() != nullptr)
+      for (const auto& entry : item->OwnTable()->Symbols)
         for (const QuorbItem* filed = entry.second; filed != nullptr; filed = filed->NextOverload) Doom(filed);
   }
 
@@ -86,7 +86,7 @@ class ReferenceSearch {
     if (item->Token().TokenKind == TokenCodeBlock) Item(item->Token().Partner, true);
     Expression(item->ParsedExpr);
     for (const QuorbNameSpace::ReplacementStruct& piece : item->Rule().Pieces) Expression(piece.Expression);
-    if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable != nullptr) Table(item->OwnTable);
+    if (item->Has(QuorbNameSpace::IsNamespace) && item->OwnTable() != nullptr) Table(item->OwnTable());
   }
 
   // An argument passed ByExpr holds its own parsed expression, whose

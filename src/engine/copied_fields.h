@@ -31,6 +31,7 @@ struct CopiedTokenFields {
   uint64_t SubMatch;
   TokenMatcher FastMatch;
   uint64_t EditStamp;
+  std::unique_ptr<RuleParamStruct> rule;
 };
 
 struct CopiedRuleFields {
@@ -45,6 +46,7 @@ struct CopiedRuleFields {
   StringLocation* LocalTransform;
   uint64_t MatchCount, ReplaceCount;
   std::vector<QuorbItem*>* Variants;
+  Table* OwnTable;
 };
 
 struct CopiedItemFields : BaseClass {
@@ -55,12 +57,10 @@ struct CopiedItemFields : BaseClass {
   ErasedFunction HostFunction;
   uint64_t ElementCount;
   SubItemList SubItems;
-  Table* OwnTable;
   int32_t Precedence;
   bool OwnsArrayCell;
   RolesLink Roles;
   std::unique_ptr<TokenClass_> token;
-  std::unique_ptr<RuleParamStruct> rule;
   alignas(8) unsigned char smallValue[SmallValueRoom];
 };
 

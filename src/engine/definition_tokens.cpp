@@ -25,9 +25,9 @@ void NamespaceClause(DefinitionState& state) {
       return;
     }
     item->SetBit(IsNamespace, true);
-    item->OwnTable = new Table();
-    item->OwnTable->CaseSensitive = (instance.Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0;
-    stack.push_back(item->OwnTable);
+    item->SetOwnTable(std::make_unique<Table>());
+    item->OwnTable()->CaseSensitive = (instance.Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0;
+    stack.push_back(item->OwnTable());
   } else if (word == "end") {
     if (stack.size() > 1) stack.pop_back();  // the root table always stays
   }

@@ -57,14 +57,41 @@ void ErrorData::RecordLocation(const StringLocation* scanner) {
   if (scanner->TokenStart < text.size()) Where.Symbol = text.substr(scanner->TokenStart, scanner->TokenLen);
 }
 
-const std::string& ErrorData::MessageOf(int32_t n) { return Messages[MessageKey(n)]; }
+bool ErrorMessageTable::ShareCopies = true;
+
+const ErrorMessageTable::Map& ErrorMessageTable::Empty() noexcept {
+  static const Map* const empty = new Map();
+  return *empty;
+}
+
+ErrorMessageTable::Map& ErrorMessageTable::Edit() {
+  // One holder: nobody else can take the map meanwhile, it is this table's.
+  if (map_ == nullptr) map_ = std::make_shared<Map>();
+  else if (map_.use_count() != 1) map_ = std::make_shared<Map>(*map_);
+  return *map_;
+}
+
+ErrorMessageTable& ErrorMessageTable::operator=(const ErrorMessageTable& other) {
+  if (this == &other) return *this;
+  if (ShareCopies || other.map_ == nullptr) map_ = other.map_;
+  else map_ = std::make_shared<Map>(*other.map_);
+  return *this;
+}
+
+const std::string& ErrorData::MessageOf(int32_t n) {
+  const ErrorMessageTable::Map& messages = Messages.Read();
+  auto found = messages.find(MessageKey(n));
+  if (found != messages.end()) return found->second;
+  return Messages.Edit()[MessageKey(n)];
+}
 
 int32_t Quorb::SetErrorMessage(int32_t n, const std::string& text, bool flag) {
-  auto found = Error.Messages.find(MessageKey(n));
-  bool exists = found != Error.Messages.end();
+  const ErrorMessageTable::Map& messages = Error.Messages.Read();
+  const bool exists = messages.count(MessageKey(n)) != 0;
   if (!flag && exists && n != ErrUserDefined && Error.Number == 0) Error.Number = ErrMessageAlreadyDefined;
-  if (exists) found->second = text;
-  else Error.Messages.emplace(MessageKey(n), text);
+  // Made first: what fails then leaves no empty entry behind.
+  std::string message(text);
+  Error.Messages.Edit()[MessageKey(n)] = std::move(message);
   return 0;
 }
 

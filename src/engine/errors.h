@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -70,9 +71,42 @@ struct ErrorLocation {
   uint64_t Offset = 0;     // the token's offset from the start of the text
 };
 
+// The error messages of an instance, keyed by the number sign-extended to
+// 64 bits. Every instance starts with the same messages and few ever change
+// one, so copies of a table share one map until either of them is changed:
+// the change then first makes the changed table a map of its own. A shared
+// map is never changed, so references into it stay valid for as long as any
+// table holds it.
+class ErrorMessageTable {
+ public:
+  using Map = std::map<uint64_t, std::string>;
+
+  const Map& Read() const noexcept { return map_ != nullptr ? *map_ : Empty(); }
+  Map::const_iterator begin() const noexcept { return Read().begin(); }
+  Map::const_iterator end() const noexcept { return Read().end(); }
+  size_t size() const noexcept { return Read().size(); }
+  size_t count(uint64_t key) const { return Read().count(key); }
+  // The map to change, this table's own. Throws what allocation throws,
+  // leaving the table as it was.
+  Map& Edit();
+
+  // The switch to the slow twin of sharing: while false, a copy of a table
+  // is a map of its own at once. Process-wide; only tests change it.
+  static bool ShareCopies;
+
+  ErrorMessageTable() = default;
+  ErrorMessageTable(const ErrorMessageTable& other) { *this = other; }
+  ErrorMessageTable& operator=(const ErrorMessageTable& other);
+
+ private:
+  std::shared_ptr<Map> map_;  // null: no message
+
+  static const Map& Empty() noexcept;
+};
+
 class ErrorData {
  public:
-  std::map<uint64_t, std::string> Messages;  // key: the number sign-extended to 64 bits
+  ErrorMessageTable Messages;
   int32_t Number = 0;                        // current error; 0 = none
   StringLocation* LocationScanner = nullptr; // scanner on the token, only while handlers run
   ErrorLocation Where;                       // kept until the next error or parse

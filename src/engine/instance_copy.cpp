@@ -161,12 +161,13 @@ struct Unowned {
 using ChainHeads = std::array<SymbolMap::iterator, 4>;
 
 // Gives each transform of the copy its prototype's rule-table keys, every
-// head null; what fails leaves the tables as they were (empty).
+// head null, and room for its tokens; what fails leaves the tables as they
+// were (empty).
 ChainHeads CopyRuleTableKeys(const InstancePlan& plan, Quorb& instance) {
   ChainHeads heads;
   for (size_t t = 0; t < heads.size(); ++t) {
-    SymbolMap keys(plan.source->Scanners.Transforms[t]->RuleTable->Symbols);
-    for (auto& entry : keys) entry.second = nullptr;
+    instance.Scanners.Transforms[t]->Tokens->reserve(plan.tokenCounts[t]);
+    SymbolMap keys(plan.ruleKeys[t]);
     SymbolMap& symbols = instance.Scanners.Transforms[t]->RuleTable->Symbols;
     symbols.swap(keys);
     heads[t] = symbols.begin();
@@ -185,7 +186,10 @@ QuorbItem* PlaceItem(const ItemPlan& plan, Quorb& instance, const std::vector<Qu
   std::unique_ptr<QuorbItem> made(new QuorbItem);
   QuorbItem* item = made.get();
   // What may fail comes first: once placed, the item is its place's to free.
-  item->SubItems.reserve(plan.subItems);
+  if (plan.subItems != 0) {
+    if (instance.SubItemStorage != nullptr) item->SubItems.ReserveIn(*instance.SubItemStorage, plan.subItems);
+    else item->SubItems.reserve(plan.subItems);
+  }
   switch (plan.place) {
     case ItemPlace::ChainHead: {
       // The plan lists the heads in key order, as the table holds them.
@@ -389,6 +393,7 @@ void CopyByPlan(const InstancePlan& plan, Quorb& instance) {
   types.reserve(plan.types.size());
   CopyLinks links(plan, instance, types);
   Unowned unowned;
+  unowned.temporaries.reserve(plan.temporaries);
   // A failed copy retires every type object it made, so that the tear-down
   // frees each once and after every item that may hold a value of it.
   instance.Types.RetiredTypes.reserve(plan.types.size());

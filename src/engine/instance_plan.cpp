@@ -73,7 +73,7 @@ bool BodyIsCopyable(const QuorbParsedExpr& body) {
 
 bool ItemIsCopyable(const QuorbItem& item) {
   if (item.ParsedExpr != nullptr && !BodyIsCopyable(*item.ParsedExpr)) return false;
-  if (item.CurrentCall != nullptr || item.OwnTable != nullptr ||
+  if (item.CurrentCall != nullptr || item.OwnTable() != nullptr ||
       item.Rule().LocalTransform != nullptr || item.Rule().Variants != nullptr || item.OwnsArrayCell || item.Has(IsArray) ||
       item.Has(IsNamespace))
     return false;
@@ -127,6 +127,12 @@ class PlanMaker {
       LinkItem(item);
       plan_.subItemEntries += item.subItems;
       if (item.subItems != 0) ++plan_.subItemLists;
+      if (item.place == ItemPlace::Token) ++plan_.tokenCounts[item.at];
+      if (item.place == ItemPlace::Temporary) ++plan_.temporaries;
+    }
+    for (size_t t = 0; t < plan_.ruleKeys.size(); ++t) {
+      plan_.ruleKeys[t] = prototype_.Scanners.Transforms[t]->RuleTable->Symbols;
+      for (auto& entry : plan_.ruleKeys[t]) entry.second = nullptr;
     }
     for (BodyPlan& body : plan_.bodies) LinkBody(body);
     for (int32_t t = 0; t < 4 && ok_; ++t) {

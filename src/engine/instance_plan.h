@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/builtin_roles.h"
+#include "engine/table.h"
 #include "scanner/pattern_platform.h"
 
 namespace QuorbNameSpace {
@@ -106,6 +107,11 @@ struct InstancePlan {
   std::vector<BodyPlan> bodies;
   std::vector<TypePlan> types;
   std::array<TransformPlan, 4> transforms;
+  // Each transform's rule-table keys, every head null: a copy takes them
+  // whole and fills the heads in key order.
+  std::array<SymbolMap, 4> ruleKeys;
+  std::array<size_t, 4> tokenCounts{};  // tokens of each transform
+  size_t temporaries = 0;               // items placed as temporaries of bodies
   std::vector<PlanLink<QuorbDataType>> dataTypes;      // Quorb::DataTypes
   std::array<PlanLink<QuorbDataType>, 7> typeSlots;    // AnyType ... ComplexType
 };

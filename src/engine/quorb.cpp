@@ -148,7 +148,7 @@ static QuorbItem* FirstTypeItem(const Table* table) {
     for (QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
       if (item->Has(IsDataType)) return item;
       if (item->Has(IsNamespace))
-        if (QuorbItem* found = FirstTypeItem(item->OwnTable)) return found;
+        if (QuorbItem* found = FirstTypeItem(item->OwnTable())) return found;
     }
   }
   return nullptr;
@@ -169,7 +169,7 @@ class TypeItemSearch {
     auto entry = cleared_ ? std::next(last_) : root_->Symbols.begin();
     for (; entry != root_->Symbols.end(); ++entry) {
       for (QuorbItem* item = entry->second; item != nullptr; item = item->NextOverload) {
-        QuorbItem* found = item->Has(IsDataType) ? item : item->Has(IsNamespace) ? FirstTypeItem(item->OwnTable) : nullptr;
+        QuorbItem* found = item->Has(IsDataType) ? item : item->Has(IsNamespace) ? FirstTypeItem(item->OwnTable()) : nullptr;
         if (found == nullptr) continue;
         cleared_ = entry != root_->Symbols.begin();
         if (cleared_) last_ = std::prev(entry);

@@ -81,8 +81,10 @@ TokenClass_& QuorbItem::EditToken() {
 }
 
 RuleParamStruct& QuorbItem::EditRule() {
-  if (rule_ == nullptr) rule_ = std::make_unique<RuleParamStruct>();
-  return *rule_;
+  // Made without a stamp: the token fields are left as they read before.
+  if (token_ == nullptr) token_ = std::make_unique<TokenClass_>();
+  if (token_->rule_ == nullptr) token_->rule_ = std::make_unique<RuleParamStruct>();
+  return *token_->rule_;
 }
 
 template <typename T>
@@ -98,7 +100,7 @@ static void VisitTypesIn(const Table* table, Visit& visit) {
   for (const auto& entry : table->Symbols) {
     for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
       if (item->Has(IsDataType) && item->DataType != nullptr) visit(item->DataType);
-      if (item->Has(IsNamespace)) VisitTypesIn(item->OwnTable, visit);
+      if (item->Has(IsNamespace)) VisitTypesIn(item->OwnTable(), visit);
     }
   }
 }
@@ -177,31 +179,46 @@ void QuorbItem::ReleaseArray() {
   OwnsArrayCell = false;
 }
 
+void QuorbItem::SetOwnTable(std::unique_ptr<Table> table) {
+  if (table == nullptr && RulePart() == nullptr) return;
+  EditRule().OwnTable = table.release();
+}
+
+void QuorbItem::SwapOwnTables(QuorbItem& a, QuorbItem& b) {
+  Table* const mine = a.OwnTable();
+  Table* const theirs = b.OwnTable();
+  if (mine == theirs) return;
+  RuleParamStruct& aPart = a.EditRule();
+  b.EditRule().OwnTable = mine;
+  aPart.OwnTable = theirs;
+}
+
 void QuorbItem::ReleaseNamespace() {
-  if (OwnTable == nullptr) return;
+  Table* table = OwnTable();
+  if (table == nullptr) return;
   // A namespace still open must not leave its freed table searched.
   if (Owner != nullptr && Owner->MainTransform() != nullptr) {
     std::vector<Table*>& stack = Owner->MainTransform()->SearchTables;
-    stack.erase(std::remove(stack.begin(), stack.end(), OwnTable), stack.end());
+    stack.erase(std::remove(stack.begin(), stack.end(), table), stack.end());
   }
-  Table* table = OwnTable;
-  OwnTable = nullptr;
+  RulePart()->OwnTable = nullptr;
   ClearSymbolTableQuick(table->Symbols);
   delete table;
 }
 
 void QuorbItem::FreeBodies() {
   // Called for every item more than once as an instance goes: most have none.
-  if (ParsedExpr == nullptr && rule_ == nullptr && !Has(IsNamespace)) return;
+  RuleParamStruct* rule = RulePart();
+  if (ParsedExpr == nullptr && rule == nullptr && !Has(IsNamespace)) return;
   QuorbParsedExpr::Free(ParsedExpr);
   ParsedExpr = nullptr;
-  if (rule_ != nullptr) {
-    for (ReplacementStruct& piece : rule_->Pieces) {
+  if (rule != nullptr) {
+    for (ReplacementStruct& piece : rule->Pieces) {
       QuorbParsedExpr::Free(piece.Expression);
       piece.Expression = nullptr;
     }
   }
-  if (Has(IsNamespace) && OwnTable != nullptr) FreeBodiesIn(OwnTable->Symbols);
+  if (Has(IsNamespace) && rule != nullptr && rule->OwnTable != nullptr) FreeBodiesIn(rule->OwnTable->Symbols);
 }
 
 static void ReleaseLocalTransform(RuleParamStruct& rule) {
@@ -210,18 +227,6 @@ static void ReleaseLocalTransform(RuleParamStruct& rule) {
     delete rule.LocalTransform;
     rule.LocalTransform = nullptr;
   }
-}
-
-// The kinds whose payload or filing Release has more to do for than the
-// scalar value: most items of an instance (parameters, constants, plain
-// functions' sub-items) have none of them.
-static constexpr uint64_t KindsWithPayload = PropertyBit(IsArray) | PropertyBit(IsNamespace) |
-                                             PropertyBit(IsOutputFormat) | PropertyBit(IsDataType) |
-                                             PropertyBit(IsAnchored) | PropertyBit(IsAnonymous);
-
-bool QuorbItem::ReleasesPlainly() const {
-  return (Properties & KindsWithPayload) == 0 && ParsedExpr == nullptr && token_ == nullptr && rule_ == nullptr &&
-         SubItems.empty() && OwningTable == nullptr;
 }
 
 void QuorbItem::Release() {
@@ -233,7 +238,6 @@ void QuorbItem::Release() {
     HostFunction = nullptr;
     ValuePtr = nullptr;
     DataType = nullptr;
-    OwnTable = nullptr;
     if (Owner != nullptr) {
       std::vector<QuorbItem*>& handlers = Owner->Definitions.ErrorHandlers;
       if (!handlers.empty()) handlers.erase(std::remove(handlers.begin(), handlers.end(), this), handlers.end());
@@ -247,13 +251,16 @@ void QuorbItem::Release() {
   HostFunction = nullptr;
   ValuePtr = nullptr;
   DataType = nullptr;
-  if (rule_ != nullptr) rule_->Variants = nullptr;
-  OwnTable = nullptr;
+  RuleParamStruct* rule = RulePart();
+  if (rule != nullptr) {
+    rule->Variants = nullptr;
+    rule->OwnTable = nullptr;
+  }
   // Moved out first: a sub-item's release must not see a half-emptied list.
   SubItemList subItems;
   subItems.swap(SubItems);
   for (QuorbItem* sub : subItems) delete sub;
-  if (rule_ != nullptr) ReleaseLocalTransform(*rule_);
+  if (rule != nullptr) ReleaseLocalTransform(*rule);
   if (OwningTable != nullptr) OwningTable->Remove(this);
   if (token_ != nullptr && token_->TokenList != nullptr) {
     TokenPartEdits.fetch_add(1, std::memory_order_relaxed);  // a list changes in place
@@ -283,7 +290,7 @@ static bool IsNamespaceTable(const Quorb& owner, const Table* table) {
   if (table == nullptr || root == nullptr) return false;
   if (table == root) return true;
   return AnyFiledItem(root->Symbols,
-                      [table](const QuorbItem* item) { return item->Has(IsNamespace) && item->OwnTable == table; });
+                      [table](const QuorbItem* item) { return item->Has(IsNamespace) && item->OwnTable() == table; });
 }
 
 void QuorbItem::Rename(const std::string& name) {
@@ -292,7 +299,7 @@ void QuorbItem::Rename(const std::string& name) {
   // temporary to its expression, a token to its list, a rule to its
   // transform's table (which it would silently leave), and a second table
   // would be a second owner freeing it again.
-  const bool transformItem = (rule_ != nullptr && rule_->DefiningTransform != nullptr) ||
+  const bool transformItem = Rule().DefiningTransform != nullptr ||
                              (token_ != nullptr && token_->TokenList != nullptr);
   const bool filedInNamespace = Owner != nullptr && IsNamespaceTable(*Owner, OwningTable);
   const bool movable = !transformItem && (filedInNamespace || (OwningTable == nullptr && Has(IsAnonymous)) ||

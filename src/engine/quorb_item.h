@@ -44,29 +44,8 @@ using ErasedFunction = void (*)();
 
 inline constexpr uint64_t npos64 = ~0ULL;
 
-// The token part of an item: pattern, kind and code-block partner. Only
-// tokens and rule parts have one (QuorbItem::EditToken makes it).
-struct TokenClass_ {
-  HostRegex Pattern;                         // token or regex rule-part pattern
-  int32_t PartKind = 0;                      // RulePartEnum of a rule part; a rule's first part
-  TokenEnum TokenKind = TokenNone;
-  std::vector<QuorbItem*>* TokenList = nullptr;  // the token list holding this item
-  QuorbItem* Partner = nullptr;              // code-block opener <-> closer
-  QuorbItem* RegExRule = nullptr;            // rule of a regex parameter serving as token
-  uint64_t SubMatch = 0;                     // capture group that is the token's text
-  TokenMatcher FastMatch = nullptr;          // equivalent of Pattern for default patterns
-  // TokenPartEdits as counted by the latest EditToken of this part: a new
-  // value with each edit, never copied, so a dispatch table can tell its
-  // own list's edits from every other list's.
-  uint64_t EditStamp = 0;
-
-  // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
-  static void* operator new(size_t size);
-  static void operator delete(void* block, size_t size) noexcept;
-};
-
 // The rule part of an item. Only rules, their parts and variants have one
-// (QuorbItem::EditRule makes it).
+// (QuorbItem::EditRule makes it), and namespaces, for their own table.
 struct RuleParamStruct {
   uint64_t PartIndex = 0;
   uint64_t BackRefIndex = 0;
@@ -89,6 +68,10 @@ struct RuleParamStruct {
   uint64_t MatchCount = 0;
   uint64_t ReplaceCount = 0;
   std::vector<QuorbItem*>* Variants = nullptr;  // owned while IsAnchored is set
+  // A namespace item's own table; owned. Kept here, not in the item: a
+  // namespace is a rare item, and a word less in each of the hundreds of
+  // items of an instance is worth the part a namespace makes for it.
+  Table* OwnTable = nullptr;
 
   // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
   static void* operator new(size_t size);
@@ -103,6 +86,36 @@ struct RuleParamStruct {
     StartAfter = from.StartAfter;
     StopAfter = from.StopAfter;
   }
+};
+
+// The token part of an item: pattern, kind and code-block partner. Only
+// tokens and rule parts have one (QuorbItem::EditToken makes it), and items
+// with a rule part, which it holds.
+struct TokenClass_ {
+  HostRegex Pattern;                         // token or regex rule-part pattern
+  int32_t PartKind = 0;                      // RulePartEnum of a rule part; a rule's first part
+  TokenEnum TokenKind = TokenNone;
+  std::vector<QuorbItem*>* TokenList = nullptr;  // the token list holding this item
+  QuorbItem* Partner = nullptr;              // code-block opener <-> closer
+  QuorbItem* RegExRule = nullptr;            // rule of a regex parameter serving as token
+  uint64_t SubMatch = 0;                     // capture group that is the token's text
+  TokenMatcher FastMatch = nullptr;          // equivalent of Pattern for default patterns
+  // TokenPartEdits as counted by the latest EditToken of this part: a new
+  // value with each edit, never copied, so a dispatch table can tell its
+  // own list's edits from every other list's.
+  uint64_t EditStamp = 0;
+
+  // Made and freed with their items: kept for reuse as items are (kept_blocks.cpp).
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
+
+ private:
+  friend class QuorbItem;
+  // The item's rule part, held here rather than in the item: few items
+  // have either part, most that have a rule part have a token part too,
+  // and a word less in each of the hundreds of items of an instance takes
+  // them into a smaller size class of the heap.
+  std::unique_ptr<RuleParamStruct> rule_;
 };
 
 class QuorbItem : public BaseClass {
@@ -128,7 +141,6 @@ class QuorbItem : public BaseClass {
   ErasedFunction HostFunction = nullptr;     // a host body, run by CallHostFunction
   uint64_t ElementCount = 0;                 // array length; a rule's part count
   SubItemList SubItems;                      // owned: parameters, rule parts, Bool's values
-  Table* OwnTable = nullptr;                 // a namespace item's own table; owned
   int32_t Precedence = 0;                    // of an operator or a rule
   bool OwnsArrayCell = false;                // the cell an array value is reached through
   RolesLink Roles;                           // of the built-in code Callback runs; none for any other
@@ -143,13 +155,26 @@ class QuorbItem : public BaseClass {
 
   // The token and rule parts. Reading never allocates: an item without the
   // part reads a shared part holding the defaults. Editing makes the part
-  // on first use.
+  // on first use; a rule part is made with a token part, whose fields then
+  // read as the defaults still.
   const TokenClass_& Token() const { return token_ != nullptr ? *token_ : NoTokenPart; }
   TokenClass_& EditToken();
-  const RuleParamStruct& Rule() const { return rule_ != nullptr ? *rule_ : NoRulePart; }
+  const RuleParamStruct& Rule() const {
+    const RuleParamStruct* rule = RulePart();
+    return rule != nullptr ? *rule : NoRulePart;
+  }
   RuleParamStruct& EditRule();
   bool HasTokenPart() const { return token_ != nullptr; }
-  bool HasRulePart() const { return rule_ != nullptr; }
+  bool HasRulePart() const { return RulePart() != nullptr; }
+
+  // A namespace item's own table (held by the rule part); null for any other.
+  Table* OwnTable() const { return Rule().OwnTable; }
+  // Gives the item `table` as its own; throws only what making the rule
+  // part throws, and then `table` is freed and the item unchanged.
+  void SetOwnTable(std::unique_ptr<Table> table);
+  // Exchanges the own tables of `a` and `b`; what may fail (making a rule
+  // part for a table to come) comes first, changing nothing.
+  static void SwapOwnTables(QuorbItem& a, QuorbItem& b);
 
   // Gives the item, which holds no value yet, a copy of `from`'s value,
   // made by `type` (which then frees it), or in the item's own room when
@@ -172,7 +197,10 @@ class QuorbItem : public BaseClass {
   // Whether the item owns nothing but its scalar value and is filed in no
   // table: no body, token or rule part, sub-item, or kind with a payload.
   // Release then only frees the value and clears the links.
-  bool ReleasesPlainly() const;
+  bool ReleasesPlainly() const {
+    return (Properties & KindsWithPayload) == 0 && ParsedExpr == nullptr && token_ == nullptr &&
+           SubItems.empty() && OwningTable == nullptr;
+  }
   // The switch to the slow twin of that shortcut: while false, every item
   // takes Release's full path. Process-wide; only tests change it.
   static bool ReleaseShortcut;
@@ -203,11 +231,19 @@ class QuorbItem : public BaseClass {
   QuorbItem* SetProperty(int bit, int value);
 
  private:
+  // The kinds whose payload or filing Release has more to do for than the
+  // scalar value: most items of an instance (parameters, constants, plain
+  // functions' sub-items) have none of them.
+  static constexpr uint64_t KindsWithPayload = PropertyBit(IsArray) | PropertyBit(IsNamespace) |
+                                               PropertyBit(IsOutputFormat) | PropertyBit(IsDataType) |
+                                               PropertyBit(IsAnchored) | PropertyBit(IsAnonymous);
+
   static const TokenClass_ NoTokenPart;
   static const RuleParamStruct NoRulePart;
 
-  std::unique_ptr<TokenClass_> token_;
-  std::unique_ptr<RuleParamStruct> rule_;
+  std::unique_ptr<TokenClass_> token_;  // holds the rule part too
+
+  RuleParamStruct* RulePart() const noexcept { return token_ != nullptr ? token_->rule_.get() : nullptr; }
   // A small value's own storage. Items never move, so its address is fixed
   // for the item's life.
   alignas(8) unsigned char smallValue_[SmallValueRoom];

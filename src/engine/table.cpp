@@ -116,6 +116,8 @@ void Table::Add(const std::string& name, QuorbItem*& item, bool overwrite, Quorb
 }
 
 void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
+  // First: it alone may fail (making a part to hold a table), changing nothing.
+  QuorbItem::SwapOwnTables(*a, *b);  // travels with the callback field's role
   std::swap(a->Properties, b->Properties);
   std::swap(a->ParsedExpr, b->ParsedExpr);
   a->SwapValues(*b);
@@ -125,7 +127,6 @@ void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
   std::swap(a->Callback, b->Callback);
   std::swap(a->Roles, b->Roles);
   std::swap(a->HostFunction, b->HostFunction);
-  std::swap(a->OwnTable, b->OwnTable);  // travels with the callback field's role
   std::swap(a->ElementCount, b->ElementCount);
   std::swap(a->OwnsArrayCell, b->OwnsArrayCell);
   std::swap(a->Owner, b->Owner);
@@ -182,7 +183,7 @@ static bool AnyFiledItemAt(const SymbolMap& symbols, const std::function<bool(co
   for (const auto& entry : symbols) {
     for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
       if (found(item)) return true;
-      if (item->OwnTable != nullptr && depth < 64 && AnyFiledItemAt(item->OwnTable->Symbols, found, depth + 1))
+      if (item->OwnTable() != nullptr && depth < 64 && AnyFiledItemAt(item->OwnTable()->Symbols, found, depth + 1))
         return true;
     }
   }

@@ -107,7 +107,7 @@ static void CollectTypes(const Table* table, std::set<QuorbDataType*>& found) {
   for (const auto& entry : table->Symbols) {
     for (const QuorbItem* item = entry.second; item != nullptr; item = item->NextOverload) {
       if (item->Has(IsDataType) && item->DataType != nullptr) found.insert(item->DataType);
-      if (item->Has(IsNamespace)) CollectTypes(item->OwnTable, found);
+      if (item->Has(IsNamespace)) CollectTypes(item->OwnTable(), found);
     }
   }
 }

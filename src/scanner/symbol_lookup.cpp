@@ -35,7 +35,7 @@ QuorbItem* StringLocation::SymbolHandle(StringLocation& cursor, bool shorten) {
       return space;
     }
     cursor.NextToken(DefaultToken, 1);
-    searched = space->OwnTable;
+    searched = space->OwnTable();
     found = LookUpToken(searched, cursor);
     if (found == nullptr && Owner != nullptr) Owner->SetErrorIfNone(ErrUnrecognizedNamespaceMember);
   }
@@ -93,7 +93,7 @@ void StringLocation::AddSymbol(const std::string& name, QuorbItem*& item, int32_
 
 Table* StringLocation::FilingTable(const QuorbItem* item) const {
   for (auto table = SearchTables.rbegin(); table != SearchTables.rend(); ++table)
-    if (item == nullptr || *table != item->OwnTable) return *table;
+    if (item == nullptr || *table != item->OwnTable()) return *table;
   return RuleTable;
 }
 

@@ -6,10 +6,13 @@
 // sanitizer build checks that each way frees everything exactly once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "builtins/builtin_definitions.h"
+#include "engine/errors.h"
 #include "engine/instance_prototype.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
@@ -74,6 +77,12 @@ std::vector<std::string> UseACopy() {
   eval("Hypot(3, 4)");
   instance.Define("Function: Hypot(a, b) = Sqrt(a*a + b*b)", nullptr, nullptr);
   eval("Hypot(3, 4)");
+  // Messages changed, added and read for a number without one.
+  instance.SetErrorMessage(ErrNotAssignable, "the copy's own word", true);
+  instance.SetErrorMessage(77, "a host's error", true);
+  for (int32_t n : {static_cast<int32_t>(ErrNotAssignable), 77, 78, 1})
+    seen.push_back(std::to_string(n) + ": " + instance.Error.MessageOf(n));
+  seen.push_back(std::to_string(instance.Error.Messages.size()) + " messages");
   return seen;
 }
 
@@ -86,28 +95,34 @@ TEST(CopyStorageTwins, AHostsChangesToACopyGoTheSameEveryWay) {
   ASSERT_GT(expected.size(), 8u);
   for (int blocks = 0; blocks < 2; ++blocks) {
     for (int shortcut = 0; shortcut < 2; ++shortcut) {
-      SubItemBlocks = blocks != 0;
-      QuorbItem::ReleaseShortcut = shortcut != 0;
-      EXPECT_EQ(UseACopy(), expected) << "blocks " << blocks << " shortcut " << shortcut;
+      for (int share = 0; share < 2; ++share) {
+        SubItemBlocks = blocks != 0;
+        QuorbItem::ReleaseShortcut = shortcut != 0;
+        ErrorMessageTable::ShareCopies = share != 0;
+        EXPECT_EQ(UseACopy(), expected) << "blocks " << blocks << " shortcut " << shortcut << " share " << share;
+      }
     }
   }
   SubItemBlocks = true;
   QuorbItem::ReleaseShortcut = true;
+  ErrorMessageTable::ShareCopies = true;
 }
 
 // A list cut from a block grows onto the heap, swaps with a list of its
 // own and is freed by its new holder; the block's piece stays with the block.
 TEST(CopyStorageTwins, AListFromABlockGrowsAndSwapsLikeAnyOther) {
   QuorbItem a, b, c;
+  // Each piece takes its entries and the list's header words.
+  const size_t header = SubItemList::HeaderWords;
   SubItemBlock block(3, 2);
   SubItemList cut, own;
   {
     const SubItemBlock::Use use(&block);
     cut.reserve(2);
-    EXPECT_EQ(block.Left(), 2u);
+    EXPECT_EQ(block.Left(), 1 + header);
   }
   own.reserve(1);  // outside the use: the heap's
-  EXPECT_EQ(block.Left(), 2u);
+  EXPECT_EQ(block.Left(), 1 + header);
   cut.push_back(&a);
   cut.push_back(&b);
   cut.push_back(&c);  // beyond the piece: moves to the heap
@@ -121,11 +136,85 @@ TEST(CopyStorageTwins, AListFromABlockGrowsAndSwapsLikeAnyOther) {
     const SubItemBlock::Use use(&block);
     SubItemList large;
     large.reserve(5);
-    EXPECT_EQ(block.Left(), 2u);
+    EXPECT_EQ(block.Left(), 1 + header);
     SubItemList fits;
     fits.reserve(1);
     EXPECT_EQ(block.Left(), 0u);
   }
+}
+
+// A list takes what a vector of the same steps holds, whichever storage it
+// has: generated steps against std::vector as the oracle.
+TEST(CopyStorageTwins, AListHoldsWhatAVectorWould) {
+  QuorbItem pool[8];
+  for (int blocks = 0; blocks < 2; ++blocks) {
+    SubItemBlock block(16, 2);
+    const SubItemBlock::Use use(blocks != 0 ? &block : nullptr);
+    SubItemList list;
+    std::vector<QuorbItem*> oracle;
+    uint32_t seed = 12345;
+    for (int step = 0; step < 400; ++step) {
+      seed = seed * 1103515245u + 12345u;
+      const uint32_t pick = (seed >> 16) % 8;
+      switch ((seed >> 8) % 7) {
+        case 0: case 1: case 2:
+          list.push_back(&pool[pick]);
+          oracle.push_back(&pool[pick]);
+          break;
+        case 3:  // every entry naming one item, as a release erases its own
+          list.erase(std::remove(list.begin(), list.end(), &pool[pick]), list.end());
+          oracle.erase(std::remove(oracle.begin(), oracle.end(), &pool[pick]), oracle.end());
+          break;
+        case 4:
+          if (!oracle.empty() && pick == 0) {
+            list.clear();
+            oracle.clear();
+          }
+          list.reserve(pick * 3);
+          break;
+        case 5: {
+          SubItemList copied(list), moved;
+          moved = std::move(copied);
+          std::swap(moved, list);
+          EXPECT_EQ(moved, list) << "step " << step;
+          break;
+        }
+        default:
+          if (!oracle.empty()) {
+            list.erase(list.begin() + pick % oracle.size());
+            oracle.erase(oracle.begin() + pick % oracle.size());
+          }
+          break;
+      }
+      ASSERT_EQ(std::vector<QuorbItem*>(list.begin(), list.end()), oracle) << "blocks " << blocks << " step " << step;
+      ASSERT_GE(list.capacity(), list.size());
+    }
+  }
+}
+
+// Copies of a message table share one map until one is changed, and a
+// change is seen by the changed copy alone, either way.
+TEST(CopyStorageTwins, AChangedMessageTableIsNoLongerShared) {
+  for (int share = 0; share < 2; ++share) {
+    ErrorMessageTable::ShareCopies = share != 0;
+    ErrorMessageTable original;
+    original.Edit()[1] = "one";
+    original.Edit()[2] = "two";
+    ErrorMessageTable copy;
+    copy = original;
+    EXPECT_EQ(&copy.Read() == &original.Read(), share != 0) << "share " << share;
+    copy.Edit()[2] = "the copy's";
+    copy.Edit()[3] = "three";
+    EXPECT_NE(&copy.Read(), &original.Read());
+    EXPECT_EQ(original.Read(), (ErrorMessageTable::Map{{1, "one"}, {2, "two"}})) << "share " << share;
+    EXPECT_EQ(copy.Read(), (ErrorMessageTable::Map{{1, "one"}, {2, "the copy's"}, {3, "three"}})) << "share " << share;
+    const ErrorMessageTable second(original);
+    EXPECT_EQ(second.Read(), original.Read());
+    ErrorMessageTable empty;
+    copy = empty;
+    EXPECT_EQ(copy.size(), 0u);
+  }
+  ErrorMessageTable::ShareCopies = true;
 }
 
 // Items of every kind the short path takes, and of kinds next to it that it

@@ -185,10 +185,10 @@ TEST_F(DefinitionsTest, ErrorHandlersAtPositions) {
 TEST_F(DefinitionsTest, NamespaceBeginAndEnd) {
   QuorbItem* space = instance.Define("Name: geo ~~ Namespace: begin", nullptr, nullptr);
   ASSERT_NE(space, nullptr);
-  ASSERT_NE(space->OwnTable, nullptr);
-  EXPECT_EQ(instance.CurrentNamespaceTable(), space->OwnTable);
+  ASSERT_NE(space->OwnTable(), nullptr);
+  EXPECT_EQ(instance.CurrentNamespaceTable(), space->OwnTable());
   QuorbItem* member = instance.Define("Name: area", nullptr, nullptr);
-  EXPECT_EQ(space->OwnTable->Handle("area"), member);
+  EXPECT_EQ(space->OwnTable()->Handle("area"), member);
   instance.Define("Namespace: end", nullptr, nullptr);
   EXPECT_EQ(instance.CurrentNamespaceTable(), instance.RootTable());
   instance.Define("Namespace: end", nullptr, nullptr);

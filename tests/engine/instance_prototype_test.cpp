@@ -124,7 +124,7 @@ class InstanceDump {
         << static_cast<int>(item->Roles->Fusion) << "/" << Code(item->Roles->Unary) << "/" << Code(item->Roles->Binary)
         << " host " << Code(item->HostFunction) << " body "
         << Of(item->ParsedExpr) << " call " << Of(item->CurrentCall) << " count " << item->ElementCount
-        << " own-table " << Of(item->OwnTable) << " cell " << item->OwnsArrayCell << " indices " << item->Rule().PartIndex
+        << " own-table " << Of(item->OwnTable()) << " cell " << item->OwnsArrayCell << " indices " << item->Rule().PartIndex
         << "/" << item->Rule().BackRefIndex << "/" << item->Rule().GroupStart << " group " << Of(item->Rule().GroupFirst) << ".."
         << Of(item->Rule().GroupLast) << " precedence " << item->Precedence << " from '" << item->Rule().FromPart << "' to '"
         << item->Rule().ToPart << "' limits " << item->Rule().Minimum << "/" << item->Rule().Maximum << "/" << item->Rule().MinimumHard << "/"

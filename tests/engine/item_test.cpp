@@ -2,6 +2,7 @@
 // LSan, which catch both leaks and double frees), and renaming.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "chain_builder.h"
@@ -25,6 +26,28 @@ TEST(ItemState, NewItemHasOpenLimitsAndNothingElse) {
   EXPECT_EQ(item.Rule().Minimum, 0u);
   EXPECT_EQ(item.Token().Pattern.flags(), std::regex::ECMAScript);
   EXPECT_EQ(item.ValuePtr, nullptr);
+}
+
+// A namespace's own table rides in the rule part: an item without one
+// reads none and makes no part for it, and an exchange of definitions
+// moves the table either way, making the part it needs.
+TEST(ItemState, AnOwnTableMovesWithItsDefinition) {
+  QuorbItem space, plain;
+  EXPECT_EQ(plain.OwnTable(), nullptr);
+  plain.SetOwnTable(nullptr);
+  EXPECT_FALSE(plain.HasRulePart()) << "no table, no part";
+  space.SetBit(IsNamespace, true);
+  space.SetOwnTable(std::make_unique<Table>());
+  Table* table = space.OwnTable();
+  ASSERT_NE(table, nullptr);
+  QuorbItem::SwapOwnTables(space, plain);
+  EXPECT_EQ(space.OwnTable(), nullptr);
+  EXPECT_EQ(plain.OwnTable(), table);
+  QuorbItem::SwapOwnTables(plain, space);
+  EXPECT_EQ(space.OwnTable(), table);
+  EXPECT_EQ(plain.OwnTable(), nullptr);
+  QuorbItem::SwapOwnTables(plain, plain);
+  EXPECT_EQ(space.OwnTable(), table) << "freed with the namespace item";
 }
 
 TEST(ItemState, ValueItemOwnsItsParsedValue) {
@@ -136,10 +159,10 @@ TEST(ItemRelease, AnonymousItemLeavesTheInstanceMap) {
 TEST(ItemRelease, NamespaceDestroysEverythingInItsTable) {
   auto* space = new QuorbItem();
   space->SetBit(IsNamespace, true);
-  space->OwnTable = new Table();
+  space->SetOwnTable(std::make_unique<Table>());
   for (const char* name : {"a", "b", "a"}) {
     QuorbItem* member = new QuorbItem(&stringType, std::string(100, 'm'));
-    space->OwnTable->Add(name, member, false);
+    space->OwnTable()->Add(name, member, false);
   }
   delete space;  // LSan reports any member left behind
 }
@@ -199,8 +222,8 @@ TEST_F(RenameTest, EmptyNameIsRefusedBeforeAnythingIsUnfiled) {
 TEST_F(RenameTest, UnfilesFromItsOwnTableNotTheRoot) {
   QuorbItem* space = File("space");
   space->SetBit(IsNamespace, true);
-  space->OwnTable = new Table();  // freed with the namespace item
-  Table& nested = *space->OwnTable;
+  space->SetOwnTable(std::make_unique<Table>());  // freed with the namespace item
+  Table& nested = *space->OwnTable();
   auto* item = new QuorbItem();
   item->Owner = &instance;
   nested.Add("inner", item, false);

@@ -146,7 +146,7 @@ TEST_F(TableTest, RemoveTouchesOnlyTheTableThatOwnsTheItem) {
 TEST_F(TableTest, NamespaceIsReplacedOnlyByANamespace) {
   QuorbItem* space = File("space");
   space->SetBit(IsNamespace, true);
-  space->OwnTable = new Table();
+  space->SetOwnTable(std::make_unique<Table>());
   QuorbItem* variable = new QuorbItem();
   QuorbItem* handle = variable;
   table.Add("space", handle, true);

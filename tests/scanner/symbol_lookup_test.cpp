@@ -39,8 +39,8 @@ TEST_F(SymbolLookupTest, OperatorRunIsShortenedToTheLongestKnownPrefix) {
 TEST_F(SymbolLookupTest, MemberAccessEntersANamespace) {
   QuorbItem* space = File("geo");
   space->SetBit(IsNamespace, true);
-  space->OwnTable = new Table();
-  QuorbItem* member = File("area", space->OwnTable);
+  space->SetOwnTable(std::make_unique<Table>());
+  QuorbItem* member = File("area", space->OwnTable());
   EXPECT_EQ(Main()->SymbolHandle("geo.area", false, false), member);
 
   std::string cursorText = "geo + 1";
