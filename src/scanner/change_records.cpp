@@ -23,6 +23,28 @@ void ChangeRecords::Add(uint64_t location, const std::string& text, uint64_t at,
   record.Location = location;
   record.Rule = rule;
   ++size_;
+  filled_ = std::max(filled_, size_);
+}
+
+namespace {
+
+void DropTextRoom(std::string& text) {
+  if (text.capacity() > ChangeRecords::TextRoomKeptByClear) std::string().swap(text);
+}
+
+}  // namespace
+
+void ChangeRecords::clear() {
+  Truncate(0);
+  const size_t filledBlocks = (filled_ + BlockRecords - 1) / BlockRecords;
+  if (blocks_.size() > filledBlocks) blocks_.resize(filledBlocks);
+  const size_t filled = std::min(filled_, blocks_.size() * BlockRecords);
+  for (size_t i = 0; i < filled; ++i) {
+    LogOfChangesClass& record = *(*this)[i];
+    DropTextRoom(record.OldText);
+    DropTextRoom(record.NewText);
+  }
+  filled_ = 0;
 }
 
 void ChangeRecords::Truncate(size_t keep) {
@@ -38,6 +60,7 @@ void ChangeRecords::Truncate(size_t keep) {
 
 void ChangeRecords::Release() {
   size_ = 0;
+  filled_ = 0;
   blocks_.clear();
   blocks_.shrink_to_fit();
 }

@@ -66,7 +66,13 @@ class ChangeRecords {
   }
   // Drops the records from `keep` on.
   void Truncate(size_t keep);
-  void clear() { Truncate(0); }
+  // Drops every record before a new expansion. Only the room the records
+  // filled since the last clear() used stays, and no long text's room: a
+  // huge expansion's records go back to the allocator once a smaller one
+  // has followed, as they did when each record was its own allocation.
+  void clear();
+  size_t BlocksHeld() const { return blocks_.size(); }
+  static constexpr size_t TextRoomKeptByClear = 256;
   // Drops every record and frees all room.
   void Release();
 
@@ -74,6 +80,7 @@ class ChangeRecords {
   static constexpr size_t BlockRecords = 32;  // 2.5 KB a block on 64 bits: little room held after a short expansion
   std::vector<std::unique_ptr<LogOfChangesClass[]>> blocks_;
   size_t size_ = 0;
+  size_t filled_ = 0;  // records filled since the last clear(): their strings may hold room
 };
 
 }  // namespace QuorbNameSpace

@@ -52,5 +52,29 @@ TEST(ChangeRecordsTest, DroppedRecordsMakeRoomForNewOnesEitherWay) {
   ReuseChangeRecords = true;
 }
 
+// A huge expansion's room does not stay with the transform: once a small
+// one has followed, only the room that one filled is held, and no long text.
+TEST(ChangeRecordsTest, ClearingKeepsOnlyTheRoomLastFilled) {
+  ChangeRecords records;
+  const size_t many = 20 * 32;  // 32 records a block
+  const std::string large(4096, 'x');
+  for (size_t i = 0; i < many; ++i) {
+    const std::string& text = i < 3 ? large : Old(i);
+    records.Add(i, text, 0, text.size(), text, nullptr);
+  }
+  const size_t held = records.BlocksHeld();
+  ASSERT_GE(held, 20u);
+  records.clear();
+  EXPECT_EQ(records.BlocksHeld(), held);  // the next expansion may be as large
+  for (size_t i = 0; i < 3; ++i) records.Add(i, "<" + Old(i) + ">", 1, Old(i).size(), New(i), nullptr);
+  Expect(records, 3, 3, 0);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_LE(records[i]->OldText.capacity(), ChangeRecords::TextRoomKeptByClear) << i;
+    EXPECT_LE(records[i]->NewText.capacity(), ChangeRecords::TextRoomKeptByClear) << i;
+  }
+  records.clear();
+  EXPECT_EQ(records.BlocksHeld(), 1u);
+}
+
 }  // namespace
 }  // namespace QuorbNameSpace
