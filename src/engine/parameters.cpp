@@ -157,7 +157,10 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   if (passing != IsByMap.end()) target->SetBit(passing->second, true);
   target->SetBit(IsNamedVariable, true);
   target->Owner = this;
-  MainTransform()->AddSymbol(scanner.TokenText(), target, 0);
+  // A parameter is visible only while the rest of its definition is read:
+  // it waits until something could look it up.
+  if (parameter) ParametersHeld.File(*this, scanner.TokenText(), target);
+  else MainTransform()->AddSymbol(scanner.TokenText(), target, 0);
 
   scanner.NextToken(DefaultToken, 1);
   int64_t size = -1;
@@ -191,6 +194,7 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   ArrayValues* outer = arrayValues_;
   if (isArray) arrayValues_ = &collected;
   if (TokenIs(scanner, "=")) {
+    ParametersHeld.FileAll();  // the value's expression may read them
     target->SetBit(IsDefaulted, true);
     scanner.NextToken(DefaultToken, 1);
     if (!TokenIs(scanner, "{")) {
