@@ -209,15 +209,15 @@ struct KeptBlocks {
 
 // Enough for a few instances' worth of each; a process chunk holds about
 // what the first instance of a process makes.
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(QuorbItem), 4096, 768> keptItems;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(QuorbItem), 4096, 720> keptItems;
 thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(StringLocation), 64, 8> keptTransforms;
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(TokenClass_), 1024, 96> keptTokenParts;
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(RuleParamStruct), 512, 16> keptRuleParts;
-thread_local QUORB_FIXED_TLS KeptBlocks<ValueBlockSize, 4096, 320> keptValues;
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(std::string), 1024, 1024> keptStringValues;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(TokenClass_), 1024, 88> keptTokenParts;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(RuleParamStruct), 512, 8> keptRuleParts;
+thread_local QUORB_FIXED_TLS KeptBlocks<ValueBlockSize, 4096, 288> keptValues;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(std::string), 1024, 928> keptStringValues;
 // The node of a map entry: its links and colour, then the entry.
 constexpr size_t SymbolNodeSize = 4 * sizeof(void*) + sizeof(SymbolMap::value_type);
-thread_local QUORB_FIXED_TLS KeptBlocks<SymbolNodeSize, 2048, 256> keptSymbolNodes;
+thread_local QUORB_FIXED_TLS KeptBlocks<SymbolNodeSize, 2048, 192> keptSymbolNodes;
 
 // Gives a thread's kept blocks back when the thread ends. Made by the first
 // block a thread keeps, so that only a thread that keeps any pays for it.
