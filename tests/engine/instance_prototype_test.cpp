@@ -21,6 +21,7 @@
 #include "scanner/anchor_screen.h"
 #include "scanner/cursor_lease.h"
 #include "scanner/string_location.h"
+#include "scanner/text_at.h"
 #include "scanner/token_dispatch.h"
 #include "types/data_type.h"
 #include "types/type_registry.h"
@@ -214,7 +215,7 @@ TEST(InstancePrototype, ACopyHoldsWhatTheTextsBuild) {
 TEST(InstancePrototype, TheTextsReadWithoutFastPathsBuildTheSame) {
   Quorb fast(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
   bool* const switches[] = {&DispatchTokensByFirstByte, &ShareDispatchWithParent, &KeepIdleCursors,
-                            &ScreenTextsForAnchors, &HoldParametersUntilSeen};
+                            &ScreenTextsForAnchors, &HoldParametersUntilSeen, &CompareTextInPlace};
   for (bool* fastPath : switches) *fastPath = false;
   Quorb slow(Quorb::FromDefinitionTexts{BuiltinDefinitionCount});
   for (bool* fastPath : switches) *fastPath = true;
