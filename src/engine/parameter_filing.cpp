@@ -2,6 +2,8 @@
 // could look them up (parameter_filing.h).
 #include "engine/parameter_filing.h"
 
+#include <utility>
+
 #include "engine/quorb.h"
 #include "engine/quorb_item.h"
 #include "engine/table.h"
@@ -12,7 +14,7 @@ namespace QuorbNameSpace {
 
 bool HoldParametersUntilSeen = true;
 
-void HeldParameters::File(Quorb& instance, const std::string& name, QuorbItem* item) {
+void HeldParameters::File(Quorb& instance, std::string name, QuorbItem* item) {
   StringLocation* main = instance.MainTransform();
   Table* table = main->FilingTable(item);
   if (!HoldParametersUntilSeen || name.empty() || table == nullptr) {
@@ -28,8 +30,11 @@ void HeldParameters::File(Quorb& instance, const std::string& name, QuorbItem* i
     return;
   }
   // What filing leaves after the parameter is taken out again: its name
-  // (the table's key), and a longest name counting it.
-  std::string key = table->Key(name);
+  // (the table's key, Table::Key, folded where it stands), and a longest
+  // name counting it.
+  std::string key = std::move(name);
+  if (!table->CaseSensitive)
+    for (char& c : key) c = FoldCase(c);
   // Room first, so that nothing fails once the item is named; the room is
   // kept from one signature to the next.
   if (held_.size() == held_.capacity()) held_.reserve(held_.empty() ? 8 : 2 * held_.size());

@@ -34,7 +34,7 @@ class HeldParameters {
   // Files the parameter `item` under `name` in the main transform's filing
   // table, now or once it could be seen. May throw what allocation throws;
   // `item` is then neither filed nor held.
-  void File(Quorb& instance, const std::string& name, QuorbItem* item);
+  void File(Quorb& instance, std::string name, QuorbItem* item);
 
   // Files everything held, in the order read: before anything runs that
   // could look names up (a parse, an evaluation, an expression directive of
