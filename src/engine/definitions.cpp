@@ -425,7 +425,11 @@ void Quorb::ReadClauses(DefinitionState& state, QuorbItem* ExistingItem) {
     StringLocation& scanner = state.Scan();
     scanner.upto(DefCommandStop);
     const uint64_t keywordStart = scanner.TokenLoc;
-    auto found = DefinitionChoice.find(Case(scanner.TokenText()));
+    // Folded where it is made: one copy of the keyword, not two.
+    std::string keyword = scanner.TokenText();
+    if ((Definitions.Flags & PropertyBit(IsCaseSensitive)) == 0)
+      for (char& c : keyword) c = FoldCase(c);
+    auto found = DefinitionChoice.find(keyword);
     if (found == DefinitionChoice.end()) {
       ++state.clauseCount;
       if (!RewriteFrom(state, keywordStart, rewrites)) break;

@@ -11,6 +11,15 @@
 // block is plain memory. A thread's blocks go back to the general allocator
 // when the thread ends.
 //
+// The first blocks of each class in the process are pieces of one block
+// the process owns and never frees (ProcessChunk): the first instance of a
+// process would otherwise ask the general allocator for every one of its
+// hundreds of objects. A piece is never given to the general allocator; one
+// that a thread does not keep (beyond the bound, or when the thread ends)
+// joins the process's list of spare pieces, which threads draw from before
+// they ask the general allocator. What the process holds for good is one
+// chunk of each class.
+//
 // Builds with AddressSanitizer leave every object to the general allocator,
 // so that every use after free is reported; so do Windows builds, where a
 // thread's clean-up in a library that is unloaded first is not safe. With
@@ -20,6 +29,9 @@
 // handed out again.
 #include "engine/kept_blocks.h"
 
+#include <atomic>
+#include <cstdint>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -55,6 +67,8 @@
 
 namespace QuorbNameSpace {
 
+bool BlocksFromProcessChunks = true;
+
 #ifndef QUORB_PLAIN_ALLOCATION
 namespace {
 
@@ -73,21 +87,108 @@ struct FreeBlock {
 #define QUORB_FIXED_TLS
 #endif
 
-// The blocks one thread keeps for objects of `Size` bytes, at most `Bound`.
-template <size_t Size, size_t Bound>
+// The process's chunk of `Pieces` blocks of `Size` bytes, made by the first
+// thread that wants one, and its spare pieces. Every member is constant-
+// initialized and never destroyed: blocks are freed from static destructors
+// and atexit handlers too.
+template <size_t Size, size_t Pieces>
+struct ProcessChunk {
+  static std::atomic<uintptr_t> base;   // the chunk; 0 until made (or when it could not be)
+  static std::atomic<size_t> taken;     // pieces handed out from it so far (may pass Pieces)
+  static std::atomic<size_t> spareCount;
+  static FreeBlock* spare;              // under Lock()
+
+  static std::mutex& Lock() {
+    static std::mutex* const lock = new std::mutex();
+    return *lock;
+  }
+
+  static bool Holds(const void* block) {
+    const uintptr_t start = base.load(std::memory_order_acquire);
+    const uintptr_t at = reinterpret_cast<uintptr_t>(block);
+    return start != 0 && at >= start && at - start < Size * Pieces;
+  }
+
+  // The next untaken piece, or null when all are taken (or no chunk is).
+  static void* TakeFresh() {
+    if (taken.load(std::memory_order_relaxed) >= Pieces) return nullptr;
+    static const uintptr_t made = [] {
+      const uintptr_t chunk = reinterpret_cast<uintptr_t>(::operator new(Size * Pieces, std::nothrow));
+      base.store(chunk, std::memory_order_release);
+      return chunk;
+    }();
+    if (made == 0) return nullptr;
+    const size_t index = taken.fetch_add(1, std::memory_order_relaxed);
+    return index < Pieces ? reinterpret_cast<void*>(made + index * Size) : nullptr;
+  }
+
+  // Moves up to `most` spare pieces onto `head`; how many it moved.
+  static size_t TakeSpares(FreeBlock*& head, size_t most) {
+    if (spareCount.load(std::memory_order_relaxed) == 0) return 0;
+    std::lock_guard<std::mutex> hold(Lock());
+    size_t moved = 0;
+    while (spare != nullptr && moved < most) {
+      FreeBlock* block = spare;
+      spare = block->next;  // the link is never poisoned
+      block->next = head;
+      head = block;
+      ++moved;
+    }
+    spareCount.fetch_sub(moved, std::memory_order_relaxed);
+    return moved;
+  }
+
+  static void GiveSpare(void* piece) {
+    std::lock_guard<std::mutex> hold(Lock());
+    spare = new (piece) FreeBlock{spare};
+    QUORB_KEPT(piece, Size);
+    spareCount.fetch_add(1, std::memory_order_relaxed);
+  }
+};
+template <size_t Size, size_t Pieces>
+std::atomic<uintptr_t> ProcessChunk<Size, Pieces>::base{0};
+template <size_t Size, size_t Pieces>
+std::atomic<size_t> ProcessChunk<Size, Pieces>::taken{0};
+template <size_t Size, size_t Pieces>
+std::atomic<size_t> ProcessChunk<Size, Pieces>::spareCount{0};
+template <size_t Size, size_t Pieces>
+FreeBlock* ProcessChunk<Size, Pieces>::spare = nullptr;
+
+// The blocks one thread keeps for objects of `Size` bytes, at most `Bound`;
+// the process's chunk of the class has `Pieces`.
+template <size_t Size, size_t Bound, size_t Pieces>
 struct KeptBlocks {
+  using Chunk = ProcessChunk<Size, Pieces>;
   FreeBlock* head;
   size_t count;
   bool closed;  // the thread is ending: nothing more is kept
 
   void* Allocate(size_t size) {
-    if (size != Size || head == nullptr) return ::operator new(size);
+    if (size != Size) return ::operator new(size);
+    if (head == nullptr) return Refill();
     FreeBlock* block = head;
     QUORB_HANDED_OUT(block, Size);
     head = block->next;
     QUORB_ASSERT(count > 0);
     --count;
     return block;
+  }
+
+  // With no block kept: a spare piece, else a fresh one, else the general
+  // allocator's.
+  void* Refill() {
+    if (BlocksFromProcessChunks) {
+      count += Chunk::TakeSpares(head, 64);
+      if (head != nullptr) return Allocate(Size);
+      if (void* piece = Chunk::TakeFresh()) return piece;
+    }
+    return ::operator new(Size);
+  }
+
+  // Gives back a block this thread does not keep: a piece joins the spares.
+  static void Release(void* block) {
+    if (Chunk::Holds(block)) Chunk::GiveSpare(block);
+    else ::operator delete(block);
   }
 
   // Blocks beyond the bound, of another size (a derived class), or freed
@@ -100,22 +201,23 @@ struct KeptBlocks {
       FreeBlock* block = head;
       QUORB_HANDED_OUT(block, Size);
       head = block->next;
-      ::operator delete(block);
+      Release(block);
     }
     count = 0;
   }
 };
 
-// Enough for a few instances' worth of each.
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(QuorbItem), 4096> keptItems;
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(StringLocation), 64> keptTransforms;
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(TokenClass_), 1024> keptTokenParts;
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(RuleParamStruct), 512> keptRuleParts;
-thread_local QUORB_FIXED_TLS KeptBlocks<ValueBlockSize, 4096> keptValues;
-thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(std::string), 1024> keptStringValues;
+// Enough for a few instances' worth of each; a process chunk holds about
+// what the first instance of a process makes.
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(QuorbItem), 4096, 720> keptItems;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(StringLocation), 64, 8> keptTransforms;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(TokenClass_), 1024, 88> keptTokenParts;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(RuleParamStruct), 512, 8> keptRuleParts;
+thread_local QUORB_FIXED_TLS KeptBlocks<ValueBlockSize, 4096, 288> keptValues;
+thread_local QUORB_FIXED_TLS KeptBlocks<sizeof(std::string), 1024, 928> keptStringValues;
 // The node of a map entry: its links and colour, then the entry.
 constexpr size_t SymbolNodeSize = 4 * sizeof(void*) + sizeof(SymbolMap::value_type);
-thread_local QUORB_FIXED_TLS KeptBlocks<SymbolNodeSize, 2048> keptSymbolNodes;
+thread_local QUORB_FIXED_TLS KeptBlocks<SymbolNodeSize, 2048, 192> keptSymbolNodes;
 
 // Gives a thread's kept blocks back when the thread ends. Made by the first
 // block a thread keeps, so that only a thread that keeps any pays for it.
@@ -149,11 +251,15 @@ bool ArrangeThreadEnd() noexcept {
   return true;
 }
 
-template <size_t Size, size_t Bound>
-void KeptBlocks<Size, Bound>::Free(void* memory, size_t size) {
+template <size_t Size, size_t Bound, size_t Pieces>
+void KeptBlocks<Size, Bound, Pieces>::Free(void* memory, size_t size) {
   if (memory == nullptr) return;
-  if (size != Size || count >= Bound || closed || !ArrangeThreadEnd()) {
+  if (size != Size) {
     ::operator delete(memory);
+    return;
+  }
+  if (count >= Bound || closed || !ArrangeThreadEnd()) {
+    Release(memory);
     return;
   }
   head = new (memory) FreeBlock{head};
@@ -177,7 +283,9 @@ void* AllocateStringBlock() { return keptStringValues.Allocate(sizeof(std::strin
 void FreeStringBlock(void* block) noexcept { keptStringValues.Free(block, sizeof(std::string)); }
 void* AllocateSymbolNode(size_t size) { return keptSymbolNodes.Allocate(size); }
 void FreeSymbolNode(void* block, size_t size) noexcept { keptSymbolNodes.Free(block, size); }
+bool IsProcessChunkValueBlock(const void* block) noexcept { return decltype(keptValues)::Chunk::Holds(block); }
 #else
+bool IsProcessChunkValueBlock(const void*) noexcept { return false; }
 void* QuorbItem::operator new(size_t size) { return ::operator new(size); }
 void QuorbItem::operator delete(void* block, size_t) noexcept { ::operator delete(block); }
 void* StringLocation::operator new(size_t size) { return ::operator new(size); }

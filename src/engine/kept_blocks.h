@@ -17,6 +17,17 @@ namespace QuorbNameSpace {
 // made it (a re-typed item) still gives back a whole block.
 inline constexpr size_t ValueBlockSize = 16;
 
+// Whether a thread with no block of a class kept draws from the process's
+// chunk of that class (kept_blocks.cpp) before the general allocator
+// (true), or goes straight to the general allocator (false: the slow twin;
+// tests compare both ways). Pieces handed out already stay pieces.
+extern bool BlocksFromProcessChunks;
+
+// Whether `block` (from AllocateValueBlock) is a piece of the process's
+// chunk of value blocks; never in builds that leave every object to the
+// general allocator.
+bool IsProcessChunkValueBlock(const void* block) noexcept;
+
 // A block of ValueBlockSize bytes; throws what operator new throws. Free it
 // with FreeValueBlock, on any thread; null does nothing there.
 void* AllocateValueBlock();

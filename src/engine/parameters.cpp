@@ -1,6 +1,7 @@
 // Declarations of parameters and variables, their values, and the "variable"
 // clause: [passing] name [array] [As type] [Ptr] [= value | = {values}] [...]
 #include <algorithm>
+#include <map>
 #include <memory>
 
 #include "builtins/builtin_definitions.h"
@@ -41,6 +42,25 @@ QuorbDataType* ElementType(const Quorb& instance, const QuorbItem* target) {
 template <size_t N>
 bool TokenIs(const StringLocation& scanner, const char (&word)[N]) {
   return TextEqualsAt(scanner.Input(), scanner.TokenLoc, scanner.TokenLen, word, N - 1, scanner.Has(IsCaseSensitive));
+}
+
+// The passing word ("ByVal", ...) the token is, as IsByMap.find(Case(text))
+// finds it; read in place, without copying or folding the token's text.
+std::map<std::string, int>::const_iterator PassingWordAt(const Quorb& instance, const StringLocation& scanner) {
+  if (!CompareTextInPlace) return IsByMap.find(instance.Case(scanner.TokenText()));
+  const bool caseSensitive = (instance.Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0;
+  const std::string& input = scanner.Input();
+  // The length of the text TokenText() gives.
+  const uint64_t length =
+      scanner.TokenLoc >= input.size() ? 0 : std::min<uint64_t>(scanner.TokenLen, input.size() - scanner.TokenLoc);
+  for (auto word = IsByMap.begin(); word != IsByMap.end(); ++word) {
+    // Most names differ from every word in length already; a folded text
+    // never equals a word with capitals in it.
+    if (word->first.size() == length && TextEqualsAt(input, scanner.TokenLoc, length, word->first, caseSensitive) &&
+        (caseSensitive || FoldCase(word->first) == word->first))
+      return word;
+  }
+  return IsByMap.end();
 }
 
 }  // namespace
@@ -137,7 +157,7 @@ void MakeDereferencing(Quorb& instance, QuorbItem* target, QuorbDataType* elemen
 
 void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   const bool parameter = item->Has(IsFunction) || item->Has(IsOperator);
-  auto passing = IsByMap.find(Case(scanner.TokenText()));
+  auto passing = PassingWordAt(*this, scanner);
   if (passing != IsByMap.end()) scanner.NextToken(DefaultToken, 1);
   // A name no expression can read (none, an operator, a bracket) would
   // only hide the symbol it is filed under.
@@ -157,7 +177,10 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   if (passing != IsByMap.end()) target->SetBit(passing->second, true);
   target->SetBit(IsNamedVariable, true);
   target->Owner = this;
-  MainTransform()->AddSymbol(scanner.TokenText(), target, 0);
+  // A parameter is visible only while the rest of its definition is read:
+  // it waits until something could look it up.
+  if (parameter) ParametersHeld.File(*this, scanner.TokenText(), target);
+  else MainTransform()->AddSymbol(scanner.TokenText(), target, 0);
 
   scanner.NextToken(DefaultToken, 1);
   int64_t size = -1;
@@ -191,6 +214,7 @@ void Quorb::ParamParse(QuorbItem* item, StringLocation& scanner) {
   ArrayValues* outer = arrayValues_;
   if (isArray) arrayValues_ = &collected;
   if (TokenIs(scanner, "=")) {
+    ParametersHeld.FileAll();  // the value's expression may read them
     target->SetBit(IsDefaulted, true);
     scanner.NextToken(DefaultToken, 1);
     if (!TokenIs(scanner, "{")) {

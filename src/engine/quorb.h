@@ -15,6 +15,7 @@
 #include "engine/builtin_roles.h"
 #include "engine/errors.h"
 #include "engine/invariant.h"
+#include "engine/parameter_filing.h"
 #include "engine/sub_item_list.h"
 
 // Angle brackets: the public header, not this file.
@@ -128,6 +129,10 @@ class Quorb {
     std::string SyntaxEqual;
     std::vector<QuorbItem*> ErrorHandlers;           // position order; not owned here
   } Definitions;
+  // The parameters of the signature being read that wait to be filed
+  // until something could look them up (parameter_filing.h); empty
+  // between definitions.
+  HeldParameters ParametersHeld;
   // What the instance keeps for the host until released or destroyed.
   struct HostObjects {
     std::map<QuorbItem*, int32_t> AnonymousItems;    // owned

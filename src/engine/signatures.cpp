@@ -164,6 +164,7 @@ void MarkEnclosingFunction(QuorbParsedExpr* expr, QuorbItem* function) {
 void ParseBody(DefinitionState& state) {
   Quorb& instance = state.instance;
   QuorbItem* item = state.item;
+  instance.ParametersHeld.FileAll();  // the body reads them
   std::string body = state.text.substr(state.Scan().Pos);
   item->Callback = BodyCall.Callback;
   item->Roles = BodyCall.Roles;
@@ -204,12 +205,20 @@ bool RunsWithSameSignature(Quorb& instance, const QuorbItem* item) {
   });
 }
 
+// The item filed under its name: a parameter held back under the same name
+// is filed first, as it would have been before the item.
+void FileSignatureByName(DefinitionState& state, const std::string& name) {
+  state.instance.ParametersHeld.FileAllIfNamed(name, 0, name.size());
+  FileByName(state, name);
+}
+
 }  // namespace
 
 void SignatureClause(DefinitionState& state, bool isOperator) {
   Quorb& instance = state.instance;
   QuorbItem* item = state.item;
   if (!TakeRole(state, ItemRole::Callable)) return;
+  HeldParametersScope held(instance.ParametersHeld);
   item->SetBit(IsCallable, true);
   InstallCallback(state, item);
   item->DataType = instance.DefaultType();
@@ -221,20 +230,23 @@ void SignatureClause(DefinitionState& state, bool isOperator) {
   else FunctionSignature(state, name);
   item->ElementCount = item->Has(IsVariadic) ? ~0ULL : item->SubItems.size();
   // Refused like any failed clause: the item is filed and freed as usual.
-  if (state.addrCallbackOnly && state.addr != nullptr && !RunsWithSameSignature(instance, item))
-    Refuse(state);
+  if (state.addrCallbackOnly && state.addr != nullptr) {
+    instance.ParametersHeld.FileAll();  // the walk meets every filed item
+    if (!RunsWithSameSignature(instance, item)) Refuse(state);
+  }
 
   if (!state.bootstrap) {
-    FileByName(state, name);
+    FileSignatureByName(state, name);
     item = state.item;  // an overwrite keeps the existing item's address
   }
   StringLocation& scanner = state.Scan();
   if (scanner.Pos < state.text.size() && instance.Error.Number == 0) ParseBody(state);
   if (state.bootstrap) {
-    FileByName(state, name);
+    FileSignatureByName(state, name);
     item = state.item;
   }
-  // Parameter names are visible only while the body is parsed.
+  // Parameter names are visible only while the body is parsed; those still
+  // held were never filed (the scope forgets them).
   for (QuorbItem* sub : item->SubItems)
     if (sub->OwningTable != nullptr) sub->OwningTable->Remove(sub);
   scanner.Pos = state.text.size();

@@ -209,6 +209,8 @@ int32_t ParseErrorOf(const QuorbParsedExpr& expression) {
 template <typename Run>
 bool RunDirective(const QuorbParsedExpr& expression, int32_t& firstError, Run run) {
   Quorb* instance = expression.Owner;
+  // What it runs may look up a signature's parameters held back from their table.
+  if (instance != nullptr) instance->ParametersHeld.FileAll();
   const int32_t parseError = ParseErrorOf(expression);
   if (instance == nullptr) {
     if (parseError == 0) run();

@@ -86,7 +86,11 @@ StringLocation* StringLocation::TakeCursor(const std::string& text) {
   cursor->Matching.LastMatch = TokenMatch();
   cursor->Grammar = std::regex::ECMAScript;
   cursor->Comment.clear();
-  cursor->Filter = FilterClass();
+  // Mostly as new already: made afresh only when a setting was changed.
+  const FilterClass& filter = cursor->Filter;
+  if (!filter.First.empty() || !filter.Second.empty() || !filter.Third.empty() || !filter.Fourth.empty() ||
+      filter.FirstFlag || filter.SecondFlag || filter.ThirdFlag)
+    cursor->Filter = FilterClass();
   cursor->TakeParentParts(this);
   return cursor.release();
 }

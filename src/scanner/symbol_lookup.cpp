@@ -15,7 +15,11 @@ namespace QuorbNameSpace {
 
 // A token longer than every name the table ever held is neither copied nor
 // looked up: a long run costs nothing here.
+// A signature's parameters held back from their table are filed first when
+// the token could name one of them: the lookup finds what it would have.
 QuorbItem* StringLocation::LookUpToken(Table* table, const StringLocation& cursor) const {
+  if (Owner != nullptr && !Owner->ParametersHeld.Empty())
+    Owner->ParametersHeld.FileAllIfNamed(*cursor.Attached.TextPtr, cursor.TokenLoc, cursor.TokenLen);
   if (table == nullptr || cursor.TokenLen > table->LongestKey) return nullptr;
   return FiledUnderTextAt(table, *cursor.Attached.TextPtr, cursor.TokenLoc, cursor.TokenLen);
 }
