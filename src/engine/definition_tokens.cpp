@@ -24,8 +24,8 @@ void NamespaceClause(DefinitionState& state) {
       Refuse(state);
       return;
     }
-    item->SetBit(IsNamespace, true);
     item->SetOwnTable(std::make_unique<Table>());
+    item->SetBit(IsNamespace, true);
     item->OwnTable()->CaseSensitive = (instance.Definitions.Flags & PropertyBit(IsCaseSensitive)) != 0;
     stack.push_back(item->OwnTable());
   } else if (word == "end") {

@@ -3,6 +3,7 @@
 #include "engine/errors.h"
 
 #include <cfenv>
+#include <new>
 
 #include "engine/exception_flags.h"
 #include "engine/host_functions.h"
@@ -60,7 +61,11 @@ void ErrorData::RecordLocation(const StringLocation* scanner) {
 bool ErrorMessageTable::ShareCopies = true;
 
 const ErrorMessageTable::Map& ErrorMessageTable::Empty() noexcept {
-  static const Map* const empty = new Map();
+  // Made in static room, never destroyed (read from static destructors
+  // too) and without allocating: an empty map holds no node, and this is
+  // reached from code that must not throw.
+  alignas(Map) static unsigned char room[sizeof(Map)];
+  static const Map* const empty = new (room) Map();
   return *empty;
 }
 

@@ -99,7 +99,10 @@ struct ProcessChunk {
   static FreeBlock* spare;              // under Lock()
 
   static std::mutex& Lock() {
-    static std::mutex* const lock = new std::mutex();
+    // In static room, never destroyed, made without allocating: blocks are
+    // given back from operator delete, which must not throw.
+    alignas(std::mutex) static unsigned char room[sizeof(std::mutex)];
+    static std::mutex* const lock = new (room) std::mutex();
     return *lock;
   }
 
@@ -178,7 +181,9 @@ struct KeptBlocks {
   // allocator's.
   void* Refill() {
     if (BlocksFromProcessChunks) {
-      count += Chunk::TakeSpares(head, 64);
+      // A thread that is ending keeps nothing: spares it took would never
+      // go back for other threads.
+      if (!closed) count += Chunk::TakeSpares(head, 64);
       if (head != nullptr) return Allocate(Size);
       if (void* piece = Chunk::TakeFresh()) return piece;
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "engine/invariant.h"
 #include "engine/parsed_expr.h"
 #include "engine/quorb.h"
 #include "engine/table.h"
@@ -181,7 +182,11 @@ void QuorbItem::ReleaseArray() {
 
 void QuorbItem::SetOwnTable(std::unique_ptr<Table> table) {
   if (table == nullptr && RulePart() == nullptr) return;
-  EditRule().OwnTable = table.release();
+  // The part first: making it may fail, and `table` must still hold the
+  // table then (an assignment reads its right side first).
+  RuleParamStruct& part = EditRule();
+  QUORB_ASSERT(part.OwnTable == nullptr || table == nullptr);
+  part.OwnTable = table.release();
 }
 
 void QuorbItem::SwapOwnTables(QuorbItem& a, QuorbItem& b) {

@@ -133,7 +133,10 @@ class SubItemList {
   // 32-bit halves (one word where addresses are 64 bits wide, two else).
   static constexpr size_t HeaderWords = 2 * sizeof(uint32_t) / sizeof(uintptr_t);
   // The most entries a list has room for.
-  static constexpr size_t MostEntries = 0x7FFFFFFF;
+  // The count fits its 32-bit word, and the bytes of the largest list fit a
+  // size_t on 32-bit builds too.
+  static constexpr size_t MostEntries =
+      std::min<size_t>(0x7FFFFFFF, SIZE_MAX / sizeof(uintptr_t) - HeaderWords);
 
  private:
   static_assert(HeaderWords * sizeof(uintptr_t) == 2 * sizeof(uint32_t), "a header fills whole words");

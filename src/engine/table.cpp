@@ -138,8 +138,11 @@ void Table::SwapDefinitions(QuorbItem* a, QuorbItem* b) {
 // that point to it see the new definition.
 void Table::OverwriteHead(QuorbItem* head, QuorbItem*& item, QuorbItem** displaced) {
   QuorbItem* fresh = item;
-  item = head;
+  // The swap may fail (making the part that holds a namespace's table): the
+  // caller's item must still be the fresh one then, or its clean-up would
+  // free the filed head that expressions and handles still point to.
   SwapDefinitions(head, fresh);
+  item = head;
   if (displaced != nullptr) *displaced = fresh;
   else delete fresh;
   // The parameters are visible under their names for the body that the

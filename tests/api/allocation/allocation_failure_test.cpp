@@ -144,6 +144,32 @@ TEST_F(AllocationFailure, DefinitionsLeaveNothingBehind) {
   ExpectUsable();
 }
 
+// Overwriting a plain function by a namespace makes the part that holds its
+// table: a failure there must leave the function filed, alive and working.
+TEST_F(AllocationFailure, OverwritingByANamespaceKeepsTheOldDefinition) {
+  QuorbItem* shape = nullptr;
+  auto define = [&] {
+    shape = DefineFunction(q, "Shape(x) = x + 1", nullptr);
+    ASSERT_NE(shape, nullptr);
+  };
+  define();
+  QuorbItem* made = nullptr;
+  const int failures = Sweep(
+      EveryPoint, [&] { made = Define_Overload_Quorb(q, "Overwrite ~~ Name: Shape ~~ Namespace: begin", nullptr, nullptr); },
+      [&](bool failed) {
+        if (made == nullptr) {
+          EXPECT_TRUE(failed);
+          EXPECT_EQ(ErrorNumber(q), OutOfMemory);
+          EXPECT_EQ(Eval(q, "Shape(2)"), 3.0);
+        }
+        ReleaseQuorb(q);
+        q = CreateQuorb(nullptr);
+        define();
+      });
+  EXPECT_GT(failures, 0);
+  ExpectUsable();
+}
+
 // The exports that build a definition text of their own, at their first
 // allocations and a few later ones.
 TEST_F(AllocationFailure, EveryDefinitionExportRefusesCleanly) {
