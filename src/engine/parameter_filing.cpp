@@ -52,6 +52,7 @@ void HeldParameters::FileHeld() {
     size_t& filed;
     ~Drop() { held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(filed)); }
   } drop{held_, filed};
+  QUORB_ASSERT(table_ != nullptr);
   for (QuorbItem* item : held_) {
     QuorbItem* filing = item;
     // Filed meanwhile with its function (an overwrite files the parameters

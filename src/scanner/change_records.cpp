@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "engine/invariant.h"
+
 namespace QuorbNameSpace {
 
 bool ReuseChangeRecords = true;
@@ -16,6 +18,7 @@ void ChangeRecords::Add(uint64_t location, const std::string& text, uint64_t at,
     if (blocks_.size() == blocks_.capacity()) blocks_.reserve(std::max<size_t>(8, 2 * blocks_.size()));
     blocks_.emplace_back(new LogOfChangesClass[BlockRecords]);
   }
+  QUORB_ASSERT(at <= text.size());
   LogOfChangesClass& record = *(*this)[size_];
   // Assigned, not made: a record dropped earlier keeps its strings' room.
   record.NewText = newText;
